@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the app and the tests need, if any are missing.
+# As root it runs apt-get; otherwise it prints the exact command to run and fails.
+set -euo pipefail
+
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-declarative-dev qt6-svg-dev qt6-qpa-plugins libqt6sql6-sqlite
+  qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
+  qml6-module-qtquick-shapes qml6-module-qtquick-window qml6-module-qtquick-templates
+  qml6-module-qtqml-workerscript qml6-module-qttest qml6-module-qtquick-dialogs
+  libgl1-mesa-dri libgl-dev libegl1 fonts-dejavu-core fonts-inter fonts-material-design-icons-iconfont
+  xvfb xauth
+  qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus dbus-x11
+  qcoro-qt6-dev libssl-dev openssl
+)
+if [[ "${1:-}" == "--fuzz" ]]; then
+  PACKAGES+=(clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "Missing packages. Install them with:" >&2
+  echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

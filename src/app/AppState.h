@@ -1,0 +1,53 @@
+#pragma once
+
+#include "AppTab.h"
+
+#include <QObject>
+#include <QQmlEngine>
+#include <QUuid>
+
+#include <optional>
+
+struct AppAlert {
+    Q_GADGET
+    Q_PROPERTY(QUuid id MEMBER id)
+    Q_PROPERTY(QString title MEMBER title)
+    Q_PROPERTY(QString message MEMBER message)
+public:
+    QUuid id = QUuid::createUuid();
+    QString title;
+    QString message;
+    bool operator==(const AppAlert &) const = default;
+};
+
+// The one application-wide navigation state. Every assignment notifies, also of an equal value.
+class AppState : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application state is owned by the application")
+    Q_PROPERTY(AppTabInfo::Value selectedTab READ selectedTab WRITE setSelectedTab NOTIFY selectedTabChanged)
+    Q_PROPERTY(bool showingPreFlight READ showingPreFlight WRITE setShowingPreFlight NOTIFY showingPreFlightChanged)
+    Q_PROPERTY(bool hasActiveAlert READ hasActiveAlert NOTIFY activeAlertChanged)
+
+public:
+    explicit AppState(QObject *parent = nullptr);
+
+    AppTab selectedTab() const { return m_selectedTab; }
+    void setSelectedTab(AppTab tab);
+    bool showingPreFlight() const { return m_showingPreFlight; }
+    void setShowingPreFlight(bool v);
+    const std::optional<AppAlert> &activeAlert() const { return m_activeAlert; }
+    void setActiveAlert(const std::optional<AppAlert> &alert);
+    bool hasActiveAlert() const { return m_activeAlert.has_value(); }
+
+Q_SIGNALS:
+    void selectedTabChanged();
+    void showingPreFlightChanged();
+    void activeAlertChanged();
+
+private:
+    AppTab m_selectedTab = AppTab::dashboard;
+    bool m_showingPreFlight = false;
+    std::optional<AppAlert> m_activeAlert;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "AppState.h"
+#include "DJIDroneManager.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QQmlEngine>
+
+#include <functional>
+#include <memory>
+
+class QJSEngine;
+
+// Creates and owns the shared state objects for the whole run and makes them reachable from
+// every screen as the QML singleton App (App.droneManager, App.appState).
+class ZeltrinPilotApp : public QObject
+{
+    Q_OBJECT
+    QML_NAMED_ELEMENT(App)
+    QML_SINGLETON
+    Q_PROPERTY(DJIDroneManager *droneManager READ droneManager CONSTANT)
+    Q_PROPERTY(AppState *appState READ appState CONSTANT)
+
+public:
+    // What the platform supplies; tests and tools hand in their own.
+    struct Dependencies {
+        std::unique_ptr<DJISDKManager> sdk; // default: makeDefaultSDK()
+    };
+
+    explicit ZeltrinPilotApp(Dependencies deps = {}, QObject *parent = nullptr);
+    ~ZeltrinPilotApp() override;
+
+    DJIDroneManager *droneManager() const { return m_droneManager.get(); }
+    AppState *appState() const { return m_appState.get(); }
+    DJISDKManager *sdk() const { return m_sdk.get(); }
+
+    // Screens of this engine will see this instance as App.
+    void attachTo(QQmlEngine &engine);
+    static ZeltrinPilotApp *create(QQmlEngine *qmlEngine, QJSEngine *jsEngine);
+
+    // The root view calls this when it is first shown: starts the drone link once per launch.
+    Q_INVOKABLE void rootViewShown();
+    int startConnectionCount() const { return m_startConnectionCount; }
+
+private:
+    std::unique_ptr<DJISDKManager> m_sdk;
+    std::unique_ptr<DJIDroneManager> m_droneManager;
+    std::unique_ptr<AppState> m_appState;
+    int m_startConnectionCount = 0;
+};
+
+namespace zeltrin {
+
+struct RunOptions {
+    // Called once, when the window's first frame has been swapped (startup benchmarks).
+    std::function<void()> onFirstFrame;
+    bool quitAfterFirstFrame = false;
+};
+
+// The whole app: what main() runs.
+int runApp(int argc, char **argv, const RunOptions &options = {});
+
+} // namespace zeltrin

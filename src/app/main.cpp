@@ -1,0 +1,6 @@
+#include "ZeltrinPilotApp.h"
+
+int main(int argc, char **argv)
+{
+    return zeltrin::runApp(argc, argv);
+}

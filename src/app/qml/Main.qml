@@ -1,0 +1,18 @@
+import QtQuick
+import QtQuick.Window
+import Zeltrin
+
+Window {
+    id: window
+    width: 390
+    height: 844
+    minimumWidth: 320
+    minimumHeight: 480
+    visible: true
+    title: "Zeltrin Pilot"
+    color: Theme.themeBackground
+
+    AppWindowContent {
+        anchors.fill: parent
+    }
+}

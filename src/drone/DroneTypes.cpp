@@ -1,0 +1,5 @@
+#include "DroneTypes.h"
+
+
+const FlightData FlightData::zero{};
+

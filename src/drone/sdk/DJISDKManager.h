@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The slice of the aircraft vendor's SDK that the app relies on. On a phone this wraps the
+// vendor's SDK manager; desktop builds use a simulation, and tests drive a double.
+
+// A product the SDK reports: its model name, if any, and whether it is an aircraft.
+struct DJIBaseProduct {
+    std::optional<QString> model;
+    bool isAircraft = false;
+};
+
+struct DJISDKProgress {
+    double fractionCompleted = 0.0; // 0 to 1
+};
+
+// Receives the SDK's product callbacks, always on the main thread.
+class DJISDKManagerDelegate
+{
+public:
+    virtual ~DJISDKManagerDelegate() = default;
+    virtual void productConnected(const DJIBaseProduct *product) = 0; // product may be absent
+    virtual void productDisconnected() = 0;
+    virtual void didUpdateDatabaseDownloadProgress(const DJISDKProgress &progress) = 0;
+};
+
+class DJISDKManager
+{
+public:
+    virtual ~DJISDKManager() = default;
+    void setDelegate(DJISDKManagerDelegate *delegate) { m_delegate = delegate; }
+    DJISDKManagerDelegate *delegate() const { return m_delegate; }
+    virtual void startConnectionToProduct() = 0;
+
+private:
+    DJISDKManagerDelegate *m_delegate = nullptr;
+};
+
+// An SDK that never reports a product (a build without any aircraft SDK).
+class NullDJISDK final : public DJISDKManager
+{
+public:
+    void startConnectionToProduct() override {}
+};
+
+// The SDK a build uses: ZELTRIN_SDK in the environment ("simulated" or "none"), else the
+// build's default.
+std::unique_ptr<DJISDKManager> makeDefaultSDK();

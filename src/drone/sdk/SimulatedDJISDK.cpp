@@ -1,0 +1,36 @@
+#include "SimulatedDJISDK.h"
+
+namespace {
+constexpr double kProgressSteps[] = {0.25, 0.5, 0.75, 1.0};
+}
+
+SimulatedDJISDK::SimulatedDJISDK(int stepMs, QObject *parent) : QObject(parent)
+{
+    m_timer.setInterval(stepMs);
+    connect(&m_timer, &QTimer::timeout, this, &SimulatedDJISDK::step);
+}
+
+void SimulatedDJISDK::startConnectionToProduct()
+{
+    if (m_timer.isActive())
+        return;
+    m_step = 0;
+    m_timer.start();
+}
+
+void SimulatedDJISDK::step()
+{
+    DJISDKManagerDelegate *d = delegate();
+    const int progressCount = int(std::size(kProgressSteps));
+    if (m_step < progressCount) {
+        if (d)
+            d->didUpdateDatabaseDownloadProgress({kProgressSteps[m_step]});
+        ++m_step;
+        return;
+    }
+    m_timer.stop();
+    if (d) {
+        const DJIBaseProduct aircraft{QString::fromLatin1(kModelName), true};
+        d->productConnected(&aircraft);
+    }
+}

@@ -1,0 +1,4 @@
+list(APPEND ZELTRIN_SOURCES
+    drone/DroneTypes.h drone/DroneTypes.cpp
+    drone/DJIDroneManager.h drone/DJIDroneManager.cpp
+)

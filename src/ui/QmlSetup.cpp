@@ -1,0 +1,41 @@
+#include "QmlSetup.h"
+
+#include <QDirIterator>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickStyle>
+
+void qml_register_types_Zeltrin();
+
+namespace zeltrin {
+
+void setupApplicationLook()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    QDirIterator it(QStringLiteral(":/fonts"), QDir::Files);
+    while (it.hasNext())
+        QFontDatabase::addApplicationFont(it.next());
+    QFont font(QStringLiteral("Inter"));
+    font.setPixelSize(17);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    QGuiApplication::setFont(font);
+    // The Basic style draws its own popups and backgrounds on every scene graph backend.
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+}
+
+void setupEngine(QQmlEngine &engine)
+{
+    static bool registered = false;
+    if (!registered) {
+        qml_register_types_Zeltrin();
+        registered = true;
+    }
+    engine.addImportPath(QStringLiteral("qrc:/"));
+}
+
+} // namespace zeltrin

@@ -1,0 +1,16 @@
+list(APPEND ZELTRIN_SOURCES
+    ui/Palette.h ui/Palette.cpp
+    ui/Theme.h ui/Theme.cpp
+    ui/Icons.h ui/Icons.cpp
+    ui/NumberFormat.h ui/NumberFormat.cpp
+    ui/Fmt.h ui/Fmt.cpp
+    ui/QmlSetup.h ui/QmlSetup.cpp
+)
+list(APPEND ZELTRIN_QML
+    ui/qml/ZeltrinCard.qml
+    ui/qml/GoldButtonStyle.qml
+    ui/qml/GhostButtonStyle.qml
+    ui/qml/StatusBadge.qml
+    ui/qml/Icon.qml
+    ui/qml/UiKitGallery.qml
+)

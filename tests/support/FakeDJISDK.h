@@ -1,0 +1,26 @@
+#pragma once
+
+#include "DJISDKManager.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+// A test double for the aircraft SDK: tests call its callbacks directly.
+class FakeDJISDK final : public QObject, public DJISDKManager
+{
+    Q_OBJECT
+public:
+    explicit FakeDJISDK(QObject *parent = nullptr) : QObject(parent) {}
+
+    void startConnectionToProduct() override { ++connectionRequests; }
+
+    Q_INVOKABLE void connectAircraft(const QString &model);
+    void connectProduct(std::optional<QString> model, bool isAircraft);
+    void connectAbsentProduct();
+    Q_INVOKABLE void disconnectProduct();
+    Q_INVOKABLE void reportProgress(double fractionCompleted);
+
+    int connectionRequests = 0;
+};

@@ -1,0 +1,6 @@
+import QtQuick
+import Zeltrin
+
+UiKitGallery {
+    property int settleMs: 500
+}
