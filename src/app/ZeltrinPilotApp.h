@@ -28,7 +28,8 @@ public:
         std::unique_ptr<DJISDKManager> sdk; // default: makeDefaultSDK()
     };
 
-    explicit ZeltrinPilotApp(Dependencies deps = {}, QObject *parent = nullptr);
+    // Not default-constructible on purpose: QML must take the instance attached to its engine.
+    explicit ZeltrinPilotApp(Dependencies deps, QObject *parent = nullptr);
     ~ZeltrinPilotApp() override;
 
     DJIDroneManager *droneManager() const { return m_droneManager.get(); }
