@@ -4,6 +4,8 @@ import Zeltrin
 
 // A stack of ZPage. push() slides the new page in from the right over the current one,
 // which drifts a third to the left and dims; pop() plays it backwards.
+// Plain NumberAnimations, not Animators: with Animators the page uncovered by a pop stayed
+// undrawn until the slide ended on the software scene graph.
 Item {
     id: nav
 
@@ -32,18 +34,18 @@ Item {
         readonly property int slideMs: 350
 
         pushEnter: Transition {
-            XAnimator { from: stack.width; to: 0; duration: stack.slideMs; easing.type: Easing.OutCubic }
+            NumberAnimation { property: "x"; from: stack.width; to: 0; duration: stack.slideMs; easing.type: Easing.OutCubic }
         }
         pushExit: Transition {
-            XAnimator { from: 0; to: -stack.width / 3; duration: stack.slideMs; easing.type: Easing.OutCubic }
-            OpacityAnimator { from: 1; to: 0.6; duration: stack.slideMs; easing.type: Easing.OutCubic }
+            NumberAnimation { property: "x"; from: 0; to: -stack.width / 3; duration: stack.slideMs; easing.type: Easing.OutCubic }
+            NumberAnimation { property: "opacity"; from: 1; to: 0.6; duration: stack.slideMs; easing.type: Easing.OutCubic }
         }
         popEnter: Transition {
-            XAnimator { from: -stack.width / 3; to: 0; duration: stack.slideMs; easing.type: Easing.OutCubic }
-            OpacityAnimator { from: 0.6; to: 1; duration: stack.slideMs; easing.type: Easing.OutCubic }
+            NumberAnimation { property: "x"; from: -stack.width / 3; to: 0; duration: stack.slideMs; easing.type: Easing.OutCubic }
+            NumberAnimation { property: "opacity"; from: 0.6; to: 1; duration: stack.slideMs; easing.type: Easing.OutCubic }
         }
         popExit: Transition {
-            XAnimator { from: 0; to: stack.width; duration: stack.slideMs; easing.type: Easing.OutCubic }
+            NumberAnimation { property: "x"; from: 0; to: stack.width; duration: stack.slideMs; easing.type: Easing.OutCubic }
         }
         replaceEnter: pushEnter
         replaceExit: pushExit
