@@ -8,6 +8,7 @@
 #include <QQuickWindow>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -173,6 +174,17 @@ private Q_SLOTS:
         QCOMPARE(s.get("dismissCount").toInt(), 1);
     }
 
+    void sheetPresentedFromTheStartOpensOnceInAWindow()
+    {
+        // The flag is already true when the sheet is built, before its item is in a window.
+        Scene s(QByteArray(kSheetScene).replace("property bool show: false", "property bool show: true"));
+        QVERIFY(s.ok);
+        QTRY_VERIFY(sheetItem(s));
+        QTRY_VERIFY(s.child(QStringLiteral("sheet"))->property("visible").toBool());
+        QCOMPARE(s.get("created").toInt(), 1);
+        QCOMPARE(s.get("dismissCount").toInt(), 0);
+    }
+
     void sheetDragsBetweenDetents()
     {
         Scene s(kSheetScene);
@@ -247,6 +259,64 @@ Item {
         s.set("log", QStringList());
         s.set("show", true);
         QTRY_VERIFY(s.child(QStringLiteral("dialog"))->property("visible").toBool());
+    }
+
+    void sliderLandsOnWholeSteps_data()
+    {
+        QTest::addColumn<double>("fraction");
+        QTest::newRow("left end") << 0.0;
+        QTest::newRow("between steps") << 0.37;
+        QTest::newRow("right end") << 1.0;
+    }
+    void sliderLandsOnWholeSteps()
+    {
+        QFETCH(double, fraction);
+        Scene s(R"(
+Item {
+    property alias slider: slider
+    property int moves: 0
+    ZSlider { id: slider; objectName: "slider"; width: 300; from: 30; to: 400; stepSize: 10; value: 120; onMoved: parent.moves++ }
+}
+)");
+        QVERIFY(s.ok);
+        auto *slider = s.root->findChild<QQuickItem *>(QStringLiteral("slider"));
+        // The thumb's centre travels from 14 to width - 14.
+        const QPoint at = slider->mapToScene(QPointF(14 + fraction * (slider->width() - 28), slider->height() / 2)).toPoint();
+        QTest::mousePress(&s.window, Qt::LeftButton, {}, at);
+        QTest::mouseMove(&s.window, at + QPoint(1, 0));
+        QTest::mouseRelease(&s.window, Qt::LeftButton, {}, at + QPoint(1, 0));
+        const double v = slider->property("value").toDouble();
+        QVERIFY2(v >= 30 && v <= 400, qPrintable(QString::number(v)));
+        QCOMPARE(std::fmod(v - 30, 10.0), 0.0);
+        QCOMPARE(v, qBound(30.0, 30 + std::round(fraction * 370 / 10) * 10, 400.0));
+        QVERIFY(s.get("moves").toInt() > 0);
+    }
+
+    void segmentedPickerReportsTapsAndFollowsItsOwner()
+    {
+        Scene s(R"(
+Item {
+    id: owner
+    property int mode: 0
+    property var activations: []
+    SegmentedPicker {
+        objectName: "picker"
+        width: 300
+        model: ["Photo", "Video", { text: "", icon: "timer", accessibleName: "Timelapse" }]
+        currentIndex: owner.mode
+        onActivated: (index) => { owner.activations = owner.activations.concat([index]); owner.mode = index }
+    }
+}
+)");
+        QVERIFY(s.ok);
+        auto *picker = s.root->findChild<QQuickItem *>(QStringLiteral("picker"));
+        QVERIFY(picker);
+        s.clickAt(picker->mapToScene(QPointF(picker->width() * 5 / 6, 16)).toPoint());
+        QCOMPARE(s.get("activations").toList(), QVariantList{2});
+        QCOMPARE(picker->property("currentIndex").toInt(), 2);
+        // The binding to the owner's field survives the tap.
+        s.set("mode", 0);
+        QCOMPARE(picker->property("currentIndex").toInt(), 0);
     }
 
     void navigationPushAndBack()

@@ -12,8 +12,6 @@ T.Slider {
     implicitWidth: 200
     implicitHeight: 32
     padding: 0
-    leftPadding: 14
-    rightPadding: 14
     snapMode: stepSize > 0 ? T.Slider.SnapAlways : T.Slider.NoSnap
 
     Accessible.role: Accessible.Slider
@@ -30,7 +28,8 @@ T.Slider {
             color: Theme.alpha("white", 0.2)
         }
         Rectangle {
-            width: control.visualPosition * parent.width
+            // Up to the thumb's centre; the thumb travels inside the track, as the slider maps touches.
+            width: 14 + control.visualPosition * (parent.width - 28)
             height: parent.height
             radius: 2
             color: control.tint
@@ -38,7 +37,7 @@ T.Slider {
     }
 
     handle: Item {
-        x: control.leftPadding + control.visualPosition * control.availableWidth - width / 2
+        x: control.leftPadding + control.visualPosition * (control.availableWidth - width)
         y: control.topPadding + (control.availableHeight - height) / 2
         width: 28
         height: 28

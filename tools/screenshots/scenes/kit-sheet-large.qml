@@ -4,6 +4,7 @@ import Zeltrin
 
 // A large sheet over the tab view: a sliver of the presenter shows above it.
 Item {
+    id: scene
     property int settleMs: 900
     property bool showSheet: false
 
@@ -11,8 +12,8 @@ Item {
 
     ModalSheet {
         id: sheet
-        presented: parent.showSheet
-        onDismissed: parent.showSheet = false
+        presented: scene.showSheet
+        onDismissed: scene.showSheet = false
         detents: ["large"]
         sheetContent: Component {
             ZPage {

@@ -4,6 +4,7 @@ import Zeltrin
 
 // A medium-height sheet over the tab view: grabber, bar with "Done", dimmed presenter.
 Item {
+    id: scene
     property int settleMs: 900
     property bool showSheet: false
 
@@ -11,8 +12,8 @@ Item {
 
     ModalSheet {
         id: sheet
-        presented: parent.showSheet
-        onDismissed: parent.showSheet = false
+        presented: scene.showSheet
+        onDismissed: scene.showSheet = false
         detents: ["medium", "large"]
         sheetContent: Component {
             ZPage {
