@@ -1,6 +1,8 @@
 #include "AccountTestSupport.h"
 #include "DevAccountService.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 
 using namespace accounttest;
