@@ -67,7 +67,7 @@ int runApp(int argc, char **argv, const RunOptions &options)
     QGuiApplication qapp(argc, argv);
     setupApplicationLook();
 
-    ZeltrinPilotApp app;
+    ZeltrinPilotApp app{ZeltrinPilotApp::Dependencies{}};
     QQmlApplicationEngine engine;
     setupEngine(engine);
     app.attachTo(engine);

@@ -36,7 +36,8 @@ public:
         std::unique_ptr<MRVNetworkClient> accountClient;
     };
 
-    explicit ZeltrinPilotApp(Dependencies deps = {}, QObject *parent = nullptr);
+    // Not default-constructible on purpose: QML must take the instance attached to its engine.
+    explicit ZeltrinPilotApp(Dependencies deps, QObject *parent = nullptr);
     ~ZeltrinPilotApp() override;
 
     MRVAuthManager *authManager() const { return m_authManager.get(); }

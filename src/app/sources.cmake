@@ -2,8 +2,16 @@ list(APPEND ZELTRIN_SOURCES
     app/AppTab.h app/AppTab.cpp
     app/AppState.h app/AppState.cpp
     app/ZeltrinPilotApp.h app/ZeltrinPilotApp.cpp
+    app/ConnectionBannerModel.h app/ConnectionBannerModel.cpp
+    app/MainTabModel.h app/MainTabModel.cpp
 )
 list(APPEND ZELTRIN_QML
     app/qml/Main.qml
     app/qml/AppWindowContent.qml
+    app/qml/ConnectionBanner.qml
+    app/qml/MainTabView.qml
+    app/qml/TabPlaceholder.qml
+)
+list(APPEND ZELTRIN_RESOURCES
+    app/assets/AppIconPreview.svg
 )

@@ -1,0 +1,92 @@
+#include "Palette.h"
+#include "QmlSetup.h"
+
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QQuickItem> create(QQmlEngine &engine, const QByteArray &qml)
+{
+    QQmlComponent c(&engine);
+    c.setData("import QtQuick\nimport Zeltrin\n" + qml, QUrl(QStringLiteral("qrc:/test.qml")));
+    std::unique_ptr<QObject> obj(c.create());
+    if (!obj)
+        qWarning() << c.errors();
+    return std::unique_ptr<QQuickItem>(qobject_cast<QQuickItem *>(obj.release()));
+}
+
+QColor fillOf(QQuickItem *button)
+{
+    auto *bg = button->property("background").value<QQuickItem *>();
+    if (!bg)
+        return {};
+    // Gold: the background is the fill; ghost: its first child is.
+    if (bg->property("color").isValid())
+        return bg->property("color").value<QColor>();
+    return bg->childItems().value(0)->property("color").value<QColor>();
+}
+
+} // namespace
+
+class TestComponents : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { zeltrin::setupApplicationLook(); }
+
+    void pressedFillAndSize_data()
+    {
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<double>("normalAlpha");
+        QTest::addColumn<double>("pressedAlpha");
+        QTest::newRow("gold") << QByteArray("GoldButtonStyle") << 1.0 << 0.75;
+        QTest::newRow("ghost") << QByteArray("GhostButtonStyle") << 0.06 << 0.12;
+    }
+    void pressedFillAndSize()
+    {
+        QFETCH(QByteArray, type);
+        QFETCH(double, normalAlpha);
+        QFETCH(double, pressedAlpha);
+        QQmlEngine engine;
+        zeltrin::setupEngine(engine);
+        QQuickWindow window;
+        auto button = create(engine, type + " { width: 300; text: \"Sign In\" }");
+        QVERIFY(button);
+        button->setParentItem(window.contentItem());
+        const QSizeF before = button->size();
+        QVERIFY(before.height() > 28); // 14 above and below the label
+        QCOMPARE(qRound(fillOf(button.get()).alphaF() * 100), qRound(normalAlpha * 100));
+        QCOMPARE(fillOf(button.get()).rgb(), zeltrin::palette().themeGold.rgb());
+
+        button->setProperty("down", true);
+        // Animated, not instant: half way through the 0.15 s the fill is still moving.
+        QTest::qWait(40);
+        const double mid = fillOf(button.get()).alphaF();
+        QVERIFY2(qAbs(mid - pressedAlpha) > 0.005, "pressed fill should animate");
+        QTRY_COMPARE_WITH_TIMEOUT(qRound(fillOf(button.get()).alphaF() * 100), qRound(pressedAlpha * 100), 1000);
+        QCOMPARE(button->size(), before);
+
+        button->setProperty("down", false);
+        QTRY_COMPARE_WITH_TIMEOUT(qRound(fillOf(button.get()).alphaF() * 100), qRound(normalAlpha * 100), 1000);
+        QCOMPARE(button->size(), before);
+    }
+
+    void badgeWithEmptyLabelKeepsItsDot()
+    {
+        QQmlEngine engine;
+        zeltrin::setupEngine(engine);
+        auto badge = create(engine, "StatusBadge { label: \"\"; color: \"#2ECC71\" }");
+        QVERIFY(badge);
+        QVERIFY(badge->implicitWidth() >= 7 + 20);
+        QVERIFY(badge->implicitHeight() >= 7 + 8);
+    }
+};
+
+QTEST_MAIN(TestComponents)
+#include "tst_components.moc"
