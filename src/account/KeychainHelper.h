@@ -50,8 +50,10 @@ public:
     Status remove(const QString &account) override;
 
 private:
+    bool reachable();
     QString m_service;
     std::chrono::milliseconds m_timeout;
+    std::optional<bool> m_reachable; // checked once, on first use
 };
 
 // Per-user file store encrypted with AES-256-GCM: one 0600 file per item under `directory`, the

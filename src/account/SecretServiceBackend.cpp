@@ -1,5 +1,7 @@
 #include "KeychainHelper.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
@@ -36,7 +38,27 @@ KeychainBackend::Status statusOf(QKeychain::Error error)
     }
 }
 
+// Whether a Secret Service can be reached at all: a session bus with the service running or
+// startable on demand. Without one, QtKeychain only reports a generic error.
+bool secretServiceReachable()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    const QString name = QStringLiteral("org.freedesktop.secrets");
+    if (bus.interface()->isServiceRegistered(name).value())
+        return true;
+    return bus.interface()->activatableServiceNames().value().contains(name);
+}
+
 } // namespace
+
+bool SecretServiceBackend::reachable()
+{
+    if (!m_reachable)
+        m_reachable = secretServiceReachable();
+    return *m_reachable;
+}
 
 SecretServiceBackend::SecretServiceBackend(QString service, std::chrono::milliseconds timeout)
     : m_service(std::move(service)), m_timeout(timeout)
@@ -45,6 +67,8 @@ SecretServiceBackend::SecretServiceBackend(QString service, std::chrono::millise
 
 KeychainBackend::ReadResult SecretServiceBackend::read(const QString &account)
 {
+    if (!reachable())
+        return {Status::unavailable, {}};
     auto *job = new QKeychain::ReadPasswordJob(m_service);
     job->setAutoDelete(true);
     job->setInsecureFallback(false);
@@ -58,6 +82,8 @@ KeychainBackend::ReadResult SecretServiceBackend::read(const QString &account)
 
 KeychainBackend::Status SecretServiceBackend::write(const QString &account, const QByteArray &data)
 {
+    if (!reachable())
+        return Status::unavailable;
     // The Secret Service replaces an item with the same attributes in one step.
     auto *job = new QKeychain::WritePasswordJob(m_service);
     job->setAutoDelete(true);
@@ -72,6 +98,8 @@ KeychainBackend::Status SecretServiceBackend::write(const QString &account, cons
 
 KeychainBackend::Status SecretServiceBackend::remove(const QString &account)
 {
+    if (!reachable())
+        return Status::unavailable;
     auto *job = new QKeychain::DeletePasswordJob(m_service);
     job->setAutoDelete(true);
     job->setInsecureFallback(false);

@@ -2,6 +2,7 @@
 # GLOBAL: the imported targets are linked by tests and tools outside src/ too.
 find_package(Qt6Keychain REQUIRED GLOBAL)
 find_package(OpenSSL REQUIRED COMPONENTS Crypto GLOBAL)
+find_package(Qt6 REQUIRED COMPONENTS DBus)
 
 # The account service's address is fixed in the build; only https is accepted.
 set(ZELTRIN_ACCOUNT_BASE_URL "https://accounts.zeltrin.app/v1" CACHE STRING
@@ -28,4 +29,4 @@ list(APPEND ZELTRIN_SOURCES
     account/MRVNetworkClient.h account/MRVNetworkClient.cpp
     account/MRVAuthManager.h account/MRVAuthManager.cpp
 )
-list(APPEND ZELTRIN_LINK Qt6Keychain::Qt6Keychain OpenSSL::Crypto)
+list(APPEND ZELTRIN_LINK Qt6Keychain::Qt6Keychain Qt6::DBus OpenSSL::Crypto)
