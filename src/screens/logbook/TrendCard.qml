@@ -1,0 +1,41 @@
+import QtQuick
+import QtQuick.Layouts
+import Zeltrin
+
+// A trend note: coloured icon, title and description on a card.
+ZeltrinCard {
+    id: card
+    property string icon: ""
+    property string title: ""
+    property string description: ""
+    property color trendColor: Theme.themeGreen
+
+    padding: 14
+    RowLayout {
+        width: parent.width
+        spacing: 14
+        Icon {
+            name: card.icon
+            size: 20
+            color: card.trendColor
+            Layout.preferredWidth: 40
+        }
+        ColumnLayout {
+            spacing: 3
+            Layout.fillWidth: true
+            Text {
+                text: card.title
+                color: "white"
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.subheadline
+                font.weight: Font.DemiBold
+            }
+            Text {
+                text: card.description
+                color: Theme.secondaryText
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.caption
+            }
+        }
+    }
+}
