@@ -8,6 +8,9 @@ import Zeltrin
 Rectangle {
     id: sheet
     required property CameraModel camera
+    property alias contentY: scroller.contentY
+    // Scrolls to the end (the tour shows the lower sections this way).
+    function scrollToEnd() { scroller.contentY = Math.max(0, scroller.contentHeight - scroller.height) }
     signal dismissRequested()
 
     color: Theme.themeBackground

@@ -44,6 +44,8 @@ RowLayout {
         background: Item {
             x: slider.leftPadding
             y: slider.topPadding + slider.availableHeight / 2 - 2
+            implicitWidth: 200
+            implicitHeight: 4
             width: slider.availableWidth
             height: 4
             Rectangle {
@@ -61,8 +63,8 @@ RowLayout {
         handle: Rectangle {
             x: slider.leftPadding + slider.visualPosition * (slider.availableWidth - width)
             y: slider.topPadding + slider.availableHeight / 2 - height / 2
-            width: 28
-            height: 28
+            implicitWidth: 28
+            implicitHeight: 28
             radius: 14
             color: "white"
             border.width: 0.5

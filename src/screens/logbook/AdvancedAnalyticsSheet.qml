@@ -98,7 +98,8 @@ Rectangle {
                     }
                 }
 
-                GridLayout {
+                // Two equal columns.
+                Grid {
                     id: grid
                     Layout.fillWidth: true
                     Layout.leftMargin: 16
@@ -110,8 +111,7 @@ Rectangle {
                         model: analytics.statCards
                         AnalyticsStatCard {
                             required property var modelData
-                            Layout.fillWidth: true
-                            Layout.preferredWidth: (grid.width - grid.columnSpacing) / 2
+                            width: (grid.width - grid.columnSpacing) / 2
                             label: modelData.label
                             value: modelData.value
                             icon: modelData.icon

@@ -19,11 +19,14 @@ ZeltrinCard {
             size: 20
             color: card.trendColor
             Layout.preferredWidth: 40
+            Layout.minimumWidth: 40
+            Layout.maximumWidth: 40
         }
         ColumnLayout {
             spacing: 3
             Layout.fillWidth: true
             Text {
+                Layout.fillWidth: true
                 text: card.title
                 color: "white"
                 font.family: Theme.fontFamily
@@ -31,6 +34,8 @@ ZeltrinCard {
                 font.weight: Font.DemiBold
             }
             Text {
+                Layout.fillWidth: true
+                wrapMode: Text.WordWrap
                 text: card.description
                 color: Theme.secondaryText
                 font.family: Theme.fontFamily
