@@ -62,9 +62,14 @@ Rectangle {
                 width: scroller.width - 32
                 spacing: 0
 
-                // Analytics entry, on the screen's own backdrop.
+                // Analytics entry: a list row on the screen's own backdrop, its content inset
+                // like any row's.
                 Rectangle {
                     Layout.fillWidth: true
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
+                    Layout.topMargin: 6
+                    Layout.bottomMargin: 6
                     Layout.preferredHeight: entry.implicitHeight + 24
                     radius: 10
                     color: Theme.alpha(Theme.themeGold, 0.15)
@@ -109,7 +114,7 @@ Rectangle {
 
                 // Section header.
                 Text {
-                    Layout.topMargin: 35
+                    Layout.topMargin: 29
                     Layout.leftMargin: 16
                     Layout.bottomMargin: 7
                     text: "FLIGHT HISTORY"
