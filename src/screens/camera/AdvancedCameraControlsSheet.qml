@@ -49,6 +49,7 @@ Rectangle {
                 anchors.left: parent.left
                 anchors.leftMargin: 16
                 anchors.verticalCenter: parent.verticalCenter
+                objectName: "resetButton"
                 text: "Reset"
                 color: Theme.themeRed
                 onClicked: sheet.camera.resetAdvanced()
@@ -57,6 +58,7 @@ Rectangle {
                 anchors.right: parent.right
                 anchors.rightMargin: 16
                 anchors.verticalCenter: parent.verticalCenter
+                objectName: "doneButton"
                 text: "Done"
                 color: Theme.themeGold
                 onClicked: sheet.dismissRequested()
@@ -122,6 +124,7 @@ Rectangle {
                             required property var modelData
                             required property int index
                             Layout.fillWidth: true
+                            objectName: modelData.title
                             mode: modelData
                             isSelected: sheet.camera.focusModeIndex === index
                             onAction: sheet.camera.focusModeIndex = index
@@ -196,6 +199,7 @@ Rectangle {
                             required property var modelData
                             required property int index
                             Layout.fillWidth: true
+                            objectName: modelData.title
                             profile: modelData
                             isSelected: sheet.camera.colorProfileIndex === index
                             onAction: sheet.camera.colorProfileIndex = index
@@ -204,6 +208,7 @@ Rectangle {
                 }
 
                 GoldButtonStyle {
+                    objectName: "applyButton"
                     Layout.fillWidth: true
                     Layout.leftMargin: 16
                     Layout.rightMargin: 16
