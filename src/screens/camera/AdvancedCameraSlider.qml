@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Layouts
-import QtQuick.Controls
 import Zeltrin
 
 // A stepped setting on a card: icon, label, value text (unit first), and a gold slider.
@@ -44,46 +43,15 @@ ZeltrinCard {
                 font.weight: Font.DemiBold
             }
         }
-        Slider {
+        ZSlider {
             id: slider
             Layout.fillWidth: true
             from: 0
             to: card.positionCount - 1
             stepSize: 1
-            snapMode: Slider.SnapAlways
             value: card.position
-            Accessible.name: card.label
+            label: card.label
             onMoved: card.positionEdited(Math.round(value))
-
-            background: Item {
-                x: slider.leftPadding
-                y: slider.topPadding + slider.availableHeight / 2 - 2
-                implicitWidth: 200
-                implicitHeight: 4
-                width: slider.availableWidth
-                height: 4
-                Rectangle {
-                    anchors.fill: parent
-                    radius: 2
-                    color: Theme.alpha("white", 0.2)
-                }
-                Rectangle {
-                    width: slider.visualPosition * parent.width
-                    height: parent.height
-                    radius: 2
-                    color: Theme.themeGold
-                }
-            }
-            handle: Rectangle {
-                x: slider.leftPadding + slider.visualPosition * (slider.availableWidth - width)
-                y: slider.topPadding + slider.availableHeight / 2 - height / 2
-                implicitWidth: 28
-                implicitHeight: 28
-                radius: 14
-                color: "white"
-                border.width: 0.5
-                border.color: Theme.alpha("black", 0.12)
-            }
         }
     }
 }

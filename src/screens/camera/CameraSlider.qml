@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Layouts
-import QtQuick.Controls
 import Zeltrin
 
 // One slider row: label, gold slider, value text. `change` fires when a drag starts and when it
@@ -28,48 +27,17 @@ RowLayout {
         Layout.preferredWidth: 60
     }
 
-    Slider {
+    ZSlider {
         id: slider
         objectName: row.label + "Slider"
         Layout.fillWidth: true
         from: row.from
         to: row.to
         stepSize: row.step
-        snapMode: Slider.SnapAlways
         value: row.value
-        Accessible.name: row.label
+        label: row.label
         onMoved: row.edited(value)
         onPressedChanged: row.change()
-
-        background: Item {
-            x: slider.leftPadding
-            y: slider.topPadding + slider.availableHeight / 2 - 2
-            implicitWidth: 200
-            implicitHeight: 4
-            width: slider.availableWidth
-            height: 4
-            Rectangle {
-                anchors.fill: parent
-                radius: 2
-                color: Theme.alpha("white", 0.2)
-            }
-            Rectangle {
-                width: slider.visualPosition * parent.width
-                height: parent.height
-                radius: 2
-                color: Theme.themeGold
-            }
-        }
-        handle: Rectangle {
-            x: slider.leftPadding + slider.visualPosition * (slider.availableWidth - width)
-            y: slider.topPadding + slider.availableHeight / 2 - height / 2
-            implicitWidth: 28
-            implicitHeight: 28
-            radius: 14
-            color: "white"
-            border.width: 0.5
-            border.color: Theme.alpha("black", 0.12)
-        }
     }
 
     Text {

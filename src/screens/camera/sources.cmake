@@ -5,7 +5,6 @@ list(APPEND ZELTRIN_SOURCES
 list(APPEND ZELTRIN_QML
     screens/camera/CameraView.qml
     screens/camera/CameraSlider.qml
-    screens/camera/CameraWheel.qml
     screens/camera/AdvancedCameraControlsSheet.qml
     screens/camera/FocusModeCard.qml
     screens/camera/ColorProfileCard.qml

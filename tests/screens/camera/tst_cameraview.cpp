@@ -44,6 +44,25 @@ class TestCameraView : public QObject
             return camera != nullptr;
         }
 
+        // Items inside pages and sheets are not QObject children of the screen: walk the items.
+        QQuickItem *find(const QString &name, QQuickItem *root = nullptr)
+        {
+            if (!root)
+                root = view.contentItem();
+            if (root->objectName() == name)
+                return root;
+            for (QQuickItem *child : root->childItems())
+                if (QQuickItem *found = find(name, child))
+                    return found;
+            return nullptr;
+        }
+
+        void tap(QQuickItem *item)
+        {
+            QTest::mouseClick(&view, Qt::LeftButton, {},
+                              item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint());
+        }
+
         // Window point on a slider's track for a value.
         QPoint pointFor(QQuickItem *slider, double value)
         {
@@ -70,7 +89,7 @@ private Q_SLOTS:
         QFETCH(double, target);
         Screen s;
         QVERIFY(s.load());
-        auto *slider = s.view.rootObject()->findChild<QQuickItem *>(QStringLiteral("GimbalSlider"));
+        auto *slider = s.find(QStringLiteral("GimbalSlider"));
         QVERIFY(slider);
         QSignalSpy sent(s.camera, &CameraModel::gimbalPitchSent);
 
@@ -95,7 +114,7 @@ private Q_SLOTS:
     {
         Screen s;
         QVERIFY(s.load());
-        auto *slider = s.view.rootObject()->findChild<QQuickItem *>(QStringLiteral("ISOSlider"));
+        auto *slider = s.find(QStringLiteral("ISOSlider"));
         QVERIFY(slider);
         QSignalSpy sent(s.camera, &CameraModel::gimbalPitchSent);
         const QPoint start = s.pointFor(slider, 100);
@@ -107,6 +126,48 @@ private Q_SLOTS:
         QCOMPARE(s.camera->iso(), 1600.0);
         QCOMPARE(sent.count(), 0);
         QCOMPARE(s.app.droneManager()->isRecording(), false);
+    }
+
+    // However the sheet closes, the changes made in it stay and the screen's flag clears.
+    void advancedSheetKeepsChanges_data()
+    {
+        QTest::addColumn<QString>("closeBy");
+        QTest::newRow("Done") << "doneButton";
+        QTest::newRow("Apply Settings") << "applyButton";
+        QTest::newRow("swipe down") << "swipe";
+    }
+    void advancedSheetKeepsChanges()
+    {
+        QFETCH(QString, closeBy);
+        Screen s;
+        QVERIFY(s.load());
+        QVERIFY(s.find(QStringLiteral("advancedSheet")) == nullptr);
+        s.tap(s.find(QStringLiteral("advancedButton")));
+        QCOMPARE(s.camera->showAdvancedControls(), true);
+        QTRY_VERIFY(s.find(QStringLiteral("advancedSheet")));
+        QTest::qWait(600); // let the opening slide finish
+
+        s.tap(s.find(QStringLiteral("Manual Focus")));
+        QCOMPARE(s.camera->focusMode(), zeltrin::FocusMode::manual);
+        s.camera->setAperture(4.0);
+
+        if (closeBy == QLatin1String("swipe")) {
+            QQuickItem *sheet = s.find(QStringLiteral("advancedSheet"));
+            const QPoint top = sheet->mapToScene(QPointF(sheet->width() / 2, 20)).toPoint();
+            QTest::mousePress(&s.view, Qt::LeftButton, {}, top);
+            for (int i = 1; i <= 20; ++i)
+                QTest::mouseMove(&s.view, top + QPoint(0, i * 35), 10);
+            QTest::mouseRelease(&s.view, Qt::LeftButton, {}, top + QPoint(0, 700), 10);
+        } else {
+            if (closeBy == QLatin1String("applyButton"))
+                QMetaObject::invokeMethod(s.find(QStringLiteral("advancedSheet")), "scrollToEnd");
+            QTest::qWait(50);
+            s.tap(s.find(closeBy));
+        }
+        QTRY_COMPARE(s.camera->showAdvancedControls(), false);
+        QCOMPARE(s.camera->focusMode(), zeltrin::FocusMode::manual);
+        QCOMPARE(s.camera->aperture(), 4.0);
+        QTRY_VERIFY(s.find(QStringLiteral("advancedSheet")) == nullptr);
     }
 };
 

@@ -1,11 +1,12 @@
 import QtQuick
 import Zeltrin
 
-// The analytics sheet for the logbook's sample flights.
+// The analytics sheet opened from the logbook with its two sample flights.
 Item {
-    FlightLogModel { id: book }
-    AdvancedAnalyticsSheet {
+    property int settleMs: 1400
+    FlightLogView {
+        id: view
         anchors.fill: parent
-        logs: book.logs
     }
+    Component.onCompleted: view.model.showAdvancedAnalytics = true
 }

@@ -1,20 +1,25 @@
 import QtQuick
 import Zeltrin
 
-// The advanced camera controls after changes: Manual Focus, D-Log, f/4.0, 6500K.
+// The advanced camera controls after changes (Manual Focus, D-Log, f/4.0, 6500K), scrolled so
+// the focus mode, aperture, white balance and colour profile all show.
 Item {
-    CameraModel {
-        id: cam
-        Component.onCompleted: {
-            focusModeIndex = 1
-            colorProfileIndex = 1
-            aperture = 4.0
-            whiteBalance = 6500
-            exposureCompensation = -0.3
-        }
-    }
-    AdvancedCameraControlsSheet {
+    property int settleMs: 1600
+    CameraView {
+        id: view
         anchors.fill: parent
-        camera: cam
+    }
+    Component.onCompleted: {
+        const cam = view.model
+        cam.focusModeIndex = 1
+        cam.colorProfileIndex = 1
+        cam.aperture = 4.0
+        cam.whiteBalance = 6500
+        cam.showAdvancedControls = true
+    }
+    Timer {
+        interval: 100
+        running: true
+        onTriggered: view.advancedSheet.sheetItem.contentY = 240
     }
 }

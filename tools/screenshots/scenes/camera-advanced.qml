@@ -1,11 +1,12 @@
 import QtQuick
 import Zeltrin
 
-// The advanced camera controls as opened from a fresh camera screen.
+// The advanced camera controls opened from a fresh camera screen.
 Item {
-    CameraModel { id: cam }
-    AdvancedCameraControlsSheet {
+    property int settleMs: 1400
+    CameraView {
+        id: view
         anchors.fill: parent
-        camera: cam
     }
+    Component.onCompleted: view.model.showAdvancedControls = true
 }
