@@ -203,24 +203,8 @@ T.Popup {
                 color: sheet.backgroundColor
             }
 
-            // Content starts at the top edge but is cut below the rounded corners; the strip above
-            // is the sheet's own colour, the same as a page's bar in it.
-            Item {
-                id: clipper
-                y: sheet._cornerRadius
-                width: parent.width
-                height: Math.max(0, parent.height - y)
-                clip: true
-                Loader {
-                    id: loader
-                    y: -clipper.y
-                    width: panel.width
-                    height: panel.height
-                    active: false
-                    sourceComponent: sheet.sheetContent
-                }
-            }
-
+            // Below the content, so buttons in the content's bar still take taps; a drag on
+            // the bar's empty parts reaches this handler.
             Item {
                 id: dragArea
                 width: parent.width
@@ -242,6 +226,24 @@ T.Popup {
                         }
                     }
                     onTranslationChanged: if (active && sheet._shown) sheet._dragTo(startTop + translation.y)
+                }
+            }
+
+            // Content starts at the top edge but is cut below the rounded corners; the strip above
+            // is the sheet's own colour, the same as a page's bar in it.
+            Item {
+                id: clipper
+                y: sheet._cornerRadius
+                width: parent.width
+                height: Math.max(0, parent.height - y)
+                clip: true
+                Loader {
+                    id: loader
+                    y: -clipper.y
+                    width: panel.width
+                    height: panel.height
+                    active: false
+                    sourceComponent: sheet.sheetContent
                 }
             }
 

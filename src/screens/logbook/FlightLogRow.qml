@@ -1,0 +1,40 @@
+import QtQuick
+import QtQuick.Layouts
+import Zeltrin
+
+// One past flight: place and date, then duration, altitude, speed and distance.
+// `log` is a row of FlightLogModel.rows (the texts are made there).
+ColumnLayout {
+    id: row
+    property var log: ({})
+    spacing: 8
+
+    RowLayout {
+        Layout.fillWidth: true
+        Layout.topMargin: 8
+        spacing: 8
+        Text {
+            text: row.log.location ?? ""
+            color: "white"
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.headline
+            font.weight: Font.DemiBold
+            elide: Text.ElideRight
+            Layout.fillWidth: true
+        }
+        Text {
+            text: row.log.dateText ?? ""
+            color: Theme.secondaryText
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.caption
+        }
+    }
+    Row {
+        Layout.bottomMargin: 8
+        spacing: 16
+        LogStat { icon: "timer"; value: row.log.durationText ?? "" }
+        LogStat { icon: "arrow.up.to.line"; value: row.log.altitudeText ?? "" }
+        LogStat { icon: "speedometer"; value: row.log.speedText ?? "" }
+        LogStat { icon: "arrow.left.and.right"; value: row.log.distanceText ?? "" }
+    }
+}

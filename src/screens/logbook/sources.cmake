@@ -1,0 +1,13 @@
+list(APPEND ZELTRIN_SOURCES
+    screens/logbook/FlightLog.h screens/logbook/FlightLog.cpp
+    screens/logbook/FlightLogModel.h screens/logbook/FlightLogModel.cpp
+)
+list(APPEND ZELTRIN_QML
+    screens/logbook/FlightLogView.qml
+    screens/logbook/FlightLogRow.qml
+    screens/logbook/LogStat.qml
+    screens/logbook/AdvancedAnalyticsSheet.qml
+    screens/logbook/AnalyticsStatCard.qml
+    screens/logbook/PerformanceMetricRow.qml
+    screens/logbook/TrendCard.qml
+)

@@ -1,0 +1,10 @@
+import QtQuick
+import Zeltrin
+
+// The analytics sheet for an empty list: zero figures, fixed bars and trends.
+Item {
+    AdvancedAnalyticsSheet {
+        anchors.fill: parent
+        logs: []
+    }
+}

@@ -1,0 +1,8 @@
+import QtQuick
+import Zeltrin
+
+// The camera screen as created, with an aircraft connected: the feed placeholder stays.
+Item {
+    CameraView { anchors.fill: parent }
+    Component.onCompleted: tour.sdk.connectAircraft("Mavic 3")
+}
