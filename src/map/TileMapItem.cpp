@@ -3,6 +3,7 @@
 #include "Palette.h"
 #include "WebMercator.h"
 
+#include <QAccessible>
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
@@ -270,7 +271,10 @@ void TileMapItem::setMarkers(CoordinateListModel *m)
         m_markers->disconnect(this);
     m_markers = m;
     if (m_markers)
-        connect(m_markers, &CoordinateListModel::contentChanged, this, &QQuickItem::update);
+        connect(m_markers, &CoordinateListModel::contentChanged, this, [this] {
+            update();
+            polish();
+        });
     Q_EMIT markersChanged();
     update();
 }
@@ -449,6 +453,33 @@ int TileMapItem::tileZoom() const
 void TileMapItem::updatePolish()
 {
     requestTiles();
+    updateAccessibleMarkers();
+}
+
+void TileMapItem::setExposesMarkers(bool on)
+{
+    m_exposeMarkers = on;
+    updateAccessibleMarkers();
+    Q_EMIT accessibleMarkersChanged();
+}
+
+void TileMapItem::updateAccessibleMarkers()
+{
+    if (!m_exposeMarkers && !QAccessible::isActive())
+        return;
+    QList<int> onScreen;
+    if (m_markers && m_cameraValid) {
+        const auto &list = m_markers->coordinates();
+        const QRectF area = boundingRect();
+        constexpr int kMaxExposed = 200;
+        for (qsizetype i = 0; i < list.size() && onScreen.size() < kMaxExposed; ++i)
+            if (area.contains(coordinateToPoint(list[i].latitude, list[i].longitude)))
+                onScreen.append(int(i));
+    }
+    if (onScreen != m_accessibleMarkers) {
+        m_accessibleMarkers = onScreen;
+        Q_EMIT accessibleMarkersChanged();
+    }
 }
 
 void TileMapItem::requestTiles()

@@ -30,6 +30,10 @@ class TileMapItem : public QQuickItem
     Q_PROPERTY(int maxConcurrentRequests READ maxConcurrentRequests WRITE setMaxConcurrentRequests NOTIFY sourceChanged)
     Q_PROPERTY(int loadedTileCount READ loadedTileCount NOTIFY tilesChanged)
     Q_PROPERTY(int visibleTileCount READ visibleTileCount NOTIFY tilesChanged)
+    // Markers on screen, for assistive technology: kept up to date only while it is active (or
+    // when asked), so the list costs nothing otherwise.
+    Q_PROPERTY(bool exposesMarkers READ exposesMarkers WRITE setExposesMarkers NOTIFY accessibleMarkersChanged)
+    Q_PROPERTY(QList<int> accessibleMarkers READ accessibleMarkers NOTIFY accessibleMarkersChanged)
 public:
     explicit TileMapItem(QQuickItem *parent = nullptr);
     ~TileMapItem() override;
@@ -58,6 +62,9 @@ public:
     int loadedTileCount() const { return m_loader.loadedCount(); }
     int visibleTileCount() const { return m_visibleTiles; }
     const TileLoader &loader() const { return m_loader; }
+    bool exposesMarkers() const { return m_exposeMarkers; }
+    void setExposesMarkers(bool on);
+    QList<int> accessibleMarkers() const { return m_accessibleMarkers; }
 
     // Screen position (item coordinates) of a coordinate under the current camera.
     Q_INVOKABLE QPointF coordinateToPoint(double latitude, double longitude) const;
@@ -81,6 +88,7 @@ Q_SIGNALS:
     void markersChanged();
     void sourceChanged();
     void tilesChanged();
+    void accessibleMarkersChanged();
     void mapTapped();
     void markerTapped(int index);
 
@@ -109,6 +117,7 @@ private:
     void requestTiles();
     void stepInertia();
     void handleTap(QPointF pos);
+    void updateAccessibleMarkers();
 
     MapRegion m_region;
     Camera m_cam;
@@ -120,6 +129,8 @@ private:
     QString m_cacheDir;
     TileLoader m_loader;
     int m_visibleTiles = 0;
+    bool m_exposeMarkers = false;
+    QList<int> m_accessibleMarkers;
 
     // Gestures
     QPointF m_pressPos, m_lastPos;
