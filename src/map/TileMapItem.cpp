@@ -42,6 +42,7 @@ constexpr double kMaxScale = 256.0 * (1 << 21);
 constexpr qreal kTapSlop = 8;
 constexpr int kDoubleTapMs = 250;
 constexpr double kMarkerCull = 24; // px beyond the edges still drawn (marker radius + shadow)
+constexpr qint64 kSelectionMs = 300; // stand-in for a spring of response 0.3 s, damping 0.825
 const QColor kGraticuleBackground(0x14, 0x18, 0x1F);
 const QColor kGraticuleLine(255, 255, 255, 26);
 
@@ -49,7 +50,7 @@ const QColor kGraticuleLine(255, 255, 255, 26);
 struct MarkerDraw {
     QPointF pos;
     int number;
-    bool selected;
+    double selected; // 0 plain, 1 selected; between while the selection animates
 };
 struct PathRun {
     QPolygonF points;
@@ -86,9 +87,10 @@ void paintMarkers(QPainter *p, const QList<MarkerDraw> &markers)
     QColor unselected = pal.themeGold;
     unselected.setAlphaF(0.9f);
     for (const MarkerDraw &m : markers) {
-        const double d = m.selected ? 34 : 28;
+        const double t = m.selected;
+        const double d = 28 + 6 * t;
         const double r = d / 2;
-        const double blur = m.selected ? 6 : 4;
+        const double blur = 4 + 2 * t;
         // Soft shadow, black at 33 %, no offset.
         QRadialGradient g(m.pos, r + blur);
         g.setColorAt(0, QColor(0, 0, 0, 84));
@@ -97,14 +99,19 @@ void paintMarkers(QPainter *p, const QList<MarkerDraw> &markers)
         p->setPen(Qt::NoPen);
         p->setBrush(g);
         p->drawEllipse(m.pos, r + blur, r + blur);
-        p->setBrush(m.selected ? pal.themeGold : unselected);
+        QColor fill = pal.themeGold;
+        fill.setAlphaF(float(0.9 + 0.1 * t));
+        p->setBrush(t >= 1 ? pal.themeGold : (t <= 0 ? unselected : fill));
         p->drawEllipse(m.pos, r, r);
-        if (m.selected) {
+        if (t > 0) {
+            // The ring sits on the selected circle's edge (diameter 34).
+            QColor ring = Qt::white;
+            ring.setAlphaF(float(t));
             p->setBrush(Qt::NoBrush);
-            p->setPen(QPen(Qt::white, 2));
-            p->drawEllipse(m.pos, 17, 17);
+            p->setPen(QPen(ring, 2));
+            p->drawEllipse(m.pos, r, r);
         }
-        font.setPixelSize(m.selected ? 14 : 12);
+        font.setPixelSize(t >= 0.5 ? 14 : 12);
         p->setFont(font);
         p->setPen(pal.themeBackground);
         p->drawText(QRectF(m.pos.x() - r, m.pos.y() - r, d, d), Qt::AlignCenter, QString::number(m.number));
@@ -270,8 +277,15 @@ void TileMapItem::setMarkers(CoordinateListModel *m)
     if (m_markers)
         m_markers->disconnect(this);
     m_markers = m;
+    m_shownSelection = m_markers ? m_markers->marked() : std::nullopt;
     if (m_markers)
         connect(m_markers, &CoordinateListModel::contentChanged, this, [this] {
+            const auto now = m_markers ? m_markers->marked() : std::nullopt;
+            if (now != m_shownSelection) {
+                m_previousSelection = m_shownSelection;
+                m_shownSelection = now;
+                m_selectionClock.start();
+            }
             update();
             polish();
         });
@@ -406,6 +420,20 @@ int TileMapItem::markerAt(QPointF point) const
             return int(i);
     }
     return -1;
+}
+
+double TileMapItem::selectionAmount(qsizetype index) const
+{
+    double t = 1.0;
+    if (m_selectionClock.isValid()) {
+        const double x = std::min(1.0, double(m_selectionClock.elapsed()) / double(kSelectionMs));
+        t = 1.0 - std::pow(1.0 - x, 3); // ease out
+    }
+    if (m_shownSelection && *m_shownSelection == index)
+        return t;
+    if (m_previousSelection && *m_previousSelection == index)
+        return 1.0 - t;
+    return 0.0;
 }
 
 QString TileMapItem::markerTitle(int index) const
@@ -633,7 +661,7 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
         for (qsizetype i = 0; i < list.size(); ++i) {
             const QPointF s = coordinateToPoint(list[i].latitude, list[i].longitude);
             if (cull.contains(s))
-                markers.append({s, int(i + 1), marked && *marked == i});
+                markers.append({s, int(i + 1), selectionAmount(i)});
             if (list.size() >= 2 && i > 0) {
                 const QRectF seg = QRectF(prev, s).normalized().adjusted(-2, -2, 2, 2);
                 const double segLen = std::hypot(s.x() - prev.x(), s.y() - prev.y());
@@ -650,7 +678,10 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
             prev = s;
         }
         // The selected marker draws over its neighbours.
-        std::stable_partition(markers.begin(), markers.end(), [](const MarkerDraw &m) { return !m.selected; });
+        std::stable_partition(markers.begin(), markers.end(), [](const MarkerDraw &m) { return m.selected <= 0; });
+        if (m_selectionClock.isValid() && m_selectionClock.elapsed() < kSelectionMs)
+            // Keep animating; queued because this may run on the render thread.
+            QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
     }
     {
         QSGNode *old = root->pathSlot->firstChild();

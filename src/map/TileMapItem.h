@@ -118,6 +118,7 @@ private:
     void stepInertia();
     void handleTap(QPointF pos);
     void updateAccessibleMarkers();
+    double selectionAmount(qsizetype index) const;
 
     MapRegion m_region;
     Camera m_cam;
@@ -130,6 +131,8 @@ private:
     TileLoader m_loader;
     int m_visibleTiles = 0;
     bool m_exposeMarkers = false;
+    std::optional<qsizetype> m_shownSelection, m_previousSelection;
+    QElapsedTimer m_selectionClock;
     QList<int> m_accessibleMarkers;
 
     // Gestures

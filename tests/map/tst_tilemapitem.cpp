@@ -195,7 +195,7 @@ private Q_SLOTS:
         // Unselected marker: gold at 90 % over the dark map, just off its number.
         QVERIFY(near(img.pixelColor((p0 + QPointF(10, 0)).toPoint()), palette().themeGold, 30));
         markers.setMarked(2);
-        QTest::qWait(50);
+        QTest::qWait(450); // past the selection animation
         img = w.window.grabWindow();
         // Selected: diameter 34 with a white ring at radius 17.
         QVERIFY(near(img.pixelColor((p2 + QPointF(13, 0)).toPoint()), palette().themeGold, 20));
