@@ -1,0 +1,3 @@
+list(APPEND ZELTRIN_QML
+    screens/auth/ZeltrinTextField.qml
+)

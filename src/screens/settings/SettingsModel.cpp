@@ -1,0 +1,82 @@
+#include "SettingsModel.h"
+
+#include "NumberFormat.h"
+
+#include <QDesktopServices>
+
+#include <cmath>
+
+namespace {
+const QString kMaxAltitudeKey = QStringLiteral("maxAltitudeLimit");
+const QString kPreflightKey = QStringLiteral("enablePreflightChecklist");
+const QString kMetricKey = QStringLiteral("useMetric");
+} // namespace
+
+SettingsModel::SettingsModel(QObject *parent) : SettingsModel(std::make_unique<QSettings>(), parent) {}
+
+SettingsModel::SettingsModel(std::unique_ptr<QSettings> store, QObject *parent)
+    : QObject(parent), m_store(std::move(store))
+{
+    load();
+}
+
+SettingsModel::~SettingsModel() = default;
+
+void SettingsModel::load()
+{
+    // A value of the wrong type or out of range in the store falls back to something the
+    // controls can show, rather than a broken slider.
+    bool ok = false;
+    const double stored = m_store->value(kMaxAltitudeKey, kAltitudeDefault).toDouble(&ok);
+    m_maxAltitudeLimit = ok && std::isfinite(stored) ? std::clamp(stored, kAltitudeMin, kAltitudeMax) : kAltitudeDefault;
+    m_enablePreflight = m_store->value(kPreflightKey, true).toBool();
+    m_useMetric = m_store->value(kMetricKey, true).toBool();
+}
+
+double SettingsModel::snapAltitude(double metres)
+{
+    if (!std::isfinite(metres))
+        return kAltitudeDefault;
+    const double clamped = std::clamp(metres, kAltitudeMin, kAltitudeMax);
+    return kAltitudeMin + std::round((clamped - kAltitudeMin) / kAltitudeStep) * kAltitudeStep;
+}
+
+void SettingsModel::setMaxAltitudeLimit(double metres)
+{
+    m_maxAltitudeLimit = snapAltitude(metres);
+    m_store->setValue(kMaxAltitudeKey, m_maxAltitudeLimit);
+    m_store->sync();
+    Q_EMIT maxAltitudeLimitChanged();
+}
+
+QString SettingsModel::maxAltitudeText() const
+{
+    return zeltrin::format("%.0f m", m_maxAltitudeLimit);
+}
+
+void SettingsModel::setEnablePreflight(bool on)
+{
+    m_enablePreflight = on;
+    m_store->setValue(kPreflightKey, on);
+    m_store->sync();
+    Q_EMIT enablePreflightChanged();
+}
+
+void SettingsModel::setUseMetric(bool on)
+{
+    m_useMetric = on;
+    m_store->setValue(kMetricKey, on);
+    m_store->sync();
+    Q_EMIT useMetricChanged();
+}
+
+void SettingsModel::setShowLogoutConfirm(bool on)
+{
+    m_showLogoutConfirm = on;
+    Q_EMIT showLogoutConfirmChanged();
+}
+
+void SettingsModel::openUrl(const QUrl &url) const
+{
+    QDesktopServices::openUrl(url);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QObject>
+#include <QQmlEngine>
+#include <QSettings>
+#include <QUrl>
+
+#include <memory>
+
+// The settings screen's state: three stored preferences (read with their defaults, written on
+// every change) and the sign-out confirmation flag.
+class SettingsModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(double maxAltitudeLimit READ maxAltitudeLimit WRITE setMaxAltitudeLimit NOTIFY maxAltitudeLimitChanged)
+    Q_PROPERTY(QString maxAltitudeText READ maxAltitudeText NOTIFY maxAltitudeLimitChanged)
+    Q_PROPERTY(bool enablePreflight READ enablePreflight WRITE setEnablePreflight NOTIFY enablePreflightChanged)
+    Q_PROPERTY(bool useMetric READ useMetric WRITE setUseMetric NOTIFY useMetricChanged)
+    Q_PROPERTY(bool showLogoutConfirm READ showLogoutConfirm WRITE setShowLogoutConfirm NOTIFY showLogoutConfirmChanged)
+    Q_PROPERTY(QString appVersion READ appVersion CONSTANT)
+    Q_PROPERTY(QUrl privacyUrl READ privacyUrl CONSTANT)
+    Q_PROPERTY(QUrl termsUrl READ termsUrl CONSTANT)
+
+public:
+    static constexpr double kAltitudeMin = 30.0;
+    static constexpr double kAltitudeMax = 400.0;
+    static constexpr double kAltitudeStep = 10.0;
+    static constexpr double kAltitudeDefault = 120.0;
+
+    explicit SettingsModel(QObject *parent = nullptr);
+    // Tests hand in their own store.
+    explicit SettingsModel(std::unique_ptr<QSettings> store, QObject *parent = nullptr);
+    ~SettingsModel() override;
+
+    double maxAltitudeLimit() const { return m_maxAltitudeLimit; }
+    void setMaxAltitudeLimit(double metres);
+    QString maxAltitudeText() const;
+    bool enablePreflight() const { return m_enablePreflight; }
+    void setEnablePreflight(bool on);
+    bool useMetric() const { return m_useMetric; }
+    void setUseMetric(bool on);
+    bool showLogoutConfirm() const { return m_showLogoutConfirm; }
+    void setShowLogoutConfirm(bool on);
+
+    static QString appVersion() { return QStringLiteral("1.0.0 (1)"); }
+    static QUrl privacyUrl() { return QUrl(QStringLiteral("https://morvane.com/privacy")); }
+    static QUrl termsUrl() { return QUrl(QStringLiteral("https://morvane.com/terms")); }
+
+    // The slider's value snapped to whole steps inside its range (non-finite gives the default).
+    static double snapAltitude(double metres);
+
+    Q_INVOKABLE void openUrl(const QUrl &url) const;
+
+Q_SIGNALS:
+    void maxAltitudeLimitChanged();
+    void enablePreflightChanged();
+    void useMetricChanged();
+    void showLogoutConfirmChanged();
+
+private:
+    void load();
+
+    std::unique_ptr<QSettings> m_store;
+    double m_maxAltitudeLimit = kAltitudeDefault;
+    bool m_enablePreflight = true;
+    bool m_useMetric = true;
+    bool m_showLogoutConfirm = false;
+};

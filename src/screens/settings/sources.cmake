@@ -1,0 +1,3 @@
+list(APPEND ZELTRIN_SOURCES
+    screens/settings/SettingsModel.h screens/settings/SettingsModel.cpp
+)
