@@ -7,7 +7,7 @@ import Zeltrin
 T.AbstractButton {
     id: control
     property string label: ""
-    property string icon: ""
+    property string iconName: ""
 
     Layout.fillWidth: true
     implicitHeight: content.implicitHeight + 20
@@ -27,7 +27,7 @@ T.AbstractButton {
             Item {
                 width: 22; height: 22
                 anchors.horizontalCenter: parent.horizontalCenter
-                Icon { anchors.centerIn: parent; name: control.icon; size: 18; color: Theme.themeGold }
+                Icon { anchors.centerIn: parent; name: control.iconName; size: 18; color: Theme.themeGold }
             }
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter

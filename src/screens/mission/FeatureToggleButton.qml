@@ -7,7 +7,7 @@ import Zeltrin
 T.AbstractButton {
     id: control
     property string label: ""
-    property string icon: ""
+    property string iconName: ""
     property bool isEnabled: false
     signal toggledTo(bool value)
 
@@ -40,7 +40,7 @@ T.AbstractButton {
                 anchors.horizontalCenter: parent.horizontalCenter
                 Icon {
                     anchors.centerIn: parent
-                    name: control.icon
+                    name: control.iconName
                     size: 18
                     color: control.isEnabled ? Theme.themeGold : "white"
                 }

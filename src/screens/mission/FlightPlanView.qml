@@ -84,7 +84,7 @@ Item {
         spacing: 12
         MapToolButton {
             objectName: "addTool"
-            icon: "plus.circle.fill"
+            iconName: "plus.circle.fill"
             color: Theme.themeGold
             Accessible.name: "Add waypoint"
             // Waypoints are added by tapping the map; this runs the same step.
@@ -92,7 +92,7 @@ Item {
         }
         MapToolButton {
             objectName: "listTool"
-            icon: "list.bullet"
+            iconName: "list.bullet"
             color: "white"
             Accessible.name: "Waypoint list"
             onClicked: plan.showWaypointList = true
@@ -100,7 +100,7 @@ Item {
         MapToolButton {
             objectName: "previewTool"
             visible: plan.showsPreviewTool
-            icon: "view.3d"
+            iconName: "view.3d"
             color: Theme.themeGold
             Accessible.name: "3D preview"
             onClicked: plan.show3DPreview = true
@@ -108,7 +108,7 @@ Item {
         MapToolButton {
             objectName: "trashTool"
             visible: plan.showsTrashTool
-            icon: "trash.fill"
+            iconName: "trash.fill"
             color: Theme.platformRed
             Accessible.name: "Delete waypoint"
             onClicked: plan.deleteSelectedWaypoint()

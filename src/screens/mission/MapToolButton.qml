@@ -5,13 +5,13 @@ import Zeltrin
 // One round button of the map's tool column.
 T.AbstractButton {
     id: control
-    property string icon: ""
+    property string iconName: ""
     property color color: Theme.themeGold
 
     implicitWidth: 44
     implicitHeight: 44
     Accessible.role: Accessible.Button
-    Accessible.name: icon
+    Accessible.name: iconName
     Accessible.onPressAction: control.clicked()
 
     background: Item {
@@ -34,7 +34,7 @@ T.AbstractButton {
         }
     }
     contentItem: Icon {
-        name: control.icon
+        name: control.iconName
         size: 20
         color: control.color
     }

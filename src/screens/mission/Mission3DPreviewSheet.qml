@@ -139,13 +139,13 @@ ZPage {
                     spacing: 12
                     PreviewToggleButton {
                         text: "Path"
-                        icon: "line.diagonal"
+                        iconName: "line.diagonal"
                         isOn: preview.showPath
                         onToggledTo: (v) => preview.showPath = v
                     }
                     PreviewToggleButton {
                         text: "Altitude"
-                        icon: "arrow.up.and.down"
+                        iconName: "arrow.up.and.down"
                         isOn: preview.showAltitude
                         onToggledTo: (v) => preview.showAltitude = v
                     }

@@ -104,21 +104,21 @@ Item {
             FeatureToggleButton {
                 Layout.preferredWidth: 1
                 label: "Terrain Follow"
-                icon: "mountain.2.fill"
+                iconName: "mountain.2.fill"
                 isEnabled: panel.plan.terrainFollowEnabled
                 onToggledTo: (v) => panel.plan.terrainFollowEnabled = v
             }
             FeatureToggleButton {
                 Layout.preferredWidth: 1
                 label: "Multi-Battery"
-                icon: "battery.100.bolt"
+                iconName: "battery.100.bolt"
                 isEnabled: panel.plan.multiBatteryEnabled
                 onToggledTo: (v) => panel.plan.multiBatteryEnabled = v
             }
             FeatureActionButton {
                 Layout.preferredWidth: 1
                 label: "Shot Designer"
-                icon: "pencil.and.ruler.fill"
+                iconName: "pencil.and.ruler.fill"
                 onClicked: panel.showShotDesigner()
             }
         }
@@ -167,6 +167,8 @@ Item {
             text: panel.plan.uploadButtonText
             iconName: panel.plan.isUploadingMission ? "" : "paperplane.fill"
             enabled: panel.plan.uploadEnabled
+            // Disabled reads as disabled; the style itself has no such look.
+            opacity: enabled || panel.plan.isUploadingMission ? 1 : 0.5
             onClicked: panel.executeMission()
             // While uploading, a white spinner takes the icon's place.
             Spinner {

@@ -5,7 +5,7 @@ import Zeltrin
 // A toggle drawn as a button: gold tint, highlighted while on.
 T.AbstractButton {
     id: control
-    property string icon: ""
+    property string iconName: ""
     property bool isOn: false
     signal toggledTo(bool value)
 
@@ -28,7 +28,7 @@ T.AbstractButton {
             anchors.centerIn: parent
             spacing: 4
             Icon {
-                name: control.icon
+                name: control.iconName
                 size: Theme.caption
                 color: control.isOn ? Theme.themeBackground : Theme.themeGold
                 anchors.verticalCenter: parent.verticalCenter

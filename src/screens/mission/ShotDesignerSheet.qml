@@ -83,7 +83,7 @@ ZPage {
                         required property int index
                         Layout.fillWidth: true
                         title: modelData.title
-                        icon: modelData.icon
+                        iconName: modelData.icon
                         description: modelData.description
                         isSelected: page.settings.selectedShot === index
                         onClicked: page.settings.selectedShot = index

@@ -7,7 +7,7 @@ import Zeltrin
 T.AbstractButton {
     id: card
     property string title: ""
-    property string icon: ""
+    property string iconName: ""
     property string description: ""
     property bool isSelected: false
 
@@ -39,7 +39,7 @@ T.AbstractButton {
                 Layout.preferredHeight: 28
                 Icon {
                     anchors.centerIn: parent
-                    name: card.icon
+                    name: card.iconName
                     size: 24
                     color: card.isSelected ? Theme.themeGold : "white"
                 }

@@ -150,17 +150,17 @@ ZPage {
                         anchors.right: parent.right
                         text: row.latitudeText
                         color: Theme.secondaryText
-                        font.family: Theme.fontFamily
+                        // Monospaced digits keep the columns steady (no font features in Qt 6.4).
+                        font.family: Theme.monoFamily
                         font.pixelSize: Theme.caption
-                        font.features: { "tnum": 1 }
                     }
                     Text {
                         anchors.right: parent.right
                         text: row.longitudeText
                         color: Theme.secondaryText
-                        font.family: Theme.fontFamily
+                        // Monospaced digits keep the columns steady (no font features in Qt 6.4).
+                        font.family: Theme.monoFamily
                         font.pixelSize: Theme.caption
-                        font.features: { "tnum": 1 }
                     }
                 }
                 Item {
