@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QFont>
+#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 #include <QQuickWindow>
@@ -41,6 +42,7 @@ constexpr double kMinScale = 256.0;                  // whole world in one tile
 constexpr double kMaxScale = 256.0 * (1 << 21);
 constexpr qreal kTapSlop = 8;
 constexpr int kDoubleTapMs = 250;
+constexpr qsizetype kChunk = 64;
 constexpr double kMarkerCull = 24; // px beyond the edges still drawn (marker radius + shadow)
 constexpr qint64 kSelectionMs = 300; // stand-in for a spring of response 0.3 s, damping 0.825
 const QColor kGraticuleBackground(0x14, 0x18, 0x1F);
@@ -64,20 +66,87 @@ void paintGraticule(QPainter *p, const QList<QLineF> &lines)
     p->drawLines(lines.constData(), int(lines.size()));
 }
 
-void paintPath(QPainter *p, const QList<PathRun> &runs)
+// The dashes (5 on, 5 off from the path's start) are cut here and drawn as plain lines in one
+// call: much cheaper than the painter's general dasher, and the phase stays put while panning.
+QList<QLineF> dashSegments(const QList<PathRun> &runs)
+{
+    constexpr double kOn = 5, kPeriod = 10;
+    QList<QLineF> dashes;
+    for (const PathRun &r : runs) {
+        double along = r.startLength;
+        for (qsizetype i = 1; i < r.points.size(); ++i) {
+            const QPointF a = r.points[i - 1], b = r.points[i];
+            const double len = std::hypot(b.x() - a.x(), b.y() - a.y());
+            if (len <= 0)
+                continue;
+            double t = 0;
+            while (t < len) {
+                const double phase = std::fmod(along + t, kPeriod);
+                if (phase < kOn) {
+                    const double end = std::min(len, t + (kOn - phase));
+                    dashes.append(QLineF(a + (b - a) * (t / len), a + (b - a) * (end / len)));
+                    t = end;
+                } else {
+                    t = std::min(len, t + (kPeriod - phase));
+                }
+                if (dashes.size() > 20000)
+                    return dashes; // a path this dense on screen reads as a line anyway
+            }
+            along += len;
+        }
+    }
+    return dashes;
+}
+
+void paintPath(QPainter *p, const QList<QLineF> &dashes)
 {
     p->setRenderHint(QPainter::Antialiasing, true);
-    QPen pen(zeltrin::palette().themeGold, 2, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    QPen pen(zeltrin::palette().themeGold, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     pen.setMiterLimit(10);
-    pen.setDashPattern({2.5, 2.5}); // in pen widths: 5 on, 5 off
-    for (const PathRun &r : runs) {
-        pen.setDashOffset(std::fmod(r.startLength, 10.0) / 2.0);
-        p->setPen(pen);
-        p->drawPolyline(r.points);
+    p->setPen(pen);
+    p->drawLines(dashes.constData(), int(dashes.size()));
+}
+
+void paintMarker(QPainter *p, const MarkerDraw &m);
+
+// Settled markers are drawn from cached images; painting circles, shadows and text for every
+// marker on every frame would dominate the frame time of a long mission.
+QImage markerSprite(int number, bool selected, qreal dpr)
+{
+    static QMutex mutex;
+    static QHash<quint64, QImage> cache;
+    const quint64 key = (quint64(number) << 8) | (selected ? 1 : 0) | (quint64(qRound(dpr * 4)) << 1);
+    QMutexLocker lock(&mutex);
+    if (auto it = cache.constFind(key); it != cache.cend())
+        return it.value();
+    if (cache.size() > 2048)
+        cache.clear();
+    constexpr int kSize = 48;
+    QImage img(QSize(kSize, kSize) * dpr, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
+    img.fill(Qt::transparent);
+    {
+        QPainter ip(&img);
+        paintMarker(&ip, {QPointF(kSize / 2.0, kSize / 2.0), number, selected ? 1.0 : 0.0});
     }
+    cache.insert(key, img);
+    return img;
 }
 
 void paintMarkers(QPainter *p, const QList<MarkerDraw> &markers)
+{
+    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+    for (const MarkerDraw &m : markers) {
+        if (m.selected <= 0 || m.selected >= 1) {
+            const QImage sprite = markerSprite(m.number, m.selected >= 1, dpr);
+            p->drawImage(QPointF(m.pos.x() - 24, m.pos.y() - 24), sprite);
+        } else {
+            paintMarker(p, m);
+        }
+    }
+}
+
+void paintMarker(QPainter *p, const MarkerDraw &m)
 {
     p->setRenderHint(QPainter::Antialiasing, true);
     p->setRenderHint(QPainter::TextAntialiasing, true);
@@ -86,7 +155,7 @@ void paintMarkers(QPainter *p, const QList<MarkerDraw> &markers)
     font.setBold(true);
     QColor unselected = pal.themeGold;
     unselected.setAlphaF(0.9f);
-    for (const MarkerDraw &m : markers) {
+    {
         const double t = m.selected;
         const double d = 28 + 6 * t;
         const double r = d / 2;
@@ -278,9 +347,11 @@ void TileMapItem::setMarkers(CoordinateListModel *m)
         m_markers->disconnect(this);
     m_markers = m;
     m_shownSelection = m_markers ? m_markers->marked() : std::nullopt;
+    m_worldDirty = true;
     if (m_markers)
         connect(m_markers, &CoordinateListModel::contentChanged, this, [this] {
             const auto now = m_markers ? m_markers->marked() : std::nullopt;
+            m_worldDirty = true;
             if (now != m_shownSelection) {
                 m_previousSelection = m_shownSelection;
                 m_shownSelection = now;
@@ -648,35 +719,104 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
         }
     }
 
-    // Path and markers, culled to the screen.
+    // Path and markers, culled to the screen. World positions are cached per list change, so a
+    // frame only applies the camera's similarity transform to each point.
     QList<PathRun> runs;
     QList<MarkerDraw> markers;
     if (m_markers) {
         const auto &list = m_markers->coordinates();
-        const auto marked = m_markers->marked();
+        if (m_worldDirty || qsizetype(m_world.size()) != list.size()) {
+            m_world.resize(size_t(list.size()));
+            m_cumWorld.resize(size_t(list.size()));
+            double cum = 0;
+            for (qsizetype i = 0; i < list.size(); ++i) {
+                m_world[size_t(i)] = merc::toWorld(list[i].latitude, list[i].longitude);
+                if (i > 0) {
+                    const QPointF d = m_world[size_t(i)] - m_world[size_t(i - 1)];
+                    cum += std::hypot(d.x(), d.y());
+                }
+                m_cumWorld[size_t(i)] = cum;
+            }
+            m_chunkBox.assign(size_t((list.size() + kChunk - 1) / kChunk), QRectF());
+            auto grow = [this](size_t chunk, QPointF w) {
+                QRectF &box = m_chunkBox[chunk];
+                const QRectF pt(w, QSizeF(1e-12, 1e-12));
+                box = box.isNull() ? pt : box.united(pt);
+            };
+            for (qsizetype i = 0; i < list.size(); ++i) {
+                grow(size_t(i / kChunk), m_world[size_t(i)]);
+                // A chunk's box also holds the first point of the next chunk (its last segment).
+                if (i > 0 && i % kChunk == 0)
+                    grow(size_t(i / kChunk - 1), m_world[size_t(i)]);
+            }
+            m_worldDirty = false;
+        }
+        const double a = -m_bearing * std::numbers::pi / 180.0;
+        const double ca = std::cos(a) * m_cam.scale, sa = std::sin(a) * m_cam.scale;
+        const double hw = width() / 2, hh = height() / 2;
+        auto project = [&](const QPointF &w) {
+            double dx = w.x() - m_cam.cx;
+            dx -= std::round(dx);
+            const double dy = w.y() - m_cam.cy;
+            return QPointF(hw + dx * ca - dy * sa, hh + dx * sa + dy * ca);
+        };
         const QRectF cull = bounds.adjusted(-kMarkerCull, -kMarkerCull, kMarkerCull, kMarkerCull);
+        // Only chunks of the list whose world box meets the view are projected, so a frame costs
+        // little more than what is on screen even for a very long mission.
+        QRectF view;
+        for (QPointF corner : {cull.topLeft(), cull.topRight(), cull.bottomLeft(), cull.bottomRight()}) {
+            const QPointF w = screenToWorld(corner);
+            view = view.isNull() ? QRectF(w, QSizeF(1e-12, 1e-12)) : view.united(QRectF(w, QSizeF(1e-12, 1e-12)));
+        }
+        const bool wraps = view.left() < 0 || view.right() > 1; // the date line is on screen
+        struct Candidate {
+            QPointF pos;
+            qsizetype index;
+        };
+        std::vector<Candidate> visible;
+        const qsizetype n = list.size();
         QPointF prev;
         bool prevInRun = false;
-        double length = 0;
-        for (qsizetype i = 0; i < list.size(); ++i) {
-            const QPointF s = coordinateToPoint(list[i].latitude, list[i].longitude);
-            if (cull.contains(s))
-                markers.append({s, int(i + 1), selectionAmount(i)});
-            if (list.size() >= 2 && i > 0) {
-                const QRectF seg = QRectF(prev, s).normalized().adjusted(-2, -2, 2, 2);
-                const double segLen = std::hypot(s.x() - prev.x(), s.y() - prev.y());
-                if (seg.intersects(bounds)) {
-                    if (!prevInRun)
-                        runs.append({QPolygonF{prev}, length});
-                    runs.last().points.append(s);
-                    prevInRun = true;
-                } else {
-                    prevInRun = false;
-                }
-                length += segLen;
+        for (qsizetype c0 = 0; c0 < n; c0 += kChunk) {
+            const qsizetype c1 = std::min(n, c0 + kChunk + 1); // one past: the segment into the next chunk
+            if (!wraps && !m_chunkBox[size_t(c0 / kChunk)].intersects(view)) {
+                prevInRun = false;
+                continue;
             }
-            prev = s;
+            prev = project(m_world[size_t(c0)]);
+            for (qsizetype i = c0; i < c1; ++i) {
+                const QPointF s = i == c0 ? prev : project(m_world[size_t(i)]);
+                if (i < c0 + kChunk && cull.contains(s))
+                    visible.push_back({s, i});
+                if (i > c0) {
+                    const QRectF seg = QRectF(prev, s).normalized().adjusted(-2, -2, 2, 2);
+                    if (seg.intersects(bounds)) {
+                        if (!prevInRun)
+                            runs.append({QPolygonF{prev}, m_cumWorld[size_t(i - 1)] * m_cam.scale});
+                        runs.last().points.append(s);
+                        prevInRun = true;
+                    } else {
+                        prevInRun = false;
+                    }
+                }
+                prev = s;
+            }
         }
+        // Markers piled on one spot (a zoomed-out view of a long mission) are drawn once per
+        // small cell: the topmost one shows, the hidden ones cost nothing.
+        constexpr double kCell = 8;
+        const int cols = int(cull.width() / kCell) + 1, rows = int(cull.height() / kCell) + 1;
+        std::vector<bool> taken(size_t(cols) * size_t(rows), false);
+        for (auto it = visible.rbegin(); it != visible.rend(); ++it) {
+            const double sel = selectionAmount(it->index);
+            const size_t cell = size_t(int((it->pos.y() - cull.top()) / kCell)) * size_t(cols)
+                + size_t(int((it->pos.x() - cull.left()) / kCell));
+            if (sel <= 0 && taken[cell])
+                continue;
+            taken[cell] = true;
+            markers.append({it->pos, int(it->index + 1), sel});
+        }
+        std::reverse(markers.begin(), markers.end());
         // The selected marker draws over its neighbours.
         std::stable_partition(markers.begin(), markers.end(), [](const MarkerDraw &m) { return m.selected <= 0; });
         if (m_selectionClock.isValid() && m_selectionClock.elapsed() < kSelectionMs)
@@ -685,7 +825,7 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     }
     {
         QSGNode *old = root->pathSlot->firstChild();
-        QSGNode *n = paintedLayer(old, win, bounds, [runs](QPainter *p) { paintPath(p, runs); });
+        QSGNode *n = paintedLayer(old, win, bounds, [dashes = dashSegments(runs)](QPainter *p) { paintPath(p, dashes); });
         if (!old)
             root->pathSlot->appendChildNode(n);
     }

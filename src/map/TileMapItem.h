@@ -131,6 +131,11 @@ private:
     TileLoader m_loader;
     int m_visibleTiles = 0;
     bool m_exposeMarkers = false;
+    // Web-Mercator positions of the markers and the path length up to each, rebuilt on change.
+    std::vector<QPointF> m_world;
+    std::vector<double> m_cumWorld;
+    std::vector<QRectF> m_chunkBox; // world bounds of each run of markers
+    bool m_worldDirty = true;
     std::optional<qsizetype> m_shownSelection, m_previousSelection;
     QElapsedTimer m_selectionClock;
     QList<int> m_accessibleMarkers;

@@ -12,7 +12,7 @@ FlightPlanModel::FlightPlanModel(QObject *parent)
     connect(&m_uploadTimer, &QTimer::timeout, this, [this] { setUploadingMission(false); });
     connect(&m_waypoints, &CoordinateListModel::countChanged, this, [this] {
         Q_EMIT waypointsChanged();
-        Q_EMIT derivedChanged();
+        Q_EMIT uploadEnabledChanged();
     });
 }
 
@@ -56,7 +56,6 @@ void FlightPlanModel::setSelectedWaypoint(std::optional<qsizetype> p)
         p.reset();
     m_waypoints.setMarked(p);
     Q_EMIT selectedWaypointChanged();
-    Q_EMIT derivedChanged();
 }
 
 int FlightPlanModel::selectedWaypointInt() const
@@ -74,21 +73,21 @@ void FlightPlanModel::setUploadingMission(bool v)
 {
     m_uploading = v;
     Q_EMIT isUploadingMissionChanged();
-    Q_EMIT derivedChanged();
+    Q_EMIT uploadEnabledChanged();
 }
 
 void FlightPlanModel::setTerrainFollowEnabled(bool v)
 {
     m_terrain = v;
     Q_EMIT terrainFollowEnabledChanged();
-    Q_EMIT derivedChanged();
+    Q_EMIT bannersChanged();
 }
 
 void FlightPlanModel::setMultiBatteryEnabled(bool v)
 {
     m_multiBattery = v;
     Q_EMIT multiBatteryEnabledChanged();
-    Q_EMIT derivedChanged();
+    Q_EMIT bannersChanged();
 }
 
 void FlightPlanModel::setShowShotDesigner(bool v)
@@ -178,10 +177,8 @@ void FlightPlanModel::deleteWaypoints(const QList<int> &positions)
 {
     const auto before = selectedWaypoint();
     m_waypoints.removePositions(std::vector<qsizetype>(positions.begin(), positions.end()));
-    if (before != selectedWaypoint()) {
+    if (before != selectedWaypoint())
         Q_EMIT selectedWaypointChanged();
-        Q_EMIT derivedChanged();
-    }
 }
 
 void FlightPlanModel::moveWaypoints(const QList<int> &sources, int destination)

@@ -35,13 +35,14 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(bool show3DPreview READ show3DPreview WRITE setShow3DPreview NOTIFY show3DPreviewChanged)
 
     // Derived for the tool column and the control panel.
-    Q_PROPERTY(bool showsPreviewTool READ showsPreviewTool NOTIFY derivedChanged)
-    Q_PROPERTY(bool showsTrashTool READ showsTrashTool NOTIFY derivedChanged)
-    Q_PROPERTY(bool showsClearButton READ showsClearButton NOTIFY derivedChanged)
-    Q_PROPERTY(bool uploadEnabled READ uploadEnabled NOTIFY derivedChanged)
-    Q_PROPERTY(QString uploadButtonText READ uploadButtonText NOTIFY derivedChanged)
-    Q_PROPERTY(QString waypointCountText READ waypointCountText NOTIFY derivedChanged)
-    Q_PROPERTY(QVariantList banners READ banners NOTIFY derivedChanged)
+    // Each notifies with the field it follows, so an edit re-evaluates only what it affects.
+    Q_PROPERTY(bool showsPreviewTool READ showsPreviewTool NOTIFY waypointsChanged)
+    Q_PROPERTY(bool showsTrashTool READ showsTrashTool NOTIFY selectedWaypointChanged)
+    Q_PROPERTY(bool showsClearButton READ showsClearButton NOTIFY waypointsChanged)
+    Q_PROPERTY(bool uploadEnabled READ uploadEnabled NOTIFY uploadEnabledChanged)
+    Q_PROPERTY(QString uploadButtonText READ uploadButtonText NOTIFY isUploadingMissionChanged)
+    Q_PROPERTY(QString waypointCountText READ waypointCountText NOTIFY waypointsChanged)
+    Q_PROPERTY(QVariantList banners READ banners NOTIFY bannersChanged)
     // Length of the upload step; 2 s, shorter in tests.
     Q_PROPERTY(int uploadDurationMs READ uploadDurationMs WRITE setUploadDurationMs NOTIFY uploadDurationMsChanged)
 
@@ -116,7 +117,8 @@ Q_SIGNALS:
     void showShotDesignerChanged();
     void show3DPreviewChanged();
     void uploadDurationMsChanged();
-    void derivedChanged();
+    void uploadEnabledChanged();
+    void bannersChanged();
 
 private:
     MapRegion m_mapPosition = initialMapPosition();
