@@ -60,6 +60,7 @@ constexpr auto kIcons = std::to_array<IconGlyph>({
     {"house.circle.fill", "other_houses", 0xe58c},
     {"house.fill", "home", 0xe88a},
     {"light.beacon.max", "highlight", 0xe25f},
+    {"line.3.horizontal", "drag_handle", 0xe25d},
     {"line.diagonal", "show_chart", 0xe6e1},
     {"list.bullet", "format_list_bulleted", 0xe241},
     {"location.fill", "near_me", 0xe569},

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "CoordinateListModel.h"
+#include "MapRegion.h"
+#include "TileLoader.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QQuickItem>
+#include <QTimer>
+
+#include <functional>
+
+// A slippy map drawn with scene-graph nodes: one texture node per web-Mercator tile (imagery
+// plus a labels overlay), a dark graticule underneath so the map is usable with no tiles at
+// all, and the markers and the dashed path of a coordinate list, each batched into one node.
+// The camera is a region (centre and spans in degrees) plus a bearing.
+class TileMapItem : public QQuickItem
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(MapRegion region READ region WRITE setRegion NOTIFY regionChanged)
+    Q_PROPERTY(double bearing READ bearing WRITE setBearing NOTIFY bearingChanged)
+    Q_PROPERTY(double zoomLevel READ zoomLevel NOTIFY regionChanged)
+    Q_PROPERTY(CoordinateListModel *markers READ markers WRITE setMarkers NOTIFY markersChanged)
+    Q_PROPERTY(QString imageryUrlTemplate READ imageryUrlTemplate WRITE setImageryUrlTemplate NOTIFY sourceChanged)
+    Q_PROPERTY(QString labelsUrlTemplate READ labelsUrlTemplate WRITE setLabelsUrlTemplate NOTIFY sourceChanged)
+    Q_PROPERTY(QString attribution READ attribution WRITE setAttribution NOTIFY sourceChanged)
+    Q_PROPERTY(QString cacheDirectory READ cacheDirectory WRITE setCacheDirectory NOTIFY sourceChanged)
+    Q_PROPERTY(int maxConcurrentRequests READ maxConcurrentRequests WRITE setMaxConcurrentRequests NOTIFY sourceChanged)
+    Q_PROPERTY(int loadedTileCount READ loadedTileCount NOTIFY tilesChanged)
+    Q_PROPERTY(int visibleTileCount READ visibleTileCount NOTIFY tilesChanged)
+    // Markers on screen, for assistive technology: kept up to date only while it is active (or
+    // when asked), so the list costs nothing otherwise.
+    Q_PROPERTY(bool exposesMarkers READ exposesMarkers WRITE setExposesMarkers NOTIFY accessibleMarkersChanged)
+    Q_PROPERTY(QList<int> accessibleMarkers READ accessibleMarkers NOTIFY accessibleMarkersChanged)
+public:
+    explicit TileMapItem(QQuickItem *parent = nullptr);
+    ~TileMapItem() override;
+
+    static QString defaultImageryUrlTemplate();
+    static QString defaultLabelsUrlTemplate();
+    static QString defaultAttribution();
+
+    MapRegion region() const { return m_region; }
+    void setRegion(const MapRegion &r);
+    double bearing() const { return m_bearing; }
+    void setBearing(double degrees);
+    double zoomLevel() const;
+    CoordinateListModel *markers() const { return m_markers; }
+    void setMarkers(CoordinateListModel *m);
+    QString imageryUrlTemplate() const { return m_templates[0]; }
+    void setImageryUrlTemplate(const QString &t);
+    QString labelsUrlTemplate() const { return m_templates[1]; }
+    void setLabelsUrlTemplate(const QString &t);
+    QString attribution() const { return m_attribution; }
+    void setAttribution(const QString &a);
+    QString cacheDirectory() const { return m_cacheDir; }
+    void setCacheDirectory(const QString &dir);
+    int maxConcurrentRequests() const { return m_loader.maxConcurrent(); }
+    void setMaxConcurrentRequests(int n);
+    int loadedTileCount() const { return m_loader.loadedCount(); }
+    int visibleTileCount() const { return m_visibleTiles; }
+    const TileLoader &loader() const { return m_loader; }
+    bool exposesMarkers() const { return m_exposeMarkers; }
+    void setExposesMarkers(bool on);
+    QList<int> accessibleMarkers() const { return m_accessibleMarkers; }
+
+    // Screen position (item coordinates) of a coordinate under the current camera.
+    Q_INVOKABLE QPointF coordinateToPoint(double latitude, double longitude) const;
+    // The topmost marker under a point, or -1.
+    Q_INVOKABLE int markerAt(QPointF point) const;
+    // Accessible name of a marker ("WP1" for the first).
+    Q_INVOKABLE QString markerTitle(int index) const;
+    // Camera moves as a gesture would make them (also used by tests and benchmarks).
+    Q_INVOKABLE void panBy(double dx, double dy);
+    Q_INVOKABLE void zoomBy(double factor, QPointF anchor);
+    Q_INVOKABLE void rotateBy(double degrees);
+
+    // How marker titles are made; the default numbers from 1 with a "WP" prefix.
+    std::function<QString(int)> markerTitleFunction;
+
+Q_SIGNALS:
+    void regionChanged();
+    // Emitted only when a gesture moved the camera, so a two-way binding does not loop.
+    void regionMoved();
+    void bearingChanged();
+    void markersChanged();
+    void sourceChanged();
+    void tilesChanged();
+    void accessibleMarkersChanged();
+    void mapTapped();
+    void markerTapped(int index);
+
+protected:
+    QSGNode *updatePaintNode(QSGNode *old, UpdatePaintNodeData *) override;
+    void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
+    void updatePolish() override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseUngrabEvent() override;
+    void wheelEvent(QWheelEvent *e) override;
+    void touchEvent(QTouchEvent *e) override;
+
+private:
+    struct Camera {
+        double cx = 0.5, cy = 0.5; // world centre
+        double scale = 256;        // pixels per world unit
+    };
+    void applyRegion();
+    void cameraMoved(bool byGesture);
+    void updateRegionFromCamera();
+    QPointF worldToScreen(double wx, double wy) const;
+    QPointF screenToWorld(QPointF p) const;
+    int tileZoom() const;
+    void requestTiles();
+    void stepInertia();
+    void handleTap(QPointF pos);
+    void updateAccessibleMarkers();
+    double selectionAmount(qsizetype index) const;
+
+    MapRegion m_region;
+    Camera m_cam;
+    bool m_cameraValid = false;
+    double m_bearing = 0;
+    QPointer<CoordinateListModel> m_markers;
+    QString m_templates[2];
+    QString m_attribution;
+    QString m_cacheDir;
+    TileLoader m_loader;
+    int m_visibleTiles = 0;
+    bool m_exposeMarkers = false;
+    // Web-Mercator positions of the markers and the path length up to each, rebuilt on change.
+    std::vector<QPointF> m_world;
+    std::vector<double> m_cumWorld;
+    std::vector<QRectF> m_chunkBox; // world bounds of each run of markers
+    bool m_worldDirty = true;
+    std::optional<qsizetype> m_shownSelection, m_previousSelection;
+    QElapsedTimer m_selectionClock;
+    QList<int> m_accessibleMarkers;
+
+    // Gestures
+    QPointF m_pressPos, m_lastPos;
+    QElapsedTimer m_pressClock;
+    bool m_dragging = false;
+    bool m_pressed = false;
+    QPointF m_velocity; // px per ms
+    QElapsedTimer m_moveClock;
+    QTimer m_inertia;
+    QTimer m_pendingTap;
+    QPointF m_lastTapPos;
+    QElapsedTimer m_lastTapClock;
+    bool m_pinching = false;
+    QPointF m_pinchA, m_pinchB;
+};

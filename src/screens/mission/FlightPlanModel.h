@@ -1,0 +1,138 @@
+#pragma once
+
+#include "CinematicShot.h"
+#include "MapRegion.h"
+#include "WaypointListModel.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QQmlEngine>
+#include <QTimer>
+#include <QVariantList>
+
+#include <optional>
+
+// State and rules of the flight plan screen: the mission being planned, its parameters, the
+// selection, the feature flags and the flags that open the screen's sheets. Created by the
+// screen, so a new screen starts with a fresh plan.
+class FlightPlanModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(MapRegion mapPosition READ mapPosition WRITE setMapPosition NOTIFY mapPositionChanged)
+    Q_PROPERTY(WaypointListModel *waypoints READ waypoints CONSTANT)
+    Q_PROPERTY(int waypointCount READ waypointCount NOTIFY waypointsChanged)
+    Q_PROPERTY(double missionAltitude READ missionAltitude WRITE setMissionAltitude NOTIFY missionAltitudeChanged)
+    Q_PROPERTY(double missionSpeed READ missionSpeed WRITE setMissionSpeed NOTIFY missionSpeedChanged)
+    Q_PROPERTY(bool showWaypointList READ showWaypointList WRITE setShowWaypointList NOTIFY showWaypointListChanged)
+    // -1 when nothing is selected; may point past the end after list edits.
+    Q_PROPERTY(int selectedWaypoint READ selectedWaypointInt WRITE setSelectedWaypointInt NOTIFY selectedWaypointChanged)
+    Q_PROPERTY(bool isUploadingMission READ isUploadingMission WRITE setUploadingMission NOTIFY isUploadingMissionChanged)
+    Q_PROPERTY(bool terrainFollowEnabled READ terrainFollowEnabled WRITE setTerrainFollowEnabled NOTIFY terrainFollowEnabledChanged)
+    Q_PROPERTY(bool multiBatteryEnabled READ multiBatteryEnabled WRITE setMultiBatteryEnabled NOTIFY multiBatteryEnabledChanged)
+    Q_PROPERTY(bool showShotDesigner READ showShotDesigner WRITE setShowShotDesigner NOTIFY showShotDesignerChanged)
+    Q_PROPERTY(ShotDesignerSettings *shotDesignerSettings READ shotDesignerSettings CONSTANT)
+    Q_PROPERTY(bool show3DPreview READ show3DPreview WRITE setShow3DPreview NOTIFY show3DPreviewChanged)
+
+    // Derived for the tool column and the control panel.
+    // Each notifies with the field it follows, so an edit re-evaluates only what it affects.
+    Q_PROPERTY(bool showsPreviewTool READ showsPreviewTool NOTIFY waypointsChanged)
+    Q_PROPERTY(bool showsTrashTool READ showsTrashTool NOTIFY selectedWaypointChanged)
+    Q_PROPERTY(bool showsClearButton READ showsClearButton NOTIFY waypointsChanged)
+    Q_PROPERTY(bool uploadEnabled READ uploadEnabled NOTIFY uploadEnabledChanged)
+    Q_PROPERTY(QString uploadButtonText READ uploadButtonText NOTIFY isUploadingMissionChanged)
+    Q_PROPERTY(QString waypointCountText READ waypointCountText NOTIFY waypointsChanged)
+    Q_PROPERTY(QVariantList banners READ banners NOTIFY bannersChanged)
+    // Length of the upload step; 2 s, shorter in tests.
+    Q_PROPERTY(int uploadDurationMs READ uploadDurationMs WRITE setUploadDurationMs NOTIFY uploadDurationMsChanged)
+
+public:
+    explicit FlightPlanModel(QObject *parent = nullptr);
+
+    static MapRegion initialMapPosition();
+
+    MapRegion mapPosition() const { return m_mapPosition; }
+    void setMapPosition(const MapRegion &r);
+    WaypointListModel *waypoints() { return &m_waypoints; }
+    const WaypointListModel *waypoints() const { return &m_waypoints; }
+    int waypointCount() const { return m_waypoints.count(); }
+    double missionAltitude() const { return m_altitude; }
+    void setMissionAltitude(double v);
+    double missionSpeed() const { return m_speed; }
+    void setMissionSpeed(double v);
+    bool showWaypointList() const { return m_showWaypointList; }
+    void setShowWaypointList(bool v);
+    std::optional<qsizetype> selectedWaypoint() const { return m_waypoints.marked(); }
+    void setSelectedWaypoint(std::optional<qsizetype> p);
+    int selectedWaypointInt() const;
+    void setSelectedWaypointInt(int p);
+    bool isUploadingMission() const { return m_uploading; }
+    void setUploadingMission(bool v);
+    bool terrainFollowEnabled() const { return m_terrain; }
+    void setTerrainFollowEnabled(bool v);
+    bool multiBatteryEnabled() const { return m_multiBattery; }
+    void setMultiBatteryEnabled(bool v);
+    bool showShotDesigner() const { return m_showShotDesigner; }
+    void setShowShotDesigner(bool v);
+    ShotDesignerSettings *shotDesignerSettings() { return &m_shot; }
+    bool show3DPreview() const { return m_show3D; }
+    void setShow3DPreview(bool v);
+    int uploadDurationMs() const { return m_uploadMs; }
+    void setUploadDurationMs(int ms);
+
+    bool showsPreviewTool() const { return waypointCount() >= 2; }
+    bool showsTrashTool() const { return selectedWaypoint().has_value(); }
+    bool showsClearButton() const { return waypointCount() >= 1; }
+    bool uploadEnabled() const { return waypointCount() >= 1 && !m_uploading; }
+    QString uploadButtonText() const;
+    QString waypointCountText() const;
+    QVariantList banners() const;
+
+    Q_INVOKABLE void addWaypoint();
+    Q_INVOKABLE void selectWaypoint(int position);
+    Q_INVOKABLE void deleteSelectedWaypoint();
+    Q_INVOKABLE void executeMission();
+    // Ends a running upload step early; the flag drops at once.
+    Q_INVOKABLE void cancelUpload();
+    Q_INVOKABLE void clearWaypoints();
+    // Waypoint list edits: removed positions; source positions and a destination offset.
+    Q_INVOKABLE void deleteWaypoints(const QList<int> &positions);
+    Q_INVOKABLE void moveWaypoints(const QList<int> &sources, int destination);
+    // The waypoint the map shows as selected, or -1 (also when the selection is out of range).
+    Q_INVOKABLE int markedWaypoint() const;
+
+    // Read-out of a mission slider: "%.0f %@" ("50 m", "8 m/s").
+    Q_INVOKABLE static QString sliderValueText(double value, const QString &unit);
+
+Q_SIGNALS:
+    void mapPositionChanged();
+    void waypointsChanged();
+    void missionAltitudeChanged();
+    void missionSpeedChanged();
+    void showWaypointListChanged();
+    void selectedWaypointChanged();
+    void isUploadingMissionChanged();
+    void terrainFollowEnabledChanged();
+    void multiBatteryEnabledChanged();
+    void showShotDesignerChanged();
+    void show3DPreviewChanged();
+    void uploadDurationMsChanged();
+    void uploadEnabledChanged();
+    void bannersChanged();
+
+private:
+    MapRegion m_mapPosition = initialMapPosition();
+    WaypointListModel m_waypoints;
+    double m_altitude = 50.0;
+    double m_speed = 8.0;
+    bool m_showWaypointList = false;
+    bool m_uploading = false;
+    bool m_terrain = false;
+    bool m_multiBattery = false;
+    bool m_showShotDesigner = false;
+    ShotDesignerSettings m_shot;
+    bool m_show3D = false;
+    int m_uploadMs = 2000;
+    // The upload step's wait; a monotonic timer owned by the model, so it dies with the screen.
+    QTimer m_uploadTimer;
+};

@@ -1,0 +1,188 @@
+import QtQuick
+import QtQuick.Layouts
+import QtQuick.Templates as T
+import Zeltrin
+
+// The flight plan tab: a satellite map on which taps add waypoints, the tool column at the top
+// right, the mission control panel at the bottom and the screen's three sheets.
+Item {
+    id: screen
+    readonly property alias plan: plan
+    readonly property alias map: map
+    readonly property alias waypointListSheet: listSheet
+    readonly property alias shotDesignerSheet: shotSheet
+    readonly property alias previewSheet: previewSheet
+
+    FlightPlanModel { id: plan }
+
+    Rectangle {
+        anchors.fill: parent
+        color: Theme.themeBackground
+    }
+
+    // The map runs under the navigation bar.
+    TileMapItem {
+        id: map
+        objectName: "tileMap"
+        anchors.fill: parent
+        markers: plan.waypoints
+        region: plan.mapPosition
+        onRegionMoved: plan.mapPosition = region
+        onMapTapped: plan.addWaypoint()
+        onMarkerTapped: (index) => plan.selectWaypoint(index)
+        Accessible.role: Accessible.Graphic
+        Accessible.name: "Map"
+    }
+
+    // Markers are drawn in one batch; these stand-ins give assistive technology one element per
+    // marker on screen ("WP1", "WP2", ...), only while it is active.
+    Repeater {
+        model: map.accessibleMarkers
+        Item {
+            required property int modelData
+            readonly property point at: {
+                map.region; map.bearing; plan.waypointCount
+                return map.coordinateToPoint(plan.waypoints.latitudeAt(modelData), plan.waypoints.longitudeAt(modelData))
+            }
+            x: at.x - 17
+            y: at.y - 17
+            width: 34
+            height: 34
+            Accessible.role: Accessible.Button
+            Accessible.name: map.markerTitle(modelData)
+            Accessible.selected: plan.selectedWaypoint === modelData
+            Accessible.onPressAction: plan.selectWaypoint(modelData)
+        }
+    }
+
+    // Navigation bar with the inline title, translucent over the map.
+    Rectangle {
+        id: bar
+        anchors.top: parent.top
+        anchors.left: parent.left
+        anchors.right: parent.right
+        height: 44
+        color: Theme.alpha(Theme.themeSurface, 0.7)
+        Text {
+            anchors.centerIn: parent
+            text: "Mission Planner"
+            color: "white"
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.headline
+            font.weight: Font.DemiBold
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
+        }
+    }
+
+    // Tool column: 16 from the right, 100 below the top of the content area.
+    Column {
+        id: tools
+        anchors.right: parent.right
+        anchors.rightMargin: 16
+        y: bar.height + 100
+        spacing: 12
+        MapToolButton {
+            objectName: "addTool"
+            iconName: "plus.circle.fill"
+            color: Theme.themeGold
+            Accessible.name: "Add waypoint"
+            // Waypoints are added by tapping the map; this runs the same step.
+            onClicked: plan.addWaypoint()
+        }
+        MapToolButton {
+            objectName: "listTool"
+            iconName: "list.bullet"
+            color: "white"
+            Accessible.name: "Waypoint list"
+            onClicked: plan.showWaypointList = true
+        }
+        MapToolButton {
+            objectName: "previewTool"
+            visible: plan.showsPreviewTool
+            iconName: "view.3d"
+            color: Theme.themeGold
+            Accessible.name: "3D preview"
+            onClicked: plan.show3DPreview = true
+        }
+        MapToolButton {
+            objectName: "trashTool"
+            visible: plan.showsTrashTool
+            iconName: "trash.fill"
+            color: Theme.platformRed
+            Accessible.name: "Delete waypoint"
+            onClicked: plan.deleteSelectedWaypoint()
+        }
+    }
+
+    MissionControlPanel {
+        id: panel
+        objectName: "missionControlPanel"
+        plan: plan
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.margins: 8
+        onShowWaypoints: plan.showWaypointList = true
+        onShowShotDesigner: plan.showShotDesigner = true
+        onExecuteMission: plan.executeMission()
+    }
+
+    // The imagery provider's attribution, kept visible above the panel.
+    Text {
+        anchors.left: parent.left
+        anchors.leftMargin: 12
+        anchors.bottom: panel.top
+        anchors.bottomMargin: 4
+        visible: map.attribution !== ""
+        text: "\u00A9 " + map.attribution
+        color: Theme.alpha("white", 0.75)
+        style: Text.Outline
+        styleColor: Theme.alpha("black", 0.5)
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.caption2
+    }
+
+    ModalSheet {
+        id: listSheet
+        presented: plan.showWaypointList
+        detents: ["medium", "large"]
+        onDismissed: plan.showWaypointList = false
+        sheetContent: Component {
+            WaypointListSheet {
+                plan: screen.plan
+                onDone: listSheet.dismiss()
+            }
+        }
+    }
+
+    ModalSheet {
+        id: shotSheet
+        presented: plan.showShotDesigner
+        detents: ["large"]
+        onDismissed: plan.showShotDesigner = false
+        sheetContent: Component {
+            ShotDesignerSheet {
+                settings: screen.plan.shotDesignerSettings
+                onDone: shotSheet.dismiss()
+            }
+        }
+    }
+
+    ModalSheet {
+        id: previewSheet
+        presented: plan.show3DPreview
+        detents: ["large"]
+        onDismissed: plan.show3DPreview = false
+        sheetContent: Component {
+            // Copies taken as the sheet opens; nothing goes back to the plan.
+            Mission3DPreviewSheet {
+                Component.onCompleted: {
+                    preview.waypointCount = screen.plan.waypointCount
+                    preview.altitude = screen.plan.missionAltitude
+                }
+                onDone: previewSheet.dismiss()
+            }
+        }
+    }
+}

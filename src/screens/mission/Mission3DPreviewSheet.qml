@@ -1,0 +1,167 @@
+import QtQuick
+import QtQuick.Layouts
+import Zeltrin
+
+// A schematic side view of the mission: one dot per waypoint lifted by the altitude, an
+// aircraft that runs along them while playing, and three summary figures.
+ZPage {
+    id: page
+    readonly property alias preview: preview
+    signal done()
+
+    title: "3D Mission Preview"
+    backgroundColor: Theme.themeBackground
+    trailingItems: [
+        SheetTextButton {
+            objectName: "doneButton"
+            text: "Done"
+            onClicked: {
+                preview.isAnimating = false
+                page.done()
+            }
+        }
+    ]
+
+    Mission3DPreviewModel { id: preview }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        // Preview area
+        Rectangle {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            gradient: Gradient {
+                GradientStop { position: 0; color: Theme.themeBackground }
+                GradientStop { position: 1; color: Theme.themeSurface }
+            }
+
+            ColumnLayout {
+                anchors.fill: parent
+                anchors.topMargin: 16
+                spacing: 8
+
+                SegmentedPicker {
+                    objectName: "viewPicker"
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
+                    model: preview.viewAngles
+                    currentIndex: preview.viewAngle
+                    onActivated: (index) => preview.viewAngle = index
+                    Accessible.name: "View"
+                }
+
+                Item { Layout.fillHeight: true }
+
+                Item {
+                    id: scene
+                    objectName: "scene"
+                    Layout.fillWidth: true
+                    Layout.preferredHeight: 200
+                    Repeater {
+                        model: preview.showPath ? preview.waypointCount : 0
+                        Rectangle {
+                            required property int index
+                            width: 12; height: 12; radius: 6
+                            x: scene.width / 2 - width / 2 + preview.dotOffsetX(index)
+                            y: scene.height / 2 - height / 2 + preview.lift
+                            color: index <= preview.reachedIndex ? Theme.themeGold : Theme.alpha(Theme.themeGold, 0.3)
+                        }
+                    }
+                    Icon {
+                        objectName: "aircraft"
+                        visible: preview.isAnimating
+                        name: "airplane"
+                        size: 32
+                        color: Theme.themeGold
+                        width: 32; height: 32
+                        x: scene.width / 2 - width / 2 + preview.aircraftOffsetX
+                        y: scene.height / 2 - height / 2 + preview.lift
+                        rotation: preview.aircraftRotation
+                    }
+                }
+
+                Item { Layout.fillHeight: true }
+
+                RowLayout {
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
+                    Layout.bottomMargin: 16
+                    spacing: 16
+                    Preview3DStatCard { Layout.preferredWidth: 1; label: "Waypoints"; value: preview.waypointCountText; icon: "mappin.and.ellipse" }
+                    Preview3DStatCard { Layout.preferredWidth: 1; label: "Altitude"; value: preview.altitudeText; icon: "arrow.up.to.line" }
+                    Preview3DStatCard { Layout.preferredWidth: 1; label: "Est. Time"; value: preview.estimatedTimeText; icon: "clock" }
+                }
+            }
+        }
+
+        // Controls
+        Rectangle {
+            Layout.fillWidth: true
+            implicitHeight: controls.implicitHeight + 32
+            color: Theme.themeSurface
+            ColumnLayout {
+                id: controls
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.top: parent.top
+                anchors.topMargin: 16
+                spacing: 16
+
+                ColumnLayout {
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
+                    spacing: 8
+                    Text {
+                        text: "Preview Progress"
+                        color: Theme.secondaryText
+                        font.family: Theme.fontFamily
+                        font.pixelSize: Theme.caption
+                        font.weight: Font.DemiBold
+                    }
+                    ZSlider {
+                        objectName: "progressSlider"
+                        Layout.fillWidth: true
+                        from: 0; to: 1; stepSize: 0
+                        value: preview.animationProgress
+                        enabled: !preview.isAnimating
+                        tint: Theme.themeGold
+                        label: "Preview Progress"
+                        onMoved: preview.animationProgress = value
+                    }
+                }
+
+                RowLayout {
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
+                    spacing: 12
+                    PreviewToggleButton {
+                        text: "Path"
+                        iconName: "line.diagonal"
+                        isOn: preview.showPath
+                        onToggledTo: (v) => preview.showPath = v
+                    }
+                    PreviewToggleButton {
+                        text: "Altitude"
+                        iconName: "arrow.up.and.down"
+                        isOn: preview.showAltitude
+                        onToggledTo: (v) => preview.showAltitude = v
+                    }
+                    Item { Layout.fillWidth: true }
+                }
+
+                GoldButtonStyle {
+                    objectName: "playButton"
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
+                    Layout.bottomMargin: 16
+                    text: preview.playButtonText
+                    iconName: preview.playButtonIcon
+                    onClicked: preview.togglePlayback()
+                }
+            }
+        }
+    }
+}

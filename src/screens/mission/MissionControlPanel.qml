@@ -1,0 +1,203 @@
+import QtQuick
+import QtQuick.Layouts
+import QtQuick.Templates as T
+import Zeltrin
+
+// The card along the bottom of the flight plan screen. It keeps nothing of its own: it shows
+// and edits the screen's model and hands the three actions back to the screen.
+Item {
+    id: panel
+    required property FlightPlanModel plan
+    signal showWaypoints()
+    signal showShotDesigner()
+    signal executeMission()
+
+    implicitHeight: card.implicitHeight
+
+    Rectangle {
+        id: card
+        anchors.fill: parent
+        implicitHeight: stack.implicitHeight
+        radius: 20
+        color: Theme.themeSurface
+    }
+
+    ColumnLayout {
+        id: stack
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        spacing: 12
+
+        // Grabber, 8 below the top edge.
+        Rectangle {
+            Layout.topMargin: 8
+            Layout.alignment: Qt.AlignHCenter
+            width: 40; height: 4; radius: 2
+            color: Theme.themeSurfaceRaised
+        }
+
+        RowLayout {
+            Layout.leftMargin: 16
+            Layout.rightMargin: 16
+            spacing: 4
+            Text {
+                text: "Mission Plan"
+                color: "white"
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.headline
+                font.weight: Font.DemiBold
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
+            }
+            Item { Layout.fillWidth: true }
+            Text {
+                objectName: "waypointCount"
+                text: panel.plan.waypointCountText
+                color: Theme.themeGold
+                font.family: Theme.monoFamily
+                font.pixelSize: Theme.caption
+            }
+            Text {
+                text: "waypoints"
+                color: Theme.secondaryText
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.caption
+            }
+            T.AbstractButton {
+                implicitWidth: 20
+                implicitHeight: 20
+                Accessible.role: Accessible.Button
+                Accessible.name: "Show waypoints"
+                Accessible.onPressAction: panel.showWaypoints()
+                onClicked: panel.showWaypoints()
+                contentItem: Icon { name: "chevron.right"; size: Theme.caption; color: Theme.secondaryText }
+            }
+        }
+
+        ColumnLayout {
+            Layout.leftMargin: 16
+            Layout.rightMargin: 16
+            spacing: 10
+            MissionSlider {
+                Layout.fillWidth: true
+                label: "Altitude"
+                value: panel.plan.missionAltitude
+                from: 5; to: 120
+                unit: "m"
+                onValueEdited: (v) => panel.plan.missionAltitude = v
+            }
+            MissionSlider {
+                Layout.fillWidth: true
+                label: "Speed"
+                value: panel.plan.missionSpeed
+                from: 1; to: 15
+                unit: "m/s"
+                onValueEdited: (v) => panel.plan.missionSpeed = v
+            }
+        }
+
+        RowLayout {
+            Layout.leftMargin: 16
+            Layout.rightMargin: 16
+            spacing: 10
+            FeatureToggleButton {
+                Layout.preferredWidth: 1
+                label: "Terrain Follow"
+                iconName: "mountain.2.fill"
+                isEnabled: panel.plan.terrainFollowEnabled
+                onToggledTo: (v) => panel.plan.terrainFollowEnabled = v
+            }
+            FeatureToggleButton {
+                Layout.preferredWidth: 1
+                label: "Multi-Battery"
+                iconName: "battery.100.bolt"
+                isEnabled: panel.plan.multiBatteryEnabled
+                onToggledTo: (v) => panel.plan.multiBatteryEnabled = v
+            }
+            FeatureActionButton {
+                Layout.preferredWidth: 1
+                label: "Shot Designer"
+                iconName: "pencil.and.ruler.fill"
+                onClicked: panel.showShotDesigner()
+            }
+        }
+
+        ColumnLayout {
+            visible: panel.plan.banners.length > 0
+            Layout.leftMargin: 16
+            Layout.rightMargin: 16
+            spacing: 6
+            Repeater {
+                model: panel.plan.banners
+                Rectangle {
+                    required property var modelData
+                    Layout.fillWidth: true
+                    implicitHeight: bannerRow.implicitHeight + 12
+                    radius: 8
+                    color: Theme.alpha(Theme.themeGold, 0.1)
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: modelData.text
+                    RowLayout {
+                        id: bannerRow
+                        anchors.fill: parent
+                        anchors.leftMargin: 12
+                        anchors.rightMargin: 12
+                        spacing: 6
+                        Icon { name: modelData.icon; size: Theme.caption; color: Theme.themeGold }
+                        Text {
+                            text: modelData.text
+                            color: Theme.themeGold
+                            font.family: Theme.fontFamily
+                            font.pixelSize: Theme.caption
+                        }
+                        Item { Layout.fillWidth: true }
+                        Icon { name: "checkmark.circle.fill"; size: Theme.caption; color: Theme.themeGreen }
+                    }
+                }
+            }
+        }
+
+        GoldButtonStyle {
+            id: upload
+            objectName: "uploadButton"
+            Layout.leftMargin: 16
+            Layout.rightMargin: 16
+            Layout.bottomMargin: 24
+            text: panel.plan.uploadButtonText
+            iconName: panel.plan.isUploadingMission ? "" : "paperplane.fill"
+            enabled: panel.plan.uploadEnabled
+            // Disabled reads as disabled; the style itself has no such look.
+            opacity: enabled || panel.plan.isUploadingMission ? 1 : 0.5
+            onClicked: panel.executeMission()
+            // While uploading, a white spinner takes the icon's place.
+            Spinner {
+                visible: panel.plan.isUploadingMission
+                running: visible
+                color: "white"
+                size: 18
+                anchors.verticalCenter: parent.verticalCenter
+                x: (parent.width - upload.implicitContentWidth) / 2 - width - 8
+            }
+        }
+
+        T.AbstractButton {
+            visible: panel.plan.showsClearButton
+            Layout.alignment: Qt.AlignHCenter
+            Layout.bottomMargin: 12
+            implicitWidth: clearText.implicitWidth
+            implicitHeight: clearText.implicitHeight
+            Accessible.role: Accessible.Button
+            Accessible.name: clearText.text
+            Accessible.onPressAction: panel.plan.clearWaypoints()
+            onClicked: panel.plan.clearWaypoints()
+            contentItem: Text {
+                id: clearText
+                text: "Clear All Waypoints"
+                color: Theme.platformRed
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.caption
+            }
+        }
+    }
+}

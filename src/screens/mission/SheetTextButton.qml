@@ -1,0 +1,24 @@
+import QtQuick
+import QtQuick.Templates as T
+import Zeltrin
+
+// A text item of a sheet's navigation bar, in gold, dimmed while pressed.
+T.AbstractButton {
+    id: control
+    property bool bold: false
+    implicitWidth: label.implicitWidth
+    implicitHeight: 44
+    Accessible.role: Accessible.Button
+    Accessible.name: text
+    Accessible.onPressAction: control.clicked()
+    opacity: down ? 0.35 : 1
+    contentItem: Text {
+        id: label
+        text: control.text
+        color: Theme.themeGold
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.body
+        font.weight: control.bold ? Font.DemiBold : Font.Normal
+        verticalAlignment: Text.AlignVCenter
+    }
+}

@@ -1,0 +1,22 @@
+list(APPEND ZELTRIN_SOURCES
+    screens/mission/WaypointListModel.h screens/mission/WaypointListModel.cpp
+    screens/mission/CinematicShot.h screens/mission/CinematicShot.cpp
+    screens/mission/FlightPlanModel.h screens/mission/FlightPlanModel.cpp
+    screens/mission/Mission3DPreviewModel.h screens/mission/Mission3DPreviewModel.cpp
+)
+list(APPEND ZELTRIN_QML
+    screens/mission/FlightPlanView.qml
+    screens/mission/MapToolButton.qml
+    screens/mission/MissionControlPanel.qml
+    screens/mission/MissionSlider.qml
+    screens/mission/FeatureToggleButton.qml
+    screens/mission/FeatureActionButton.qml
+    screens/mission/SheetTextButton.qml
+    screens/mission/WaypointListSheet.qml
+    screens/mission/ShotDesignerSheet.qml
+    screens/mission/ShotOptionCard.qml
+    screens/mission/ShotSettingSlider.qml
+    screens/mission/Mission3DPreviewSheet.qml
+    screens/mission/Preview3DStatCard.qml
+    screens/mission/PreviewToggleButton.qml
+)

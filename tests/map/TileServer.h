@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QLocale>
+#include <QImage>
+#include <QPainter>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+// A tiny HTTP tile server on 127.0.0.1 that answers GET /<layer>/<z>/<x>/<y>.png with a
+// generated image. It can hold answers back, to observe requests in flight and cancellation.
+class TileServer : public QObject
+{
+    Q_OBJECT
+public:
+    TileServer()
+    {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, this, [this, s] { onRead(s); });
+                connect(s, &QTcpSocket::disconnected, this, [this, s] {
+                    if (m_open.removeAll(s) > 0)
+                        ++m_abortedByClient;
+                    m_held.removeAll(s);
+                    s->deleteLater();
+                });
+            }
+        });
+    }
+    bool listen() { return m_server.listen(QHostAddress::LocalHost, 0); }
+    void close() { m_server.close(); }
+    QString urlTemplate(const QString &layer) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1/%2/{z}/{x}/{y}.png").arg(m_server.serverPort()).arg(layer);
+    }
+
+    bool hold = false;
+    int requests() const { return m_requests; }
+    int peakOpen() const { return m_peakOpen; }
+    int openCount() const { return int(m_open.size()); }
+    int abortedByClient() const { return m_abortedByClient; }
+    QStringList paths;
+
+    void releaseAll()
+    {
+        const auto held = m_held;
+        m_held.clear();
+        for (auto &s : held)
+            if (s)
+                answer(s);
+    }
+
+private:
+    void onRead(QTcpSocket *s)
+    {
+        QByteArray &buf = m_buffers[s];
+        buf += s->readAll();
+        if (!buf.contains("\r\n\r\n"))
+            return;
+        const QList<QByteArray> line = buf.left(buf.indexOf("\r\n")).split(' ');
+        buf.clear();
+        s->setProperty("path", line.value(1));
+        paths << QString::fromLatin1(line.value(1));
+        ++m_requests;
+        m_open.append(s);
+        m_peakOpen = std::max(m_peakOpen, int(m_open.size()));
+        if (hold)
+            m_held.append(s);
+        else
+            answer(s);
+    }
+    void answer(QTcpSocket *s)
+    {
+        QImage img(256, 256, QImage::Format_RGB32);
+        img.fill(QColor(40, 90 + (m_requests * 7) % 120, 60));
+        QByteArray png;
+        QBuffer b(&png);
+        b.open(QIODevice::WriteOnly);
+        img.save(&b, "PNG");
+        QByteArray resp = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: max-age=86400\r\n"
+                          "Date: " + QLocale::c().toString(QDateTime::currentDateTimeUtc(), "ddd, dd MMM yyyy hh:mm:ss 'GMT'").toLatin1()
+            + "\r\nLast-Modified: Mon, 07 Dec 2026 10:00:00 GMT\r\n"
+            "Content-Length: " + QByteArray::number(png.size()) + "\r\n\r\n" + png;
+        s->write(resp);
+        m_open.removeAll(s);
+    }
+
+    QTcpServer m_server;
+    QHash<QTcpSocket *, QByteArray> m_buffers;
+    QList<QTcpSocket *> m_open;
+    QList<QPointer<QTcpSocket>> m_held;
+    int m_requests = 0;
+    int m_peakOpen = 0;
+    int m_abortedByClient = 0;
+};

@@ -1,0 +1,305 @@
+#include "FlightPlanModel.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace zeltrin;
+
+namespace {
+QList<Coordinate> coords(const FlightPlanModel &m) { return m.waypoints()->coordinates(); }
+void add(FlightPlanModel &m, int n)
+{
+    for (int i = 0; i < n; ++i)
+        m.addWaypoint();
+}
+} // namespace
+
+class TestFlightPlanModel : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initialState()
+    {
+        FlightPlanModel m;
+        const MapRegion r = m.mapPosition();
+        QCOMPARE(r.centerLatitude, 43.0);
+        QCOMPARE(r.centerLongitude, -84.0);
+        QCOMPARE(r.latitudeSpan, 0.05);
+        QCOMPARE(r.longitudeSpan, 0.05);
+        QCOMPARE(m.waypointCount(), 0);
+        QCOMPARE(m.missionAltitude(), 50.0);
+        QCOMPARE(m.missionSpeed(), 8.0);
+        QVERIFY(!m.showWaypointList() && !m.showShotDesigner() && !m.show3DPreview());
+        QVERIFY(!m.selectedWaypoint().has_value());
+        QVERIFY(!m.isUploadingMission() && !m.terrainFollowEnabled() && !m.multiBatteryEnabled());
+        auto *s = m.shotDesignerSettings();
+        QCOMPARE(s->selectedShot(), CinematicShot::orbit);
+        QCOMPARE(s->duration(), 30.0);
+        QCOMPARE(s->distance(), 20.0);
+        QCOMPARE(s->height(), 15.0);
+        // Empty mission: no preview or trash tool, upload disabled, no clear button.
+        QVERIFY(!m.showsPreviewTool() && !m.showsTrashTool() && !m.showsClearButton());
+        QVERIFY(!m.uploadEnabled());
+        QCOMPARE(m.waypointCountText(), QStringLiteral("0"));
+    }
+
+    void addStepsFromCount()
+    {
+        FlightPlanModel m;
+        add(m, 3);
+        const auto c = coords(m);
+        QCOMPARE(c.size(), 3);
+        const Coordinate expected[] = {{43.0, -84.0}, {43.003, -83.997}, {43.006, -83.994}};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(c[i].latitude, expected[i].latitude);
+            QCOMPARE(c[i].longitude, expected[i].longitude);
+        }
+        QVERIFY(!m.selectedWaypoint());
+    }
+
+    void deleteThenAddMayCoincide()
+    {
+        FlightPlanModel m;
+        add(m, 3);
+        m.selectWaypoint(0);
+        m.deleteSelectedWaypoint();
+        m.addWaypoint();
+        const auto c = coords(m);
+        QCOMPARE(c.size(), 3);
+        QCOMPARE(c[2].latitude, 43.006);
+        QCOMPARE(c[2].longitude, -83.994);
+        QCOMPARE(c[1], c[2]);
+    }
+
+    void deleteSelected_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("selection");
+        QTest::addColumn<int>("expectedCount");
+        QTest::newRow("none selected: nothing") << 3 << -1 << 3;
+        QTest::newRow("third of three") << 3 << 2 << 2;
+        QTest::newRow("first of three") << 3 << 0 << 2;
+        QTest::newRow("stale selection only clears") << 2 << 2 << 2;
+        QTest::newRow("far past the end") << 1 << 1000 << 1;
+    }
+    void deleteSelected()
+    {
+        QFETCH(int, count);
+        QFETCH(int, selection);
+        QFETCH(int, expectedCount);
+        FlightPlanModel m;
+        add(m, count);
+        m.setSelectedWaypointInt(selection);
+        QCOMPARE(m.showsTrashTool(), selection >= 0);
+        m.deleteSelectedWaypoint();
+        QCOMPARE(m.waypointCount(), expectedCount);
+        QVERIFY(!m.selectedWaypoint());
+        QVERIFY(!m.showsTrashTool());
+    }
+
+    void deletingThirdKeepsOthersInOrder()
+    {
+        FlightPlanModel m;
+        add(m, 3);
+        m.selectWaypoint(2);
+        m.deleteSelectedWaypoint();
+        QCOMPARE(coords(m).at(1).latitude, 43.003);
+        QCOMPARE(WaypointListModel::annotationTitle(1), QStringLiteral("WP2"));
+    }
+
+    void markerSelectionOutOfRange()
+    {
+        FlightPlanModel m;
+        add(m, 2);
+        m.setSelectedWaypointInt(2);
+        QCOMPARE(m.markedWaypoint(), -1);
+        m.selectWaypoint(1);
+        QCOMPARE(m.markedWaypoint(), 1);
+        QCOMPARE(m.waypointCount(), 2); // a marker tap adds nothing
+    }
+
+    void toolVisibility()
+    {
+        FlightPlanModel m;
+        m.addWaypoint();
+        QVERIFY(!m.showsPreviewTool());
+        QVERIFY(m.showsClearButton() && m.uploadEnabled());
+        QCOMPARE(m.waypointCountText(), QStringLiteral("1"));
+        m.addWaypoint();
+        QVERIFY(m.showsPreviewTool());
+    }
+
+    void uploadRunsTwoSecondsOnce()
+    {
+        FlightPlanModel m;
+        QCOMPARE(m.uploadDurationMs(), 2000);
+        m.setUploadDurationMs(150);
+        m.executeMission(); // empty: nothing
+        QVERIFY(!m.isUploadingMission());
+        add(m, 2);
+        m.selectWaypoint(1);
+        m.setMissionAltitude(70);
+        QSignalSpy spy(&m, &FlightPlanModel::isUploadingMissionChanged);
+        QElapsedTimer t;
+        t.start();
+        m.executeMission();
+        m.executeMission(); // a double tap starts one upload
+        QVERIFY(m.isUploadingMission());
+        QVERIFY(!m.uploadEnabled());
+        QCOMPARE(m.uploadButtonText(), QStringLiteral("Uploading Mission..."));
+        QCOMPARE(spy.count(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!m.isUploadingMission(), 2000);
+        QVERIFY(t.elapsed() >= 150);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(m.uploadButtonText(), QStringLiteral("Upload & Execute Mission"));
+        // Nothing else changed.
+        QCOMPARE(m.waypointCount(), 2);
+        QCOMPARE(m.selectedWaypointInt(), 1);
+        QCOMPARE(m.missionAltitude(), 70.0);
+    }
+
+    void cancelDropsFlagAtOnce()
+    {
+        FlightPlanModel m;
+        m.addWaypoint();
+        m.executeMission();
+        QVERIFY(m.isUploadingMission());
+        m.cancelUpload();
+        QVERIFY(!m.isUploadingMission());
+        QVERIFY(m.uploadEnabled());
+    }
+
+    void clearAll()
+    {
+        FlightPlanModel m;
+        add(m, 3);
+        m.selectWaypoint(1);
+        m.setTerrainFollowEnabled(true);
+        m.setMissionSpeed(12.5);
+        m.clearWaypoints();
+        QCOMPARE(m.waypointCount(), 0);
+        QVERIFY(!m.selectedWaypoint() && !m.showsTrashTool() && !m.showsClearButton());
+        QVERIFY(m.terrainFollowEnabled());
+        QCOMPARE(m.missionSpeed(), 12.5);
+    }
+
+    void sliderText_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("49.7 rounds") << 49.7 << "m" << "50 m";
+        QTest::newRow("low end") << 5.0 << "m" << "5 m";
+        QTest::newRow("high end") << 120.0 << "m" << "120 m";
+        QTest::newRow("speed") << 8.0 << "m/s" << "8 m/s";
+        QTest::newRow("half rounds to even") << 8.5 << "m/s" << "8 m/s";
+    }
+    void sliderText()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, unit);
+        QFETCH(QString, text);
+        QCOMPARE(FlightPlanModel::sliderValueText(value, unit), text);
+    }
+
+    void continuousAltitudeIsKept()
+    {
+        FlightPlanModel m;
+        m.setMissionAltitude(49.7);
+        QCOMPARE(m.missionAltitude(), 49.7);
+    }
+
+    void bannersInOrder_data()
+    {
+        QTest::addColumn<bool>("terrain");
+        QTest::addColumn<bool>("battery");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("none") << false << false << QStringList{};
+        QTest::newRow("terrain") << true << false << QStringList{"Terrain Following Active"};
+        QTest::newRow("battery") << false << true << QStringList{"Multi-Battery Mission"};
+        QTest::newRow("both, terrain first") << true << true
+                                             << QStringList{"Terrain Following Active", "Multi-Battery Mission"};
+    }
+    void bannersInOrder()
+    {
+        QFETCH(bool, terrain);
+        QFETCH(bool, battery);
+        QFETCH(QStringList, texts);
+        FlightPlanModel m;
+        m.setTerrainFollowEnabled(terrain);
+        m.setMultiBatteryEnabled(battery);
+        QStringList got;
+        for (const auto &b : m.banners())
+            got << b.toMap().value("text").toString();
+        QCOMPARE(got, texts);
+    }
+
+    void listEditsThroughScreen()
+    {
+        FlightPlanModel m;
+        add(m, 3);
+        m.selectWaypoint(2);
+        m.deleteWaypoints({0});
+        // Stored position kept although it now points past the end.
+        QCOMPARE(m.selectedWaypointInt(), 2);
+        QCOMPARE(m.markedWaypoint(), -1);
+        m.selectWaypoint(1);
+        QSignalSpy sel(&m, &FlightPlanModel::selectedWaypointChanged);
+        m.deleteWaypoints({1});
+        QCOMPARE(m.selectedWaypointInt(), -1);
+        QCOMPARE(sel.count(), 1);
+        QVERIFY(!m.showsTrashTool());
+    }
+
+    void listRowTexts()
+    {
+        FlightPlanModel m;
+        m.addWaypoint();
+        auto *w = m.waypoints();
+        QCOMPARE(WaypointListModel::rowTitle(0), QStringLiteral("WP 1"));
+        QCOMPARE(w->data(w->index(0), WaypointListModel::LatitudeTextRole).toString(), QStringLiteral("Lat: 43.000000"));
+        QCOMPARE(w->data(w->index(0), WaypointListModel::LongitudeTextRole).toString(), QStringLiteral("Lon: -84.000000"));
+    }
+
+    void setterNotifiesOnEqualValue()
+    {
+        FlightPlanModel m;
+        QSignalSpy spy(&m, &FlightPlanModel::missionAltitudeChanged);
+        m.setMissionAltitude(50.0);
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void shotSettingsSurviveSheet()
+    {
+        // The sheet writes into the screen's settings object; nothing is copied.
+        FlightPlanModel m;
+        auto *s = m.shotDesignerSettings();
+        m.setShowShotDesigner(true);
+        s->setSelectedShotIndex(2);
+        s->setHeight(40);
+        m.setShowShotDesigner(false);
+        m.setShowShotDesigner(true);
+        QCOMPARE(m.shotDesignerSettings()->selectedShot(), CinematicShot::helix);
+        QCOMPARE(m.shotDesignerSettings()->height(), 40.0);
+        s->setSelectedShotIndex(42); // not a shot: unchanged
+        QCOMPARE(s->selectedShot(), CinematicShot::helix);
+        QCOMPARE(ShotDesignerSettings::valueText(119.6, "sec"), QStringLiteral("120 sec"));
+        QCOMPARE(ShotDesignerSettings::valueText(10.0, "sec"), QStringLiteral("10 sec"));
+    }
+
+    void cinematicShotRawValues()
+    {
+        namespace cs = zeltrin::cinematic_shot;
+        QStringList raws;
+        for (auto s : cs::allCases())
+            raws << cs::rawValue(s);
+        QCOMPARE(raws, (QStringList{"Orbit", "Dronie", "Helix", "Reveal", "Boomerang", "Asteroid"}));
+        QCOMPARE(cs::fromRaw("Helix"), std::optional(CinematicShot::helix));
+        QVERIFY(!cs::fromRaw("helix"));
+        QVERIFY(!cs::fromRaw(""));
+        QCOMPARE(cs::icon(CinematicShot::helix), QStringLiteral("tornado"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFlightPlanModel)
+#include "tst_flightplanmodel.moc"

@@ -1,0 +1,176 @@
+#include "FakeDJISDK.h"
+#include "FlightPlanModel.h"
+#include "Mission3DPreviewModel.h"
+#include "QmlSetup.h"
+#include "TileMapItem.h"
+#include "ZeltrinPilotApp.h"
+
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+QQuickItem *find(QQuickItem *root, const char *name)
+{
+    return root->findChild<QQuickItem *>(QString::fromLatin1(name));
+}
+
+QPoint centreOf(QQuickItem *item)
+{
+    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+}
+} // namespace
+
+class TestFlightPlanView : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<ZeltrinPilotApp> m_app;
+    std::unique_ptr<QQuickView> m_view;
+    FlightPlanModel *m_plan = nullptr;
+    TileMapItem *m_map = nullptr;
+
+    QQuickItem *root() const { return m_view->rootObject(); }
+    QQuickItem *sheetItem(const char *sheet) const
+    {
+        auto *s = root()->property(sheet).value<QObject *>();
+        return s ? s->property("sheetItem").value<QQuickItem *>() : nullptr;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        ZeltrinPilotApp::Dependencies deps;
+        deps.sdk = std::make_unique<FakeDJISDK>();
+        m_app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
+        m_app->droneManager()->setLogSink([](const QString &) {});
+        m_view = std::make_unique<QQuickView>();
+        zeltrin::setupEngine(*m_view->engine());
+        m_app->attachTo(*m_view->engine());
+        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
+        m_view->resize(390, 844);
+        m_view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
+        QCOMPARE(m_view->status(), QQuickView::Ready);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        m_plan = root()->property("plan").value<FlightPlanModel *>();
+        m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
+        QVERIFY(m_plan && m_map);
+        m_map->setImageryUrlTemplate({});
+        m_map->setLabelsUrlTemplate({});
+    }
+    void cleanup()
+    {
+        m_view.reset();
+        m_app.reset();
+    }
+
+    void tapsAddAndSelect()
+    {
+        // Taps on the map add stepped waypoints wherever they land.
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, QPoint(40, 200));
+        QTRY_COMPARE(m_plan->waypointCount(), 1);
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, QPoint(300, 90));
+        QTRY_COMPARE(m_plan->waypointCount(), 2);
+        QCOMPARE(m_plan->waypoints()->coordinates().at(1).latitude, 43.003);
+        QVERIFY(find(root(), "previewTool")->isVisible());
+        QVERIFY(!find(root(), "trashTool")->isVisible());
+        // A marker tap selects and adds nothing.
+        const QPointF p = m_map->coordinateToPoint(43.003, -83.997);
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, p.toPoint());
+        QTRY_COMPARE(m_plan->selectedWaypointInt(), 1);
+        QTest::qWait(350);
+        QCOMPARE(m_plan->waypointCount(), 2);
+        QTRY_VERIFY(find(root(), "trashTool")->isVisible());
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(find(root(), "trashTool")));
+        QTRY_COMPARE(m_plan->waypointCount(), 1);
+        QVERIFY(!find(root(), "trashTool")->isVisible());
+    }
+
+    void panningWritesMapPosition()
+    {
+        QSignalSpy spy(m_plan, &FlightPlanModel::mapPositionChanged);
+        m_map->panBy(50, 0);
+        QVERIFY(spy.count() >= 1);
+        QVERIFY(m_plan->mapPosition().centerLongitude < -84.0);
+    }
+
+    void uploadDoubleTapStartsOnce()
+    {
+        m_plan->addWaypoint();
+        m_plan->setUploadDurationMs(300);
+        QSignalSpy spy(m_plan, &FlightPlanModel::isUploadingMissionChanged);
+        QQuickItem *upload = find(root(), "uploadButton");
+        QVERIFY(upload && upload->isEnabled());
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(upload));
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(upload));
+        QVERIFY(m_plan->isUploadingMission());
+        QVERIFY(!upload->isEnabled());
+        QCOMPARE(spy.count(), 1);
+        QTRY_VERIFY(!m_plan->isUploadingMission());
+        QCOMPARE(spy.count(), 2);
+        QVERIFY(upload->isEnabled());
+    }
+
+    void waypointRowTapSelectsAndDismisses()
+    {
+        for (int i = 0; i < 3; ++i)
+            m_plan->addWaypoint();
+        m_plan->setShowWaypointList(true);
+        QTRY_VERIFY(sheetItem("waypointListSheet"));
+        QQuickItem *sheet = sheetItem("waypointListSheet");
+        auto *list = find(sheet, "waypointList");
+        QVERIFY(list);
+        QTest::qWait(600); // the sheet slides up
+        QQuickItem *row = nullptr;
+        QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, 2));
+        QVERIFY(row);
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(row));
+        QTRY_COMPARE(m_plan->selectedWaypointInt(), 2);
+        QTRY_VERIFY(!m_plan->showWaypointList());
+    }
+
+    void shotDesignerKeepsValuesAcrossReopen()
+    {
+        m_plan->setShowShotDesigner(true);
+        QTRY_VERIFY(sheetItem("shotDesignerSheet"));
+        QTest::qWait(600);
+        m_plan->shotDesignerSettings()->setHeight(40);
+        m_plan->shotDesignerSettings()->setSelectedShotIndex(2);
+        // Apply closes the sheet and changes nothing else.
+        QQuickItem *apply = find(sheetItem("shotDesignerSheet"), "applyButton");
+        QVERIFY(apply);
+        QMetaObject::invokeMethod(apply, "clicked");
+        QTRY_VERIFY(!m_plan->showShotDesigner());
+        QCOMPARE(m_plan->waypointCount(), 0);
+        QCOMPARE(m_plan->missionAltitude(), 50.0);
+        m_plan->setShowShotDesigner(true);
+        QTRY_VERIFY(sheetItem("shotDesignerSheet"));
+        QCOMPARE(m_plan->shotDesignerSettings()->height(), 40.0);
+        QCOMPARE(m_plan->shotDesignerSettings()->selectedShot(), zeltrin::CinematicShot::helix);
+    }
+
+    void previewTakesCopiesWhenOpened()
+    {
+        for (int i = 0; i < 4; ++i)
+            m_plan->addWaypoint();
+        m_plan->setMissionAltitude(120);
+        m_plan->setShow3DPreview(true);
+        QTRY_VERIFY(sheetItem("previewSheet"));
+        auto *preview = sheetItem("previewSheet")->property("preview").value<Mission3DPreviewModel *>();
+        QVERIFY(preview);
+        QCOMPARE(preview->waypointCount(), 4);
+        QCOMPARE(preview->altitudeText(), QStringLiteral("120m"));
+        m_plan->addWaypoint(); // later edits do not reach the open preview
+        QCOMPARE(preview->waypointCount(), 4);
+        preview->togglePlayback();
+        QVERIFY(preview->isAnimating());
+        QQuickItem *done = find(sheetItem("previewSheet"), "doneButton");
+        QMetaObject::invokeMethod(done, "clicked");
+        QTRY_VERIFY(!m_plan->show3DPreview());
+    }
+};
+
+QTEST_MAIN(TestFlightPlanView)
+#include "tst_flightplanview.moc"
