@@ -10,6 +10,14 @@ Rectangle {
     color: Theme.themeBackground
     readonly property alias model: dashboard
 
+    // The content of the sheet that is up, if any (tests and the screenshot tour reach in).
+    function presentedSheetContent() {
+        for (const sheet of [activeTrackSheet, poiSheet, orbitSheet, rthSheet, geofenceSheet])
+            if (sheet.shown && sheet.sheetItem)
+                return sheet.sheetItem
+        return null
+    }
+
     DashboardModel {
         id: dashboard
         drone: App.droneManager
@@ -20,28 +28,29 @@ Rectangle {
         anchors.fill: parent
         initialPage: Component {
             ZPage {
-                title: "Zeltrin Pilot"
+                id: page
+                // The bar shows the title as the gold, bold principal item instead.
+                title: ""
                 trailingItems: [
-                    Item {
-                        id: linkButton
-                        implicitWidth: 44
-                        implicitHeight: 44
-                        Accessible.role: Accessible.Button
+                    BarButton {
+                        iconName: dashboard.linkIcon
+                        color: dashboard.linkColor
                         Accessible.name: dashboard.connectionText
-                        Accessible.onPressAction: dashboard.toggleLink()
-                        Icon {
-                            anchors.centerIn: parent
-                            name: dashboard.linkIcon
-                            size: 20
-                            color: dashboard.linkColor
-                            opacity: linkTap.pressed ? 0.5 : 1
-                        }
-                        TapHandler {
-                            id: linkTap
-                            onTapped: dashboard.toggleLink()
-                        }
+                        onClicked: dashboard.toggleLink()
                     }
                 ]
+
+                Text {
+                    parent: page.navigationBar
+                    anchors.centerIn: parent
+                    text: "Zeltrin Pilot"
+                    color: Theme.themeGold
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 17
+                    font.bold: true
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
+                }
 
                 Flickable {
                     id: flick

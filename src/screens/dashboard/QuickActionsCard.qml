@@ -48,11 +48,17 @@ ZeltrinCard {
             color: Theme.themeSurfaceRaised
         }
 
-        RowLayout {
+        // Laid out by hand: the indicator comes and goes, and the button takes what it leaves.
+        Item {
+            id: trackRow
             Layout.fillWidth: true
-            spacing: 10
+            implicitHeight: Math.max(trackButton.implicitHeight, indicatorBox.implicitHeight)
+            readonly property bool tracking: card.model.activeTrackEnabled
+
             QuickActionButton {
-                Layout.fillWidth: true
+                id: trackButton
+                anchors.verticalCenter: parent.verticalCenter
+                width: trackRow.tracking ? trackRow.width - indicatorBox.width - 10 : trackRow.width
                 label: card.model.activeTrackLabel
                 icon: "location.fill.viewfinder"
                 color: card.model.activeTrackColor
@@ -60,9 +66,13 @@ ZeltrinCard {
                 onAction: card.model.openActiveTrack()
             }
             Rectangle {
-                visible: card.model.activeTrackEnabled
-                implicitWidth: indicator.implicitWidth
-                implicitHeight: indicator.implicitHeight + 16
+                id: indicatorBox
+                visible: trackRow.tracking
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                width: indicator.implicitWidth
+                height: indicator.implicitHeight + 16
+                implicitHeight: height
                 radius: 10
                 color: Theme.alpha(Theme.themeGreen, 0.1)
                 Accessible.role: Accessible.StaticText

@@ -33,7 +33,7 @@ Rectangle {
         }
         ZToggle {
             checked: card.checked
-            Accessible.name: card.text
+            text: card.text
             onToggled: {
                 card.toggled(checked)
                 checked = Qt.binding(() => card.checked) // the owner decides

@@ -14,27 +14,19 @@ Rectangle {
     signal doneClicked()
     default property alias content: column.data
 
+    function scrollToEnd() {
+        flick.contentY = Math.max(0, flick.contentHeight - flick.height)
+    }
+
     color: Theme.themeBackground
 
     ZPage {
         anchors.fill: parent
         title: ""
         trailingItems: [
-            Text {
+            BarButton {
                 text: "Done"
-                color: Theme.themeGold
-                font.family: Theme.fontFamily
-                font.pixelSize: 17
-                verticalAlignment: Text.AlignVCenter
-                height: 44
-                opacity: doneTap.pressed ? 0.5 : 1
-                Accessible.role: Accessible.Button
-                Accessible.name: text
-                Accessible.onPressAction: frame.doneClicked()
-                TapHandler {
-                    id: doneTap
-                    onTapped: frame.doneClicked()
-                }
+                onClicked: frame.doneClicked()
             }
         ]
 

@@ -51,7 +51,7 @@ ZeltrinCard {
             to: card.range.to
             stepSize: 0
             value: card.value
-            Accessible.name: card.label
+            label: card.label
             onMoved: card.moved(slider.value)
         }
     }

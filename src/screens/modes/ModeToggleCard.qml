@@ -19,7 +19,7 @@ ZeltrinCard {
     padding: 14
 
     component Detail: Text {
-        Layout.fillWidth: true
+        width: parent.width
         text: card.detail
         color: Theme.secondaryText
         wrapMode: Text.WordWrap
@@ -31,38 +31,46 @@ ZeltrinCard {
         width: card.availableWidth
         spacing: 8
 
-        ColumnLayout {
+        // Positioners rather than layouts: the detail line moves with iconBesideBothLines.
+        Item {
             Layout.fillWidth: true
-            spacing: 4
-            RowLayout {
-                Layout.fillWidth: true
-                spacing: 8
-                Icon {
-                    Layout.alignment: Qt.AlignVCenter
-                    name: card.icon
-                    color: Theme.themeGold
-                }
-                ColumnLayout {
-                    Layout.fillWidth: true
-                    spacing: 2
-                    Text {
-                        Layout.fillWidth: true
-                        text: card.text
-                        color: "white"
-                        wrapMode: Text.WordWrap
-                        font.family: Theme.fontFamily
-                        font.pixelSize: Theme.subheadline
-                        font.weight: card.twoLines ? Font.DemiBold : Font.Normal
+            implicitHeight: labelColumn.implicitHeight
+            Column {
+                id: labelColumn
+                width: parent.width
+                spacing: 4
+                Row {
+                    width: parent.width
+                    spacing: 8
+                    Icon {
+                        id: glyph
+                        anchors.verticalCenter: parent.verticalCenter
+                        name: card.icon
+                        color: Theme.themeGold
                     }
-                    Detail { visible: card.iconBesideBothLines && card.twoLines }
+                    Column {
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: parent.width - glyph.width - parent.spacing
+                        spacing: 2
+                        Text {
+                            width: parent.width
+                            text: card.text
+                            color: "white"
+                            wrapMode: Text.WordWrap
+                            font.family: Theme.fontFamily
+                            font.pixelSize: Theme.subheadline
+                            font.weight: card.twoLines ? Font.DemiBold : Font.Normal
+                        }
+                        Detail { visible: card.iconBesideBothLines && card.twoLines }
+                    }
                 }
+                Detail { visible: !card.iconBesideBothLines && card.twoLines }
             }
-            Detail { visible: !card.iconBesideBothLines && card.twoLines }
         }
 
         ZToggle {
             checked: card.checked
-            Accessible.name: card.text
+            text: card.text
             onToggled: {
                 card.toggled(checked)
                 checked = Qt.binding(() => card.checked) // the owner decides

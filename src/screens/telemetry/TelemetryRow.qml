@@ -7,6 +7,9 @@ Item {
     id: row
     property string label: ""
     property string value: ""
+    // The card's outline already draws the last row's bottom edge, and the card does not
+    // clip its content to its rounded corners.
+    property bool showsDivider: true
 
     Layout.fillWidth: true
     implicitHeight: content.implicitHeight + 20
@@ -40,6 +43,7 @@ Item {
         }
     }
     Rectangle {
+        visible: row.showsDivider
         anchors.bottom: parent.bottom
         width: parent.width
         height: 1

@@ -43,6 +43,8 @@ Rectangle {
                                     model: section.modelData.rows
                                     TelemetryRow {
                                         required property var modelData
+                                        required property int index
+                                        showsDivider: index < section.modelData.rows.length - 1
                                         label: modelData.label
                                         value: telemetry.values[modelData.key] ?? ""
                                     }
