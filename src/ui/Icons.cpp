@@ -46,6 +46,7 @@ constexpr auto kIcons = std::to_array<IconGlyph>({
     {"chart.xyaxis.line", "show_chart", 0xe6e1},
     {"checkmark", "check", 0xe5ca},
     {"checkmark.circle.fill", "check_circle", 0xe86c},
+    {"chevron.left", "arrow_back_ios_new", 0xe2ea},
     {"chevron.right", "chevron_right", 0xe5cc},
     {"circle", "circle", 0xef4a},
     {"circle.dashed", "panorama_fish_eye", 0xe40c},

@@ -13,4 +13,14 @@ list(APPEND ZELTRIN_QML
     ui/qml/StatusBadge.qml
     ui/qml/Icon.qml
     ui/qml/UiKitGallery.qml
+    ui/qml/BarButton.qml
+    ui/qml/ZPage.qml
+    ui/qml/NavigationContainer.qml
+    ui/qml/ModalSheet.qml
+    ui/qml/ConfirmationDialog.qml
+    ui/qml/ZSlider.qml
+    ui/qml/ZToggle.qml
+    ui/qml/SegmentedPicker.qml
+    ui/qml/WheelPicker.qml
+    ui/qml/Spinner.qml
 )

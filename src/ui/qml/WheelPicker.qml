@@ -1,0 +1,82 @@
+import QtQuick
+import QtQuick.Templates as T
+import Zeltrin
+
+// A wheel of text rows (32 high); the row at the centre sits on a rounded band and the rows
+// above and below fade away. `model` is an array of strings. `activated(index)` is emitted when
+// the pilot turns the wheel to a new row.
+Item {
+    id: picker
+
+    property var model: []
+    property alias currentIndex: tumbler.currentIndex
+    property int visibleRowCount: 5
+    property string label: ""
+    readonly property int rowHeight: 32
+    readonly property bool moving: tumbler.moving
+
+    signal activated(int index)
+
+    implicitWidth: 200
+    implicitHeight: rowHeight * visibleRowCount
+
+    Accessible.role: Accessible.List
+    Accessible.name: label
+
+    Rectangle {
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.leftMargin: 8
+        anchors.rightMargin: 8
+        anchors.verticalCenter: parent.verticalCenter
+        height: picker.rowHeight
+        radius: 8
+        color: Theme.alpha("white", 0.1)
+    }
+
+    T.Tumbler {
+        id: tumbler
+        anchors.fill: parent
+        model: picker.model
+        visibleItemCount: picker.visibleRowCount
+        wrap: false
+        onCurrentIndexChanged: if (moving) picker.activated(currentIndex)
+
+        contentItem: ListView {
+            model: tumbler.model
+            delegate: tumbler.delegate
+            clip: true
+            snapMode: ListView.SnapToItem
+            highlightRangeMode: ListView.StrictlyEnforceRange
+            preferredHighlightBegin: height / 2 - picker.rowHeight / 2
+            preferredHighlightEnd: height / 2 + picker.rowHeight / 2
+        }
+
+        delegate: Text {
+            id: row
+            required property int index
+            required property var modelData
+            width: tumbler.width
+            height: picker.rowHeight
+            text: modelData
+            color: "white"
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.title3
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+            elide: Text.ElideRight
+            readonly property real distance: Math.abs(T.Tumbler.displacement)
+            opacity: Math.max(0.1, 1 - distance / (picker.visibleRowCount / 2 + 0.5))
+            // A hint of the wheel's curve: rows squash as they turn away.
+            transform: Scale {
+                origin.x: row.width / 2
+                origin.y: row.height / 2
+                yScale: Math.max(0.6, 1 - row.distance * row.distance * 0.05)
+                xScale: Math.max(0.85, 1 - row.distance * 0.03)
+            }
+            Accessible.role: Accessible.ListItem
+            Accessible.name: text
+            Accessible.selected: index === tumbler.currentIndex
+        }
+    }
+}
