@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build run test test-only test-asan screenshots bench fuzz clean
+.PHONY: all deps build run test test-only test-asan screenshots bench fuzz fuzz-run clean
 
 all: build
 
@@ -49,6 +49,28 @@ screenshots: build
 
 bench: build
 	$(BUILD)/bench/startup-bench
+
+# libFuzzer targets (clang, ASan + UBSan) for the parsers; not part of `make test`.
+FUZZ_TARGETS ?= snakecase decoders colorfromhex
+FUZZ_SECONDS ?= 600
+FUZZ_RUNS    ?= 10000000
+
+fuzz:
+	@scripts/ensure-deps.sh --fuzz
+	cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@echo "Built $(FUZZ_TARGETS:%=$(FUZZ_BUILD)/fuzz_%); run them with: make fuzz-run"
+
+# Each target in turn for FUZZ_RUNS inputs or FUZZ_SECONDS, whichever comes first.
+fuzz-run: fuzz
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/findings/$$t; \
+	  cp -n fuzz/seeds/$$t/* $(FUZZ_BUILD)/corpus/$$t/ 2>/dev/null || true; \
+	  dict=; [ -f fuzz/$$t.dict ] && dict=-dict=fuzz/$$t.dict; \
+	  echo "== fuzz_$$t"; \
+	  $(FUZZ_BUILD)/fuzz_$$t $$dict -runs=$(FUZZ_RUNS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$t/ $(FUZZ_BUILD)/corpus/$$t || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) out

@@ -11,8 +11,14 @@ constexpr char kEngineProperty[] = "_zeltrinApp";
 }
 
 ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
-    : QObject(parent), m_sdk(deps.sdk ? std::move(deps.sdk) : makeDefaultSDK())
+    : QObject(parent),
+      m_ownedKeychain(std::move(deps.keychain)),
+      m_keychain(m_ownedKeychain ? m_ownedKeychain.get() : &KeychainHelper::shared()),
+      m_accountClient(deps.accountClient ? std::move(deps.accountClient) : std::make_unique<MRVNetworkClient>()),
+      m_sdk(deps.sdk ? std::move(deps.sdk) : makeDefaultSDK())
 {
+    // The auth manager comes first: its session check is scheduled before anything else exists.
+    m_authManager = std::make_unique<MRVAuthManager>(m_accountClient.get(), m_keychain);
     m_droneManager = std::make_unique<DJIDroneManager>(m_sdk.get());
     m_appState = std::make_unique<AppState>();
 }
@@ -21,6 +27,7 @@ ZeltrinPilotApp::~ZeltrinPilotApp()
 {
     // The manager lets go of the SDK before the SDK goes.
     m_droneManager.reset();
+    m_authManager.reset();
 }
 
 void ZeltrinPilotApp::attachTo(QQmlEngine &engine)
@@ -36,6 +43,7 @@ ZeltrinPilotApp *ZeltrinPilotApp::create(QQmlEngine *qmlEngine, QJSEngine *)
         return nullptr;
     }
     QJSEngine::setObjectOwnership(app, QJSEngine::CppOwnership);
+    QJSEngine::setObjectOwnership(app->authManager(), QJSEngine::CppOwnership);
     QJSEngine::setObjectOwnership(app->droneManager(), QJSEngine::CppOwnership);
     QJSEngine::setObjectOwnership(app->appState(), QJSEngine::CppOwnership);
     return app;

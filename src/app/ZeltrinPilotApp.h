@@ -2,6 +2,9 @@
 
 #include "AppState.h"
 #include "DJIDroneManager.h"
+#include "KeychainHelper.h"
+#include "MRVAuthManager.h"
+#include "MRVNetworkClient.h"
 
 #include <QObject>
 #include <QPointer>
@@ -13,12 +16,13 @@
 class QJSEngine;
 
 // Creates and owns the shared state objects for the whole run and makes them reachable from
-// every screen as the QML singleton App (App.droneManager, App.appState).
+// every screen as the QML singleton App (App.authManager, App.droneManager, App.appState).
 class ZeltrinPilotApp : public QObject
 {
     Q_OBJECT
     QML_NAMED_ELEMENT(App)
     QML_SINGLETON
+    Q_PROPERTY(MRVAuthManager *authManager READ authManager CONSTANT)
     Q_PROPERTY(DJIDroneManager *droneManager READ droneManager CONSTANT)
     Q_PROPERTY(AppState *appState READ appState CONSTANT)
 
@@ -26,12 +30,19 @@ public:
     // What the platform supplies; tests and tools hand in their own.
     struct Dependencies {
         std::unique_ptr<DJISDKManager> sdk; // default: makeDefaultSDK()
+        // default: KeychainHelper::shared() (Secret Service, else the encrypted file store)
+        std::unique_ptr<KeychainHelper> keychain;
+        // default: a client for the build's account service address
+        std::unique_ptr<MRVNetworkClient> accountClient;
     };
 
     // Not default-constructible on purpose: QML must take the instance attached to its engine.
     explicit ZeltrinPilotApp(Dependencies deps, QObject *parent = nullptr);
     ~ZeltrinPilotApp() override;
 
+    MRVAuthManager *authManager() const { return m_authManager.get(); }
+    KeychainHelper *keychain() const { return m_keychain; }
+    MRVNetworkClient *accountClient() const { return m_accountClient.get(); }
     DJIDroneManager *droneManager() const { return m_droneManager.get(); }
     AppState *appState() const { return m_appState.get(); }
     DJISDKManager *sdk() const { return m_sdk.get(); }
@@ -45,6 +56,11 @@ public:
     int startConnectionCount() const { return m_startConnectionCount; }
 
 private:
+    // Declared before the auth manager, which uses them until it is gone.
+    std::unique_ptr<KeychainHelper> m_ownedKeychain;
+    KeychainHelper *m_keychain = nullptr;
+    std::unique_ptr<MRVNetworkClient> m_accountClient;
+    std::unique_ptr<MRVAuthManager> m_authManager;
     std::unique_ptr<DJISDKManager> m_sdk;
     std::unique_ptr<DJIDroneManager> m_droneManager;
     std::unique_ptr<AppState> m_appState;

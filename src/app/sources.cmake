@@ -11,6 +11,7 @@ list(APPEND ZELTRIN_QML
     app/qml/ConnectionBanner.qml
     app/qml/MainTabView.qml
     app/qml/TabPlaceholder.qml
+    app/qml/SplashView.qml
 )
 list(APPEND ZELTRIN_RESOURCES
     app/assets/AppIconPreview.svg

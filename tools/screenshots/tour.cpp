@@ -32,6 +32,8 @@ bool renderScene(const QString &path, const QString &outFile)
     auto *sdk = new FakeDJISDK;
     ZeltrinPilotApp::Dependencies deps;
     deps.sdk.reset(sdk);
+    // Scenes never touch the real keyring: each starts signed out with nothing stored.
+    deps.keychain = std::make_unique<KeychainHelper>(std::make_unique<InMemoryKeychainBackend>());
     ZeltrinPilotApp app(std::move(deps));
     app.droneManager()->setLogSink([](const QString &) {});
 

@@ -1,0 +1,232 @@
+#include "KeychainHelper.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kMagic[] = "ZTS1";
+constexpr int kMagicLen = 4;
+constexpr int kKeyLen = 32;
+constexpr int kNonceLen = 12;
+constexpr int kTagLen = 16;
+
+struct CipherCtx {
+    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
+    ~CipherCtx() { EVP_CIPHER_CTX_free(ctx); }
+};
+
+// The account name is bound to the ciphertext, so one item's file cannot be passed off as another's.
+QByteArray associatedData(const QString &account)
+{
+    return QByteArray(kMagic, kMagicLen) + account.toUtf8();
+}
+
+std::optional<QByteArray> seal(const QByteArray &key, const QString &account, const QByteArray &plain)
+{
+    QByteArray nonce(kNonceLen, '\0');
+    if (RAND_bytes(reinterpret_cast<unsigned char *>(nonce.data()), kNonceLen) != 1)
+        return std::nullopt;
+    CipherCtx c;
+    if (!c.ctx)
+        return std::nullopt;
+    const QByteArray aad = associatedData(account);
+    QByteArray out(plain.size() + 16, '\0');
+    int len = 0, total = 0;
+    auto *k = reinterpret_cast<const unsigned char *>(key.constData());
+    auto *n = reinterpret_cast<const unsigned char *>(nonce.constData());
+    if (EVP_EncryptInit_ex(c.ctx, EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1
+        || EVP_CIPHER_CTX_ctrl(c.ctx, EVP_CTRL_GCM_SET_IVLEN, kNonceLen, nullptr) != 1
+        || EVP_EncryptInit_ex(c.ctx, nullptr, nullptr, k, n) != 1
+        || EVP_EncryptUpdate(c.ctx, nullptr, &len, reinterpret_cast<const unsigned char *>(aad.constData()), int(aad.size())) != 1
+        || EVP_EncryptUpdate(c.ctx, reinterpret_cast<unsigned char *>(out.data()), &len,
+                             reinterpret_cast<const unsigned char *>(plain.constData()), int(plain.size())) != 1)
+        return std::nullopt;
+    total = len;
+    if (EVP_EncryptFinal_ex(c.ctx, reinterpret_cast<unsigned char *>(out.data()) + total, &len) != 1)
+        return std::nullopt;
+    total += len;
+    out.resize(total);
+    QByteArray tag(kTagLen, '\0');
+    if (EVP_CIPHER_CTX_ctrl(c.ctx, EVP_CTRL_GCM_GET_TAG, kTagLen, tag.data()) != 1)
+        return std::nullopt;
+    return QByteArray(kMagic, kMagicLen) + nonce + out + tag;
+}
+
+std::optional<QByteArray> openSealed(const QByteArray &key, const QString &account, const QByteArray &sealed)
+{
+    if (sealed.size() < kMagicLen + kNonceLen + kTagLen || !sealed.startsWith(QByteArray(kMagic, kMagicLen)))
+        return std::nullopt;
+    const QByteArray nonce = sealed.mid(kMagicLen, kNonceLen);
+    const QByteArray cipher = sealed.mid(kMagicLen + kNonceLen, sealed.size() - kMagicLen - kNonceLen - kTagLen);
+    QByteArray tag = sealed.right(kTagLen);
+    CipherCtx c;
+    if (!c.ctx)
+        return std::nullopt;
+    const QByteArray aad = associatedData(account);
+    QByteArray out(cipher.size() + 16, '\0');
+    int len = 0, total = 0;
+    auto *k = reinterpret_cast<const unsigned char *>(key.constData());
+    auto *n = reinterpret_cast<const unsigned char *>(nonce.constData());
+    if (EVP_DecryptInit_ex(c.ctx, EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1
+        || EVP_CIPHER_CTX_ctrl(c.ctx, EVP_CTRL_GCM_SET_IVLEN, kNonceLen, nullptr) != 1
+        || EVP_DecryptInit_ex(c.ctx, nullptr, nullptr, k, n) != 1
+        || EVP_DecryptUpdate(c.ctx, nullptr, &len, reinterpret_cast<const unsigned char *>(aad.constData()), int(aad.size())) != 1
+        || EVP_DecryptUpdate(c.ctx, reinterpret_cast<unsigned char *>(out.data()), &len,
+                             reinterpret_cast<const unsigned char *>(cipher.constData()), int(cipher.size())) != 1)
+        return std::nullopt;
+    total = len;
+    if (EVP_CIPHER_CTX_ctrl(c.ctx, EVP_CTRL_GCM_SET_TAG, kTagLen, tag.data()) != 1)
+        return std::nullopt;
+    // Fails when the file was altered or the key is not the one that sealed it.
+    if (EVP_DecryptFinal_ex(c.ctx, reinterpret_cast<unsigned char *>(out.data()) + total, &len) != 1)
+        return std::nullopt;
+    total += len;
+    out.resize(total);
+    return out;
+}
+
+bool ensurePrivateDir(const QString &dir)
+{
+    if (!QDir().mkpath(dir))
+        return false;
+    return ::chmod(QFile::encodeName(dir).constData(), 0700) == 0;
+}
+
+// Writes `data` to a fresh 0600 temporary next to `path`, flushes it, then renames it over
+// `path`: readers see either the old file or the new one, never a partial one.
+bool writeFileAtomically(const QString &path, const QByteArray &data)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray tmpl = target + ".XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        return false;
+    bool ok = ::fchmod(fd, 0600) == 0;
+    qsizetype written = 0;
+    while (ok && written < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + written, size_t(data.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ok = false;
+        else
+            written += n;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(tmpl.constData(), target.constData()) == 0;
+    if (!ok)
+        ::unlink(tmpl.constData());
+    return ok;
+}
+
+std::optional<QByteArray> readSmallFile(const QString &path, bool *missing)
+{
+    QFile f(path);
+    *missing = !f.exists();
+    if (*missing || !f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Items are small; anything large is not ours.
+    if (f.size() > 64 * 1024)
+        return std::nullopt;
+    return f.readAll();
+}
+
+} // namespace
+
+EncryptedFileBackend::EncryptedFileBackend(QString directory, QString keyFile)
+    : m_directory(std::move(directory)), m_keyFile(std::move(keyFile))
+{
+}
+
+QString EncryptedFileBackend::defaultDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/zeltrin-pilot/secure-store");
+}
+
+QString EncryptedFileBackend::defaultKeyFile()
+{
+    // Kept apart from the items (config rather than data), so a copy of the data folder alone
+    // does not carry the key with it.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/zeltrin-pilot/secure-store.key");
+}
+
+QString EncryptedFileBackend::itemPath(const QString &account) const
+{
+    // A hash keeps any account text a safe file name.
+    const QByteArray h = QCryptographicHash::hash(account.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    return m_directory + QLatin1Char('/') + QString::fromLatin1(h) + QStringLiteral(".item");
+}
+
+std::optional<QByteArray> EncryptedFileBackend::key(bool create)
+{
+    bool missing = false;
+    if (auto k = readSmallFile(m_keyFile, &missing); k && k->size() == kKeyLen)
+        return k;
+    if (!missing || !create)
+        return std::nullopt; // an unreadable or damaged key is never silently replaced
+    if (!ensurePrivateDir(QFileInfo(m_keyFile).absolutePath()))
+        return std::nullopt;
+    QByteArray k(kKeyLen, '\0');
+    if (RAND_bytes(reinterpret_cast<unsigned char *>(k.data()), kKeyLen) != 1)
+        return std::nullopt;
+    const QByteArray path = QFile::encodeName(m_keyFile);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return std::nullopt;
+    const bool ok = ::write(fd, k.constData(), kKeyLen) == kKeyLen && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok) {
+        ::unlink(path.constData());
+        return std::nullopt;
+    }
+    return k;
+}
+
+KeychainBackend::ReadResult EncryptedFileBackend::read(const QString &account)
+{
+    bool missing = false;
+    const auto sealed = readSmallFile(itemPath(account), &missing);
+    if (missing)
+        return {Status::notFound, {}};
+    const auto k = key(false);
+    if (!sealed || !k)
+        return {Status::failed, {}};
+    auto plain = openSealed(*k, account, *sealed);
+    if (!plain)
+        return {Status::failed, {}};
+    return {Status::ok, *plain};
+}
+
+KeychainBackend::Status EncryptedFileBackend::write(const QString &account, const QByteArray &data)
+{
+    const auto k = key(true);
+    if (!k || !ensurePrivateDir(m_directory))
+        return Status::failed;
+    const auto sealed = seal(*k, account, data);
+    if (!sealed)
+        return Status::failed;
+    return writeFileAtomically(itemPath(account), *sealed) ? Status::ok : Status::failed;
+}
+
+KeychainBackend::Status EncryptedFileBackend::remove(const QString &account)
+{
+    const QByteArray path = QFile::encodeName(itemPath(account));
+    if (::unlink(path.constData()) == 0)
+        return Status::ok;
+    return errno == ENOENT ? Status::notFound : Status::failed;
+}

@@ -1,0 +1,61 @@
+import QtQuick
+import Zeltrin
+
+// Shown while the stored session is checked; fades in over 0.4 s each time it is made.
+Rectangle {
+    id: splash
+    color: Theme.themeBackground
+    opacity: 0.0
+
+    Component.onCompleted: fadeIn.start()
+    NumberAnimation {
+        id: fadeIn
+        target: splash
+        property: "opacity"
+        to: 1.0
+        duration: 400
+        easing.type: Easing.InQuad
+    }
+
+    Column {
+        anchors.centerIn: parent
+        spacing: 16
+
+        // The artwork's own corners are rounded to match a radius of 26 at this size.
+        Image {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 120
+            height: 120
+            source: "qrc:/Zeltrin/app/assets/AppIconPreview.svg"
+            sourceSize: Qt.size(240, 240)
+            fillMode: Image.Stretch
+            smooth: true
+            Accessible.ignored: true
+        }
+        Text {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: "Zeltrin Pilot"
+            color: Theme.themeGold
+            font.family: Theme.fontFamily
+            font.pixelSize: 28
+            font.bold: true
+        }
+        Text {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: "by Morvane"
+            color: Theme.secondaryText
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.caption
+        }
+        Item {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 20
+            height: 28
+            Spinner {
+                anchors.bottom: parent.bottom
+                anchors.horizontalCenter: parent.horizontalCenter
+                color: Theme.themeGold
+            }
+        }
+    }
+}

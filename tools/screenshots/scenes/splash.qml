@@ -1,0 +1,6 @@
+import QtQuick
+import Zeltrin
+
+SplashView {
+    property int settleMs: 700
+}
