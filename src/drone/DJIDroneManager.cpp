@@ -136,3 +136,19 @@ void DJIDroneManager::didUpdateDatabaseDownloadProgress(const DJISDKProgress &pr
     log(QStringLiteral("[DJI] Database download progress: ") + zeltrin::shortestDouble(progress.fractionCompleted * 100.0)
         + QLatin1Char('%'));
 }
+
+// A live reading is only assigned: the manager keeps no timers and derives nothing from it.
+void DJIDroneManager::didUpdateTelemetry(const DJITelemetryReading &reading)
+{
+    if (reading.battery)
+        setBattery(*reading.battery);
+    if (reading.flightData)
+        setFlightData(*reading.flightData);
+    if (reading.signalStrength)
+        setSignalStrength(*reading.signalStrength);
+    if (reading.gpsLevel)
+        if (auto level = gpsLevelFromRaw(*reading.gpsLevel))
+            setGpsSignal(*level);
+    if (reading.isFlying)
+        setIsFlying(*reading.isFlying);
+}

@@ -97,6 +97,7 @@ public:
     void productConnected(const DJIBaseProduct *product) override;
     void productDisconnected() override;
     void didUpdateDatabaseDownloadProgress(const DJISDKProgress &progress) override;
+    void didUpdateTelemetry(const DJITelemetryReading &reading) override;
 
 Q_SIGNALS:
     void connectionStateChanged();

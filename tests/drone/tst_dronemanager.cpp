@@ -224,6 +224,48 @@ private Q_SLOTS:
             QVERIFY(l.startsWith(QStringLiteral("[DJI]")));
     }
 
+    // A reading assigns exactly the fields it carries; an impossible GPS level is ignored.
+    void telemetryReadingAssignsPresentFields()
+    {
+        FakeDJISDK sdk;
+        DJIDroneManager manager(&sdk);
+        QSignalSpy battery(&manager, &DJIDroneManager::batteryChanged);
+        QSignalSpy flight(&manager, &DJIDroneManager::flightDataChanged);
+        QSignalSpy gps(&manager, &DJIDroneManager::gpsSignalChanged);
+        DJITelemetryReading r;
+        r.battery = BatteryInfo{19, 14.1, 30.0, 7, 300};
+        r.signalStrength = 39;
+        r.gpsLevel = 1;
+        r.isFlying = true;
+        sdk.reportTelemetry(r);
+        QCOMPARE(manager.battery().percentage, 19);
+        QCOMPARE(manager.signalStrength(), 39);
+        QCOMPARE(manager.gpsSignal(), DJIDroneManager::GPSLevel::poor);
+        QVERIFY(manager.isFlying());
+        QCOMPARE(battery.count(), 1);
+        QCOMPARE(flight.count(), 0);
+        QCOMPARE(manager.flightData(), FlightData::zero);
+
+        DJITelemetryReading bad;
+        bad.gpsLevel = 7;
+        sdk.reportTelemetry(bad);
+        QCOMPARE(manager.gpsSignal(), DJIDroneManager::GPSLevel::poor);
+        QCOMPARE(gps.count(), 1);
+        QCOMPARE(manager.connectionState(), State::disconnected); // a reading is not a connection
+    }
+
+    void simulatedSdkReportsLiveValuesAfterConnecting()
+    {
+        SimulatedDJISDK sdk(5);
+        DJIDroneManager manager(&sdk);
+        manager.setLogSink([](const QString &) {});
+        manager.startConnection();
+        QTRY_COMPARE(manager.connectionState(), State::connected);
+        QVERIFY(manager.battery().percentage > 0);
+        QVERIFY(manager.gpsSignal() != DJIDroneManager::GPSLevel::none);
+        QVERIFY(manager.flightData().latitude != 0.0);
+    }
+
     void managerOutlivedBySdkDoesNotCallIntoIt()
     {
         FakeDJISDK sdk;

@@ -26,3 +26,9 @@ void FakeDJISDK::reportProgress(double fractionCompleted)
     if (delegate())
         delegate()->didUpdateDatabaseDownloadProgress({fractionCompleted});
 }
+
+void FakeDJISDK::reportTelemetry(const DJITelemetryReading &reading)
+{
+    if (delegate())
+        delegate()->didUpdateTelemetry(reading);
+}

@@ -21,6 +21,7 @@ public:
     void connectAbsentProduct();
     Q_INVOKABLE void disconnectProduct();
     Q_INVOKABLE void reportProgress(double fractionCompleted);
+    void reportTelemetry(const DJITelemetryReading &reading);
 
     int connectionRequests = 0;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DroneTypes.h"
+
 #include <QString>
 
 #include <memory>
@@ -18,6 +20,15 @@ struct DJISDKProgress {
     double fractionCompleted = 0.0; // 0 to 1
 };
 
+// One reading of the aircraft's live values; a field left empty was not part of the reading.
+struct DJITelemetryReading {
+    std::optional<BatteryInfo> battery;
+    std::optional<FlightData> flightData;
+    std::optional<qint64> signalStrength;
+    std::optional<int> gpsLevel; // 0 to 4
+    std::optional<bool> isFlying;
+};
+
 // Receives the SDK's product callbacks, always on the main thread.
 class DJISDKManagerDelegate
 {
@@ -26,6 +37,7 @@ public:
     virtual void productConnected(const DJIBaseProduct *product) = 0; // product may be absent
     virtual void productDisconnected() = 0;
     virtual void didUpdateDatabaseDownloadProgress(const DJISDKProgress &progress) = 0;
+    virtual void didUpdateTelemetry(const DJITelemetryReading &) {}
 };
 
 class DJISDKManager

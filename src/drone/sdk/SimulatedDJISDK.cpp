@@ -32,5 +32,17 @@ void SimulatedDJISDK::step()
     if (d) {
         const DJIBaseProduct aircraft{QString::fromLatin1(kModelName), true};
         d->productConnected(&aircraft);
+        // A parked aircraft's values, so the screens show something real-looking.
+        DJITelemetryReading reading;
+        reading.battery = BatteryInfo{87, 15.82, 27.5, 23, 1380};
+        FlightData parked = FlightData::zero;
+        parked.latitude = 47.3977419;
+        parked.longitude = 8.5455938;
+        parked.heading = 112.0;
+        reading.flightData = parked;
+        reading.signalStrength = 92;
+        reading.gpsLevel = 3;
+        reading.isFlying = false;
+        d->didUpdateTelemetry(reading);
     }
 }

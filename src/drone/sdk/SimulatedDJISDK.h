@@ -6,8 +6,9 @@
 #include <QTimer>
 
 // Desktop stand-in for the aircraft SDK: after the connection request it reports the flight
-// database download in a few steps, then connects a simulated aircraft. Everything arrives
-// through the event loop on the main thread, as the real SDK's callbacks do.
+// database download in a few steps, then connects a simulated aircraft and reports its live
+// values once. Everything arrives through the event loop on the main thread, as the real
+// SDK's callbacks do.
 class SimulatedDJISDK final : public QObject, public DJISDKManager
 {
     Q_OBJECT

@@ -1,0 +1,14 @@
+list(APPEND ZELTRIN_SOURCES
+    screens/dashboard/DashboardModel.h screens/dashboard/DashboardModel.cpp
+)
+list(APPEND ZELTRIN_QML
+    screens/dashboard/DashboardView.qml
+    screens/dashboard/AircraftStatusCard.qml
+    screens/dashboard/DroneStatItem.qml
+    screens/dashboard/TelemetryGridCard.qml
+    screens/dashboard/TelemetryCell.qml
+    screens/dashboard/QuickActionsCard.qml
+    screens/dashboard/QuickActionButton.qml
+    screens/dashboard/FlightModesCard.qml
+    screens/dashboard/CardHeading.qml
+)

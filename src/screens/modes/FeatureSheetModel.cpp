@@ -1,0 +1,96 @@
+#include "FeatureSheetModel.h"
+
+#include <QMetaProperty>
+
+#include <algorithm>
+#include <cmath>
+
+FeatureSheetModel::FeatureSheetModel(QString startTitle, QString stopTitle, QObject *parent)
+    : QObject(parent), m_startTitle(std::move(startTitle)), m_stopTitle(std::move(stopTitle))
+{
+}
+
+void FeatureSheetModel::setPresenter(QObject *presenter)
+{
+    m_presenter = presenter;
+    watch(m_enabled, SIGNAL(isEnabledChanged()));
+    presenterRewired();
+    Q_EMIT presenterChanged();
+    Q_EMIT isEnabledChanged();
+}
+
+void FeatureSheetModel::setEnabledField(const QString &field)
+{
+    m_enabledField = field;
+    m_enabled.name = field;
+    watch(m_enabled, SIGNAL(isEnabledChanged()));
+    Q_EMIT presenterChanged();
+    Q_EMIT isEnabledChanged();
+}
+
+void FeatureSheetModel::watch(PresenterField &field, const char *changedSignal)
+{
+    QObject::disconnect(field.connection);
+    field.connection = {};
+    if (!m_presenter || field.name.isEmpty())
+        return;
+    const QMetaObject *mo = m_presenter->metaObject();
+    const int index = mo->indexOfProperty(field.name.toUtf8().constData());
+    if (index < 0 || !mo->property(index).hasNotifySignal())
+        return;
+    // SIGNAL() prefixes the signature with a code digit.
+    const int own = metaObject()->indexOfSignal(QMetaObject::normalizedSignature(changedSignal + 1).constData());
+    if (own < 0)
+        return;
+    field.connection = QObject::connect(m_presenter, mo->property(index).notifySignal(), this, metaObject()->method(own));
+}
+
+QVariant FeatureSheetModel::read(const PresenterField &field) const
+{
+    if (!m_presenter || field.name.isEmpty())
+        return {};
+    return m_presenter->property(field.name.toUtf8().constData());
+}
+
+bool FeatureSheetModel::write(const PresenterField &field, const QVariant &value)
+{
+    if (!m_presenter || field.name.isEmpty())
+        return false;
+    return m_presenter->setProperty(field.name.toUtf8().constData(), value);
+}
+
+bool FeatureSheetModel::isEnabled() const
+{
+    const QVariant v = read(m_enabled);
+    return v.isValid() ? v.toBool() : m_localEnabled;
+}
+
+void FeatureSheetModel::setIsEnabled(bool v)
+{
+    if (write(m_enabled, v)) {
+        if (!m_enabled.connection) // a presenter field without a notify signal
+            Q_EMIT isEnabledChanged();
+        return; // otherwise the presenter's notification reaches isEnabledChanged
+    }
+    m_localEnabled = v;
+    Q_EMIT isEnabledChanged();
+}
+
+void FeatureSheetModel::startStop()
+{
+    setIsEnabled(!isEnabled());
+    Q_EMIT dismissRequested();
+}
+
+void FeatureSheetModel::done() { Q_EMIT dismissRequested(); }
+
+void FeatureSheetModel::assignClamped(double &field, double value, double from, double to)
+{
+    if (!std::isnan(value))
+        field = std::clamp(value, from, to);
+}
+
+QVariantMap FeatureSheetModel::range(double from, double to)
+{
+    return {{QStringLiteral("from"), from}, {QStringLiteral("to"), to}};
+}

@@ -1,0 +1,52 @@
+import QtQuick
+import QtQuick.Layouts
+import Zeltrin
+
+// Label left, value right, a divider along the bottom.
+Item {
+    id: row
+    property string label: ""
+    property string value: ""
+    // The card's outline already draws the last row's bottom edge, and the card does not
+    // clip its content to its rounded corners.
+    property bool showsDivider: true
+
+    Layout.fillWidth: true
+    implicitHeight: content.implicitHeight + 20
+    Accessible.role: Accessible.StaticText
+    Accessible.name: label + " " + value
+
+    RowLayout {
+        id: content
+        anchors.fill: parent
+        anchors.leftMargin: 16
+        anchors.rightMargin: 16
+        anchors.topMargin: 10
+        anchors.bottomMargin: 10
+        spacing: 8
+        Text {
+            text: row.label
+            color: Theme.secondaryText
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.subheadline
+        }
+        Text {
+            // The value keeps its line and gives way at the left edge if it runs long.
+            Layout.fillWidth: true
+            text: row.value
+            color: "white"
+            horizontalAlignment: Text.AlignRight
+            elide: Text.ElideLeft
+            font.family: Theme.fontFamily
+            font.pixelSize: 14
+            font.weight: Font.DemiBold
+        }
+    }
+    Rectangle {
+        visible: row.showsDivider
+        anchors.bottom: parent.bottom
+        width: parent.width
+        height: 1
+        color: Theme.themeSurfaceRaised
+    }
+}

@@ -1,0 +1,6 @@
+import QtQuick
+import Zeltrin
+
+DashboardView {
+    property int settleMs: 500
+}

@@ -1,0 +1,6 @@
+import QtQuick
+import Zeltrin
+
+TelemetryView {
+    property int settleMs: 500
+}
