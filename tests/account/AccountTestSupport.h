@@ -31,7 +31,7 @@ std::optional<MRVResult<T>> await(const std::function<void(QObject *, std::funct
     QObject context;
     std::optional<MRVResult<T>> result;
     start(&context, [&result](const MRVResult<T> &r) { result = r; });
-    QTest::qWaitFor([&]() { return result.has_value(); }, timeoutMs);
+    (void)QTest::qWaitFor([&]() { return result.has_value(); }, timeoutMs);
     return result;
 }
 
