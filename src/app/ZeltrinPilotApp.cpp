@@ -3,6 +3,7 @@
 #include "QmlSetup.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 
@@ -65,6 +66,7 @@ int runApp(int argc, char **argv, const RunOptions &options)
     QGuiApplication::setOrganizationName(QStringLiteral("Zeltrin"));
     QGuiApplication::setOrganizationDomain(QStringLiteral("zeltrin.app"));
     QGuiApplication qapp(argc, argv);
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/Zeltrin/app/assets/AppIconPreview.svg")));
     setupApplicationLook();
 
     ZeltrinPilotApp app{ZeltrinPilotApp::Dependencies{}};

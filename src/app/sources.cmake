@@ -7,11 +7,11 @@ list(APPEND ZELTRIN_SOURCES
 )
 list(APPEND ZELTRIN_QML
     app/qml/Main.qml
-    app/qml/AppWindowContent.qml
     app/qml/ConnectionBanner.qml
     app/qml/MainTabView.qml
     app/qml/TabPlaceholder.qml
     app/qml/SplashView.qml
+    app/qml/RootView.qml
 )
 list(APPEND ZELTRIN_RESOURCES
     app/assets/AppIconPreview.svg

@@ -1,5 +1,7 @@
 #include "TourContext.h"
 
+#include "DevAccountService.h"
+
 void TourContext::setBattery(qint64 percentage, double voltage, double temperature, qint64 chargeCount,
                              qint64 estimatedFlightTime)
 {
@@ -29,3 +31,9 @@ void TourContext::setSignal(qint64 strength, int gpsLevel)
 }
 
 void TourContext::setFlying(bool flying) { m_app->droneManager()->setIsFlying(flying); }
+
+void TourContext::signInDemo()
+{
+    m_app->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
+                                QString::fromLatin1(DevAccountService::kDemoPassword));
+}

@@ -12,11 +12,18 @@ class TourContext : public QObject
     Q_OBJECT
     Q_PROPERTY(QObject *sdk READ sdk CONSTANT)
     Q_PROPERTY(QObject *app READ app CONSTANT)
+    // While true the local account service never answers (a sign-in stays in flight).
+    Q_PROPERTY(bool accountStalls READ accountStalls WRITE setAccountStalls NOTIFY accountStallsChanged)
 public:
     TourContext(ZeltrinPilotApp *app, FakeDJISDK *sdk, QObject *parent = nullptr)
         : QObject(parent), m_app(app), m_sdk(sdk) {}
     QObject *sdk() const { return m_sdk; }
     QObject *app() const { return m_app; }
+    bool accountStalls() const { return m_accountStalls; }
+    void setAccountStalls(bool v) { m_accountStalls = v; Q_EMIT accountStallsChanged(); }
+
+    // Signs in with the local service's demo account (a real request).
+    Q_INVOKABLE void signInDemo();
 
     // Live values for the drone link (the fields a feed would fill).
     Q_INVOKABLE void setBattery(qint64 percentage, double voltage, double temperature, qint64 chargeCount,
@@ -25,7 +32,11 @@ public:
     Q_INVOKABLE void setSignal(qint64 strength, int gpsLevel);
     Q_INVOKABLE void setFlying(bool flying);
 
+Q_SIGNALS:
+    void accountStallsChanged();
+
 private:
+    bool m_accountStalls = false;
     ZeltrinPilotApp *m_app;
     FakeDJISDK *m_sdk;
 };

@@ -1,6 +1,8 @@
 // Renders each scene of the tour offscreen (software scene graph) at phone size and writes
 // <out>/<scene>.png. Usage: zeltrin-tour [out-dir] [scene-name-substring]
+#include "DevAccountService.h"
 #include "FakeDJISDK.h"
+#include "TlsTestServer.h"
 #include "QmlSetup.h"
 #include "TourContext.h"
 #include "ZeltrinPilotApp.h"
@@ -14,6 +16,7 @@
 #include <QQuickView>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -27,13 +30,24 @@ void settle(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-bool renderScene(const QString &path, const QString &outFile)
+bool renderScene(const QString &path, const QString &outFile, const TestCertificates &certs)
 {
+    // Each scene has its own local account service, so sign-in states are real replies.
+    TlsTestServer server(certs);
+    DevAccountService service;
+    if (!server.listen()) {
+        std::fprintf(stderr, "could not start the local account service\n");
+        return false;
+    }
     auto *sdk = new FakeDJISDK;
     ZeltrinPilotApp::Dependencies deps;
     deps.sdk.reset(sdk);
     // Scenes never touch the real keyring: each starts signed out with nothing stored.
     deps.keychain = std::make_unique<KeychainHelper>(std::make_unique<InMemoryKeychainBackend>());
+    MRVNetworkClient::Options options;
+    options.baseURL = server.baseURL();
+    options.extraCaCertificates = {certs.ca};
+    deps.accountClient = std::make_unique<MRVNetworkClient>(options);
     ZeltrinPilotApp app(std::move(deps));
     app.droneManager()->setLogSink([](const QString &) {});
 
@@ -41,6 +55,11 @@ bool renderScene(const QString &path, const QString &outFile)
     zeltrin::setupEngine(*view.engine());
     app.attachTo(*view.engine());
     TourContext tour(&app, sdk);
+    server.setHandler([&](const RecordedRequest &request) {
+        if (tour.accountStalls())
+            return ScriptedReply{.stall = true};
+        return service.handle(request);
+    });
     view.rootContext()->setContextProperty(QStringLiteral("tour"), &tour);
     view.setColor(QColor(0x0F, 0x0F, 0x12));
     view.setResizeMode(QQuickView::SizeRootObjectToView);
@@ -81,6 +100,12 @@ int main(int argc, char **argv)
     const QString filter = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     QDir().mkpath(outDir);
 
+    QTemporaryDir certDir;
+    const auto certs = TestCertificates::generate(certDir.path(), QStringLiteral("Zeltrin Tour CA"));
+    if (!certs) {
+        std::fprintf(stderr, "could not make certificates for the local account service\n");
+        return 1;
+    }
     const QDir scenes(QStringLiteral(ZELTRIN_TOUR_SCENES));
     int failures = 0;
     int rendered = 0;
@@ -88,7 +113,7 @@ int main(int argc, char **argv)
         if (!filter.isEmpty() && !fi.completeBaseName().contains(filter))
             continue;
         ++rendered;
-        if (!renderScene(fi.absoluteFilePath(), QDir(outDir).filePath(fi.completeBaseName() + QStringLiteral(".png"))))
+        if (!renderScene(fi.absoluteFilePath(), QDir(outDir).filePath(fi.completeBaseName() + QStringLiteral(".png")), *certs))
             ++failures;
     }
     std::printf("%d scenes, %d failed\n", rendered, failures);

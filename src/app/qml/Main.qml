@@ -12,7 +12,7 @@ Window {
     title: "Zeltrin Pilot"
     color: Theme.themeBackground
 
-    AppWindowContent {
+    RootView {
         anchors.fill: parent
     }
 }

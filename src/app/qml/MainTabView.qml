@@ -9,6 +9,12 @@ Rectangle {
     color: Theme.themeBackground
     property alias tabModel: tabs
 
+    // The screen of tab `index`, once it has been shown.
+    function screenAt(index) {
+        const loader = screens.itemAt(index)
+        return loader ? loader.item : null
+    }
+
     MainTabModel {
         id: tabs
         appState: App.appState
@@ -30,6 +36,7 @@ Rectangle {
             currentIndex: tabs.currentIndex
 
             Repeater {
+                id: screens
                 model: tabs.tabs
                 Loader {
                     id: page
@@ -37,9 +44,15 @@ Rectangle {
                     required property int index
                     // A tab's screen is made the first time it is shown, then kept.
                     property bool visited: false
-                    active: visited || index === tabs.currentIndex
-                    onActiveChanged: if (active) visited = true
-                    Component.onCompleted: if (active) visited = true
+                    active: visited
+                    Component.onCompleted: visited = index === tabs.currentIndex
+                    Connections {
+                        target: tabs
+                        function onCurrentIndexChanged() {
+                            if (tabs.currentIndex === page.index)
+                                page.visited = true
+                        }
+                    }
                     source: modelData.screen !== "" ? modelData.screen : "TabPlaceholder.qml"
                     onLoaded: if (modelData.screen === "") {
                         item.title = modelData.title

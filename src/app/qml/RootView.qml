@@ -1,0 +1,64 @@
+import QtQuick
+import Zeltrin
+
+// Chooses what fills the window from the auth manager: the splash while the stored session is
+// checked, the tabs once signed in or entered as a guest, the sign-in gate otherwise.
+Item {
+    id: root
+    readonly property var auth: App.authManager
+    // 0 splash, 1 main tab view, 2 sign-in gate
+    readonly property int screen: auth.isCheckingSession ? 0 : (auth.isAuthenticated ? 1 : 2)
+    property Item current: null
+    // The screen now showing (splash, tab view or gate).
+    readonly property Item currentScreen: current ? current.item : null
+    property Item leaving: null
+
+    Component { id: splashComponent; SplashView {} }
+    Component { id: tabsComponent; MainTabView {} }
+    Component { id: gateComponent; AuthGateView {} }
+    // Holds one screen; the cross-fade animates the holder, so a screen's own opacity
+    // (the splash's fade-in) stays its own.
+    Component {
+        id: holderComponent
+        Item {
+            property alias content: loader.sourceComponent
+            property alias item: loader.item
+            anchors.fill: parent
+            Loader { id: loader; anchors.fill: parent }
+        }
+    }
+
+    // Each decision makes its screen anew and cross-fades from the previous one over 0.35 s.
+    function show(which) {
+        const content = which === 0 ? splashComponent : (which === 1 ? tabsComponent : gateComponent)
+        if (leaving) {
+            leaving.destroy()
+            leaving = null
+        }
+        const next = holderComponent.createObject(root, { "content": content, "opacity": current ? 0 : 1 })
+        if (current) {
+            leaving = current
+            fadeOut.target = leaving
+            fadeIn.target = next
+            crossFade.restart()
+        }
+        current = next
+    }
+    onScreenChanged: show(screen)
+    Component.onCompleted: {
+        show(screen)
+        App.rootViewShown()
+    }
+
+    ParallelAnimation {
+        id: crossFade
+        NumberAnimation { id: fadeOut; property: "opacity"; to: 0; duration: 350; easing.type: Easing.InOutQuad }
+        NumberAnimation { id: fadeIn; property: "opacity"; to: 1; duration: 350; easing.type: Easing.InOutQuad }
+        onFinished: {
+            if (root.leaving) {
+                root.leaving.destroy()
+                root.leaving = null
+            }
+        }
+    }
+}

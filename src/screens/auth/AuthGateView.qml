@@ -1,0 +1,92 @@
+import QtQuick
+import QtQuick.Layouts
+import Zeltrin
+
+// The welcome screen with two ways in: sign in with an account, or continue as a guest.
+Rectangle {
+    id: gate
+    color: Theme.themeBackground
+    property bool showLogin: false
+    property alias loginSheet: sheet
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        Item { Layout.fillHeight: true }
+
+        ColumnLayout {
+            Layout.alignment: Qt.AlignHCenter
+            spacing: 12
+
+            Item {
+                Layout.alignment: Qt.AlignHCenter
+                Layout.preferredWidth: 110
+                Layout.preferredHeight: 110
+                // Gold glow: soft rings of fading gold standing in for a blurred shadow.
+                Repeater {
+                    model: 10
+                    Rectangle {
+                        required property int index
+                        anchors.centerIn: parent
+                        width: 110 + 4 * (index + 1)
+                        height: width
+                        radius: 24 + 2 * (index + 1)
+                        color: Theme.alpha(Theme.themeGold, 0.3 * Math.pow(1 - (index + 1) / 11, 2) / 4)
+                    }
+                }
+                Image {
+                    anchors.fill: parent
+                    source: "qrc:/Zeltrin/app/assets/AppIconPreview.svg"
+                    sourceSize: Qt.size(220, 220)
+                    fillMode: Image.PreserveAspectFit
+                    smooth: true
+                    Accessible.ignored: true
+                }
+            }
+            Text {
+                Layout.alignment: Qt.AlignHCenter
+                text: "Zeltrin Pilot"
+                color: Theme.themeGold
+                font.family: Theme.fontFamily
+                font.pixelSize: 32
+                font.bold: true
+            }
+            Text {
+                Layout.alignment: Qt.AlignHCenter
+                text: "Made by Morvane for drone pilots"
+                color: Theme.secondaryText
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.caption
+            }
+        }
+
+        Item { Layout.fillHeight: true }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: 28
+            Layout.rightMargin: 28
+            Layout.bottomMargin: 48
+            spacing: 12
+            GoldButtonStyle {
+                text: "Sign In with MRV Account"
+                onClicked: gate.showLogin = true
+            }
+            GhostButtonStyle {
+                text: "Continue as Guest"
+                onClicked: App.authManager.continueAsGuest()
+            }
+        }
+    }
+
+    ModalSheet {
+        id: sheet
+        presented: gate.showLogin
+        detents: ["medium"]
+        onDismissed: gate.showLogin = false
+        sheetContent: LoginView {
+            onCancel: sheet.dismiss()
+        }
+    }
+}

@@ -1,0 +1,211 @@
+// The app shell end to end: root decisions, the splash, the drone link start, the tab that
+// survives a sign-out, and signing in from guest mode through settings. Real HTTPS to a local
+// account service; only the aircraft SDK is a double.
+#include "DevAccountService.h"
+#include "FakeDJISDK.h"
+#include "KeychainHelper.h"
+#include "QmlSetup.h"
+#include "TlsTestServer.h"
+#include "ZeltrinPilotApp.h"
+
+#include <QQmlContext>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Shell {
+    QTemporaryDir dir;
+    std::optional<TestCertificates> certs = TestCertificates::generate(dir.path());
+    TlsTestServer server{*certs};
+    DevAccountService service;
+    FakeDJISDK *sdk = nullptr;
+    InMemoryKeychainBackend *store = nullptr;
+    std::unique_ptr<ZeltrinPilotApp> app;
+    std::unique_ptr<QQuickView> view;
+    QList<int> screens; // every root decision shown, in order
+
+    explicit Shell(const QByteArray &storedToken = {})
+    {
+        server.listen();
+        service.serve(server);
+        QHash<QString, QByteArray> items;
+        if (!storedToken.isEmpty())
+            items.insert(tokenAccount(), storedToken);
+        launch(items);
+    }
+    ~Shell() { quit(); }
+
+    static QString tokenAccount() { return KeychainHelper::rawValue(KeychainHelper::Key::authToken); }
+
+    // A new process, as far as the app can tell: new objects, new window, the same stored items.
+    void launch(const QHash<QString, QByteArray> &storedItems)
+    {
+        screens.clear();
+        sdk = new FakeDJISDK;
+        store = new InMemoryKeychainBackend;
+        store->items = storedItems;
+        ZeltrinPilotApp::Dependencies deps;
+        deps.sdk.reset(sdk);
+        deps.keychain = std::make_unique<KeychainHelper>(std::unique_ptr<KeychainBackend>(store));
+        MRVNetworkClient::Options o;
+        o.baseURL = server.baseURL();
+        o.extraCaCertificates = {certs->ca};
+        deps.accountClient = std::make_unique<MRVNetworkClient>(o);
+        app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
+        app->droneManager()->setLogSink([](const QString &) {});
+        view = std::make_unique<QQuickView>();
+        zeltrin::setupEngine(*view->engine());
+        app->attachTo(*view->engine());
+        view->resize(390, 844);
+        view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/app/qml/RootView.qml")));
+        if (root())
+            screens << screen();
+        view->show();
+    }
+    void quit()
+    {
+        view.reset();
+        app.reset();
+    }
+    void relaunch()
+    {
+        const auto items = store->items;
+        quit();
+        launch(items);
+    }
+
+    QQuickItem *root() const { return view->rootObject(); }
+    int screen() const { return root()->property("screen").toInt(); }
+    void record()
+    {
+        if (screens.isEmpty() || screens.last() != screen())
+            screens << screen();
+    }
+    bool waitForScreen(int which)
+    {
+        return QTest::qWaitFor([&] { record(); return screen() == which; }, 10000);
+    }
+};
+
+constexpr int kSplash = 0;
+constexpr int kTabs = 1;
+constexpr int kGate = 2;
+
+} // namespace
+
+class TestRootFlow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { zeltrin::setupApplicationLook(); }
+
+    void launchDecisions_data()
+    {
+        QTest::addColumn<QByteArray>("storedToken");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("nothing stored: gate, no request") << QByteArray() << kGate << 0;
+        QTest::newRow("refused token: gate") << QByteArray("stale-token") << kGate << 1;
+    }
+    void launchDecisions()
+    {
+        QFETCH(QByteArray, storedToken);
+        QFETCH(int, after);
+        QFETCH(int, requests);
+        Shell s(storedToken);
+        QVERIFY(s.root());
+        QCOMPARE(s.screen(), kSplash); // the check is still running when the root is first shown
+        QVERIFY(s.waitForScreen(after));
+        QCOMPARE(s.screens, (QList<int>{kSplash, after}));
+        QCOMPARE(s.server.requests.size(), requests);
+        // The link starts once per launch, signed in or not.
+        QCOMPARE(s.sdk->connectionRequests, 1);
+    }
+
+    // Signing in stores the token; the next launch restores the session without a password.
+    void restoredSessionGoesStraightToTabs()
+    {
+        Shell s;
+        QVERIFY(s.waitForScreen(kGate));
+        s.app->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
+                                    QString::fromLatin1(DevAccountService::kDemoPassword));
+        QVERIFY(s.waitForScreen(kTabs));
+        QVERIFY(!s.store->items.value(Shell::tokenAccount()).isEmpty());
+        s.app->appState()->setSelectedTab(AppTab::logbook);
+
+        const qsizetype before = s.server.requests.size();
+        s.relaunch();
+        QCOMPARE(s.screen(), kSplash);
+        QVERIFY(s.waitForScreen(kTabs));
+        QCOMPARE(s.screens, (QList<int>{kSplash, kTabs}));
+        QCOMPARE(s.server.requests.size(), before + 1); // one GET /auth/me, no password
+        QCOMPARE(s.server.requests.last().path, QByteArray("/v1/auth/me"));
+        QCOMPARE(s.app->appState()->selectedTab(), AppTab::dashboard); // a new run starts on the dashboard
+        QCOMPARE(s.app->authManager()->email(), QString::fromLatin1(DevAccountService::kDemoEmail));
+    }
+
+    void guestAndSignOutKeepTheTab()
+    {
+        Shell s;
+        QVERIFY(s.waitForScreen(kGate));
+        s.app->authManager()->continueAsGuest();
+        QVERIFY(s.waitForScreen(kTabs));
+        s.app->appState()->setSelectedTab(AppTab::camera);
+        s.app->authManager()->logout();
+        QVERIFY(s.waitForScreen(kGate));
+        s.app->authManager()->continueAsGuest();
+        QVERIFY(s.waitForScreen(kTabs));
+        QCOMPARE(s.app->appState()->selectedTab(), AppTab::camera);
+        QCOMPARE(s.screens, (QList<int>{kSplash, kGate, kTabs, kGate, kTabs})); // the splash never returns
+        QCOMPARE(s.sdk->connectionRequests, 1);
+        QCOMPARE(s.server.requests.size(), 0); // guest entry asks nothing of the service
+    }
+
+    // Guest -> settings -> sign in through the pushed gate: still in the main screens, and the
+    // login sheet stays open until the pilot closes it.
+    void signInFromGuestSettings()
+    {
+        Shell s;
+        QVERIFY(s.waitForScreen(kGate));
+        s.app->authManager()->continueAsGuest();
+        QVERIFY(s.waitForScreen(kTabs));
+        s.app->appState()->setSelectedTab(AppTab::settings);
+
+        QObject *settings = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            QObject *tabs = s.root()->property("currentScreen").value<QObject *>();
+            QVariant screen;
+            if (tabs)
+                QMetaObject::invokeMethod(tabs, "screenAt", Q_RETURN_ARG(QVariant, screen), Q_ARG(QVariant, 5));
+            settings = screen.value<QObject *>();
+            return settings != nullptr;
+        }, 5000));
+        QVariant page;
+        QVERIFY(QMetaObject::invokeMethod(settings, "openSignIn", Q_RETURN_ARG(QVariant, page)));
+        QVERIFY(page.value<QObject *>());
+        QObject *gate = page.value<QObject *>()->property("gate").value<QObject *>();
+        QVERIFY(gate);
+        gate->setProperty("showLogin", true);
+        QObject *sheet = gate->property("loginSheet").value<QObject *>();
+        QVERIFY(sheet);
+        QVERIFY(QTest::qWaitFor([&] { return sheet->property("sheetItem").value<QObject *>() != nullptr; }, 5000));
+        QObject *login = sheet->property("sheetItem").value<QObject *>()->property("model").value<QObject *>();
+        QVERIFY(login);
+        login->setProperty("email", QString::fromLatin1(DevAccountService::kDemoEmail));
+        login->setProperty("password", QString::fromLatin1(DevAccountService::kDemoPassword));
+        QVERIFY(QMetaObject::invokeMethod(login, "signIn"));
+        QVERIFY(QTest::qWaitFor([&] { return s.app->authManager()->hasCurrentUser(); }, 10000));
+        QTest::qWait(500);
+        s.record();
+        QCOMPARE(s.screen(), kTabs);
+        QCOMPARE(s.screens.last(), kTabs);
+        QVERIFY(sheet->property("shown").toBool());
+        QCOMPARE(gate->property("showLogin").toBool(), true);
+    }
+};
+
+QTEST_MAIN(TestRootFlow)
+#include "tst_rootflow.moc"

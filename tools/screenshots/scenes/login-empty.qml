@@ -1,0 +1,7 @@
+import QtQuick
+import Zeltrin
+
+AuthGateView {
+    property int settleMs: 1000
+    showLogin: true
+}
