@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QTimer>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 
@@ -66,7 +67,6 @@ int runApp(int argc, char **argv, const RunOptions &options)
     QGuiApplication::setOrganizationName(QStringLiteral("Zeltrin"));
     QGuiApplication::setOrganizationDomain(QStringLiteral("zeltrin.app"));
     QGuiApplication qapp(argc, argv);
-    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/Zeltrin/app/assets/AppIconPreview.svg")));
     setupApplicationLook();
 
     ZeltrinPilotApp app{ZeltrinPilotApp::Dependencies{}};
@@ -78,18 +78,39 @@ int runApp(int argc, char **argv, const RunOptions &options)
         return 1;
 
     if (auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
-        window && (options.onFirstFrame || options.quitAfterFirstFrame)) {
-        QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [&options]() {
-            static bool seen = false;
-            if (seen)
+        window && (options.onMilestone || options.quitAfterMilestone)) {
+        using Milestone = RunOptions::Milestone;
+        MRVAuthManager *auth = app.authManager();
+        auto reached = [&options, auth]() {
+            switch (options.milestone) {
+            case Milestone::firstFrame: return true;
+            case Milestone::gate: return !auth->isCheckingSession() && !auth->isAuthenticated();
+            case Milestone::guestDashboard: return auth->isAuthenticated();
+            }
+            return false;
+        };
+        if (options.milestone == Milestone::guestDashboard)
+            QObject::connect(auth, &MRVAuthManager::isCheckingSessionChanged, auth, [auth]() {
+                if (!auth->isCheckingSession() && !auth->isAuthenticated())
+                    auth->continueAsGuest();
+            });
+        // The decision is taken before the frame that shows it, so the first frame swapped after
+        // the state is reached is the first one with that screen.
+        QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [&options, reached]() {
+            static bool done = false;
+            if (done || !reached())
                 return;
-            seen = true;
-            if (options.onFirstFrame)
-                options.onFirstFrame();
-            if (options.quitAfterFirstFrame)
+            done = true;
+            if (options.onMilestone)
+                options.onMilestone();
+            if (options.quitAfterMilestone)
                 QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         }, Qt::DirectConnection);
     }
+    // The icon is drawn from SVG; it is not needed for the first frame.
+    QTimer::singleShot(0, &qapp, [] {
+        QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/Zeltrin/app/assets/AppIconPreview.svg")));
+    });
     return qapp.exec();
 }
 

@@ -69,10 +69,16 @@ private:
 
 namespace zeltrin {
 
+// For startup benchmarks: which frame to report, and whether to quit after it.
 struct RunOptions {
-    // Called once, when the window's first frame has been swapped (startup benchmarks).
-    std::function<void()> onFirstFrame;
-    bool quitAfterFirstFrame = false;
+    enum class Milestone {
+        firstFrame,     // the first frame of the window (the splash)
+        gate,           // the first frame with the sign-in gate
+        guestDashboard, // enters as a guest as soon as the gate is up; the first frame with the tabs
+    };
+    Milestone milestone = Milestone::firstFrame;
+    std::function<void()> onMilestone;
+    bool quitAfterMilestone = false;
 };
 
 // The whole app: what main() runs.

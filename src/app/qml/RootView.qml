@@ -13,15 +13,19 @@ Item {
     readonly property Item currentScreen: current ? current.item : null
     property Item leaving: null
 
-    Component { id: splashComponent; SplashView {} }
-    Component { id: tabsComponent; MainTabView {} }
-    Component { id: gateComponent; AuthGateView {} }
+    // Screens are loaded by address when first chosen, so the first frame (the splash) does not
+    // wait for the tab view's and the gate's types.
+    readonly property var screenUrls: [
+        "qrc:/Zeltrin/app/qml/SplashView.qml",
+        "qrc:/Zeltrin/app/qml/MainTabView.qml",
+        "qrc:/Zeltrin/screens/auth/AuthGateView.qml",
+    ]
     // Holds one screen; the cross-fade animates the holder, so a screen's own opacity
     // (the splash's fade-in) stays its own.
     Component {
         id: holderComponent
         Item {
-            property alias content: loader.sourceComponent
+            property alias source: loader.source
             property alias item: loader.item
             anchors.fill: parent
             Loader { id: loader; anchors.fill: parent }
@@ -30,12 +34,11 @@ Item {
 
     // Each decision makes its screen anew and cross-fades from the previous one over 0.35 s.
     function show(which) {
-        const content = which === 0 ? splashComponent : (which === 1 ? tabsComponent : gateComponent)
         if (leaving) {
             leaving.destroy()
             leaving = null
         }
-        const next = holderComponent.createObject(root, { "content": content, "opacity": current ? 0 : 1 })
+        const next = holderComponent.createObject(root, { "source": screenUrls[which], "opacity": current ? 0 : 1 })
         if (current) {
             leaving = current
             fadeOut.target = leaving

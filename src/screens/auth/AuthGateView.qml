@@ -41,6 +41,7 @@ Rectangle {
                     sourceSize: Qt.size(220, 220)
                     fillMode: Image.PreserveAspectFit
                     smooth: true
+                    asynchronous: true // decoded off the UI thread: the first frame does not wait for it
                     Accessible.ignored: true
                 }
             }
@@ -85,8 +86,15 @@ Rectangle {
         presented: gate.showLogin
         detents: ["medium"]
         onDismissed: gate.showLogin = false
-        sheetContent: LoginView {
-            onCancel: sheet.dismiss()
+        // Loaded when the sheet first opens, not with the gate.
+        sheetContent: Loader {
+            id: loginLoader
+            property var model: item ? item.model : null
+            source: "qrc:/Zeltrin/screens/auth/LoginView.qml"
+            Connections {
+                target: loginLoader.item
+                function onCancel() { sheet.dismiss() }
+            }
         }
     }
 }

@@ -8,7 +8,7 @@ Item {
         anchors.fill: parent
     }
     Component.onCompleted: {
-        tour.sdk.connectAircraft("Mavic 3")
+        tour.sdk.connectAircraft("Zeltrin Sim One")
         view.model.isPhotoMode = false
         view.model.iso = 800
         view.model.shutterIndex = 6
