@@ -49,6 +49,7 @@ screenshots: build
 
 bench: build
 	$(BUILD)/bench/startup-bench
+	$(BUILD)/bench/mission/mission-bench 600
 
 # libFuzzer targets (clang, ASan + UBSan) for the parsers; not part of `make test`.
 FUZZ_TARGETS ?= snakecase decoders colorfromhex

@@ -30,7 +30,6 @@ Rectangle {
             sourceSize: Qt.size(240, 240)
             fillMode: Image.Stretch
             smooth: true
-            asynchronous: true // decoded off the UI thread: the first frame does not wait for it
             Accessible.ignored: true
         }
         Text {

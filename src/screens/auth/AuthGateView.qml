@@ -41,7 +41,6 @@ Rectangle {
                     sourceSize: Qt.size(220, 220)
                     fillMode: Image.PreserveAspectFit
                     smooth: true
-                    asynchronous: true // decoded off the UI thread: the first frame does not wait for it
                     Accessible.ignored: true
                 }
             }
