@@ -67,6 +67,13 @@ struct Shell {
     }
     void quit()
     {
+        // Let the screens go while their window and its renderer still exist, so their
+        // scene-graph nodes are released with them.
+        if (view) {
+            view->setSource(QUrl());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        }
         view.reset();
         app.reset();
     }
