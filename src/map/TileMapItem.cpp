@@ -151,7 +151,7 @@ void paintMarker(QPainter *p, const MarkerDraw &m)
     p->setRenderHint(QPainter::Antialiasing, true);
     p->setRenderHint(QPainter::TextAntialiasing, true);
     const auto &pal = zeltrin::palette();
-    QFont font(QStringLiteral("Inter"));
+    QFont font(QStringLiteral(ZELTRIN_TEXT_FAMILY));
     font.setBold(true);
     QColor unselected = pal.themeGold;
     unselected.setAlphaF(0.9f);

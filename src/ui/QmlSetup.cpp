@@ -20,7 +20,7 @@ void setupApplicationLook()
     QDirIterator it(QStringLiteral(":/fonts"), QDir::Files);
     while (it.hasNext())
         QFontDatabase::addApplicationFont(it.next());
-    QFont font(QStringLiteral("Inter"));
+    QFont font(QStringLiteral(ZELTRIN_TEXT_FAMILY));
     font.setPixelSize(17);
     font.setHintingPreference(QFont::PreferNoHinting);
     QGuiApplication::setFont(font);

@@ -66,7 +66,7 @@ private:
     QColor m_platformRed{0xFF, 0x45, 0x3A};
     QColor m_platformGreen{0x30, 0xD1, 0x58};
     QColor m_platformGrey{0x8E, 0x8E, 0x93};
-    QString m_fontFamily = QStringLiteral("Inter");
+    QString m_fontFamily = QStringLiteral(ZELTRIN_TEXT_FAMILY);
     QString m_monoFamily = QStringLiteral("DejaVu Sans Mono");
     int m_largeTitle = 34, m_title = 28, m_title2 = 22, m_title3 = 20, m_headline = 17, m_body = 17,
         m_callout = 16, m_subheadline = 15, m_footnote = 13, m_caption = 12, m_caption2 = 11;

@@ -82,7 +82,7 @@ private Q_SLOTS:
         QFile scss(qEnvironmentVariable("ZELTRIN_ICON_CODEPOINTS"));
         QVERIFY2(scss.open(QIODevice::ReadOnly), "Material Icons code point table not found");
         const QString table = QString::fromUtf8(scss.readAll());
-        QFile fontFile(QStringLiteral(":/fonts/MaterialIcons-Regular.ttf"));
+        QFile fontFile(QStringLiteral(":/fonts/ZeltrinIcons.ttf"));
         QVERIFY(fontFile.open(QIODevice::ReadOnly));
         const QRawFont font(fontFile.readAll(), 24);
         QVERIFY(font.isValid());

@@ -38,7 +38,7 @@ Rectangle {
                 Image {
                     anchors.fill: parent
                     source: "qrc:/Zeltrin/app/assets/AppIconPreview.svg"
-                    sourceSize: Qt.size(220, 220)
+                    sourceSize: Qt.size(240, 240) // as the splash's, so the image cache serves both
                     fillMode: Image.PreserveAspectFit
                     smooth: true
                     Accessible.ignored: true

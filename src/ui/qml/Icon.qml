@@ -1,7 +1,7 @@
 import QtQuick
 import Zeltrin
 
-// A symbolic icon drawn from the bundled Material Icons font.
+// A symbolic icon drawn from the bundled icon font (a cut of Material Icons).
 Text {
     property string name: ""
     property real size: 17
