@@ -101,18 +101,25 @@ fail() {
   if [[ -n "${DISPLAY:-}" ]]; then
     import -display "$DISPLAY" -window root "$out/failure.png" 2>/dev/null && echo "e2e: screen at failure: $out/failure.png" >&2
   fi
-  for log in service app; do
+  for log in service app-1 app-2; do
     [[ -s "$out/$log.log" ]] && { echo "--- last lines of $out/$log.log" >&2; tail -n 15 "$out/$log.log" >&2; }
   done
   exit 1
 }
 
-# wait_for SECONDS DESCRIPTION COMMAND...: polls COMMAND every 0.1 s until it succeeds.
+# wait_for SECONDS DESCRIPTION COMMAND...: polls COMMAND every 0.1 s until it succeeds; fails
+# at once if the app was started and has ended meanwhile.
 wait_for() {
   local secs=$1 what=$2; shift 2
-  local deadline
+  local deadline status
   deadline=$(awk -v n="$(date +%s.%N)" -v s="$secs" 'BEGIN { printf "%.1f", n + s }')
   until "$@"; do
+    if [[ -n "$app_pid" ]] && ! kill -0 "$app_pid" 2>/dev/null; then
+      status=0
+      wait "$app_pid" 2>/dev/null || status=$?
+      app_pid=""
+      fail "zeltrin-pilot ended (exit status $status) while waiting for $what"
+    fi
     if awk -v n="$(date +%s.%N)" -v d="$deadline" 'BEGIN { exit !(n > d) }'; then
       fail "timed out after ${secs}s waiting for $what"
     fi
@@ -148,7 +155,14 @@ screenshot() { import -display "$DISPLAY" -window root "$out/$1" || fail "could 
 click() { xdotool mousemove --sync "$((win_x + $1))" "$((win_y + $2))" click 1; }
 
 service_log="$out/service.log"
-service_saw() { grep -q "^$1 $2 $3\$" "$service_log"; }
+# answered_ok METHOD PATH [FROM_LINE]: the service answered the request with 200 (fails at once
+# on any other status).
+answered_ok() {
+  local line
+  line=$(tail -n "+${3:-1}" "$service_log" | grep -m 1 "^$1 $2 " || true)
+  [[ -n "$line" ]] || return 1
+  [[ "$line" == "$1 $2 200" ]] || fail "the service answered '$line'"
+}
 service_lines() { wc -l <"$service_log"; }
 
 # --- Secret Service ------------------------------------------------------------------------------
@@ -188,7 +202,6 @@ start_app() { # log file
   QT_QPA_PLATFORM=xcb QT_ENABLE_HIGHDPI_SCALING=0 "$build/zeltrin-pilot" >>"$out/$1" 2>&1 &
   app_pid=$!
   find_window() {
-    kill -0 "$app_pid" 2>/dev/null || fail "zeltrin-pilot exited (see $out/$1)"
     wid=$(xdotool search --onlyvisible --pid "$app_pid" --name '^Zeltrin Pilot$' 2>/dev/null | head -n 1)
     [[ -n "$wid" ]]
   }
@@ -199,9 +212,11 @@ start_app() { # log file
   xdotool windowfocus --sync "$wid"
   say "app started (pid $app_pid, window $wid at $win_x,$win_y)"
 }
+# Xvfb has no window manager to close the window with, so the app is asked to quit as a
+# session ending would: SIGTERM. The token was stored when the sign-in succeeded.
 stop_app() {
   local pid=$app_pid i
-  kill -TERM "$pid"
+  kill -TERM "$pid" 2>/dev/null || fail "zeltrin-pilot had already ended"
   for ((i = 0; i < 100; i++)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$pid" 2>/dev/null && fail "the app did not quit within 10 s"
   wait "$pid" 2>/dev/null || true
@@ -233,10 +248,12 @@ xdotool type --delay 40 "$PASSWORD"
 wait_for 5 "the sheet's Sign In button to be enabled" settled_colour "$SHEET_SIGN_IN_X" "$SHEET_SIGN_IN_Y" "$GOLD"
 screenshot 2-login-filled.png
 xdotool key Return
-wait_for 15 "the service to answer POST /v1/auth/login with 200" service_saw POST /v1/auth/login 200
+wait_for 15 "the app to send POST /v1/auth/login" answered_ok POST /v1/auth/login
 wait_for 15 "the dashboard" dashboard
 screenshot 3-dashboard.png
-secrets=$(secret-tool search --all server app.zeltrin.pilot user "$SECRET_SERVICE_KEY" 2>&1) \
+# The item's attributes are checked; its secret, the token, is only checked to be there, never shown.
+secrets=$(secret-tool search --all server app.zeltrin.pilot user "$SECRET_SERVICE_KEY" 2>&1) || true
+grep -q "^attribute.user = $SECRET_SERVICE_KEY\$" <<<"$secrets" \
   || fail "the Secret Service holds no item for $SECRET_SERVICE_KEY"
 grep -q "^secret = ." <<<"$secrets" || fail "the Secret Service item for $SECRET_SERVICE_KEY is empty"
 unset secrets
@@ -254,8 +271,7 @@ mark=$(service_lines)
 phase_start=$(date +%s.%N)
 start_app app-2.log
 new_requests() { tail -n "+$((mark + 1))" "$service_log"; }
-restored() { new_requests | grep -q "^GET /v1/auth/me 200\$"; }
-wait_for 15 "the service to answer GET /v1/auth/me with 200" restored
+wait_for 15 "the app to check its stored token (GET /v1/auth/me)" answered_ok GET /v1/auth/me "$((mark + 1))"
 wait_for 15 "the dashboard" dashboard
 screenshot 4-restored-dashboard.png
 if new_requests | grep -q "^POST /v1/auth/login"; then
