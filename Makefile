@@ -3,10 +3,12 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+E2E_BUILD  ?= build-e2e
+E2E_PORT   ?= 18443
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build run test test-only test-asan screenshots bench fuzz fuzz-run clean
+.PHONY: all deps build run test test-only test-asan screenshots bench e2e fuzz fuzz-run clean
 
 all: build
 
@@ -51,6 +53,18 @@ bench: build
 	$(BUILD)/bench/startup-bench
 	$(BUILD)/bench/mission/mission-bench 600
 
+# Signs in with the real app under Xvfb against the development account service, then restarts
+# it and checks the session comes back from the Secret Service (scripts/e2e-signin.sh). Its own
+# build folder, pointed at the service on 127.0.0.1:$(E2E_PORT); not part of `make test`.
+e2e:
+	@scripts/ensure-deps.sh --e2e
+	cmake -S . -B $(E2E_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZELTRIN_BUILD_TESTS=OFF -DZELTRIN_BUILD_BENCH=OFF \
+	  -DZELTRIN_ACCOUNT_BASE_URL=https://127.0.0.1:$(E2E_PORT)/v1 \
+	  -DZELTRIN_ACCOUNT_EXTRA_CA=$(abspath $(E2E_BUILD))/dev-service-state/ca.crt $(CMAKE_ARGS)
+	cmake --build $(E2E_BUILD) -j $(JOBS) --target zeltrin-pilot dev-account-service
+	scripts/e2e-signin.sh $(E2E_BUILD)
+
 # libFuzzer targets (clang, ASan + UBSan) for the parsers; not part of `make test`.
 FUZZ_TARGETS ?= snakecase decoders colorfromhex
 FUZZ_SECONDS ?= 600
@@ -74,4 +88,4 @@ fuzz-run: fuzz
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) out
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(E2E_BUILD) out

@@ -17,6 +17,10 @@ PACKAGES=(
 if [[ "${1:-}" == "--fuzz" ]]; then
   PACKAGES+=(clang libclang-rt-14-dev)
 fi
+# scripts/e2e-signin.sh: input, screenshots of the X display, a look into the keyring.
+if [[ "${1:-}" == "--e2e" ]]; then
+  PACKAGES+=(xdotool imagemagick libsecret-tools)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -59,7 +59,21 @@ int main(int argc, char **argv)
     const quint16 port = quint16(parser.value(portOpt).toUInt(&ok));
     TlsTestServer server(*certs);
     DevAccountService service;
-    service.serve(server);
+    // One line per request (method, path without query, status) so a developer or a script can
+    // follow the exchange; headers and bodies carry the password and tokens and are never shown.
+    server.setHandler([&service](const RecordedRequest &request) {
+        const ScriptedReply reply = service.handle(request);
+        auto printable = [](QByteArray s) {
+            for (char &c : s)
+                if (c < 0x21 || c > 0x7e)
+                    c = '?';
+            return s;
+        };
+        std::printf("%s %s %d\n", printable(request.method).constData(),
+                    printable(request.path.split('?').value(0)).constData(), reply.status);
+        std::fflush(stdout);
+        return reply;
+    });
     if (!ok || !server.listen(port)) {
         std::fprintf(stderr, "Could not listen on 127.0.0.1:%s\n", qPrintable(parser.value(portOpt)));
         return 1;
