@@ -8,6 +8,7 @@ list(APPEND ZELTRIN_SOURCES
 )
 list(APPEND ZELTRIN_QML
     ui/qml/ZeltrinCard.qml
+    ui/qml/ButtonBase.qml
     ui/qml/GoldButtonStyle.qml
     ui/qml/GhostButtonStyle.qml
     ui/qml/StatusBadge.qml

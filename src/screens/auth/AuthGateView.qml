@@ -7,7 +7,7 @@ Rectangle {
     id: gate
     color: Theme.themeBackground
     property bool showLogin: false
-    property alias loginSheet: sheet
+    readonly property var loginSheet: sheetLoader.item
 
     ColumnLayout {
         anchors.fill: parent
@@ -80,20 +80,20 @@ Rectangle {
         }
     }
 
-    ModalSheet {
-        id: sheet
-        presented: gate.showLogin
-        detents: ["medium"]
-        onDismissed: gate.showLogin = false
-        // Loaded when the sheet first opens, not with the gate.
-        sheetContent: Loader {
-            id: loginLoader
-            property var model: item ? item.model : null
-            source: "qrc:/Zeltrin/screens/auth/LoginView.qml"
-            Connections {
-                target: loginLoader.item
-                function onCancel() { sheet.dismiss() }
-            }
+    // The sheet, with the controls types it is built on, is loaded the first time it is asked
+    // for; the gate's first frame does not wait for it.
+    Loader {
+        id: sheetLoader
+        property bool made: false
+        active: gate.showLogin || made
+        source: "qrc:/Zeltrin/screens/auth/LoginSheet.qml"
+        onLoaded: {
+            made = true
+            item.presented = Qt.binding(() => gate.showLogin)
         }
+    }
+    Connections {
+        target: sheetLoader.item
+        function onDismissed() { gate.showLogin = false }
     }
 }

@@ -5,4 +5,5 @@ list(APPEND ZELTRIN_QML
     screens/auth/ZeltrinTextField.qml
     screens/auth/AuthGateView.qml
     screens/auth/LoginView.qml
+    screens/auth/LoginSheet.qml
 )
