@@ -5,7 +5,6 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QQmlEngine>
-#include <QQuickStyle>
 
 void qml_register_types_Zeltrin();
 
@@ -24,8 +23,8 @@ void setupApplicationLook()
     font.setPixelSize(17);
     font.setHintingPreference(QFont::PreferNoHinting);
     QGuiApplication::setFont(font);
-    // The Basic style draws its own popups and backgrounds on every scene graph backend.
-    QQuickStyle::setStyle(QStringLiteral("Basic"));
+    // The controls style (Basic) is set in :/qtquickcontrols2.conf rather than through
+    // QQuickStyle, so the controls libraries load only when a screen first uses them.
 }
 
 void setupEngine(QQmlEngine &engine)

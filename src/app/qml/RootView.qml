@@ -49,8 +49,17 @@ Item {
     }
     onScreenChanged: show(screen)
     Component.onCompleted: {
-        show(screen)
+        // The splash fades in from transparent, so a check that ends before the event loop
+        // first runs (nothing stored) would build it only to throw it away before any frame.
+        if (screen === 0)
+            Qt.callLater(showSplashIfStillChecking)
+        else
+            show(screen)
         App.rootViewShown()
+    }
+    function showSplashIfStillChecking() {
+        if (screen === 0 && !current)
+            show(0)
     }
 
     ParallelAnimation {

@@ -27,7 +27,8 @@ Rectangle {
             width: 120
             height: 120
             source: "qrc:/Zeltrin/app/assets/AppIconPreview.svg"
-            sourceSize: Qt.size(240, 240)
+            // Rendered at the pixels it covers: the artwork is vector, and a smaller raster is cheaper.
+            sourceSize: Qt.size(120 * Screen.devicePixelRatio, 120 * Screen.devicePixelRatio)
             fillMode: Image.Stretch
             smooth: true
             Accessible.ignored: true

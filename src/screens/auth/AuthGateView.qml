@@ -38,7 +38,8 @@ Rectangle {
                 Image {
                     anchors.fill: parent
                     source: "qrc:/Zeltrin/app/assets/AppIconPreview.svg"
-                    sourceSize: Qt.size(240, 240) // as the splash's, so the image cache serves both
+                    // Rendered at the pixels it covers: the artwork is vector, and a smaller raster is cheaper.
+                    sourceSize: Qt.size(110 * Screen.devicePixelRatio, 110 * Screen.devicePixelRatio)
                     fillMode: Image.PreserveAspectFit
                     smooth: true
                     Accessible.ignored: true
