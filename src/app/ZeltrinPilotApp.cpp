@@ -8,6 +8,8 @@
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 
+#include <memory>
+
 namespace {
 constexpr char kEngineProperty[] = "_zeltrinApp";
 }
@@ -107,10 +109,14 @@ int runApp(int argc, char **argv, const RunOptions &options)
                 QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         }, Qt::DirectConnection);
     }
-    // The icon is drawn from SVG; it is not needed for the first frame.
-    QTimer::singleShot(0, &qapp, [] {
-        QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/Zeltrin/app/assets/AppIconPreview.svg")));
-    });
+    // The window icon is not needed for the first frame: it is set once that frame is out.
+    if (auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst())) {
+        auto connection = std::make_shared<QMetaObject::Connection>();
+        *connection = QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [connection] {
+            QObject::disconnect(*connection);
+            QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/Zeltrin/app/assets/AppIconPreview-256.png")));
+        }, Qt::QueuedConnection);
+    }
     return qapp.exec();
 }
 

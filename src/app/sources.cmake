@@ -13,6 +13,3 @@ list(APPEND ZELTRIN_QML
     app/qml/SplashView.qml
     app/qml/RootView.qml
 )
-list(APPEND ZELTRIN_RESOURCES
-    app/assets/AppIconPreview.svg
-)

@@ -26,9 +26,7 @@ Rectangle {
             anchors.horizontalCenter: parent.horizontalCenter
             width: 120
             height: 120
-            source: "qrc:/Zeltrin/app/assets/AppIconPreview.svg"
-            // Rendered at the pixels it covers: the artwork is vector, and a smaller raster is cheaper.
-            sourceSize: Qt.size(120 * Screen.devicePixelRatio, 120 * Screen.devicePixelRatio)
+            source: "qrc:/Zeltrin/app/assets/AppIconPreview-120.png"
             fillMode: Image.Stretch
             smooth: true
             Accessible.ignored: true

@@ -37,9 +37,7 @@ Rectangle {
                 }
                 Image {
                     anchors.fill: parent
-                    source: "qrc:/Zeltrin/app/assets/AppIconPreview.svg"
-                    // Rendered at the pixels it covers: the artwork is vector, and a smaller raster is cheaper.
-                    sourceSize: Qt.size(110 * Screen.devicePixelRatio, 110 * Screen.devicePixelRatio)
+                    source: "qrc:/Zeltrin/app/assets/AppIconPreview-110.png"
                     fillMode: Image.PreserveAspectFit
                     smooth: true
                     Accessible.ignored: true

@@ -35,12 +35,16 @@ ButtonBase {
         id: row
         anchors.centerIn: parent
         spacing: 8
-        Icon {
-            visible: control.iconName !== ""
-            name: control.iconName
-            size: 18
-            color: Theme.themeGold
+        // Made only for a button with an icon: an empty icon would still load the icon font.
+        Loader {
+            active: control.iconName !== ""
+            visible: active
             anchors.verticalCenter: parent.verticalCenter
+            sourceComponent: Icon {
+                name: control.iconName
+                size: 18
+                color: Theme.themeGold
+            }
         }
         Text {
             id: label
