@@ -95,6 +95,7 @@ ZPage {
             }
 
             GoldButtonStyle {
+                Layout.fillWidth: true
                 id: signIn
                 text: login.isLoading ? "" : "Sign In"
                 enabled: login.canSignIn

@@ -153,6 +153,7 @@ ZPage {
                 }
 
                 GoldButtonStyle {
+                    Layout.fillWidth: true
                     objectName: "playButton"
                     Layout.leftMargin: 16
                     Layout.rightMargin: 16

@@ -159,6 +159,7 @@ Item {
         }
 
         GoldButtonStyle {
+            Layout.fillWidth: true
             id: upload
             objectName: "uploadButton"
             Layout.leftMargin: 16

@@ -123,6 +123,7 @@ ZPage {
             }
 
             GoldButtonStyle {
+                Layout.fillWidth: true
                 objectName: "applyButton"
                 Layout.bottomMargin: 32
                 Layout.leftMargin: 16

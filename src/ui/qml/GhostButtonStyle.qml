@@ -1,12 +1,10 @@
 import QtQuick
-import QtQuick.Layouts
 import Zeltrin
 
 // Secondary action: faint gold fill, gold outline and label; pressing only deepens the fill.
 ButtonBase {
     id: control
 
-    Layout.fillWidth: true
     implicitWidth: row.implicitWidth
     implicitHeight: label.implicitHeight + 28
     // The fill, under the label.

@@ -1,12 +1,10 @@
 import QtQuick
-import QtQuick.Layouts
 import Zeltrin
 
 // Primary action: gold fill, dark semibold label, full width, 14 above and below the label.
 ButtonBase {
     id: control
 
-    Layout.fillWidth: true
     implicitWidth: row.implicitWidth
     implicitHeight: label.implicitHeight + 28
     // The fill, under the label.

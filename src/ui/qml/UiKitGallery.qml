@@ -75,10 +75,10 @@ Rectangle {
             columnSpacing: 8
             rowSpacing: 6
             Layout.fillWidth: true
-            GoldButtonStyle { text: "Gold" ; Layout.preferredWidth: 1 }
-            GoldButtonStyle { text: "Gold pressed"; down: true ; Layout.preferredWidth: 1 }
-            GhostButtonStyle { text: "Ghost" ; Layout.preferredWidth: 1 }
-            GhostButtonStyle { text: "Ghost pressed"; down: true ; Layout.preferredWidth: 1 }
+            GoldButtonStyle { Layout.fillWidth: true; text: "Gold" ; Layout.preferredWidth: 1 }
+            GoldButtonStyle { Layout.fillWidth: true; text: "Gold pressed"; down: true ; Layout.preferredWidth: 1 }
+            GhostButtonStyle { Layout.fillWidth: true; text: "Ghost" ; Layout.preferredWidth: 1 }
+            GhostButtonStyle { Layout.fillWidth: true; text: "Ghost pressed"; down: true ; Layout.preferredWidth: 1 }
         }
 
         Flow {
