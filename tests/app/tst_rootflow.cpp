@@ -114,17 +114,27 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("storedToken");
         QTest::addColumn<int>("after");
         QTest::addColumn<int>("requests");
-        QTest::newRow("nothing stored: gate, no request") << QByteArray() << kGate << 0;
-        QTest::newRow("refused token: gate") << QByteArray("stale-token") << kGate << 1;
+        QTest::addColumn<bool>("splashBuilt");
+        // With nothing stored the check ends before the event loop first turns, so the splash
+        // (which would start transparent) is never built; a check waiting on the service shows it.
+        QTest::newRow("nothing stored: gate, no request") << QByteArray() << kGate << 0 << false;
+        QTest::newRow("refused token: gate") << QByteArray("stale-token") << kGate << 1 << true;
     }
     void launchDecisions()
     {
         QFETCH(QByteArray, storedToken);
         QFETCH(int, after);
         QFETCH(int, requests);
+        QFETCH(bool, splashBuilt);
         Shell s(storedToken);
         QVERIFY(s.root());
         QCOMPARE(s.screen(), kSplash); // the check is still running when the root is first shown
+        QObject *first = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            first = s.root()->property("currentScreen").value<QObject *>();
+            return first != nullptr;
+        }, 5000));
+        QCOMPARE(first->objectName() == QLatin1String("splashView"), splashBuilt);
         QVERIFY(s.waitForScreen(after));
         QCOMPARE(s.screens, (QList<int>{kSplash, after}));
         QCOMPARE(s.server.requests.size(), requests);

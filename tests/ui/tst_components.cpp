@@ -1,10 +1,12 @@
 #include "Palette.h"
 #include "QmlSetup.h"
 
+#include <QAccessible>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -75,6 +77,48 @@ private Q_SLOTS:
         button->setProperty("down", false);
         QTRY_COMPARE_WITH_TIMEOUT(qRound(fillOf(button.get()).alphaF() * 100), qRound(normalAlpha * 100), 1000);
         QCOMPARE(button->size(), before);
+    }
+
+    // Pointer, keyboard and assistive technology all click; a disabled button ignores them all.
+    void buttonClicks_data()
+    {
+        QTest::addColumn<QByteArray>("how");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("clicks");
+        for (const char *how : {"pointer", "space", "return", "accessible"}) {
+            QTest::addRow("%s, enabled", how) << QByteArray(how) << true << 1;
+            QTest::addRow("%s, disabled", how) << QByteArray(how) << false << 0;
+        }
+    }
+    void buttonClicks()
+    {
+        QFETCH(QByteArray, how);
+        QFETCH(bool, enabled);
+        QFETCH(int, clicks);
+        QQmlEngine engine;
+        zeltrin::setupEngine(engine);
+        QQuickWindow window;
+        window.resize(320, 120);
+        auto button = create(engine, "GhostButtonStyle { width: 300; text: \"Continue as Guest\" }");
+        QVERIFY(button);
+        button->setParentItem(window.contentItem());
+        button->setEnabled(enabled);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy clicked(button.get(), SIGNAL(clicked()));
+        if (how == "pointer") {
+            QTest::mouseClick(&window, Qt::LeftButton, {}, button->mapToScene(QPointF(150, 20)).toPoint());
+        } else if (how == "accessible") {
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button.get());
+            QVERIFY(iface && iface->actionInterface());
+            QCOMPARE(iface->role(), QAccessible::Button);
+            QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Continue as Guest"));
+            iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        } else {
+            button->forceActiveFocus();
+            QTest::keyClick(&window, how == "space" ? Qt::Key_Space : Qt::Key_Return);
+        }
+        QCOMPARE(clicked.count(), clicks);
     }
 
     void badgeWithEmptyLabelKeepsItsDot()

@@ -4,6 +4,7 @@ import Zeltrin
 // Shown while the stored session is checked; fades in over 0.4 s each time it is made.
 Rectangle {
     id: splash
+    objectName: "splashView"
     color: Theme.themeBackground
     opacity: 0.0
 
