@@ -7,9 +7,12 @@
 #include <QStandardPaths>
 
 #include <openssl/evp.h>
+#include <openssl/opensslv.h>
 #include <openssl/rand.h>
 
 #include <cerrno>
+#include <dlfcn.h>
+#include <type_traits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,9 +25,66 @@ constexpr int kKeyLen = 32;
 constexpr int kNonceLen = 12;
 constexpr int kTagLen = 16;
 
+// libcrypto is opened the first time a file is sealed or opened, not linked: most starts never
+// need it (the Secret Service holds the token, or nothing is stored), and loading and
+// relocating it cost about 3 ms of every start. The header pins the functions' types.
+struct Crypto {
+    decltype(&EVP_CIPHER_CTX_new) ctxNew = nullptr;
+    decltype(&EVP_CIPHER_CTX_free) ctxFree = nullptr;
+    decltype(&EVP_CIPHER_CTX_ctrl) ctrl = nullptr;
+    decltype(&EVP_aes_256_gcm) aes256gcm = nullptr;
+    decltype(&EVP_EncryptInit_ex) encryptInit = nullptr;
+    decltype(&EVP_EncryptUpdate) encryptUpdate = nullptr;
+    decltype(&EVP_EncryptFinal_ex) encryptFinal = nullptr;
+    decltype(&EVP_DecryptInit_ex) decryptInit = nullptr;
+    decltype(&EVP_DecryptUpdate) decryptUpdate = nullptr;
+    decltype(&EVP_DecryptFinal_ex) decryptFinal = nullptr;
+    decltype(&RAND_bytes) randBytes = nullptr;
+};
+
+// The library of the major version the headers describe; null when it cannot be loaded, and
+// then nothing is sealed or opened.
+const Crypto *crypto()
+{
+    static const std::optional<Crypto> loaded = []() -> std::optional<Crypto> {
+        void *lib = dlopen("libcrypto.so." QT_STRINGIFY(OPENSSL_VERSION_MAJOR), RTLD_NOW | RTLD_LOCAL);
+        if (!lib)
+            return std::nullopt;
+        Crypto c;
+        bool ok = true;
+        auto bind = [&](auto &fn, const char *name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+            ok = ok && fn;
+        };
+        bind(c.ctxNew, "EVP_CIPHER_CTX_new");
+        bind(c.ctxFree, "EVP_CIPHER_CTX_free");
+        bind(c.ctrl, "EVP_CIPHER_CTX_ctrl");
+        bind(c.aes256gcm, "EVP_aes_256_gcm");
+        bind(c.encryptInit, "EVP_EncryptInit_ex");
+        bind(c.encryptUpdate, "EVP_EncryptUpdate");
+        bind(c.encryptFinal, "EVP_EncryptFinal_ex");
+        bind(c.decryptInit, "EVP_DecryptInit_ex");
+        bind(c.decryptUpdate, "EVP_DecryptUpdate");
+        bind(c.decryptFinal, "EVP_DecryptFinal_ex");
+        bind(c.randBytes, "RAND_bytes");
+        if (!ok)
+            return std::nullopt;
+        return c; // the library stays loaded for the life of the process
+    }();
+    return loaded ? &*loaded : nullptr;
+}
+
 struct CipherCtx {
-    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
-    ~CipherCtx() { EVP_CIPHER_CTX_free(ctx); }
+    explicit CipherCtx(const Crypto &c) : crypto(c), ctx(c.ctxNew()) {}
+    ~CipherCtx()
+    {
+        if (ctx)
+            crypto.ctxFree(ctx);
+    }
+    CipherCtx(const CipherCtx &) = delete;
+    CipherCtx &operator=(const CipherCtx &) = delete;
+    const Crypto &crypto;
+    EVP_CIPHER_CTX *ctx;
 };
 
 // The account name is bound to the ciphertext, so one item's file cannot be passed off as another's.
@@ -35,10 +95,13 @@ QByteArray associatedData(const QString &account)
 
 std::optional<QByteArray> seal(const QByteArray &key, const QString &account, const QByteArray &plain)
 {
-    QByteArray nonce(kNonceLen, '\0');
-    if (RAND_bytes(reinterpret_cast<unsigned char *>(nonce.data()), kNonceLen) != 1)
+    const Crypto *cr = crypto();
+    if (!cr)
         return std::nullopt;
-    CipherCtx c;
+    QByteArray nonce(kNonceLen, '\0');
+    if (cr->randBytes(reinterpret_cast<unsigned char *>(nonce.data()), kNonceLen) != 1)
+        return std::nullopt;
+    CipherCtx c(*cr);
     if (!c.ctx)
         return std::nullopt;
     const QByteArray aad = associatedData(account);
@@ -46,20 +109,20 @@ std::optional<QByteArray> seal(const QByteArray &key, const QString &account, co
     int len = 0, total = 0;
     auto *k = reinterpret_cast<const unsigned char *>(key.constData());
     auto *n = reinterpret_cast<const unsigned char *>(nonce.constData());
-    if (EVP_EncryptInit_ex(c.ctx, EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1
-        || EVP_CIPHER_CTX_ctrl(c.ctx, EVP_CTRL_GCM_SET_IVLEN, kNonceLen, nullptr) != 1
-        || EVP_EncryptInit_ex(c.ctx, nullptr, nullptr, k, n) != 1
-        || EVP_EncryptUpdate(c.ctx, nullptr, &len, reinterpret_cast<const unsigned char *>(aad.constData()), int(aad.size())) != 1
-        || EVP_EncryptUpdate(c.ctx, reinterpret_cast<unsigned char *>(out.data()), &len,
+    if (cr->encryptInit(c.ctx, cr->aes256gcm(), nullptr, nullptr, nullptr) != 1
+        || cr->ctrl(c.ctx, EVP_CTRL_GCM_SET_IVLEN, kNonceLen, nullptr) != 1
+        || cr->encryptInit(c.ctx, nullptr, nullptr, k, n) != 1
+        || cr->encryptUpdate(c.ctx, nullptr, &len, reinterpret_cast<const unsigned char *>(aad.constData()), int(aad.size())) != 1
+        || cr->encryptUpdate(c.ctx, reinterpret_cast<unsigned char *>(out.data()), &len,
                              reinterpret_cast<const unsigned char *>(plain.constData()), int(plain.size())) != 1)
         return std::nullopt;
     total = len;
-    if (EVP_EncryptFinal_ex(c.ctx, reinterpret_cast<unsigned char *>(out.data()) + total, &len) != 1)
+    if (cr->encryptFinal(c.ctx, reinterpret_cast<unsigned char *>(out.data()) + total, &len) != 1)
         return std::nullopt;
     total += len;
     out.resize(total);
     QByteArray tag(kTagLen, '\0');
-    if (EVP_CIPHER_CTX_ctrl(c.ctx, EVP_CTRL_GCM_GET_TAG, kTagLen, tag.data()) != 1)
+    if (cr->ctrl(c.ctx, EVP_CTRL_GCM_GET_TAG, kTagLen, tag.data()) != 1)
         return std::nullopt;
     return QByteArray(kMagic, kMagicLen) + nonce + out + tag;
 }
@@ -71,7 +134,10 @@ std::optional<QByteArray> openSealed(const QByteArray &key, const QString &accou
     const QByteArray nonce = sealed.mid(kMagicLen, kNonceLen);
     const QByteArray cipher = sealed.mid(kMagicLen + kNonceLen, sealed.size() - kMagicLen - kNonceLen - kTagLen);
     QByteArray tag = sealed.right(kTagLen);
-    CipherCtx c;
+    const Crypto *cr = crypto();
+    if (!cr)
+        return std::nullopt;
+    CipherCtx c(*cr);
     if (!c.ctx)
         return std::nullopt;
     const QByteArray aad = associatedData(account);
@@ -79,18 +145,18 @@ std::optional<QByteArray> openSealed(const QByteArray &key, const QString &accou
     int len = 0, total = 0;
     auto *k = reinterpret_cast<const unsigned char *>(key.constData());
     auto *n = reinterpret_cast<const unsigned char *>(nonce.constData());
-    if (EVP_DecryptInit_ex(c.ctx, EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1
-        || EVP_CIPHER_CTX_ctrl(c.ctx, EVP_CTRL_GCM_SET_IVLEN, kNonceLen, nullptr) != 1
-        || EVP_DecryptInit_ex(c.ctx, nullptr, nullptr, k, n) != 1
-        || EVP_DecryptUpdate(c.ctx, nullptr, &len, reinterpret_cast<const unsigned char *>(aad.constData()), int(aad.size())) != 1
-        || EVP_DecryptUpdate(c.ctx, reinterpret_cast<unsigned char *>(out.data()), &len,
+    if (cr->decryptInit(c.ctx, cr->aes256gcm(), nullptr, nullptr, nullptr) != 1
+        || cr->ctrl(c.ctx, EVP_CTRL_GCM_SET_IVLEN, kNonceLen, nullptr) != 1
+        || cr->decryptInit(c.ctx, nullptr, nullptr, k, n) != 1
+        || cr->decryptUpdate(c.ctx, nullptr, &len, reinterpret_cast<const unsigned char *>(aad.constData()), int(aad.size())) != 1
+        || cr->decryptUpdate(c.ctx, reinterpret_cast<unsigned char *>(out.data()), &len,
                              reinterpret_cast<const unsigned char *>(cipher.constData()), int(cipher.size())) != 1)
         return std::nullopt;
     total = len;
-    if (EVP_CIPHER_CTX_ctrl(c.ctx, EVP_CTRL_GCM_SET_TAG, kTagLen, tag.data()) != 1)
+    if (cr->ctrl(c.ctx, EVP_CTRL_GCM_SET_TAG, kTagLen, tag.data()) != 1)
         return std::nullopt;
     // Fails when the file was altered or the key is not the one that sealed it.
-    if (EVP_DecryptFinal_ex(c.ctx, reinterpret_cast<unsigned char *>(out.data()) + total, &len) != 1)
+    if (cr->decryptFinal(c.ctx, reinterpret_cast<unsigned char *>(out.data()) + total, &len) != 1)
         return std::nullopt;
     total += len;
     out.resize(total);
@@ -181,8 +247,9 @@ std::optional<QByteArray> EncryptedFileBackend::key(bool create)
         return std::nullopt; // an unreadable or damaged key is never silently replaced
     if (!ensurePrivateDir(QFileInfo(m_keyFile).absolutePath()))
         return std::nullopt;
+    const Crypto *cr = crypto();
     QByteArray k(kKeyLen, '\0');
-    if (RAND_bytes(reinterpret_cast<unsigned char *>(k.data()), kKeyLen) != 1)
+    if (!cr || cr->randBytes(reinterpret_cast<unsigned char *>(k.data()), kKeyLen) != 1)
         return std::nullopt;
     const QByteArray path = QFile::encodeName(m_keyFile);
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

@@ -29,4 +29,6 @@ list(APPEND ZELTRIN_SOURCES
     account/MRVNetworkClient.h account/MRVNetworkClient.cpp
     account/MRVAuthManager.h account/MRVAuthManager.cpp
 )
-list(APPEND ZELTRIN_LINK Qt6Keychain::Qt6Keychain Qt6::DBus OpenSSL::Crypto)
+# libcrypto is loaded on first use (see EncryptedFileBackend.cpp): only its headers are needed here.
+list(APPEND ZELTRIN_LINK Qt6Keychain::Qt6Keychain Qt6::DBus ${CMAKE_DL_LIBS})
+list(APPEND ZELTRIN_INCLUDE_DIRS ${OPENSSL_INCLUDE_DIR})
