@@ -19,17 +19,13 @@ Rectangle {
             anchors.horizontalCenter: parent.horizontalCenter
             width: 110
             height: 110
-            // Gold glow: soft rings of fading gold standing in for a blurred shadow.
-            Repeater {
-                model: 10
-                Rectangle {
-                    required property int index
-                    anchors.centerIn: parent
-                    width: 110 + 4 * (index + 1)
-                    height: width
-                    radius: 24 + 2 * (index + 1)
-                    color: Theme.alpha(Theme.themeGold, 0.3 * Math.pow(1 - (index + 1) / 11, 2) / 4)
-                }
+            // Gold glow: the icon's shape in gold at 30 %, blurred by a radius of 20 (pre-rendered).
+            Image {
+                anchors.centerIn: parent
+                width: 170
+                height: 170
+                source: "qrc:/Zeltrin/screens/auth/assets/GateGlow.png"
+                Accessible.ignored: true
             }
             Image {
                 anchors.fill: parent
