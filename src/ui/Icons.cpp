@@ -1,5 +1,7 @@
 #include "Icons.h"
 
+#include "QmlSetup.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -131,4 +133,9 @@ QStringList Icons::allIds() const
     for (const auto &g : zeltrin::iconTable())
         ids << QString::fromLatin1(g.id);
     return ids;
+}
+
+QString Icons::family()
+{
+    return zeltrin::iconFontFamily();
 }

@@ -32,7 +32,7 @@ class Icons : public QObject
     Q_PROPERTY(QString family READ family CONSTANT)
 public:
     explicit Icons(QObject *parent = nullptr) : QObject(parent) {}
-    static QString family() { return QStringLiteral(ZELTRIN_ICON_FAMILY); }
+    static QString family(); // registers the icon font on first use
     Q_INVOKABLE QString glyph(const QString &id) const { return zeltrin::iconGlyph(id); }
     Q_INVOKABLE QStringList allIds() const;
 };

@@ -16,7 +16,9 @@ void setupApplicationLook()
     if (done)
         return;
     done = true;
-    QDirIterator it(QStringLiteral(":/fonts"), QDir::Files);
+    // The text faces; the icon font is registered when an icon first asks for it (the sign-in
+    // gate draws none).
+    QDirIterator it(QStringLiteral(":/fonts"), {QStringLiteral("ZeltrinInter-*")}, QDir::Files);
     while (it.hasNext())
         QFontDatabase::addApplicationFont(it.next());
     QFont font(QStringLiteral(ZELTRIN_TEXT_FAMILY));
@@ -25,6 +27,13 @@ void setupApplicationLook()
     QGuiApplication::setFont(font);
     // The controls style (Basic) is set in :/qtquickcontrols2.conf rather than through
     // QQuickStyle, so the controls libraries load only when a screen first uses them.
+}
+
+QString iconFontFamily()
+{
+    static const bool registered = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/ZeltrinIcons.ttf")) >= 0;
+    Q_UNUSED(registered);
+    return QStringLiteral(ZELTRIN_ICON_FAMILY);
 }
 
 void setupEngine(QQmlEngine &engine)

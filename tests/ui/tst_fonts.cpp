@@ -78,6 +78,8 @@ private Q_SLOTS:
     void appFontResolvesToTheBundledFamily()
     {
         QCOMPARE(QFontInfo(QGuiApplication::font()).family(), QStringLiteral(ZELTRIN_TEXT_FAMILY));
+        // The icon font registers when first asked for.
+        QCOMPARE(zeltrin::iconFontFamily(), QStringLiteral(ZELTRIN_ICON_FAMILY));
         QVERIFY(QFontDatabase::families().contains(QStringLiteral(ZELTRIN_ICON_FAMILY)));
     }
 };
