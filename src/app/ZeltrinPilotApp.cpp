@@ -1,9 +1,11 @@
 #include "ZeltrinPilotApp.h"
 
+#include "BundledImageProvider.h"
 #include "QmlSetup.h"
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QPixmap>
 #include <QTimer>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
@@ -114,7 +116,9 @@ int runApp(int argc, char **argv, const RunOptions &options)
         auto connection = std::make_shared<QMetaObject::Connection>();
         *connection = QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [connection] {
             QObject::disconnect(*connection);
-            QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/Zeltrin/app/assets/AppIconPreview-256.png")));
+            BundledImageProvider icons;
+            QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(
+                icons.requestImage(QStringLiteral("app/assets/AppIconPreview-256"), nullptr, {}))));
         }, Qt::QueuedConnection);
     }
     return qapp.exec();

@@ -1,5 +1,7 @@
 #include "QmlSetup.h"
 
+#include "BundledImageProvider.h"
+
 #include <QDirIterator>
 #include <QFont>
 #include <QFontDatabase>
@@ -44,6 +46,7 @@ void setupEngine(QQmlEngine &engine)
         registered = true;
     }
     engine.addImportPath(QStringLiteral("qrc:/"));
+    engine.addImageProvider(QStringLiteral("zeltrin"), new BundledImageProvider); // the engine owns it
 }
 
 } // namespace zeltrin

@@ -5,6 +5,7 @@ list(APPEND ZELTRIN_SOURCES
     ui/NumberFormat.h ui/NumberFormat.cpp
     ui/Fmt.h ui/Fmt.cpp
     ui/QmlSetup.h ui/QmlSetup.cpp
+    ui/BundledImageProvider.h ui/BundledImageProvider.cpp
 )
 list(APPEND ZELTRIN_QML
     ui/qml/ZeltrinCard.qml

@@ -27,7 +27,7 @@ Rectangle {
             anchors.horizontalCenter: parent.horizontalCenter
             width: 120
             height: 120
-            source: "qrc:/Zeltrin/app/assets/AppIconPreview-120.png"
+            source: "image://zeltrin/app/assets/AppIconPreview-120" + (Screen.devicePixelRatio > 1 ? "?dpr=2" : "")
             fillMode: Image.Stretch
             smooth: true
             Accessible.ignored: true

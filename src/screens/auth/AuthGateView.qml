@@ -24,12 +24,12 @@ Rectangle {
                 anchors.centerIn: parent
                 width: 170
                 height: 170
-                source: "qrc:/Zeltrin/screens/auth/assets/GateGlow.png"
+                source: "image://zeltrin/screens/auth/assets/GateGlow" + (Screen.devicePixelRatio > 1 ? "?dpr=2" : "")
                 Accessible.ignored: true
             }
             Image {
                 anchors.fill: parent
-                source: "qrc:/Zeltrin/app/assets/AppIconPreview-110.png"
+                source: "image://zeltrin/app/assets/AppIconPreview-110" + (Screen.devicePixelRatio > 1 ? "?dpr=2" : "")
                 fillMode: Image.PreserveAspectFit
                 smooth: true
                 Accessible.ignored: true
