@@ -10,6 +10,7 @@ list(APPEND ZELTRIN_SOURCES
 list(APPEND ZELTRIN_QML
     ui/qml/ZeltrinCard.qml
     ui/qml/ButtonBase.qml
+    ui/qml/ZScrollIndicator.qml
     ui/qml/GoldButtonStyle.qml
     ui/qml/GhostButtonStyle.qml
     ui/qml/StatusBadge.qml

@@ -121,6 +121,38 @@ private Q_SLOTS:
         QCOMPARE(clicked.count(), clicks);
     }
 
+    // The bar stays on the Flickable (not the scrolling content), sized and placed by the part
+    // in view, inside the track even when the content is pulled past its ends.
+    void scrollIndicatorTracksTheVisiblePart_data()
+    {
+        QTest::addColumn<double>("contentY");
+        QTest::addColumn<double>("y");
+        QTest::newRow("top") << 0.0 << 2.0;
+        QTest::newRow("middle") << 150.0 << 2.0 + 150.0 / 400.0 * 96.0;
+        QTest::newRow("bottom") << 300.0 << 2.0 + 72.0;
+        QTest::newRow("pulled past the top") << -80.0 << 2.0;
+        QTest::newRow("pulled past the bottom") << 420.0 << 2.0 + 72.0;
+    }
+    void scrollIndicatorTracksTheVisiblePart()
+    {
+        QFETCH(double, contentY);
+        QFETCH(double, y);
+        QQmlEngine engine;
+        zeltrin::setupEngine(engine);
+        auto flick = create(engine, "Flickable { id: f; width: 200; height: 100; contentHeight: 400\n"
+                                    "  property Item bar: bar\n"
+                                    "  ZScrollIndicator { id: bar; flickable: f } }");
+        QVERIFY(flick);
+        auto *bar = flick->property("bar").value<QQuickItem *>();
+        QVERIFY(bar);
+        QCOMPARE(bar->parentItem(), flick.get());
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->height(), 24.0); // a quarter of the 96 track
+        flick->setProperty("contentY", contentY);
+        QCOMPARE(bar->y(), y);
+        QCOMPARE(bar->x(), 200.0 - bar->width() - 2);
+    }
+
     void badgeWithEmptyLabelKeepsItsDot()
     {
         QQmlEngine engine;

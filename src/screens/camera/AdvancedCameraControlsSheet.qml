@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Layouts
-import QtQuick.Controls
 import Zeltrin
 
 // Focus, exposure, white balance and colour profile. Every control writes the camera screen's
@@ -44,7 +43,7 @@ ZPage {
         clip: true
         contentWidth: width
         contentHeight: content.implicitHeight
-        ScrollIndicator.vertical: ScrollIndicator {}
+        ZScrollIndicator { flickable: scroller }
 
         ColumnLayout {
             id: content

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Layouts
-import QtQuick.Controls
 import Zeltrin
 
 // The camera tab: feed placeholder, mode switch, exposure and gimbal, capture and record.
@@ -57,7 +56,7 @@ Rectangle {
                         contentWidth: width
                         contentHeight: content.implicitHeight
                         boundsBehavior: Flickable.DragOverBounds
-                        ScrollIndicator.vertical: ScrollIndicator {}
+                        ZScrollIndicator { flickable: scroller }
 
                         ColumnLayout {
                             id: content

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Zeltrin
 
@@ -58,7 +57,7 @@ Rectangle {
                     contentWidth: width
                     contentHeight: column.implicitHeight + 32
                     boundsBehavior: Flickable.DragOverBounds
-                    ScrollIndicator.vertical: ScrollIndicator {}
+                    ZScrollIndicator { flickable: flick }
 
                     ColumnLayout {
                         id: column

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Layouts
-import QtQuick.Controls
 import Zeltrin
 
 // Totals and averages of the flights handed over, fixed performance bars and trend notes.
@@ -38,7 +37,7 @@ ZPage {
         clip: true
         contentWidth: width
         contentHeight: content.implicitHeight
-        ScrollIndicator.vertical: ScrollIndicator {}
+        ZScrollIndicator { flickable: scroller }
 
         ColumnLayout {
             id: content

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Layouts
-import QtQuick.Controls
 import Zeltrin
 
 // The logbook tab: an entry into the analytics sheet and the list of past flights.
@@ -37,7 +36,7 @@ Rectangle {
                         clip: true
                         contentWidth: width
                         contentHeight: list.implicitHeight + 32
-                        ScrollIndicator.vertical: ScrollIndicator {}
+                        ZScrollIndicator { flickable: scroller }
 
                         ColumnLayout {
                             id: list

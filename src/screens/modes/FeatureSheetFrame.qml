@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Zeltrin
 
@@ -36,7 +35,7 @@ Rectangle {
             contentWidth: width
             contentHeight: column.implicitHeight
             boundsBehavior: Flickable.DragOverBounds
-            ScrollIndicator.vertical: ScrollIndicator { active: true }
+            ZScrollIndicator { flickable: flick; active: true }
 
             ColumnLayout {
                 id: column
