@@ -18,9 +18,9 @@ void setupApplicationLook()
     if (done)
         return;
     done = true;
-    // The text faces; the icon font is registered when an icon first asks for it (the sign-in
-    // gate draws none).
-    QDirIterator it(QStringLiteral(":/fonts"), {QStringLiteral("ZeltrinInter-*")}, QDir::Files);
+    // All bundled faces, icons included, before any text exists: adding a font later makes every
+    // window drop its font cache and lay out all of its text again.
+    QDirIterator it(QStringLiteral(":/fonts"), {QStringLiteral("Zeltrin*")}, QDir::Files);
     while (it.hasNext())
         QFontDatabase::addApplicationFont(it.next());
     QFont font(QStringLiteral(ZELTRIN_TEXT_FAMILY));
@@ -33,8 +33,6 @@ void setupApplicationLook()
 
 QString iconFontFamily()
 {
-    static const bool registered = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/ZeltrinIcons.ttf")) >= 0;
-    Q_UNUSED(registered);
     return QStringLiteral(ZELTRIN_ICON_FAMILY);
 }
 
