@@ -6,6 +6,7 @@ list(APPEND ZELTRIN_SOURCES
     ui/Fmt.h ui/Fmt.cpp
     ui/QmlSetup.h ui/QmlSetup.cpp
     ui/BundledImageProvider.h ui/BundledImageProvider.cpp
+    ui/FrameWatch.h ui/FrameWatch.cpp
 )
 list(APPEND ZELTRIN_QML
     ui/qml/ZeltrinCard.qml

@@ -8,6 +8,7 @@
 #include "TlsTestServer.h"
 #include "ZeltrinPilotApp.h"
 
+#include <QPointer>
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickView>
@@ -179,6 +180,51 @@ private Q_SLOTS:
         QCOMPARE(s.screens, (QList<int>{kSplash, kGate, kTabs, kGate, kTabs})); // the splash never returns
         QCOMPARE(s.sdk->connectionRequests, 1);
         QCOMPARE(s.server.requests.size(), 0); // guest entry asks nothing of the service
+    }
+
+    // While the gate is up the tab view is built out of sight; entering shows that very view,
+    // whether its build has finished or is cut short by an early tap, and a sign-out builds the
+    // next one behind the new gate.
+    void tabsWaitBehindTheGate_data()
+    {
+        QTest::addColumn<bool>("waitForBuild");
+        QTest::newRow("tap after the build") << true;
+        QTest::newRow("tap during the build") << false;
+    }
+    void tabsWaitBehindTheGate()
+    {
+        QFETCH(bool, waitForBuild);
+        Shell s;
+        QVERIFY(s.waitForScreen(kGate));
+        QObject *gate = s.root()->property("currentScreen").value<QObject *>();
+        QVERIFY(gate);
+        auto standby = [&] { return s.root()->property("standby").value<QQuickItem *>(); };
+        auto loaded = [](QQuickItem *holder) { return holder->property("item").value<QObject *>(); };
+        QVERIFY(QTest::qWaitFor([&] { return standby() != nullptr; }, 5000));
+        QPointer<QQuickItem> holder = standby();
+        QVERIFY(!holder->isVisible());
+        QVERIFY(!holder->isEnabled());
+        if (waitForBuild)
+            QVERIFY(QTest::qWaitFor([&] { return loaded(holder) != nullptr; }, 5000));
+        else
+            QCOMPARE(loaded(holder), nullptr);
+        QCOMPARE(s.root()->property("currentScreen").value<QObject *>(), gate);
+
+        s.app->authManager()->continueAsGuest();
+        // Shown at once, finished on the spot if it was still being built.
+        QObject *tabs = s.root()->property("currentScreen").value<QObject *>();
+        QVERIFY(tabs);
+        QCOMPARE(tabs, loaded(holder));
+        QVERIFY(holder->isVisible());
+        QVERIFY(holder->isEnabled());
+        QCOMPARE(standby(), nullptr);
+        QVERIFY(tabs->property("tabModel").value<QObject *>());
+
+        s.app->authManager()->logout();
+        QVERIFY(s.waitForScreen(kGate));
+        QVERIFY(QTest::qWaitFor([&] { return standby() != nullptr && loaded(standby()) != nullptr; }, 5000));
+        QVERIFY(standby() != holder.data());
+        QVERIFY(!holder); // the previous tab view went with its fade
     }
 
     // Guest -> settings -> sign in through the pushed gate: still in the main screens, and the

@@ -12,6 +12,9 @@ Item {
     // The screen now showing (splash, tab view or gate).
     readonly property Item currentScreen: current ? current.item : null
     property Item leaving: null
+    // The tab view, built out of sight while the sign-in gate is up. Both ways out of the gate
+    // lead to the tabs, so the pilot's first tap finds them ready instead of waiting on them.
+    property Item standby: null
 
     // Screens are loaded by address when first chosen, so the first frame (the splash) does not
     // wait for the tab view's and the gate's types.
@@ -27,8 +30,11 @@ Item {
         Item {
             property alias source: loader.source
             property alias item: loader.item
+            property alias asynchronous: loader.asynchronous
             anchors.fill: parent
             Loader { id: loader; anchors.fill: parent }
+            // Ends a build still running in the background here and now.
+            function finish() { loader.asynchronous = false }
         }
     }
 
@@ -38,7 +44,17 @@ Item {
             leaving.destroy()
             leaving = null
         }
-        const next = holderComponent.createObject(root, { "source": screenUrls[which], "opacity": current ? 0 : 1 })
+        let next = null
+        if (which === 1 && standby) {
+            next = standby
+            standby = null
+            next.finish()
+            next.opacity = current ? 0 : 1
+            next.enabled = true
+            next.visible = true
+        } else {
+            next = holderComponent.createObject(root, { "source": screenUrls[which], "opacity": current ? 0 : 1 })
+        }
         if (current) {
             leaving = current
             fadeOut.target = leaving
@@ -46,8 +62,23 @@ Item {
             crossFade.restart()
         }
         current = next
+        if (which === 2)
+            gateShown.arm()
     }
     onScreenChanged: show(screen)
+
+    // Built in slices between frames, after the gate is on screen and not while it fades in.
+    function buildStandby() {
+        if (screen !== 2 || standby || crossFade.running)
+            return
+        standby = holderComponent.createObject(root, {
+            "source": screenUrls[1], "asynchronous": true, "visible": false, "enabled": false
+        })
+    }
+    FrameWatch {
+        id: gateShown
+        onPresented: root.buildStandby()
+    }
     Component.onCompleted: {
         // The splash fades in from transparent, so a check that ends before the event loop
         // first runs (nothing stored) would build it only to throw it away before any frame.
@@ -71,6 +102,7 @@ Item {
                 root.leaving.destroy()
                 root.leaving = null
             }
+            root.buildStandby()
         }
     }
 }
