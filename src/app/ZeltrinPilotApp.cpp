@@ -93,14 +93,25 @@ int runApp(int argc, char **argv, const RunOptions &options)
             }
             return false;
         };
-        if (options.milestone == Milestone::guestDashboard)
-            QObject::connect(auth, &MRVAuthManager::isCheckingSessionChanged, auth, [auth]() {
-                if (!auth->isCheckingSession() && !auth->isAuthenticated())
-                    auth->continueAsGuest();
-            });
         // The decision is taken before the frame that shows it, so the first frame swapped after
         // the state is reached is the first one with that screen.
-        QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [&options, reached]() {
+        QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [&options, reached, auth]() {
+            static bool gateSeen = false;
+            if (options.milestone == Milestone::guestDashboard && !gateSeen && !auth->isCheckingSession()
+                && !auth->isAuthenticated()) {
+                gateSeen = true;
+                if (options.onGate)
+                    options.onGate();
+                // The pilot's tap arrives on the GUI thread, whichever thread swapped the frame.
+                QMetaObject::invokeMethod(auth, [&options, auth] {
+                    QTimer::singleShot(options.guestTapDelayMs, auth, [&options, auth] {
+                        if (options.onGuestTap)
+                            options.onGuestTap();
+                        auth->continueAsGuest();
+                    });
+                }, Qt::QueuedConnection);
+                return;
+            }
             static bool done = false;
             if (done || !reached())
                 return;

@@ -74,10 +74,14 @@ struct RunOptions {
     enum class Milestone {
         firstFrame,     // the first frame of the window (the splash)
         gate,           // the first frame with the sign-in gate
-        guestDashboard, // enters as a guest as soon as the gate is up; the first frame with the tabs
+        guestDashboard, // enters as a guest once the gate is up; the first frame with the tabs
     };
     Milestone milestone = Milestone::firstFrame;
+    // guestDashboard: how long after the gate's first frame "Continue as Guest" is taken.
+    int guestTapDelayMs = 0;
     std::function<void()> onMilestone;
+    std::function<void()> onGate;      // guestDashboard: the gate's first frame
+    std::function<void()> onGuestTap;  // guestDashboard: just before entering as a guest
     bool quitAfterMilestone = false;
 };
 
