@@ -8,9 +8,31 @@
 #include <QGuiApplication>
 #include <QQmlEngine>
 
+#include <mutex>
+#include <system_error>
+
 void qml_register_types_Zeltrin();
 
 namespace zeltrin {
+
+namespace {
+
+// The font database's functions are thread-safe, so this may run on any thread.
+void registerBundledFonts()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // All bundled faces, icons included, before any text exists: adding a font later makes
+        // every window drop its font cache and lay out all of its text again.
+        QDirIterator it(QStringLiteral(":/fonts"), {QStringLiteral("Zeltrin*")}, QDir::Files);
+        while (it.hasNext())
+            QFontDatabase::addApplicationFont(it.next());
+        // Reads the system's fonts now rather than at the first text laid out.
+        QFontDatabase::families();
+    });
+}
+
+} // namespace
 
 void setupApplicationLook()
 {
@@ -18,17 +40,40 @@ void setupApplicationLook()
     if (done)
         return;
     done = true;
-    // All bundled faces, icons included, before any text exists: adding a font later makes every
-    // window drop its font cache and lay out all of its text again.
-    QDirIterator it(QStringLiteral(":/fonts"), {QStringLiteral("Zeltrin*")}, QDir::Files);
-    while (it.hasNext())
-        QFontDatabase::addApplicationFont(it.next());
+    registerBundledFonts();
     QFont font(QStringLiteral(ZELTRIN_TEXT_FAMILY));
     font.setPixelSize(17);
     font.setHintingPreference(QFont::PreferNoHinting);
     QGuiApplication::setFont(font);
     // The controls style (Basic) is set in :/qtquickcontrols2.conf rather than through
     // QQuickStyle, so the controls libraries load only when a screen first uses them.
+}
+
+ApplicationLookSetup::ApplicationLookSetup()
+{
+    try {
+        m_fonts = std::async(std::launch::async, registerBundledFonts);
+    } catch (const std::system_error &) {
+        // No thread to be had: finish() does it all on this one.
+    }
+}
+
+ApplicationLookSetup::~ApplicationLookSetup()
+{
+    if (m_fonts.valid())
+        m_fonts.wait();
+}
+
+void ApplicationLookSetup::finish()
+{
+    if (m_fonts.valid()) {
+        try {
+            m_fonts.get();
+        } catch (const std::system_error &) {
+            // The registration did not run to its end there; it runs here instead.
+        }
+    }
+    setupApplicationLook();
 }
 
 QString iconFontFamily()

@@ -45,7 +45,12 @@ class TestFonts : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { zeltrin::setupApplicationLook(); }
+    // The startup path: fonts registered on a worker thread while this one goes on.
+    void initTestCase()
+    {
+        zeltrin::ApplicationLookSetup look;
+        look.finish();
+    }
 
     void textFacesRegisterUnderTheAppFamily_data()
     {
