@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QTimer>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQuickWindow>
 
 #include <memory>
@@ -71,13 +72,25 @@ int runApp(int argc, char **argv, const RunOptions &options)
     QGuiApplication::setOrganizationName(QStringLiteral("Zeltrin"));
     QGuiApplication::setOrganizationDomain(QStringLiteral("zeltrin.app"));
     QGuiApplication qapp(argc, argv);
-    setupApplicationLook();
+    // Font setup is the longest step before the QML runs and needs none of what follows, so
+    // it goes to a second core while the shared objects and the engine are built.
+    ApplicationLookSetup look;
 
     ZeltrinPilotApp app{ZeltrinPilotApp::Dependencies{}};
     QQmlApplicationEngine engine;
     setupEngine(engine);
     app.attachTo(engine);
-    engine.load(QUrl(QStringLiteral("qrc:/Zeltrin/app/qml/Main.qml")));
+    const QUrl mainUrl(QStringLiteral("qrc:/Zeltrin/app/qml/Main.qml"));
+    {
+        // The engine's loader thread starts on the window's types (imports, compiled units)
+        // while the fonts finish; the loads that follow pick up the same type data. The gate's
+        // types too: it is the first screen unless a session is stored.
+        QQmlComponent window(&engine, mainUrl, QQmlComponent::Asynchronous);
+        QQmlComponent gate(&engine, QUrl(QStringLiteral("qrc:/Zeltrin/screens/auth/AuthGateView.qml")),
+                           QQmlComponent::Asynchronous);
+        look.finish();
+    }
+    engine.load(mainUrl);
     if (engine.rootObjects().isEmpty())
         return 1;
 
