@@ -21,5 +21,8 @@ signals:
     void presented();
 
 private:
+    void report();
+
+    bool m_armed = false;
     QMetaObject::Connection m_connection;
 };
