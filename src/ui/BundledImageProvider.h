@@ -2,12 +2,13 @@
 
 #include <QQuickImageProvider>
 
-// "image://zeltrin/<path>" serves the PNG ":/Zeltrin/<path>.png" bundled with the app, choosing
-// "<path>@2x.png" on dense screens when one exists ("?dpr=2" in the id, from the caller).
+// "image://zeltrin/<path>" serves the image ":/Zeltrin/<path>.argb" bundled with the app, choosing
+// "<path>@2x.argb" on dense screens when one exists ("?dpr=2" in the id, from the caller).
 //
-// Reading through a plain Image source lets the image reader load every image-format plugin
-// (and the SVG and JPEG libraries behind them) to ask whether one of them wants PNG; these files
-// are known PNGs, so the reader is told so and asks nobody.
+// The images are rendered at build time and stored as raw premultiplied pixels, uncompressed:
+// showing one is a copy, with no decoder. Through a plain Image source, the image reader would
+// also load every image-format plugin (and the SVG and JPEG libraries behind them) to ask which
+// one handles the file.
 class BundledImageProvider : public QQuickImageProvider
 {
 public:
@@ -16,4 +17,6 @@ public:
 
     // The resource file for an id, or an empty string for an id that leaves the bundle.
     static QString resourcePath(const QString &id);
+    // An image in the bundle's raw form, or a null image for bytes that are not one.
+    static QImage fromRaw(const uchar *data, qint64 size);
 };
