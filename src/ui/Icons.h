@@ -32,7 +32,7 @@ class Icons : public QObject
     Q_PROPERTY(QString family READ family CONSTANT)
 public:
     explicit Icons(QObject *parent = nullptr) : QObject(parent) {}
-    static QString family(); // registers the icon font on first use
+    static QString family(); // the bundled icon font, registered at start
     Q_INVOKABLE QString glyph(const QString &id) const { return zeltrin::iconGlyph(id); }
     Q_INVOKABLE QStringList allIds() const;
 };
