@@ -1,5 +1,8 @@
-// Renders each scene of the tour offscreen (software scene graph) at phone size and writes
-// <out>/<scene>.png. Usage: zeltrin-tour [out-dir] [scene-name-substring]
+// Renders each scene of the tour and writes <out>/<scene>.png at the phone size (390x844) and
+// <out>/<scene>@WxH.png at any other size asked for.
+// Usage: zeltrin-tour [--window] [--sizes WxH,WxH,...|--all-sizes] [out-dir] [scene-name-substring]
+// Offscreen with the software scene graph by default; --window renders in a real window on the
+// display's platform (xcb with OpenGL under Xvfb), as a pilot's device draws.
 #include "DevAccountService.h"
 #include "FakeDJISDK.h"
 #include "TlsTestServer.h"
@@ -30,7 +33,7 @@ void settle(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-bool renderScene(const QString &path, const QString &outFile, const TestCertificates &certs)
+bool renderScene(const QString &path, const QString &outFile, const TestCertificates &certs, QSize size)
 {
     // Each scene has its own local account service, so sign-in states are real replies.
     TlsTestServer server(certs);
@@ -63,7 +66,7 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     view.rootContext()->setContextProperty(QStringLiteral("tour"), &tour);
     view.setColor(QColor(0x0F, 0x0F, 0x12));
     view.setResizeMode(QQuickView::SizeRootObjectToView);
-    view.resize(390, 844);
+    view.resize(size);
     view.setSource(QUrl::fromLocalFile(path));
     if (view.status() != QQuickView::Ready) {
         for (const auto &e : view.errors())
@@ -87,17 +90,54 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     return true;
 }
 
+constexpr QSize kPhone(390, 844);
+
+QList<QSize> parseSizes(const QString &list)
+{
+    QList<QSize> sizes;
+    for (const QString &s : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList wh = s.split(QLatin1Char('x'));
+        bool okW = false, okH = false;
+        const int w = wh.value(0).toInt(&okW), h = wh.value(1).toInt(&okH);
+        if (wh.size() != 2 || !okW || !okH || w < 100 || h < 100 || w > 4096 || h > 4096)
+            return {};
+        sizes.append(QSize(w, h));
+    }
+    return sizes;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    bool window = false;
+    QList<QSize> sizes{kPhone};
+    QStringList positional;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--window")) {
+            window = true;
+        } else if (a == QLatin1String("--all-sizes")) {
+            sizes = {kPhone, QSize(320, 568), QSize(844, 390), QSize(820, 1180), QSize(1180, 820)};
+        } else if (a == QLatin1String("--sizes") && i + 1 < argc) {
+            sizes = parseSizes(QString::fromLocal8Bit(argv[++i]));
+            if (sizes.isEmpty()) {
+                std::fprintf(stderr, "--sizes takes WxH[,WxH...], each side 100 to 4096\n");
+                return 2;
+            }
+        } else {
+            positional.append(a);
+        }
+    }
+    if (!window) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
     QGuiApplication qapp(argc, argv);
     zeltrin::setupApplicationLook();
 
-    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("out/screenshots");
-    const QString filter = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const QString outDir = positional.value(0, QStringLiteral("out/screenshots"));
+    const QString filter = positional.value(1);
     QDir().mkpath(outDir);
 
     QTemporaryDir certDir;
@@ -112,9 +152,14 @@ int main(int argc, char **argv)
     for (const QFileInfo &fi : scenes.entryInfoList({QStringLiteral("*.qml")}, QDir::Files, QDir::Name)) {
         if (!filter.isEmpty() && !fi.completeBaseName().contains(filter))
             continue;
-        ++rendered;
-        if (!renderScene(fi.absoluteFilePath(), QDir(outDir).filePath(fi.completeBaseName() + QStringLiteral(".png")), *certs))
-            ++failures;
+        for (const QSize &size : sizes) {
+            ++rendered;
+            const QString suffix = size == kPhone ? QString()
+                : QStringLiteral("@%1x%2").arg(size.width()).arg(size.height());
+            const QString file = QDir(outDir).filePath(fi.completeBaseName() + suffix + QStringLiteral(".png"));
+            if (!renderScene(fi.absoluteFilePath(), file, *certs, size))
+                ++failures;
+        }
     }
     std::printf("%d scenes, %d failed\n", rendered, failures);
     return failures == 0 && rendered > 0 ? 0 : 1;
