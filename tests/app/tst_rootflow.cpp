@@ -60,6 +60,7 @@ struct Shell {
         view = std::make_unique<QQuickView>();
         zeltrin::setupEngine(*view->engine());
         app->attachTo(*view->engine());
+        view->setResizeMode(QQuickView::SizeRootObjectToView);
         view->resize(390, 844);
         view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/app/qml/RootView.qml")));
         if (root())
@@ -225,6 +226,66 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return standby() != nullptr && loaded(standby()) != nullptr; }, 5000));
         QVERIFY(standby() != holder.data());
         QVERIFY(!holder); // the previous tab view went with its fade
+    }
+
+    // Whichever way the pilot enters, the dashboard is drawn with its content once the
+    // cross-fade ends: not only the banner and the tab bar around an empty page.
+    void enteringShowsTheDashboardsContent_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("guest, tab view built behind the gate") << QStringLiteral("guest-built");
+        QTest::newRow("guest, tap during the build") << QStringLiteral("guest-early");
+        QTest::newRow("sign-in") << QStringLiteral("sign-in");
+    }
+    void enteringShowsTheDashboardsContent()
+    {
+        QFETCH(QString, how);
+        Shell s;
+        QVERIFY(s.waitForScreen(kGate));
+        auto standby = [&] { return s.root()->property("standby").value<QQuickItem *>(); };
+        if (how == QLatin1String("guest-built")) {
+            QVERIFY(QTest::qWaitFor([&] {
+                return standby() && standby()->property("item").value<QObject *>();
+            }, 5000));
+            s.app->authManager()->continueAsGuest();
+        } else if (how == QLatin1String("guest-early")) {
+            s.app->authManager()->continueAsGuest();
+        } else {
+            s.app->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
+                                        QString::fromLatin1(DevAccountService::kDemoPassword));
+        }
+        QVERIFY(s.waitForScreen(kTabs));
+        QQuickItem *dashboard = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            QObject *tabs = s.root()->property("currentScreen").value<QObject *>();
+            QVariant screen;
+            if (tabs)
+                QMetaObject::invokeMethod(tabs, "screenAt", Q_RETURN_ARG(QVariant, screen), Q_ARG(QVariant, 0));
+            dashboard = screen.value<QQuickItem *>();
+            return dashboard != nullptr;
+        }, 5000));
+        QTest::qWait(600); // the 0.35 s cross-fade
+        QVERIFY(dashboard->isVisible());
+        QVERIFY(dashboard->width() > 300 && dashboard->height() > 600);
+
+        // From the pixels: the page between the banner and the tab bar holds the gold title
+        // and the cards' lighter surfaces, not one flat colour.
+        const QImage shot = s.view->grabWindow();
+        QVERIFY(!shot.isNull());
+        const QRectF area = dashboard->mapRectToScene(QRectF(0, 0, dashboard->width(), dashboard->height()));
+        const qreal dpr = shot.devicePixelRatio();
+        int gold = 0, raised = 0;
+        for (int y = int(area.top() * dpr); y < int(area.bottom() * dpr); y += 2) {
+            for (int x = int(area.left() * dpr); x < int(area.right() * dpr); x += 2) {
+                const QColor c = shot.pixelColor(x, y);
+                if (c.red() > 150 && c.green() > 100 && c.blue() < 80)
+                    ++gold;
+                else if (qGray(c.rgb()) > 0x22)
+                    ++raised;
+            }
+        }
+        QVERIFY2(gold > 20, qPrintable(QStringLiteral("no gold title: %1 gold pixels").arg(gold)));
+        QVERIFY2(raised > 2000, qPrintable(QStringLiteral("no cards: %1 lighter pixels").arg(raised)));
     }
 
     // Guest -> settings -> sign in through the pushed gate: still in the main screens, and the

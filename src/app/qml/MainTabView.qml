@@ -29,11 +29,13 @@ Rectangle {
             z: 1
         }
 
-        StackLayout {
+        // One page shown at a time. Each page says itself whether it is the current one: a
+        // StackLayout built while the tab view waits hidden behind the gate left the dashboard
+        // hidden once shown.
+        Item {
             id: pages
             Layout.fillWidth: true
             Layout.fillHeight: true
-            currentIndex: tabs.currentIndex
 
             Repeater {
                 id: screens
@@ -45,6 +47,8 @@ Rectangle {
                     // A tab's screen is made the first time it is shown, then kept.
                     property bool visited: false
                     active: visited
+                    anchors.fill: parent
+                    visible: index === tabs.currentIndex
                     Component.onCompleted: visited = index === tabs.currentIndex
                     Connections {
                         target: tabs
