@@ -144,6 +144,24 @@ private Q_SLOTS:
         QCOMPARE(s.sdk->connectionRequests, 1);
     }
 
+    // With nothing stored the check ends before the splash is built; the gate still comes in
+    // with the 0.35 s fade instead of popping up at full strength.
+    void instantLaunchFadesTheGateIn()
+    {
+        Shell s;
+        QVERIFY(s.waitForScreen(kGate));
+        QQuickItem *holder = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            holder = s.root()->property("current").value<QQuickItem *>();
+            return holder != nullptr;
+        }, 5000));
+        QVERIFY(QTest::qWaitForWindowExposed(s.view.get()));
+        QVERIFY2(holder->opacity() < 1.0, "the gate started fully opaque");
+        QTRY_COMPARE_WITH_TIMEOUT(holder->opacity(), 1.0, 2000);
+        // The tab view is still built behind it once the fade is over.
+        QTRY_VERIFY_WITH_TIMEOUT(s.root()->property("standby").value<QObject *>() != nullptr, 5000);
+    }
+
     // Signing in stores the token; the next launch restores the session without a password.
     void restoredSessionGoesStraightToTabs()
     {

@@ -15,6 +15,10 @@ Item {
     // The tab view, built out of sight while the sign-in gate is up. Both ways out of the gate
     // lead to the tabs, so the pilot's first tap finds them ready instead of waiting on them.
     property Item standby: null
+    // True while the splash, the first decision, waits for the event loop to turn. When the
+    // check ends first, the splash is never built, and the next screen still fades in as it
+    // would over the splash, which starts transparent.
+    property bool splashPending: false
 
     // Screens are loaded by address when first chosen, so the first frame (the splash) does not
     // wait for the tab view's and the gate's types.
@@ -45,21 +49,26 @@ Item {
             leaving = null
         }
         let next = null
+        const fades = current !== null || (splashPending && which !== 0)
+        splashPending = false
         if (which === 1 && standby) {
             next = standby
             standby = null
             next.finish()
-            next.opacity = current ? 0 : 1
+            next.opacity = fades ? 0 : 1
             next.enabled = true
             next.visible = true
         } else {
-            next = holderComponent.createObject(root, { "source": screenUrls[which], "opacity": current ? 0 : 1 })
+            next = holderComponent.createObject(root, { "source": screenUrls[which], "opacity": fades ? 0 : 1 })
         }
         if (current) {
             leaving = current
             fadeOut.target = leaving
             fadeIn.target = next
             crossFade.restart()
+        } else if (fades) {
+            soloFadeIn.target = next
+            soloFadeIn.restart()
         }
         current = next
         if (which === 2)
@@ -69,7 +78,7 @@ Item {
 
     // Built in slices between frames, after the gate is on screen and not while it fades in.
     function buildStandby() {
-        if (screen !== 2 || standby || crossFade.running)
+        if (screen !== 2 || standby || crossFade.running || soloFadeIn.running)
             return
         standby = holderComponent.createObject(root, {
             "source": screenUrls[1], "asynchronous": true, "visible": false, "enabled": false
@@ -82,8 +91,10 @@ Item {
     Component.onCompleted: {
         // The splash fades in from transparent, so a check that ends before the event loop
         // first runs (nothing stored) would build it only to throw it away before any frame.
-        if (screen === 0)
+        if (screen === 0) {
+            splashPending = true
             Qt.callLater(showSplashIfStillChecking)
+        }
         else
             show(screen)
         App.rootViewShown()
@@ -93,6 +104,11 @@ Item {
             show(0)
     }
 
+    NumberAnimation {
+        id: soloFadeIn
+        property: "opacity"; to: 1; duration: 350; easing.type: Easing.InOutQuad
+        onFinished: root.buildStandby()
+    }
     ParallelAnimation {
         id: crossFade
         NumberAnimation { id: fadeOut; property: "opacity"; to: 0; duration: 350; easing.type: Easing.InOutQuad }
