@@ -9,8 +9,11 @@
 #include <QTimer>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
+#include <QQuickItem>
 #include <QQuickWindow>
 
+#include <atomic>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -66,6 +69,25 @@ void ZeltrinPilotApp::rootViewShown()
 
 namespace zeltrin {
 
+namespace {
+
+// The dashboard is on screen with its content: the view exists, is shown and has its size.
+bool dashboardDrawn(QQuickWindow *window)
+{
+    QList<QQuickItem *> items{window->contentItem()};
+    while (!items.isEmpty()) {
+        QQuickItem *item = items.takeLast();
+        if (!item->isVisible())
+            continue;
+        if (std::strncmp(item->metaObject()->className(), "DashboardView", 13) == 0)
+            return item->width() > 0 && item->height() > 0 && !item->childItems().isEmpty();
+        items.append(item->childItems());
+    }
+    return false;
+}
+
+} // namespace
+
 int runApp(int argc, char **argv, const RunOptions &options)
 {
     QGuiApplication::setApplicationName(QStringLiteral("ZeltrinPilot"));
@@ -98,17 +120,21 @@ int runApp(int argc, char **argv, const RunOptions &options)
         window && (options.onMilestone || options.quitAfterMilestone)) {
         using Milestone = RunOptions::Milestone;
         MRVAuthManager *auth = app.authManager();
-        auto reached = [&options, auth]() {
+        auto reached = [&options, auth, window]() {
             switch (options.milestone) {
             case Milestone::firstFrame: return true;
             case Milestone::gate: return !auth->isCheckingSession() && !auth->isAuthenticated();
-            case Milestone::guestDashboard: return auth->isAuthenticated();
+            case Milestone::guestDashboard: return auth->isAuthenticated() && dashboardDrawn(window);
             }
             return false;
         };
-        // The decision is taken before the frame that shows it, so the first frame swapped after
-        // the state is reached is the first one with that screen.
-        QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [&options, reached, auth]() {
+        // Read while the GUI thread waits for the scene to be synchronised, so the items are
+        // safe to look at on either render loop; the frame swapped next is the one that shows it.
+        auto synced = std::make_shared<std::atomic<bool>>(false);
+        QObject::connect(window, &QQuickWindow::beforeSynchronizing, &qapp, [synced, reached] {
+            synced->store(reached());
+        }, Qt::DirectConnection);
+        QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [&options, synced, auth]() {
             static bool gateSeen = false;
             if (options.milestone == Milestone::guestDashboard && !gateSeen && !auth->isCheckingSession()
                 && !auth->isAuthenticated()) {
@@ -126,7 +152,7 @@ int runApp(int argc, char **argv, const RunOptions &options)
                 return;
             }
             static bool done = false;
-            if (done || !reached())
+            if (done || !synced->load())
                 return;
             done = true;
             if (options.onMilestone)

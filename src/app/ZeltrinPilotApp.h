@@ -74,7 +74,7 @@ struct RunOptions {
     enum class Milestone {
         firstFrame,     // the first frame of the window (the splash)
         gate,           // the first frame with the sign-in gate
-        guestDashboard, // enters as a guest once the gate is up; the first frame with the tabs
+        guestDashboard, // enters as a guest once the gate is up; the first frame with the dashboard drawn
     };
     Milestone milestone = Milestone::firstFrame;
     // guestDashboard: how long after the gate's first frame "Continue as Guest" is taken.

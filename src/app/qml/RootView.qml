@@ -76,9 +76,11 @@ Item {
     }
     onScreenChanged: show(screen)
 
-    // Built in slices between frames, after the gate is on screen and not while it fades in.
+    // Built in slices between frames, after the gate is on screen and not while it cross-fades
+    // from the splash. A gate fading in on its own (the check ended before any frame) starts
+    // it at once: the pilot may tap before that fade ends.
     function buildStandby() {
-        if (screen !== 2 || standby || crossFade.running || soloFadeIn.running)
+        if (screen !== 2 || standby || crossFade.running)
             return
         standby = holderComponent.createObject(root, {
             "source": screenUrls[1], "asynchronous": true, "visible": false, "enabled": false
@@ -107,7 +109,6 @@ Item {
     NumberAnimation {
         id: soloFadeIn
         property: "opacity"; to: 1; duration: 350; easing.type: Easing.InOutQuad
-        onFinished: root.buildStandby()
     }
     ParallelAnimation {
         id: crossFade
