@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
@@ -9,6 +10,8 @@
 #include <optional>
 
 // Where stored items physically go. Each call is synchronous and bounded in time.
+namespace QKeychain { class ReadPasswordJob; }
+
 class KeychainBackend
 {
 public:
@@ -23,6 +26,9 @@ public:
     // Replaces any earlier item in one step: on failure the earlier item is still there.
     virtual Status write(const QString &account, const QByteArray &data) = 0;
     virtual Status remove(const QString &account) = 0;
+    // Starts reading `account` without waiting, so a slow store overlaps the caller's own work;
+    // the next read of it takes that result. Stores that answer at once ignore it.
+    virtual void prefetch(const QString &account) { Q_UNUSED(account); }
 };
 
 // Keeps items in memory only; for tests and the screenshot tour.
@@ -48,9 +54,15 @@ public:
     ReadResult read(const QString &account) override;
     Status write(const QString &account, const QByteArray &data) override;
     Status remove(const QString &account) override;
+    void prefetch(const QString &account) override;
+    ~SecretServiceBackend() override;
 
 private:
     bool reachable();
+    void dropPending();
+    QPointer<QKeychain::ReadPasswordJob> m_pending; // a prefetch, until read() takes it
+    QString m_pendingAccount;
+    bool m_pendingDone = false;
     QString m_service;
     std::chrono::milliseconds m_timeout;
     std::optional<bool> m_reachable; // checked once, on first use
@@ -85,6 +97,7 @@ public:
     ReadResult read(const QString &account) override;
     Status write(const QString &account, const QByteArray &data) override;
     Status remove(const QString &account) override;
+    void prefetch(const QString &account) override { m_primary->prefetch(account); }
 
 private:
     std::unique_ptr<KeychainBackend> m_primary;
@@ -113,6 +126,8 @@ public:
     void save(const QString &value, Key key);
     std::optional<QString> load(Key key);
     void deleteItem(Key key);
+    // Starts reading `key` so that the next load(key) finds it ready or under way.
+    void prefetch(Key key) { m_backend->prefetch(rawValue(key)); }
 
     KeychainBackend *backend() const { return m_backend.get(); }
 

@@ -5,7 +5,9 @@
 MRVAuthManager::MRVAuthManager(MRVNetworkClient *api, KeychainHelper *keychain, QObject *parent)
     : QObject(parent), m_api(api), m_keychain(keychain)
 {
-    // Scheduled, not run inline: the first screen must see isCheckingSession == true.
+    // Scheduled, not run inline: the first screen must see isCheckingSession == true. The
+    // stored token's read starts now, beside the building of the first screen.
+    m_keychain->prefetch(KeychainHelper::Key::authToken);
     QTimer::singleShot(0, this, &MRVAuthManager::checkSession);
 }
 

@@ -65,6 +65,8 @@ private Q_SLOTS:
     void fileStoreRejectsTampering();
     void fallbackUsedOnlyWhenSecretServiceUnavailable();
     void noBusLoadsAbsentQuickly();
+    void prefetchedReadMatchesTheStore_data();
+    void prefetchedReadMatchesTheStore();
 };
 
 void TestKeychainHelper::accountName()
@@ -262,3 +264,46 @@ int main(int argc, char **argv)
 }
 
 #include "tst_keychainhelper.moc"
+
+void TestKeychainHelper::prefetchedReadMatchesTheStore_data()
+{
+    edgeCases_data();
+}
+
+// A read started early gives what a plain read gives, and a save or delete after it is not
+// undone by its now stale value.
+void TestKeychainHelper::prefetchedReadMatchesTheStore()
+{
+    QFETCH(QString, backend);
+    if (backend == QLatin1String("secret-service") && qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        QSKIP("No session bus: run through scripts/run-tests.sh for the Secret Service cases");
+    QTemporaryDir dir;
+    const auto key = KeychainHelper::Key::authToken;
+    KeychainHelper(makeBackend(backend, dir.path())).save(QStringLiteral("stored-token"), key);
+
+    KeychainHelper helper(makeBackend(backend, dir.path()));
+    helper.prefetch(key);
+    QTest::qWait(50); // some of it runs before the read is asked for
+    QCOMPARE(helper.load(key), std::optional<QString>(QStringLiteral("stored-token")));
+
+    helper.prefetch(key);
+    helper.deleteItem(key);
+    QCOMPARE(helper.load(key), std::nullopt);
+
+    helper.prefetch(key);
+    helper.save(QStringLiteral("newer"), key);
+    QCOMPARE(helper.load(key), std::optional<QString>(QStringLiteral("newer")));
+
+    // Asked for at once, before the event loop has turned.
+    KeychainHelper fresh(makeBackend(backend, dir.path()));
+    fresh.prefetch(key);
+    QCOMPARE(fresh.load(key), std::optional<QString>(QStringLiteral("newer")));
+    fresh.deleteItem(key);
+
+    // Going away with a read under way leaves it to end on its own.
+    {
+        KeychainHelper leaving(makeBackend(backend, dir.path()));
+        leaving.prefetch(key);
+    }
+    QTest::qWait(200);
+}
