@@ -61,6 +61,61 @@ Rectangle {
                             }
                         }
 
+                        // Elapsed recording time, so a pilot sees that the camera is rolling.
+                        Rectangle {
+                            objectName: "recordingTimer"
+                            visible: cam.isRecording
+                            anchors.top: parent.top
+                            anchors.topMargin: 10
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            width: timerRow.implicitWidth + 20
+                            height: 26
+                            radius: 13
+                            color: Theme.alpha("black", 0.55)
+                            Row {
+                                id: timerRow
+                                anchors.centerIn: parent
+                                spacing: 6
+                                Rectangle {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    width: 8
+                                    height: 8
+                                    radius: 4
+                                    color: Theme.themeRed
+                                }
+                                Text {
+                                    objectName: "recordingTimeText"
+                                    text: cam.recordingTimeText
+                                    color: "white"
+                                    font.family: Theme.monoFamily
+                                    font.pixelSize: 13
+                                    font.weight: Font.DemiBold
+                                }
+                            }
+                        }
+
+                        // A brief white flash when a photo is taken.
+                        Rectangle {
+                            id: captureFlash
+                            objectName: "captureFlash"
+                            anchors.fill: parent
+                            color: "white"
+                            opacity: 0
+                            visible: opacity > 0
+                            NumberAnimation {
+                                id: flashAnim
+                                target: captureFlash
+                                property: "opacity"
+                                from: 0.85
+                                to: 0
+                                duration: 350
+                                easing.type: Easing.OutQuad
+                            }
+                        }
+                        Connections {
+                            target: cam
+                            function onPhotoCaptureRequested() { flashAnim.restart() }
+                        }
                     }
 
                     Item {
