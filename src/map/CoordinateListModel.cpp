@@ -2,6 +2,8 @@
 
 #include "WaypointListOps.h"
 
+#include <numeric>
+
 using zeltrin::Coordinate;
 
 CoordinateListModel::CoordinateListModel(QObject *parent) : QAbstractListModel(parent) {}
@@ -74,6 +76,11 @@ void CoordinateListModel::removePositions(std::vector<qsizetype> positions)
     std::erase_if(positions, [&](qsizetype p) { return p < 0 || p >= m_items.size(); });
     if (positions.empty())
         return;
+    // Where the marked row's item ends up: views keep its delegate (and its look) while it shifts.
+    const auto shifted = followMarked([&](QList<qsizetype> &ids) {
+        std::optional<qsizetype> unused;
+        zeltrin::waypoints::removeAt(ids, positions, unused);
+    });
     auto marked = m_marked;
     // Remove back to front, one contiguous run per signal pair, so views stay in step.
     qsizetype i = qsizetype(positions.size()) - 1;
@@ -90,12 +97,9 @@ void CoordinateListModel::removePositions(std::vector<qsizetype> positions)
         zeltrin::waypoints::removeAt(m_items, run, marked);
         endRemoveRows();
     }
-    if (marked != m_marked) {
-        m_marked = marked;
-    }
+    m_marked = marked;
     // Stored positions do not follow the items: a kept selection now marks whatever sits there.
-    if (m_marked && *m_marked < m_items.size())
-        markRow(m_marked);
+    restyleAfterShift(shifted);
     Q_EMIT countChanged();
     Q_EMIT contentChanged();
 }
@@ -112,16 +116,39 @@ void CoordinateListModel::movePositions(std::vector<qsizetype> sources, qsizetyp
         const qsizetype from = sources.front();
         if (zeltrin::waypoints::landingPosition(from, destination) == from)
             return;
+        const auto shifted = followMarked(
+            [&](QList<qsizetype> &ids) { zeltrin::waypoints::move(ids, sources, destination); });
         beginMoveRows({}, int(from), int(from), {}, int(destination));
         zeltrin::waypoints::move(m_items, sources, destination);
         endMoveRows();
+        restyleAfterShift(shifted);
     } else {
+        // Several rows at once: views rebuild every row, so no look is left behind.
         beginResetModel();
         zeltrin::waypoints::move(m_items, sources, destination);
         endResetModel();
     }
-    markRow(m_marked);
     Q_EMIT contentChanged();
+}
+
+std::optional<qsizetype>
+CoordinateListModel::followMarked(const std::function<void(QList<qsizetype> &)> &edit) const
+{
+    if (!m_marked || *m_marked < 0 || *m_marked >= m_items.size())
+        return std::nullopt;
+    QList<qsizetype> ids(m_items.size());
+    std::iota(ids.begin(), ids.end(), qsizetype(0));
+    edit(ids);
+    const qsizetype at = ids.indexOf(*m_marked);
+    return at < 0 ? std::nullopt : std::optional<qsizetype>(at);
+}
+
+void CoordinateListModel::restyleAfterShift(std::optional<qsizetype> shifted)
+{
+    // The delegate that showed the mark now sits at `shifted`; the mark itself stays put.
+    if (shifted != m_marked)
+        markRow(shifted);
+    markRow(m_marked);
 }
 
 void CoordinateListModel::setMarked(std::optional<qsizetype> position)

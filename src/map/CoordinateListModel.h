@@ -6,6 +6,7 @@
 #include <QList>
 #include <QQmlEngine>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -48,6 +49,9 @@ Q_SIGNALS:
 
 private:
     void markRow(std::optional<qsizetype> row);
+    // Position the marked row's item takes after `edit` (applied to a list of row ids).
+    std::optional<qsizetype> followMarked(const std::function<void(QList<qsizetype> &)> &edit) const;
+    void restyleAfterShift(std::optional<qsizetype> shifted);
     QList<zeltrin::Coordinate> m_items;
     std::optional<qsizetype> m_marked;
 };

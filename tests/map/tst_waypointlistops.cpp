@@ -22,6 +22,63 @@ QString str(const QList<QChar> &l)
     return s;
 }
 using Positions = std::vector<qsizetype>;
+
+// A view's cache of each row's mark: rebuilt only from the model's signals, as a list view does.
+class ShadowView
+{
+public:
+    explicit ShadowView(CoordinateListModel &m) : m_model(m)
+    {
+        reload();
+        QObject::connect(&m, &QAbstractItemModel::modelReset, [this] { reload(); });
+        QObject::connect(&m, &QAbstractItemModel::rowsInserted, [this](const QModelIndex &, int a, int b) {
+            for (int r = a; r <= b; ++r)
+                rows.insert(r, look(r));
+        });
+        QObject::connect(&m, &QAbstractItemModel::rowsRemoved, [this](const QModelIndex &, int a, int b) {
+            rows.remove(a, b - a + 1);
+        });
+        QObject::connect(&m, &QAbstractItemModel::rowsMoved,
+                         [this](const QModelIndex &, int a, int b, const QModelIndex &, int to) {
+                             QList<bool> moved = rows.mid(a, b - a + 1);
+                             rows.remove(a, b - a + 1);
+                             const int at = to > a ? to - int(moved.size()) : to;
+                             for (int i = 0; i < moved.size(); ++i)
+                                 rows.insert(at + i, moved.at(i));
+                         });
+        QObject::connect(&m, &QAbstractItemModel::dataChanged,
+                         [this](const QModelIndex &a, const QModelIndex &b, const QList<int> &roles) {
+                             if (!roles.isEmpty() && !roles.contains(CoordinateListModel::SelectedRole))
+                                 return;
+                             for (int r = a.row(); r <= b.row(); ++r)
+                                 rows[r] = look(r);
+                         });
+    }
+    QList<bool> truth() const
+    {
+        QList<bool> t;
+        for (int r = 0; r < m_model.count(); ++r)
+            t.append(look(r));
+        return t;
+    }
+    QList<bool> rows;
+
+private:
+    bool look(int r) const { return m_model.data(m_model.index(r), CoordinateListModel::SelectedRole).toBool(); }
+    void reload() { rows = truth(); }
+    CoordinateListModel &m_model;
+};
+
+CoordinateListModel *modelOf(int n, int marked)
+{
+    auto *m = new CoordinateListModel;
+    QList<Coordinate> coords;
+    for (int i = 0; i < n; ++i)
+        coords.append({double(i), 0});
+    m->setCoordinates(coords);
+    m->setMarked(marked >= 0 ? std::optional<qsizetype>(marked) : std::nullopt);
+    return m;
+}
 } // namespace
 
 Q_DECLARE_METATYPE(Positions)
@@ -111,6 +168,63 @@ private Q_SLOTS:
         QCOMPARE(model.count(), expected.size());
         QCOMPARE(model.marked() ? int(*model.marked()) : -1, expectedSelection);
         QVERIFY(removed.count() >= 1);
+    }
+
+    // After any edit, every row a view shows must look as the model says: one gold row at
+    // the stored position, none elsewhere, however far the old gold row shifted.
+    void viewsKeepMarkInStep_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("marked");
+        QTest::addColumn<QString>("edit"); // "remove" or "move"
+        QTest::addColumn<Positions>("positions");
+        QTest::addColumn<int>("destination");
+        QTest::newRow("remove before mark") << 4 << 2 << "remove" << Positions{0} << 0;
+        QTest::newRow("remove two before mark") << 5 << 3 << "remove" << Positions{0, 1} << 0;
+        QTest::newRow("remove after mark") << 4 << 1 << "remove" << Positions{3} << 0;
+        QTest::newRow("remove marked") << 4 << 1 << "remove" << Positions{1} << 0;
+        QTest::newRow("remove makes mark stale") << 3 << 2 << "remove" << Positions{0} << 0;
+        QTest::newRow("remove with stale mark") << 3 << 7 << "remove" << Positions{0} << 0;
+        QTest::newRow("remove scattered") << 7 << 4 << "remove" << Positions{0, 2, 6} << 0;
+        QTest::newRow("move marked down") << 4 << 0 << "move" << Positions{0} << 3;
+        QTest::newRow("move marked to end") << 4 << 1 << "move" << Positions{1} << 4;
+        QTest::newRow("move other over mark") << 4 << 2 << "move" << Positions{3} << 0;
+        QTest::newRow("move other under mark") << 4 << 1 << "move" << Positions{0} << 3;
+        QTest::newRow("move far from mark") << 5 << 0 << "move" << Positions{3} << 5;
+        QTest::newRow("move two") << 5 << 1 << "move" << Positions{0, 4} << 2;
+        QTest::newRow("move without mark") << 4 << -1 << "move" << Positions{0} << 4;
+    }
+    void viewsKeepMarkInStep()
+    {
+        QFETCH(int, size);
+        QFETCH(int, marked);
+        QFETCH(QString, edit);
+        QFETCH(Positions, positions);
+        QFETCH(int, destination);
+        std::unique_ptr<CoordinateListModel> model(modelOf(size, marked));
+        ShadowView view(*model);
+        if (edit == QLatin1String("remove"))
+            model->removePositions(positions);
+        else
+            model->movePositions(positions, destination);
+        QCOMPARE(view.rows, view.truth());
+        QVERIFY(view.truth().count(true) <= 1);
+    }
+
+    void onlyChangedRowsAreRestyled()
+    {
+        // Removing WP 1 under a mark at 2: the old gold row (now 1) and the new one (2), no more.
+        std::unique_ptr<CoordinateListModel> model(modelOf(6, 2));
+        QSignalSpy changed(model.get(), &QAbstractItemModel::dataChanged);
+        model->removePositions({0});
+        QList<int> rows;
+        for (const auto &args : changed) {
+            const int a = args.at(0).toModelIndex().row(), b = args.at(1).toModelIndex().row();
+            for (int r = a; r <= b; ++r)
+                rows.append(r);
+        }
+        std::sort(rows.begin(), rows.end());
+        QCOMPARE(rows, (QList<int>{1, 2}));
     }
 
     void markedRowFollowsPositionNotItem()

@@ -4,6 +4,7 @@
 #include "NumberFormat.h"
 #include "Palette.h"
 
+#include <QElapsedTimer>
 #include <QVariantMap>
 
 #include <algorithm>
@@ -15,7 +16,37 @@ CameraModel::CameraModel(QObject *parent)
     : QObject(parent)
     , m_apertureIndex(*kApertureRange.indexOf(kDefaultAperture))
     , m_exposureIndex(*kExposureCompRange.indexOf(kDefaultExposureCompensation))
+    , m_clock([] {
+        static QElapsedTimer since;
+        if (!since.isValid())
+            since.start();
+        return since.elapsed();
+    })
 {
+    m_recordingTick.setInterval(250);
+    connect(&m_recordingTick, &QTimer::timeout, this, &CameraModel::recordingTimeChanged);
+    connect(this, &CameraModel::isRecordingChanged, this, &CameraModel::followRecording);
+}
+
+// The recording flag lives in the drone link; the elapsed time counts from when this screen
+// first sees it set.
+void CameraModel::followRecording()
+{
+    const bool recording = isRecording();
+    if (recording && m_recordingStart < 0) {
+        m_recordingStart = m_clock();
+        m_recordingTick.start();
+    } else if (!recording) {
+        m_recordingStart = -1;
+        m_recordingTick.stop();
+    }
+    Q_EMIT recordingTimeChanged();
+}
+
+QString CameraModel::recordingTimeText() const
+{
+    const qint64 seconds = m_recordingStart < 0 ? 0 : std::max<qint64>(0, m_clock() - m_recordingStart) / 1000;
+    return format("%02d:%02d", seconds / 60, seconds % 60);
 }
 
 void CameraModel::setDrone(DJIDroneManager *drone)

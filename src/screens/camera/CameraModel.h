@@ -8,7 +8,10 @@
 #include <QPointer>
 #include <QQmlEngine>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantList>
+
+#include <functional>
 
 // The camera screen's own state: exposure, shutter, gimbal, mode, and the advanced settings the
 // advanced sheet edits through this object. Everything starts fresh when the screen is created;
@@ -61,6 +64,8 @@ class CameraModel : public QObject
     Q_PROPERTY(QColor recordFillColor READ recordFillColor NOTIFY isRecordingChanged)
     Q_PROPERTY(QString recordIcon READ recordIcon NOTIFY isRecordingChanged)
     Q_PROPERTY(QColor recordIconColor READ recordIconColor NOTIFY isRecordingChanged)
+    // Time since recording started, "mm:ss"; "00:00" while not recording.
+    Q_PROPERTY(QString recordingTimeText READ recordingTimeText NOTIFY recordingTimeChanged)
 
 public:
     static constexpr double kIsoMin = 100, kIsoMax = 3200, kIsoStep = 100;
@@ -139,6 +144,9 @@ public:
     QColor recordFillColor() const;
     QString recordIcon() const;
     QColor recordIconColor() const;
+    QString recordingTimeText() const;
+    // Milliseconds on a monotonic clock; tests hand in their own.
+    void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
 
     // Record button: stops while recording, starts otherwise.
     Q_INVOKABLE void toggleRecording();
@@ -163,6 +171,7 @@ Q_SIGNALS:
     void focusModeChanged();
     void colorProfileChanged();
     void isRecordingChanged();
+    void recordingTimeChanged();
     // Each pitch handed to the drone link (which has no observable effect of its own).
     void gimbalPitchSent(float degrees);
     void photoCaptureRequested();
@@ -170,6 +179,10 @@ Q_SIGNALS:
 private:
     QPointer<DJIDroneManager> m_drone;
     QMetaObject::Connection m_recordingConnection;
+    void followRecording();
+    std::function<qint64()> m_clock;
+    qint64 m_recordingStart = -1;
+    QTimer m_recordingTick;
     double m_iso = 100;
     int m_shutterIndex = 4;
     double m_gimbalPitch = 0;

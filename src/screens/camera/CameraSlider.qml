@@ -27,20 +27,29 @@ RowLayout {
         Layout.preferredWidth: 60
     }
 
-    ZSlider {
-        id: slider
-        objectName: row.label + "Slider"
+    // The row stays as high as the 32-high slider, but the slider takes touches 6 above and
+    // below it as well, so a fingertip has a 44-high target.
+    Item {
         Layout.fillWidth: true
-        from: row.from
-        to: row.to
-        stepSize: row.step
-        value: row.value
-        label: row.label
-        onMoved: row.edited(value)
-        onPressedChanged: row.change()
+        Layout.preferredHeight: slider.implicitHeight
+        ZSlider {
+            id: slider
+            objectName: row.label + "Slider"
+            anchors.verticalCenter: parent.verticalCenter
+            width: parent.width
+            height: 44
+            from: row.from
+            to: row.to
+            stepSize: row.step
+            value: row.value
+            label: row.label
+            onMoved: row.edited(value)
+            onPressedChanged: row.change()
+        }
     }
 
     Text {
+        objectName: row.label + "Value"
         text: Fmt.f("%.0f%@", row.value, row.unit)
         color: Theme.themeGold
         font.family: Theme.monoFamily

@@ -60,15 +60,12 @@ ZPage {
                     objectName: "scene"
                     Layout.fillWidth: true
                     Layout.preferredHeight: 200
-                    Repeater {
-                        model: preview.showPath ? preview.waypointCount : 0
-                        Rectangle {
-                            required property int index
-                            width: 12; height: 12; radius: 6
-                            x: scene.width / 2 - width / 2 + preview.dotOffsetX(index)
-                            y: scene.height / 2 - height / 2 + preview.lift
-                            color: index <= preview.reachedIndex ? Theme.themeGold : Theme.alpha(Theme.themeGold, 0.3)
-                        }
+                    // All dots in one node; only the aircraft moves each frame.
+                    PreviewDotsItem {
+                        objectName: "dots"
+                        anchors.fill: parent
+                        preview: page.preview
+                        color: Theme.themeGold
                     }
                     Icon {
                         objectName: "aircraft"

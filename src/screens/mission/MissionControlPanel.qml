@@ -171,14 +171,29 @@ Item {
             // Disabled reads as disabled; the style itself has no such look.
             opacity: enabled || panel.plan.isUploadingMission ? 1 : 0.5
             onClicked: panel.executeMission()
-            // While uploading, a white spinner takes the icon's place.
-            Spinner {
+            // While uploading, a white spinner takes the icon's place: spinner and label are
+            // drawn here as one centred row, and the button's own label steps aside.
+            foreground: panel.plan.isUploadingMission ? "transparent" : Theme.themeBackground
+            Row {
+                objectName: "uploadingLabel"
                 visible: panel.plan.isUploadingMission
-                running: visible
-                color: "white"
-                size: 18
-                anchors.verticalCenter: parent.verticalCenter
-                x: (parent.width - upload.implicitContentWidth) / 2 - width - 8
+                anchors.centerIn: parent
+                spacing: 8
+                z: 2
+                Spinner {
+                    objectName: "uploadSpinner"
+                    running: parent.visible
+                    color: "white"
+                    size: 18
+                    anchors.verticalCenter: parent.verticalCenter
+                }
+                Text {
+                    objectName: "uploadingText"
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: upload.text
+                    font: upload.font
+                    color: Theme.themeBackground
+                }
             }
         }
 

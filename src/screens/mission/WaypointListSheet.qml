@@ -132,6 +132,7 @@ ZPage {
                 }
                 Text {
                     id: title
+                    objectName: "rowTitle"
                     anchors.left: parent.left
                     anchors.leftMargin: page.editing ? 52 : 16
                     anchors.verticalCenter: parent.verticalCenter

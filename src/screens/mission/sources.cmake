@@ -3,6 +3,7 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/CinematicShot.h screens/mission/CinematicShot.cpp
     screens/mission/FlightPlanModel.h screens/mission/FlightPlanModel.cpp
     screens/mission/Mission3DPreviewModel.h screens/mission/Mission3DPreviewModel.cpp
+    screens/mission/PreviewDotsItem.h screens/mission/PreviewDotsItem.cpp
 )
 list(APPEND ZELTRIN_QML
     screens/mission/FlightPlanView.qml

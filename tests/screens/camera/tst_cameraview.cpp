@@ -1,129 +1,159 @@
-#include "CameraModel.h"
-#include "FakeDJISDK.h"
-#include "QmlSetup.h"
-#include "ZeltrinPilotApp.h"
+#include "CameraScreen.h"
+#include "Palette.h"
 
-#include <QQmlEngine>
-#include <QQuickItem>
-#include <QQuickView>
 #include <QSignalSpy>
-#include <QTest>
 
-// The camera screen as the pilot touches it: the gimbal slider's drag reaches the drone link
-// only when it starts and when it ends.
+// The camera screen as the pilot touches it: what the record and capture buttons, the mode
+// switch and the gimbal slider do and show.
 class TestCameraView : public QObject
 {
     Q_OBJECT
 
-    struct Screen {
-        ZeltrinPilotApp app{[] {
-            ZeltrinPilotApp::Dependencies deps;
-            deps.sdk = std::make_unique<FakeDJISDK>();
-            return deps;
-        }()};
-        QQuickView view;
-        CameraModel *camera = nullptr;
-
-        bool load()
-        {
-            app.droneManager()->setLogSink([](const QString &) {});
-            zeltrin::setupEngine(*view.engine());
-            app.attachTo(*view.engine());
-            view.setResizeMode(QQuickView::SizeRootObjectToView);
-            view.resize(390, 844);
-            view.setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/camera/CameraView.qml")));
-            if (view.status() != QQuickView::Ready) {
-                for (const auto &e : view.errors())
-                    qWarning() << e.toString();
-                return false;
-            }
-            view.show();
-            if (!QTest::qWaitForWindowExposed(&view))
-                return false;
-            camera = view.rootObject()->property("model").value<CameraModel *>();
-            return camera != nullptr;
-        }
-
-        // Items inside pages and sheets are not QObject children of the screen: walk the items.
-        QQuickItem *find(const QString &name, QQuickItem *root = nullptr)
-        {
-            if (!root)
-                root = view.contentItem();
-            if (root->objectName() == name)
-                return root;
-            for (QQuickItem *child : root->childItems())
-                if (QQuickItem *found = find(name, child))
-                    return found;
-            return nullptr;
-        }
-
-        void tap(QQuickItem *item)
-        {
-            QTest::mouseClick(&view, Qt::LeftButton, {},
-                              item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint());
-        }
-
-        // Window point on a slider's track for a value.
-        QPoint pointFor(QQuickItem *slider, double value)
-        {
-            const double from = slider->property("from").toDouble();
-            const double to = slider->property("to").toDouble();
-            const double left = slider->property("leftPadding").toDouble();
-            const double avail = slider->property("availableWidth").toDouble();
-            const auto *handle = slider->property("handle").value<QQuickItem *>();
-            const double hw = handle ? handle->width() : 0;
-            const double x = left + hw / 2 + (value - from) / (to - from) * (avail - hw);
-            return slider->mapToScene(QPointF(x, slider->height() / 2)).toPoint();
-        }
-    };
+    static QColor colorOf(QQuickItem *item) { return item->property("color").value<QColor>(); }
 
 private Q_SLOTS:
+    void freshScreenShows()
+    {
+        CameraScreen s;
+        QVERIFY(s.load());
+        QCOMPARE(s.find(QStringLiteral("ISOValue"))->property("text").toString(), QStringLiteral("100"));
+        QCOMPARE(s.find(QStringLiteral("GimbalValue"))->property("text").toString(), QStringLiteral("0\u00B0"));
+        QCOMPARE(s.find(QStringLiteral("shutterWheel"))->property("currentIndex").toInt(), 4);
+        QCOMPARE(s.camera->shutterSpeeds().at(4), QStringLiteral("1/500"));
+        QCOMPARE(s.find(QStringLiteral("recordingTimer"))->isVisible(), false);
+        // The placeholder stays while an aircraft is connected.
+        s.app.droneManager()->connect();
+        QVERIFY(s.find(QStringLiteral("feed"))->isVisible());
+    }
+
+    // Two taps start and stop recording, in either mode, by finger or mouse; the timer shows
+    // the elapsed time only while recording.
+    void recordTaps_data()
+    {
+        QTest::addColumn<bool>("touch");
+        QTest::addColumn<bool>("video");
+        QTest::newRow("touch, photo") << true << false;
+        QTest::newRow("touch, video") << true << true;
+        QTest::newRow("mouse, photo") << false << false;
+    }
+    void recordTaps()
+    {
+        QFETCH(bool, touch);
+        QFETCH(bool, video);
+        const auto &pal = zeltrin::palette();
+        CameraScreen s;
+        QVERIFY(s.load());
+        qint64 now = 1000;
+        s.camera->setClock([&now] { return now; });
+        if (video) {
+            QQuickItem *picker = s.find(QStringLiteral("modePicker"));
+            const QPoint videoSegment = picker->mapToScene(QPointF(picker->width() * 0.75, picker->height() / 2)).toPoint();
+            touch ? s.touchTap(videoSegment) : QTest::mouseClick(&s.view, Qt::LeftButton, {}, videoSegment);
+            QCOMPARE(s.camera->isPhotoMode(), false);
+            QVERIFY(s.find(QStringLiteral("captureButton"))->isVisible());
+        }
+        QQuickItem *record = s.find(QStringLiteral("recordButton"));
+        QQuickItem *fill = s.find(QStringLiteral("recordFill"));
+        QQuickItem *icon = s.find(QStringLiteral("recordIcon"));
+        QQuickItem *timer = s.find(QStringLiteral("recordingTimer"));
+        QQuickItem *timeText = s.find(QStringLiteral("recordingTimeText"));
+
+        s.tap(record, touch);
+        QCOMPARE(s.app.droneManager()->isRecording(), true);
+        QCOMPARE(colorOf(fill), pal.themeRed);
+        QCOMPARE(icon->property("name").toString(), QStringLiteral("stop.fill"));
+        QCOMPARE(colorOf(icon), QColor(Qt::white));
+        QVERIFY(timer->isVisible());
+        QCOMPARE(timeText->property("text").toString(), QStringLiteral("00:00"));
+        now += 65'400;
+        QTRY_COMPARE(timeText->property("text").toString(), QStringLiteral("01:05"));
+
+        s.tap(record, touch);
+        QCOMPARE(s.app.droneManager()->isRecording(), false);
+        QCOMPARE(colorOf(fill), pal.themeSurface);
+        QCOMPARE(icon->property("name").toString(), QStringLiteral("record.circle"));
+        QCOMPARE(colorOf(icon), pal.themeRed);
+        QVERIFY(!timer->isVisible());
+
+        // A new recording counts from zero again.
+        s.tap(record, touch);
+        QCOMPARE(timeText->property("text").toString(), QStringLiteral("00:00"));
+    }
+
+    // The look follows the drone link even when something else sets the flag.
+    void recordLookFollowsDroneLink()
+    {
+        CameraScreen s;
+        QVERIFY(s.load());
+        s.app.droneManager()->startRecording();
+        QCOMPARE(s.find(QStringLiteral("recordIcon"))->property("name").toString(), QStringLiteral("stop.fill"));
+        QVERIFY(s.find(QStringLiteral("recordingTimer"))->isVisible());
+        s.tap(s.find(QStringLiteral("recordButton")));
+        QCOMPARE(s.app.droneManager()->isRecording(), false);
+    }
+
+    void captureFlashes_data()
+    {
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("touch") << true;
+        QTest::newRow("mouse") << false;
+    }
+    void captureFlashes()
+    {
+        QFETCH(bool, touch);
+        CameraScreen s;
+        QVERIFY(s.load());
+        QQuickItem *flash = s.find(QStringLiteral("captureFlash"));
+        QVERIFY(!flash->isVisible());
+        QSignalSpy asked(s.camera, &CameraModel::photoCaptureRequested);
+        s.tap(s.find(QStringLiteral("captureButton")), touch);
+        QCOMPARE(asked.count(), 1);
+        QVERIFY(flash->isVisible());
+        QTRY_VERIFY(!flash->isVisible());
+        QCOMPARE(s.app.droneManager()->isRecording(), false);
+    }
+
+    // Dragging the gimbal reaches the drone link when the drag starts and when it ends only.
     void gimbalDragSendsTwice_data()
     {
         QTest::addColumn<double>("target");
-        QTest::newRow("down to -45") << -45.0;
-        QTest::newRow("up to 20") << 20.0;
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("finger down to -45") << -45.0 << true;
+        QTest::newRow("finger up to 20") << 20.0 << true;
+        QTest::newRow("mouse down to -45") << -45.0 << false;
     }
     void gimbalDragSendsTwice()
     {
         QFETCH(double, target);
-        Screen s;
+        QFETCH(bool, touch);
+        CameraScreen s;
         QVERIFY(s.load());
         auto *slider = s.find(QStringLiteral("GimbalSlider"));
         QVERIFY(slider);
         QSignalSpy sent(s.camera, &CameraModel::gimbalPitchSent);
-
-        const QPoint start = s.pointFor(slider, 0);
-        const QPoint end = s.pointFor(slider, target);
-        QTest::mousePress(&s.view, Qt::LeftButton, {}, start);
-        QCOMPARE(sent.count(), 1);
-        QCOMPARE(sent.at(0).at(0).toFloat(), 0.0f);
-        const int steps = 20;
-        for (int i = 1; i <= steps; ++i) {
-            const QPoint p = start + (end - start) * i / steps;
-            QTest::mouseMove(&s.view, p);
-        }
-        QCOMPARE(sent.count(), 1); // nothing while dragging
-        QCOMPARE(s.camera->gimbalPitch(), target);
-        QTest::mouseRelease(&s.view, Qt::LeftButton, {}, end);
+        const QPoint start = CameraScreen::pointFor(slider, 0);
+        const QPoint end = CameraScreen::pointFor(slider, target);
+        int duringDrag = -1;
+        s.drag(start, end, touch, 20, [&] { duringDrag = int(sent.count()); });
+        QCOMPARE(duringDrag, 1); // only the start so far
         QCOMPARE(sent.count(), 2);
+        QCOMPARE(sent.at(0).at(0).toFloat(), 0.0f);
         QCOMPARE(sent.at(1).at(0).toFloat(), float(target));
+        QCOMPARE(s.camera->gimbalPitch(), target);
+        QCOMPARE(s.find(QStringLiteral("GimbalValue"))->property("text").toString(),
+                 QString::number(int(target)) + QStringLiteral("\u00B0"));
     }
 
     void isoDragSendsNothing()
     {
-        Screen s;
+        CameraScreen s;
         QVERIFY(s.load());
         auto *slider = s.find(QStringLiteral("ISOSlider"));
         QVERIFY(slider);
         QSignalSpy sent(s.camera, &CameraModel::gimbalPitchSent);
-        const QPoint start = s.pointFor(slider, 100);
-        const QPoint end = s.pointFor(slider, 1600);
-        QTest::mousePress(&s.view, Qt::LeftButton, {}, start);
-        for (int i = 1; i <= 10; ++i)
-            QTest::mouseMove(&s.view, start + (end - start) * i / 10);
-        QTest::mouseRelease(&s.view, Qt::LeftButton, {}, end);
+        s.drag(CameraScreen::pointFor(slider, 100), CameraScreen::pointFor(slider, 1600), true, 10);
         QCOMPARE(s.camera->iso(), 1600.0);
+        QCOMPARE(s.find(QStringLiteral("ISOValue"))->property("text").toString(), QStringLiteral("1600"));
         QCOMPARE(sent.count(), 0);
         QCOMPARE(s.app.droneManager()->isRecording(), false);
     }
@@ -132,37 +162,37 @@ private Q_SLOTS:
     void advancedSheetKeepsChanges_data()
     {
         QTest::addColumn<QString>("closeBy");
-        QTest::newRow("Done") << "doneButton";
-        QTest::newRow("Apply Settings") << "applyButton";
-        QTest::newRow("swipe down") << "swipe";
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("Done by finger") << "doneButton" << true;
+        QTest::newRow("Apply Settings by finger") << "applyButton" << true;
+        QTest::newRow("Done by mouse") << "doneButton" << false;
+        QTest::newRow("swipe down") << "swipe" << true;
     }
     void advancedSheetKeepsChanges()
     {
         QFETCH(QString, closeBy);
-        Screen s;
+        QFETCH(bool, touch);
+        CameraScreen s;
         QVERIFY(s.load());
         QVERIFY(s.find(QStringLiteral("advancedSheet")) == nullptr);
-        s.tap(s.find(QStringLiteral("advancedButton")));
+        s.tap(s.find(QStringLiteral("advancedButton")), touch);
         QCOMPARE(s.camera->showAdvancedControls(), true);
         QTRY_VERIFY(s.find(QStringLiteral("advancedSheet")));
         QTest::qWait(600); // let the opening slide finish
 
-        s.tap(s.find(QStringLiteral("Manual Focus")));
+        s.tap(s.find(QStringLiteral("Manual Focus")), touch);
         QCOMPARE(s.camera->focusMode(), zeltrin::FocusMode::manual);
         s.camera->setAperture(4.0);
 
         if (closeBy == QLatin1String("swipe")) {
             QQuickItem *sheet = s.find(QStringLiteral("advancedSheet"));
             const QPoint top = sheet->mapToScene(QPointF(sheet->width() / 2, 20)).toPoint();
-            QTest::mousePress(&s.view, Qt::LeftButton, {}, top);
-            for (int i = 1; i <= 20; ++i)
-                QTest::mouseMove(&s.view, top + QPoint(0, i * 35), 10);
-            QTest::mouseRelease(&s.view, Qt::LeftButton, {}, top + QPoint(0, 700), 10);
+            s.drag(top, top + QPoint(0, 700), touch, 20);
         } else {
             if (closeBy == QLatin1String("applyButton"))
                 QMetaObject::invokeMethod(s.find(QStringLiteral("advancedSheet")), "scrollToEnd");
             QTest::qWait(50);
-            s.tap(s.find(closeBy));
+            s.tap(s.find(closeBy), touch);
         }
         QTRY_COMPARE(s.camera->showAdvancedControls(), false);
         QCOMPARE(s.camera->focusMode(), zeltrin::FocusMode::manual);

@@ -1,6 +1,7 @@
 #include "FakeDJISDK.h"
 #include "FlightPlanModel.h"
 #include "Mission3DPreviewModel.h"
+#include "Palette.h"
 #include "QmlSetup.h"
 #include "TileMapItem.h"
 #include "ZeltrinPilotApp.h"
@@ -129,6 +130,81 @@ private Q_SLOTS:
         QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(row));
         QTRY_COMPARE(m_plan->selectedWaypointInt(), 2);
         QTRY_VERIFY(!m_plan->showWaypointList());
+    }
+
+    // Every row of the open list looks as the plan says after a delete or a move: gold title
+    // only at the stored position, however the delegates shifted.
+    void listRowsRestyleAfterEdits_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QList<int>>("positions");
+        QTest::addColumn<int>("destination");
+        QTest::newRow("delete above selection") << 2 << "delete" << QList<int>{0} << 0;
+        QTest::newRow("delete leaves stale selection") << 3 << "delete" << QList<int>{1} << 0;
+        QTest::newRow("delete selected") << 1 << "delete" << QList<int>{1} << 0;
+        QTest::newRow("move selected down") << 0 << "move" << QList<int>{0} << 3;
+        QTest::newRow("move other over selection") << 1 << "move" << QList<int>{3} << 0;
+        QTest::newRow("move two") << 2 << "move" << QList<int>{0, 3} << 2;
+    }
+    void listRowsRestyleAfterEdits()
+    {
+        QFETCH(int, selected);
+        QFETCH(QString, edit);
+        QFETCH(QList<int>, positions);
+        QFETCH(int, destination);
+        for (int i = 0; i < 4; ++i)
+            m_plan->addWaypoint();
+        m_plan->selectWaypoint(selected);
+        m_plan->setShowWaypointList(true);
+        QTRY_VERIFY(sheetItem("waypointListSheet"));
+        auto *list = find(sheetItem("waypointListSheet"), "waypointList");
+        QVERIFY(list);
+        QTRY_COMPARE(list->property("count").toInt(), 4);
+        if (edit == QLatin1String("delete"))
+            m_plan->deleteWaypoints(positions);
+        else
+            m_plan->moveWaypoints(positions, destination);
+        const int n = m_plan->waypointCount();
+        QTRY_COMPARE(list->property("count").toInt(), n);
+        QTest::qWait(50);
+        const int marked = m_plan->markedWaypoint();
+        for (int i = 0; i < n; ++i) {
+            QQuickItem *row = nullptr;
+            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, i));
+            QVERIFY(row);
+            auto *title = row->findChild<QQuickItem *>(QStringLiteral("rowTitle"));
+            QVERIFY(title);
+            QCOMPARE(title->property("text").toString(), QStringLiteral("WP %1").arg(i + 1));
+            const QColor want = i == marked ? zeltrin::palette().themeGold : QColor(Qt::white);
+            QCOMPARE(title->property("color").value<QColor>(), want);
+        }
+    }
+
+    // The uploading row (spinner, 8 apart, label) sits centred in the button, on its middle line.
+    void uploadSpinnerCentredBeforeLabel()
+    {
+        m_plan->addWaypoint();
+        m_plan->setUploadDurationMs(5000);
+        QQuickItem *upload = find(root(), "uploadButton");
+        m_plan->executeMission();
+        QVERIFY(m_plan->isUploadingMission());
+        auto *spinner = find(upload, "uploadSpinner");
+        auto *text = find(upload, "uploadingText");
+        QVERIFY(spinner && text);
+        QTRY_VERIFY(spinner->isVisible());
+        QCOMPARE(text->property("text").toString(), QStringLiteral("Uploading Mission..."));
+        const auto spinnerRect = [&] { return spinner->mapRectToItem(upload, spinner->boundingRect()); };
+        const auto textRect = [&] { return text->mapRectToItem(upload, text->boundingRect()); };
+        // The row lays itself out on the next polish.
+        QTRY_VERIFY2(qAbs(spinnerRect().left() - (upload->width() - textRect().right())) <= 1.0, "row not centred");
+        const QRectF s = spinnerRect(), t = textRect();
+        QCOMPARE(s.width(), 18.0);
+        QVERIFY(qAbs(t.left() - s.right() - 8) <= 0.5);
+        QVERIFY(qAbs(s.center().y() - upload->height() / 2) <= 0.5);
+        QVERIFY(s.left() > 16);
+        m_plan->cancelUpload();
+        QTRY_VERIFY(!spinner->isVisible());
     }
 
     void shotDesignerKeepsValuesAcrossReopen()

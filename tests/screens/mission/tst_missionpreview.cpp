@@ -1,4 +1,5 @@
 #include "Mission3DPreviewModel.h"
+#include "PreviewDotsItem.h"
 
 #include <QTest>
 
@@ -8,6 +9,43 @@ class TestMissionPreview : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // Only the dots that touch the scene are built, whatever the mission's size, and the
+    // solid/faded boundary is clamped into that range.
+    void dotsCulledToScene_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<double>("progress");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("solidUpTo");
+        QTest::newRow("small mission all shown") << 4 << 390.0 << 0.5 << 0 << 3 << 2;
+        QTest::newRow("10000 at 390 wide") << 10000 << 390.0 << 0.5 << 4995 << 5006 << 5000;
+        QTest::newRow("10000, boundary left of view") << 10000 << 390.0 << 0.1 << 4995 << 5006 << 4994;
+        QTest::newRow("10000, boundary right of view") << 10000 << 390.0 << 1.0 << 4995 << 5006 << 5006;
+        QTest::newRow("10000 at 1366 wide") << 10000 << 1366.0 << 0.0 << 4983 << 5018 << 4982;
+    }
+    void dotsCulledToScene()
+    {
+        QFETCH(int, n);
+        QFETCH(double, width);
+        QFETCH(double, progress);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(int, solidUpTo);
+        Mission3DPreviewModel preview;
+        preview.setWaypointCount(n);
+        preview.setAnimationProgress(progress);
+        PreviewDotsItem dots;
+        dots.setSize({width, 200});
+        dots.setPreview(&preview);
+        const auto look = dots.currentLook();
+        QCOMPARE(int(look.first), first);
+        QCOMPARE(int(look.last), last);
+        QCOMPARE(int(look.solidUpTo), solidUpTo);
+        preview.setShowPath(false);
+        QCOMPARE(int(dots.currentLook().last - dots.currentLook().first + 1), 0);
+    }
     void estimatedTime_data()
     {
         QTest::addColumn<int>("n");

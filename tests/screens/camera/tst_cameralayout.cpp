@@ -1,0 +1,104 @@
+#include "CameraScreen.h"
+
+// At every window size the pilot can reach every control of the camera screen: each lies in the
+// window and in its scroll view's visible part (after scrolling to it), nothing covers it, it is
+// at least 44 by 44, and the feed stays 16:9.
+class TestCameraLayout : public QObject
+{
+    Q_OBJECT
+
+    // Scrolls the controls so that the item shows, as a pilot's swipe would.
+    static void scrollTo(QQuickItem *scroller, QQuickItem *item)
+    {
+        if (!scroller || !CameraScreen::isInside(item, scroller))
+            return;
+        const QRectF r = item->mapRectToItem(scroller, QRectF(0, 0, item->width(), item->height()));
+        const double contentY = scroller->property("contentY").toDouble();
+        const double maxY = std::max(0.0, scroller->property("contentHeight").toDouble() - scroller->height());
+        double y = contentY;
+        if (r.bottom() > scroller->height())
+            y = contentY + r.bottom() - scroller->height();
+        if (r.top() < 0)
+            y = contentY + r.top();
+        scroller->setProperty("contentY", std::clamp(y, 0.0, maxY));
+    }
+
+private Q_SLOTS:
+    void controlsReachable_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("phone upright 390x844") << QSize(390, 844);
+        QTest::newRow("small phone 320x568") << QSize(320, 568);
+        QTest::newRow("phone on its side 844x390") << QSize(844, 390);
+        QTest::newRow("tablet upright 820x1180") << QSize(820, 1180);
+        QTest::newRow("tablet on its side 1180x820") << QSize(1180, 820);
+        QTest::newRow("large tablet 1366x1024") << QSize(1366, 1024);
+    }
+    void controlsReachable()
+    {
+        QFETCH(QSize, size);
+        CameraScreen s;
+        QVERIFY(s.load(size));
+        QCOMPARE(s.view.size(), size);
+        const QRectF window(QPointF(0, 0), QSizeF(size));
+
+        QQuickItem *feed = s.find(QStringLiteral("feed"));
+        QVERIFY(feed);
+        QVERIFY(feed->height() >= 150);
+        QVERIFY2(qAbs(feed->width() / feed->height() - 16.0 / 9.0) < 0.005,
+                 qPrintable(QStringLiteral("feed %1x%2").arg(feed->width()).arg(feed->height())));
+        QVERIFY(window.contains(feed->mapRectToScene(QRectF(0, 0, feed->width(), feed->height()))));
+
+        QQuickItem *scroller = s.find(QStringLiteral("controlsScroller"));
+        QVERIFY(scroller);
+        const QRectF feedRect = feed->mapRectToScene(QRectF(0, 0, feed->width(), feed->height()));
+        const QStringList controls{"modeTarget", "advancedButton", "ISOSlider", "shutterWheel",
+                                   "GimbalSlider", "captureButton", "recordButton"};
+        for (const QString &name : controls) {
+            QQuickItem *item = s.find(name);
+            QVERIFY2(item, qPrintable(name));
+            scrollTo(scroller, item);
+            QTest::qWait(10);
+            const QRectF r = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+            const QByteArray what = (name + QStringLiteral(" at ") + QString::number(r.x()) + QLatin1Char(',')
+                                     + QString::number(r.y()) + QLatin1Char(' ') + QString::number(r.width())
+                                     + QLatin1Char('x') + QString::number(r.height())).toUtf8();
+            QVERIFY2(r.width() >= 44 && r.height() >= 44, what.constData());
+            QVERIFY2(window.contains(r), what.constData());
+            QVERIFY2(!r.intersects(feedRect), what.constData());
+            if (CameraScreen::isInside(item, scroller)) {
+                const QRectF viewport = scroller->mapRectToScene(QRectF(0, 0, scroller->width(), scroller->height()));
+                QVERIFY2(viewport.contains(r), what.constData());
+            }
+            QQuickItem *top = CameraScreen::topmostAt(s.view.contentItem(), r.center());
+            QVERIFY2(top && CameraScreen::isInside(top, item),
+                     (what + " covered by " + (top ? top->metaObject()->className() : "nothing")).constData());
+        }
+    }
+
+    // In a wide window capture and record stay in view however the controls are scrolled.
+    void shutterButtonsPinnedWhenWide_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("844x390") << QSize(844, 390);
+        QTest::newRow("1180x820") << QSize(1180, 820);
+    }
+    void shutterButtonsPinnedWhenWide()
+    {
+        QFETCH(QSize, size);
+        CameraScreen s;
+        QVERIFY(s.load(size));
+        QQuickItem *scroller = s.find(QStringLiteral("controlsScroller"));
+        QQuickItem *record = s.find(QStringLiteral("recordButton"));
+        QVERIFY(scroller && record);
+        QVERIFY(!CameraScreen::isInside(record, scroller));
+        const QPointF before = record->mapToScene(QPointF(0, 0));
+        const double maxY = scroller->property("contentHeight").toDouble() - scroller->height();
+        QVERIFY(maxY > 0 || size.height() > 500); // the phone on its side has to scroll
+        scroller->setProperty("contentY", std::max(0.0, maxY));
+        QCOMPARE(record->mapToScene(QPointF(0, 0)), before);
+    }
+};
+
+QTEST_MAIN(TestCameraLayout)
+#include "tst_cameralayout.moc"
