@@ -1,0 +1,79 @@
+// 3D preview benchmark: the preview sheet playing a 10,000-waypoint mission, time per frame
+// (frame start to swap, basic render loop). Backend and ratio come from the environment:
+//   QT_QUICK_BACKEND=software | QT_QPA_PLATFORM=xcb (OpenGL), QT_SCALE_FACTOR=1|3
+// Usage: preview-bench [frames] [waypoints]
+#include "Mission3DPreviewModel.h"
+#include "QmlSetup.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+const char *apiName(QSGRendererInterface::GraphicsApi api)
+{
+    switch (api) {
+    case QSGRendererInterface::Software: return "Software";
+    case QSGRendererInterface::OpenGL: return "OpenGL";
+    case QSGRendererInterface::Vulkan: return "Vulkan";
+    case QSGRendererInterface::Null: return "Null";
+    default: return "other";
+    }
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QSG_RENDER_LOOP", "basic");
+    QGuiApplication app(argc, argv);
+    const int frames = argc > 1 ? std::max(10, atoi(argv[1])) : 300;
+    const int n = argc > 2 ? std::max(2, atoi(argv[2])) : 10000;
+
+    QQuickView view;
+    zeltrin::setupEngine(*view.engine());
+    view.setResizeMode(QQuickView::SizeRootObjectToView);
+    view.resize(390, 844);
+    view.setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/Mission3DPreviewSheet.qml")));
+    if (view.status() != QQuickView::Ready) {
+        for (const auto &e : view.errors())
+            std::fprintf(stderr, "%s\n", qPrintable(e.toString()));
+        return 1;
+    }
+    auto *preview = view.rootObject()->property("preview").value<Mission3DPreviewModel *>();
+    preview->setWaypointCount(n);
+    preview->setAltitude(50);
+    view.show();
+
+    std::vector<double> times;
+    QElapsedTimer frame;
+    QObject::connect(&view, &QQuickWindow::beforeFrameBegin, &view, [&] { frame.start(); },
+                     Qt::DirectConnection);
+    QObject::connect(&view, &QQuickWindow::frameSwapped, &view, [&] {
+        if (frame.isValid())
+            times.push_back(double(frame.nsecsElapsed()) / 1e6);
+    }, Qt::DirectConnection);
+
+    preview->togglePlayback();
+    QElapsedTimer wall;
+    wall.start();
+    while (int(times.size()) < frames + 20 && wall.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const double seconds = double(wall.elapsed()) / 1000.0;
+    if (times.size() > 20)
+        times.erase(times.begin(), times.begin() + 20); // warm-up: first frames build textures
+    std::sort(times.begin(), times.end());
+    const auto at = [&](double q) { return times.empty() ? 0.0 : times[std::min(times.size() - 1, size_t(double(times.size()) * q))]; };
+    std::printf("| %s | %.0f | %d | %zu | %.2f | %.2f | %.2f | %.0f |\n",
+                apiName(view.rendererInterface()->graphicsApi()), view.effectiveDevicePixelRatio(), n,
+                times.size(), at(0.5), at(0.95), times.empty() ? 0.0 : times.back(),
+                double(times.size() + 20) / seconds);
+    return 0;
+}
