@@ -8,7 +8,7 @@ E2E_PORT   ?= 18443
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build run test test-only test-asan screenshots bench e2e fuzz fuzz-run clean
+.PHONY: all deps build run test test-only test-asan screenshots walk bench e2e fuzz fuzz-run clean
 
 all: build
 
@@ -29,7 +29,8 @@ run: build
 	  $(BUILD)/zeltrin-pilot; \
 	fi
 
-# Every test, then the same tests again built with AddressSanitizer and UBSan.
+# Every test (the view tests, the screenshot tour and the newcomer's walk also in a real window
+# on Xvfb), then the same tests again built with AddressSanitizer and UBSan, offscreen only.
 test: build
 	scripts/run-tests.sh $(BUILD)
 	$(MAKE) test-asan
@@ -48,6 +49,10 @@ test-asan: deps
 
 screenshots: build
 	$(BUILD)/zeltrin-tour out/screenshots
+
+# The newcomer's walk alone: the real app under Xvfb, screenshots in out/walk/.
+walk: build
+	scripts/run-tests.sh $(BUILD) -R '^walk$$'
 
 bench: build
 	$(BUILD)/bench/startup-bench

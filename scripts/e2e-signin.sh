@@ -75,21 +75,10 @@ readonly PASSWORD_X=340 PASSWORD_Y=612              # login sheet: password fiel
 readonly SHEET_SIGN_IN_X=60 SHEET_SIGN_IN_Y=672     # login sheet: "Sign In"
 readonly TAB_BAR_X=5 TAB_BAR_Y=838                  # tab bar background
 readonly DASHBOARD_TAB_X=32 DASHBOARD_TAB_Y=810     # the selected Dashboard tab's icon
+readonly DASHBOARD_TOP=390x300+0+80 DASHBOARD_LOWER=390x300+0+400  # cards under the bar
 readonly GOLD=D4A017 GOLD_DISABLED=725814 FIELD=1A1A22 TAB_BAR=191921
 
-start=$(date +%s.%N)
-elapsed() { awk -v s="$start" -v n="$(date +%s.%N)" 'BEGIN { printf "%5.1fs", n - s }'; }
-say() { echo "[$(elapsed)] $*"; }
-
 app_pid="" xvfb_pid="" service_pid="" keyring_pid=""
-stop_pid() { # pid: TERM, then KILL after 5 s
-  local pid=$1 i
-  [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null || true
-  for ((i = 0; i < 50; i++)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
 cleanup() {
   stop_pid "$app_pid"; stop_pid "$service_pid"; stop_pid "$xvfb_pid"; stop_pid "$keyring_pid"
 }
@@ -107,52 +96,11 @@ fail() {
   exit 1
 }
 
-# wait_for SECONDS DESCRIPTION COMMAND...: polls COMMAND every 0.1 s until it succeeds; fails
-# at once if the app was started and has ended meanwhile.
-wait_for() {
-  local secs=$1 what=$2; shift 2
-  local deadline status
-  deadline=$(awk -v n="$(date +%s.%N)" -v s="$secs" 'BEGIN { printf "%.1f", n + s }')
-  until "$@"; do
-    if [[ -n "$app_pid" ]] && ! kill -0 "$app_pid" 2>/dev/null; then
-      status=0
-      wait "$app_pid" 2>/dev/null || status=$?
-      app_pid=""
-      fail "zeltrin-pilot ended (exit status $status) while waiting for $what"
-    fi
-    if awk -v n="$(date +%s.%N)" -v d="$deadline" 'BEGIN { exit !(n > d) }'; then
-      fail "timed out after ${secs}s waiting for $what"
-    fi
-    sleep 0.1
-  done
-}
-
 # The window's top-left corner on the screen, for sampling pixels in window coordinates.
 win_x=0 win_y=0 wid=""
-pixel() { # x y (window coordinates) -> RRGGBB
-  import -display "$DISPLAY" -window root -crop "1x1+$((win_x + $1))+$((win_y + $2))" -depth 8 txt:- 2>/dev/null \
-    | sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | head -n 1
-}
-# is_colour x y RRGGBB: the pixel is within 6 per channel of the colour.
-is_colour() {
-  local got i d
-  got=$(pixel "$1" "$2")
-  [[ "$got" =~ ^[0-9A-Fa-f]{6}$ ]] || return 1
-  for i in 0 2 4; do
-    d=$((16#${got:i:2} - 16#${3:i:2}))
-    ((d >= -6 && d <= 6)) || return 1
-  done
-}
-# The colour, and the very same pixel 0.25 s later: nothing is sliding or fading there any more.
-settled_colour() {
-  local first
-  is_colour "$@" || return 1
-  first=$(pixel "$1" "$2")
-  sleep 0.25
-  [[ "$(pixel "$1" "$2")" == "$first" ]]
-}
+# shellcheck source=lib/xwindow.sh
+source "$(dirname "$script")/lib/xwindow.sh"
 screenshot() { import -display "$DISPLAY" -window root "$out/$1" || fail "could not save $out/$1"; say "screenshot $out/$1"; }
-click() { xdotool mousemove --sync "$((win_x + $1))" "$((win_y + $2))" click 1; }
 
 service_log="$out/service.log"
 # answered_ok METHOD PATH [FROM_LINE]: the service answered the request with 200 (fails at once
@@ -226,6 +174,13 @@ stop_app() {
 dashboard() {
   settled_colour "$TAB_BAR_X" "$TAB_BAR_Y" "$TAB_BAR" && is_colour "$DASHBOARD_TAB_X" "$DASHBOARD_TAB_Y" "$GOLD"
 }
+# The dashboard's content, not only its banner and tab bar: the status card at the top and the
+# cards below it are drawn (their grey levels vary), within a few seconds of the tab bar.
+dashboard_content() {
+  local f="$work/dashboard.png"
+  grab_window "$f" || return 1
+  region_has_content "$f" "$DASHBOARD_TOP" 6 && region_has_content "$f" "$DASHBOARD_LOWER" 6
+}
 
 # --- Phase 1: sign in --------------------------------------------------------------------------
 phase="phase 1, sign in"
@@ -250,6 +205,7 @@ screenshot 2-login-filled.png
 xdotool key Return
 wait_for 15 "the app to send POST /v1/auth/login" answered_ok POST /v1/auth/login
 wait_for 15 "the dashboard" dashboard
+wait_for 5 "the dashboard's cards between the banner and the tab bar" dashboard_content
 screenshot 3-dashboard.png
 # The item's attributes are checked; its secret, the token, is only checked to be there, never shown.
 secrets=$(secret-tool search --all server app.zeltrin.pilot user "$SECRET_SERVICE_KEY" 2>&1) || true
@@ -273,6 +229,7 @@ start_app app-2.log
 new_requests() { tail -n "+$((mark + 1))" "$service_log"; }
 wait_for 15 "the app to check its stored token (GET /v1/auth/me)" answered_ok GET /v1/auth/me "$((mark + 1))"
 wait_for 15 "the dashboard" dashboard
+wait_for 5 "the dashboard's cards between the banner and the tab bar" dashboard_content
 screenshot 4-restored-dashboard.png
 if new_requests | grep -q "^POST /v1/auth/login"; then
   fail "the restart signed in again (POST /v1/auth/login) instead of restoring the session"

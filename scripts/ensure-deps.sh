@@ -10,16 +10,17 @@ PACKAGES=(
   qml6-module-qtquick-shapes qml6-module-qtquick-window qml6-module-qtquick-templates
   qml6-module-qtqml-workerscript qml6-module-qttest qml6-module-qtquick-dialogs
   libgl1-mesa-dri libgl-dev libegl1 fonts-dejavu-core fonts-inter fonts-material-design-icons-iconfont
-  xvfb xauth
+  xvfb xauth xdotool imagemagick
   qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus dbus-x11
   qcoro-qt6-dev libssl-dev openssl
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   PACKAGES+=(clang libclang-rt-14-dev)
 fi
-# scripts/e2e-signin.sh: input, screenshots of the X display, a look into the keyring.
+# xdotool and imagemagick (above) drive the real app and read its window in the walk and in
+# scripts/e2e-signin.sh, which also looks into the keyring.
 if [[ "${1:-}" == "--e2e" ]]; then
-  PACKAGES+=(xdotool imagemagick libsecret-tools)
+  PACKAGES+=(libsecret-tools)
 fi
 
 missing=()
