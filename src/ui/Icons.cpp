@@ -16,7 +16,7 @@ namespace {
 constexpr auto kIcons = std::to_array<IconGlyph>({
     {"airplane", "flight", 0xe539},
     {"airplane.arrival", "flight_land", 0xe904},
-    {"airplane.circle", "connecting_airports", 0xe7c9},
+    {"airplane.circle", "local_airport", 0xe53d}, // the font has no plane in a ring
     {"airplane.departure", "flight_takeoff", 0xe905},
     {"antenna.radiowaves.left.and.right", "settings_input_antenna", 0xe8bf},
     {"antenna.radiowaves.left.and.right.slash", "portable_wifi_off", 0xe0ce},
@@ -50,7 +50,7 @@ constexpr auto kIcons = std::to_array<IconGlyph>({
     {"checkmark.circle.fill", "check_circle", 0xe86c},
     {"chevron.left", "arrow_back_ios_new", 0xe2ea},
     {"chevron.right", "chevron_right", 0xe5cc},
-    {"circle", "circle", 0xef4a},
+    {"circle", "radio_button_unchecked", 0xe836},
     {"circle.dashed", "panorama_fish_eye", 0xe40c},
     {"circle.dotted.and.circle", "track_changes", 0xe8e1},
     {"circle.lefthalf.filled", "contrast", 0xeb37},
@@ -66,7 +66,7 @@ constexpr auto kIcons = std::to_array<IconGlyph>({
     {"line.diagonal", "show_chart", 0xe6e1},
     {"list.bullet", "format_list_bulleted", 0xe241},
     {"location.fill", "near_me", 0xe569},
-    {"location.fill.viewfinder", "my_location", 0xe55c},
+    {"location.fill.viewfinder", "filter_center_focus", 0xe3dc},
     {"map.circle", "map", 0xe55b},
     {"map.fill", "map", 0xe55b},
     {"mappin.and.ellipse", "place", 0xe55f},

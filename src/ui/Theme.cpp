@@ -28,3 +28,9 @@ QColor Theme::fromHex(const QString &text) const
 {
     return zeltrin::colorFromHex(text);
 }
+
+void Theme::writeKeepingBinding(QObject *target, const QString &name, const QVariant &value) const
+{
+    if (target)
+        target->setProperty(name.toUtf8().constData(), value);
+}

@@ -58,6 +58,9 @@ public:
     // Colour with its alpha replaced, for "themeGold at 12 %" and the like.
     Q_INVOKABLE QColor alpha(const QColor &c, double opacity) const;
     Q_INVOKABLE QColor fromHex(const QString &text) const;
+    // Writes a property the way a control's own C++ does, so a binding its owner set stays in
+    // place (a write from QML would remove it). For controls that move their value themselves.
+    Q_INVOKABLE void writeKeepingBinding(QObject *target, const QString &name, const QVariant &value) const;
 
 private:
     QColor m_secondaryText{235, 235, 245, 153};

@@ -27,4 +27,5 @@ list(APPEND ZELTRIN_QML
     ui/qml/SegmentedPicker.qml
     ui/qml/WheelPicker.qml
     ui/qml/Spinner.qml
+    ui/qml/TouchTarget.qml
 )

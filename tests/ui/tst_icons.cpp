@@ -95,6 +95,41 @@ private Q_SLOTS:
         }
     }
 
+    // What the glyphs look like where it matters: outline shapes are hollow, and icons shown
+    // side by side for different things are not the same drawing.
+    void glyphShapes_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("other"); // must be drawn differently; empty: none
+        QTest::addColumn<bool>("hollow");   // the centre is empty
+        QTest::newRow("circle is an outline") << "circle" << "" << true;
+        QTest::newRow("dashed circle is an outline") << "circle.dashed" << "" << true;
+        QTest::newRow("POI is not ActiveTrack") << "scope" << "location.fill.viewfinder" << false;
+    }
+    void glyphShapes()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, other);
+        QFETCH(bool, hollow);
+        QFile fontFile(QStringLiteral(":/fonts/ZeltrinIcons.ttf"));
+        QVERIFY(fontFile.open(QIODevice::ReadOnly));
+        const QRawFont font(fontFile.readAll(), 48);
+        auto draw = [&](const QString &name) {
+            const auto glyphs = font.glyphIndexesForString(zeltrin::iconGlyph(name));
+            return glyphs.size() == 1 ? font.alphaMapForGlyph(glyphs.first(), QRawFont::PixelAntialiasing) : QImage();
+        };
+        const QImage img = draw(id);
+        QVERIFY(!img.isNull());
+        if (hollow) {
+            const QRect c(img.width() / 2 - 3, img.height() / 2 - 3, 6, 6);
+            for (int y = c.top(); y <= c.bottom(); ++y)
+                for (int x = c.left(); x <= c.right(); ++x)
+                    QCOMPARE(img.format() == QImage::Format_Alpha8 ? qAlpha(img.pixel(x, y)) : qGray(img.pixel(x, y)), 0);
+        }
+        if (!other.isEmpty())
+            QVERIFY(img != draw(other));
+    }
+
     void unknownIdentifierGivesEmptyGlyph()
     {
         QVERIFY(zeltrin::iconGlyph(u"no.such.icon").isEmpty());

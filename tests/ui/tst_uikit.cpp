@@ -5,6 +5,7 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QPointingDevice>
 #include <QQuickWindow>
 #include <QTest>
 
@@ -55,6 +56,31 @@ public:
         QTest::mouseRelease(&window, Qt::LeftButton, {}, to);
     }
 
+    // One finger from `from` to `to` in `steps` moves (0: a tap), or the mouse doing the same.
+    void stroke(bool touch, QPoint from, QPoint to, int steps = 12)
+    {
+        if (!touchDevice)
+            touchDevice = QTest::createTouchDevice();
+        if (touch)
+            QTest::touchEvent(&window, touchDevice).press(0, from, &window);
+        else
+            QTest::mousePress(&window, Qt::LeftButton, {}, from);
+        for (int i = 1; i <= steps; ++i) {
+            QTest::qWait(10);
+            const QPoint p = from + (to - from) * i / steps;
+            if (touch)
+                QTest::touchEvent(&window, touchDevice).move(0, p, &window);
+            else
+                QTest::mouseMove(&window, p);
+        }
+        if (touch)
+            QTest::touchEvent(&window, touchDevice).release(0, to, &window);
+        else
+            QTest::mouseRelease(&window, Qt::LeftButton, {}, to);
+    }
+    QPoint centreOf(QQuickItem *item) const { return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint(); }
+
+    QPointingDevice *touchDevice = nullptr;
     QQmlEngine engine;
     QQuickWindow window;
     std::unique_ptr<QQuickItem> root;
@@ -108,6 +134,8 @@ private Q_SLOTS:
         QTest::newRow("backdrop tap") << "backdrop";
         QTest::newRow("escape") << "escape";
         QTest::newRow("drag down") << "drag";
+        QTest::newRow("drag down by finger") << "touchDrag";
+        QTest::newRow("drag down by finger from the bar") << "touchDragBar";
     }
     void sheetDismissesOnceAndStartsFresh()
     {
@@ -143,6 +171,13 @@ private Q_SLOTS:
                 QVERIFY(grabber);
                 const QPoint from = grabber->mapToScene(QPointF(grabber->width() / 2, 10)).toPoint();
                 s.drag(from, from + QPoint(0, 300));
+            } else if (how == u"touchDrag" || how == u"touchDragBar") {
+                auto *grabber = s.root->findChild<QQuickItem *>(QStringLiteral("grabber"));
+                QVERIFY(grabber);
+                QPoint from = grabber->mapToScene(QPointF(grabber->width() / 2, 10)).toPoint();
+                if (how == u"touchDragBar")
+                    from += QPoint(-120, 20); // beside the grabber, on the bar
+                s.stroke(true, from, from + QPoint(0, 300));
             }
 
             QTRY_COMPARE(s.get("dismissCount").toInt(), round);
@@ -204,6 +239,71 @@ private Q_SLOTS:
         QCOMPARE(s.get("created").toInt(), 1); // moving between detents keeps the content
     }
 
+    // Content scrolled up stops at the page's bar; a button that closed the sheet does not act
+    // again while the sheet slides away. By finger and by mouse.
+    void sheetBarAndClosingSlide_data()
+    {
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("touch") << true;
+        QTest::newRow("mouse") << false;
+    }
+    void sheetBarAndClosingSlide()
+    {
+        QFETCH(bool, touch);
+        Scene s(R"(
+Item {
+    id: root
+    property bool show: true
+    property int presses: 0
+    property alias sheet: sheet
+    ModalSheet {
+        id: sheet
+        objectName: "sheet"
+        presented: root.show
+        onDismissed: root.show = false
+        sheetContent: Component {
+            ZPage {
+                trailingItems: [ BarButton { text: "Done"; onClicked: sheet.dismiss() } ]
+                Flickable {
+                    objectName: "flick"
+                    anchors.fill: parent
+                    contentHeight: 3000
+                    Rectangle { width: parent.width; height: 3000; color: "red" }
+                    ButtonBase {
+                        objectName: "start"
+                        y: 400; width: 300; height: 50; text: "Start"
+                        onClicked: { root.presses++; sheet.dismiss() }
+                    }
+                }
+            }
+        }
+    }
+}
+)");
+        QVERIFY(s.ok);
+        QTRY_VERIFY(sheetItem(s));
+        QTest::qWait(450);
+        auto *flick = qobject_cast<QQuickItem *>(sheetItem(s))->findChild<QQuickItem *>(QStringLiteral("flick"));
+        QVERIFY(flick);
+        flick->setProperty("contentY", 200);
+        QTest::qWait(50);
+        const QImage shot = s.window.grabWindow();
+        const QPointF barPoint = flick->mapToScene(QPointF(60, -22)); // in the bar, left of "Done"
+        const QColor bar = shot.pixelColor((barPoint * shot.devicePixelRatio()).toPoint());
+        QVERIFY2(bar.red() < 100, qPrintable(bar.name())); // not the red content
+        flick->setProperty("contentY", 0);
+        QTest::qWait(50);
+
+        auto *start = qobject_cast<QQuickItem *>(sheetItem(s))->findChild<QQuickItem *>(QStringLiteral("start"));
+        QVERIFY(start);
+        const QPoint p = s.centreOf(start);
+        s.stroke(touch, p, p, 0);
+        QCOMPARE(s.get("presses").toInt(), 1);
+        QTest::qWait(60); // the sheet has hardly moved yet
+        s.stroke(touch, p, p, 0);
+        QCOMPARE(s.get("presses").toInt(), 1);
+    }
+
     void confirmationDialogReports_data()
     {
         QTest::addColumn<QString>("how");
@@ -261,35 +361,95 @@ Item {
         QTRY_VERIFY(s.child(QStringLiteral("dialog"))->property("visible").toBool());
     }
 
-    void sliderLandsOnWholeSteps_data()
+    // Only the thumb moves a slider; a tap on the track leaves the value alone, and a drag
+    // that starts vertically scrolls the view around it. Both by finger and by mouse.
+    void sliderMovesOnlyByItsThumb_data()
     {
-        QTest::addColumn<double>("fraction");
-        QTest::newRow("left end") << 0.0;
-        QTest::newRow("between steps") << 0.37;
-        QTest::newRow("right end") << 1.0;
+        QTest::addColumn<bool>("touch");
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<double>("value");   // expected afterwards (-1: unchanged)
+        QTest::addColumn<bool>("scrolled");
+        for (bool touch : {true, false}) {
+            const char *dev = touch ? "touch" : "mouse";
+            QTest::newRow(qPrintable(QString("%1: tap track right").arg(dev))) << touch << "tapRight" << -1.0 << false;
+            QTest::newRow(qPrintable(QString("%1: tap track left").arg(dev))) << touch << "tapLeft" << -1.0 << false;
+            QTest::newRow(qPrintable(QString("%1: tap thumb").arg(dev))) << touch << "tapThumb" << -1.0 << false;
+            QTest::newRow(qPrintable(QString("%1: drag thumb to 0.37").arg(dev))) << touch << "drag" << 170.0 << false;
+            QTest::newRow(qPrintable(QString("%1: drag thumb past the end").arg(dev))) << touch << "dragFar" << 400.0 << false;
+            QTest::newRow(qPrintable(QString("%1: vertical from thumb").arg(dev))) << touch << "vThumb" << -1.0 << true;
+            QTest::newRow(qPrintable(QString("%1: vertical from track").arg(dev))) << touch << "vTrack" << -1.0 << true;
+        }
     }
-    void sliderLandsOnWholeSteps()
+    void sliderMovesOnlyByItsThumb()
     {
-        QFETCH(double, fraction);
+        QFETCH(bool, touch);
+        QFETCH(QString, gesture);
+        QFETCH(double, value);
+        QFETCH(bool, scrolled);
         Scene s(R"(
 Item {
-    property alias slider: slider
+    id: owner
+    property real stored: 120
     property int moves: 0
-    ZSlider { id: slider; objectName: "slider"; width: 300; from: 30; to: 400; stepSize: 10; value: 120; onMoved: parent.moves++ }
+    property alias flick: flick
+    Flickable {
+        id: flick
+        objectName: "flick"
+        anchors.fill: parent
+        contentWidth: width
+        contentHeight: 2000
+        ZSlider {
+            id: slider; objectName: "slider"
+            x: 45; y: 300; width: 300
+            from: 30; to: 400; stepSize: 10
+            value: owner.stored
+            onMoved: { owner.moves++; owner.stored = value }
+        }
+    }
 }
 )");
         QVERIFY(s.ok);
         auto *slider = s.root->findChild<QQuickItem *>(QStringLiteral("slider"));
+        auto *flick = s.root->findChild<QQuickItem *>(QStringLiteral("flick"));
+        QVERIFY(slider && flick);
         // The thumb's centre travels from 14 to width - 14.
-        const QPoint at = slider->mapToScene(QPointF(14 + fraction * (slider->width() - 28), slider->height() / 2)).toPoint();
-        QTest::mousePress(&s.window, Qt::LeftButton, {}, at);
-        QTest::mouseMove(&s.window, at + QPoint(1, 0));
-        QTest::mouseRelease(&s.window, Qt::LeftButton, {}, at + QPoint(1, 0));
+        auto at = [&](double fraction) {
+            return slider->mapToScene(QPointF(14 + fraction * (slider->width() - 28), slider->height() / 2)).toPoint();
+        };
+        const QPoint thumb = at((120.0 - 30) / 370);
+        auto stroke = [&](QPoint from, QPoint to, int steps) { s.stroke(touch, from, to, steps); };
+
+        if (gesture == u"tapRight")
+            stroke(at(0.9), at(0.9), 0);
+        else if (gesture == u"tapLeft")
+            stroke(at(0.02), at(0.02), 0);
+        else if (gesture == u"tapThumb")
+            stroke(thumb + QPoint(9, 0), thumb + QPoint(9, 0), 0);
+        else if (gesture == u"drag")
+            stroke(thumb, at(0.37), 12);
+        else if (gesture == u"dragFar")
+            stroke(thumb, at(1.0) + QPoint(60, 0), 12);
+        else if (gesture == u"vThumb")
+            stroke(thumb, thumb - QPoint(0, 200), 12);
+        else
+            stroke(at(0.8), at(0.8) - QPoint(0, 200), 12);
+
         const double v = slider->property("value").toDouble();
-        QVERIFY2(v >= 30 && v <= 400, qPrintable(QString::number(v)));
-        QCOMPARE(std::fmod(v - 30, 10.0), 0.0);
-        QCOMPARE(v, qBound(30.0, 30 + std::round(fraction * 370 / 10) * 10, 400.0));
-        QVERIFY(s.get("moves").toInt() > 0);
+        if (value < 0) {
+            QCOMPARE(v, 120.0);
+            QCOMPARE(s.get("moves").toInt(), 0);
+        } else {
+            QCOMPARE(v, value);
+            QCOMPARE(std::fmod(v - 30, 10.0), 0.0);
+            QCOMPARE(s.get("stored").toDouble(), value);
+            QVERIFY(s.get("moves").toInt() > 0);
+        }
+        QCOMPARE(flick->property("contentY").toDouble() > 50, scrolled);
+        QTRY_VERIFY(!slider->property("pressed").toBool());
+
+        // The owner's binding survives a drag: a value set by the owner shows.
+        s.set("stored", 300.0);
+        QCOMPARE(slider->property("value").toDouble(), 300.0);
     }
 
     void segmentedPickerReportsTapsAndFollowsItsOwner()
@@ -317,6 +477,45 @@ Item {
         // The binding to the owner's field survives the tap.
         s.set("mode", 0);
         QCOMPARE(picker->property("currentIndex").toInt(), 0);
+    }
+
+    // A tap on a row of the wheel turns it to that row and reports it once; the owner's
+    // binding survives.
+    // Controls drawn smaller than a finger still take a touch 44 × 44 around their centre.
+    void smallControlsTakeAFingerSizedTouch_data()
+    {
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<QString>("property"); // what a hit changes
+        QTest::newRow("icon bar button") << QByteArray("BarButton { iconName: \"xmark\"; onClicked: root.hits++ }") << "hits";
+        QTest::newRow("toggle") << QByteArray("ZToggle { onToggled: root.hits++ }") << "hits";
+        QTest::newRow("segment") << QByteArray("SegmentedPicker { width: 200; model: [\"A\", \"B\"]; onActivated: root.hits++ }") << "hits";
+    }
+    void smallControlsTakeAFingerSizedTouch()
+    {
+        QFETCH(QByteArray, control);
+        QFETCH(QString, property);
+        Scene s("Item {\n id: root\n property int hits: 0\n Item { x: 100; y: 200; objectName: \"holder\"\n" + control + "\n }\n}\n");
+        QVERIFY(s.ok);
+        auto *holder = s.root->findChild<QQuickItem *>(QStringLiteral("holder"));
+        QVERIFY(holder && !holder->childItems().isEmpty());
+        QQuickItem *c = holder->childItems().first();
+        const QPointF centre = c->mapToScene(QPointF(c->width() / 2, c->height() / 2));
+        QVERIFY(c->width() < 44 || c->height() < 44); // drawn smaller
+        int expected = 0;
+        // Just inside the 44 × 44 square around the centre, in each direction; then just outside.
+        for (const QPointF d : {QPointF(-20, 0), QPointF(20, 0), QPointF(0, -20), QPointF(0, 20)}) {
+            const QPointF off(c->width() >= 44 ? 0 : d.x(), c->height() >= 44 ? 0 : d.y());
+            if (off.isNull())
+                continue;
+            const QPoint p = (centre + off).toPoint();
+            s.stroke(true, p, p, 0);
+            QTest::qWait(20);
+            QCOMPARE(s.get(property.toLatin1()).toInt(), ++expected);
+        }
+        const QPoint outside = (centre + QPointF(0, 30 + c->height() / 2)).toPoint();
+        s.stroke(true, outside, outside, 0);
+        QTest::qWait(20);
+        QCOMPARE(s.get(property.toLatin1()).toInt(), expected);
     }
 
     void navigationPushAndBack()

@@ -32,6 +32,7 @@ Rectangle {
                 title: ""
                 trailingItems: [
                     BarButton {
+                        objectName: "linkButton"
                         iconName: dashboard.linkIcon
                         color: dashboard.linkColor
                         Accessible.name: dashboard.connectionText

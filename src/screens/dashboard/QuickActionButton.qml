@@ -11,9 +11,14 @@ Item {
     property bool isActive: false
     signal action()
 
-    // 0 idle .. 1 active, sprung so the look settles like a released spring.
+    // 0 idle .. 1 active, on a spring of response 0.3 s (w = 2*pi/0.3 = 20.94 /s) and damping
+    // fraction z = 0.825: about 1 % overshoot, within 2 % after about 0.19 s.
+    // SpringAnimation steps every h = 16 ms with v += k*d - c*v, x += v*h (mass 1). Matching
+    // that step's poles to the continuous ones, exp(h*w*(-z +- i*sqrt(1-z^2))):
+    //   det   = 1 - c          = exp(-2*z*w*h)                            -> c = 0.4247
+    //   trace = 2 - c - k*h    = 2*exp(-z*w*h)*cos(w*sqrt(1-z^2)*h)       -> k = 5.341
     property real activeness: isActive ? 1 : 0
-    Behavior on activeness { SpringAnimation { spring: 4.5; damping: 0.32; epsilon: 0.005 } }
+    Behavior on activeness { SpringAnimation { spring: 5.341; damping: 0.4247; mass: 1; epsilon: 0.002 } }
 
     implicitWidth: Math.max(column.implicitWidth, 60)
     implicitHeight: column.implicitHeight + 24
@@ -55,17 +60,20 @@ Item {
         spacing: 6
         Icon {
             id: glyph
+            objectName: "quickActionIcon"
             anchors.horizontalCenter: parent.horizontalCenter
             name: button.icon
             size: 20
             color: button.color
             Rectangle {
+                objectName: "activeDot"
                 width: 8
                 height: 8
                 radius: 4
                 color: Theme.themeGreen
-                x: parent.width - width / 2 + 6
-                y: -height / 2 - 6
+                // Its top-right corner on the icon's, then 6 right and 6 up.
+                x: parent.width - width + 6
+                y: -6
                 visible: button.activeness > 0.01
                 scale: Math.max(0, button.activeness)
             }

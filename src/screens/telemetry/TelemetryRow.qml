@@ -7,9 +7,9 @@ Item {
     id: row
     property string label: ""
     property string value: ""
-    // The card's outline already draws the last row's bottom edge, and the card does not
-    // clip its content to its rounded corners.
-    property bool showsDivider: true
+    // Every row has its divider, the last one too. The card does not clip its content, so the
+    // last row's divider stops short of the card's rounded corners (radius 16).
+    property bool lastInCard: false
 
     Layout.fillWidth: true
     implicitHeight: content.implicitHeight + 20
@@ -43,9 +43,10 @@ Item {
         }
     }
     Rectangle {
-        visible: row.showsDivider
+        objectName: "rowDivider"
         anchors.bottom: parent.bottom
-        width: parent.width
+        x: row.lastInCard ? 16 : 0
+        width: parent.width - 2 * x
         height: 1
         color: Theme.themeSurfaceRaised
     }

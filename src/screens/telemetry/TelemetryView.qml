@@ -43,7 +43,7 @@ Rectangle {
                                     TelemetryRow {
                                         required property var modelData
                                         required property int index
-                                        showsDivider: index < section.modelData.rows.length - 1
+                                        lastInCard: index === section.modelData.rows.length - 1
                                         label: modelData.label
                                         value: telemetry.values[modelData.key] ?? ""
                                     }

@@ -17,6 +17,10 @@ T.AbstractButton {
     opacity: enabled ? (down ? 0.35 : 1) : 0.4
     Behavior on opacity { NumberAnimation { duration: 120 } }
 
+    // An icon is drawn 22 wide; the finger gets 44 × 44 around it.
+    TouchTarget { id: hit }
+    containmentMask: hit
+
     Accessible.role: Accessible.Button
     // Icon-only items should set Accessible.name to what the icon means.
     Accessible.name: text !== "" ? text : iconName

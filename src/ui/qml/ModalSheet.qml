@@ -239,6 +239,9 @@ T.Popup {
                 clip: true
                 Loader {
                     id: loader
+                    // Inert while sliding away: a second tap on a button that closed the
+                    // sheet must not act again.
+                    enabled: sheet._shown
                     y: -clipper.y
                     width: panel.width
                     height: panel.height
@@ -251,7 +254,7 @@ T.Popup {
                 id: grabberHit
                 objectName: "grabber"
                 width: 80
-                height: 20
+                height: 44
                 anchors.horizontalCenter: parent.horizontalCenter
                 Accessible.role: Accessible.Button
                 Accessible.name: "Sheet grabber"

@@ -80,6 +80,10 @@ Item {
                 font.pixelSize: Theme.footnote
                 font.weight: Font.Medium
 
+                // The segment is drawn 28 high; its hit area reaches 44.
+                TouchTarget { id: hit }
+                containmentMask: hit
+
                 Accessible.role: Accessible.PageTab
                 Accessible.name: picker._nameOf(modelData)
                 Accessible.checkable: true

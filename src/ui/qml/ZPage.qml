@@ -38,6 +38,8 @@ Item {
 
     Item {
         id: contentArea
+        // Scrolled content stops at the bar instead of running under it.
+        clip: page.showsNavigationBar
         anchors.top: page.showsNavigationBar ? bar.bottom : page.top
         anchors.left: page.left
         anchors.right: page.right
@@ -51,6 +53,11 @@ Item {
         anchors.left: page.left
         anchors.right: page.right
         height: 44
+
+        Rectangle {
+            anchors.fill: parent
+            color: page.backgroundColor
+        }
 
         Row {
             id: leading

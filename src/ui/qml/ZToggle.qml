@@ -13,6 +13,9 @@ T.Switch {
     padding: 0
     spacing: 0
 
+    TouchTarget { id: hit }
+    containmentMask: hit
+
     Accessible.role: Accessible.CheckBox
     Accessible.name: text
     Accessible.checked: checked

@@ -206,16 +206,6 @@ private Q_SLOTS:
         QCOMPARE(h.drone.aircraft().model, QStringLiteral("\u2014")); // a state change only
     }
 
-    void missionSwitchesTabAndKeepsTracking()
-    {
-        Harness h;
-        h.model.setActiveTrackEnabled(true);
-        h.model.openMission();
-        QCOMPARE(h.appState.selectedTab(), AppTab::flightPlan);
-        h.appState.setSelectedTab(AppTab::dashboard);
-        QVERIFY(h.model.activeTrackEnabled());
-    }
-
     void activeTrackControl()
     {
         Harness h;

@@ -2,15 +2,20 @@
 // stopped and closed through the sheets themselves.
 #include "DashboardModel.h"
 #include "FakeDJISDK.h"
+#include "AppState.h"
 #include "FeatureSheetModel.h"
 #include "QmlSetup.h"
 #include "ZeltrinPilotApp.h"
 
+#include <QPointingDevice>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSignalSpy>
+#include <QElapsedTimer>
 #include <QTest>
+
+#include <functional>
 
 namespace {
 
@@ -38,6 +43,57 @@ struct Screen {
         view.show();
     }
     QQuickItem *root() const { return view.rootObject(); }
+
+    // Items inside pages and sheets are not QObject children of the screen: walk the items.
+    static QQuickItem *findIn(QQuickItem *item, const std::function<bool(QQuickItem *)> &match)
+    {
+        if (!item)
+            return nullptr;
+        if (match(item))
+            return item;
+        for (QQuickItem *child : item->childItems())
+            if (QQuickItem *found = findIn(child, match))
+                return found;
+        return nullptr;
+    }
+    QQuickItem *byName(const QString &name, QQuickItem *in = nullptr) const
+    {
+        return findIn(in ? in : view.contentItem(), [&](QQuickItem *i) { return i->objectName() == name && i->isVisible(); });
+    }
+    QQuickItem *byProperty(const char *prop, const QString &value, QQuickItem *in = nullptr) const
+    {
+        return findIn(in ? in : view.contentItem(), [&](QQuickItem *i) {
+            return i->isVisible() && i->property(prop).toString() == value;
+        });
+    }
+    static QPoint centreOf(QQuickItem *item)
+    {
+        return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+    }
+    // One finger from `from` to `to` in `steps` moves (0: a tap), or the mouse doing the same.
+    void stroke(bool touch, QPoint from, QPoint to, int steps = 12, const std::function<void()> &beforeRelease = {})
+    {
+        static QPointingDevice *dev = QTest::createTouchDevice();
+        if (touch)
+            QTest::touchEvent(&view, dev).press(0, from, &view);
+        else
+            QTest::mousePress(&view, Qt::LeftButton, {}, from);
+        for (int i = 1; i <= steps; ++i) {
+            QTest::qWait(10);
+            const QPoint p = from + (to - from) * i / steps;
+            if (touch)
+                QTest::touchEvent(&view, dev).move(0, p, &view);
+            else
+                QTest::mouseMove(&view, p);
+        }
+        if (beforeRelease)
+            beforeRelease();
+        if (touch)
+            QTest::touchEvent(&view, dev).release(0, to, &view);
+        else
+            QTest::mouseRelease(&view, Qt::LeftButton, {}, to);
+    }
+    void tap(bool touch, QQuickItem *item) { const QPoint p = centreOf(item); stroke(touch, p, p, 0); }
     DashboardModel *model() const { return root()->property("model").value<DashboardModel *>(); }
     QQuickItem *sheet() const
     {
@@ -173,6 +229,225 @@ private Q_SLOTS:
             QTRY_VERIFY(s.sheetModel());
             QCOMPARE(s.sheetModel()->property("radius").toDouble(), 1200.0);
         }
+    }
+
+    // The geofence radius slider in its sheet: a stray tap on the track keeps 500 m, a vertical
+    // drag from the slider scrolls the sheet, and only dragging the thumb writes the radius.
+    void geofenceSliderByFinger_data()
+    {
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("touch") << true;
+        QTest::newRow("mouse") << false;
+    }
+    void geofenceSliderByFinger()
+    {
+        QFETCH(bool, touch);
+        Screen s;
+        DashboardModel *m = s.model();
+        m->openGeofence();
+        QTRY_VERIFY(s.sheetModel());
+        QTest::qWait(450);
+        QQuickItem *sheet = s.sheet();
+        auto *slider = s.findIn(sheet, [](QQuickItem *i) { return i->inherits("QQuickSlider"); });
+        QVERIFY(slider);
+        auto *flick = s.findIn(sheet, [](QQuickItem *i) { return i->inherits("QQuickFlickable"); });
+        QVERIFY(flick);
+        QCOMPARE(m->geofenceRadius(), 500.0);
+        auto at = [&](double fraction) {
+            return slider->mapToScene(QPointF(14 + fraction * (slider->width() - 28), slider->height() / 2)).toPoint();
+        };
+        const QPoint track = at(0.95);
+        s.stroke(touch, track, track, 0);
+        QCOMPARE(m->geofenceRadius(), 500.0);
+
+        // The sheet follows the finger (over its bounds if it has nothing more to show).
+        const double before = flick->property("contentY").toDouble();
+        double during = before;
+        s.stroke(touch, at(0.7), at(0.7) - QPoint(0, 150), 12, [&] { during = flick->property("contentY").toDouble(); });
+        QVERIFY2(during > before + 40, qPrintable(QString::number(during)));
+        QCOMPARE(m->geofenceRadius(), 500.0);
+        QTest::qWait(600); // let the flick come to rest
+
+        const QPoint thumb = at((500.0 - 50) / 1950);
+        s.stroke(touch, thumb, at(0.5));
+        QVERIFY2(qAbs(m->geofenceRadius() - 1025) < 10, qPrintable(QString::number(m->geofenceRadius())));
+    }
+
+    // "Start ActiveTrack" tapped twice as the sheet slides away starts tracking once; the
+    // dashboard then shows "Stop Track" with its indicator.
+    void activeTrackDoubleTapStartsOnce_data()
+    {
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("touch") << true;
+        QTest::newRow("mouse") << false;
+    }
+    void activeTrackDoubleTapStartsOnce()
+    {
+        QFETCH(bool, touch);
+        Screen s;
+        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        DashboardModel *m = s.model();
+        QQuickItem *open = s.byProperty("label", QStringLiteral("ActiveTrack"));
+        QVERIFY(open);
+        s.tap(touch, open);
+        QTRY_VERIFY(s.sheet());
+        QTest::qWait(450);
+        QQuickItem *start = s.byProperty("title", QStringLiteral("Start ActiveTrack"), s.sheet());
+        QVERIFY(start);
+        // Bring it on screen first: the sheet scrolls.
+        auto *flick = s.findIn(s.sheet(), [](QQuickItem *i) { return i->inherits("QQuickFlickable"); });
+        QVERIFY(flick);
+        QMetaObject::invokeMethod(s.sheet(), "scrollToEnd");
+        QTest::qWait(50);
+        const QPoint p = Screen::centreOf(start);
+        QVERIFY(p.y() < s.view.height());
+        s.stroke(touch, p, p, 0);
+        QVERIFY(m->activeTrackEnabled());
+        QTest::qWait(80);
+        s.stroke(touch, p, p, 0);
+        QVERIFY(m->activeTrackEnabled());
+        QTRY_VERIFY(!m->showActiveTrack());
+        QTRY_VERIFY(!s.sheet());
+        QVERIFY(s.byProperty("label", QStringLiteral("Stop Track")));
+        QVERIFY(s.byProperty("text", QStringLiteral("Tracking Active")));
+    }
+
+    // Every tappable thing on the dashboard and in its sheets takes a touch of 44 × 44.
+    void touchTargetsAreFingerSized_data()
+    {
+        QTest::addColumn<QByteArray>("open"); // empty: the dashboard itself
+        QTest::newRow("dashboard") << QByteArray();
+        for (const char *o : {"openActiveTrack", "openPOI", "openOrbit", "openRTH", "openGeofence"})
+            QTest::newRow(o) << QByteArray(o);
+    }
+    void touchTargetsAreFingerSized()
+    {
+        QFETCH(QByteArray, open);
+        Screen s;
+        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        QQuickItem *scope = s.view.contentItem();
+        if (!open.isEmpty()) {
+            QVERIFY(QMetaObject::invokeMethod(s.model(), open.constData()));
+            QTRY_VERIFY(s.sheet());
+            QTest::qWait(450);
+            scope = s.sheet();
+        }
+        QStringList small;
+        int checked = 0;
+        std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
+            if (!item->isVisible())
+                return;
+            bool tappable = item->inherits("QQuickAbstractButton") || item->inherits("QQuickMouseArea");
+            for (QObject *c : item->children())
+                tappable = tappable || c->inherits("QQuickTapHandler");
+            // Full-screen catchers (backdrops) are not controls.
+            if (tappable && item->width() < s.view.width()) {
+                ++checked;
+                QRectF hit(0, 0, item->width(), item->height());
+                if (auto *mask = qobject_cast<QQuickItem *>(item->containmentMask()))
+                    hit = mask->mapRectToItem(item, QRectF(0, 0, mask->width(), mask->height()));
+                if (hit.width() < 44 || hit.height() < 44)
+                    small << QStringLiteral("%1 '%2' %3x%4").arg(QString::fromLatin1(item->metaObject()->className()),
+                                                              item->property("text").toString())
+                                 .arg(hit.width()).arg(hit.height());
+            }
+            for (QQuickItem *child : item->childItems())
+                walk(child);
+        };
+        walk(scope);
+        QVERIFY(checked > 3);
+        QVERIFY2(small.isEmpty(), qPrintable(small.join(QLatin1Char('\n'))));
+    }
+
+    // The active tile springs to its look like a spring of response 0.3 s and damping
+    // fraction 0.825: about 1 % past the end, within 2 % after about 0.19 s.
+    void quickActionSpringStepResponse()
+    {
+        Screen s;
+        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        QQuickItem *button = s.byProperty("label", QStringLiteral("ActiveTrack"));
+        QVERIFY(button);
+        QElapsedTimer clock;
+        QList<QPair<qint64, double>> samples;
+        s.model()->setActiveTrackEnabled(true);
+        clock.start();
+        while (clock.elapsed() < 600) {
+            QTest::qWait(4);
+            samples.append({clock.elapsed(), button->property("activeness").toDouble()});
+        }
+        double peak = 0;
+        qint64 settled = 0;
+        for (const auto &[t, v] : samples) {
+            peak = std::max(peak, v);
+            if (std::abs(1 - v) > 0.02)
+                settled = t;
+        }
+        QVERIFY2(peak > 1.002 && peak < 1.03, qPrintable(QString::number(peak)));
+        // Sampled on a busy machine the crossing can only show late, never early.
+        QVERIFY2(settled > 120 && settled < 450, qPrintable(QString::number(settled)));
+        QCOMPARE(samples.last().second, 1.0);
+
+        // The green dot: its top-right corner 6 right of and 6 above the icon's.
+        QQuickItem *icon = s.byName(QStringLiteral("quickActionIcon"), button);
+        QQuickItem *dot = s.byName(QStringLiteral("activeDot"), button);
+        QVERIFY(icon && dot);
+        const QPointF dotCorner = dot->mapToItem(icon, QPointF(dot->width(), 0));
+        QCOMPARE(dotCorner, QPointF(icon->width() + 6, -6));
+    }
+
+    // The telemetry screen: every row has its divider along the bottom, the last of a section too.
+    void telemetryRowsAllHaveDividers()
+    {
+        Screen s("qrc:/Zeltrin/screens/telemetry/TelemetryView.qml");
+        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        int rows = 0;
+        int dividers = 0;
+        std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
+            if (item->objectName() == u"rowDivider") {
+                ++rows;
+                dividers += item->isVisible() && item->width() > 100 ? 1 : 0;
+            }
+            for (QQuickItem *child : item->childItems())
+                walk(child);
+        };
+        walk(s.view.contentItem());
+        QCOMPARE(rows, 15);
+        QCOMPARE(dividers, 15);
+    }
+
+    // In the real tab view: "Mission" shows the flight plan tab; the Dashboard tab brings the
+    // dashboard back with tracking still on.
+    void missionSwitchesTabAndKeepsTracking_data()
+    {
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("touch") << true;
+        QTest::newRow("mouse") << false;
+    }
+    void missionSwitchesTabAndKeepsTracking()
+    {
+        QFETCH(bool, touch);
+        Screen s("qrc:/Zeltrin/app/qml/MainTabView.qml");
+        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        QVariant screen;
+        QMetaObject::invokeMethod(s.root(), "screenAt", Q_RETURN_ARG(QVariant, screen), Q_ARG(QVariant, 0));
+        auto *dashboardView = screen.value<QQuickItem *>();
+        QVERIFY(dashboardView);
+        auto *m = dashboardView->property("model").value<DashboardModel *>();
+        QVERIFY(m);
+        m->setActiveTrackEnabled(true);
+        QQuickItem *mission = s.byProperty("label", QStringLiteral("Mission"), dashboardView);
+        QVERIFY(mission);
+        s.tap(touch, mission);
+        QTRY_COMPARE(s.app->appState()->selectedTab(), AppTab::flightPlan);
+        QTRY_VERIFY(!dashboardView->isVisible());
+
+        // The tab bar's first item, as a finger finds it.
+        const QPoint dashboardTab(s.view.width() / 12, s.view.height() - 25);
+        s.stroke(touch, dashboardTab, dashboardTab, 0);
+        QTRY_COMPARE(s.app->appState()->selectedTab(), AppTab::dashboard);
+        QTRY_VERIFY(dashboardView->isVisible());
+        QVERIFY(m->activeTrackEnabled());
+        QVERIFY(s.byProperty("label", QStringLiteral("Stop Track"), dashboardView));
     }
 
     void poiSheetCarriesTheAircraftPosition()
