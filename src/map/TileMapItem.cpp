@@ -42,8 +42,10 @@ constexpr double kMinScale = 256.0;                  // whole world in one tile
 constexpr double kMaxScale = 256.0 * (1 << 21);
 constexpr qreal kTapSlop = 8;
 constexpr int kDoubleTapMs = 250;
+constexpr qreal kDoubleTapSlop = 40;
 constexpr qsizetype kChunk = 64;
 constexpr double kMarkerCull = 24; // px beyond the edges still drawn (marker radius + shadow)
+constexpr double kPathMargin = 8; // px beyond the edges the path is still cut into dashes
 constexpr qint64 kSelectionMs = 300; // stand-in for a spring of response 0.3 s, damping 0.825
 const QColor kGraticuleBackground(0x14, 0x18, 0x1F);
 const QColor kGraticuleLine(255, 255, 255, 26);
@@ -66,9 +68,37 @@ void paintGraticule(QPainter *p, const QList<QLineF> &lines)
     p->drawLines(lines.constData(), int(lines.size()));
 }
 
+// The part of segment a→b inside `clip`, as distances from a (Liang–Barsky); false if none.
+bool clipSegment(QPointF a, QPointF b, const QRectF &clip, double len, double *from, double *to)
+{
+    double t0 = 0, t1 = 1;
+    const double d[2] = {b.x() - a.x(), b.y() - a.y()};
+    const double lo[2] = {clip.left() - a.x(), clip.top() - a.y()};
+    const double hi[2] = {clip.right() - a.x(), clip.bottom() - a.y()};
+    for (int k = 0; k < 2; ++k) {
+        if (d[k] == 0) {
+            if (lo[k] > 0 || hi[k] < 0)
+                return false;
+            continue;
+        }
+        double e0 = lo[k] / d[k], e1 = hi[k] / d[k];
+        if (e0 > e1)
+            std::swap(e0, e1);
+        t0 = std::max(t0, e0);
+        t1 = std::min(t1, e1);
+        if (t0 >= t1)
+            return false;
+    }
+    *from = t0 * len;
+    *to = t1 * len;
+    return true;
+}
+
 // The dashes (5 on, 5 off from the path's start) are cut here and drawn as plain lines in one
-// call: much cheaper than the painter's general dasher, and the phase stays put while panning.
-QList<QLineF> dashSegments(const QList<PathRun> &runs)
+// call: much cheaper than the painter's general dasher. Each leg is first clipped to `clip`, so
+// a leg far longer than the screen costs only its visible dashes, and the phase is taken from
+// the leg's true start, so it stays put while panning.
+QList<QLineF> dashSegments(const QList<PathRun> &runs, const QRectF &clip)
 {
     constexpr double kOn = 5, kPeriod = 10;
     QList<QLineF> dashes;
@@ -77,20 +107,18 @@ QList<QLineF> dashSegments(const QList<PathRun> &runs)
         for (qsizetype i = 1; i < r.points.size(); ++i) {
             const QPointF a = r.points[i - 1], b = r.points[i];
             const double len = std::hypot(b.x() - a.x(), b.y() - a.y());
-            if (len <= 0)
-                continue;
-            double t = 0;
-            while (t < len) {
-                const double phase = std::fmod(along + t, kPeriod);
-                if (phase < kOn) {
-                    const double end = std::min(len, t + (kOn - phase));
-                    dashes.append(QLineF(a + (b - a) * (t / len), a + (b - a) * (end / len)));
-                    t = end;
-                } else {
-                    t = std::min(len, t + (kPeriod - phase));
+            double t = 0, stop = 0;
+            if (len > 0 && std::isfinite(len) && clipSegment(a, b, clip, len, &t, &stop)) {
+                while (t < stop) {
+                    const double phase = std::fmod(along + t, kPeriod);
+                    if (phase < kOn) {
+                        const double end = std::min(stop, t + (kOn - phase));
+                        dashes.append(QLineF(a + (b - a) * (t / len), a + (b - a) * (end / len)));
+                        t = end;
+                    } else {
+                        t = std::min(stop, t + (kPeriod - phase));
+                    }
                 }
-                if (dashes.size() > 20000)
-                    return dashes; // a path this dense on screen reads as a line anyway
             }
             along += len;
         }
@@ -298,9 +326,6 @@ TileMapItem::TileMapItem(QQuickItem *parent) : QQuickItem(parent)
 
     m_inertia.setInterval(16);
     connect(&m_inertia, &QTimer::timeout, this, &TileMapItem::stepInertia);
-    m_pendingTap.setSingleShot(true);
-    m_pendingTap.setInterval(kDoubleTapMs);
-    connect(&m_pendingTap, &QTimer::timeout, this, &TileMapItem::mapTapped);
 
     m_region.centerLatitude = 0;
     m_region.centerLongitude = 0;
@@ -825,7 +850,7 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     }
     {
         QSGNode *old = root->pathSlot->firstChild();
-        QSGNode *n = paintedLayer(old, win, bounds, [dashes = dashSegments(runs)](QPainter *p) { paintPath(p, dashes); });
+        QSGNode *n = paintedLayer(old, win, bounds, [dashes = dashSegments(runs, bounds.adjusted(-kPathMargin, -kPathMargin, kPathMargin, kPathMargin))](QPainter *p) { paintPath(p, dashes); });
         if (!old)
             root->pathSlot->appendChildNode(n);
     }
@@ -839,27 +864,28 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 }
 
 // --- Gestures ---------------------------------------------------------------------------
+// The mouse and a single finger share one path (press, move, release); two fingers pinch.
+// The item takes touch itself, so no mouse events are synthesised for a finger.
 
-void TileMapItem::mousePressEvent(QMouseEvent *e)
+void TileMapItem::pointerPress(QPointF pos)
 {
     m_inertia.stop();
     m_pressed = true;
     m_dragging = false;
-    m_pressPos = m_lastPos = e->position();
+    m_pressPos = m_lastPos = pos;
     m_velocity = {};
     m_pressClock.start();
     m_moveClock.start();
-    e->accept();
 }
 
-void TileMapItem::mouseMoveEvent(QMouseEvent *e)
+void TileMapItem::pointerMove(QPointF pos)
 {
     if (!m_pressed || m_pinching)
         return;
-    const QPointF pos = e->position();
     if (!m_dragging && QLineF(pos, m_pressPos).length() > kTapSlop) {
         m_dragging = true;
         setKeepMouseGrab(true);
+        setKeepTouchGrab(true);
     }
     if (m_dragging) {
         const QPointF d = pos - m_lastPos;
@@ -871,12 +897,13 @@ void TileMapItem::mouseMoveEvent(QMouseEvent *e)
     m_lastPos = pos;
 }
 
-void TileMapItem::mouseReleaseEvent(QMouseEvent *e)
+void TileMapItem::pointerRelease(QPointF pos)
 {
     if (!m_pressed)
         return;
     m_pressed = false;
     setKeepMouseGrab(false);
+    setKeepTouchGrab(false);
     if (m_dragging) {
         m_dragging = false;
         if (m_moveClock.elapsed() < 80 && QLineF(QPointF(), m_velocity).length() > 0.05)
@@ -884,31 +911,76 @@ void TileMapItem::mouseReleaseEvent(QMouseEvent *e)
         return;
     }
     if (!m_pinching)
-        handleTap(e->position());
+        handleTap(pos);
 }
 
-void TileMapItem::mouseUngrabEvent()
+void TileMapItem::pointerCancel()
 {
     m_pressed = false;
     m_dragging = false;
+    setKeepMouseGrab(false);
+    setKeepTouchGrab(false);
+}
+
+void TileMapItem::mousePressEvent(QMouseEvent *e)
+{
+    pointerPress(e->position());
+    e->accept();
+}
+
+void TileMapItem::mouseMoveEvent(QMouseEvent *e) { pointerMove(e->position()); }
+
+void TileMapItem::mouseReleaseEvent(QMouseEvent *e) { pointerRelease(e->position()); }
+
+void TileMapItem::mouseUngrabEvent() { pointerCancel(); }
+
+void TileMapItem::touchUngrabEvent()
+{
+    pointerCancel();
+    m_pinching = false;
 }
 
 void TileMapItem::handleTap(QPointF pos)
 {
-    const int marker = markerAt(pos);
-    if (marker >= 0) {
-        m_pendingTap.stop();
-        Q_EMIT markerTapped(marker);
-        return;
-    }
-    // A second tap soon after the first near the same spot zooms in instead of adding.
-    if (m_pendingTap.isActive() && QLineF(pos, m_lastTapPos).length() < 40) {
-        m_pendingTap.stop();
+    // A second tap soon after a map tap, near the same spot, is a double tap: it zooms in, and
+    // the waypoint the first tap added at once is taken back.
+    if (m_lastTapClock.isValid() && m_lastTapClock.elapsed() < kDoubleTapMs
+        && QLineF(pos, m_lastTapPos).length() < kDoubleTapSlop) {
+        m_lastTapClock.invalidate();
+        withdrawLastTap();
         zoomBy(2.0, pos);
         return;
     }
+    m_lastTapClock.invalidate();
+    m_tapAdded.reset();
+    const int marker = markerAt(pos);
+    if (marker >= 0) {
+        Q_EMIT markerTapped(marker);
+        return;
+    }
     m_lastTapPos = pos;
-    m_pendingTap.start();
+    m_lastTapClock.start();
+    // The tap acts at once; what it appended (if anything) is remembered so a double tap can undo it.
+    const qsizetype before = m_markers ? m_markers->count() : -1;
+    Q_EMIT mapTapped();
+    if (m_markers && m_markers->count() == before + 1)
+        m_tapAdded = TapAdded{before, m_markers->coordinates().constLast()};
+}
+
+void TileMapItem::withdrawLastTap()
+{
+    const std::optional<TapAdded> added = std::exchange(m_tapAdded, std::nullopt);
+    if (!added || !m_markers)
+        return;
+    const auto &list = m_markers->coordinates();
+    // Only if the list is still as the tap left it.
+    if (list.size() != added->position + 1 || !(list.constLast() == added->coordinate))
+        return;
+    const auto marked = m_markers->marked();
+    m_markers->removePositions({added->position});
+    if (m_markers->marked() != marked)
+        m_markers->setMarked(marked);
+    Q_EMIT mapTapWithdrawn();
 }
 
 void TileMapItem::stepInertia()
@@ -931,36 +1003,79 @@ void TileMapItem::wheelEvent(QWheelEvent *e)
 
 void TileMapItem::touchEvent(QTouchEvent *e)
 {
-    const auto &points = e->points();
-    if (points.size() < 2) {
-        if (m_pinching && e->type() == QEvent::TouchEnd)
-            m_pinching = false;
-        e->ignore(); // one finger: handled as a mouse drag or tap
+    if (e->type() == QEvent::TouchCancel) {
+        touchUngrabEvent();
+        e->accept();
         return;
     }
-    const QPointF a = points[0].position(), b = points[1].position();
-    if (!m_pinching || e->type() == QEvent::TouchBegin) {
+    // The fingers still down, in the order they landed.
+    QList<const QEventPoint *> down;
+    for (const QEventPoint &p : e->points())
+        if (p.state() != QEventPoint::Released)
+            down.append(&p);
+    if (!m_pinching && down.size() >= 2) {
+        // A second finger: whatever the first one started becomes a pinch.
+        pointerCancel();
         m_pinching = true;
         m_inertia.stop();
-        m_pendingTap.stop();
-    } else {
-        const QPointF midOld = (m_pinchA + m_pinchB) / 2, midNew = (a + b) / 2;
-        const double dOld = QLineF(m_pinchA, m_pinchB).length(), dNew = QLineF(a, b).length();
-        panBy(midNew.x() - midOld.x(), midNew.y() - midOld.y());
-        if (dOld > 1 && dNew > 1)
-            zoomBy(dNew / dOld, midNew);
-        const double angOld = QLineF(m_pinchA, m_pinchB).angle(), angNew = QLineF(a, b).angle();
-        double delta = angOld - angNew; // QLineF angles run counter-clockwise
-        if (delta > 180)
-            delta -= 360;
-        if (delta < -180)
-            delta += 360;
-        if (std::abs(delta) > 0.01)
-            rotateBy(-delta);
+        m_lastTapClock.invalidate();
+        m_pinchIds = {down[0]->id(), down[1]->id()};
+        m_pinchA = down[0]->position();
+        m_pinchB = down[1]->position();
+        setKeepTouchGrab(true);
+    } else if (m_pinching) {
+        const QEventPoint *pa = nullptr, *pb = nullptr;
+        for (const QEventPoint *p : down) {
+            if (p->id() == m_pinchIds.first)
+                pa = p;
+            else if (p->id() == m_pinchIds.second)
+                pb = p;
+        }
+        if (pa && pb) {
+            pinchTo(pa->position(), pb->position());
+        } else if (down.size() >= 2) {
+            // One of the pair lifted while others stay: continue with the two now down.
+            m_pinchIds = {down[0]->id(), down[1]->id()};
+            m_pinchA = down[0]->position();
+            m_pinchB = down[1]->position();
+        }
+        if (down.isEmpty()) {
+            // A pinch ends with all fingers up, and never as a tap.
+            m_pinching = false;
+            setKeepTouchGrab(false);
+        }
+    } else if (!e->points().isEmpty()) {
+        const QEventPoint &p = e->points().constFirst();
+        switch (p.state()) {
+        case QEventPoint::Pressed:
+            pointerPress(p.position());
+            break;
+        case QEventPoint::Released:
+            pointerRelease(p.position());
+            break;
+        default:
+            pointerMove(p.position());
+            break;
+        }
     }
+    e->accept();
+}
+
+void TileMapItem::pinchTo(QPointF a, QPointF b)
+{
+    const QPointF midOld = (m_pinchA + m_pinchB) / 2, midNew = (a + b) / 2;
+    const double dOld = QLineF(m_pinchA, m_pinchB).length(), dNew = QLineF(a, b).length();
+    panBy(midNew.x() - midOld.x(), midNew.y() - midOld.y());
+    if (dOld > 1 && dNew > 1)
+        zoomBy(dNew / dOld, midNew);
+    const double angOld = QLineF(m_pinchA, m_pinchB).angle(), angNew = QLineF(a, b).angle();
+    double delta = angOld - angNew; // QLineF angles run counter-clockwise
+    if (delta > 180)
+        delta -= 360;
+    if (delta < -180)
+        delta += 360;
+    if (std::abs(delta) > 0.01)
+        rotateBy(-delta);
     m_pinchA = a;
     m_pinchB = b;
-    if (e->type() == QEvent::TouchEnd || e->type() == QEvent::TouchCancel)
-        m_pinching = false;
-    e->accept();
 }

@@ -89,7 +89,10 @@ Q_SIGNALS:
     void sourceChanged();
     void tilesChanged();
     void accessibleMarkersChanged();
+    // A single tap outside the markers, delivered at once.
     void mapTapped();
+    // The last mapTapped was the first half of a double tap; what it appended was removed.
+    void mapTapWithdrawn();
     void markerTapped(int index);
 
 protected:
@@ -102,6 +105,7 @@ protected:
     void mouseUngrabEvent() override;
     void wheelEvent(QWheelEvent *e) override;
     void touchEvent(QTouchEvent *e) override;
+    void touchUngrabEvent() override;
 
 private:
     struct Camera {
@@ -116,7 +120,13 @@ private:
     int tileZoom() const;
     void requestTiles();
     void stepInertia();
+    void pointerPress(QPointF pos);
+    void pointerMove(QPointF pos);
+    void pointerRelease(QPointF pos);
+    void pointerCancel();
+    void pinchTo(QPointF a, QPointF b);
     void handleTap(QPointF pos);
+    void withdrawLastTap();
     void updateAccessibleMarkers();
     double selectionAmount(qsizetype index) const;
 
@@ -148,8 +158,13 @@ private:
     QPointF m_velocity; // px per ms
     QElapsedTimer m_moveClock;
     QTimer m_inertia;
-    QTimer m_pendingTap;
     QPointF m_lastTapPos;
+    struct TapAdded {
+        qsizetype position;
+        zeltrin::Coordinate coordinate;
+    };
+    std::optional<TapAdded> m_tapAdded;
+    std::pair<int, int> m_pinchIds{-1, -1};
     QElapsedTimer m_lastTapClock;
     bool m_pinching = false;
     QPointF m_pinchA, m_pinchB;
