@@ -59,8 +59,9 @@ public:
     // One finger from `from` to `to` in `steps` moves (0: a tap), or the mouse doing the same.
     void stroke(bool touch, QPoint from, QPoint to, int steps = 12)
     {
-        if (!touchDevice)
-            touchDevice = QTest::createTouchDevice();
+        // One device for the process: Qt keeps every registered device until exit.
+        static QPointingDevice *const sharedTouch = QTest::createTouchDevice();
+        touchDevice = sharedTouch;
         if (touch)
             QTest::touchEvent(&window, touchDevice).press(0, from, &window);
         else
