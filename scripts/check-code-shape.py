@@ -15,7 +15,7 @@ dirs = ["src", "tools", "bench"]
 exts = (".h", ".hpp", ".cpp", ".qml")
 # Files known to be over their limit, each waiting for its split; reported, not failed on.
 # An entry whose file has come within its limit fails, so the list only shrinks.
-KNOWN_OVER = {"src/map/TileMapItem.cpp"}
+KNOWN_OVER: set[str] = set()
 problems = []
 notes = []
 files = {}

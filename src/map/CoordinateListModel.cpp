@@ -48,6 +48,7 @@ void CoordinateListModel::append(Coordinate c)
     m_items.append(c);
     endInsertRows();
     Q_EMIT countChanged();
+    Q_EMIT coordinatesChangedFrom(row);
     Q_EMIT contentChanged();
 }
 
@@ -57,6 +58,7 @@ void CoordinateListModel::clear()
     m_items.clear();
     endResetModel();
     Q_EMIT countChanged();
+    Q_EMIT coordinatesChangedFrom(0);
     Q_EMIT contentChanged();
 }
 
@@ -66,6 +68,7 @@ void CoordinateListModel::setCoordinates(QList<Coordinate> items)
     m_items = std::move(items);
     endResetModel();
     Q_EMIT countChanged();
+    Q_EMIT coordinatesChangedFrom(0);
     Q_EMIT contentChanged();
 }
 
@@ -101,6 +104,7 @@ void CoordinateListModel::removePositions(std::vector<qsizetype> positions)
     // Stored positions do not follow the items: a kept selection now marks whatever sits there.
     restyleAfterShift(shifted);
     Q_EMIT countChanged();
+    Q_EMIT coordinatesChangedFrom(positions.front());
     Q_EMIT contentChanged();
 }
 
@@ -128,6 +132,7 @@ void CoordinateListModel::movePositions(std::vector<qsizetype> sources, qsizetyp
         zeltrin::waypoints::move(m_items, sources, destination);
         endResetModel();
     }
+    Q_EMIT coordinatesChangedFrom(std::min(sources.front(), destination));
     Q_EMIT contentChanged();
 }
 

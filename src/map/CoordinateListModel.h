@@ -46,6 +46,9 @@ Q_SIGNALS:
     void countChanged();
     // Any change of coordinates or of the marked position: redraw.
     void contentChanged();
+    // Coordinates changed at `first` and possibly after it (emitted before contentChanged);
+    // positions before `first` hold what they held.
+    void coordinatesChangedFrom(qsizetype first);
 
 private:
     void markRow(std::optional<qsizetype> row);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "CoordinateListModel.h"
+#include "MapCamera.h"
+#include "MapOverlay.h"
 #include "MapRegion.h"
+#include "MarkerIndex.h"
 #include "TileLoader.h"
 
 #include <QElapsedTimer>
@@ -10,11 +13,14 @@
 #include <QTimer>
 
 #include <functional>
+#include <limits>
+#include <memory>
 
 // A slippy map drawn with scene-graph nodes: one texture node per web-Mercator tile (imagery
 // plus a labels overlay), a dark graticule underneath so the map is usable with no tiles at
-// all, and the markers and the dashed path of a coordinate list, each batched into one node.
-// The camera is a region (centre and spans in degrees) plus a bearing.
+// all, and the markers and the dashed path of a coordinate list as vertex buffers that a pan
+// only moves. The camera is a region (centre and spans in degrees) plus a bearing.
+// Gestures are in MapGestures.cpp, the nodes in OverlayNodes and TileNodes.
 class TileMapItem : public QQuickItem
 {
     Q_OBJECT
@@ -44,7 +50,7 @@ public:
 
     MapRegion region() const { return m_region; }
     void setRegion(const MapRegion &r);
-    double bearing() const { return m_bearing; }
+    double bearing() const { return m_cam.bearing; }
     void setBearing(double degrees);
     double zoomLevel() const;
     CoordinateListModel *markers() const { return m_markers; }
@@ -108,16 +114,21 @@ protected:
     void touchUngrabEvent() override;
 
 private:
-    struct Camera {
-        double cx = 0.5, cy = 0.5; // world centre
-        double scale = 256;        // pixels per world unit
+    static constexpr qint64 kSelectionMs = 300; // stand-in for a spring of response 0.3 s, damping 0.825
+    static constexpr qsizetype kNothingChanged = std::numeric_limits<qsizetype>::max();
+    // What the overlay was built from; shared with the software painter.
+    struct OverlayState {
+        OverlayFrame frame;
+        // Built runs are never changed in place: the software painter may still hold the old ones.
+        std::vector<std::shared_ptr<const OverlayChunk>> chunks;
+        std::vector<bool> dirty;
+        std::vector<qsizetype> rebuilt; // runs built in the last sync
+        std::shared_ptr<const std::vector<QLineF>> graticule;
+        bool frameChanged = true;
     };
     void applyRegion();
     void cameraMoved(bool byGesture);
     void updateRegionFromCamera();
-    QPointF worldToScreen(double wx, double wy) const;
-    QPointF screenToWorld(QPointF p) const;
-    int tileZoom() const;
     void requestTiles();
     void stepInertia();
     void pointerPress(QPointF pos);
@@ -129,11 +140,12 @@ private:
     void withdrawLastTap();
     void updateAccessibleMarkers();
     double selectionAmount(qsizetype index) const;
+    void markChunkDirty(std::optional<qsizetype> position);
+    void syncOverlay();
 
     MapRegion m_region;
-    Camera m_cam;
+    MapCamera m_cam;
     bool m_cameraValid = false;
-    double m_bearing = 0;
     QPointer<CoordinateListModel> m_markers;
     QString m_templates[2];
     QString m_attribution;
@@ -141,11 +153,11 @@ private:
     TileLoader m_loader;
     int m_visibleTiles = 0;
     bool m_exposeMarkers = false;
-    // Web-Mercator positions of the markers and the path length up to each, rebuilt on change.
-    std::vector<QPointF> m_world;
-    std::vector<double> m_cumWorld;
-    std::vector<QRectF> m_chunkBox; // world bounds of each run of markers
-    bool m_worldDirty = true;
+    // The markers' world positions and the overlay built from them; an edit re-reads the list
+    // from its first changed position and rebuilds only the runs it touched.
+    MarkerIndex m_index;
+    qsizetype m_firstChanged = 0;
+    std::shared_ptr<OverlayState> m_overlay;
     std::optional<qsizetype> m_shownSelection, m_previousSelection;
     QElapsedTimer m_selectionClock;
     QList<int> m_accessibleMarkers;

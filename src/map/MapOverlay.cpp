@@ -1,0 +1,184 @@
+#include "MapOverlay.h"
+
+#include "MarkerIndex.h"
+#include "WebMercator.h"
+
+#include <cmath>
+#include <numbers>
+#include <unordered_set>
+
+namespace merc = zeltrin::mercator;
+
+OverlayFrame OverlayFrame::around(const MapCamera &cam)
+{
+    OverlayFrame f;
+    f.ox = cam.cx;
+    f.oy = cam.cy;
+    f.scale = cam.scale;
+    f.bearing = cam.bearing;
+    f.width = cam.width;
+    f.height = cam.height;
+    // Half a screen of slack on each side: a pan rebuilds once per half screen travelled.
+    const double m = std::max(cam.width, cam.height) / 2;
+    f.region = QRectF(-cam.width / 2 - m, -cam.height / 2 - m, cam.width + 2 * m, cam.height + 2 * m);
+    f.valid = cam.width > 0 && cam.height > 0;
+    return f;
+}
+
+QPointF OverlayFrame::project(QPointF w) const
+{
+    double dx = w.x() - ox;
+    dx -= std::round(dx);
+    const double dy = w.y() - oy;
+    const double a = -bearing * std::numbers::pi / 180.0;
+    const double c = std::cos(a) * scale, s = std::sin(a) * scale;
+    return {dx * c - dy * s, dx * s + dy * c};
+}
+
+QPointF OverlayFrame::offsetOn(const MapCamera &cam) const
+{
+    return cam.worldToScreen(QPointF(ox, oy));
+}
+
+bool OverlayFrame::covers(const MapCamera &cam) const
+{
+    if (!valid || cam.scale != scale || cam.bearing != bearing || cam.width != width || cam.height != height)
+        return false;
+    const QPointF d = offsetOn(cam);
+    return region.contains(QRectF(-d.x(), -d.y(), cam.width, cam.height));
+}
+
+namespace overlay {
+
+bool clipSegment(QPointF a, QPointF b, const QRectF &clip, double len, double *from, double *to)
+{
+    double t0 = 0, t1 = 1;
+    const double d[2] = {b.x() - a.x(), b.y() - a.y()};
+    const double lo[2] = {clip.left() - a.x(), clip.top() - a.y()};
+    const double hi[2] = {clip.right() - a.x(), clip.bottom() - a.y()};
+    for (int k = 0; k < 2; ++k) {
+        if (d[k] == 0) {
+            if (lo[k] > 0 || hi[k] < 0)
+                return false;
+            continue;
+        }
+        double e0 = lo[k] / d[k], e1 = hi[k] / d[k];
+        if (e0 > e1)
+            std::swap(e0, e1);
+        t0 = std::max(t0, e0);
+        t1 = std::min(t1, e1);
+        if (t0 >= t1)
+            return false;
+    }
+    *from = t0 * len;
+    *to = t1 * len;
+    return true;
+}
+
+namespace {
+
+// The world bounds of the frame's region (grown by `margin` px), for culling runs.
+QRectF worldRegion(const OverlayFrame &f, double margin)
+{
+    MapCamera cam;
+    cam.cx = f.ox;
+    cam.cy = f.oy;
+    cam.scale = f.scale;
+    cam.bearing = f.bearing;
+    cam.width = f.region.width() + 2 * margin;
+    cam.height = f.region.height() + 2 * margin;
+    // The region is centred on the origin, so a camera of the region's size sees exactly it.
+    return cam.worldBounds();
+}
+
+// Cuts one leg into dashes of 5 px every 10 px, the phase counted from `along` px before it.
+void dashLeg(QPointF a, QPointF b, double along, const QRectF &clip, std::vector<QLineF> *out)
+{
+    constexpr double kOn = 5, kPeriod = 10;
+    const double len = std::hypot(b.x() - a.x(), b.y() - a.y());
+    double t = 0, stop = 0;
+    if (!(len > 0) || !std::isfinite(len) || !clipSegment(a, b, clip, len, &t, &stop))
+        return;
+    while (t < stop) {
+        const double phase = std::fmod(along + t, kPeriod);
+        if (phase < kOn) {
+            const double end = std::min(stop, t + (kOn - phase));
+            out->emplace_back(a + (b - a) * (t / len), a + (b - a) * (end / len));
+            t = end;
+        } else {
+            t = std::min(stop, t + (kPeriod - phase));
+        }
+    }
+}
+
+} // namespace
+
+void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame,
+                std::optional<qsizetype> skipA, std::optional<qsizetype> skipB, OverlayChunk *out)
+{
+    out->dashes.clear();
+    out->markers.clear();
+    out->dirty = false;
+    const QRectF cull = frame.region.adjusted(-kMarkerCull, -kMarkerCull, kMarkerCull, kMarkerCull);
+    const QRectF box = index.chunkBox(c);
+    const QRectF view = worldRegion(frame, kMarkerCull);
+    // Near the date line the region wraps round the world: then no run is skipped by its box.
+    const bool wraps = view.left() < 0 || view.right() > 1;
+    if (!wraps && !overlaps(box, view))
+        return;
+    const qsizetype first = c * MarkerIndex::kChunk;
+    const qsizetype last = std::min(index.size(), first + MarkerIndex::kChunk + 1); // one past: the leg into the next run
+    const QRectF clip = frame.region.adjusted(-kPathMargin, -kPathMargin, kPathMargin, kPathMargin);
+    constexpr double kCell = 8;
+    std::unordered_set<quint64> taken;
+    std::vector<MarkerDraw> kept;
+    QPointF prev;
+    double along = 0;
+    for (qsizetype i = first; i < last; ++i) {
+        const QPointF s = frame.project(index.world(i));
+        if (i > first) {
+            dashLeg(prev, s, along, clip, &out->dashes);
+            along += std::hypot(s.x() - prev.x(), s.y() - prev.y());
+        }
+        prev = s;
+    }
+    // Markers from the top of the pile down: the later one shows where several share a cell.
+    for (qsizetype i = std::min(index.size(), first + MarkerIndex::kChunk) - 1; i >= first; --i) {
+        if (i == skipA || i == skipB)
+            continue;
+        const QPointF s = frame.project(index.world(i));
+        if (!cull.contains(s))
+            continue;
+        const auto cx = quint64(quint32(int((s.x() - cull.left()) / kCell)));
+        const auto cy = quint64(quint32(int((s.y() - cull.top()) / kCell)));
+        if (!taken.insert((cy << 32) | cx).second)
+            continue;
+        kept.push_back({s, int(i + 1), 0.0});
+    }
+    out->markers.assign(kept.rbegin(), kept.rend());
+}
+
+std::vector<QLineF> graticule(const OverlayFrame &f)
+{
+    std::vector<QLineF> lines;
+    if (!f.valid)
+        return lines;
+    const double spanDeg = f.width / f.scale * 360.0;
+    double step = std::pow(10.0, std::floor(std::log10(std::max(spanDeg, 1e-9) / 4)));
+    if (spanDeg / step > 10)
+        step *= 2;
+    if (spanDeg / step > 10)
+        step *= 2.5;
+    const QRectF w = worldRegion(f, 0);
+    const double lonA = merc::longitude(w.left()), lonB = merc::longitude(w.right());
+    const double latA = merc::latitude(std::clamp(w.bottom(), 0.0, 1.0));
+    const double latB = merc::latitude(std::clamp(w.top(), 0.0, 1.0));
+    auto at = [&f](double lat, double lon) { return f.project(merc::toWorld(lat, lon)); };
+    for (double lon = std::floor(lonA / step) * step; lon <= lonB && lines.size() < 400; lon += step)
+        lines.emplace_back(at(latA, lon), at(latB, lon));
+    for (double lat = std::floor(latA / step) * step; lat <= latB && lines.size() < 800; lat += step)
+        lines.emplace_back(at(lat, lonA), at(lat, lonB));
+    return lines;
+}
+
+} // namespace overlay

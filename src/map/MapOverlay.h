@@ -1,0 +1,70 @@
+#pragma once
+
+#include "MapCamera.h"
+
+#include <QLineF>
+#include <QPointF>
+#include <QRectF>
+
+#include <optional>
+#include <vector>
+
+class MarkerIndex;
+
+// The frame the path, the markers and the graticule are built in: screen pixels of the camera
+// as it was at build time, relative to the world point then at the centre. Panning only
+// translates this frame on screen, so the built geometry is kept until the zoom, the bearing or
+// the size changes, or the screen leaves the region built around it.
+struct OverlayFrame {
+    double ox = 0, oy = 0; // world origin
+    double scale = 0;
+    double bearing = 0;
+    double width = 0, height = 0;
+    QRectF region; // what was built, in frame pixels
+    bool valid = false;
+
+    static OverlayFrame around(const MapCamera &cam);
+    QPointF project(QPointF world) const;
+    // Where the frame's origin lies on screen under `cam` (the translation to apply).
+    QPointF offsetOn(const MapCamera &cam) const;
+    // True while this frame's geometry, translated, still covers the screen of `cam`.
+    bool covers(const MapCamera &cam) const;
+};
+
+struct MarkerDraw {
+    QPointF pos;
+    int number;      // 1-based, as shown
+    double selected; // 0 plain, 1 selected; between while the selection animates
+};
+
+// One run of markers and the legs leaving them, in frame pixels.
+struct OverlayChunk {
+    std::vector<QLineF> dashes;
+    std::vector<MarkerDraw> markers;
+    bool dirty = true;
+};
+
+namespace overlay {
+
+constexpr double kMarkerCull = 24; // px beyond the region still drawn (marker radius + shadow)
+constexpr double kPathMargin = 8;  // px beyond the region the path is still cut into dashes
+
+// Builds run `c`: the dashes of its legs (5 on, 5 off, in step with the run's first point) and
+// its markers, one per 8 px cell where they pile up. `skip` markers are left out: the selected
+// ones are drawn on top of everything by themselves.
+void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame,
+                std::optional<qsizetype> skipA, std::optional<qsizetype> skipB, OverlayChunk *out);
+
+// Meridians and parallels at a round spacing (4 to 10 across the screen) over the frame's region.
+std::vector<QLineF> graticule(const OverlayFrame &frame);
+
+// The part of segment a→b inside `clip`, as distances from a (Liang–Barsky); false if none.
+bool clipSegment(QPointF a, QPointF b, const QRectF &clip, double len, double *from, double *to);
+
+// Closed-interval overlap, so boxes of zero width or height still count.
+inline bool overlaps(const QRectF &a, const QRectF &b)
+{
+    return a.left() <= b.right() && b.left() <= a.right() && a.top() <= b.bottom() && b.top() <= a.bottom();
+}
+
+} // namespace overlay

@@ -1,0 +1,259 @@
+#include "TileMapItem.h"
+
+#include "MarkerPainter.h"
+#include "OverlayNodes.h"
+#include "TileNodes.h"
+
+#include <QPainter>
+#include <QQuickWindow>
+#include <QSGImageNode>
+#include <QSGRectangleNode>
+#include <QSGRendererInterface>
+
+#include <cmath>
+
+// The item's scene graph: what a frame rebuilds, and what it only moves.
+
+namespace {
+
+const QColor kGraticuleBackground(0x14, 0x18, 0x1F);
+
+bool isSoftware(QQuickWindow *w)
+{
+    return w->rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
+}
+
+// A selected (or just deselected) marker, drawn over everything from its own small texture.
+class SelectedMarkerNode : public QSGNode
+{
+public:
+    QSGImageNode *image = nullptr;
+    int number = -1;
+    double amount = -1;
+};
+
+// The item's node tree: background, graticule, tiles (rotated), overlay (path, markers), then
+// the selected markers.
+class MapRootNode : public QSGNode
+{
+public:
+    QSGRectangleNode *background = nullptr;
+    QSGNode *graticuleSlot = nullptr;
+    QSGTransformNode *tileTransform = nullptr;
+    TileLayerNode *layers[2] = {nullptr, nullptr};
+    QSGNode *overlaySlot = nullptr;
+    QSGNode *selectedSlot = nullptr;
+};
+
+} // namespace
+
+void TileMapItem::markChunkDirty(std::optional<qsizetype> position)
+{
+    if (!position || *position < 0)
+        return;
+    const auto c = size_t(MarkerIndex::chunkOf(*position));
+    if (c < m_overlay->dirty.size())
+        m_overlay->dirty[c] = true;
+}
+
+// Brings the overlay up to date with the list, the selection and the camera. Runs while the
+// GUI thread is blocked, before the nodes are updated.
+void TileMapItem::syncOverlay()
+{
+    OverlayState &o = *m_overlay;
+    o.rebuilt.clear();
+    const qsizetype count = m_markers ? m_markers->count() : 0;
+    if (m_firstChanged != kNothingChanged || m_index.size() != count) {
+        const qsizetype first = std::min({m_firstChanged, m_index.size(), count});
+        m_index.update(m_markers ? m_markers->coordinates() : QList<zeltrin::Coordinate>(), first);
+        const auto n = size_t(m_index.chunkCount());
+        o.chunks.resize(n);
+        o.dirty.resize(n, true);
+        // The run before also changes: its last leg ends in the first changed run.
+        for (auto c = size_t(std::max<qsizetype>(0, MarkerIndex::chunkOf(first) - 1)); c < n; ++c)
+            o.dirty[c] = true;
+        m_firstChanged = kNothingChanged;
+    }
+    // A deselected marker rejoins its run once its animation is over.
+    const bool animating = m_selectionClock.isValid() && m_selectionClock.elapsed() < kSelectionMs;
+    if (!animating && m_previousSelection) {
+        markChunkDirty(m_previousSelection);
+        m_previousSelection.reset();
+    }
+    o.frameChanged = !o.frame.covers(m_cam);
+    if (o.frameChanged) {
+        o.frame = OverlayFrame::around(m_cam);
+        std::fill(o.dirty.begin(), o.dirty.end(), true);
+        o.graticule = std::make_shared<const std::vector<QLineF>>(overlay::graticule(o.frame));
+    }
+    for (size_t c = 0; c < o.dirty.size(); ++c) {
+        if (!o.dirty[c])
+            continue;
+        auto chunk = std::make_shared<OverlayChunk>();
+        overlay::buildChunk(m_index, qsizetype(c), o.frame, m_shownSelection, m_previousSelection, chunk.get());
+        o.chunks[c] = std::move(chunk);
+        o.dirty[c] = false;
+        o.rebuilt.push_back(qsizetype(c));
+    }
+}
+
+QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
+{
+    auto *root = static_cast<MapRootNode *>(old);
+    QQuickWindow *win = window();
+    if (!root) {
+        root = new MapRootNode;
+        root->background = win->createRectangleNode();
+        root->background->setColor(kGraticuleBackground);
+        root->appendChildNode(root->background);
+        root->graticuleSlot = new QSGNode;
+        root->appendChildNode(root->graticuleSlot);
+        root->tileTransform = new QSGTransformNode;
+        root->appendChildNode(root->tileTransform);
+        for (auto &layer : root->layers) {
+            layer = new TileLayerNode;
+            root->tileTransform->appendChildNode(layer);
+        }
+        root->overlaySlot = new QSGNode;
+        root->appendChildNode(root->overlaySlot);
+        root->selectedSlot = new QSGNode;
+        root->appendChildNode(root->selectedSlot);
+    }
+    const QRectF bounds = boundingRect();
+    root->background->setRect(bounds);
+    if (!m_cameraValid)
+        return root;
+
+    // Tiles, positioned relative to the centre and rotated by the transform node.
+    QMatrix4x4 m;
+    m.translate(float(width() / 2), float(height() / 2));
+    m.rotate(float(-m_cam.bearing), 0, 0, 1);
+    root->tileTransform->setMatrix(m);
+    for (int layer = 0; layer < 2; ++layer)
+        root->layers[layer]->update(win, m_loader, m_cam, layer);
+
+    syncOverlay();
+    const OverlayState &o = *m_overlay;
+    const QPointF offset = o.frame.offsetOn(m_cam);
+    // The selected marker, and the one just deselected while it fades, go over everything.
+    struct Top {
+        qsizetype index;
+        double amount;
+        QPointF pos;
+    };
+    std::vector<Top> tops;
+    for (const auto &sel : {m_previousSelection, m_shownSelection}) {
+        if (!sel || *sel < 0 || *sel >= m_index.size())
+            continue;
+        const QPointF pos = m_cam.worldToScreen(m_index.world(*sel));
+        if (bounds.adjusted(-overlay::kMarkerCull, -overlay::kMarkerCull, overlay::kMarkerCull, overlay::kMarkerCull).contains(pos))
+            tops.push_back({*sel, selectionAmount(*sel), pos});
+    }
+    if (m_selectionClock.isValid() && m_selectionClock.elapsed() < kSelectionMs)
+        // Keep animating; queued because this may run on the render thread.
+        QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+
+    if (isSoftware(win)) {
+        // The software renderer draws no geometry nodes: paint the same data, translated.
+        auto layer = [&](QSGNode *slot) {
+            auto *node = static_cast<PainterLayerNode *>(slot->firstChild());
+            if (!node) {
+                node = new PainterLayerNode;
+                node->window = win;
+                slot->appendChildNode(node);
+            }
+            node->bounds = bounds;
+            node->markDirty(QSGNode::DirtyMaterial);
+            return node;
+        };
+        layer(root->graticuleSlot)->paint = [grid = o.graticule, offset](QPainter *p) {
+            p->translate(offset);
+            if (grid)
+                overlay::paintGraticule(p, *grid);
+        };
+        layer(root->overlaySlot)->paint = [chunks = o.chunks, offset, tops](QPainter *p) {
+            p->translate(offset);
+            for (const auto &c : chunks)
+                if (c)
+                    overlay::paintDashes(p, c->dashes);
+            for (const auto &c : chunks)
+                if (c)
+                    overlay::paintMarkers(p, c->markers);
+            p->translate(-offset);
+            for (const Top &t : tops)
+                marker::paint(p, {t.pos, int(t.index + 1), t.amount});
+        };
+        return root;
+    }
+
+    const qreal dpr = win->effectiveDevicePixelRatio();
+    auto *nodes = static_cast<OverlayNodes *>(root->overlaySlot->firstChild());
+    bool all = false;
+    if (nodes && nodes->devicePixelRatio() != dpr) {
+        delete nodes; // leaves its parent
+        nodes = nullptr;
+    }
+    if (!nodes) {
+        nodes = new OverlayNodes(win, dpr);
+        root->overlaySlot->appendChildNode(nodes);
+        all = true;
+    }
+    nodes->setOffset(offset);
+    auto *grid = static_cast<GraticuleNode *>(root->graticuleSlot->firstChild());
+    const bool newGrid = !grid;
+    if (newGrid) {
+        grid = new GraticuleNode;
+        root->graticuleSlot->appendChildNode(grid);
+    }
+    grid->setOffset(offset, dpr);
+    if (newGrid || all || o.frameChanged)
+        grid->setLines(o.graticule ? *o.graticule : std::vector<QLineF>());
+    nodes->setChunkCount(qsizetype(o.chunks.size()));
+    static const OverlayChunk kEmpty;
+    auto push = [&](size_t c) { nodes->setChunk(qsizetype(c), o.chunks[c] ? *o.chunks[c] : kEmpty); };
+    if (all) {
+        for (size_t c = 0; c < o.chunks.size(); ++c)
+            push(c);
+    } else {
+        for (qsizetype c : o.rebuilt)
+            push(size_t(c));
+    }
+
+    // Selected markers: a small texture each, repainted only while the selection animates.
+    QSGNode *slot = root->selectedSlot;
+    while (slot->childCount() > int(tops.size()))
+        delete slot->lastChild();
+    for (size_t i = 0; i < tops.size(); ++i) {
+        while (slot->childCount() <= int(i)) {
+            auto *n = new SelectedMarkerNode;
+            n->image = win->createImageNode();
+            n->image->setFiltering(QSGTexture::Linear);
+            n->appendChildNode(n->image);
+            slot->appendChildNode(n);
+        }
+        auto *n = static_cast<SelectedMarkerNode *>(slot->childAtIndex(int(i)));
+        const Top &t = tops[i];
+        const int number = int(t.index + 1);
+        if (n->number != number || n->amount != t.amount) {
+            QImage img;
+            if (t.amount <= 0 || t.amount >= 1) {
+                img = marker::sprite(number, t.amount >= 1, dpr);
+            } else {
+                img = QImage(QSize(marker::kSpriteSize, marker::kSpriteSize) * dpr, QImage::Format_ARGB32_Premultiplied);
+                img.setDevicePixelRatio(dpr);
+                img.fill(Qt::transparent);
+                QPainter p(&img);
+                const double h = marker::kSpriteSize / 2.0;
+                marker::paint(&p, {QPointF(h, h), number, t.amount});
+            }
+            n->image->setTexture(win->createTextureFromImage(img));
+            n->image->setOwnsTexture(true);
+            n->number = number;
+            n->amount = t.amount;
+        }
+        const double h = marker::kSpriteSize / 2.0;
+        n->image->setRect(QRectF(std::round((t.pos.x() - h) * dpr) / dpr, std::round((t.pos.y() - h) * dpr) / dpr,
+                                 marker::kSpriteSize, marker::kSpriteSize));
+    }
+    return root;
+}

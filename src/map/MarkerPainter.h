@@ -1,0 +1,57 @@
+#pragma once
+
+#include "MapOverlay.h"
+
+#include <QImage>
+#include <QRectF>
+
+#include <array>
+
+class QPainter;
+
+namespace marker {
+
+constexpr int kSpriteSize = 48; // px: the selected circle (34) with its shadow, and some room
+
+// Draws one marker centred at m.pos: a gold circle with a soft shadow and its number; a white
+// ring and a larger circle as it becomes selected.
+void paint(QPainter *p, const MarkerDraw &m);
+// The circle alone, with its shadow and, as `t` goes to 1, its ring.
+void paintDisc(QPainter *p, QPointF centre, double t);
+
+// A settled marker (plain or selected) as a cached sprite at the device pixel ratio.
+QImage sprite(int number, bool selected, qreal dpr);
+
+// Radius a tap hits.
+inline double hitRadius(bool selected) { return selected ? 17 : 14; }
+
+} // namespace marker
+
+// One texture holding the plain marker's circle and the ten digits of its number, so every
+// settled marker on the map is a few textured quads of a single batch.
+class MarkerAtlas
+{
+public:
+    struct Quad {
+        QRectF target; // item pixels, relative to the marker's centre
+        QRectF source; // normalised texture coordinates
+    };
+
+    explicit MarkerAtlas(qreal dpr);
+    const QImage &image() const { return m_image; }
+    qreal devicePixelRatio() const { return m_dpr; }
+    // Quads for a marker numbered `number` (circle first, then the digits), into `out`; returns
+    // how many were written (at most 1 + 10).
+    int layout(int number, std::array<Quad, 11> *out) const;
+
+private:
+    static constexpr double kPad = 2; // keeps linear filtering from reading a neighbouring cell
+    QImage m_image;
+    qreal m_dpr;
+    QRectF m_circle;               // texture coordinates
+    std::array<QRectF, 10> m_digit; // texture coordinates
+    std::array<double, 10> m_advance{};
+    QSizeF m_cell;                  // item pixels of one digit's cell
+    double m_baseline = 0;          // from the cell's top
+    double m_lineHeight = 0;
+};

@@ -1,0 +1,232 @@
+#include "OverlayNodes.h"
+
+#include "Palette.h"
+
+#include <QPainter>
+#include <QQuickWindow>
+#include <QSGFlatColorMaterial>
+#include <QSGGeometryNode>
+#include <QSGRendererInterface>
+#include <QSGTextureMaterial>
+#include <QSGVertexColorMaterial>
+
+#include <cmath>
+
+namespace {
+
+const QColor kGraticuleLine(255, 255, 255, 26);
+constexpr double kPathWidth = 2;
+
+QSGGeometryNode *geometryNode(QSGGeometry *g, QSGMaterial *m)
+{
+    auto *node = new QSGGeometryNode;
+    node->setGeometry(g);
+    node->setMaterial(m);
+    node->setFlags(QSGNode::OwnsGeometry | QSGNode::OwnsMaterial);
+    return node;
+}
+
+// Each dash is a quad two pixels wide with a one-device-pixel feather on both long edges
+// (vertex alpha 0 at the outside), which is how the scene graph itself smooths lines.
+void writeDashes(QSGGeometry *g, const std::vector<QLineF> &dashes, qreal dpr)
+{
+    const qsizetype quads = qsizetype(dashes.size());
+    g->allocate(int(quads * 8), int(quads * 18));
+    auto *v = g->vertexDataAsColoredPoint2D();
+    auto *ix = g->indexDataAsUInt();
+    const QColor gold = zeltrin::palette().themeGold;
+    const auto r = uchar(gold.red()), gr = uchar(gold.green()), b = uchar(gold.blue());
+    const double feather = 1.0 / dpr;
+    const double inner = kPathWidth / 2 - feather / 2, outer = kPathWidth / 2 + feather / 2;
+    for (qsizetype q = 0; q < quads; ++q) {
+        const QLineF &d = dashes[size_t(q)];
+        const double len = d.length();
+        const double nx = len > 0 ? -d.dy() / len : 0, ny = len > 0 ? d.dx() / len : 0;
+        const QPointF ends[2] = {d.p1(), d.p2()};
+        const double offsets[4] = {-outer, -inner, inner, outer};
+        for (int e = 0; e < 2; ++e)
+            for (int k = 0; k < 4; ++k) {
+                const bool solid = k == 1 || k == 2;
+                v[q * 8 + e * 4 + k].set(float(ends[e].x() + nx * offsets[k]), float(ends[e].y() + ny * offsets[k]),
+                                         solid ? r : 0, solid ? gr : 0, solid ? b : 0, solid ? 255 : 0);
+            }
+        const quint32 base = quint32(q * 8);
+        for (int k = 0; k < 3; ++k) {
+            const quint32 a = base + quint32(k), c = base + 4 + quint32(k);
+            const quint32 tri[6] = {a, a + 1, c, a + 1, c + 1, c};
+            std::copy(tri, tri + 6, ix + q * 18 + k * 6);
+        }
+    }
+    g->markVertexDataDirty();
+    g->markIndexDataDirty();
+}
+
+double snap(double v, qreal dpr) { return std::round(v * dpr) / dpr; }
+
+void writeMarkers(QSGGeometry *g, const std::vector<MarkerDraw> &markers, const MarkerAtlas &atlas)
+{
+    std::array<MarkerAtlas::Quad, 11> quads;
+    qsizetype total = 0;
+    for (const MarkerDraw &m : markers)
+        total += atlas.layout(m.number, &quads);
+    g->allocate(int(total * 4), int(total * 6));
+    auto *v = g->vertexDataAsTexturedPoint2D();
+    auto *ix = g->indexDataAsUInt();
+    const qreal dpr = atlas.devicePixelRatio();
+    qsizetype q = 0;
+    for (const MarkerDraw &m : markers) {
+        const int n = atlas.layout(m.number, &quads);
+        // Whole device pixels, so the atlas is sampled texel for texel and stays sharp.
+        const double cx = snap(m.pos.x(), dpr), cy = snap(m.pos.y(), dpr);
+        for (int k = 0; k < n; ++k, ++q) {
+            const QRectF t = quads[size_t(k)].target.translated(cx, cy);
+            const QRectF s = quads[size_t(k)].source;
+            v[q * 4 + 0].set(float(t.left()), float(t.top()), float(s.left()), float(s.top()));
+            v[q * 4 + 1].set(float(t.right()), float(t.top()), float(s.right()), float(s.top()));
+            v[q * 4 + 2].set(float(t.left()), float(t.bottom()), float(s.left()), float(s.bottom()));
+            v[q * 4 + 3].set(float(t.right()), float(t.bottom()), float(s.right()), float(s.bottom()));
+            const quint32 b = quint32(q * 4);
+            const quint32 tri[6] = {b, b + 1, b + 2, b + 1, b + 3, b + 2};
+            std::copy(tri, tri + 6, ix + q * 6);
+        }
+    }
+    g->markVertexDataDirty();
+    g->markIndexDataDirty();
+}
+
+void setSnappedOffset(QSGTransformNode *node, QPointF offset, qreal dpr)
+{
+    QMatrix4x4 m;
+    m.translate(float(snap(offset.x(), dpr)), float(snap(offset.y(), dpr)));
+    if (m != node->matrix())
+        node->setMatrix(m);
+}
+
+} // namespace
+
+OverlayNodes::OverlayNodes(QQuickWindow *window, qreal dpr) : m_window(window), m_atlas(dpr)
+{
+    m_atlasTexture = window->createTextureFromImage(m_atlas.image());
+    m_atlasTexture->setFiltering(QSGTexture::Linear);
+
+    m_paths = new QSGNode;
+    appendChildNode(m_paths);
+    m_markers = new QSGNode;
+    appendChildNode(m_markers);
+}
+
+OverlayNodes::~OverlayNodes()
+{
+    // The nodes drawing with the atlas go before its texture (each leaves its parent as it goes).
+    delete m_paths;
+    delete m_markers;
+    delete m_atlasTexture;
+}
+
+void OverlayNodes::setOffset(QPointF offset) { setSnappedOffset(this, offset, m_atlas.devicePixelRatio()); }
+
+GraticuleNode::GraticuleNode()
+{
+    auto *lines = new QSGGeometry(QSGGeometry::defaultAttributes_Point2D(), 0);
+    lines->setDrawingMode(QSGGeometry::DrawLines);
+    lines->setLineWidth(1);
+    auto *flat = new QSGFlatColorMaterial;
+    flat->setColor(kGraticuleLine);
+    m_lines = geometryNode(lines, flat);
+    appendChildNode(m_lines);
+}
+
+void GraticuleNode::setOffset(QPointF offset, qreal dpr) { setSnappedOffset(this, offset, dpr); }
+
+void GraticuleNode::setLines(const std::vector<QLineF> &lines)
+{
+    QSGGeometry *g = m_lines->geometry();
+    g->allocate(int(lines.size() * 2));
+    auto *v = g->vertexDataAsPoint2D();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        v[i * 2].set(float(lines[i].x1()), float(lines[i].y1()));
+        v[i * 2 + 1].set(float(lines[i].x2()), float(lines[i].y2()));
+    }
+    g->markVertexDataDirty();
+    m_lines->markDirty(QSGNode::DirtyGeometry);
+}
+
+void OverlayNodes::setChunkCount(qsizetype count)
+{
+    while (qsizetype(m_runs.size()) > count) {
+        Run &r = m_runs.back();
+        m_paths->removeChildNode(r.path);
+        m_markers->removeChildNode(r.markers);
+        delete r.path;
+        delete r.markers;
+        m_runs.pop_back();
+    }
+    while (qsizetype(m_runs.size()) < count) {
+        Run r;
+        auto *pg = new QSGGeometry(QSGGeometry::defaultAttributes_ColoredPoint2D(), 0, 0, QSGGeometry::UnsignedIntType);
+        pg->setDrawingMode(QSGGeometry::DrawTriangles);
+        r.path = geometryNode(pg, new QSGVertexColorMaterial);
+        auto *mg = new QSGGeometry(QSGGeometry::defaultAttributes_TexturedPoint2D(), 0, 0, QSGGeometry::UnsignedIntType);
+        mg->setDrawingMode(QSGGeometry::DrawTriangles);
+        auto *tm = new QSGTextureMaterial;
+        tm->setTexture(m_atlasTexture);
+        tm->setFiltering(QSGTexture::Linear);
+        r.markers = geometryNode(mg, tm);
+        m_paths->appendChildNode(r.path);
+        m_markers->appendChildNode(r.markers);
+        m_runs.push_back(r);
+    }
+}
+
+void OverlayNodes::setChunk(qsizetype c, const OverlayChunk &chunk)
+{
+    if (c >= qsizetype(m_runs.size()))
+        setChunkCount(c + 1);
+    Run &r = m_runs[size_t(c)];
+    writeDashes(r.path->geometry(), chunk.dashes, m_atlas.devicePixelRatio());
+    r.path->markDirty(QSGNode::DirtyGeometry);
+    writeMarkers(r.markers->geometry(), chunk.markers, m_atlas);
+    r.markers->markDirty(QSGNode::DirtyGeometry);
+}
+
+void PainterLayerNode::render(const RenderState *state)
+{
+    auto *p = static_cast<QPainter *>(
+        window->rendererInterface()->getResource(window, QSGRendererInterface::PainterResource));
+    if (!p || !paint)
+        return;
+    p->save();
+    p->setTransform(matrix()->toTransform());
+    p->setOpacity(inheritedOpacity());
+    if (const QRegion *clip = state->clipRegion(); clip && !clip->isEmpty())
+        p->setClipRegion(*clip, Qt::ReplaceClip);
+    paint(p);
+    p->restore();
+}
+
+namespace overlay {
+
+void paintGraticule(QPainter *p, const std::vector<QLineF> &lines)
+{
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setPen(QPen(kGraticuleLine, 1));
+    p->drawLines(lines.data(), int(lines.size()));
+}
+
+void paintDashes(QPainter *p, const std::vector<QLineF> &dashes)
+{
+    p->setRenderHint(QPainter::Antialiasing, true);
+    QPen pen(zeltrin::palette().themeGold, kPathWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    p->setPen(pen);
+    p->drawLines(dashes.data(), int(dashes.size()));
+}
+
+void paintMarkers(QPainter *p, const std::vector<MarkerDraw> &markers)
+{
+    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+    const double half = marker::kSpriteSize / 2.0;
+    for (const MarkerDraw &m : markers)
+        p->drawImage(QPointF(m.pos.x() - half, m.pos.y() - half), marker::sprite(m.number, m.selected >= 1, dpr));
+}
+
+} // namespace overlay

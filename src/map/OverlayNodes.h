@@ -1,0 +1,78 @@
+#pragma once
+
+#include "MapOverlay.h"
+#include "MarkerPainter.h"
+
+#include <QSGNode>
+#include <QSGRenderNode>
+#include <QSGTransformNode>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QQuickWindow;
+class QSGGeometryNode;
+class QSGTexture;
+
+// The path, the markers and the graticule as scene-graph geometry in an overlay frame: vertex
+// buffers that change only with the data or the frame, under a transform node that a pan moves.
+// Runs of markers are separate nodes, so an edit re-uploads only its runs; they share one
+// material state (the marker atlas), so the renderer batches them.
+class OverlayNodes : public QSGTransformNode
+{
+public:
+    OverlayNodes(QQuickWindow *window, qreal dpr);
+    ~OverlayNodes() override;
+
+    qreal devicePixelRatio() const { return m_atlas.devicePixelRatio(); }
+    void setOffset(QPointF offset);
+    // Makes run `c`'s nodes show `chunk`; runs past `count` are removed.
+    void setChunk(qsizetype c, const OverlayChunk &chunk);
+    void setChunkCount(qsizetype count);
+
+private:
+    struct Run {
+        QSGGeometryNode *path = nullptr;
+        QSGGeometryNode *markers = nullptr;
+    };
+    QQuickWindow *m_window;
+    MarkerAtlas m_atlas;
+    QSGTexture *m_atlasTexture = nullptr;
+    QSGNode *m_paths = nullptr;
+    QSGNode *m_markers = nullptr;
+    std::vector<Run> m_runs;
+};
+
+// The graticule's lines in an overlay frame, under the tiles.
+class GraticuleNode : public QSGTransformNode
+{
+public:
+    GraticuleNode();
+    void setOffset(QPointF offset, qreal dpr);
+    void setLines(const std::vector<QLineF> &lines);
+
+private:
+    QSGGeometryNode *m_lines;
+};
+
+// A layer painted with QPainter straight into the software renderer's painter each frame.
+class PainterLayerNode : public QSGRenderNode
+{
+public:
+    std::function<void(QPainter *)> paint;
+    QRectF bounds;
+    QQuickWindow *window = nullptr;
+
+    void render(const RenderState *state) override;
+    StateFlags changedStates() const override { return {}; }
+    RenderingFlags flags() const override { return BoundedRectRendering; }
+    QRectF rect() const override { return bounds; }
+};
+
+namespace overlay {
+// What the software renderer draws of the same data, translated by `offset`.
+void paintGraticule(QPainter *p, const std::vector<QLineF> &lines);
+void paintDashes(QPainter *p, const std::vector<QLineF> &dashes);
+void paintMarkers(QPainter *p, const std::vector<MarkerDraw> &markers);
+} // namespace overlay
