@@ -129,17 +129,21 @@ void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame
     const qsizetype first = c * MarkerIndex::kChunk;
     const qsizetype last = std::min(index.size(), first + MarkerIndex::kChunk + 1); // one past: the leg into the next run
     const QRectF clip = frame.region.adjusted(-kPathMargin, -kPathMargin, kPathMargin, kPathMargin);
-    constexpr double kCell = 8;
+    constexpr double kCell = 14; // half a marker: overlapping more than that, the lower one is hidden anyway
     std::unordered_set<quint64> taken;
     std::vector<MarkerDraw> kept;
-    QPointF prev;
+    // Legs shorter than a pixel (a long mission seen from afar) are merged into the next one:
+    // thousands of sub-pixel dashes would cost the rasteriser far more than they show.
+    constexpr double kMinLeg = 1;
+    QPointF prev = frame.project(index.world(first));
     double along = 0;
-    for (qsizetype i = first; i < last; ++i) {
+    for (qsizetype i = first + 1; i < last; ++i) {
         const QPointF s = frame.project(index.world(i));
-        if (i > first) {
-            dashLeg(prev, s, along, clip, &out->dashes);
-            along += std::hypot(s.x() - prev.x(), s.y() - prev.y());
-        }
+        const double len = std::hypot(s.x() - prev.x(), s.y() - prev.y());
+        if (len < kMinLeg && i + 1 < last)
+            continue;
+        dashLeg(prev, s, along, clip, &out->dashes);
+        along += len;
         prev = s;
     }
     // Markers from the top of the pile down: the later one shows where several share a cell.

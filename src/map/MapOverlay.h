@@ -50,7 +50,7 @@ constexpr double kMarkerCull = 24; // px beyond the region still drawn (marker r
 constexpr double kPathMargin = 8;  // px beyond the region the path is still cut into dashes
 
 // Builds run `c`: the dashes of its legs (5 on, 5 off, in step with the run's first point) and
-// its markers, one per 8 px cell where they pile up. `skip` markers are left out: the selected
+// its markers, one per 14 px cell where they pile up. `skip` markers are left out: the selected
 // ones are drawn on top of everything by themselves.
 void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame,
                 std::optional<qsizetype> skipA, std::optional<qsizetype> skipB, OverlayChunk *out);

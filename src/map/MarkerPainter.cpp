@@ -102,13 +102,13 @@ MarkerAtlas::MarkerAtlas(qreal dpr) : m_dpr(dpr > 0 && std::isfinite(dpr) ? dpr 
     m_lineHeight = fm.ascent() + fm.descent();
     m_cell = QSizeF(std::ceil(widest) + 2 * kPad, std::ceil(m_lineHeight) + 2 * kPad);
     m_baseline = kPad + fm.ascent();
-    const double w = marker::kSpriteSize + 10 * m_cell.width();
-    const double h = std::max<double>(marker::kSpriteSize, m_cell.height());
+    const double w = kCircleSize + 10 * m_cell.width();
+    const double h = std::max<double>(kCircleSize, m_cell.height());
     m_image = QImage(QSizeF(std::ceil(w * m_dpr), std::ceil(h * m_dpr)).toSize(), QImage::Format_ARGB32_Premultiplied);
     m_image.setDevicePixelRatio(m_dpr);
     m_image.fill(Qt::transparent);
     QPainter p(&m_image);
-    const double s = marker::kSpriteSize;
+    const double s = kCircleSize;
     marker::paintDisc(&p, QPointF(s / 2, s / 2), 0.0);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.setFont(font);
@@ -124,7 +124,7 @@ MarkerAtlas::MarkerAtlas(qreal dpr) : m_dpr(dpr > 0 && std::isfinite(dpr) ? dpr 
 
 int MarkerAtlas::layout(int number, std::array<Quad, 11> *out) const
 {
-    const double s = marker::kSpriteSize;
+    const double s = kCircleSize;
     int n = 0;
     (*out)[size_t(n++)] = {QRectF(-s / 2, -s / 2, s, s), m_circle};
     char digits[12];

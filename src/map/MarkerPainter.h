@@ -45,6 +45,9 @@ public:
     int layout(int number, std::array<Quad, 11> *out) const;
 
 private:
+    // The plain circle (28) and its shadow (4) fill 36 px: the quad is no larger, since the
+    // rasteriser pays for every blended pixel of it.
+    static constexpr double kCircleSize = 36;
     static constexpr double kPad = 2; // keeps linear filtering from reading a neighbouring cell
     QImage m_image;
     qreal m_dpr;

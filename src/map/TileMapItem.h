@@ -68,6 +68,8 @@ public:
     int loadedTileCount() const { return m_loader.loadedCount(); }
     int visibleTileCount() const { return m_visibleTiles; }
     const TileLoader &loader() const { return m_loader; }
+    // Runs of markers the last frame rebuilt (for tests and benchmarks: an edit must stay local).
+    int lastRebuiltRuns() const { return int(m_overlay->rebuilt.size()); }
     bool exposesMarkers() const { return m_exposeMarkers; }
     void setExposesMarkers(bool on);
     QList<int> accessibleMarkers() const { return m_accessibleMarkers; }

@@ -2,6 +2,7 @@
 
 #include <QQuickWindow>
 #include <QSGImageNode>
+#include <QSGTransformNode>
 
 #include <algorithm>
 
@@ -13,8 +14,10 @@ TileKey parentOf(const TileKey &k) { return {k.layer, k.z - 1, k.x >> 1, k.y >> 
 
 TileLayerNode::TileLayerNode()
 {
+    // Transform nodes (identity), not plain ones: the software renderer takes the position of a
+    // node added later from its parent's recorded state, which it keeps for transform nodes.
     for (QSGNode *&level : m_levels) {
-        level = new QSGNode;
+        level = new QSGTransformNode;
         appendChildNode(level);
     }
 }
@@ -88,6 +91,7 @@ int TileLayerNode::update(QQuickWindow *window, const TileLoader &loader, const 
         const double left = (double(placed.x) / tn1 - cam.cx) * cam.scale;
         const double top = (double(placed.y) / tn1 - cam.cy) * cam.scale;
         tn->setRect(QRectF(left, top, tilePx, tilePx));
+
         QSGNode *level = m_levels[placed.z < z ? 0 : placed.z > z ? 1 : 2];
         if (tn->parent() != level) {
             if (tn->parent())

@@ -209,6 +209,86 @@ private Q_SLOTS:
         server.releaseAll();
     }
 
+    // An edit rebuilds only the runs of markers it touched; a small pan rebuilds none.
+    void editsRebuildOnlyTheirRuns_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("atMost");
+        QTest::addColumn<int>("atLeast");
+        QTest::newRow("pan a little") << "pan" << 0 << 0;
+        QTest::newRow("append") << "append" << 2 << 1;
+        QTest::newRow("select") << "select" << 2 << 1;
+        QTest::newRow("delete the last") << "delete last" << 2 << 1;
+        QTest::newRow("delete in the middle") << "delete middle" << 5 << 4;
+        QTest::newRow("zoom") << "zoom" << 8 << 8;
+    }
+    void editsRebuildOnlyTheirRuns()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, atMost);
+        QFETCH(int, atLeast);
+        MapWindow w;
+        CoordinateListModel markers;
+        QList<Coordinate> list;
+        for (int i = 0; i < 2000; ++i) // 8 runs of 256 along a diagonal, all on screen
+            list.append({43.0 + 0.00002 * i, -84.0 + 0.00002 * i});
+        markers.setCoordinates(list);
+        w.map->setMarkers(&markers);
+        w.map->setRegion(region(43.02, -83.98, 0.06));
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        (void)w.window.grabWindow();
+        QCOMPARE(w.map->lastRebuiltRuns(), 8);
+        if (change == "pan")
+            w.map->panBy(5, 3);
+        else if (change == "append")
+            markers.append({43.04, -83.96});
+        else if (change == "select")
+            markers.setMarked(1500);
+        else if (change == "delete last")
+            markers.removePositions({1999});
+        else if (change == "delete middle")
+            markers.removePositions({1100});
+        else if (change == "zoom")
+            w.map->zoomBy(1.25, QPointF(195, 422));
+        (void)w.window.grabWindow();
+        QVERIFY2(w.map->lastRebuiltRuns() <= atMost && w.map->lastRebuiltRuns() >= atLeast,
+                 qPrintable(QString::number(w.map->lastRebuiltRuns())));
+    }
+
+    // While the tiles of a new zoom level load, the old ones stand in: scaled up when zooming
+    // in, and in their own place when zooming out.
+    void zoomKeepsTilesUntilNewOnesArrive_data()
+    {
+        QTest::addColumn<double>("factor");
+        QTest::addColumn<QList<QPoint>>("covered");
+        const QList<QPoint> everywhere{{20, 20}, {370, 20}, {195, 422}, {20, 820}, {370, 820}};
+        QTest::newRow("zoom in") << 2.0 << everywhere;
+        QTest::newRow("zoom in twice") << 4.0 << everywhere;
+        QTest::newRow("zoom out") << 0.5 << QList<QPoint>{{195, 422}, {150, 350}, {240, 500}};
+    }
+    void zoomKeepsTilesUntilNewOnesArrive()
+    {
+        QFETCH(double, factor);
+        QFETCH(QList<QPoint>, covered);
+        TileServer server;
+        QVERIFY(server.listen());
+        MapWindow w(server.urlTemplate("img"), QString());
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        QTRY_COMPARE_WITH_TIMEOUT(w.map->loadedTileCount(), w.map->visibleTileCount(), 10000);
+        server.hold = true; // nothing new arrives
+        const int before = w.map->loadedTileCount();
+        w.map->zoomBy(factor, QPointF(195, 422));
+        QCoreApplication::processEvents();
+        const QImage img = w.window.grabWindow();
+        QCOMPARE(w.map->loadedTileCount(), before);
+        const qreal dpr = img.devicePixelRatio();
+        for (const QPoint p : covered)
+            QVERIFY2(!near(img.pixelColor(int(p.x() * dpr), int(p.y() * dpr)), QColor(0x14, 0x18, 0x1F), 10),
+                     qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+        server.hold = false;
+        server.releaseAll();
+    }
+
     void markersAndTaps()
     {
         MapWindow w;
