@@ -9,11 +9,18 @@
 #include <QNetworkRequest>
 #include <QThreadPool>
 
+#include <algorithm>
+
 namespace {
 constexpr int kTransferTimeoutMs = 15'000;
 constexpr int kMaxZoom = 30; // keeps 1 << z and 2 * x within int
 
 qint64 nowMs() { return QDeadlineTimer::current().deadline(); }
+
+TileKey ancestorOf(const TileKey &k, int levelsUp)
+{
+    return {k.layer, k.z - levelsUp, k.x >> levelsUp, k.y >> levelsUp};
+}
 
 // The renderer uploads tiles as textures: hand it a format it takes without converting.
 QImage decodeTile(const QByteArray &bytes)
@@ -119,9 +126,9 @@ QString TileLoader::expand(const QString &urlTemplate, const TileKey &k)
 
 std::optional<TileFallback> TileLoader::fallback(const TileKey &k, int maxLevelsUp) const
 {
-    const int levels = std::min(maxLevelsUp, k.z);
+    const int levels = std::min({maxLevelsUp, k.z, kMaxZoom});
     for (int d = 1; d <= levels; ++d) {
-        const TileKey a{k.layer, k.z - d, k.x >> d, k.y >> d};
+        const TileKey a = ancestorOf(k, d);
         const QImage *img = m_images.object(a);
         if (!img)
             continue;
@@ -174,8 +181,8 @@ void TileLoader::request(const QList<TileKey> &wanted)
     // falls back on keeps them in. A touched ancestor's own ancestors were touched with it.
     QSet<TileKey> touched;
     for (const TileKey &k : wanted) {
-        for (int d = 1; d <= std::min(4, k.z); ++d) {
-            const TileKey a{k.layer, k.z - d, k.x >> d, k.y >> d};
+        for (int d = 1; d <= std::min(kFallbackLevels, k.z); ++d) {
+            const TileKey a = ancestorOf(k, d);
             if (touched.contains(a))
                 break;
             touched.insert(a);

@@ -55,6 +55,8 @@ public:
     // one zoom level finer for sharpness at device pixel ratio 3 needs four times the tiles, and
     // one such screen still fits.
     static constexpr qsizetype kDefaultMemoryBytes = 96ll * 1024 * 1024;
+    // How far up the view looks for a stand-in; request() keeps that many ancestors cached.
+    static constexpr int kFallbackLevels = 4;
 
     explicit TileLoader(QObject *parent = nullptr);
     ~TileLoader() override;
@@ -75,7 +77,7 @@ public:
     void request(const QList<TileKey> &wanted);
     const QImage *image(const TileKey &k) const { return m_images.object(k); }
     // The nearest loaded ancestor of k, at most maxLevelsUp zoom levels up.
-    std::optional<TileFallback> fallback(const TileKey &k, int maxLevelsUp = 4) const;
+    std::optional<TileFallback> fallback(const TileKey &k, int maxLevelsUp = kFallbackLevels) const;
     // Those of k's four children at z+1 that are loaded.
     QList<std::pair<TileKey, const QImage *>> loadedChildren(const TileKey &k) const;
 
