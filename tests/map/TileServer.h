@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
+#include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -42,6 +43,7 @@ public:
     int openCount() const { return int(m_open.size()); }
     int abortedByClient() const { return m_abortedByClient; }
     QStringList paths;
+    QSet<QString> corruptPaths; // answered 200 with a body that is no image
 
     void releaseAll()
     {
@@ -79,6 +81,8 @@ private:
         QBuffer b(&png);
         b.open(QIODevice::WriteOnly);
         img.save(&b, "PNG");
+        if (corruptPaths.contains(QString::fromLatin1(s->property("path").toByteArray())))
+            png = png.left(40) + QByteArray(200, 'x');
         QByteArray resp = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: max-age=86400\r\n"
                           "Date: " + QLocale::c().toString(QDateTime::currentDateTimeUtc(), "ddd, dd MMM yyyy hh:mm:ss 'GMT'").toLatin1()
             + "\r\nLast-Modified: Mon, 07 Dec 2026 10:00:00 GMT\r\n"
