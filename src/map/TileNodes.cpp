@@ -6,12 +6,6 @@
 
 #include <algorithm>
 
-namespace {
-constexpr int kLevelsUp = 4;
-
-TileKey parentOf(const TileKey &k) { return {k.layer, k.z - 1, k.x >> 1, k.y >> 1}; }
-} // namespace
-
 TileLayerNode::TileLayerNode()
 {
     // Transform nodes (identity), not plain ones: the software renderer takes the position of a
@@ -54,26 +48,12 @@ int TileLayerNode::update(QQuickWindow *window, const TileLoader &loader, const 
                 ++exact;
                 continue;
             }
-            // The four children, if any arrived (zooming out).
-            if (z < MapCamera::kMaxTileZoom) {
-                for (int c = 0; c < 4; ++c) {
-                    const TileKey child{layer, z + 1, k.x * 2 + (c & 1), k.y * 2 + (c >> 1)};
-                    if (loader.image(child)) {
-                        place(child, x * 2 + (c & 1));
-                    }
-                }
-            }
-            // The nearest ancestor (zooming in), underneath the children.
-            TileKey up = k;
-            int upX = x;
-            for (int level = 0; level < kLevelsUp && up.z > 0; ++level) {
-                up = parentOf(up);
-                upX = upX >> 1; // floor division, also for negative columns
-                if (loader.image(up)) {
-                    place(up, upX);
-                    break;
-                }
-            }
+            // The children that arrived (zooming out), over the nearest ancestor (zooming in).
+            if (z < MapCamera::kMaxTileZoom)
+                for (const auto &[child, img] : loader.loadedChildren(k))
+                    place(child, x * 2 + (child.x & 1));
+            if (const auto up = loader.fallback(k))
+                place(up->key, x >> up->levelsUp); // floor division, also for columns left of the world
         }
     }
     // Position every shown tile relative to the camera's centre; the parent node rotates them.
