@@ -185,22 +185,26 @@ readonly POI_X=${WALK_POI_X:-100} POI_Y=${WALK_POI_Y:-700}
 readonly LIST_X=$((W - 16 - 24)) LIST_Y=$((BANNER_H + 44 + 100 + 44 + 12 + 24))
 sheet dashboard current "$POI_X" "$POI_Y" "$DONE_X" "$DONE_Y"
 sheet mission 1 "$LIST_X" "$LIST_Y" "$DONE_X" "$DONE_Y"
-sheet camera 2 "${WALK_ADV_X:-350}" "${WALK_ADV_Y:-100}" "$DONE_X" "$DONE_Y"
-sheet logbook 4 "${WALK_AN_X:-195}" "${WALK_AN_Y:-160}" "$DONE_X" "$DONE_Y"
+sheet camera 2 "${WALK_ADV_X:-195}" "${WALK_ADV_Y:-372}" "$DONE_X" "$DONE_Y"
+sheet logbook 4 "${WALK_AN_X:-195}" "${WALK_AN_Y:-120}" "$DONE_X" "$DONE_Y"
 
 # --- Waypoints by tapping the map, then the upload -----------------------------------------
 tap "$(tab_x 1)" "$TAB_Y"
 grab mission-again
-# The panel at the bottom holds the waypoint count; the map lies above it.
-readonly PANEL="${W}x140+0+$((H - TABBAR_H - 300))" MAP="$((W - 80))x330+0+$((BANNER_H + 44))"
+# The panel's header holds the waypoint count (y 496 with waypoints, 536 without: the panel
+# grows by the "Clear All Waypoints" row). The map lies above it; the region stops above the
+# attribution (y 450 with waypoints) and left of the map tools. Waypoints are placed by count,
+# not where the tap lands: the first one sits at the map's centre, y 410.
+readonly PANEL="${W}x70+0+480" MAP="$((W - 80))x364+0+$((BANNER_H + 44))"
 for p in "120 260" "200 330" "90 380"; do
   read -r x y <<<"$p"
   tap "$x" "$y"
   grab "waypoint-at-$x-$y"
   check "waypoint-$x-$y-marker" "a tap on the map at $x,$y draws a waypoint" changed "$MAP" 0.001
-  check "waypoint-$x-$y-panel" "a tap on the map at $x,$y changes the panel (waypoint count)" changed "$PANEL" 0.001
+  check "waypoint-$x-$y-panel" "a tap on the map at $x,$y changes the panel (waypoint count)" changed "$PANEL" 0.0005
 done
-readonly UPLOAD_X=195 UPLOAD_Y=${WALK_UPLOAD_Y:-$((H - TABBAR_H - 8 - 24 - 26))}
+# "Upload & Execute Mission", above "Clear All Waypoints".
+readonly UPLOAD_X=195 UPLOAD_Y=${WALK_UPLOAD_Y:-700}
 tap "$UPLOAD_X" "$UPLOAD_Y"
 grab upload
 check upload-started "a tap on the upload button starts the upload" changed "${W}x60+0+$((UPLOAD_Y - 30))" 0.01
