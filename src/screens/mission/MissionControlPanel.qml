@@ -65,8 +65,12 @@ Item {
                 font.pixelSize: Theme.caption
             }
             T.AbstractButton {
+                objectName: "showWaypointsButton"
                 implicitWidth: 20
                 implicitHeight: 20
+                // Drawn 20 wide; the finger gets 44 × 44 around it.
+                TouchTarget { id: showHit }
+                containmentMask: showHit
                 Accessible.role: Accessible.Button
                 Accessible.name: "Show waypoints"
                 Accessible.onPressAction: panel.showWaypoints()
@@ -198,11 +202,15 @@ Item {
         }
 
         T.AbstractButton {
+            objectName: "clearButton"
             visible: panel.plan.showsClearButton
             Layout.alignment: Qt.AlignHCenter
             Layout.bottomMargin: 12
             implicitWidth: clearText.implicitWidth
             implicitHeight: clearText.implicitHeight
+            // The caption-sized text takes a touch 44 high.
+            TouchTarget { id: clearHit }
+            containmentMask: clearHit
             Accessible.role: Accessible.Button
             Accessible.name: clearText.text
             Accessible.onPressAction: panel.plan.clearWaypoints()
