@@ -275,6 +275,36 @@ private Q_SLOTS:
         QVERIFY(m_plan->showWaypointList()); // the list stays open
     }
 
+    // On a phone on its side with both feature rows showing, the card stays below the title
+    // bar and leaves the tool column clear; what it cannot show scrolls into view by finger.
+    void panelFitsAPhoneOnItsSide()
+    {
+        m_view->resize(844, 390);
+        m_plan->addWaypoint();
+        m_plan->setTerrainFollowEnabled(true);
+        m_plan->setMultiBatteryEnabled(true);
+        QQuickItem *panel = find(root(), "missionControlPanel");
+        QQuickItem *upload = find(root(), "uploadButton");
+        QQuickItem *scroller = find(root(), "panelScroller");
+        QVERIFY(panel && upload && scroller);
+        QTRY_VERIFY(scroller->property("interactive").toBool());
+        const QRectF card = panel->mapRectToScene(panel->boundingRect());
+        QVERIFY2(card.top() >= 44 && card.bottom() <= 390, qPrintable(QStringLiteral("card %1..%2").arg(card.top()).arg(card.bottom())));
+        for (const char *tool : {"addTool", "listTool"}) {
+            QQuickItem *t = find(root(), tool);
+            QVERIFY(!card.intersects(t->mapRectToScene(t->boundingRect())));
+        }
+        const QPoint from = centreOf(find(root(), "waypointCount")) + QPoint(0, 40);
+        stroke(true, from, from - QPoint(0, 200), 12);
+        QTRY_VERIFY(!scroller->property("moving").toBool());
+        QVERIFY(scroller->property("contentY").toDouble() > 0);
+        const QRectF up = upload->mapRectToScene(upload->boundingRect());
+        QVERIFY2(up.bottom() <= card.bottom() + 0.5, qPrintable(QStringLiteral("upload ends at %1").arg(up.bottom())));
+        tap(true, centreOf(upload));
+        QVERIFY(m_plan->isUploadingMission());
+        m_plan->cancelUpload();
+    }
+
     // Every row of the open list looks as the plan says after a delete or a move: gold title
     // only at the stored position, however the delegates shifted.
     void listRowsRestyleAfterEdits_data()
