@@ -485,8 +485,6 @@ Item {
         QCOMPARE(picker->property("currentIndex").toInt(), 0);
     }
 
-    // A tap on a row of the wheel turns it to that row and reports it once; the owner's
-    // binding survives.
     // Controls drawn smaller than a finger still take a touch 44 × 44 around their centre.
     void smallControlsTakeAFingerSizedTouch_data()
     {

@@ -153,6 +153,7 @@ ZPage {
                         anchors.fill: parent
                         clip: true
                         WheelPicker {
+                            objectName: "whiteBalanceWheel"
                             anchors.centerIn: parent
                             width: parent.width
                             label: "White Balance"

@@ -74,16 +74,12 @@ void CameraModel::setIso(double v)
     Q_EMIT isoChanged();
 }
 
-QString CameraModel::isoText() const { return format("%.0f%@", m_iso, QString()); }
-
 void CameraModel::setShutterIndex(int index)
 {
     if (index >= 0 && index < int(kShutterSpeeds.size()))
         m_shutterIndex = index;
     Q_EMIT shutterIndexChanged();
 }
-
-QString CameraModel::shutterText() const { return QString::fromLatin1(kShutterSpeeds[size_t(m_shutterIndex)]); }
 
 QStringList CameraModel::shutterSpeeds()
 {
@@ -106,8 +102,6 @@ void CameraModel::setGimbalPitch(double degrees)
         m_gimbalPitch = *s;
     Q_EMIT gimbalPitchChanged();
 }
-
-QString CameraModel::gimbalText() const { return format("%.0f%@", m_gimbalPitch, QStringLiteral("\u00B0")); }
 
 void CameraModel::setIsPhotoMode(bool v)
 {

@@ -24,17 +24,14 @@ class CameraModel : public QObject
     Q_PROPERTY(DJIDroneManager *drone READ drone WRITE setDrone NOTIFY droneChanged)
 
     Q_PROPERTY(double iso READ iso WRITE setIso NOTIFY isoChanged)
-    Q_PROPERTY(QString isoText READ isoText NOTIFY isoChanged)
     Q_PROPERTY(double isoMin READ isoMin CONSTANT)
     Q_PROPERTY(double isoMax READ isoMax CONSTANT)
     Q_PROPERTY(double isoStep READ isoStep CONSTANT)
 
     Q_PROPERTY(int shutterIndex READ shutterIndex WRITE setShutterIndex NOTIFY shutterIndexChanged)
-    Q_PROPERTY(QString shutterText READ shutterText NOTIFY shutterIndexChanged)
     Q_PROPERTY(QStringList shutterSpeeds READ shutterSpeeds CONSTANT)
 
     Q_PROPERTY(double gimbalPitch READ gimbalPitch WRITE setGimbalPitch NOTIFY gimbalPitchChanged)
-    Q_PROPERTY(QString gimbalText READ gimbalText NOTIFY gimbalPitchChanged)
     Q_PROPERTY(double gimbalMin READ gimbalMin CONSTANT)
     Q_PROPERTY(double gimbalMax READ gimbalMax CONSTANT)
     Q_PROPERTY(double gimbalStep READ gimbalStep CONSTANT)
@@ -81,7 +78,6 @@ public:
 
     double iso() const { return m_iso; }
     void setIso(double v);
-    QString isoText() const;
     static double isoMin() { return kIsoMin; }
     static double isoMax() { return kIsoMax; }
     static double isoStep() { return kIsoStep; }
@@ -90,12 +86,10 @@ public:
 
     int shutterIndex() const { return m_shutterIndex; }
     void setShutterIndex(int index);
-    QString shutterText() const;
     static QStringList shutterSpeeds();
 
     double gimbalPitch() const { return m_gimbalPitch; }
     void setGimbalPitch(double degrees);
-    QString gimbalText() const;
     static double gimbalMin() { return kGimbalMin; }
     static double gimbalMax() { return kGimbalMax; }
     static double gimbalStep() { return kGimbalStep; }

@@ -120,9 +120,14 @@ Item {
         objectName: "missionControlPanel"
         plan: plan
         anchors.left: parent.left
-        anchors.right: parent.right
         anchors.bottom: parent.bottom
         anchors.margins: 8
+        // In a short, wide window (a phone on its side) a full-width card would cover the
+        // whole map and the tool column; there it keeps to the left.
+        readonly property bool beside: parent.width > parent.height && parent.height < 600
+        width: beside ? Math.min(parent.width - 16, 460) : parent.width - 16
+        // Below the title bar at most; the card scrolls within that.
+        height: Math.min(implicitHeight, parent.height - bar.height - 16)
         onShowWaypoints: plan.showWaypointList = true
         onShowShotDesigner: plan.showShotDesigner = true
         onExecuteMission: plan.executeMission()

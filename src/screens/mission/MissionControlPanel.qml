@@ -22,197 +22,215 @@ Item {
         color: Theme.themeSurface
     }
 
-    ColumnLayout {
-        id: stack
-        anchors.left: parent.left
-        anchors.right: parent.right
-        anchors.top: parent.top
-        spacing: 12
-
-        // Grabber, 8 below the top edge.
-        Rectangle {
-            Layout.topMargin: 8
-            Layout.alignment: Qt.AlignHCenter
-            width: 40; height: 4; radius: 2
-            color: Theme.themeSurfaceRaised
-        }
-
-        RowLayout {
-            Layout.leftMargin: 16
-            Layout.rightMargin: 16
-            spacing: 4
-            Text {
-                text: "Mission Plan"
-                color: "white"
-                font.family: Theme.fontFamily
-                font.pixelSize: Theme.headline
-                font.weight: Font.DemiBold
-                Accessible.role: Accessible.Heading
-                Accessible.name: text
-            }
-            Item { Layout.fillWidth: true }
-            Text {
-                objectName: "waypointCount"
-                text: panel.plan.waypointCountText
-                color: Theme.themeGold
-                font.family: Theme.monoFamily
-                font.pixelSize: Theme.caption
-            }
-            Text {
-                text: "waypoints"
-                color: Theme.secondaryText
-                font.family: Theme.fontFamily
-                font.pixelSize: Theme.caption
-            }
-            T.AbstractButton {
-                implicitWidth: 20
-                implicitHeight: 20
-                Accessible.role: Accessible.Button
-                Accessible.name: "Show waypoints"
-                Accessible.onPressAction: panel.showWaypoints()
-                onClicked: panel.showWaypoints()
-                contentItem: Icon { name: "chevron.right"; size: Theme.caption; color: Theme.secondaryText }
-            }
-        }
+    // Scrolls only when the screen gives the card less height than it needs (a phone on its
+    // side with the feature rows showing).
+    Flickable {
+        id: scroller
+        objectName: "panelScroller"
+        anchors.fill: parent
+        contentHeight: stack.implicitHeight
+        interactive: contentHeight > height + 0.5
+        boundsBehavior: Flickable.StopAtBounds
+        clip: interactive
 
         ColumnLayout {
-            Layout.leftMargin: 16
-            Layout.rightMargin: 16
-            spacing: 10
-            MissionSlider {
-                Layout.fillWidth: true
-                label: "Altitude"
-                value: panel.plan.missionAltitude
-                from: 5; to: 120
-                unit: "m"
-                onValueEdited: (v) => panel.plan.missionAltitude = v
-            }
-            MissionSlider {
-                Layout.fillWidth: true
-                label: "Speed"
-                value: panel.plan.missionSpeed
-                from: 1; to: 15
-                unit: "m/s"
-                onValueEdited: (v) => panel.plan.missionSpeed = v
-            }
-        }
+            id: stack
+            width: scroller.width
+            spacing: 12
 
-        RowLayout {
-            Layout.leftMargin: 16
-            Layout.rightMargin: 16
-            spacing: 10
-            FeatureToggleButton {
-                Layout.preferredWidth: 1
-                label: "Terrain Follow"
-                iconName: "mountain.2.fill"
-                isEnabled: panel.plan.terrainFollowEnabled
-                onToggledTo: (v) => panel.plan.terrainFollowEnabled = v
+            // Grabber, 8 below the top edge.
+            Rectangle {
+                Layout.topMargin: 8
+                Layout.alignment: Qt.AlignHCenter
+                width: 40; height: 4; radius: 2
+                color: Theme.themeSurfaceRaised
             }
-            FeatureToggleButton {
-                Layout.preferredWidth: 1
-                label: "Multi-Battery"
-                iconName: "battery.100.bolt"
-                isEnabled: panel.plan.multiBatteryEnabled
-                onToggledTo: (v) => panel.plan.multiBatteryEnabled = v
-            }
-            FeatureActionButton {
-                Layout.preferredWidth: 1
-                label: "Shot Designer"
-                iconName: "pencil.and.ruler.fill"
-                onClicked: panel.showShotDesigner()
-            }
-        }
 
-        ColumnLayout {
-            visible: panel.plan.banners.length > 0
-            Layout.leftMargin: 16
-            Layout.rightMargin: 16
-            spacing: 6
-            Repeater {
-                model: panel.plan.banners
-                Rectangle {
-                    required property var modelData
+            RowLayout {
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
+                spacing: 4
+                Text {
+                    text: "Mission Plan"
+                    color: "white"
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.headline
+                    font.weight: Font.DemiBold
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
+                }
+                Item { Layout.fillWidth: true }
+                Text {
+                    objectName: "waypointCount"
+                    text: panel.plan.waypointCountText
+                    color: Theme.themeGold
+                    font.family: Theme.monoFamily
+                    font.pixelSize: Theme.caption
+                }
+                Text {
+                    text: "waypoints"
+                    color: Theme.secondaryText
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.caption
+                }
+                T.AbstractButton {
+                    objectName: "showWaypointsButton"
+                    implicitWidth: 20
+                    implicitHeight: 20
+                    // Drawn 20 wide; the finger gets 44 × 44 around it.
+                    TouchTarget { id: showHit }
+                    containmentMask: showHit
+                    Accessible.role: Accessible.Button
+                    Accessible.name: "Show waypoints"
+                    Accessible.onPressAction: panel.showWaypoints()
+                    onClicked: panel.showWaypoints()
+                    contentItem: Icon { name: "chevron.right"; size: Theme.caption; color: Theme.secondaryText }
+                }
+            }
+
+            ColumnLayout {
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
+                spacing: 10
+                MissionSlider {
                     Layout.fillWidth: true
-                    implicitHeight: bannerRow.implicitHeight + 12
-                    radius: 8
-                    color: Theme.alpha(Theme.themeGold, 0.1)
-                    Accessible.role: Accessible.StaticText
-                    Accessible.name: modelData.text
-                    RowLayout {
-                        id: bannerRow
-                        anchors.fill: parent
-                        anchors.leftMargin: 12
-                        anchors.rightMargin: 12
-                        spacing: 6
-                        Icon { name: modelData.icon; size: Theme.caption; color: Theme.themeGold }
-                        Text {
-                            text: modelData.text
-                            color: Theme.themeGold
-                            font.family: Theme.fontFamily
-                            font.pixelSize: Theme.caption
+                    label: "Altitude"
+                    value: panel.plan.missionAltitude
+                    from: 5; to: 120
+                    unit: "m"
+                    onValueEdited: (v) => panel.plan.missionAltitude = v
+                }
+                MissionSlider {
+                    Layout.fillWidth: true
+                    label: "Speed"
+                    value: panel.plan.missionSpeed
+                    from: 1; to: 15
+                    unit: "m/s"
+                    onValueEdited: (v) => panel.plan.missionSpeed = v
+                }
+            }
+
+            RowLayout {
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
+                spacing: 10
+                FeatureToggleButton {
+                    Layout.preferredWidth: 1
+                    label: "Terrain Follow"
+                    iconName: "mountain.2.fill"
+                    isEnabled: panel.plan.terrainFollowEnabled
+                    onToggledTo: (v) => panel.plan.terrainFollowEnabled = v
+                }
+                FeatureToggleButton {
+                    Layout.preferredWidth: 1
+                    label: "Multi-Battery"
+                    iconName: "battery.100.bolt"
+                    isEnabled: panel.plan.multiBatteryEnabled
+                    onToggledTo: (v) => panel.plan.multiBatteryEnabled = v
+                }
+                FeatureActionButton {
+                    Layout.preferredWidth: 1
+                    label: "Shot Designer"
+                    iconName: "pencil.and.ruler.fill"
+                    onClicked: panel.showShotDesigner()
+                }
+            }
+
+            ColumnLayout {
+                visible: panel.plan.banners.length > 0
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
+                spacing: 6
+                Repeater {
+                    model: panel.plan.banners
+                    Rectangle {
+                        required property var modelData
+                        Layout.fillWidth: true
+                        implicitHeight: bannerRow.implicitHeight + 12
+                        radius: 8
+                        color: Theme.alpha(Theme.themeGold, 0.1)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: modelData.text
+                        RowLayout {
+                            id: bannerRow
+                            anchors.fill: parent
+                            anchors.leftMargin: 12
+                            anchors.rightMargin: 12
+                            spacing: 6
+                            Icon { name: modelData.icon; size: Theme.caption; color: Theme.themeGold }
+                            Text {
+                                text: modelData.text
+                                color: Theme.themeGold
+                                font.family: Theme.fontFamily
+                                font.pixelSize: Theme.caption
+                            }
+                            Item { Layout.fillWidth: true }
+                            Icon { name: "checkmark.circle.fill"; size: Theme.caption; color: Theme.themeGreen }
                         }
-                        Item { Layout.fillWidth: true }
-                        Icon { name: "checkmark.circle.fill"; size: Theme.caption; color: Theme.themeGreen }
                     }
                 }
             }
-        }
 
-        GoldButtonStyle {
-            Layout.fillWidth: true
-            id: upload
-            objectName: "uploadButton"
-            Layout.leftMargin: 16
-            Layout.rightMargin: 16
-            Layout.bottomMargin: 24
-            text: panel.plan.uploadButtonText
-            iconName: panel.plan.isUploadingMission ? "" : "paperplane.fill"
-            enabled: panel.plan.uploadEnabled
-            // Disabled reads as disabled; the style itself has no such look.
-            opacity: enabled || panel.plan.isUploadingMission ? 1 : 0.5
-            onClicked: panel.executeMission()
-            // While uploading, a white spinner takes the icon's place: spinner and label are
-            // drawn here as one centred row, and the button's own label steps aside.
-            foreground: panel.plan.isUploadingMission ? "transparent" : Theme.themeBackground
-            Row {
-                objectName: "uploadingLabel"
-                visible: panel.plan.isUploadingMission
-                anchors.centerIn: parent
-                spacing: 8
-                z: 2
-                Spinner {
-                    objectName: "uploadSpinner"
-                    running: parent.visible
-                    color: "white"
-                    size: 18
-                    anchors.verticalCenter: parent.verticalCenter
-                }
-                Text {
-                    objectName: "uploadingText"
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: upload.text
-                    font: upload.font
-                    color: Theme.themeBackground
+            GoldButtonStyle {
+                Layout.fillWidth: true
+                id: upload
+                objectName: "uploadButton"
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
+                Layout.bottomMargin: 24
+                text: panel.plan.uploadButtonText
+                iconName: panel.plan.isUploadingMission ? "" : "paperplane.fill"
+                enabled: panel.plan.uploadEnabled
+                // Disabled reads as disabled; the style itself has no such look.
+                opacity: enabled || panel.plan.isUploadingMission ? 1 : 0.5
+                onClicked: panel.executeMission()
+                // While uploading, a white spinner takes the icon's place: spinner and label are
+                // drawn here as one centred row, and the button's own label steps aside.
+                foreground: panel.plan.isUploadingMission ? "transparent" : Theme.themeBackground
+                Row {
+                    objectName: "uploadingLabel"
+                    visible: panel.plan.isUploadingMission
+                    anchors.centerIn: parent
+                    spacing: 8
+                    z: 2
+                    Spinner {
+                        objectName: "uploadSpinner"
+                        running: parent.visible
+                        color: "white"
+                        size: 18
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                    Text {
+                        objectName: "uploadingText"
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: upload.text
+                        font: upload.font
+                        color: Theme.themeBackground
+                    }
                 }
             }
-        }
 
-        T.AbstractButton {
-            visible: panel.plan.showsClearButton
-            Layout.alignment: Qt.AlignHCenter
-            Layout.bottomMargin: 12
-            implicitWidth: clearText.implicitWidth
-            implicitHeight: clearText.implicitHeight
-            Accessible.role: Accessible.Button
-            Accessible.name: clearText.text
-            Accessible.onPressAction: panel.plan.clearWaypoints()
-            onClicked: panel.plan.clearWaypoints()
-            contentItem: Text {
-                id: clearText
-                text: "Clear All Waypoints"
-                color: Theme.platformRed
-                font.family: Theme.fontFamily
-                font.pixelSize: Theme.caption
+            T.AbstractButton {
+                objectName: "clearButton"
+                visible: panel.plan.showsClearButton
+                Layout.alignment: Qt.AlignHCenter
+                Layout.bottomMargin: 12
+                implicitWidth: clearText.implicitWidth
+                implicitHeight: clearText.implicitHeight
+                // The caption-sized text takes a touch 44 high.
+                TouchTarget { id: clearHit }
+                containmentMask: clearHit
+                Accessible.role: Accessible.Button
+                Accessible.name: clearText.text
+                Accessible.onPressAction: panel.plan.clearWaypoints()
+                onClicked: panel.plan.clearWaypoints()
+                contentItem: Text {
+                    id: clearText
+                    text: "Clear All Waypoints"
+                    color: Theme.platformRed
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.caption
+                }
             }
         }
     }

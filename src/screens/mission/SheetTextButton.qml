@@ -8,6 +8,9 @@ T.AbstractButton {
     property bool bold: false
     implicitWidth: label.implicitWidth
     implicitHeight: 44
+    // A short word ("Edit") still takes a touch 44 wide.
+    TouchTarget { id: hit }
+    containmentMask: hit
     Accessible.role: Accessible.Button
     Accessible.name: text
     Accessible.onPressAction: control.clicked()

@@ -66,6 +66,7 @@ ZPage {
                 page.done()
             }
             swipe.right: Rectangle {
+                objectName: "swipeDeleteButton"
                 width: 88
                 height: row.height
                 anchors.right: parent.right
@@ -78,9 +79,9 @@ ZPage {
                     font.family: Theme.fontFamily
                     font.pixelSize: Theme.body
                 }
-                TapHandler {
-                    onTapped: page.plan.deleteWaypoints([row.index])
-                }
+                // The row takes the presses on its swipe actions itself and reports a click
+                // through this attached signal (a handler here never sees them).
+                SwipeDelegate.onClicked: page.plan.deleteWaypoints([row.index])
             }
 
             background: Item {
@@ -122,6 +123,9 @@ ZPage {
                     x: 12
                     anchors.verticalCenter: parent.verticalCenter
                     width: 28; height: 28
+                    // Drawn 28 wide; the finger gets 44 × 44 around it.
+                    TouchTarget { id: minusHit }
+                    containmentMask: minusHit
                     Accessible.role: Accessible.Button
                     Accessible.name: "Delete " + page.plan.waypoints.rowTitle(row.index)
                     onClicked: row.swipe.open(SwipeDelegate.Right)
@@ -181,6 +185,9 @@ ZPage {
                     MouseArea {
                         id: handleArea
                         anchors.fill: parent
+                        // Drawn 36 wide; the finger gets 44 around it.
+                        TouchTarget { id: handleHit }
+                        containmentMask: handleHit
                         preventStealing: true
                         property real startY: 0
                         onPressed: (mouse) => {

@@ -83,14 +83,17 @@ struct CameraScreen {
     }
 
     // A press, a drag in small steps and a release, by finger or by mouse.
+    // `pauseMs` between moves gives a view a speed to flick with.
     void drag(QPoint from, QPoint to, bool touch, int steps = 20,
-              const std::function<void()> &whileHeld = {})
+              const std::function<void()> &whileHeld = {}, int pauseMs = 0)
     {
         if (touch)
             QTest::touchEvent(&view, touchscreen()).press(0, from, &view);
         else
             QTest::mousePress(&view, Qt::LeftButton, {}, from);
         for (int i = 1; i <= steps; ++i) {
+            if (pauseMs > 0)
+                QTest::qWait(pauseMs);
             const QPoint p = from + (to - from) * i / steps;
             if (touch)
                 QTest::touchEvent(&view, touchscreen()).move(0, p, &view);

@@ -1,6 +1,7 @@
 #include "CameraScreen.h"
 #include "Palette.h"
 
+#include <QQuickView>
 #include <QSignalSpy>
 
 // The camera screen as the pilot touches it: what the record and capture buttons, the mode
@@ -11,6 +12,33 @@ class TestCameraView : public QObject
 
     static QColor colorOf(QQuickItem *item) { return item->property("color").value<QColor>(); }
 
+    // The wheel's turning part: the Tumbler inside the picker.
+    static QQuickItem *tumblerOf(QQuickItem *picker)
+    {
+        for (QQuickItem *child : picker->childItems())
+            if (child->inherits("QQuickTumbler"))
+                return child;
+        return nullptr;
+    }
+
+    // The advanced sheet, open and at rest, scrolled so the white-balance wheel is mid-sheet.
+    static QQuickItem *openWhiteBalanceWheel(CameraScreen &s)
+    {
+        s.camera->setShowAdvancedControls(true);
+        if (!QTest::qWaitFor([&] { return s.find(QStringLiteral("advancedSheet")) != nullptr; }))
+            return nullptr;
+        QTest::qWait(600); // let the opening slide finish
+        QQuickItem *sheet = s.find(QStringLiteral("advancedSheet"));
+        QQuickItem *wheel = s.find(QStringLiteral("whiteBalanceWheel"));
+        if (!wheel)
+            return nullptr;
+        const double wheelY = wheel->mapToItem(sheet, QPointF(0, wheel->height() / 2)).y();
+        const double contentY = sheet->property("contentY").toDouble();
+        sheet->setProperty("contentY", std::max(0.0, contentY + wheelY - sheet->height() / 2));
+        QTest::qWait(50);
+        return wheel;
+    }
+
 private Q_SLOTS:
     void freshScreenShows()
     {
@@ -18,7 +46,12 @@ private Q_SLOTS:
         QVERIFY(s.load());
         QCOMPARE(s.find(QStringLiteral("ISOValue"))->property("text").toString(), QStringLiteral("100"));
         QCOMPARE(s.find(QStringLiteral("GimbalValue"))->property("text").toString(), QStringLiteral("0\u00B0"));
-        QCOMPARE(s.find(QStringLiteral("shutterWheel"))->property("currentIndex").toInt(), 4);
+        QQuickItem *shutter = s.find(QStringLiteral("shutterWheel"));
+        QCOMPARE(shutter->property("currentIndex").toInt(), 4);
+        // The selected row sits on the centre band, though the wheel was resized after it was set.
+        auto *row = tumblerOf(shutter)->property("currentItem").value<QQuickItem *>();
+        QVERIFY(row);
+        QTRY_COMPARE(CameraScreen::centre(row).y(), CameraScreen::centre(shutter).y());
         QCOMPARE(s.camera->shutterSpeeds().at(4), QStringLiteral("1/500"));
         QCOMPARE(s.find(QStringLiteral("recordingTimer"))->isVisible(), false);
         // The placeholder stays while an aircraft is connected.
@@ -156,6 +189,104 @@ private Q_SLOTS:
         QCOMPARE(s.find(QStringLiteral("ISOValue"))->property("text").toString(), QStringLiteral("1600"));
         QCOMPARE(sent.count(), 0);
         QCOMPARE(s.app.droneManager()->isRecording(), false);
+    }
+
+    // A tap on a row in view turns the wheel to it and selects it, reported once, by finger or
+    // mouse; a tap on the centre row changes nothing. Rows sit 32 apart; the shutter wheel shows
+    // one row either side of its centre, the white-balance wheel two (the outer ones in part).
+    void wheelTapSelectsRow_data()
+    {
+        QTest::addColumn<QString>("wheel");
+        QTest::addColumn<bool>("touch");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("offset"); // from the wheel's centre to the tap
+        for (bool touch : {true, false}) {
+            const char *dev = touch ? "touch" : "mouse";
+            for (int rows : {-1, 0, 1})
+                QTest::addRow("%s, shutter, %+d", dev, rows) << "shutter" << touch << rows << rows * 30;
+            for (int rows : {-2, -1, 0, 1, 2})
+                QTest::addRow("%s, white balance, %+d", dev, rows)
+                    << "whiteBalance" << touch << rows << (qAbs(rows) == 2 ? rows * 27 : rows * 30);
+        }
+    }
+    void wheelTapSelectsRow()
+    {
+        QFETCH(QString, wheel);
+        QFETCH(bool, touch);
+        QFETCH(int, rows);
+        QFETCH(int, offset);
+        CameraScreen s;
+        QVERIFY(s.load());
+        const bool shutter = wheel == QLatin1String("shutter");
+        if (!shutter)
+            s.camera->setWhiteBalanceIndex(2);
+        const int start = shutter ? s.camera->shutterIndex() : s.camera->whiteBalanceIndex();
+        QQuickItem *picker = shutter ? s.find(QStringLiteral("shutterWheel")) : openWhiteBalanceWheel(s);
+        QVERIFY(picker);
+        QCOMPARE(picker->property("currentIndex").toInt(), start);
+        QSignalSpy changed(s.camera, shutter ? SIGNAL(shutterIndexChanged()) : SIGNAL(whiteBalanceChanged()));
+        auto modelIndex = [&] { return shutter ? s.camera->shutterIndex() : s.camera->whiteBalanceIndex(); };
+
+        const QPoint p = CameraScreen::centre(picker) + QPoint(0, offset);
+        QVERIFY(QRect(QPoint(0, 0), s.view.size()).contains(p));
+        if (touch)
+            s.touchTap(p);
+        else
+            QTest::mouseClick(&s.view, Qt::LeftButton, {}, p);
+
+        const int expected = start + rows;
+        QTRY_COMPARE(picker->property("currentIndex").toInt(), expected);
+        QCOMPARE(modelIndex(), expected);
+        QCOMPARE(changed.count(), rows == 0 ? 0 : 1);
+        // The wheel turns until the chosen row sits on the centre band.
+        QQuickItem *tumbler = tumblerOf(picker);
+        QVERIFY(tumbler);
+        auto *row = tumbler->property("currentItem").value<QQuickItem *>();
+        QVERIFY(row);
+        QTRY_VERIFY2(qAbs(CameraScreen::centre(row).y() - CameraScreen::centre(picker).y()) <= 1,
+                     qPrintable(QStringLiteral("row at %1, centre %2").arg(CameraScreen::centre(row).y()).arg(CameraScreen::centre(picker).y())));
+        QTest::qWait(100);
+        QCOMPARE(changed.count(), rows == 0 ? 0 : 1);
+        // The owner's binding stays: a value set on the model shows on the wheel.
+        if (shutter)
+            s.camera->setShutterIndex(0);
+        else
+            s.camera->setWhiteBalanceIndex(0);
+        QCOMPARE(picker->property("currentIndex").toInt(), 0);
+    }
+
+    // A drag that starts on a row turns the wheel the way it goes, not to the row it started on,
+    // and the controls' scroll view does not take it.
+    void wheelDragTurnsPastTheTouchedRow_data()
+    {
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("touch") << true;
+        QTest::newRow("mouse") << false;
+    }
+    void wheelDragTurnsPastTheTouchedRow()
+    {
+        QFETCH(bool, touch);
+        CameraScreen s;
+        QVERIFY(s.load());
+        QQuickItem *picker = s.find(QStringLiteral("shutterWheel"));
+        QVERIFY(picker);
+        QCOMPARE(s.camera->shutterIndex(), 4);
+        // Press on the row below the centre (5), drag down by two rows and more: the wheel
+        // turns back towards the first speeds.
+        const QPoint from = CameraScreen::centre(picker) + QPoint(0, 30);
+        QQuickItem *scroller = s.find(QStringLiteral("controlsScroller"));
+        QVERIFY(scroller);
+        bool scrollerHeld = false;
+        s.drag(from, from + QPoint(0, 70), touch, 14, [&] { scrollerHeld = !scroller->property("interactive").toBool(); }, 16);
+        // The controls around the wheel held still, and scroll again once the finger is up.
+        QVERIFY(scrollerHeld);
+        QCOMPARE(scroller->property("contentY").toDouble(), 0.0);
+        QVERIFY(scroller->property("interactive").toBool());
+        QTRY_VERIFY(!picker->property("moving").toBool());
+        QTest::qWait(100);
+        const int index = picker->property("currentIndex").toInt();
+        QVERIFY2(index <= 2, qPrintable(QString::number(index)));
+        QCOMPARE(s.camera->shutterIndex(), index);
     }
 
     // However the sheet closes, the changes made in it stay and the screen's flag clears.

@@ -6,6 +6,7 @@
 #include "TileMapItem.h"
 #include "ZeltrinPilotApp.h"
 
+#include <QPointingDevice>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
@@ -22,6 +23,24 @@ QPoint centreOf(QQuickItem *item)
 {
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
 }
+
+// Items made from components (a row's swipe actions) are not QObject children: walk the items.
+QQuickItem *findItem(QQuickItem *root, const QString &name)
+{
+    if (root->objectName() == name)
+        return root;
+    for (QQuickItem *child : root->childItems())
+        if (QQuickItem *found = findItem(child, name))
+            return found;
+    return nullptr;
+}
+
+// One device for the process: Qt keeps every registered device until exit.
+QPointingDevice *touchscreen()
+{
+    static QPointingDevice *const dev = QTest::createTouchDevice();
+    return dev;
+}
 } // namespace
 
 class TestFlightPlanView : public QObject
@@ -33,6 +52,45 @@ class TestFlightPlanView : public QObject
     TileMapItem *m_map = nullptr;
 
     QQuickItem *root() const { return m_view->rootObject(); }
+    // One finger (or the mouse) from `from` to `to` in `steps` moves; no steps is a tap.
+    void stroke(bool touch, QPoint from, QPoint to, int steps = 0)
+    {
+        QQuickView *w = m_view.get();
+        if (touch)
+            QTest::touchEvent(w, touchscreen()).press(0, from, w);
+        else
+            QTest::mousePress(w, Qt::LeftButton, {}, from);
+        for (int i = 1; i <= steps; ++i) {
+            QTest::qWait(10);
+            const QPoint p = from + (to - from) * i / steps;
+            if (touch)
+                QTest::touchEvent(w, touchscreen()).move(0, p, w);
+            else
+                QTest::mouseMove(w, p);
+        }
+        if (touch)
+            QTest::touchEvent(w, touchscreen()).release(0, to, w);
+        else
+            QTest::mouseRelease(w, Qt::LeftButton, {}, to);
+        QTest::qWait(20);
+    }
+    void tap(bool touch, QPoint p) { stroke(touch, p, p); }
+
+    QQuickItem *openList()
+    {
+        m_plan->setShowWaypointList(true);
+        if (!QTest::qWaitFor([&] { return sheetItem("waypointListSheet") != nullptr; }))
+            return nullptr;
+        QTest::qWait(600); // the sheet slides up
+        return sheetItem("waypointListSheet");
+    }
+    QQuickItem *rowAt(QQuickItem *sheet, int index)
+    {
+        QQuickItem *row = nullptr;
+        QMetaObject::invokeMethod(find(sheet, "waypointList"), "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, index));
+        return row;
+    }
+
     QQuickItem *sheetItem(const char *sheet) const
     {
         auto *s = root()->property(sheet).value<QObject *>();
@@ -130,6 +188,121 @@ private Q_SLOTS:
         QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(row));
         QTRY_COMPARE(m_plan->selectedWaypointInt(), 2);
         QTRY_VERIFY(!m_plan->showWaypointList());
+    }
+
+    // The list's and the panel's controls answer a finger as well as the mouse, anywhere in the
+    // 44 × 44 around the small ones: a row tap selects and closes; a swipe or the edit mode's
+    // delete control shows Delete, whose tap removes that row only; the chevron opens the list;
+    // the clear text empties the plan.
+    void listAndPanelControls_data()
+    {
+        QTest::addColumn<bool>("touch");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QPoint>("offset"); // from the small control's centre
+        for (bool touch : {true, false}) {
+            const char *dev = touch ? "touch" : "mouse";
+            QTest::addRow("%s: row tap", dev) << touch << "rowTap" << QPoint();
+            QTest::addRow("%s: swipe, Delete", dev) << touch << "swipe" << QPoint();
+            QTest::addRow("%s: delete control, Delete", dev) << touch << "minus" << QPoint();
+            QTest::addRow("%s: delete control left edge", dev) << touch << "minus" << QPoint(-20, 0);
+            QTest::addRow("%s: delete control lower edge", dev) << touch << "minus" << QPoint(0, 20);
+            QTest::addRow("%s: chevron", dev) << touch << "chevron" << QPoint();
+            QTest::addRow("%s: chevron edge", dev) << touch << "chevron" << QPoint(20, -20);
+            QTest::addRow("%s: clear", dev) << touch << "clear" << QPoint();
+            QTest::addRow("%s: clear upper edge", dev) << touch << "clear" << QPoint(0, -20);
+            QTest::addRow("%s: clear lower edge", dev) << touch << "clear" << QPoint(0, 20);
+        }
+    }
+    void listAndPanelControls()
+    {
+        QFETCH(bool, touch);
+        QFETCH(QString, action);
+        QFETCH(QPoint, offset);
+        for (int i = 0; i < 3; ++i)
+            m_plan->addWaypoint();
+        const auto before = m_plan->waypoints()->coordinates();
+
+        if (action == QLatin1String("chevron") || action == QLatin1String("clear")) {
+            QQuickItem *control = find(root(), action == QLatin1String("clear") ? "clearButton" : "showWaypointsButton");
+            QVERIFY(control);
+            QTRY_VERIFY(control->isVisible());
+            QVERIFY(control->width() < 44 || control->height() < 44); // drawn smaller than a finger
+            tap(touch, centreOf(control) + offset);
+            if (action == QLatin1String("clear")) {
+                QTRY_COMPARE(m_plan->waypointCount(), 0);
+            } else {
+                QTRY_VERIFY(m_plan->showWaypointList());
+                QCOMPARE(m_plan->waypointCount(), 3);
+            }
+            return;
+        }
+
+        QQuickItem *sheet = openList();
+        QVERIFY(sheet);
+        QQuickItem *row = rowAt(sheet, action == QLatin1String("rowTap") ? 2 : 1);
+        QVERIFY(row);
+        if (action == QLatin1String("rowTap")) {
+            tap(touch, centreOf(row));
+            QTRY_COMPARE(m_plan->selectedWaypointInt(), 2);
+            QTRY_VERIFY(!m_plan->showWaypointList());
+            QCOMPARE(m_plan->waypointCount(), 3);
+            return;
+        }
+        if (action == QLatin1String("swipe")) {
+            const QPoint from = row->mapToScene(QPointF(row->width() * 0.8, row->height() / 2)).toPoint();
+            stroke(touch, from, from - QPoint(int(row->width() * 0.6), 0), 12);
+        } else {
+            tap(touch, centreOf(find(sheet, "editButton")));
+            QTRY_VERIFY(sheet->property("editing").toBool());
+            QQuickItem *minus = findItem(row, QStringLiteral("deleteControl"));
+            QVERIFY(minus && minus->isVisible());
+            QVERIFY(minus->width() < 44);
+            tap(touch, centreOf(minus) + offset);
+        }
+        // Delete shows at the row's right; nothing is removed before it is tapped.
+        QTRY_VERIFY(findItem(row, QStringLiteral("swipeDeleteButton")));
+        QQuickItem *del = findItem(row, QStringLiteral("swipeDeleteButton"));
+        QTRY_VERIFY(qAbs(del->mapToScene(QPointF(0, 0)).x() + del->width() - row->mapToScene(QPointF(row->width(), 0)).x()) <= 1);
+        QObject *swipe = row->property("swipe").value<QObject *>();
+        QTRY_VERIFY(swipe->property("complete").toBool()); // the row settles open
+        QCOMPARE(swipe->property("position").toDouble(), -1.0);
+        QCOMPARE(m_plan->waypointCount(), 3);
+        tap(touch, centreOf(del));
+        QTRY_COMPARE(m_plan->waypointCount(), 2);
+        const auto after = m_plan->waypoints()->coordinates();
+        QCOMPARE(after.at(0).latitude, before.at(0).latitude);
+        QCOMPARE(after.at(1).latitude, before.at(2).latitude);
+        QVERIFY(m_plan->showWaypointList()); // the list stays open
+    }
+
+    // On a phone on its side with both feature rows showing, the card stays below the title
+    // bar and leaves the tool column clear; what it cannot show scrolls into view by finger.
+    void panelFitsAPhoneOnItsSide()
+    {
+        m_view->resize(844, 390);
+        m_plan->addWaypoint();
+        m_plan->setTerrainFollowEnabled(true);
+        m_plan->setMultiBatteryEnabled(true);
+        QQuickItem *panel = find(root(), "missionControlPanel");
+        QQuickItem *upload = find(root(), "uploadButton");
+        QQuickItem *scroller = find(root(), "panelScroller");
+        QVERIFY(panel && upload && scroller);
+        QTRY_VERIFY(scroller->property("interactive").toBool());
+        const QRectF card = panel->mapRectToScene(panel->boundingRect());
+        QVERIFY2(card.top() >= 44 && card.bottom() <= 390, qPrintable(QStringLiteral("card %1..%2").arg(card.top()).arg(card.bottom())));
+        for (const char *tool : {"addTool", "listTool"}) {
+            QQuickItem *t = find(root(), tool);
+            QVERIFY(!card.intersects(t->mapRectToScene(t->boundingRect())));
+        }
+        const QPoint from = centreOf(find(root(), "waypointCount")) + QPoint(0, 40);
+        stroke(true, from, from - QPoint(0, 200), 12);
+        QTRY_VERIFY(!scroller->property("moving").toBool());
+        QVERIFY(scroller->property("contentY").toDouble() > 0);
+        const QRectF up = upload->mapRectToScene(upload->boundingRect());
+        QVERIFY2(up.bottom() <= card.bottom() + 0.5, qPrintable(QStringLiteral("upload ends at %1").arg(up.bottom())));
+        tap(true, centreOf(upload));
+        QVERIFY(m_plan->isUploadingMission());
+        m_plan->cancelUpload();
     }
 
     // Every row of the open list looks as the plan says after a delete or a move: gold title

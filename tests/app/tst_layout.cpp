@@ -1,0 +1,267 @@
+// The sign-in gate, the tab bar and every tab's screen at the phone and tablet sizes, both orientations: each named control lies inside
+// the window (scrolled into view when it sits in a scrolling list), is the topmost thing drawn
+// at its centre, and a control the pilot taps is at least 44 x 44.
+// Controls are found by objectName or accessible name; "Prefix*" matches a name's beginning.
+#include "FakeDJISDK.h"
+#include "QmlSetup.h"
+#include "ZeltrinPilotApp.h"
+
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+// tap: inside, uncovered at its centre, 44 x 44 to the finger; seen: inside and uncovered;
+// backdrop: inside only (the map under the screen's cards and buttons).
+enum class Kind { tap, seen, backdrop };
+struct Control {
+    const char *name;
+    Kind kind = Kind::tap;
+};
+constexpr Kind seen = Kind::seen;
+constexpr Kind backdrop = Kind::backdrop;
+
+struct ScreenSpec {
+    const char *tag;
+    const char *path;
+    QList<Control> controls;
+};
+
+const QList<ScreenSpec> &screens()
+{
+    static const QList<ScreenSpec> list{
+        {"tabs", "qrc:/Zeltrin/app/qml/MainTabView.qml",
+         {{"Dashboard"}, {"Mission"}, {"Camera"}, {"Telemetry"}, {"Logbook"},
+          {"Settings"}}},
+        {"gate", "qrc:/Zeltrin/screens/auth/AuthGateView.qml",
+         {{"Sign In with MRV Account"}, {"Continue as Guest"}}},
+        {"dashboard", "qrc:/Zeltrin/screens/dashboard/DashboardView.qml",
+         {{"linkButton"}, {"Take Off"}, {"Land"}, {"RTH"}, {"Mission"}, {"POI"}, {"Orbit"},
+          {"Smart RTH"}, {"Geofence"}}},
+        {"mission", "qrc:/Zeltrin/screens/mission/FlightPlanView.qml",
+         {{"tileMap", backdrop}, {"addTool"}, {"listTool"}, {"Show waypoints"},
+          {"uploadButton"}}},
+        {"camera", "qrc:/Zeltrin/screens/camera/CameraView.qml",
+         {{"Mode"}, {"advancedButton"}, {"ISOSlider"}, {"shutterWheel"},
+          {"GimbalSlider"}, {"Capture"}, {"recordButton"}}},
+        {"telemetry", "qrc:/Zeltrin/screens/telemetry/TelemetryView.qml", {{"Altitude*", seen}}},
+        {"logbook", "qrc:/Zeltrin/screens/logbook/FlightLogView.qml",
+         {{"Export"}, {"analyticsEntry"}}},
+        {"settings", "qrc:/Zeltrin/screens/settings/SettingsView.qml",
+         {{"Sign In / Join MRV"}, {"Use Metric (m, km/h)"}, {"Pre-Flight Checklist"}, {"Max Altitude"},
+          {"Privacy Policy"}, {"Terms of Use"}}},
+    };
+    return list;
+}
+
+const QList<QSize> kSizes{{390, 844}, {320, 568}, {844, 390}, {820, 1180}, {1180, 820}};
+
+QString accessibleName(const QQuickItem *item)
+{
+    // The Accessible attached object is a child QObject of its item.
+    for (const QObject *c : item->children())
+        if (qstrcmp(c->metaObject()->className(), "QQuickAccessibleAttached") == 0)
+            return c->property("name").toString();
+    return {};
+}
+
+bool effectivelyVisible(const QQuickItem *item)
+{
+    for (const QQuickItem *p = item; p; p = p->parentItem())
+        if (!p->isVisible() || p->opacity() <= 0.01)
+            return false;
+    return true;
+}
+
+bool nameMatches(const QString &have, const QString &want)
+{
+    if (want.endsWith(QLatin1Char('*')))
+        return have.startsWith(want.chopped(1));
+    return have == want;
+}
+
+QQuickItem *findControl(QQuickItem *root, const QString &name)
+{
+    QList<QQuickItem *> queue{root};
+    while (!queue.isEmpty()) {
+        QQuickItem *item = queue.takeFirst();
+        if (effectivelyVisible(item) && (nameMatches(item->objectName(), name) || nameMatches(accessibleName(item), name)))
+            return item;
+        queue.append(item->childItems());
+    }
+    return nullptr;
+}
+
+// Scrolls every scrolling ancestor so the item sits in the middle of its viewport.
+void scrollIntoView(QQuickItem *item)
+{
+    for (QQuickItem *p = item->parentItem(); p; p = p->parentItem()) {
+        if (!p->inherits("QQuickFlickable"))
+            continue;
+        auto *content = p->property("contentItem").value<QQuickItem *>();
+        if (!content)
+            continue;
+        const QRectF r = item->mapRectToItem(content, item->boundingRect());
+        const qreal maxY = std::max<qreal>(0, p->property("contentHeight").toReal() - p->height());
+        const qreal maxX = std::max<qreal>(0, p->property("contentWidth").toReal() - p->width());
+        p->setProperty("contentY", std::clamp<qreal>(r.center().y() - p->height() / 2, 0, maxY));
+        p->setProperty("contentX", std::clamp<qreal>(r.center().x() - p->width() / 2, 0, maxX));
+    }
+}
+
+// Items under a scene point in paint order (back to front), honouring visibility, opacity and
+// clipping. Only items that draw or take input count.
+void itemsAt(QQuickItem *item, QPointF scenePt, QList<QQuickItem *> &out)
+{
+    if (!item->isVisible() || item->opacity() <= 0.01)
+        return;
+    const QPointF local = item->mapFromScene(scenePt);
+    const bool inside = item->contains(local) || QRectF(QPointF(), item->size()).contains(local);
+    if (item->clip() && !inside)
+        return;
+    QList<QQuickItem *> kids = item->childItems();
+    std::stable_sort(kids.begin(), kids.end(), [](QQuickItem *a, QQuickItem *b) { return a->z() < b->z(); });
+    auto it = kids.begin();
+    for (; it != kids.end() && (*it)->z() < 0; ++it)
+        itemsAt(*it, scenePt, out);
+    const bool counts = item->flags().testFlag(QQuickItem::ItemHasContents) || item->acceptedMouseButtons() != Qt::NoButton
+        || item->acceptTouchEvents();
+    if (inside && counts && item->width() > 0 && item->height() > 0)
+        out.append(item);
+    for (; it != kids.end(); ++it)
+        itemsAt(*it, scenePt, out);
+}
+
+// Where a control takes a touch: its containment mask when it has an item for one (a small
+// control's 44 x 44 touch target), else its bounds and its parts' touch targets.
+QRectF hitRect(const QQuickItem *item)
+{
+    // A slider moves only by its thumb: the thumb is what the finger must hit.
+    if (const auto *thumb = item->property("handle").value<QQuickItem *>())
+        return hitRect(thumb);
+    if (const auto *mask = qobject_cast<const QQuickItem *>(item->containmentMask()))
+        return mask->mapRectToScene(mask->boundingRect());
+    // Parts with touch targets of their own (a segmented picker's segments) reach further.
+    QRectF r = item->mapRectToScene(item->boundingRect());
+    QList<const QQuickItem *> parts(item->childItems().cbegin(), item->childItems().cend());
+    while (!parts.isEmpty()) {
+        const QQuickItem *p = parts.takeFirst();
+        if (!p->isVisible())
+            continue;
+        if (const auto *mask = qobject_cast<const QQuickItem *>(p->containmentMask()))
+            r |= mask->mapRectToScene(mask->boundingRect());
+        for (const QQuickItem *c : p->childItems())
+            parts.append(c);
+    }
+    return r;
+}
+
+bool isWithin(const QQuickItem *item, const QQuickItem *ancestor)
+{
+    for (const QQuickItem *p = item; p; p = p->parentItem())
+        if (p == ancestor)
+            return true;
+    return false;
+}
+
+QString describe(const QQuickItem *item)
+{
+    QString s = QString::fromLatin1(item->metaObject()->className());
+    if (!item->objectName().isEmpty())
+        s += QStringLiteral(" '") + item->objectName() + QLatin1Char('\'');
+    const QString acc = accessibleName(item);
+    if (!acc.isEmpty())
+        s += QStringLiteral(" \"") + acc + QLatin1Char('"');
+    const QRectF r = item->mapRectToScene(item->boundingRect());
+    return s + QStringLiteral(" at %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
+
+class TestLayout : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void controls_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("screen");
+        for (const ScreenSpec &s : screens())
+            for (const QSize &size : kSizes)
+                QTest::addRow("%s@%dx%d", s.tag, size.width(), size.height())
+                    << QString::fromLatin1(s.path) << size << QString::fromLatin1(s.tag);
+    }
+    void controls()
+    {
+        QFETCH(QString, path);
+        QFETCH(QSize, size);
+        QFETCH(QString, screen);
+        const ScreenSpec &spec = *std::find_if(screens().begin(), screens().end(),
+                                               [&](const ScreenSpec &s) { return screen == QLatin1String(s.tag); });
+
+        ZeltrinPilotApp::Dependencies deps;
+        deps.sdk = std::make_unique<FakeDJISDK>();
+        ZeltrinPilotApp app(std::move(deps));
+        app.droneManager()->setLogSink([](const QString &) {});
+        QQuickView view;
+        zeltrin::setupEngine(*view.engine());
+        app.attachTo(*view.engine());
+        view.setResizeMode(QQuickView::SizeRootObjectToView);
+        view.resize(size);
+        view.setSource(QUrl(path));
+        QCOMPARE(view.status(), QQuickView::Ready);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::qWait(400); // slides and fades of the first frame
+        const QRectF window(QPointF(0, 0), QSizeF(size));
+
+        // Every check of every control is collected, so one run names all faults of a screen.
+        QStringList faults;
+        auto report = [&](const QString &control, const char *check, const QString &what) {
+            faults << QStringLiteral("%1 [%2]: %3").arg(control, QLatin1String(check), what);
+        };
+
+        for (const Control &c : spec.controls) {
+            const QString name = QString::fromUtf8(c.name);
+            QQuickItem *item = findControl(view.contentItem(), name);
+            if (!item) {
+                report(name, "found", QStringLiteral("not found among the visible items"));
+                continue;
+            }
+            scrollIntoView(item);
+            QCoreApplication::processEvents();
+            const QRectF r = item->mapRectToScene(item->boundingRect());
+            if (!window.adjusted(-0.5, -0.5, 0.5, 0.5).contains(r))
+                report(name, "inside", QStringLiteral("%1 is not inside the %2x%3 window").arg(describe(item)).arg(size.width()).arg(size.height()));
+            const QRectF hit = hitRect(item);
+            if (c.kind == Kind::tap && (hit.width() < 44 - 0.01 || hit.height() < 44 - 0.01))
+                report(name, "size", QStringLiteral("%1 takes touches in %2x%3, under 44 x 44")
+                                         .arg(describe(item)).arg(hit.width()).arg(hit.height()));
+            const QPointF centre = r.center();
+            if (c.kind != Kind::backdrop && window.contains(centre)) {
+                QList<QQuickItem *> under;
+                itemsAt(view.contentItem(), centre, under);
+                // The topmost item there must be the control or part of it; items it lies on
+                // (its ancestors) are behind it.
+                QQuickItem *top = nullptr;
+                for (auto it = under.crbegin(); it != under.crend(); ++it) {
+                    if (isWithin(item, *it) && *it != item)
+                        continue;
+                    top = *it;
+                    break;
+                }
+                if (top && !isWithin(top, item))
+                    report(name, "covered", QStringLiteral("covered at its centre by %1").arg(describe(top)));
+            }
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("\n  "))));
+    }
+};
+
+QTEST_MAIN(TestLayout)
+#include "tst_layout.moc"
