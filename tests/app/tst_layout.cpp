@@ -25,15 +25,15 @@ struct Control {
 constexpr Kind seen = Kind::seen;
 constexpr Kind backdrop = Kind::backdrop;
 
-struct ScreenSpec {
+struct ScreenControls {
     const char *tag;
     const char *path;
     QList<Control> controls;
 };
 
-const QList<ScreenSpec> &screens()
+const QList<ScreenControls> &screens()
 {
-    static const QList<ScreenSpec> list{
+    static const QList<ScreenControls> list{
         {"tabs", "qrc:/Zeltrin/app/qml/MainTabView.qml",
          {{"Dashboard"}, {"Mission"}, {"Camera"}, {"Telemetry"}, {"Logbook"},
           {"Settings"}}},
@@ -191,7 +191,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("screen");
-        for (const ScreenSpec &s : screens())
+        for (const ScreenControls &s : screens())
             for (const QSize &size : kSizes)
                 QTest::addRow("%s@%dx%d", s.tag, size.width(), size.height())
                     << QString::fromLatin1(s.path) << size << QString::fromLatin1(s.tag);
@@ -201,8 +201,8 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(QSize, size);
         QFETCH(QString, screen);
-        const ScreenSpec &spec = *std::find_if(screens().begin(), screens().end(),
-                                               [&](const ScreenSpec &s) { return screen == QLatin1String(s.tag); });
+        const ScreenControls &screenControls = *std::find_if(screens().begin(), screens().end(),
+                                               [&](const ScreenControls &s) { return screen == QLatin1String(s.tag); });
 
         ZeltrinPilotApp::Dependencies deps;
         deps.sdk = std::make_unique<FakeDJISDK>();
@@ -226,7 +226,7 @@ private Q_SLOTS:
             faults << QStringLiteral("%1 [%2]: %3").arg(control, QLatin1String(check), what);
         };
 
-        for (const Control &c : spec.controls) {
+        for (const Control &c : screenControls.controls) {
             const QString name = QString::fromUtf8(c.name);
             QQuickItem *item = findControl(view.contentItem(), name);
             if (!item) {
