@@ -1,5 +1,6 @@
 #include "CameraModel.h"
 #include "QmlSetup.h"
+#include "QuickItems.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -18,16 +19,6 @@ class TestAdvancedSheet : public QObject
     QQuickWindow window;
     QQuickItem *sheet = nullptr;
     CameraModel *cam = nullptr;
-
-    static QQuickItem *findItem(QQuickItem *root, const QString &name)
-    {
-        if (root->objectName() == name)
-            return root;
-        for (QQuickItem *child : root->childItems())
-            if (QQuickItem *found = findItem(child, name))
-                return found;
-        return nullptr;
-    }
 
     void tap(const char *name)
     {

@@ -1,4 +1,5 @@
 #include "FakeDJISDK.h"
+#include "QuickItems.h"
 #include "FlightPlanModel.h"
 #include "Mission3DPreviewModel.h"
 #include "Palette.h"
@@ -24,16 +25,6 @@ QPoint centreOf(QQuickItem *item)
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
 }
 
-// Items made from components (a row's swipe actions) are not QObject children: walk the items.
-QQuickItem *findItem(QQuickItem *root, const QString &name)
-{
-    if (root->objectName() == name)
-        return root;
-    for (QQuickItem *child : root->childItems())
-        if (QQuickItem *found = findItem(child, name))
-            return found;
-    return nullptr;
-}
 
 // One device for the process: Qt keeps every registered device until exit.
 QPointingDevice *touchscreen()
