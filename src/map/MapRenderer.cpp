@@ -6,7 +6,6 @@
 
 #include <QPainter>
 #include <QQuickWindow>
-#include <QSGImageNode>
 #include <QSGRectangleNode>
 #include <QSGRendererInterface>
 
@@ -23,17 +22,8 @@ bool isSoftware(QQuickWindow *w)
     return w->rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
 }
 
-// A selected (or just deselected) marker, drawn over everything from its own small texture.
-class SelectedMarkerNode : public QSGNode
-{
-public:
-    QSGImageNode *image = nullptr;
-    int number = -1;
-    double amount = -1;
-};
-
-// The item's node tree: background, graticule, tiles (rotated), overlay (path, markers), then
-// the selected markers.
+// The item's node tree: background, graticule, tiles (rotated), then the overlay (path,
+// markers, and the selected markers over them).
 class MapRootNode : public QSGNode
 {
 public:
@@ -42,7 +32,6 @@ public:
     QSGTransformNode *tileTransform = nullptr;
     TileLayerNode *layers[2] = {nullptr, nullptr};
     QSGNode *overlaySlot = nullptr;
-    QSGNode *selectedSlot = nullptr;
 };
 
 } // namespace
@@ -116,8 +105,6 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
         }
         root->overlaySlot = new QSGNode;
         root->appendChildNode(root->overlaySlot);
-        root->selectedSlot = new QSGNode;
-        root->appendChildNode(root->selectedSlot);
     }
     const QRectF bounds = boundingRect();
     root->background->setRect(bounds);
@@ -136,18 +123,13 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     const OverlayState &o = *m_overlay;
     const QPointF offset = o.frame.offsetOn(m_cam);
     // The selected marker, and the one just deselected while it fades, go over everything.
-    struct Top {
-        qsizetype index;
-        double amount;
-        QPointF pos;
-    };
-    std::vector<Top> tops;
+    std::vector<MarkerDraw> tops; // frame pixels
     for (const auto &sel : {m_previousSelection, m_shownSelection}) {
         if (!sel || *sel < 0 || *sel >= m_index.size())
             continue;
         const QPointF pos = m_cam.worldToScreen(m_index.world(*sel));
         if (bounds.adjusted(-overlay::kMarkerCull, -overlay::kMarkerCull, overlay::kMarkerCull, overlay::kMarkerCull).contains(pos))
-            tops.push_back({*sel, selectionAmount(*sel), pos});
+            tops.push_back({pos - offset, int(*sel + 1), selectionAmount(*sel)});
     }
     if (m_selectionClock.isValid() && m_selectionClock.elapsed() < kSelectionMs)
         // Keep animating; queued because this may run on the render thread.
@@ -179,9 +161,8 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
             for (const auto &c : chunks)
                 if (c)
                     overlay::paintMarkers(p, c->markers);
-            p->translate(-offset);
-            for (const Top &t : tops)
-                marker::paint(p, {t.pos, int(t.index + 1), t.amount});
+            for (const MarkerDraw &t : tops)
+                marker::paint(p, t);
         };
         return root;
     }
@@ -219,41 +200,7 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
             push(size_t(c));
     }
 
-    // Selected markers: a small texture each, repainted only while the selection animates.
-    QSGNode *slot = root->selectedSlot;
-    while (slot->childCount() > int(tops.size()))
-        delete slot->lastChild();
-    for (size_t i = 0; i < tops.size(); ++i) {
-        while (slot->childCount() <= int(i)) {
-            auto *n = new SelectedMarkerNode;
-            n->image = win->createImageNode();
-            n->image->setFiltering(QSGTexture::Linear);
-            n->appendChildNode(n->image);
-            slot->appendChildNode(n);
-        }
-        auto *n = static_cast<SelectedMarkerNode *>(slot->childAtIndex(int(i)));
-        const Top &t = tops[i];
-        const int number = int(t.index + 1);
-        if (n->number != number || n->amount != t.amount) {
-            QImage img;
-            if (t.amount <= 0 || t.amount >= 1) {
-                img = marker::sprite(number, t.amount >= 1, dpr);
-            } else {
-                img = QImage(QSize(marker::kSpriteSize, marker::kSpriteSize) * dpr, QImage::Format_ARGB32_Premultiplied);
-                img.setDevicePixelRatio(dpr);
-                img.fill(Qt::transparent);
-                QPainter p(&img);
-                const double h = marker::kSpriteSize / 2.0;
-                marker::paint(&p, {QPointF(h, h), number, t.amount});
-            }
-            n->image->setTexture(win->createTextureFromImage(img));
-            n->image->setOwnsTexture(true);
-            n->number = number;
-            n->amount = t.amount;
-        }
-        const double h = marker::kSpriteSize / 2.0;
-        n->image->setRect(QRectF(std::round((t.pos.x() - h) * dpr) / dpr, std::round((t.pos.y() - h) * dpr) / dpr,
-                                 marker::kSpriteSize, marker::kSpriteSize));
-    }
+    // Selected markers: quads from the same atlas; an animation frame moves and fades them.
+    nodes->setSelection(tops);
     return root;
 }

@@ -92,54 +92,70 @@ QImage sprite(int number, bool selected, qreal dpr)
 
 MarkerAtlas::MarkerAtlas(qreal dpr) : m_dpr(dpr > 0 && std::isfinite(dpr) ? dpr : 1.0)
 {
-    const QFont font = numberFont(kPlainNumberPx);
-    const QFontMetricsF fm(font);
-    double widest = 0;
-    for (int i = 0; i < 10; ++i) {
-        m_advance[size_t(i)] = fm.horizontalAdvance(QChar(u'0' + i));
-        widest = std::max(widest, m_advance[size_t(i)]);
+    // Each circle's quad is no larger than its shadow, since the rasteriser pays for every
+    // blended pixel: plain 28 + 2 × 4, selected 34 + 2 × 6 (its ring lies inside).
+    const double circleSize[2] = {36, 46};
+    const int numberPx[2] = {kPlainNumberPx, kSelectedNumberPx};
+    QFont fonts[2];
+    double rowWidth = 0, rowTop[2] = {0, 0}, height = 0;
+    for (int k = 0; k < 2; ++k) {
+        Style &st = m_styles[k];
+        fonts[k] = numberFont(numberPx[k]);
+        const QFontMetricsF fm(fonts[k]);
+        double widest = 0;
+        for (int i = 0; i < 10; ++i) {
+            st.advance[size_t(i)] = fm.horizontalAdvance(QChar(u'0' + i));
+            widest = std::max(widest, st.advance[size_t(i)]);
+        }
+        st.circleSize = circleSize[k];
+        st.lineHeight = fm.ascent() + fm.descent();
+        st.cell = QSizeF(std::ceil(widest) + 2 * kPad, std::ceil(st.lineHeight) + 2 * kPad);
+        st.baseline = kPad + fm.ascent();
+        rowTop[k] = height;
+        height += std::max(st.circleSize, st.cell.height()) + kPad;
+        rowWidth = std::max(rowWidth, st.circleSize + 10 * st.cell.width());
     }
-    m_lineHeight = fm.ascent() + fm.descent();
-    m_cell = QSizeF(std::ceil(widest) + 2 * kPad, std::ceil(m_lineHeight) + 2 * kPad);
-    m_baseline = kPad + fm.ascent();
-    const double w = kCircleSize + 10 * m_cell.width();
-    const double h = std::max<double>(kCircleSize, m_cell.height());
-    m_image = QImage(QSizeF(std::ceil(w * m_dpr), std::ceil(h * m_dpr)).toSize(), QImage::Format_ARGB32_Premultiplied);
+    m_image = QImage(QSizeF(std::ceil(rowWidth * m_dpr), std::ceil(height * m_dpr)).toSize(),
+                     QImage::Format_ARGB32_Premultiplied);
     m_image.setDevicePixelRatio(m_dpr);
     m_image.fill(Qt::transparent);
     QPainter p(&m_image);
-    const double s = kCircleSize;
-    marker::paintDisc(&p, QPointF(s / 2, s / 2), 0.0);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.setFont(font);
-    p.setPen(zeltrin::palette().themeBackground);
-    for (int i = 0; i < 10; ++i)
-        p.drawText(QPointF(s + i * m_cell.width() + kPad, m_baseline), QString(QChar(u'0' + i)));
-    p.end();
     const double iw = double(m_image.width()) / m_dpr, ih = double(m_image.height()) / m_dpr;
-    m_circle = QRectF(0, 0, s / iw, s / ih);
-    for (int i = 0; i < 10; ++i)
-        m_digit[size_t(i)] = QRectF((s + i * m_cell.width()) / iw, 0, m_cell.width() / iw, m_cell.height() / ih);
+    for (int k = 0; k < 2; ++k) {
+        Style &st = m_styles[k];
+        const double s = st.circleSize, top = rowTop[k];
+        marker::paintDisc(&p, QPointF(s / 2, top + s / 2), k == Selected ? 1.0 : 0.0);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        p.setFont(fonts[k]);
+        p.setPen(zeltrin::palette().themeBackground);
+        for (int i = 0; i < 10; ++i)
+            p.drawText(QPointF(s + i * st.cell.width() + kPad, top + st.baseline), QString(QChar(u'0' + i)));
+        st.circle = QRectF(0, top / ih, s / iw, s / ih);
+        for (int i = 0; i < 10; ++i)
+            st.digit[size_t(i)] = QRectF((s + i * st.cell.width()) / iw, top / ih, st.cell.width() / iw,
+                                         st.cell.height() / ih);
+    }
 }
 
-int MarkerAtlas::layout(int number, std::array<Quad, 11> *out) const
+int MarkerAtlas::layout(int number, std::array<Quad, 11> *out, StyleKind kind) const
 {
-    const double s = kCircleSize;
+    const Style &st = m_styles[kind == Selected ? 1 : 0];
+    const double s = st.circleSize;
     int n = 0;
-    (*out)[size_t(n++)] = {QRectF(-s / 2, -s / 2, s, s), m_circle};
+    (*out)[size_t(n++)] = {QRectF(-s / 2, -s / 2, s, s), st.circle};
     char digits[12];
     const int len = std::snprintf(digits, sizeof digits, "%d", std::max(0, number));
     double width = 0;
     for (int i = 0; i < len; ++i)
-        width += m_advance[size_t(digits[i] - '0')];
+        width += st.advance[size_t(digits[i] - '0')];
     // Centred as the painter centres a line: by its advance and its ascent plus descent.
     double x = -width / 2;
-    const double baseline = -m_lineHeight / 2 + (m_baseline - kPad);
+    const double baseline = -st.lineHeight / 2 + (st.baseline - kPad);
     for (int i = 0; i < len && n < 11; ++i) {
         const int d = digits[i] - '0';
-        (*out)[size_t(n++)] = {QRectF(x - kPad, baseline - m_baseline, m_cell.width(), m_cell.height()),
-                               m_digit[size_t(d)]};
-        x += m_advance[size_t(d)];
+        (*out)[size_t(n++)] = {QRectF(x - kPad, baseline - st.baseline, st.cell.width(), st.cell.height()),
+                               st.digit[size_t(d)]};
+        x += st.advance[size_t(d)];
     }
     return n;
 }

@@ -27,8 +27,9 @@ inline double hitRadius(bool selected) { return selected ? 17 : 14; }
 
 } // namespace marker
 
-// One texture holding the plain marker's circle and the ten digits of its number, so every
-// settled marker on the map is a few textured quads of a single batch.
+// One texture holding each marker style's circle and the ten digits of its number: the plain
+// marker, and the selected one with its ring. Every marker on the map, selected or not, is a few
+// textured quads drawn with this one texture, so they batch and nothing is repainted.
 class MarkerAtlas
 {
 public:
@@ -36,25 +37,27 @@ public:
         QRectF target; // item pixels, relative to the marker's centre
         QRectF source; // normalised texture coordinates
     };
+    enum StyleKind { Plain = 0, Selected = 1 };
 
     explicit MarkerAtlas(qreal dpr);
     const QImage &image() const { return m_image; }
     qreal devicePixelRatio() const { return m_dpr; }
     // Quads for a marker numbered `number` (circle first, then the digits), into `out`; returns
     // how many were written (at most 1 + 10).
-    int layout(int number, std::array<Quad, 11> *out) const;
+    int layout(int number, std::array<Quad, 11> *out, StyleKind kind = Plain) const;
 
 private:
-    // The plain circle (28) and its shadow (4) fill 36 px: the quad is no larger, since the
-    // rasteriser pays for every blended pixel of it.
-    static constexpr double kCircleSize = 36;
     static constexpr double kPad = 2; // keeps linear filtering from reading a neighbouring cell
+    struct Style {
+        double circleSize = 0;
+        QRectF circle;                // texture coordinates
+        std::array<QRectF, 10> digit; // texture coordinates
+        std::array<double, 10> advance{};
+        QSizeF cell;            // item pixels of one digit's cell
+        double baseline = 0;    // from the cell's top
+        double lineHeight = 0;
+    };
     QImage m_image;
     qreal m_dpr;
-    QRectF m_circle;               // texture coordinates
-    std::array<QRectF, 10> m_digit; // texture coordinates
-    std::array<double, 10> m_advance{};
-    QSizeF m_cell;                  // item pixels of one digit's cell
-    double m_baseline = 0;          // from the cell's top
-    double m_lineHeight = 0;
+    Style m_styles[2];
 };

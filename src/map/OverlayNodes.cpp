@@ -6,10 +6,12 @@
 #include <QQuickWindow>
 #include <QSGFlatColorMaterial>
 #include <QSGGeometryNode>
+#include <QSGOpacityNode>
 #include <QSGRendererInterface>
 #include <QSGTextureMaterial>
 #include <QSGVertexColorMaterial>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -63,19 +65,20 @@ void writeDashes(QSGGeometry *g, const std::vector<QLineF> &dashes, qreal dpr)
 
 double snap(double v, qreal dpr) { return std::round(v * dpr) / dpr; }
 
-void writeMarkers(QSGGeometry *g, const std::vector<MarkerDraw> &markers, const MarkerAtlas &atlas)
+void writeMarkers(QSGGeometry *g, const std::vector<MarkerDraw> &markers, const MarkerAtlas &atlas,
+                  MarkerAtlas::StyleKind kind = MarkerAtlas::Plain)
 {
     std::array<MarkerAtlas::Quad, 11> quads;
     qsizetype total = 0;
     for (const MarkerDraw &m : markers)
-        total += atlas.layout(m.number, &quads);
+        total += atlas.layout(m.number, &quads, kind);
     g->allocate(int(total * 4), int(total * 6));
     auto *v = g->vertexDataAsTexturedPoint2D();
     auto *ix = g->indexDataAsUInt();
     const qreal dpr = atlas.devicePixelRatio();
     qsizetype q = 0;
     for (const MarkerDraw &m : markers) {
-        const int n = atlas.layout(m.number, &quads);
+        const int n = atlas.layout(m.number, &quads, kind);
         // Whole device pixels, so the atlas is sampled texel for texel and stays sharp.
         const double cx = snap(m.pos.x(), dpr), cy = snap(m.pos.y(), dpr);
         for (int k = 0; k < n; ++k, ++q) {
@@ -113,6 +116,8 @@ OverlayNodes::OverlayNodes(QQuickWindow *window, qreal dpr) : m_window(window), 
     appendChildNode(m_paths);
     m_markers = new QSGNode;
     appendChildNode(m_markers);
+    m_lifted = new QSGNode;
+    appendChildNode(m_lifted);
 }
 
 OverlayNodes::~OverlayNodes()
@@ -120,6 +125,7 @@ OverlayNodes::~OverlayNodes()
     // The nodes drawing with the atlas go before its texture (each leaves its parent as it goes).
     delete m_paths;
     delete m_markers;
+    delete m_lifted;
     delete m_atlasTexture;
 }
 
@@ -166,15 +172,69 @@ void OverlayNodes::setChunkCount(qsizetype count)
         auto *pg = new QSGGeometry(QSGGeometry::defaultAttributes_ColoredPoint2D(), 0, 0, QSGGeometry::UnsignedIntType);
         pg->setDrawingMode(QSGGeometry::DrawTriangles);
         r.path = geometryNode(pg, new QSGVertexColorMaterial);
-        auto *mg = new QSGGeometry(QSGGeometry::defaultAttributes_TexturedPoint2D(), 0, 0, QSGGeometry::UnsignedIntType);
-        mg->setDrawingMode(QSGGeometry::DrawTriangles);
-        auto *tm = new QSGTextureMaterial;
-        tm->setTexture(m_atlasTexture);
-        tm->setFiltering(QSGTexture::Linear);
-        r.markers = geometryNode(mg, tm);
+        r.markers = atlasNode();
         m_paths->appendChildNode(r.path);
         m_markers->appendChildNode(r.markers);
         m_runs.push_back(r);
+    }
+}
+
+QSGGeometryNode *OverlayNodes::atlasNode()
+{
+    auto *g = new QSGGeometry(QSGGeometry::defaultAttributes_TexturedPoint2D(), 0, 0, QSGGeometry::UnsignedIntType);
+    g->setDrawingMode(QSGGeometry::DrawTriangles);
+    auto *tm = new QSGTextureMaterial;
+    tm->setTexture(m_atlasTexture);
+    tm->setFiltering(QSGTexture::Linear);
+    return geometryNode(g, tm);
+}
+
+void OverlayNodes::setSelection(const std::vector<MarkerDraw> &markers)
+{
+    while (m_liftedMarkers.size() > markers.size()) {
+        delete m_liftedMarkers.back().root; // leaves its parent, with its children
+        m_liftedMarkers.pop_back();
+    }
+    while (m_liftedMarkers.size() < markers.size()) {
+        Lifted l;
+        l.root = new QSGNode;
+        for (int k = 0; k < 2; ++k) {
+            l.fade[k] = new QSGOpacityNode;
+            l.place[k] = new QSGTransformNode;
+            l.quads[k] = atlasNode();
+            l.place[k]->appendChildNode(l.quads[k]);
+            l.fade[k]->appendChildNode(l.place[k]);
+            l.root->appendChildNode(l.fade[k]);
+        }
+        m_lifted->appendChildNode(l.root);
+        m_liftedMarkers.push_back(l);
+    }
+    const qreal dpr = m_atlas.devicePixelRatio();
+    for (size_t i = 0; i < markers.size(); ++i) {
+        Lifted &l = m_liftedMarkers[i];
+        const MarkerDraw &m = markers[i];
+        if (l.number != m.number) {
+            for (int k = 0; k < 2; ++k) {
+                writeMarkers(l.quads[k]->geometry(), {MarkerDraw{QPointF(), m.number, 0}}, m_atlas,
+                             MarkerAtlas::StyleKind(k));
+                l.quads[k]->markDirty(QSGNode::DirtyGeometry);
+            }
+            l.number = m.number;
+        }
+        // The circle grows from 28 to 34 as the selected look fades in over the plain one.
+        const double t = std::clamp(m.selected, 0.0, 1.0);
+        const double diameter = 28 + 6 * t;
+        const double scale[2] = {diameter / 28, diameter / 34};
+        const double opacity[2] = {1 - t, t};
+        for (int k = 0; k < 2; ++k) {
+            QMatrix4x4 mat;
+            mat.translate(float(snap(m.pos.x(), dpr)), float(snap(m.pos.y(), dpr)));
+            mat.scale(float(scale[k]));
+            if (mat != l.place[k]->matrix())
+                l.place[k]->setMatrix(mat);
+            if (l.fade[k]->opacity() != opacity[k])
+                l.fade[k]->setOpacity(opacity[k]);
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 
 class QQuickWindow;
 class QSGGeometryNode;
+class QSGOpacityNode;
 class QSGTexture;
 
 // The path, the markers and the graticule as scene-graph geometry in an overlay frame: vertex
@@ -30,8 +31,20 @@ public:
     // Makes run `c`'s nodes show `chunk`; runs past `count` are removed.
     void setChunk(qsizetype c, const OverlayChunk &chunk);
     void setChunkCount(qsizetype count);
+    // The selected marker, and the one just deselected while it fades, over every run (frame
+    // pixels; `selected` is how far each is into its selected look).
+    void setSelection(const std::vector<MarkerDraw> &markers);
 
 private:
+    // One marker over the runs: its plain and its selected look, each scaled and faded.
+    struct Lifted {
+        QSGNode *root = nullptr;
+        QSGOpacityNode *fade[2] = {nullptr, nullptr};
+        QSGTransformNode *place[2] = {nullptr, nullptr};
+        QSGGeometryNode *quads[2] = {nullptr, nullptr};
+        int number = -1;
+    };
+    QSGGeometryNode *atlasNode();
     struct Run {
         QSGGeometryNode *path = nullptr;
         QSGGeometryNode *markers = nullptr;
@@ -41,7 +54,9 @@ private:
     QSGTexture *m_atlasTexture = nullptr;
     QSGNode *m_paths = nullptr;
     QSGNode *m_markers = nullptr;
+    QSGNode *m_lifted = nullptr;
     std::vector<Run> m_runs;
+    std::vector<Lifted> m_liftedMarkers;
 };
 
 // The graticule's lines in an overlay frame, under the tiles.

@@ -6,7 +6,8 @@
 
 class Mission3DPreviewModel;
 
-// The preview's waypoint dots as one node tree sharing two disc textures. A row of thousands
+// The preview's waypoint dots: one geometry node (GPU renderers) or one image node per dot
+// (software), sharing their disc textures. A row of thousands
 // of dots is mostly off screen, so only the dots inside the item are built, and the tree is rebuilt
 // only when what it shows changes (not on every frame of the playback).
 class PreviewDotsItem : public QQuickItem
@@ -45,6 +46,7 @@ protected:
 
 private:
     void refresh();
+    void updateImageNodes(QSGNode *root, const Look &l, int dots);
     QPointer<Mission3DPreviewModel> m_preview;
     QColor m_color;
     Look m_look;
