@@ -256,10 +256,11 @@ void PainterLayerNode::render(const RenderState *state)
     if (!p || !paint)
         return;
     p->save();
-    p->setTransform(matrix()->toTransform());
-    p->setOpacity(inheritedOpacity());
+    // The clip is in window pixels: set it before the item's transform, or it moves with it.
     if (const QRegion *clip = state->clipRegion(); clip && !clip->isEmpty())
         p->setClipRegion(*clip, Qt::ReplaceClip);
+    p->setTransform(matrix()->toTransform());
+    p->setOpacity(inheritedOpacity());
     paint(p);
     p->restore();
 }

@@ -289,6 +289,40 @@ private Q_SLOTS:
         server.releaseAll();
     }
 
+    // The map need not fill its window (beside a card in landscape): the path and the markers,
+    // plain and selected, follow the item wherever it sits.
+    void overlayFollowsTheItem_data()
+    {
+        QTest::addColumn<QPointF>("position");
+        QTest::newRow("at the origin") << QPointF(0, 0);
+        QTest::newRow("right of a card") << QPointF(468, 0);
+        QTest::newRow("below a bar") << QPointF(0, 200);
+        QTest::newRow("both") << QPointF(150, 120);
+    }
+    void overlayFollowsTheItem()
+    {
+        QFETCH(QPointF, position);
+        MapWindow w;
+        w.window.resize(844, 844);
+        w.map->setPosition(position);
+        w.map->setSize(QSizeF(376, 390));
+        CoordinateListModel markers;
+        markers.setCoordinates({{43.0, -84.0}, {43.004, -83.996}});
+        w.map->setMarkers(&markers);
+        markers.setMarked(1);
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        QTest::qWait(450); // past the selection animation
+        const QImage img = w.window.grabWindow();
+        const qreal dpr = img.devicePixelRatio();
+        for (int i = 0; i < 2; ++i) {
+            const QPointF at = w.map->mapToScene(w.map->coordinateToPoint(markers.coordinates().at(i).latitude,
+                                                                          markers.coordinates().at(i).longitude));
+            const QColor c = img.pixelColor(int((at.x() + 10) * dpr), int(at.y() * dpr));
+            QVERIFY2(near(c, palette().themeGold, 30),
+                     qPrintable(QStringLiteral("marker %1 at %2,%3 is %4").arg(i).arg(at.x()).arg(at.y()).arg(c.name())));
+        }
+    }
+
     void markersAndTaps()
     {
         MapWindow w;

@@ -14,14 +14,14 @@ using namespace zeltrin;
 
 CameraModel::CameraModel(QObject *parent)
     : QObject(parent)
-    , m_apertureIndex(*kApertureRange.indexOf(kDefaultAperture))
-    , m_exposureIndex(*kExposureCompRange.indexOf(kDefaultExposureCompensation))
     , m_clock([] {
         static QElapsedTimer since;
         if (!since.isValid())
             since.start();
         return since.elapsed();
     })
+    , m_apertureIndex(*kApertureRange.indexOf(kDefaultAperture))
+    , m_exposureIndex(*kExposureCompRange.indexOf(kDefaultExposureCompensation))
 {
     m_recordingTick.setInterval(250);
     connect(&m_recordingTick, &QTimer::timeout, this, &CameraModel::recordingTimeChanged);

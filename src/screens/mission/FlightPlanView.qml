@@ -20,11 +20,13 @@ Item {
         color: Theme.themeBackground
     }
 
-    // The map runs under the navigation bar.
+    // The map runs under the navigation bar. Beside the card (a phone on its side) it takes only
+    // what the card leaves, so what it centres on is not hidden under the card.
     TileMapItem {
         id: map
         objectName: "tileMap"
         anchors.fill: parent
+        anchors.leftMargin: panel.beside ? panel.width + 8 : 0
         markers: plan.waypoints
         region: plan.mapPosition
         onRegionMoved: plan.mapPosition = region
@@ -75,12 +77,14 @@ Item {
         }
     }
 
-    // Tool column: 16 from the right, 100 below the top of the content area.
+    // Tool column: 16 from the right, 100 below the top of the content area, or higher where a
+    // short window's card would reach it.
     Column {
         id: tools
         anchors.right: parent.right
         anchors.rightMargin: 16
-        y: bar.height + 100
+        y: panel.beside ? bar.height + 100
+                        : Math.max(bar.height + 8, Math.min(bar.height + 100, panel.y - 8 - height))
         spacing: 12
         MapToolButton {
             objectName: "addTool"
@@ -126,19 +130,22 @@ Item {
         // whole map and the tool column; there it keeps to the left.
         readonly property bool beside: parent.width > parent.height && parent.height < 600
         width: beside ? Math.min(parent.width - 16, 460) : parent.width - 16
-        // Below the title bar at most; the card scrolls within that.
-        height: Math.min(implicitHeight, parent.height - bar.height - 16)
+        // Below the title bar at most, and below the tool column unless beside it; the card
+        // scrolls within that.
+        height: Math.min(implicitHeight, beside ? parent.height - bar.height - 16
+                                                : parent.height - bar.height - 24 - tools.height - 8)
         onShowWaypoints: plan.showWaypointList = true
         onShowShotDesigner: plan.showShotDesigner = true
         onExecuteMission: plan.executeMission()
     }
 
-    // The imagery provider's attribution, kept visible above the panel.
+    // The imagery provider's attribution, kept visible on the map: above the card, or at the
+    // map's foot beside it.
     Text {
-        anchors.left: parent.left
+        anchors.left: map.left
         anchors.leftMargin: 12
-        anchors.bottom: panel.top
-        anchors.bottomMargin: 4
+        anchors.bottom: panel.beside ? parent.bottom : panel.top
+        anchors.bottomMargin: panel.beside ? 8 : 4
         visible: map.attribution !== ""
         text: "\u00A9 " + map.attribution
         color: Theme.alpha("white", 0.75)
