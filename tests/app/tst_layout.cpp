@@ -45,6 +45,12 @@ const QList<ScreenControls> &screens()
         {"mission", "qrc:/Zeltrin/screens/mission/FlightPlanView.qml",
          {{"tileMap", backdrop}, {"addTool"}, {"listTool"}, {"Show waypoints"},
           {"uploadButton"}}},
+        // The planner with its card at its tallest, and with every tool shown.
+        {"mission-features", "scene:mission-features.qml",
+         {{"addTool"}, {"listTool"}, {"previewTool"}, {"Terrain Follow"}, {"Multi-Battery"},
+          {"uploadButton"}}},
+        {"mission-selected", "scene:mission-3-selected.qml",
+         {{"addTool"}, {"listTool"}, {"previewTool"}, {"trashTool"}, {"uploadButton"}}},
         {"camera", "qrc:/Zeltrin/screens/camera/CameraView.qml",
          {{"Mode"}, {"advancedButton"}, {"ISOSlider"}, {"shutterWheel"},
           {"GimbalSlider"}, {"Capture"}, {"recordButton"}}},
@@ -213,7 +219,12 @@ private Q_SLOTS:
         app.attachTo(*view.engine());
         view.setResizeMode(QQuickView::SizeRootObjectToView);
         view.resize(size);
-        view.setSource(QUrl(path));
+        // "scene:" names a screenshot tour scene: a screen in a set-up state.
+        const QUrl url = path.startsWith(QLatin1String("scene:"))
+            ? QUrl::fromLocalFile(qEnvironmentVariable("ZELTRIN_SOURCE_DIR") + QStringLiteral("/tools/screenshots/scenes/")
+                                  + path.mid(6))
+            : QUrl(path);
+        view.setSource(url);
         QCOMPARE(view.status(), QQuickView::Ready);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
