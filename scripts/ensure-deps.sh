@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++ pkg-config python3-fonttools librsvg2-bin
+  cmake ninja-build g++ lld pkg-config python3-fonttools librsvg2-bin
   qt6-base-dev qt6-declarative-dev qt6-svg-dev qt6-qpa-plugins libqt6sql6-sqlite
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-shapes qml6-module-qtquick-window qml6-module-qtquick-templates
