@@ -1,5 +1,8 @@
 #include "DJIDroneManager.h"
 
+#include <QPointer>
+#include <cmath>
+
 #include "NumberFormat.h"
 #include "Palette.h"
 
@@ -100,16 +103,144 @@ void DJIDroneManager::connect()
     setConnectionState(ConnectionState::connected);
 }
 
-// These carry no effect yet: the link ends only when the SDK reports the product gone,
-// and flight, camera and gimbal commands are not sent to the aircraft.
+// Each command reaches the aircraft; its outcome arrives later through the SDK's completion.
+// The published fields move only with the aircraft's own reports (the recording flag also at
+// once, as the camera screen expects).
 void DJIDroneManager::disconnect() {}
-void DJIDroneManager::startRecording() { setIsRecording(true); }
-void DJIDroneManager::stopRecording() { setIsRecording(false); }
-void DJIDroneManager::capturePhoto() {}
-void DJIDroneManager::setGimbalPitch(float) {}
-void DJIDroneManager::takeOff() {}
-void DJIDroneManager::land() {}
-void DJIDroneManager::returnToHome() {}
+void DJIDroneManager::startRecording()
+{
+    setIsRecording(true);
+    if (m_sdk)
+        m_sdk->setRecording(true, outcome(QStringLiteral("Record")));
+}
+void DJIDroneManager::stopRecording()
+{
+    setIsRecording(false);
+    if (m_sdk)
+        m_sdk->setRecording(false, outcome(QStringLiteral("Stop Recording")));
+}
+void DJIDroneManager::capturePhoto()
+{
+    if (m_sdk)
+        m_sdk->capturePhoto(outcome(QStringLiteral("Capture")));
+}
+void DJIDroneManager::setGimbalPitch(float degrees)
+{
+    if (m_sdk)
+        m_sdk->setGimbalPitch(degrees, outcome(QStringLiteral("Gimbal")));
+}
+void DJIDroneManager::takeOff()
+{
+    if (m_sdk)
+        m_sdk->takeOff(outcome(QStringLiteral("Take Off")));
+}
+void DJIDroneManager::land()
+{
+    if (m_sdk)
+        m_sdk->land(outcome(QStringLiteral("Land")));
+}
+void DJIDroneManager::returnToHome()
+{
+    if (m_sdk)
+        m_sdk->goHome(outcome(QStringLiteral("RTH")));
+}
+
+void DJIDroneManager::executeMission(const QVariantList &waypoints, double altitude, double speed, bool terrainFollow,
+                                     bool multiBattery)
+{
+    if (!m_sdk)
+        return;
+    DJIWaypointMission mission;
+    mission.altitude = altitude;
+    mission.speed = speed;
+    mission.terrainFollow = terrainFollow;
+    mission.multiBattery = multiBattery;
+    mission.waypoints.reserve(waypoints.size());
+    for (const QVariant &v : waypoints) {
+        const QVariantMap m = v.toMap();
+        mission.waypoints.append({m.value(QStringLiteral("latitude")).toDouble(), m.value(QStringLiteral("longitude")).toDouble()});
+    }
+    m_sdk->startMission(mission, outcome(QStringLiteral("Mission")));
+}
+
+void DJIDroneManager::pauseMission()
+{
+    if (m_sdk)
+        m_sdk->pauseMission(outcome(QStringLiteral("Pause")));
+}
+void DJIDroneManager::resumeMission()
+{
+    if (m_sdk)
+        m_sdk->resumeMission(outcome(QStringLiteral("Resume")));
+}
+void DJIDroneManager::stopMission()
+{
+    if (m_sdk)
+        m_sdk->stopMission(outcome(QStringLiteral("Stop")));
+}
+
+namespace {
+std::optional<DJIIntelligentMode> modeFromName(const QString &mode)
+{
+    if (mode == QLatin1String("poi"))
+        return DJIIntelligentMode::pointOfInterest;
+    if (mode == QLatin1String("orbit"))
+        return DJIIntelligentMode::orbit;
+    if (mode == QLatin1String("smartRTH"))
+        return DJIIntelligentMode::smartReturnToHome;
+    if (mode == QLatin1String("geofence"))
+        return DJIIntelligentMode::geofence;
+    if (mode == QLatin1String("activeTrack"))
+        return DJIIntelligentMode::activeTrack;
+    return std::nullopt;
+}
+} // namespace
+
+void DJIDroneManager::startIntelligentMode(const QString &mode, const QVariantMap &settings)
+{
+    if (auto m = modeFromName(mode); m && m_sdk)
+        m_sdk->startIntelligentMode(*m, settings, outcome(mode));
+}
+
+void DJIDroneManager::stopIntelligentMode(const QString &mode)
+{
+    if (auto m = modeFromName(mode); m && m_sdk)
+        m_sdk->stopIntelligentMode(*m, outcome(mode));
+}
+
+DJICompletion DJIDroneManager::outcome(const QString &name)
+{
+    return [self = QPointer<DJIDroneManager>(this), name](const DJICommandError &error) {
+        if (!self)
+            return;
+        if (error)
+            Q_EMIT self->commandFailed(name, *error);
+        else
+            Q_EMIT self->commandSucceeded(name);
+    };
+}
+
+QString DJIDroneManager::missionState() const
+{
+    switch (m_mission.state) {
+    case DJIMissionProgress::State::none: return QStringLiteral("none");
+    case DJIMissionProgress::State::executing: return QStringLiteral("executing");
+    case DJIMissionProgress::State::paused: return QStringLiteral("paused");
+    case DJIMissionProgress::State::finished: return QStringLiteral("finished");
+    case DJIMissionProgress::State::stopped: return QStringLiteral("stopped");
+    }
+    return QStringLiteral("none");
+}
+
+void DJIDroneManager::setValuesAreLive(bool live)
+{
+    if (m_valuesAreLive == live)
+        return;
+    m_valuesAreLive = live;
+    Q_EMIT valuesAreLiveChanged();
+}
+
+void DJIDroneManager::didReceiveAlert(const QString &message) { Q_EMIT alertRaised(message); }
 
 void DJIDroneManager::productConnected(const DJIBaseProduct *product)
 {
@@ -129,6 +260,7 @@ void DJIDroneManager::productDisconnected()
 {
     log(QStringLiteral("[DJI] Product disconnected"));
     setConnectionState(ConnectionState::disconnected);
+    setValuesAreLive(false);
 }
 
 void DJIDroneManager::didUpdateDatabaseDownloadProgress(const DJISDKProgress &progress)
@@ -151,4 +283,16 @@ void DJIDroneManager::didUpdateTelemetry(const DJITelemetryReading &reading)
             setGpsSignal(*level);
     if (reading.isFlying)
         setIsFlying(*reading.isFlying);
+    if (reading.mission && !(*reading.mission == m_mission)) {
+        m_mission = *reading.mission;
+        Q_EMIT missionProgressChanged();
+    }
+    if (reading.homeLatitude && reading.homeLongitude && std::isfinite(*reading.homeLatitude)
+        && std::isfinite(*reading.homeLongitude)
+        && (!m_home || m_home->latitude != *reading.homeLatitude || m_home->longitude != *reading.homeLongitude)) {
+        m_home = Home{*reading.homeLatitude, *reading.homeLongitude};
+        Q_EMIT homeChanged();
+    }
+    if (m_connectionState == ConnectionState::connected)
+        setValuesAreLive(true);
 }

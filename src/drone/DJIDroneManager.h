@@ -30,6 +30,15 @@ class DJIDroneManager : public QObject, public DJISDKManagerDelegate
     Q_PROPERTY(bool isRecording READ isRecording WRITE setIsRecording NOTIFY isRecordingChanged)
     Q_PROPERTY(bool isFlying READ isFlying WRITE setIsFlying NOTIFY isFlyingChanged)
     Q_PROPERTY(GPSLevel gpsSignal READ gpsSignal WRITE setGpsSignal NOTIFY gpsSignalChanged)
+    // Beyond the published record: what a flying aircraft also reports.
+    Q_PROPERTY(bool isSimulated READ isSimulated CONSTANT)
+    Q_PROPERTY(bool valuesAreLive READ valuesAreLive NOTIFY valuesAreLiveChanged)
+    Q_PROPERTY(QString missionState READ missionState NOTIFY missionProgressChanged)
+    Q_PROPERTY(int missionWaypoint READ missionWaypoint NOTIFY missionProgressChanged)
+    Q_PROPERTY(int missionWaypointCount READ missionWaypointCount NOTIFY missionProgressChanged)
+    Q_PROPERTY(bool hasHome READ hasHome NOTIFY homeChanged)
+    Q_PROPERTY(double homeLatitude READ homeLatitude NOTIFY homeChanged)
+    Q_PROPERTY(double homeLongitude READ homeLongitude NOTIFY homeChanged)
 
 public:
     enum class ConnectionState { disconnected, connecting, connected, error };
@@ -68,6 +77,16 @@ public:
     bool isRecording() const { return m_isRecording; }
     bool isFlying() const { return m_isFlying; }
     GPSLevel gpsSignal() const { return m_gpsSignal; }
+    bool isSimulated() const { return m_sdk && m_sdk->isSimulated(); }
+    // False once the link has dropped: the values shown are the last ones received.
+    bool valuesAreLive() const { return m_valuesAreLive; }
+    // "none", "executing", "paused", "finished" or "stopped".
+    QString missionState() const;
+    int missionWaypoint() const { return m_mission.currentWaypoint; }
+    int missionWaypointCount() const { return m_mission.waypointCount; }
+    bool hasHome() const { return m_home.has_value(); }
+    double homeLatitude() const { return m_home ? m_home->latitude : 0.0; }
+    double homeLongitude() const { return m_home ? m_home->longitude : 0.0; }
 
     // Plain assignments of the published fields (used by the callbacks and by live feeds).
     void setConnectionState(ConnectionState v);
@@ -93,11 +112,23 @@ public:
     Q_INVOKABLE void land();
     Q_INVOKABLE void returnToHome();
 
+    // Mission and intelligent-mode commands. Each failure is reported by commandFailed.
+    // `waypoints` holds maps with "latitude" and "longitude".
+    Q_INVOKABLE void executeMission(const QVariantList &waypoints, double altitude, double speed,
+                                    bool terrainFollow = false, bool multiBattery = false);
+    Q_INVOKABLE void pauseMission();
+    Q_INVOKABLE void resumeMission();
+    Q_INVOKABLE void stopMission();
+    // `mode`: "poi", "orbit", "smartRTH", "geofence" or "activeTrack".
+    Q_INVOKABLE void startIntelligentMode(const QString &mode, const QVariantMap &settings);
+    Q_INVOKABLE void stopIntelligentMode(const QString &mode);
+
     // SDK callbacks.
     void productConnected(const DJIBaseProduct *product) override;
     void productDisconnected() override;
     void didUpdateDatabaseDownloadProgress(const DJISDKProgress &progress) override;
     void didUpdateTelemetry(const DJITelemetryReading &reading) override;
+    void didReceiveAlert(const QString &message) override;
 
 Q_SIGNALS:
     void connectionStateChanged();
@@ -108,9 +139,21 @@ Q_SIGNALS:
     void isRecordingChanged();
     void isFlyingChanged();
     void gpsSignalChanged();
+    void valuesAreLiveChanged();
+    void missionProgressChanged();
+    void homeChanged();
+    // A command the aircraft refused or could not carry out: `command` names it ("Take Off"),
+    // `reason` is for the pilot.
+    void commandFailed(const QString &command, const QString &reason);
+    void commandSucceeded(const QString &command);
+    // Something the aircraft reports that the pilot must see at once.
+    void alertRaised(const QString &message);
 
 private:
     void log(const QString &line);
+    // The completion of a command named `name`, reporting its outcome while this manager lives.
+    DJICompletion outcome(const QString &name);
+    void setValuesAreLive(bool live);
 
     DJISDKManager *m_sdk;
     LogSink m_logSink;
@@ -122,4 +165,10 @@ private:
     bool m_isRecording = false;
     bool m_isFlying = false;
     GPSLevel m_gpsSignal = GPSLevel::none;
+    bool m_valuesAreLive = false;
+    DJIMissionProgress m_mission;
+    struct Home {
+        double latitude, longitude;
+    };
+    std::optional<Home> m_home;
 };

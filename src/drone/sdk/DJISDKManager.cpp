@@ -2,6 +2,17 @@
 
 #include "SimulatedDJISDK.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
+void DJISDKManager::refuse(DJICompletion done)
+{
+    if (!done)
+        return;
+    if (auto *app = QCoreApplication::instance())
+        QTimer::singleShot(0, app, [done = std::move(done)] { done(notConnectedReason()); });
+}
+
 std::unique_ptr<DJISDKManager> makeDefaultSDK()
 {
     QByteArray choice = qgetenv("ZELTRIN_SDK");

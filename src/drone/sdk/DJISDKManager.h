@@ -2,8 +2,11 @@
 
 #include "DroneTypes.h"
 
+#include <QList>
 #include <QString>
+#include <QVariantMap>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -20,6 +23,31 @@ struct DJISDKProgress {
     double fractionCompleted = 0.0; // 0 to 1
 };
 
+// A waypoint mission as the aircraft flies it.
+struct DJIWaypoint {
+    double latitude = 0;
+    double longitude = 0;
+};
+struct DJIWaypointMission {
+    QList<DJIWaypoint> waypoints;
+    double altitude = 50;     // metres above the take-off point
+    double speed = 8;         // metres per second
+    bool terrainFollow = false; // reported, not simulated
+    bool multiBattery = false;  // reported, not simulated
+};
+
+// Where the aircraft is in its mission.
+struct DJIMissionProgress {
+    enum class State { none, executing, paused, finished, stopped };
+    State state = State::none;
+    int currentWaypoint = -1; // 0-based: the waypoint being flown to
+    int waypointCount = 0;
+    bool operator==(const DJIMissionProgress &) const = default;
+};
+
+// The intelligent flight modes a command can start or stop, with their sheet's settings.
+enum class DJIIntelligentMode { pointOfInterest, orbit, smartReturnToHome, geofence, activeTrack };
+
 // One reading of the aircraft's live values; a field left empty was not part of the reading.
 struct DJITelemetryReading {
     std::optional<BatteryInfo> battery;
@@ -27,7 +55,13 @@ struct DJITelemetryReading {
     std::optional<qint64> signalStrength;
     std::optional<int> gpsLevel; // 0 to 4
     std::optional<bool> isFlying;
+    std::optional<DJIMissionProgress> mission;
+    std::optional<double> homeLatitude, homeLongitude;
 };
+
+// How a command ended: no value on success, else the reason, in words for the pilot.
+using DJICommandError = std::optional<QString>;
+using DJICompletion = std::function<void(const DJICommandError &)>;
 
 // Receives the SDK's product callbacks, always on the main thread.
 class DJISDKManagerDelegate
@@ -38,6 +72,8 @@ public:
     virtual void productDisconnected() = 0;
     virtual void didUpdateDatabaseDownloadProgress(const DJISDKProgress &progress) = 0;
     virtual void didUpdateTelemetry(const DJITelemetryReading &) {}
+    // Something the pilot must know at once (a geofence being reached, a low battery return).
+    virtual void didReceiveAlert(const QString &) {}
 };
 
 class DJISDKManager
@@ -47,6 +83,29 @@ public:
     void setDelegate(DJISDKManagerDelegate *delegate) { m_delegate = delegate; }
     DJISDKManagerDelegate *delegate() const { return m_delegate; }
     virtual void startConnectionToProduct() = 0;
+
+    // Aircraft commands. Each completes later, on the main thread, exactly once. An SDK without
+    // an aircraft refuses them all.
+    virtual void takeOff(DJICompletion done) { refuse(std::move(done)); }
+    virtual void land(DJICompletion done) { refuse(std::move(done)); }
+    virtual void goHome(DJICompletion done) { refuse(std::move(done)); }
+    virtual void startMission(const DJIWaypointMission &, DJICompletion done) { refuse(std::move(done)); }
+    virtual void pauseMission(DJICompletion done) { refuse(std::move(done)); }
+    virtual void resumeMission(DJICompletion done) { refuse(std::move(done)); }
+    virtual void stopMission(DJICompletion done) { refuse(std::move(done)); }
+    virtual void startIntelligentMode(DJIIntelligentMode, const QVariantMap &, DJICompletion done) { refuse(std::move(done)); }
+    virtual void stopIntelligentMode(DJIIntelligentMode, DJICompletion done) { refuse(std::move(done)); }
+    virtual void capturePhoto(DJICompletion done) { refuse(std::move(done)); }
+    virtual void setRecording(bool, DJICompletion done) { refuse(std::move(done)); }
+    virtual void setGimbalPitch(float, DJICompletion done) { refuse(std::move(done)); }
+    // True for a simulated aircraft, which the screens mark as such.
+    virtual bool isSimulated() const { return false; }
+
+    static QString notConnectedReason() { return QStringLiteral("Aircraft is not connected"); }
+
+protected:
+    // Completes `done` with the reason that no aircraft is connected, through the event loop.
+    static void refuse(DJICompletion done);
 
 private:
     DJISDKManagerDelegate *m_delegate = nullptr;

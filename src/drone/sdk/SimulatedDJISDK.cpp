@@ -1,18 +1,44 @@
 #include "SimulatedDJISDK.h"
 
+#include <cmath>
+#include <numbers>
+
 namespace {
 constexpr double kProgressSteps[] = {0.25, 0.5, 0.75, 1.0};
-}
+constexpr double kMetresPerDegree = 111320.0;
 
-SimulatedDJISDK::SimulatedDJISDK(int stepMs, QObject *parent) : QObject(parent)
+double number(const QVariantMap &m, const char *key, double fallback)
+{
+    bool ok = false;
+    const double v = m.value(QLatin1String(key)).toDouble(&ok);
+    return ok && std::isfinite(v) ? v : fallback;
+}
+} // namespace
+
+SimulatedDJISDK::SimulatedDJISDK(int stepMs, QObject *parent, SimClock *clock) : QObject(parent), m_clock(clock)
 {
     m_timer.setInterval(stepMs);
     connect(&m_timer, &QTimer::timeout, this, &SimulatedDJISDK::step);
+    if (!m_clock)
+        m_clock = new RealTimeClock(this);
+    connect(m_clock, &SimClock::ticked, this, &SimulatedDJISDK::tick);
+}
+
+DJIWaypoint SimulatedDJISDK::toLatLon(FlightModel::Point p)
+{
+    const double cosLat = std::cos(kParkedLatitude * std::numbers::pi / 180.0);
+    return {kParkedLatitude + p.north / kMetresPerDegree, kParkedLongitude + p.east / (kMetresPerDegree * cosLat)};
+}
+
+FlightModel::Point SimulatedDJISDK::toLocal(double latitude, double longitude)
+{
+    const double cosLat = std::cos(kParkedLatitude * std::numbers::pi / 180.0);
+    return {(longitude - kParkedLongitude) * kMetresPerDegree * cosLat, (latitude - kParkedLatitude) * kMetresPerDegree};
 }
 
 void SimulatedDJISDK::startConnectionToProduct()
 {
-    if (m_timer.isActive())
+    if (m_timer.isActive() || m_everConnected)
         return;
     m_step = 0;
     m_timer.start();
@@ -29,20 +55,206 @@ void SimulatedDJISDK::step()
         return;
     }
     m_timer.stop();
-    if (d) {
+    connectAircraft();
+}
+
+void SimulatedDJISDK::connectAircraft()
+{
+    m_linkUp = true;
+    m_everConnected = true;
+    if (DJISDKManagerDelegate *d = delegate()) {
         const DJIBaseProduct aircraft{QString::fromLatin1(kModelName), true};
         d->productConnected(&aircraft);
-        // A parked aircraft's values, so the screens show something real-looking.
-        DJITelemetryReading reading;
-        reading.battery = BatteryInfo{87, 15.82, 27.5, 23, 1380};
-        FlightData parked = FlightData::zero;
-        parked.latitude = 47.3977419;
-        parked.longitude = 8.5455938;
-        parked.heading = 112.0;
-        reading.flightData = parked;
-        reading.signalStrength = 92;
-        reading.gpsLevel = 3;
-        reading.isFlying = false;
-        d->didUpdateTelemetry(reading);
+        d->didUpdateTelemetry(reading());
     }
+    if (m_clock)
+        m_clock->start();
+}
+
+void SimulatedDJISDK::dropLink()
+{
+    if (!m_linkUp)
+        return;
+    m_linkUp = false;
+    if (DJISDKManagerDelegate *d = delegate())
+        d->productDisconnected();
+}
+
+void SimulatedDJISDK::restoreLink()
+{
+    if (m_linkUp || !m_everConnected)
+        return;
+    connectAircraft();
+}
+
+// The aircraft flies on whether or not the link is up; only what reaches the app stops.
+void SimulatedDJISDK::tick()
+{
+    const std::vector<QString> alerts = m_model.step(SimClock::kTickMs / 1000.0);
+    if (!m_linkUp)
+        return;
+    DJISDKManagerDelegate *d = delegate();
+    if (!d)
+        return;
+    for (const QString &a : alerts)
+        d->didReceiveAlert(a);
+    d->didUpdateTelemetry(reading());
+}
+
+DJITelemetryReading SimulatedDJISDK::reading() const
+{
+    const FlightModel &m = m_model;
+    DJITelemetryReading r;
+    BatteryInfo b;
+    b.percentage = qint64(std::lround(std::clamp(m.charge(), 0.0, 100.0)));
+    b.voltage = m.voltage();
+    b.temperature = m.temperature();
+    b.chargeCount = 23;
+    b.estimatedFlightTime = qint64(std::lround(std::clamp(m.estimatedSecondsLeft(), 0.0, 1e7)));
+    r.battery = b;
+    FlightData f = FlightData::zero;
+    const DJIWaypoint at = toLatLon(m.position());
+    f.latitude = at.latitude;
+    f.longitude = at.longitude;
+    f.altitude = m.height();
+    f.groundSpeed = m.groundSpeed();
+    f.verticalSpeed = m.verticalSpeed();
+    f.heading = m.heading();
+    f.distanceFromHome = m.distanceFromHome();
+    f.flightTime = m.isFlying() ? m.flightTime() : 0.0;
+    f.motorsOn = m.isFlying();
+    r.flightData = f;
+    r.signalStrength = m.signalPercent();
+    r.gpsLevel = m.gpsLevel();
+    r.isFlying = m.isFlying();
+    DJIMissionProgress p;
+    p.state = DJIMissionProgress::State(int(m.missionState()));
+    p.currentWaypoint = m.missionWaypoint();
+    p.waypointCount = m.missionWaypointCount();
+    r.mission = p;
+    const DJIWaypoint home = toLatLon(m.home());
+    r.homeLatitude = home.latitude;
+    r.homeLongitude = home.longitude;
+    return r;
+}
+
+void SimulatedDJISDK::complete(DJICompletion done, const DJICommandError &error)
+{
+    if (!done)
+        return;
+    QMetaObject::invokeMethod(this, [done = std::move(done), error] { done(error); }, Qt::QueuedConnection);
+}
+
+template <typename Command>
+void SimulatedDJISDK::command(DJICompletion done, Command &&run)
+{
+    if (!m_linkUp) {
+        complete(std::move(done), notConnectedReason());
+        return;
+    }
+    complete(std::move(done), run());
+}
+
+void SimulatedDJISDK::takeOff(DJICompletion done) { command(std::move(done), [this] { return m_model.takeOff(); }); }
+void SimulatedDJISDK::land(DJICompletion done) { command(std::move(done), [this] { return m_model.land(); }); }
+void SimulatedDJISDK::goHome(DJICompletion done) { command(std::move(done), [this] { return m_model.goHome(); }); }
+void SimulatedDJISDK::pauseMission(DJICompletion done) { command(std::move(done), [this] { return m_model.pauseMission(); }); }
+void SimulatedDJISDK::resumeMission(DJICompletion done) { command(std::move(done), [this] { return m_model.resumeMission(); }); }
+void SimulatedDJISDK::stopMission(DJICompletion done) { command(std::move(done), [this] { return m_model.stopMission(); }); }
+
+void SimulatedDJISDK::startMission(const DJIWaypointMission &mission, DJICompletion done)
+{
+    command(std::move(done), [this, &mission]() -> DJICommandError {
+        std::vector<FlightModel::Point> points;
+        points.reserve(size_t(mission.waypoints.size()));
+        for (const DJIWaypoint &w : mission.waypoints) {
+            if (!std::isfinite(w.latitude) || !std::isfinite(w.longitude) || std::abs(w.latitude) > 90
+                || std::abs(w.longitude) > 180)
+                return QStringLiteral("The mission has a waypoint without a position");
+            points.push_back(toLocal(w.latitude, w.longitude));
+        }
+        return m_model.startMission(std::move(points), mission.altitude, mission.speed);
+    });
+}
+
+void SimulatedDJISDK::startIntelligentMode(DJIIntelligentMode mode, const QVariantMap &s, DJICompletion done)
+{
+    command(std::move(done), [this, mode, &s]() -> DJICommandError {
+        switch (mode) {
+        case DJIIntelligentMode::pointOfInterest: {
+            // Circles the target, or the point under the aircraft when the sheet has none.
+            FlightModel::Point centre = m_model.position();
+            if (s.contains(QStringLiteral("latitude")) && s.contains(QStringLiteral("longitude")))
+                centre = toLocal(number(s, "latitude", 0), number(s, "longitude", 0));
+            return m_model.startOrbit(centre, number(s, "radius", 50), number(s, "speed", 5));
+        }
+        case DJIIntelligentMode::orbit: {
+            const double radius = number(s, "radius", 30);
+            // The circle's centre lies ahead of the aircraft, so it starts on the circle.
+            const double h = m_model.heading() * std::numbers::pi / 180.0;
+            const FlightModel::Point p = m_model.position();
+            return m_model.startOrbit({p.east + radius * std::sin(h), p.north + radius * std::cos(h)}, radius,
+                                      number(s, "speed", 5));
+        }
+        case DJIIntelligentMode::smartReturnToHome:
+            m_model.setReturnCharge(std::clamp(number(s, "batteryThreshold", FlightModel::kDefaultReturnCharge), 5.0, 95.0));
+            return std::nullopt;
+        case DJIIntelligentMode::geofence:
+            m_model.setGeofence(number(s, "radius", 500), s.value(QStringLiteral("autoReturn")).toBool());
+            return std::nullopt;
+        case DJIIntelligentMode::activeTrack:
+            if (!m_model.isFlying())
+                return QStringLiteral("Aircraft is not flying");
+            return std::nullopt;
+        }
+        return std::nullopt;
+    });
+}
+
+void SimulatedDJISDK::stopIntelligentMode(DJIIntelligentMode mode, DJICompletion done)
+{
+    command(std::move(done), [this, mode]() -> DJICommandError {
+        switch (mode) {
+        case DJIIntelligentMode::pointOfInterest:
+        case DJIIntelligentMode::orbit:
+            if (m_model.phase() == FlightModel::Phase::orbiting)
+                return m_model.stopOrbit();
+            return std::nullopt;
+        case DJIIntelligentMode::smartReturnToHome:
+            m_model.setReturnCharge(FlightModel::kDefaultReturnCharge);
+            return std::nullopt;
+        case DJIIntelligentMode::geofence:
+            m_model.setGeofence(std::nullopt, false);
+            return std::nullopt;
+        case DJIIntelligentMode::activeTrack:
+            return std::nullopt;
+        }
+        return std::nullopt;
+    });
+}
+
+void SimulatedDJISDK::capturePhoto(DJICompletion done)
+{
+    command(std::move(done), [this]() -> DJICommandError {
+        ++m_photos;
+        return std::nullopt;
+    });
+}
+
+void SimulatedDJISDK::setRecording(bool on, DJICompletion done)
+{
+    command(std::move(done), [this, on]() -> DJICommandError {
+        m_recording = on;
+        return std::nullopt;
+    });
+}
+
+void SimulatedDJISDK::setGimbalPitch(float degrees, DJICompletion done)
+{
+    command(std::move(done), [this, degrees]() -> DJICommandError {
+        if (!std::isfinite(degrees))
+            return QStringLiteral("Gimbal pitch is not a number");
+        m_gimbalPitch = std::clamp(degrees, -90.0f, 30.0f);
+        return std::nullopt;
+    });
 }

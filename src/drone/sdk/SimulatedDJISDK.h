@@ -1,26 +1,77 @@
 #pragma once
 
 #include "DJISDKManager.h"
+#include "FlightModel.h"
+#include "SimClock.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 // Desktop stand-in for the aircraft SDK: after the connection request it reports the flight
-// database download in a few steps, then connects a simulated aircraft and reports its live
-// values once. Everything arrives through the event loop on the main thread, as the real
-// SDK's callbacks do.
+// database download in a few steps, then connects a simulated aircraft (a FlightModel stepped
+// on its clock) and streams its live values at 10 Hz. Commands act on the model. Everything
+// arrives through the event loop on the main thread, as the real SDK's callbacks do.
 class SimulatedDJISDK final : public QObject, public DJISDKManager
 {
     Q_OBJECT
 public:
     static constexpr auto kModelName = "Zeltrin Sim One";
+    static constexpr double kParkedLatitude = 47.3977419;
+    static constexpr double kParkedLongitude = 8.5455938;
 
-    explicit SimulatedDJISDK(int stepMs = 150, QObject *parent = nullptr);
+    // `clock` drives the flight (a real-time clock of its own when none is given; the SDK does
+    // not own one that is given).
+    explicit SimulatedDJISDK(int stepMs = 150, QObject *parent = nullptr, SimClock *clock = nullptr);
     void startConnectionToProduct() override;
+
+    void takeOff(DJICompletion done) override;
+    void land(DJICompletion done) override;
+    void goHome(DJICompletion done) override;
+    void startMission(const DJIWaypointMission &mission, DJICompletion done) override;
+    void pauseMission(DJICompletion done) override;
+    void resumeMission(DJICompletion done) override;
+    void stopMission(DJICompletion done) override;
+    void startIntelligentMode(DJIIntelligentMode mode, const QVariantMap &settings, DJICompletion done) override;
+    void stopIntelligentMode(DJIIntelligentMode mode, DJICompletion done) override;
+    void capturePhoto(DJICompletion done) override;
+    void setRecording(bool on, DJICompletion done) override;
+    void setGimbalPitch(float degrees, DJICompletion done) override;
+    bool isSimulated() const override { return true; }
+
+    // Scripted faults.
+    void dropLink();
+    void restoreLink();
+    void setDegraded(bool degraded) { m_model.setDegraded(degraded); }
+
+    FlightModel &model() { return m_model; }
+    SimClock *clock() const { return m_clock; }
+    bool linkUp() const { return m_linkUp; }
+    int photosTaken() const { return m_photos; }
+    bool recording() const { return m_recording; }
+    float gimbalPitch() const { return m_gimbalPitch; }
+
+    // Local metres east and north of the parked point, and back.
+    static DJIWaypoint toLatLon(FlightModel::Point p);
+    static FlightModel::Point toLocal(double latitude, double longitude);
 
 private:
     void step();
+    void tick();
+    void connectAircraft();
+    DJITelemetryReading reading() const;
+    // Completes `done` through the event loop with `error`, or refuses when the link is down.
+    void complete(DJICompletion done, const DJICommandError &error);
+    template <typename Command>
+    void command(DJICompletion done, Command &&run);
 
     QTimer m_timer; // member: stops with the SDK object, never fires into freed state
     int m_step = 0;
+    FlightModel m_model;
+    QPointer<SimClock> m_clock;
+    bool m_linkUp = false;
+    bool m_everConnected = false;
+    int m_photos = 0;
+    bool m_recording = false;
+    float m_gimbalPitch = 0;
 };

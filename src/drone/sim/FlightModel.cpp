@@ -1,0 +1,363 @@
+#include "FlightModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr double kHoverDrain = 0.065;    // %/s hovering: about 22 minutes from full
+constexpr double kSpeedDrain = 0.004;    // %/s per m/s of ground speed
+constexpr double kClimbDrain = 0.01;     // %/s per m/s of vertical speed
+constexpr double kMinTakeOffCharge = 15; // %
+constexpr double kLandingRate = 1.5;     // m/s
+constexpr double kHomeSpeed = 10;        // m/s
+constexpr double kGeofenceMargin = 10;   // m inside the radius where the pilot is warned
+constexpr double kWindTurn = 0.2;        // °/s the wind's direction drifts
+
+double toRad(double deg) { return deg * std::numbers::pi / 180.0; }
+double toDeg(double rad) { return rad * 180.0 / std::numbers::pi; }
+double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallback; }
+
+} // namespace
+
+FlightModel::FlightModel() = default;
+
+double FlightModel::groundSpeed() const { return std::hypot(m_vx, m_vy); }
+
+double FlightModel::distanceFromHome() const
+{
+    return std::hypot(m_pos.east - m_home.east, m_pos.north - m_home.north);
+}
+
+// A four-cell pack: 13.6 V empty to 16.15 V full.
+double FlightModel::voltage() const { return 13.6 + 2.55 * std::clamp(m_charge, 0.0, 100.0) / 100.0; }
+
+double FlightModel::estimatedSecondsLeft() const
+{
+    const double rate = isFlying() ? m_drainRate : kHoverDrain;
+    return std::max(0.0, m_charge) / std::max(rate, 1e-3);
+}
+
+int FlightModel::signalPercent() const
+{
+    double s = 100.0 - distanceFromHome() / 40.0;
+    if (m_degraded)
+        s -= 45;
+    return int(std::lround(std::clamp(s, 0.0, 100.0)));
+}
+
+int FlightModel::gpsLevel() const
+{
+    if (!m_hasGps)
+        return 0;
+    if (m_degraded)
+        return 1;
+    return distanceFromHome() < 2000 ? 4 : 3;
+}
+
+void FlightModel::setGeofence(std::optional<double> radius, bool autoReturn)
+{
+    m_geofence = radius && std::isfinite(*radius) && *radius > 0 ? radius : std::nullopt;
+    m_geofenceAutoReturn = autoReturn;
+    m_geofenceWarned = false;
+}
+
+std::optional<QString> FlightModel::takeOff()
+{
+    if (isFlying())
+        return QStringLiteral("Aircraft is already flying");
+    if (!m_hasGps)
+        return QStringLiteral("No GPS");
+    if (m_charge < kMinTakeOffCharge)
+        return QStringLiteral("Battery too low for take-off");
+    m_home = m_pos;
+    m_flightTime = 0;
+    m_lowChargeHandled = false;
+    m_geofenceWarned = false;
+    m_phase = Phase::takingOff;
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::land()
+{
+    if (!isFlying())
+        return QStringLiteral("Aircraft is not flying");
+    if (m_missionState == MissionState::executing || m_missionState == MissionState::paused)
+        m_missionState = MissionState::stopped;
+    m_phase = Phase::landing;
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::goHome()
+{
+    if (!isFlying())
+        return QStringLiteral("Aircraft is not flying");
+    if (m_missionState == MissionState::executing || m_missionState == MissionState::paused)
+        m_missionState = MissionState::stopped;
+    m_phase = Phase::goingHome;
+    m_homeLeg = HomeLeg::climb;
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::startMission(std::vector<Point> waypoints, double height, double speed)
+{
+    if (waypoints.empty())
+        return QStringLiteral("The mission has no waypoints");
+    for (const Point &p : waypoints)
+        if (!std::isfinite(p.east) || !std::isfinite(p.north))
+            return QStringLiteral("The mission has a waypoint without a position");
+    if (!isFlying()) {
+        if (auto refused = takeOff())
+            return refused;
+    }
+    m_mission = std::move(waypoints);
+    m_missionIndex = 0;
+    m_missionHeight = std::clamp(finiteOr(height, 50), 2.0, 500.0);
+    m_missionSpeed = std::clamp(finiteOr(speed, 8), 0.5, m_limits.maxHorizontalSpeed);
+    m_missionState = MissionState::executing;
+    m_phase = Phase::mission;
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::pauseMission()
+{
+    if (m_missionState != MissionState::executing)
+        return QStringLiteral("No mission is running");
+    m_missionState = MissionState::paused;
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::resumeMission()
+{
+    if (m_missionState != MissionState::paused)
+        return QStringLiteral("No mission is paused");
+    m_missionState = MissionState::executing;
+    m_phase = Phase::mission;
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::stopMission()
+{
+    if (m_missionState != MissionState::executing && m_missionState != MissionState::paused)
+        return QStringLiteral("No mission is running");
+    m_missionState = MissionState::stopped;
+    if (m_phase == Phase::mission)
+        m_phase = Phase::hovering;
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::startOrbit(Point centre, double radius, double speed)
+{
+    if (!isFlying())
+        return QStringLiteral("Aircraft is not flying");
+    m_orbitCentre = centre;
+    m_orbitRadius = std::clamp(finiteOr(radius, 30), 5.0, 500.0);
+    m_orbitSpeed = std::clamp(finiteOr(speed, 5), 0.5, m_limits.maxHorizontalSpeed);
+    m_orbitAngle = std::atan2(m_pos.east - centre.east, m_pos.north - centre.north);
+    m_phase = Phase::orbiting;
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::stopOrbit()
+{
+    if (m_phase != Phase::orbiting)
+        return QStringLiteral("No orbit is running");
+    m_phase = Phase::hovering;
+    return std::nullopt;
+}
+
+void FlightModel::turnToward(double courseDeg, double dt)
+{
+    double diff = std::remainder(courseDeg - m_heading, 360.0);
+    const double maxTurn = m_limits.headingRate * dt;
+    diff = std::clamp(diff, -maxTurn, maxTurn);
+    m_heading = std::fmod(m_heading + diff + 360.0, 360.0);
+}
+
+void FlightModel::steerTo(Point target, double speed, double dt)
+{
+    const double dx = target.east - m_pos.east, dy = target.north - m_pos.north;
+    const double dist = std::hypot(dx, dy);
+    const double a = m_limits.horizontalAcceleration;
+    // Slow down in time to stop on the target: v² = 2 a d.
+    const double want = std::min(std::clamp(speed, 0.0, m_limits.maxHorizontalSpeed), std::sqrt(2 * a * dist));
+    const double wx = dist > 1e-9 ? dx / dist * want : 0, wy = dist > 1e-9 ? dy / dist * want : 0;
+    double cx = wx - m_vx, cy = wy - m_vy;
+    const double change = std::hypot(cx, cy), maxChange = a * dt;
+    if (change > maxChange) {
+        cx *= maxChange / change;
+        cy *= maxChange / change;
+    }
+    m_vx += cx;
+    m_vy += cy;
+    const double stepLen = std::hypot(m_vx, m_vy) * dt;
+    if (stepLen >= dist) {
+        m_pos = target;
+        if (want < 1e-6)
+            m_vx = m_vy = 0;
+    } else {
+        m_pos.east += m_vx * dt;
+        m_pos.north += m_vy * dt;
+    }
+    if (groundSpeed() > 0.5)
+        turnToward(toDeg(std::atan2(m_vx, m_vy)), dt);
+}
+
+void FlightModel::holdPosition(double dt)
+{
+    const double a = m_limits.horizontalAcceleration * dt;
+    const double v = groundSpeed();
+    if (v <= a) {
+        m_vx = m_vy = 0;
+    } else {
+        m_vx -= m_vx / v * a;
+        m_vy -= m_vy / v * a;
+    }
+    m_pos.east += m_vx * dt;
+    m_pos.north += m_vy * dt;
+}
+
+void FlightModel::climbTo(double height, double dt, double rate)
+{
+    const double dz = height - m_height;
+    const double a = m_limits.verticalAcceleration;
+    double limit = dz > 0 ? m_limits.maxClimb : m_limits.maxDescent;
+    if (rate > 0)
+        limit = std::min(limit, rate);
+    const double want = std::copysign(std::min(limit, std::sqrt(2 * a * std::abs(dz))), dz);
+    m_vz += std::clamp(want - m_vz, -a * dt, a * dt);
+    const double next = m_height + m_vz * dt;
+    if ((dz >= 0 && next >= height) || (dz <= 0 && next <= height)) {
+        m_height = height;
+        if (std::abs(want) < 1e-6)
+            m_vz = 0;
+    } else {
+        m_height = next;
+    }
+}
+
+void FlightModel::drain(double dt)
+{
+    const double rate = kHoverDrain + kSpeedDrain * groundSpeed() + kClimbDrain * std::abs(m_vz);
+    m_charge = std::max(0.0, m_charge - rate * dt);
+    // Smoothed over about ten seconds, so the estimate does not jump with every manoeuvre.
+    const double k = std::min(1.0, dt / 10.0);
+    m_drainRate += (rate - m_drainRate) * k;
+    m_temperature += (45.0 - m_temperature) * 0.002 * dt;
+}
+
+void FlightModel::watchSafety(std::vector<QString> &alerts)
+{
+    const bool returning = m_phase == Phase::goingHome || m_phase == Phase::landing;
+    if (!m_lowChargeHandled && m_charge <= m_returnCharge && !returning) {
+        m_lowChargeHandled = true;
+        alerts.push_back(QStringLiteral("Battery low: returning home"));
+        goHome();
+        return;
+    }
+    if (m_geofence) {
+        const double d = distanceFromHome();
+        if (!m_geofenceWarned && d >= *m_geofence - kGeofenceMargin) {
+            m_geofenceWarned = true;
+            if (m_geofenceAutoReturn && !returning) {
+                alerts.push_back(QStringLiteral("Geofence reached: returning home"));
+                goHome();
+            } else {
+                alerts.push_back(QStringLiteral("Approaching the geofence"));
+            }
+        } else if (m_geofenceWarned && d < *m_geofence - 2 * kGeofenceMargin) {
+            m_geofenceWarned = false;
+        }
+    }
+}
+
+std::vector<QString> FlightModel::step(double dt)
+{
+    std::vector<QString> alerts;
+    if (!(dt > 0) || !std::isfinite(dt))
+        return alerts;
+    m_windClock += dt;
+    const double windAngle = toRad(kWindTurn * dt);
+    m_wind = {m_wind.east * std::cos(windAngle) - m_wind.north * std::sin(windAngle),
+              m_wind.east * std::sin(windAngle) + m_wind.north * std::cos(windAngle)};
+    if (m_phase == Phase::onGround) {
+        m_vx = m_vy = m_vz = 0;
+        m_temperature += (25.0 - m_temperature) * 0.002 * dt;
+        return alerts;
+    }
+    m_flightTime += dt;
+    switch (m_phase) {
+    case Phase::onGround:
+        break;
+    case Phase::takingOff:
+        holdPosition(dt);
+        climbTo(kTakeOffHeight, dt);
+        if (m_height >= kTakeOffHeight - 1e-9)
+            m_phase = Phase::hovering;
+        break;
+    case Phase::hovering:
+        holdPosition(dt);
+        climbTo(m_height, dt);
+        break;
+    case Phase::mission: {
+        if (m_missionState != MissionState::executing || m_missionIndex < 0
+            || m_missionIndex >= int(m_mission.size())) {
+            holdPosition(dt);
+            climbTo(m_height, dt);
+            break;
+        }
+        climbTo(m_missionHeight, dt);
+        const Point target = m_mission[size_t(m_missionIndex)];
+        steerTo(target, m_missionSpeed, dt);
+        if (std::hypot(target.east - m_pos.east, target.north - m_pos.north) <= kWaypointReach) {
+            if (++m_missionIndex >= int(m_mission.size())) {
+                m_missionIndex = int(m_mission.size()) - 1;
+                m_missionState = MissionState::finished;
+                m_phase = Phase::hovering;
+            }
+        }
+        break;
+    }
+    case Phase::orbiting: {
+        m_orbitAngle += m_orbitSpeed / m_orbitRadius * dt;
+        const Point on{m_orbitCentre.east + m_orbitRadius * std::sin(m_orbitAngle),
+                       m_orbitCentre.north + m_orbitRadius * std::cos(m_orbitAngle)};
+        steerTo(on, m_orbitSpeed * 1.5, dt);
+        climbTo(m_height, dt);
+        break;
+    }
+    case Phase::goingHome:
+        switch (m_homeLeg) {
+        case HomeLeg::climb:
+            holdPosition(dt);
+            climbTo(std::max(kSafeReturnHeight, m_height), dt);
+            if (m_height >= kSafeReturnHeight - 1e-9 && std::abs(m_vz) < 1e-6)
+                m_homeLeg = HomeLeg::fly;
+            break;
+        case HomeLeg::fly:
+            climbTo(m_height, dt);
+            steerTo(m_home, kHomeSpeed, dt);
+            if (distanceFromHome() < 1e-6 && groundSpeed() < 1e-6)
+                m_homeLeg = HomeLeg::descend;
+            break;
+        case HomeLeg::descend:
+            m_phase = Phase::landing;
+            break;
+        }
+        break;
+    case Phase::landing:
+        holdPosition(dt);
+        climbTo(0, dt, kLandingRate);
+        if (m_height <= 0) {
+            m_height = 0;
+            m_vz = 0;
+            m_phase = Phase::onGround;
+        }
+        break;
+    }
+    drain(dt);
+    if (isFlying())
+        watchSafety(alerts);
+    return alerts;
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// A small multirotor flight model stepped on a fixed tick: position in metres east and north of
+// the home point, height above it, limited speeds and accelerations, a battery that drains with
+// time aloft and speed, a constant wind that drifts slowly, and the automatic behaviours a
+// pilot relies on (return at a low charge, at a geofence, and landing). It knows nothing of time
+// or threads: whoever owns it calls step() with the tick's length.
+class FlightModel
+{
+public:
+    enum class Phase { onGround, takingOff, hovering, mission, goingHome, landing, orbiting };
+    enum class MissionState { none, executing, paused, finished, stopped };
+
+    struct Point {
+        double east = 0, north = 0;
+    };
+    struct Limits {
+        double maxHorizontalSpeed = 15; // m/s
+        double horizontalAcceleration = 4; // m/s²
+        double maxClimb = 5, maxDescent = 3; // m/s
+        double verticalAcceleration = 3;   // m/s²
+        double headingRate = 120;          // °/s
+    };
+    static constexpr double kTakeOffHeight = 1.2;   // m: where a take-off stops and hovers
+    static constexpr double kSafeReturnHeight = 30; // m: climbed to before flying home
+    static constexpr double kWaypointReach = 0.5;   // m: a waypoint counts as passed within this
+    static constexpr double kDefaultReturnCharge = 25; // % at which the aircraft goes home
+
+    FlightModel();
+
+    // One tick of `dt` seconds. Returns the alerts raised during it, in words for the pilot.
+    std::vector<QString> step(double dt);
+
+    // Commands: an error in words, or none when accepted.
+    std::optional<QString> takeOff();
+    std::optional<QString> land();
+    std::optional<QString> goHome();
+    std::optional<QString> startMission(std::vector<Point> waypoints, double height, double speed);
+    std::optional<QString> pauseMission();
+    std::optional<QString> resumeMission();
+    std::optional<QString> stopMission();
+    // Circles `centre` at `radius` metres and `speed` m/s (orbit and point of interest).
+    std::optional<QString> startOrbit(Point centre, double radius, double speed);
+    std::optional<QString> stopOrbit();
+
+    // Settings from the intelligent modes.
+    void setReturnCharge(double percent) { m_returnCharge = percent; }
+    double returnCharge() const { return m_returnCharge; }
+    void setGeofence(std::optional<double> radius, bool autoReturn);
+    // A scripted degraded link: weaker signal and GPS at any distance.
+    void setDegraded(bool degraded) { m_degraded = degraded; }
+    void setBatteryCharge(double percent) { m_charge = percent; }
+    void setHasGps(bool has) { m_hasGps = has; }
+
+    // State.
+    Phase phase() const { return m_phase; }
+    bool isFlying() const { return m_phase != Phase::onGround; }
+    Point position() const { return m_pos; }
+    Point home() const { return m_home; }
+    double height() const { return m_height; }
+    double groundSpeed() const;
+    double verticalSpeed() const { return m_vz; }
+    double heading() const { return m_heading; }
+    double distanceFromHome() const;
+    double flightTime() const { return m_flightTime; }
+    double charge() const { return m_charge; }
+    double voltage() const;
+    double temperature() const { return m_temperature; }
+    double estimatedSecondsLeft() const;
+    int signalPercent() const;
+    int gpsLevel() const;
+    Point wind() const { return m_wind; }
+    MissionState missionState() const { return m_missionState; }
+    int missionWaypoint() const { return m_missionIndex; }
+    int missionWaypointCount() const { return int(m_mission.size()); }
+    const Limits &limits() const { return m_limits; }
+
+private:
+    // Flies toward `target` at up to `speed`, slowing to arrive with no overshoot.
+    void steerTo(Point target, double speed, double dt);
+    void holdPosition(double dt);
+    void climbTo(double height, double dt, double rate = 0);
+    void turnToward(double courseDeg, double dt);
+    void drain(double dt);
+    void watchSafety(std::vector<QString> &alerts);
+
+    Limits m_limits;
+    Phase m_phase = Phase::onGround;
+    Point m_pos, m_home;
+    double m_vx = 0, m_vy = 0, m_vz = 0;
+    double m_height = 0;
+    double m_heading = 112;
+    double m_flightTime = 0;
+    double m_charge = 87;
+    double m_temperature = 27.5;
+    double m_drainRate = 0.07; // %/s, smoothed
+    Point m_wind{2.1, -1.4};
+    double m_windClock = 0;
+    bool m_degraded = false;
+    bool m_hasGps = true;
+
+    std::vector<Point> m_mission;
+    int m_missionIndex = -1;
+    double m_missionHeight = 50, m_missionSpeed = 8;
+    MissionState m_missionState = MissionState::none;
+
+    enum class HomeLeg { climb, fly, descend };
+    HomeLeg m_homeLeg = HomeLeg::climb;
+    double m_returnCharge = kDefaultReturnCharge;
+    bool m_lowChargeHandled = false;
+
+    std::optional<double> m_geofence;
+    bool m_geofenceAutoReturn = false;
+    bool m_geofenceWarned = false;
+
+    Point m_orbitCentre;
+    double m_orbitRadius = 30, m_orbitSpeed = 5, m_orbitAngle = 0;
+};

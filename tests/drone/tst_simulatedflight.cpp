@@ -1,0 +1,324 @@
+// The simulated aircraft flown through the SDK facade and the drone link manager, on a clock
+// the test drives: whole flights run in milliseconds.
+#include "DJIDroneManager.h"
+#include "SimulatedDJISDK.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+using State = DJIDroneManager::ConnectionState;
+
+struct Flight {
+    ManualClock clock;
+    SimulatedDJISDK sdk{1, nullptr, &clock};
+    DJIDroneManager manager{&sdk};
+    QStringList failures, alerts;
+
+    Flight()
+    {
+        manager.setLogSink([](const QString &) {});
+        QObject::connect(&manager, &DJIDroneManager::commandFailed,
+                         [this](const QString &c, const QString &r) { failures << c + QStringLiteral(": ") + r; });
+        QObject::connect(&manager, &DJIDroneManager::alertRaised, [this](const QString &a) { alerts << a; });
+    }
+    bool connectAircraft()
+    {
+        manager.startConnection();
+        return QTest::qWaitFor([&] { return manager.connectionState() == State::connected; }, 2000);
+    }
+    // Lets queued completions arrive.
+    void settle() { QCoreApplication::processEvents(); }
+    // Flies on for `seconds` of simulated time, calling `each` after every tick.
+    template <typename Each>
+    void fly(double seconds, Each &&each)
+    {
+        const int ticks = int(std::lround(seconds * 1000.0 / SimClock::kTickMs));
+        for (int i = 0; i < ticks; ++i) {
+            clock.advance(SimClock::kTickMs);
+            each();
+        }
+        settle();
+    }
+    void fly(double seconds) { fly(seconds, [] {}); }
+    // Flies until `done` holds or `limit` seconds pass; returns the seconds flown.
+    template <typename Done>
+    double flyUntil(Done &&done, double limit)
+    {
+        double t = 0;
+        while (!done() && t < limit) {
+            clock.advance(SimClock::kTickMs);
+            t += SimClock::kTickMs / 1000.0;
+        }
+        settle();
+        return t;
+    }
+    FlightModel &model() { return sdk.model(); }
+};
+
+double metresBetween(double lat1, double lon1, double lat2, double lon2)
+{
+    const FlightModel::Point a = SimulatedDJISDK::toLocal(lat1, lon1), b = SimulatedDJISDK::toLocal(lat2, lon2);
+    return std::hypot(a.east - b.east, a.north - b.north);
+}
+
+// A square-ish route of `n` waypoints, `leg` metres apart, starting `leg` north of home.
+QVariantList route(int n, double leg)
+{
+    QVariantList out;
+    for (int i = 0; i < n; ++i) {
+        const double east = (i % 2) * leg, north = (i / 2 + 1) * leg;
+        const DJIWaypoint w = SimulatedDJISDK::toLatLon({east, north});
+        out << QVariantMap{{QStringLiteral("latitude"), w.latitude}, {QStringLiteral("longitude"), w.longitude}};
+    }
+    return out;
+}
+
+} // namespace
+
+class TestSimulatedFlight : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void takeOffHoversAtOnePointTwoMetres()
+    {
+        Flight f;
+        QVERIFY(f.connectAircraft());
+        f.manager.takeOff();
+        f.settle();
+        QVERIFY(f.failures.isEmpty());
+        f.fly(10);
+        QVERIFY(f.manager.isFlying());
+        QCOMPARE(f.manager.flightData().altitude, FlightModel::kTakeOffHeight);
+        QCOMPARE(f.manager.flightData().verticalSpeed, 0.0);
+        QVERIFY(f.manager.flightData().motorsOn);
+        QVERIFY(f.manager.flightData().flightTime > 9.0);
+        QVERIFY(f.manager.valuesAreLive());
+        // Ten seconds aloft cost charge, and the estimate follows the drain.
+        QVERIFY(f.model().charge() < 87.0);
+        QVERIFY(f.manager.battery().estimatedFlightTime > 600);
+    }
+
+    void missionFliesEveryWaypointInTheExpectedTime()
+    {
+        Flight f;
+        QVERIFY(f.connectAircraft());
+        const int n = 10;
+        const double leg = 100, speed = 10, height = 40;
+        const QVariantList wps = route(n, leg);
+        f.manager.executeMission(wps, height, speed);
+        f.settle();
+        QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
+        std::vector<double> closest(size_t(n), 1e9);
+        double seconds = 0.1;
+        f.fly(0.1);
+        QVERIFY(f.manager.isFlying()); // took off by itself
+        while (f.manager.missionState() != QLatin1String("finished") && seconds < 600) {
+            f.clock.advance(SimClock::kTickMs);
+            seconds += 0.1;
+            const FlightData d = f.manager.flightData();
+            for (int i = 0; i < n; ++i) {
+                const QVariantMap w = wps[i].toMap();
+                closest[size_t(i)] = std::min(closest[size_t(i)], metresBetween(d.latitude, d.longitude, w[QStringLiteral("latitude")].toDouble(),
+                                                                         w[QStringLiteral("longitude")].toDouble()));
+            }
+        }
+        QCOMPARE(f.manager.missionState(), QStringLiteral("finished"));
+        for (int i = 0; i < n; ++i)
+            QVERIFY2(closest[size_t(i)] <= 1.0, qPrintable(QStringLiteral("waypoint %1 missed by %2 m").arg(i).arg(closest[size_t(i)])));
+        // The route's length at cruise speed, plus a stop and a start at each waypoint.
+        double length = leg; // home to the first
+        for (int i = 1; i < n; ++i)
+            length += (i % 2) ? leg : std::hypot(leg, leg);
+        const double a = f.model().limits().horizontalAcceleration;
+        const double expected = length / speed + n * speed / a;
+        QVERIFY2(std::abs(seconds - expected) < 0.15 * expected,
+                 qPrintable(QStringLiteral("flew %1 s, expected about %2 s").arg(seconds).arg(expected)));
+        QCOMPARE(f.manager.flightData().altitude, height);
+        QCOMPARE(f.manager.missionWaypoint(), n - 1);
+        QCOMPARE(f.manager.missionWaypointCount(), n);
+    }
+
+    void returnToHomeFromFiveHundredMetresLandsAtHome()
+    {
+        Flight f;
+        QVERIFY(f.connectAircraft());
+        const DJIWaypoint far = SimulatedDJISDK::toLatLon({300, 400});
+        f.manager.executeMission({QVariantMap{{QStringLiteral("latitude"), far.latitude}, {QStringLiteral("longitude"), far.longitude}}}, 20, 12);
+        f.settle();
+        f.flyUntil([&] { return f.manager.missionState() == QLatin1String("finished"); }, 300);
+        QVERIFY(std::abs(f.manager.flightData().distanceFromHome - 500) < 1.0);
+        f.manager.returnToHome();
+        f.settle();
+        QVERIFY(f.failures.isEmpty());
+        f.fly(1);
+        QVERIFY(f.manager.flightData().altitude > 20); // climbs to the safe height first
+        const double took = f.flyUntil([&] { return !f.manager.isFlying(); }, 300);
+        QVERIFY2(!f.manager.isFlying(), qPrintable(QString::number(took)));
+        QVERIFY(f.manager.flightData().distanceFromHome < 0.5);
+        QCOMPARE(f.manager.flightData().altitude, 0.0);
+        QVERIFY(!f.manager.flightData().motorsOn);
+        QCOMPARE(f.manager.missionState(), QStringLiteral("finished")); // it had ended before
+    }
+
+    void lowBatteryReturnsHomeByItself_data()
+    {
+        QTest::addColumn<double>("trigger"); // from the return sheet; 0: the default 25 %
+        QTest::newRow("default trigger") << 0.0;
+        QTest::newRow("sheet at 40 %") << 40.0;
+    }
+    void lowBatteryReturnsHomeByItself()
+    {
+        QFETCH(double, trigger);
+        Flight f;
+        QVERIFY(f.connectAircraft());
+        if (trigger > 0) {
+            f.manager.startIntelligentMode(QStringLiteral("smartRTH"), {{QStringLiteral("batteryThreshold"), trigger}});
+            f.settle();
+        }
+        const double level = trigger > 0 ? trigger : FlightModel::kDefaultReturnCharge;
+        f.model().setBatteryCharge(level + 3);
+        const DJIWaypoint far = SimulatedDJISDK::toLatLon({0, 3000});
+        f.manager.executeMission({QVariantMap{{QStringLiteral("latitude"), far.latitude}, {QStringLiteral("longitude"), far.longitude}}}, 30, 10);
+        f.settle();
+        f.flyUntil([&] { return f.model().phase() == FlightModel::Phase::goingHome; }, 600);
+        QCOMPARE(f.model().phase(), FlightModel::Phase::goingHome);
+        QVERIFY(f.model().charge() <= level + 0.01);
+        QCOMPARE(f.alerts, QStringList{QStringLiteral("Battery low: returning home")});
+        f.flyUntil([&] { return !f.manager.isFlying(); }, 900);
+        QVERIFY(!f.manager.isFlying());
+        QVERIFY(f.manager.flightData().distanceFromHome < 0.5);
+    }
+
+    void refusalsNameTheirReason_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("land on the ground") << "" << "land" << "Land: Aircraft is not flying";
+        QTest::newRow("RTH on the ground") << "" << "rth" << "RTH: Aircraft is not flying";
+        QTest::newRow("take off, battery low") << "battery" << "takeOff" << "Take Off: Battery too low for take-off";
+        QTest::newRow("take off, no GPS") << "nogps" << "takeOff" << "Take Off: No GPS";
+        QTest::newRow("take off twice") << "flying" << "takeOff" << "Take Off: Aircraft is already flying";
+        QTest::newRow("pause, no mission") << "flying" << "pause" << "Pause: No mission is running";
+        QTest::newRow("empty mission") << "" << "mission" << "Mission: The mission has no waypoints";
+        QTest::newRow("link down") << "drop" << "takeOff" << "Take Off: Aircraft is not connected";
+        QTest::newRow("no aircraft yet") << "unconnected" << "land" << "Land: Aircraft is not connected";
+    }
+    void refusalsNameTheirReason()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, command);
+        QFETCH(QString, expected);
+        Flight f;
+        if (setup != QLatin1String("unconnected"))
+            QVERIFY(f.connectAircraft());
+        if (setup == QLatin1String("battery"))
+            f.model().setBatteryCharge(10);
+        else if (setup == QLatin1String("nogps"))
+            f.model().setHasGps(false);
+        else if (setup == QLatin1String("flying")) {
+            f.manager.takeOff();
+            f.fly(3);
+        } else if (setup == QLatin1String("drop"))
+            f.sdk.dropLink();
+        const bool flyingBefore = f.model().isFlying();
+        if (command == QLatin1String("land"))
+            f.manager.land();
+        else if (command == QLatin1String("rth"))
+            f.manager.returnToHome();
+        else if (command == QLatin1String("takeOff"))
+            f.manager.takeOff();
+        else if (command == QLatin1String("pause"))
+            f.manager.pauseMission();
+        else if (command == QLatin1String("mission"))
+            f.manager.executeMission({}, 50, 8);
+        QVERIFY(f.failures.isEmpty()); // never inline
+        QTRY_COMPARE(f.failures, QStringList{expected});
+        QCOMPARE(f.model().isFlying(), flyingBefore);
+    }
+
+    void linkDropMidMissionKeepsLastValuesThenRestores()
+    {
+        Flight f;
+        QVERIFY(f.connectAircraft());
+        f.manager.executeMission(route(6, 150), 30, 10);
+        f.settle();
+        f.fly(25);
+        QCOMPARE(f.manager.missionState(), QStringLiteral("executing"));
+        const FlightData before = f.manager.flightData();
+        const int wpBefore = f.manager.missionWaypoint();
+        QSignalSpy disconnected(&f.manager, &DJIDroneManager::connectionStateChanged);
+        f.sdk.dropLink();
+        QCOMPARE(f.manager.connectionState(), State::disconnected);
+        QVERIFY(!f.manager.valuesAreLive());
+        f.fly(20);
+        // Nothing arrives while the link is down: the last values stay, marked as not live.
+        QCOMPARE(f.manager.flightData(), before);
+        QCOMPARE(f.manager.aircraft().model, QString::fromLatin1(SimulatedDJISDK::kModelName));
+        // The aircraft flew on meanwhile.
+        QVERIFY(f.model().distanceFromHome() > before.distanceFromHome + 50 || f.model().missionWaypoint() > wpBefore);
+        f.sdk.restoreLink();
+        QCOMPARE(f.manager.connectionState(), State::connected);
+        f.fly(0.2);
+        QVERIFY(f.manager.valuesAreLive());
+        QVERIFY(f.manager.flightData() != before);
+        QVERIFY(f.manager.missionWaypoint() >= wpBefore);
+        f.flyUntil([&] { return f.manager.missionState() == QLatin1String("finished"); }, 600);
+        QCOMPARE(f.manager.missionState(), QStringLiteral("finished"));
+    }
+
+    void geofence_data()
+    {
+        QTest::addColumn<bool>("autoReturn");
+        QTest::newRow("alert only") << false;
+        QTest::newRow("auto-return") << true;
+    }
+    void geofence()
+    {
+        QFETCH(bool, autoReturn);
+        Flight f;
+        QVERIFY(f.connectAircraft());
+        f.manager.startIntelligentMode(QStringLiteral("geofence"),
+                                       {{QStringLiteral("radius"), 200.0}, {QStringLiteral("autoReturn"), autoReturn}});
+        f.settle();
+        const DJIWaypoint far = SimulatedDJISDK::toLatLon({0, 400});
+        f.manager.executeMission({QVariantMap{{QStringLiteral("latitude"), far.latitude}, {QStringLiteral("longitude"), far.longitude}}}, 30, 10);
+        f.settle();
+        double furthest = 0;
+        f.fly(120, [&] { furthest = std::max(furthest, f.model().distanceFromHome()); });
+        QCOMPARE(f.alerts.size(), 1);
+        if (autoReturn) {
+            QCOMPARE(f.alerts.first(), QStringLiteral("Geofence reached: returning home"));
+            QVERIFY2(furthest < 220, qPrintable(QString::number(furthest))); // its braking distance past the warning
+            QVERIFY(f.model().phase() == FlightModel::Phase::goingHome || !f.model().isFlying());
+        } else {
+            QCOMPARE(f.alerts.first(), QStringLiteral("Approaching the geofence"));
+            QCOMPARE(f.manager.missionState(), QStringLiteral("finished"));
+        }
+    }
+
+    void cameraAndGimbalReachTheAircraft()
+    {
+        Flight f;
+        QVERIFY(f.connectAircraft());
+        f.manager.capturePhoto();
+        f.manager.startRecording();
+        f.manager.setGimbalPitch(-45.0f);
+        f.settle();
+        QCOMPARE(f.sdk.photosTaken(), 1);
+        QVERIFY(f.sdk.recording());
+        QCOMPARE(f.sdk.gimbalPitch(), -45.0f);
+        QVERIFY(f.manager.isRecording());
+        f.manager.stopRecording();
+        f.settle();
+        QVERIFY(!f.sdk.recording());
+        QVERIFY(f.failures.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimulatedFlight)
+#include "tst_simulatedflight.moc"
