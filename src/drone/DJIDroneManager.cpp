@@ -237,6 +237,7 @@ void DJIDroneManager::setValuesAreLive(bool live)
     if (m_valuesAreLive == live)
         return;
     m_valuesAreLive = live;
+    m_hadLiveValues = m_hadLiveValues || live;
     Q_EMIT valuesAreLiveChanged();
 }
 

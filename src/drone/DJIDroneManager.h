@@ -33,6 +33,7 @@ class DJIDroneManager : public QObject, public DJISDKManagerDelegate
     // Beyond the published record: what a flying aircraft also reports.
     Q_PROPERTY(bool isSimulated READ isSimulated CONSTANT)
     Q_PROPERTY(bool valuesAreLive READ valuesAreLive NOTIFY valuesAreLiveChanged)
+    Q_PROPERTY(bool valuesAreStale READ valuesAreStale NOTIFY valuesAreLiveChanged)
     Q_PROPERTY(QString missionState READ missionState NOTIFY missionProgressChanged)
     Q_PROPERTY(int missionWaypoint READ missionWaypoint NOTIFY missionProgressChanged)
     Q_PROPERTY(int missionWaypointCount READ missionWaypointCount NOTIFY missionProgressChanged)
@@ -80,6 +81,8 @@ public:
     bool isSimulated() const { return m_sdk && m_sdk->isSimulated(); }
     // False once the link has dropped: the values shown are the last ones received.
     bool valuesAreLive() const { return m_valuesAreLive; }
+    // True when live values were received and the link has since dropped.
+    bool valuesAreStale() const { return m_hadLiveValues && !m_valuesAreLive; }
     // "none", "executing", "paused", "finished" or "stopped".
     QString missionState() const;
     int missionWaypoint() const { return m_mission.currentWaypoint; }
@@ -166,6 +169,7 @@ private:
     bool m_isFlying = false;
     GPSLevel m_gpsSignal = GPSLevel::none;
     bool m_valuesAreLive = false;
+    bool m_hadLiveValues = false;
     DJIMissionProgress m_mission;
     struct Home {
         double latitude, longitude;

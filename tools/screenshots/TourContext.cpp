@@ -1,5 +1,10 @@
 #include "TourContext.h"
 
+#include "DJIDroneManager.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include "DevAccountService.h"
 
 void TourContext::setBattery(qint64 percentage, double voltage, double temperature, qint64 chargeCount,
@@ -36,4 +41,34 @@ void TourContext::signInDemo()
 {
     m_app->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
                                 QString::fromLatin1(DevAccountService::kDemoPassword));
+}
+
+bool TourContext::simConnect()
+{
+    if (!m_sim)
+        return false;
+    m_app->droneManager()->startConnection();
+    QElapsedTimer t;
+    t.start();
+    while (m_app->droneManager()->connectionState() != DJIDroneManager::ConnectionState::connected && t.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return m_app->droneManager()->connectionState() == DJIDroneManager::ConnectionState::connected;
+}
+
+void TourContext::simFly(double seconds)
+{
+    if (!m_clock || !(seconds > 0) || seconds > 7200)
+        return;
+    const int ticks = int(seconds * 1000.0 / SimClock::kTickMs);
+    for (int i = 0; i < ticks; ++i) {
+        QCoreApplication::processEvents(); // queued command completions
+        m_clock->advance(SimClock::kTickMs);
+    }
+    QCoreApplication::processEvents();
+}
+
+void TourContext::simDropLink()
+{
+    if (m_sim)
+        m_sim->dropLink();
 }

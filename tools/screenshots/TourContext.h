@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeDJISDK.h"
+#include "SimulatedDJISDK.h"
 #include "ZeltrinPilotApp.h"
 
 #include <QObject>
@@ -17,6 +18,9 @@ class TourContext : public QObject
 public:
     TourContext(ZeltrinPilotApp *app, FakeDJISDK *sdk, QObject *parent = nullptr)
         : QObject(parent), m_app(app), m_sdk(sdk) {}
+    // A "live-" scene: the simulated aircraft on a clock the scene moves.
+    TourContext(ZeltrinPilotApp *app, SimulatedDJISDK *sim, ManualClock *clock, QObject *parent = nullptr)
+        : QObject(parent), m_app(app), m_sdk(nullptr), m_sim(sim), m_clock(clock) {}
     QObject *sdk() const { return m_sdk; }
     QObject *app() const { return m_app; }
     bool accountStalls() const { return m_accountStalls; }
@@ -32,6 +36,12 @@ public:
     Q_INVOKABLE void setSignal(qint64 strength, int gpsLevel);
     Q_INVOKABLE void setFlying(bool flying);
 
+    // The simulated aircraft (live scenes only): connect it, fly on for simulated seconds
+    // (commands complete on the way), drop the link.
+    Q_INVOKABLE bool simConnect();
+    Q_INVOKABLE void simFly(double seconds);
+    Q_INVOKABLE void simDropLink();
+
 Q_SIGNALS:
     void accountStallsChanged();
 
@@ -39,4 +49,6 @@ private:
     bool m_accountStalls = false;
     ZeltrinPilotApp *m_app;
     FakeDJISDK *m_sdk;
+    SimulatedDJISDK *m_sim = nullptr;
+    ManualClock *m_clock = nullptr;
 };

@@ -5,6 +5,9 @@
 // display's platform (xcb with OpenGL under Xvfb), as a pilot's device draws.
 #include "DevAccountService.h"
 #include "FakeDJISDK.h"
+#include "SimulatedDJISDK.h"
+
+#include <QFileInfo>
 #include "TlsTestServer.h"
 #include "QmlSetup.h"
 #include "TourContext.h"
@@ -42,9 +45,19 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
         std::fprintf(stderr, "could not start the local account service\n");
         return false;
     }
-    auto *sdk = new FakeDJISDK;
+    // "live-" scenes fly the simulated aircraft on a clock of their own; the rest set values.
+    const bool live = QFileInfo(path).fileName().startsWith(QLatin1String("live-"));
+    ManualClock clock;
+    FakeDJISDK *sdk = nullptr;
+    SimulatedDJISDK *sim = nullptr;
     ZeltrinPilotApp::Dependencies deps;
-    deps.sdk.reset(sdk);
+    if (live) {
+        sim = new SimulatedDJISDK(1, nullptr, &clock);
+        deps.sdk.reset(sim);
+    } else {
+        sdk = new FakeDJISDK;
+        deps.sdk.reset(sdk);
+    }
     // Scenes never touch the real keyring: each starts signed out with nothing stored.
     deps.keychain = std::make_unique<KeychainHelper>(std::make_unique<InMemoryKeychainBackend>());
     MRVNetworkClient::Options options;
@@ -57,7 +70,9 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     QQuickView view;
     zeltrin::setupEngine(*view.engine());
     app.attachTo(*view.engine());
-    TourContext tour(&app, sdk);
+    std::unique_ptr<TourContext> context = live ? std::make_unique<TourContext>(&app, sim, &clock)
+                                                : std::make_unique<TourContext>(&app, sdk);
+    TourContext &tour = *context;
     server.setHandler([&](const RecordedRequest &request) {
         if (tour.accountStalls())
             return ScriptedReply{.stall = true};

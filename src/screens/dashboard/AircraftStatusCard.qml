@@ -23,14 +23,46 @@ ZeltrinCard {
             ColumnLayout {
                 spacing: 2
                 Layout.fillWidth: true
-                Text {
+                // The title, then the simulation's mark right after it; the title elides first.
+                Item {
                     Layout.fillWidth: true
-                    text: card.model.title
-                    color: "white"
-                    elide: Text.ElideRight
-                    font.family: Theme.fontFamily
-                    font.pixelSize: Theme.headline
-                    font.weight: Font.DemiBold
+                    implicitHeight: titleText.implicitHeight
+                    Text {
+                        id: titleText
+                        width: Math.min(implicitWidth, parent.width - (simMark.visible ? simMark.width + 6 : 0))
+                        text: card.model.title
+                        color: "white"
+                        elide: Text.ElideRight
+                        font.family: Theme.fontFamily
+                        font.pixelSize: Theme.headline
+                        font.weight: Font.DemiBold
+                    }
+                    // The aircraft behind the link is the built-in simulation.
+                    Rectangle {
+                        id: simMark
+                        objectName: "simMark"
+                        visible: card.model.drone && card.model.drone.isSimulated
+                                 && card.model.title !== "\u2014" && card.model.title !== "No Aircraft"
+                        x: titleText.width + 6
+                        anchors.verticalCenter: titleText.verticalCenter
+                        width: simText.implicitWidth + 10
+                        height: simText.implicitHeight + 4
+                        radius: 4
+                        color: "transparent"
+                        border.color: Theme.themeGold
+                        border.width: 1
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: "Simulated aircraft"
+                        Text {
+                            id: simText
+                            anchors.centerIn: parent
+                            text: "SIM"
+                            color: Theme.themeGold
+                            font.family: Theme.fontFamily
+                            font.pixelSize: 10
+                            font.weight: Font.Bold
+                        }
+                    }
                 }
                 Text {
                     text: "DJI Phantom 4 Pro"
@@ -54,6 +86,8 @@ ZeltrinCard {
         RowLayout {
             Layout.fillWidth: true
             spacing: 8
+            // After the link drops these are the last values received, not live ones.
+            opacity: card.model.drone && card.model.drone.valuesAreStale ? 0.45 : 1
             DroneStatItem {
                 Layout.fillWidth: true
                 Layout.preferredWidth: 1

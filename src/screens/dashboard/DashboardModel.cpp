@@ -116,7 +116,13 @@ QString DashboardModel::linkIcon() const { return linkIcon(state()); }
 QColor DashboardModel::linkColor() const { return DJIDroneManager::color(state()); }
 
 void DashboardModel::setShowActiveTrack(bool v) { m_showActiveTrack = v; Q_EMIT showActiveTrackChanged(); }
-void DashboardModel::setActiveTrackEnabled(bool v) { m_activeTrackEnabled = v; Q_EMIT activeTrackEnabledChanged(); }
+void DashboardModel::setActiveTrackEnabled(bool v)
+{
+    const bool was = m_activeTrackEnabled;
+    m_activeTrackEnabled = v;
+    Q_EMIT activeTrackEnabledChanged();
+    forwardMode(QStringLiteral("activeTrack"), was, v, {});
+}
 QString DashboardModel::activeTrackLabel() const
 {
     return m_activeTrackEnabled ? QStringLiteral("Stop Track") : QStringLiteral("ActiveTrack");
@@ -126,14 +132,56 @@ QColor DashboardModel::activeTrackColor() const
     return m_activeTrackEnabled ? zeltrin::palette().themeRed : zeltrin::palette().themeGold;
 }
 void DashboardModel::setShowPOI(bool v) { m_showPOI = v; Q_EMIT showPOIChanged(); }
-void DashboardModel::setPoiEnabled(bool v) { m_poiEnabled = v; Q_EMIT poiEnabledChanged(); }
+void DashboardModel::setPoiEnabled(bool v)
+{
+    const bool was = m_poiEnabled;
+    m_poiEnabled = v;
+    Q_EMIT poiEnabledChanged();
+    QVariantMap settings;
+    const QVariantMap target = m_poiTarget.toMap();
+    if (target.contains(QStringLiteral("latitude")) && target.contains(QStringLiteral("longitude"))) {
+        settings.insert(QStringLiteral("latitude"), target.value(QStringLiteral("latitude")));
+        settings.insert(QStringLiteral("longitude"), target.value(QStringLiteral("longitude")));
+    }
+    forwardMode(QStringLiteral("poi"), was, v, settings);
+}
 void DashboardModel::setPoiTarget(const QVariant &v) { m_poiTarget = v; Q_EMIT poiTargetChanged(); }
 void DashboardModel::setShowOrbit(bool v) { m_showOrbit = v; Q_EMIT showOrbitChanged(); }
-void DashboardModel::setOrbitEnabled(bool v) { m_orbitEnabled = v; Q_EMIT orbitEnabledChanged(); }
+void DashboardModel::setOrbitEnabled(bool v)
+{
+    const bool was = m_orbitEnabled;
+    m_orbitEnabled = v;
+    Q_EMIT orbitEnabledChanged();
+    forwardMode(QStringLiteral("orbit"), was, v, {});
+}
 void DashboardModel::setShowRTH(bool v) { m_showRTH = v; Q_EMIT showRTHChanged(); }
-void DashboardModel::setRthEnabled(bool v) { m_rthEnabled = v; Q_EMIT rthEnabledChanged(); }
+void DashboardModel::setRthEnabled(bool v)
+{
+    const bool was = m_rthEnabled;
+    m_rthEnabled = v;
+    Q_EMIT rthEnabledChanged();
+    forwardMode(QStringLiteral("smartRTH"), was, v, {});
+}
 void DashboardModel::setShowGeofence(bool v) { m_showGeofence = v; Q_EMIT showGeofenceChanged(); }
-void DashboardModel::setGeofenceEnabled(bool v) { m_geofenceEnabled = v; Q_EMIT geofenceEnabledChanged(); }
+void DashboardModel::setGeofenceEnabled(bool v)
+{
+    const bool was = m_geofenceEnabled;
+    m_geofenceEnabled = v;
+    Q_EMIT geofenceEnabledChanged();
+    forwardMode(QStringLiteral("geofence"), was, v,
+                {{QStringLiteral("radius"), m_geofenceRadius}, {QStringLiteral("autoReturn"), true}});
+}
+
+// A mode flag turned on or off by its sheet also starts or stops the mode on the aircraft.
+void DashboardModel::forwardMode(const QString &mode, bool was, bool now, const QVariantMap &settings)
+{
+    if (was == now || !m_drone)
+        return;
+    if (now)
+        m_drone->startIntelligentMode(mode, settings);
+    else
+        m_drone->stopIntelligentMode(mode);
+}
 
 void DashboardModel::setGeofenceRadius(double v)
 {

@@ -164,6 +164,7 @@ Q_SIGNALS:
     void geofenceRadiusChanged();
 
 private:
+    void forwardMode(const QString &mode, bool was, bool now, const QVariantMap &settings);
     void emitAll();
     // What the screen shows without a manager: the manager's own initial values.
     DJIDroneManager::ConnectionState state() const;

@@ -68,9 +68,114 @@ Rectangle {
                         spacing: 16
                         AircraftStatusCard { Layout.fillWidth: true; model: dashboard }
                         TelemetryGridCard { Layout.fillWidth: true; model: dashboard }
-                        QuickActionsCard { Layout.fillWidth: true; model: dashboard }
+                        QuickActionsCard {
+                            Layout.fillWidth: true
+                            model: dashboard
+                            onTakeOffRequested: takeOffConfirm.open = true
+                        }
                         FlightModesCard { Layout.fillWidth: true; model: dashboard }
                     }
+                }
+            }
+        }
+    }
+
+    DroneNoticeModel {
+        id: notice
+        drone: App.droneManager
+    }
+
+    // A refused command or an aircraft alert, for a few seconds under the bar; a tap dismisses it.
+    Rectangle {
+        id: toast
+        objectName: "droneNotice"
+        visible: opacity > 0
+        opacity: notice.shown ? 1 : 0
+        Behavior on opacity { NumberAnimation { duration: 200 } }
+        anchors.horizontalCenter: parent.horizontalCenter
+        y: 52
+        z: 5
+        width: Math.min(parent.width - 32, 480)
+        height: noticeText.implicitHeight + 24
+        radius: 12
+        color: notice.isError ? Theme.alpha(Theme.themeRed, 0.92) : Theme.alpha(Theme.themeGold, 0.92)
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: notice.text
+        Text {
+            id: noticeText
+            anchors.fill: parent
+            anchors.margins: 12
+            text: notice.text
+            wrapMode: Text.Wrap
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+            color: notice.isError ? "white" : Theme.themeBackground
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.subheadline
+            font.weight: Font.DemiBold
+        }
+        TapHandler { onTapped: notice.dismiss() }
+    }
+
+    // Take-off goes only after a deliberate hold, as flight apps ask.
+    Item {
+        id: takeOffConfirm
+        objectName: "takeOffConfirm"
+        property bool open: false
+        anchors.fill: parent
+        z: 6
+        visible: open
+        Rectangle {
+            id: confirmBackdrop
+            anchors.fill: parent
+            color: Theme.alpha("black", 0.5)
+            // A tap beside the card cancels; one on the card (not on its buttons) does nothing.
+            TapHandler {
+                onTapped: (point) => {
+                    const p = confirmCard.mapFromItem(confirmBackdrop, point.position)
+                    if (!confirmCard.contains(p))
+                        takeOffConfirm.open = false
+                }
+            }
+        }
+        Rectangle {
+            id: confirmCard
+            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 24
+            width: Math.min(parent.width - 32, 420)
+            height: confirmColumn.implicitHeight + 40
+            radius: 16
+            color: Theme.themeSurface
+            Column {
+                id: confirmColumn
+                anchors.centerIn: parent
+                width: parent.width - 40
+                spacing: 14
+                Text {
+                    width: parent.width
+                    text: "Take off and hover at 1.2 m?"
+                    horizontalAlignment: Text.AlignHCenter
+                    wrapMode: Text.Wrap
+                    color: "white"
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.headline
+                    font.weight: Font.DemiBold
+                }
+                HoldToConfirmButton {
+                    objectName: "holdToTakeOff"
+                    width: parent.width
+                    text: "Hold to Take Off"
+                    color: Theme.themeGreen
+                    onConfirmed: {
+                        takeOffConfirm.open = false
+                        dashboard.takeOff()
+                    }
+                }
+                GhostButtonStyle {
+                    width: parent.width
+                    text: "Cancel"
+                    onClicked: takeOffConfirm.open = false
                 }
             }
         }

@@ -7,6 +7,8 @@ import Zeltrin
 ZeltrinCard {
     id: card
     required property DashboardModel model
+    // Take-off asks for a hold first; the presenter confirms and then calls the model.
+    signal takeOffRequested()
     padding: 16
 
     ColumnLayout {
@@ -21,7 +23,7 @@ ZeltrinCard {
             QuickActionButton {
                 Layout.fillWidth: true; Layout.preferredWidth: 1
                 label: "Take Off"; icon: "airplane.departure"; color: Theme.themeGreen
-                onAction: card.model.takeOff()
+                onAction: card.takeOffRequested()
             }
             QuickActionButton {
                 Layout.fillWidth: true; Layout.preferredWidth: 1

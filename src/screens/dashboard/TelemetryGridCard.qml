@@ -7,6 +7,8 @@ ZeltrinCard {
     id: card
     required property DashboardModel model
     padding: 16
+    // After the link drops these are the last values received, not live ones.
+    opacity: card.model.drone && card.model.drone.valuesAreStale ? 0.45 : 1
 
     ColumnLayout {
         width: card.availableWidth

@@ -1,5 +1,6 @@
 list(APPEND ZELTRIN_SOURCES
     screens/dashboard/DashboardModel.h screens/dashboard/DashboardModel.cpp
+    screens/dashboard/DroneNoticeModel.h screens/dashboard/DroneNoticeModel.cpp
 )
 list(APPEND ZELTRIN_QML
     screens/dashboard/DashboardView.qml
@@ -11,4 +12,5 @@ list(APPEND ZELTRIN_QML
     screens/dashboard/QuickActionButton.qml
     screens/dashboard/FlightModesCard.qml
     screens/dashboard/CardHeading.qml
+    screens/dashboard/HoldToConfirmButton.qml
 )

@@ -9,7 +9,10 @@ FlightPlanModel::FlightPlanModel(QObject *parent)
 {
     m_uploadTimer.setSingleShot(true);
     m_uploadTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_uploadTimer, &QTimer::timeout, this, [this] { setUploadingMission(false); });
+    connect(&m_uploadTimer, &QTimer::timeout, this, [this] {
+        setUploadingMission(false);
+        Q_EMIT missionUploaded();
+    });
     connect(&m_waypoints, &CoordinateListModel::countChanged, this, [this] {
         Q_EMIT waypointsChanged();
         Q_EMIT uploadEnabledChanged();

@@ -112,6 +112,8 @@ Q_SIGNALS:
     void showWaypointListChanged();
     void selectedWaypointChanged();
     void isUploadingMissionChanged();
+    // The upload step ran to its end (not cancelled): the plan goes to the aircraft.
+    void missionUploaded();
     void terrainFollowEnabledChanged();
     void multiBatteryEnabledChanged();
     void showShotDesignerChanged();

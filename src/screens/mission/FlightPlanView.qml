@@ -15,6 +15,21 @@ Item {
 
     FlightPlanModel { id: plan }
 
+    // At the end of the upload step the plan is handed to the aircraft, which flies it (taking
+    // off first when on the ground).
+    Connections {
+        target: plan
+        function onMissionUploaded() {
+            if (!App.droneManager)
+                return
+            const list = []
+            for (let i = 0; i < plan.waypointCount; ++i)
+                list.push({ latitude: plan.waypoints.latitudeAt(i), longitude: plan.waypoints.longitudeAt(i) })
+            App.droneManager.executeMission(list, plan.missionAltitude, plan.missionSpeed,
+                                            plan.terrainFollowEnabled, plan.multiBatteryEnabled)
+        }
+    }
+
     Rectangle {
         anchors.fill: parent
         color: Theme.themeBackground
@@ -116,6 +131,57 @@ Item {
             color: Theme.platformRed
             Accessible.name: "Delete waypoint"
             onClicked: plan.deleteSelectedWaypoint()
+        }
+    }
+
+    // The mission the aircraft is flying: its progress, with pause or resume, and stop.
+    Rectangle {
+        id: progressPill
+        objectName: "missionProgress"
+        readonly property var drone: App.droneManager
+        readonly property bool running: drone !== null
+            && (drone.missionState === "executing" || drone.missionState === "paused")
+        visible: running
+        anchors.top: bar.bottom
+        anchors.topMargin: 8
+        anchors.left: map.left
+        anchors.leftMargin: 12
+        height: 44
+        width: progressRow.implicitWidth + 16
+        radius: 22
+        color: Theme.alpha(Theme.themeSurface, 0.9)
+        Row {
+            id: progressRow
+            anchors.verticalCenter: parent.verticalCenter
+            x: 12
+            spacing: 4
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: progressPill.running
+                      ? "WP " + (progressPill.drone.missionWaypoint + 1) + " of " + progressPill.drone.missionWaypointCount
+                        + (progressPill.drone.missionState === "paused" ? " \u2014 Paused" : "")
+                      : ""
+                color: "white"
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.subheadline
+                font.weight: Font.DemiBold
+                rightPadding: 4
+            }
+            BarButton {
+                objectName: "pauseMission"
+                iconName: progressPill.running && progressPill.drone.missionState === "paused" ? "play.circle.fill" : "pause.circle.fill"
+                color: Theme.themeGold
+                Accessible.name: progressPill.running && progressPill.drone.missionState === "paused" ? "Resume mission" : "Pause mission"
+                onClicked: progressPill.drone.missionState === "paused" ? progressPill.drone.resumeMission()
+                                                                        : progressPill.drone.pauseMission()
+            }
+            BarButton {
+                objectName: "stopMission"
+                iconName: "stop.circle.fill"
+                color: Theme.platformRed
+                Accessible.name: "Stop mission"
+                onClicked: progressPill.drone.stopMission()
+            }
         }
     }
 

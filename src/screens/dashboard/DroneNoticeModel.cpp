@@ -1,0 +1,42 @@
+#include "DroneNoticeModel.h"
+
+#include "DJIDroneManager.h"
+
+DroneNoticeModel::DroneNoticeModel(QObject *parent) : QObject(parent)
+{
+    m_hide.setSingleShot(true);
+    m_hide.setInterval(kShowMs);
+    connect(&m_hide, &QTimer::timeout, this, &DroneNoticeModel::dismiss);
+}
+
+void DroneNoticeModel::setDrone(DJIDroneManager *drone)
+{
+    if (m_drone == drone)
+        return;
+    if (m_drone)
+        disconnect(m_drone, nullptr, this, nullptr);
+    m_drone = drone;
+    if (drone) {
+        connect(drone, &DJIDroneManager::commandFailed, this,
+                [this](const QString &command, const QString &reason) { show(command + QStringLiteral(": ") + reason, true); });
+        connect(drone, &DJIDroneManager::alertRaised, this, [this](const QString &message) { show(message, false); });
+    }
+    Q_EMIT droneChanged();
+}
+
+void DroneNoticeModel::show(const QString &text, bool isError)
+{
+    m_text = text;
+    m_isError = isError;
+    m_hide.start();
+    Q_EMIT changed();
+}
+
+void DroneNoticeModel::dismiss()
+{
+    m_hide.stop();
+    if (m_text.isEmpty())
+        return;
+    m_text.clear();
+    Q_EMIT changed();
+}
