@@ -1,0 +1,149 @@
+// The simulated aircraft's 10 Hz telemetry stream with the dashboard on screen: the process's
+// CPU use and the frame times with the stream, against the same screen with the aircraft
+// parked behind a silent link; then a long simulated flight's memory.
+//
+//   xvfb-run -a -s "-screen 0 1366x1024x24" build/bench/drone/stream-bench [seconds]
+#include "DJIDroneManager.h"
+#include "FakeDJISDK.h"
+#include "QmlSetup.h"
+#include "SimulatedDJISDK.h"
+#include "ZeltrinPilotApp.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QQuickView>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+long residentKiB()
+{
+    std::ifstream f("/proc/self/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+struct Result {
+    double cpuPercent = 0, median = 0, p95 = 0;
+};
+
+// Runs the dashboard for `seconds`, asking for a frame after every swap (as an animation
+// would), and returns the CPU share of one core and the frame intervals.
+Result run(std::unique_ptr<DJISDKManager> sdk, bool stream, double seconds)
+{
+    auto *sim = dynamic_cast<SimulatedDJISDK *>(sdk.get());
+    ZeltrinPilotApp::Dependencies deps;
+    deps.sdk = std::move(sdk);
+    ZeltrinPilotApp app(std::move(deps));
+    app.droneManager()->setLogSink([](const QString &) {});
+    QQuickView view;
+    zeltrin::setupEngine(*view.engine());
+    app.attachTo(*view.engine());
+    view.setResizeMode(QQuickView::SizeRootObjectToView);
+    view.resize(390, 844);
+    view.setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/dashboard/DashboardView.qml")));
+    view.show();
+    app.droneManager()->startConnection();
+    QElapsedTimer wait;
+    wait.start();
+    while (wait.elapsed() < 1500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (sim && stream)
+        app.droneManager()->takeOff();
+    // CPU first with nothing forcing frames (the screen redraws only what changes), then the
+    // frame times with a frame asked for after every swap.
+    const double c0 = cpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < qint64(seconds * 1000))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const double cpu = cpuSeconds() - c0;
+    const double wall = double(t.elapsed()) / 1000.0;
+
+    std::vector<double> frames;
+    QElapsedTimer frameClock;
+    frameClock.start();
+    QObject::connect(&view, &QQuickWindow::frameSwapped, &view, [&] {
+        frames.push_back(double(frameClock.nsecsElapsed()) / 1e6);
+        frameClock.restart();
+        view.update();
+    });
+    view.update();
+    t.restart();
+    while (t.elapsed() < qint64(seconds * 1000))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QObject::disconnect(&view, &QQuickWindow::frameSwapped, nullptr, nullptr);
+    Result r;
+    r.cpuPercent = 100.0 * cpu / wall;
+    if (frames.size() > 2) {
+        frames.erase(frames.begin()); // the first interval waits for the loop to start
+        std::sort(frames.begin(), frames.end());
+        r.median = frames[frames.size() / 2];
+        r.p95 = frames[size_t(double(frames.size() - 1) * 0.95)];
+    }
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication a(argc, argv);
+    const double seconds = argc > 1 ? std::clamp(std::atof(argv[1]), 2.0, 600.0) : 20.0;
+
+    std::printf("## Telemetry stream, dashboard on screen (390x844, %s, %.0f s each)\n\n",
+                qPrintable(QGuiApplication::platformName()), seconds);
+    std::printf("| link | CPU, %% of one core | frame median (ms) | frame p95 (ms) |\n|---|---|---|---|\n");
+    auto fake = std::make_unique<FakeDJISDK>();
+    const Result idle = run(std::move(fake), false, seconds);
+    std::printf("| silent (aircraft parked, no stream) | %.2f | %.2f | %.2f |\n", idle.cpuPercent, idle.median, idle.p95);
+    const Result live = run(std::make_unique<SimulatedDJISDK>(), true, seconds);
+    std::printf("| simulated aircraft flying, 10 Hz stream | %.2f | %.2f | %.2f |\n", live.cpuPercent, live.median, live.p95);
+    std::printf("\nStream's cost: %+.2f %% of one core (goal <= 2); p95 frame %+.1f %% (goal <= 10)\n\n",
+                live.cpuPercent - idle.cpuPercent, idle.p95 > 0 ? 100.0 * (live.p95 - idle.p95) / idle.p95 : 0.0);
+
+    // A 60-minute flight on the driven clock: memory as it goes.
+    ManualClock clock;
+    SimulatedDJISDK sim(1, nullptr, &clock);
+    DJIDroneManager manager(&sim);
+    manager.setLogSink([](const QString &) {});
+    manager.startConnection();
+    QElapsedTimer w;
+    w.start();
+    while (manager.connectionState() != DJIDroneManager::ConnectionState::connected && w.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    sim.model().setReturnCharge(0);
+    manager.startIntelligentMode(QStringLiteral("orbit"), {{QStringLiteral("radius"), 200.0}, {QStringLiteral("speed"), 8.0}});
+    manager.takeOff();
+    QCoreApplication::processEvents();
+    const long before = residentKiB();
+    QElapsedTimer cpu;
+    cpu.start();
+    for (int minute = 0; minute < 60; ++minute) {
+        if (minute == 1)
+            manager.startIntelligentMode(QStringLiteral("orbit"), {{QStringLiteral("radius"), 200.0}, {QStringLiteral("speed"), 8.0}});
+        sim.model().setBatteryCharge(90); // a long flight, not a battery test
+        clock.advance(60 * 1000);
+        QCoreApplication::processEvents();
+    }
+    std::printf("60-minute simulated flight: %.0f ms to run, resident memory %+ld KiB\n", double(cpu.elapsed()),
+                residentKiB() - before);
+    return 0;
+}
