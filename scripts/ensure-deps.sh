@@ -13,10 +13,13 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick
   qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus dbus-x11
   qcoro-qt6-dev libssl-dev openssl
+  libzip-dev gdal-bin qml6-module-qt-labs-folderlistmodel
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   PACKAGES+=(clang libclang-rt-14-dev)
 fi
+# libzip unpacks KMZ plans; Qt Quick Dialogs' own file dialog needs the folder list model;
+# gdal-bin's ogrinfo/ogr2ogr check our plan files in the tests.
 # xdotool and imagemagick (above) drive the real app and read its window in the walk and in
 # scripts/e2e-signin.sh, which also looks into the keyring.
 if [[ "${1:-}" == "--e2e" ]]; then

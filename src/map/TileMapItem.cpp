@@ -192,6 +192,30 @@ void TileMapItem::cameraMoved(bool byGesture)
     update();
 }
 
+void TileMapItem::fitBounds(double south, double west, double north, double east, QRectF area)
+{
+    if (!std::isfinite(south) || !std::isfinite(west) || !std::isfinite(north) || !std::isfinite(east)
+        || width() <= 0 || height() <= 0)
+        return;
+    if (!area.isValid() || area.isEmpty())
+        area = QRectF(0, 0, width(), height());
+    const QPointF nw = merc::toWorld(north, west), se = merc::toWorld(south, east);
+    // A single point (or a line along one axis) gets a street-level view, not infinite zoom.
+    constexpr double kMinSpan = 256.0 / (256.0 * (1 << 17));
+    const double dx = std::max(se.x() - nw.x(), kMinSpan), dy = std::max(se.y() - nw.y(), kMinSpan);
+    m_cam.width = width();
+    m_cam.height = height();
+    m_cam.bearing = 0;
+    m_cam.scale = std::clamp(std::min(area.width() / dx, area.height() / dy), MapCamera::kMinScale, MapCamera::kMaxScale);
+    // The bounds' centre goes to the area's centre.
+    const QPointF offset = (area.center() - QPointF(width() / 2, height() / 2)) / m_cam.scale;
+    m_cam.cx = (nw.x() + se.x()) / 2 - offset.x();
+    m_cam.cy = (nw.y() + se.y()) / 2 - offset.y();
+    m_cameraValid = true;
+    Q_EMIT bearingChanged();
+    cameraMoved(true);
+}
+
 void TileMapItem::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
 {
     QQuickItem::geometryChange(newGeometry, oldGeometry);

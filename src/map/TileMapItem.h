@@ -84,6 +84,9 @@ public:
     Q_INVOKABLE void panBy(double dx, double dy);
     Q_INVOKABLE void zoomBy(double factor, QPointF anchor);
     Q_INVOKABLE void rotateBy(double degrees);
+    // Shows the bounds (degrees) as large as fits in `area` (item coordinates; the whole item
+    // when empty), north up. Announced as a move, so a two-way bound region follows.
+    Q_INVOKABLE void fitBounds(double south, double west, double north, double east, QRectF area = {});
 
     // How marker titles are made; the default numbers from 1 with a "WP" prefix.
     std::function<QString(int)> markerTitleFunction;

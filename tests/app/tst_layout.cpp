@@ -43,7 +43,7 @@ const QList<ScreenControls> &screens()
          {{"linkButton"}, {"Take Off"}, {"Land"}, {"RTH"}, {"Mission"}, {"POI"}, {"Orbit"},
           {"Smart RTH"}, {"Geofence"}}},
         {"mission", "qrc:/Zeltrin/screens/mission/FlightPlanView.qml",
-         {{"tileMap", backdrop}, {"addTool"}, {"listTool"}, {"Show waypoints"},
+         {{"tileMap", backdrop}, {"planMenuButton"}, {"addTool"}, {"listTool"}, {"Show waypoints"},
           {"uploadButton"}}},
         // The planner with its card at its tallest, and with every tool shown.
         {"mission-features", "scene:mission-features.qml",

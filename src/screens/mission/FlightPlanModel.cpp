@@ -1,8 +1,14 @@
 #include "FlightPlanModel.h"
 
 #include "NumberFormat.h"
+#include "PlanFormats.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 #include <QVariantMap>
+
+namespace planio = zeltrin::planio;
 
 FlightPlanModel::FlightPlanModel(QObject *parent)
     : QObject(parent), m_waypoints(this), m_shot(this), m_uploadTimer(this)
@@ -172,6 +178,7 @@ void FlightPlanModel::cancelUpload()
 
 void FlightPlanModel::clearWaypoints()
 {
+    m_plannedHome.reset();
     m_waypoints.clear();
     setSelectedWaypoint(std::nullopt);
 }
@@ -198,4 +205,132 @@ int FlightPlanModel::markedWaypoint() const
 QString FlightPlanModel::sliderValueText(double value, const QString &unit)
 {
     return zeltrin::format("%.0f %@", value, unit);
+}
+
+namespace {
+QString localPath(const QString &file)
+{
+    return file.startsWith(u"file:") ? QUrl(file).toLocalFile() : file;
+}
+
+// “name” as the pilot sees it in messages.
+QString quoted(const QString &path)
+{
+    return QStringLiteral("\u201C%1\u201D").arg(QFileInfo(path).fileName());
+}
+} // namespace
+
+void FlightPlanModel::setFileMessage(const QString &text, bool isError)
+{
+    m_fileMessage = text;
+    m_fileMessageIsError = isError;
+    Q_EMIT fileMessageChanged();
+}
+
+void FlightPlanModel::dismissFileMessage() { setFileMessage({}, false); }
+
+bool FlightPlanModel::openPlan(const QString &file)
+{
+    const QString path = localPath(file);
+    const zeltrin::PlanReadResult r = planio::readPlanFile(path);
+    if (!r.ok()) {
+        setFileMessage(QStringLiteral("%1 could not be opened: %2.").arg(quoted(path), r.error), true);
+        return false;
+    }
+    m_pending = PendingOpen{*r.plan, QFileInfo(path).fileName(), r.skippedItems};
+    if (waypointCount() > 0) {
+        setFileMessage({}, false);
+        Q_EMIT replacePendingChanged();
+        return true;
+    }
+    confirmReplace();
+    return true;
+}
+
+QString FlightPlanModel::replaceMessage() const
+{
+    if (!m_pending)
+        return {};
+    return QStringLiteral("The %1 waypoints of this plan will be replaced by the %2 of \u201C%3\u201D.")
+        .arg(waypointCount()).arg(m_pending->plan.waypoints.size()).arg(m_pending->fileName);
+}
+
+void FlightPlanModel::confirmReplace()
+{
+    if (!m_pending)
+        return;
+    const PendingOpen open = std::move(*m_pending);
+    m_pending.reset();
+    Q_EMIT replacePendingChanged();
+    applyMissionPlan(open.plan);
+    setFileMessage(planio::skippedItemsText(open.skipped), false);
+    double south = 90, north = -90, west = 180, east = -180;
+    for (const zeltrin::Coordinate &c : open.plan.waypoints) {
+        south = std::min(south, c.latitude);
+        north = std::max(north, c.latitude);
+        west = std::min(west, c.longitude);
+        east = std::max(east, c.longitude);
+    }
+    Q_EMIT planOpened(south, west, north, east);
+}
+
+void FlightPlanModel::cancelReplace()
+{
+    if (!m_pending)
+        return;
+    m_pending.reset();
+    Q_EMIT replacePendingChanged();
+}
+
+void FlightPlanModel::applyMissionPlan(const zeltrin::MissionPlan &plan)
+{
+    // A file's values are kept within the panel's slider ranges.
+    if (plan.altitude && std::isfinite(*plan.altitude))
+        setMissionAltitude(std::clamp(*plan.altitude, 5.0, 120.0));
+    if (plan.speed && std::isfinite(*plan.speed))
+        setMissionSpeed(std::clamp(*plan.speed, 1.0, 15.0));
+    if (plan.terrainFollow)
+        setTerrainFollowEnabled(*plan.terrainFollow);
+    m_plannedHome = plan.plannedHome;
+    m_waypoints.setMarked(std::nullopt);
+    m_waypoints.setCoordinates(plan.waypoints);
+    Q_EMIT selectedWaypointChanged();
+}
+
+zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const
+{
+    zeltrin::MissionPlan p;
+    p.waypoints = m_waypoints.coordinates();
+    p.plannedHome = m_plannedHome;
+    p.altitude = m_altitude;
+    p.speed = m_speed;
+    p.terrainFollow = m_terrain;
+    return p;
+}
+
+bool FlightPlanModel::savePlan(const QString &file)
+{
+    QString path = localPath(file);
+    auto format = planio::formatForPath(path);
+    if (!format) {
+        format = planio::Format::QgcPlan;
+        path += QStringLiteral(".plan");
+    }
+    QString error = waypointCount() == 0 ? QStringLiteral("the plan has no waypoints")
+                                         : planio::savePlanFile(toMissionPlan(), path, *format);
+    if (!error.isEmpty()) {
+        setFileMessage(QStringLiteral("%1 could not be saved: %2.").arg(quoted(path), error), true);
+        return false;
+    }
+    setFileMessage(QStringLiteral("Saved %1.").arg(quoted(path)), false);
+    return true;
+}
+
+bool FlightPlanModel::sharePlan(const QString &folder)
+{
+    const QDir dir(localPath(folder));
+    QString path = dir.filePath(QStringLiteral("Mission Plan.plan"));
+    for (int n = 2; QFileInfo::exists(path) && n < 1000; ++n)
+        path = dir.filePath(QStringLiteral("Mission Plan %1.plan").arg(n));
+    return savePlan(path);
 }

@@ -2,6 +2,7 @@
 
 #include "CinematicShot.h"
 #include "MapRegion.h"
+#include "MissionPlan.h"
 #include "WaypointListModel.h"
 
 #include <QObject>
@@ -43,6 +44,12 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(QString uploadButtonText READ uploadButtonText NOTIFY isUploadingMissionChanged)
     Q_PROPERTY(QString waypointCountText READ waypointCountText NOTIFY waypointsChanged)
     Q_PROPERTY(QVariantList banners READ banners NOTIFY bannersChanged)
+    // Plan files: the message after an open or save (empty when none), and an opened plan
+    // waiting for the pilot to confirm that it replaces the current one.
+    Q_PROPERTY(QString fileMessage READ fileMessage NOTIFY fileMessageChanged)
+    Q_PROPERTY(bool fileMessageIsError READ fileMessageIsError NOTIFY fileMessageChanged)
+    Q_PROPERTY(bool replacePending READ replacePending NOTIFY replacePendingChanged)
+    Q_PROPERTY(QString replaceMessage READ replaceMessage NOTIFY replacePendingChanged)
     // Length of the upload step; 2 s, shorter in tests.
     Q_PROPERTY(int uploadDurationMs READ uploadDurationMs WRITE setUploadDurationMs NOTIFY uploadDurationMsChanged)
 
@@ -101,6 +108,26 @@ public:
     // The waypoint the map shows as selected, or -1 (also when the selection is out of range).
     Q_INVOKABLE int markedWaypoint() const;
 
+    // Plan files, by local path or file URL. Open reads the whole file first: on any failure
+    // the plan is left as it was and fileMessage names the file and the reason. With
+    // waypoints in the plan, a good file waits for confirmReplace() or cancelReplace().
+    Q_INVOKABLE bool openPlan(const QString &file);
+    Q_INVOKABLE void confirmReplace();
+    Q_INVOKABLE void cancelReplace();
+    // Saves in the format the name's extension says (.plan when it says none).
+    Q_INVOKABLE bool savePlan(const QString &file);
+    // Saves a .plan into a folder under a name not yet taken there.
+    Q_INVOKABLE bool sharePlan(const QString &folder);
+    Q_INVOKABLE void dismissFileMessage();
+    QString fileMessage() const { return m_fileMessage; }
+    bool fileMessageIsError() const { return m_fileMessageIsError; }
+    bool replacePending() const { return m_pending.has_value(); }
+    QString replaceMessage() const;
+    // The plan as a file holds it.
+    zeltrin::MissionPlan toMissionPlan() const;
+    // Replaces the plan in one step: one model reset, however many waypoints.
+    void applyMissionPlan(const zeltrin::MissionPlan &plan);
+
     // Read-out of a mission slider: "%.0f %@" ("50 m", "8 m/s").
     Q_INVOKABLE static QString sliderValueText(double value, const QString &unit);
 
@@ -121,6 +148,10 @@ Q_SIGNALS:
     void uploadDurationMsChanged();
     void uploadEnabledChanged();
     void bannersChanged();
+    void fileMessageChanged();
+    void replacePendingChanged();
+    // A plan was opened: the map fits these bounds (degrees).
+    void planOpened(double south, double west, double north, double east);
 
 private:
     MapRegion m_mapPosition = initialMapPosition();
@@ -135,6 +166,16 @@ private:
     ShotDesignerSettings m_shot;
     bool m_show3D = false;
     int m_uploadMs = 2000;
+    void setFileMessage(const QString &text, bool isError);
+    QString m_fileMessage;
+    bool m_fileMessageIsError = false;
+    struct PendingOpen {
+        zeltrin::MissionPlan plan;
+        QString fileName;
+        int skipped = 0;
+    };
+    std::optional<PendingOpen> m_pending;
+    std::optional<zeltrin::MissionPlan::Home> m_plannedHome; // of the opened file, written back on save
     // The upload step's wait; a monotonic timer owned by the model, so it dies with the screen.
     QTimer m_uploadTimer;
 };

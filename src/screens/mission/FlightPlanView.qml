@@ -1,5 +1,7 @@
 import QtQuick
+import QtQuick.Dialogs
 import QtQuick.Layouts
+import QtQuick.Window
 import QtQuick.Templates as T
 import Zeltrin
 
@@ -12,6 +14,24 @@ Item {
     readonly property alias waypointListSheet: listSheet
     readonly property alias shotDesignerSheet: shotSheet
     readonly property alias previewSheet: previewSheet
+    readonly property alias planMenu: planMenu
+    readonly property alias openDialog: openDialog
+    readonly property alias saveDialog: saveDialog
+    readonly property alias shareDialog: shareDialog
+    readonly property alias replaceConfirm: replaceConfirm
+
+    function openPlanFile() { planMenu.close(); openDialog.open() }
+    function savePlanFile() { planMenu.close(); saveDialog.open() }
+    function sharePlanFile() { planMenu.close(); shareDialog.open() }
+    // Where an opened plan is fitted: the map less the bar, the panel and the tool column.
+    function fitArea() {
+        const top = bar.height + 24
+        const right = width - tools.width - 32
+        if (panel.beside)
+            return Qt.rect(panel.x + panel.width + 24, top, Math.max(40, right - panel.x - panel.width - 24),
+                           Math.max(40, height - top - 24))
+        return Qt.rect(24, top, Math.max(40, right - 24), Math.max(40, panel.y - top - 24))
+    }
 
     FlightPlanModel { id: plan }
 
@@ -90,7 +110,70 @@ Item {
             Accessible.role: Accessible.Heading
             Accessible.name: text
         }
+        BarButton {
+            id: planButton
+            objectName: "planMenuButton"
+            anchors.right: parent.right
+            anchors.rightMargin: 16
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Plan"
+            Accessible.name: "Plan"
+            onClicked: planMenu.opened ? planMenu.close() : planMenu.open()
+        }
     }
+
+    PlanMenu {
+        id: planMenu
+        objectName: "planMenu"
+        x: screen.width - width - 8
+        y: bar.height + 4
+        onOpenRequested: openDialog.open()
+        onSaveRequested: saveDialog.open()
+        onShareRequested: shareDialog.open()
+    }
+
+    Shortcut {
+        sequences: [StandardKey.Open]
+        enabled: screen.visible
+        onActivated: screen.openPlanFile()
+    }
+    Shortcut {
+        sequences: [StandardKey.Save]
+        enabled: screen.visible
+        onActivated: screen.savePlanFile()
+    }
+
+    FileDialog {
+        id: openDialog
+        title: "Open Plan"
+        // The screen's window is known only once the screen is shown in it.
+        parentWindow: screen.Window.window
+        fileMode: FileDialog.OpenFile
+        nameFilters: ["Flight plans (*.plan *.waypoints *.txt *.kml *.kmz *.geojson *.json)", "All files (*)"]
+        onAccepted: plan.openPlan(selectedFile)
+    }
+    FileDialog {
+        id: saveDialog
+        title: "Save Plan As"
+        parentWindow: screen.Window.window
+        fileMode: FileDialog.SaveFile
+        defaultSuffix: "plan"
+        nameFilters: ["QGroundControl plan (*.plan)", "Waypoint list (*.waypoints)", "KML (*.kml)", "KMZ (*.kmz)",
+                      "GeoJSON (*.geojson)"]
+        onAccepted: plan.savePlan(selectedFile)
+    }
+    FolderDialog {
+        id: shareDialog
+        title: "Share Plan To"
+        parentWindow: screen.Window.window
+        onAccepted: plan.sharePlan(selectedFolder)
+    }
+
+    Connections {
+        target: plan
+        function onPlanOpened(south, west, north, east) { map.fitBounds(south, west, north, east, screen.fitArea()) }
+    }
+
 
     // Tool column: 16 from the right, 100 below the top of the content area, or higher where a
     // short window's card would reach it.
@@ -219,6 +302,29 @@ Item {
         styleColor: Theme.alpha("black", 0.5)
         font.family: Theme.fontFamily
         font.pixelSize: Theme.caption2
+    }
+
+    // Above the panel: a message may cover its top until tapped away.
+    PlanFileBanner {
+        id: fileBanner
+        objectName: "planFileMessage"
+        x: panel.beside ? panel.x + panel.width + 8 : 8
+        y: bar.height + 8
+        width: tools.x - 8 - x
+        text: plan.fileMessage
+        isError: plan.fileMessageIsError
+        onDismissRequested: plan.dismissFileMessage()
+    }
+
+    ConfirmationDialog {
+        id: replaceConfirm
+        objectName: "replaceConfirm"
+        presented: plan.replacePending
+        title: "Replace the current plan?"
+        message: plan.replaceMessage
+        destructiveText: "Replace"
+        onDestructiveTriggered: plan.confirmReplace()
+        onDismissed: plan.cancelReplace()
     }
 
     ModalSheet {

@@ -20,4 +20,6 @@ list(APPEND ZELTRIN_QML
     screens/mission/Mission3DPreviewSheet.qml
     screens/mission/Preview3DStatCard.qml
     screens/mission/PreviewToggleButton.qml
+    screens/mission/PlanMenu.qml
+    screens/mission/PlanFileBanner.qml
 )

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Coordinate.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace zeltrin {
+
+// A flight plan as files carry it: the waypoints in flight order, the planned home and the
+// mission's altitude, speed and terrain-follow flag. Formats that lack a field leave it unset,
+// and the screen keeps its own value for it.
+struct MissionPlan {
+    struct Home {
+        Coordinate position;
+        double altitude = 0.0;
+        friend bool operator==(const Home &, const Home &) = default;
+    };
+    QList<Coordinate> waypoints;
+    std::optional<Home> plannedHome;
+    std::optional<double> altitude; // metres
+    std::optional<double> speed;    // metres per second
+    std::optional<bool> terrainFollow;
+};
+
+// What a reader gives back: a plan, or the reason it refused the input. Items that were read
+// but carry no position (camera commands, speed changes the format has no field for) are counted.
+struct PlanReadResult {
+    std::optional<MissionPlan> plan;
+    QString error; // set exactly when plan is not
+    int skippedItems = 0;
+
+    static PlanReadResult failure(QString reason)
+    {
+        PlanReadResult r;
+        r.error = std::move(reason);
+        return r;
+    }
+    bool ok() const { return plan.has_value(); }
+};
+
+} // namespace zeltrin

@@ -1,0 +1,75 @@
+import QtQuick
+import QtQuick.Templates as T
+import Zeltrin
+
+// The plan's file actions, dropped down below the navigation bar's "Plan" item. Each row closes
+// the menu before it asks for its action, so a dialog opened from it is never under the menu.
+T.Popup {
+    id: menu
+
+    signal openRequested()
+    signal saveRequested()
+    signal shareRequested()
+
+    width: 220
+    padding: 0
+    modal: false
+    focus: true
+    closePolicy: T.Popup.CloseOnEscape | T.Popup.CloseOnPressOutside
+
+    background: Rectangle {
+        radius: 12
+        color: Theme.themeSurfaceRaised
+        border.color: Theme.separator
+        border.width: 0.5
+    }
+
+    component MenuRow: T.AbstractButton {
+        id: row
+        width: parent ? parent.width : 0
+        implicitHeight: 48
+        leftPadding: 16
+        rightPadding: 16
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.body
+        Accessible.role: Accessible.MenuItem
+        Accessible.name: text
+        Accessible.onPressAction: row.clicked()
+        background: Rectangle {
+            radius: 12
+            color: row.down ? Theme.alpha("white", 0.12) : "transparent"
+        }
+        contentItem: Text {
+            text: row.text
+            font: row.font
+            color: "white"
+            verticalAlignment: Text.AlignVCenter
+            elide: Text.ElideRight
+        }
+    }
+    component Divider: Rectangle {
+        width: parent ? parent.width : 0
+        height: 0.5
+        color: Theme.separator
+    }
+
+    contentItem: Column {
+        MenuRow {
+            objectName: "planOpen"
+            text: "Open\u2026"
+            onClicked: { menu.close(); menu.openRequested() }
+        }
+        Divider {}
+        MenuRow {
+            objectName: "planSaveAs"
+            text: "Save As\u2026"
+            onClicked: { menu.close(); menu.saveRequested() }
+        }
+        Divider {}
+        MenuRow {
+            objectName: "planShare"
+            text: "Share\u2026"
+            onClicked: { menu.close(); menu.shareRequested() }
+        }
+    }
+}

@@ -1,0 +1,298 @@
+// The flight plan screen's "Plan" menu and plan files, driven by touch in the screen itself.
+// The file dialogs are only checked to open; files are handed to the model by path.
+#include "FakeDJISDK.h"
+#include "FlightPlanModel.h"
+#include "PlanFormats.h"
+#include "QmlSetup.h"
+#include "QuickItems.h"
+#include "TileMapItem.h"
+#include "ZeltrinPilotApp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPointingDevice>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using zeltrin::Coordinate;
+using zeltrin::MissionPlan;
+namespace planio = zeltrin::planio;
+
+namespace {
+QPointingDevice *touchscreen()
+{
+    static QPointingDevice *const dev = QTest::createTouchDevice();
+    return dev;
+}
+
+MissionPlan gridPlan(int n)
+{
+    MissionPlan p;
+    for (int i = 0; i < n; ++i)
+        p.waypoints.append({47.30 + 0.001 * (i % 100), 8.50 + 0.001 * (i / 100)});
+    p.altitude = 80;
+    p.speed = 5;
+    p.terrainFollow = true;
+    return p;
+}
+} // namespace
+
+class TestPlanFilesView : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<ZeltrinPilotApp> m_app;
+    std::unique_ptr<QQuickView> m_view;
+    FlightPlanModel *m_plan = nullptr;
+    TileMapItem *m_map = nullptr;
+    QTemporaryDir m_dir;
+
+    QQuickItem *root() const { return m_view->rootObject(); }
+    // Popups live in the window's overlay, outside the screen's own tree.
+    QQuickItem *item(const char *name) const { return findItem(m_view->contentItem(), QString::fromLatin1(name)); }
+    QObject *screenProperty(const char *name) const { return root()->property(name).value<QObject *>(); }
+    void touchTap(QQuickItem *it)
+    {
+        QVERIFY(it);
+        const QPoint p = it->mapToScene(QPointF(it->width() / 2, it->height() / 2)).toPoint();
+        QTest::touchEvent(m_view.get(), touchscreen()).press(0, p, m_view.get());
+        QTest::touchEvent(m_view.get(), touchscreen()).release(0, p, m_view.get());
+        QTest::qWait(30);
+    }
+    QString write(const char *name, const QByteArray &bytes)
+    {
+        const QString p = m_dir.filePath(QString::fromUtf8(name));
+        QFile f(p);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(bytes);
+        return p;
+    }
+    QString planFile(int n)
+    {
+        return write("grid.plan", planio::writeQgcPlan(gridPlan(n)));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        ZeltrinPilotApp::Dependencies deps;
+        deps.sdk = std::make_unique<FakeDJISDK>();
+        m_app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
+        m_app->droneManager()->setLogSink([](const QString &) {});
+        m_view = std::make_unique<QQuickView>();
+        zeltrin::setupEngine(*m_view->engine());
+        m_app->attachTo(*m_view->engine());
+        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
+        m_view->resize(390, 844);
+        m_view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
+        QCOMPARE(m_view->status(), QQuickView::Ready);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        m_plan = root()->property("plan").value<FlightPlanModel *>();
+        m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
+        QVERIFY(m_plan && m_map);
+        m_map->setImageryUrlTemplate({});
+        m_map->setLabelsUrlTemplate({});
+    }
+    void cleanup()
+    {
+        m_view.reset();
+        m_app.reset();
+    }
+
+    // Each row of the menu, tapped with a finger, closes the menu and opens its dialog.
+    void menuByTouch_data()
+    {
+        QTest::addColumn<QByteArray>("row");
+        QTest::addColumn<QByteArray>("dialog");
+        QTest::newRow("open") << QByteArray("planOpen") << QByteArray("openDialog");
+        QTest::newRow("save as") << QByteArray("planSaveAs") << QByteArray("saveDialog");
+        QTest::newRow("share") << QByteArray("planShare") << QByteArray("shareDialog");
+    }
+    void menuByTouch()
+    {
+        QFETCH(QByteArray, row);
+        QFETCH(QByteArray, dialog);
+        QObject *menu = screenProperty("planMenu");
+        touchTap(item("planMenuButton"));
+        QTRY_VERIFY(menu->property("opened").toBool());
+        QTRY_VERIFY(item(row.constData()));
+        touchTap(item(row.constData()));
+        QTRY_VERIFY(!menu->property("visible").toBool());
+        QObject *d = screenProperty(dialog.constData());
+        QTRY_VERIFY(d->property("visible").toBool());
+        QMetaObject::invokeMethod(d, "reject");
+        QTRY_VERIFY(!d->property("visible").toBool());
+    }
+
+    void keyboardShortcuts()
+    {
+        m_view->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        QTest::keyClick(m_view.get(), Qt::Key_O, Qt::ControlModifier);
+        QObject *open = screenProperty("openDialog");
+        QTRY_VERIFY(open->property("visible").toBool());
+        QMetaObject::invokeMethod(open, "reject");
+        QTRY_VERIFY(!open->property("visible").toBool());
+        QTest::keyClick(m_view.get(), Qt::Key_S, Qt::ControlModifier);
+        QObject *save = screenProperty("saveDialog");
+        QTRY_VERIFY(save->property("visible").toBool());
+        QMetaObject::invokeMethod(save, "reject");
+    }
+
+    // Into an empty plan: no question, one model reset, the file's values, the map fitted.
+    void opensIntoEmptyPlanAndFits()
+    {
+        QSignalSpy resets(m_plan->waypoints(), &QAbstractItemModel::modelReset);
+        QSignalSpy inserts(m_plan->waypoints(), &QAbstractItemModel::rowsInserted);
+        QVERIFY(m_plan->openPlan(QUrl::fromLocalFile(planFile(1000)).toString()));
+        QVERIFY(!m_plan->replacePending());
+        QCOMPARE(m_plan->waypointCount(), 1000);
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(inserts.count(), 0);
+        QCOMPARE(m_plan->missionAltitude(), 80.0);
+        QCOMPARE(m_plan->missionSpeed(), 5.0);
+        QVERIFY(m_plan->terrainFollowEnabled());
+        QVERIFY(m_plan->fileMessage().isEmpty());
+        QVariant area;
+        QMetaObject::invokeMethod(root(), "fitArea", Q_RETURN_ARG(QVariant, area));
+        const QRectF fit = area.toRectF().adjusted(-1, -1, 1, 1);
+        for (const Coordinate c : {Coordinate{47.30, 8.50}, Coordinate{47.399, 8.509}})
+            QVERIFY2(fit.contains(m_map->coordinateToPoint(c.latitude, c.longitude)), qPrintable(QString::number(c.latitude)));
+        // Large enough to see: the plan spans most of the area one way.
+        const QPointF a = m_map->coordinateToPoint(47.30, 8.50), b = m_map->coordinateToPoint(47.399, 8.509);
+        QVERIFY(std::abs(a.y() - b.y()) > fit.height() * 0.8 || std::abs(a.x() - b.x()) > fit.width() * 0.8);
+        QCOMPARE(m_plan->mapPosition(), m_map->region());
+    }
+
+    // Over a plan with waypoints it asks first; Cancel keeps the plan, Replace takes the file.
+    void replaceAsksFirst()
+    {
+        for (int i = 0; i < 3; ++i)
+            m_plan->addWaypoint();
+        const auto before = m_plan->waypoints()->coordinates();
+        const QString file = planFile(5);
+        QVERIFY(m_plan->openPlan(file));
+        QVERIFY(m_plan->replacePending());
+        QCOMPARE(m_plan->waypoints()->coordinates(), before);
+        QTRY_VERIFY(item("cancelAction") && item("cancelAction")->isVisible());
+        QTest::qWait(350); // the sheet slides up
+        touchTap(item("cancelAction"));
+        QTRY_VERIFY(!m_plan->replacePending());
+        QCOMPARE(m_plan->waypoints()->coordinates(), before);
+
+        QVERIFY(m_plan->openPlan(file));
+        QCOMPARE(screenProperty("replaceConfirm")->property("title").toString(), "Replace the current plan?");
+        QTest::qWait(350);
+        touchTap(item("destructiveAction"));
+        QTRY_COMPARE(m_plan->waypointCount(), 5);
+        QVERIFY(!m_plan->replacePending());
+    }
+
+    void failureLeavesPlanUntouched_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("damaged") << QByteArray("damaged.plan") << planio::writeQgcPlan(gridPlan(3)).left(90)
+                                 << "\u201Cdamaged.plan\u201D could not be opened: the JSON is damaged";
+        QTest::newRow("empty") << QByteArray("empty.kml") << QByteArray()
+                               << "\u201Cempty.kml\u201D could not be opened: the file is empty.";
+        QTest::newRow("wrong format") << QByteArray("photo.plan") << QByteArray("\x89PNG\r\n")
+                                      << "\u201Cphoto.plan\u201D could not be opened: it is not a flight plan";
+        QTest::newRow("no positions") << QByteArray("none.geojson") << QByteArray(R"({"type":"FeatureCollection","features":[]})")
+                                      << "\u201Cnone.geojson\u201D could not be opened: it holds no positions.";
+        QTest::newRow("over 50 MB") << QByteArray("huge.plan") << QByteArray("huge")
+                                    << "\u201Chuge.plan\u201D could not be opened: the file is larger than 50 MB.";
+    }
+    void failureLeavesPlanUntouched()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        const QString path = write(name.constData(), bytes);
+        if (bytes == "huge")
+            QVERIFY(QFile(path).resize(planio::kMaxFileBytes + 1));
+        m_plan->addWaypoint();
+        m_plan->addWaypoint();
+        m_plan->setSelectedWaypointInt(1);
+        m_plan->setMissionAltitude(33);
+        const auto before = m_plan->waypoints()->coordinates();
+        QVERIFY(!m_plan->openPlan(path));
+        QCOMPARE(m_plan->waypoints()->coordinates(), before);
+        QCOMPARE(m_plan->selectedWaypointInt(), 1);
+        QCOMPARE(m_plan->missionAltitude(), 33.0);
+        QVERIFY(!m_plan->replacePending());
+        QVERIFY(m_plan->fileMessageIsError());
+        QVERIFY2(m_plan->fileMessage().startsWith(message), qPrintable(m_plan->fileMessage()));
+        QQuickItem *banner = item("planFileMessage");
+        QVERIFY(banner && banner->isVisible());
+        // It stays clear of the tool column, and a tap puts it away.
+        QQuickItem *tools = item("addTool");
+        QVERIFY(banner->mapRectToScene(banner->boundingRect()).right() < tools->mapRectToScene(tools->boundingRect()).left());
+        touchTap(banner);
+        QTRY_VERIFY(!banner->isVisible());
+    }
+
+    void skippedItemsAreReported()
+    {
+        const QByteArray wpl = "QGC WPL 110\n0\t1\t0\t16\t0\t0\t0\t0\t47\t8\t0\t1\n1\t0\t3\t16\t0\t0\t0\t0\t47.1\t8.1\t30\t1\n"
+                               "2\t0\t2\t206\t1\t0\t0\t0\t0\t0\t0\t1\n3\t0\t2\t203\t1\t0\t0\t0\t0\t0\t0\t1\n4\t0\t2\t20\t0\t0\t0\t0\t0\t0\t0\t1\n";
+        QVERIFY(m_plan->openPlan(write("camera.waypoints", wpl)));
+        QCOMPARE(m_plan->waypointCount(), 1);
+        QCOMPARE(m_plan->fileMessage(), "3 items without a position were skipped");
+        QVERIFY(!m_plan->fileMessageIsError());
+    }
+
+    void saveAndShare()
+    {
+        QVERIFY(!m_plan->savePlan(m_dir.filePath("nothing.plan")));
+        QCOMPARE(m_plan->fileMessage(), "\u201Cnothing.plan\u201D could not be saved: the plan has no waypoints.");
+        for (int i = 0; i < 4; ++i)
+            m_plan->addWaypoint();
+        m_plan->setMissionSpeed(12);
+        QVERIFY(m_plan->savePlan(QUrl::fromLocalFile(m_dir.filePath("out.kml")).toString()));
+        QCOMPARE(m_plan->fileMessage(), "Saved \u201Cout.kml\u201D.");
+        auto r = planio::readPlanFile(m_dir.filePath("out.kml"));
+        QVERIFY(r.ok());
+        QCOMPARE(r.plan->waypoints, m_plan->waypoints()->coordinates());
+        QCOMPARE(r.plan->speed, 12.0);
+        QVERIFY(m_plan->savePlan(m_dir.filePath("noextension")));
+        QVERIFY(QFile::exists(m_dir.filePath("noextension.plan")));
+
+        QTemporaryDir share;
+        QVERIFY(m_plan->sharePlan(QUrl::fromLocalFile(share.path()).toString()));
+        QVERIFY(m_plan->sharePlan(share.path()));
+        QCOMPARE(QDir(share.path()).entryList(QDir::Files), (QStringList{"Mission Plan 2.plan", "Mission Plan.plan"}));
+    }
+
+    // At the smallest phone and a phone on its side, the menu button and the open menu fit.
+    void fitsSmallWindows_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("320x568") << QSize(320, 568);
+        QTest::newRow("844x390") << QSize(844, 390);
+    }
+    void fitsSmallWindows()
+    {
+        QFETCH(QSize, size);
+        m_view->resize(size);
+        QTRY_COMPARE(root()->size(), QSizeF(size));
+        const QRectF window(QPointF(0, 0), QSizeF(size));
+        QQuickItem *button = item("planMenuButton");
+        QVERIFY(window.contains(button->mapRectToScene(button->boundingRect())));
+        touchTap(button);
+        QTRY_VERIFY(screenProperty("planMenu")->property("opened").toBool());
+        for (const char *row : {"planOpen", "planSaveAs", "planShare"}) {
+            QQuickItem *r = item(row);
+            QVERIFY(r && r->height() >= 44);
+            QVERIFY2(window.contains(r->mapRectToScene(r->boundingRect())), row);
+        }
+    }
+};
+
+QTEST_MAIN(TestPlanFilesView)
+#include "tst_planfilesview.moc"
