@@ -12,7 +12,7 @@ PACKAGES=(
   libgl1-mesa-dri libgl-dev libegl1 fonts-dejavu-core fonts-inter fonts-material-design-icons-iconfont
   xvfb xauth xdotool imagemagick
   qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus dbus-x11
-  qcoro-qt6-dev libssl-dev openssl
+  qcoro-qt6-dev libssl-dev openssl locales
   libzip-dev gdal-bin qml6-module-qt-labs-folderlistmodel
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
@@ -26,13 +26,31 @@ if [[ "${1:-}" == "--e2e" ]]; then
   PACKAGES+=(libsecret-tools)
 fi
 
+# Number formatting is tested under these system locales (their decimal comma and digits).
+LOCALES=(de_DE.UTF-8 fr_FR.UTF-8 ar_EG.UTF-8)
+ensure_locales() {
+  local want=()
+  for l in "${LOCALES[@]}"; do
+    locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || want+=("$l")
+  done
+  [[ ${#want[@]} -eq 0 ]] && return 0
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "Missing locales ${want[*]}: as root, add them to /etc/locale.gen and run locale-gen" >&2
+    return 1
+  fi
+  for l in "${want[@]}"; do
+    grep -qx "$l UTF-8" /etc/locale.gen 2>/dev/null || echo "$l UTF-8" >>/etc/locale.gen
+  done
+  locale-gen >/dev/null
+}
+
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$p")
   fi
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+[[ ${#missing[@]} -eq 0 ]] && { ensure_locales; exit 0; }
 
 if [[ $(id -u) -ne 0 ]]; then
   echo "Missing packages. Install them with:" >&2
@@ -43,3 +61,4 @@ echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+ensure_locales

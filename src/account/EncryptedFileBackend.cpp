@@ -238,30 +238,57 @@ QString EncryptedFileBackend::itemPath(const QString &account) const
     return m_directory + QLatin1Char('/') + QString::fromLatin1(h) + QStringLiteral(".item");
 }
 
+// A key file of the wrong length (a crash while it was first written, a disk fault) is moved
+// aside rather than kept: kept, it would make every later save fail. The items it sealed can no
+// longer be opened, so they go too.
+void EncryptedFileBackend::setAsideDamagedKey()
+{
+    const QString aside = m_keyFile + QStringLiteral(".damaged");
+    QFile::remove(aside);
+    if (!QFile::rename(m_keyFile, aside))
+        QFile::remove(m_keyFile);
+    const QDir dir(m_directory);
+    for (const QString &item : dir.entryList({QStringLiteral("*.item")}, QDir::Files))
+        QFile::remove(dir.filePath(item));
+}
+
 std::optional<QByteArray> EncryptedFileBackend::key(bool create)
 {
     bool missing = false;
-    if (auto k = readSmallFile(m_keyFile, &missing); k && k->size() == kKeyLen)
-        return k;
-    if (!missing || !create)
-        return std::nullopt; // an unreadable or damaged key is never silently replaced
+    const auto existing = readSmallFile(m_keyFile, &missing);
+    if (existing && existing->size() == kKeyLen)
+        return existing;
+    if (!missing) {
+        if (!existing && QFileInfo(m_keyFile).size() <= 64 * 1024)
+            return std::nullopt; // it could not be opened: a fault of access, not a damaged key
+        setAsideDamagedKey();
+    }
+    if (!create)
+        return std::nullopt;
     if (!ensurePrivateDir(QFileInfo(m_keyFile).absolutePath()))
         return std::nullopt;
     const Crypto *cr = crypto();
     QByteArray k(kKeyLen, '\0');
     if (!cr || cr->randBytes(reinterpret_cast<unsigned char *>(k.data()), kKeyLen) != 1)
         return std::nullopt;
-    const QByteArray path = QFile::encodeName(m_keyFile);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    // Written whole to a temporary, then published under its name: a crash leaves either no key
+    // or a complete one. link() refuses to replace a key another process published meanwhile.
+    const QByteArray target = QFile::encodeName(m_keyFile);
+    const QByteArray tmp = target + ".new";
+    ::unlink(tmp.constData());
+    if (!writeFileAtomically(QFile::decodeName(tmp), k))
         return std::nullopt;
-    const bool ok = ::write(fd, k.constData(), kKeyLen) == kKeyLen && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok) {
-        ::unlink(path.constData());
-        return std::nullopt;
+    const int linked = ::link(tmp.constData(), target.constData());
+    const int linkErrno = errno;
+    ::unlink(tmp.constData());
+    if (linked == 0)
+        return k;
+    if (linkErrno == EEXIST) {
+        bool gone = false;
+        if (auto theirs = readSmallFile(m_keyFile, &gone); theirs && theirs->size() == kKeyLen)
+            return theirs;
     }
-    return k;
+    return std::nullopt;
 }
 
 KeychainBackend::ReadResult EncryptedFileBackend::read(const QString &account)
@@ -271,6 +298,8 @@ KeychainBackend::ReadResult EncryptedFileBackend::read(const QString &account)
     if (missing)
         return {Status::notFound, {}};
     const auto k = key(false);
+    if (!k && !QFileInfo::exists(itemPath(account)))
+        return {Status::notFound, {}}; // its key was damaged, and the item went with it
     if (!sealed || !k)
         return {Status::failed, {}};
     auto plain = openSealed(*k, account, *sealed);

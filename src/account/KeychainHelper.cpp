@@ -2,6 +2,42 @@
 
 #include <QStringDecoder>
 
+namespace {
+
+// Runs `fn` unless `context` was given and is gone by now.
+template<typename Fn>
+void reportTo(const QPointer<QObject> &context, bool hadContext, Fn &&fn)
+{
+    if (!hadContext || context)
+        fn();
+}
+
+} // namespace
+
+void ImmediateKeychainBackend::startRead(const QString &account, QObject *context, ReadDone done)
+{
+    const ReadResult r = read(account);
+    const QPointer<QObject> ctx(context);
+    if (done)
+        reportTo(ctx, context != nullptr, [&] { done(r); });
+}
+
+void ImmediateKeychainBackend::startWrite(const QString &account, const QByteArray &data, QObject *context, Done done)
+{
+    const Status s = write(account, data);
+    const QPointer<QObject> ctx(context);
+    if (done)
+        reportTo(ctx, context != nullptr, [&] { done(s); });
+}
+
+void ImmediateKeychainBackend::startRemove(const QString &account, QObject *context, Done done)
+{
+    const Status s = remove(account);
+    const QPointer<QObject> ctx(context);
+    if (done)
+        reportTo(ctx, context != nullptr, [&] { done(s); });
+}
+
 KeychainBackend::ReadResult InMemoryKeychainBackend::read(const QString &account)
 {
     const auto it = items.constFind(account);
@@ -26,27 +62,87 @@ KeychainBackend::Status InMemoryKeychainBackend::remove(const QString &account)
 }
 
 SecretServiceWithFallbackBackend::SecretServiceWithFallbackBackend(std::unique_ptr<KeychainBackend> primary,
-                                                                   std::unique_ptr<KeychainBackend> fallback)
+                                                                   std::unique_ptr<ImmediateKeychainBackend> fallback)
     : m_primary(std::move(primary)), m_fallback(std::move(fallback))
 {
 }
 
-KeychainBackend::ReadResult SecretServiceWithFallbackBackend::read(const QString &account)
+void SecretServiceWithFallbackBackend::startRead(const QString &account, QObject *context, ReadDone done)
 {
-    ReadResult r = m_primary->read(account);
-    return r.status == Status::unavailable ? m_fallback->read(account) : r;
+    const QPointer<QObject> ctx(context);
+    const bool hadContext = context != nullptr;
+    auto finish = [ctx, hadContext, done](const ReadResult &r) {
+        if (done)
+            reportTo(ctx, hadContext, [&] { done(r); });
+    };
+    m_primary->startRead(account, &m_guard, [this, account, finish](const ReadResult &r) {
+        if (r.status == Status::ok) {
+            // A copy left in the file store from a time without keyring goes now.
+            m_fallback->remove(account);
+            m_inFallback.remove(account);
+            finish(r);
+            return;
+        }
+        const ReadResult file = m_fallback->read(account);
+        if (file.status != Status::ok) {
+            m_inFallback.remove(account);
+            // The keyring's answer counts; the file store's only where no keyring answered.
+            finish(r.status == Status::unavailable ? file : r);
+            return;
+        }
+        if (r.status != Status::notFound) {
+            // No keyring, or it did not answer in time: the file item is the token for now.
+            m_inFallback.insert(account);
+            finish(file);
+            return;
+        }
+        // The keyring answers and lacks it: move the token there, then drop the file item.
+        m_primary->startWrite(account, file.data, &m_guard, [this, account, file, finish](Status s) {
+            if (s == Status::ok) {
+                m_fallback->remove(account);
+                m_inFallback.remove(account);
+            } else {
+                m_inFallback.insert(account);
+            }
+            finish(file);
+        });
+    });
 }
 
-KeychainBackend::Status SecretServiceWithFallbackBackend::write(const QString &account, const QByteArray &data)
+void SecretServiceWithFallbackBackend::startWrite(const QString &account, const QByteArray &data, QObject *context, Done done)
 {
-    const Status s = m_primary->write(account, data);
-    return s == Status::unavailable ? m_fallback->write(account, data) : s;
+    const QPointer<QObject> ctx(context);
+    const bool hadContext = context != nullptr;
+    m_primary->startWrite(account, data, &m_guard, [this, account, data, ctx, hadContext, done](Status s) {
+        if (s == Status::unavailable) {
+            s = m_fallback->write(account, data);
+            if (s == Status::ok)
+                m_inFallback.insert(account);
+        } else if (s == Status::ok) {
+            m_fallback->remove(account);
+            m_inFallback.remove(account);
+        }
+        // A keyring that refuses or does not answer is not bypassed: the token would land in the
+        // weaker store behind the pilot's back.
+        if (done)
+            reportTo(ctx, hadContext, [&] { done(s); });
+    });
 }
 
-KeychainBackend::Status SecretServiceWithFallbackBackend::remove(const QString &account)
+void SecretServiceWithFallbackBackend::startRemove(const QString &account, QObject *context, Done done)
 {
-    const Status s = m_primary->remove(account);
-    return s == Status::unavailable ? m_fallback->remove(account) : s;
+    const QPointer<QObject> ctx(context);
+    const bool hadContext = context != nullptr;
+    m_primary->startRemove(account, &m_guard, [this, account, ctx, hadContext, done](Status s) {
+        // Whatever the keyring says, no copy may stay in the file store.
+        const Status file = m_fallback->remove(account);
+        m_inFallback.remove(account);
+        const Status overall = (s == Status::ok || file == Status::ok) ? Status::ok
+            : (s == Status::failed || file == Status::failed)           ? Status::failed
+                                                                         : Status::notFound;
+        if (done)
+            reportTo(ctx, hadContext, [&] { done(overall); });
+    });
 }
 
 QString KeychainHelper::rawValue(Key key)
@@ -70,6 +166,8 @@ KeychainHelper::KeychainHelper(std::unique_ptr<KeychainBackend> backend) : m_bac
         m_backend = makeDefaultBackend();
 }
 
+KeychainHelper::~KeychainHelper() = default;
+
 KeychainHelper &KeychainHelper::shared()
 {
     static KeychainHelper instance(makeDefaultBackend());
@@ -84,26 +182,71 @@ std::unique_ptr<KeychainBackend> KeychainHelper::makeDefaultBackend()
                                                EncryptedFileBackend::defaultKeyFile()));
 }
 
-void KeychainHelper::save(const QString &value, Key key)
+void KeychainHelper::enqueue(Step step)
 {
-    // One replacing write rather than delete-then-add: if the write fails, the earlier token
-    // stays and the pilot is not signed out by a storage hiccup.
-    m_backend->write(rawValue(key), value.toUtf8());
+    m_queue.push_back(std::move(step));
+    if (!m_running)
+        runNext();
 }
 
-std::optional<QString> KeychainHelper::load(Key key)
+void KeychainHelper::runNext()
 {
-    const KeychainBackend::ReadResult r = m_backend->read(rawValue(key));
-    if (r.status != KeychainBackend::Status::ok)
-        return std::nullopt;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString text = decoder.decode(r.data);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
+    if (m_queue.empty()) {
+        m_running = false;
+        return;
+    }
+    m_running = true;
+    Step step = std::move(m_queue.front());
+    m_queue.pop_front();
+    // `next` may run before step() returns (stores that answer at once), or much later.
+    step([this] { runNext(); });
 }
 
-void KeychainHelper::deleteItem(Key key)
+void KeychainHelper::save(const QString &value, Key key, QObject *context, std::function<void(bool)> done)
 {
-    m_backend->remove(rawValue(key));
+    const QPointer<QObject> ctx(context);
+    const bool hadContext = context != nullptr;
+    const QByteArray bytes = value.toUtf8();
+    enqueue([this, key, bytes, ctx, hadContext, done](std::function<void()> next) {
+        // One replacing write rather than delete-then-add: the store keeps the earlier token if the
+        // write fails, and the caller decides what then.
+        m_backend->startWrite(rawValue(key), bytes, &m_guard, [ctx, hadContext, done, next](KeychainBackend::Status s) {
+            if (done)
+                reportTo(ctx, hadContext, [&] { done(s == KeychainBackend::Status::ok); });
+            next();
+        });
+    });
+}
+
+void KeychainHelper::load(Key key, QObject *context, std::function<void(std::optional<QString>)> done)
+{
+    const QPointer<QObject> ctx(context);
+    const bool hadContext = context != nullptr;
+    enqueue([this, key, ctx, hadContext, done](std::function<void()> next) {
+        m_backend->startRead(rawValue(key), &m_guard, [ctx, hadContext, done, next](const KeychainBackend::ReadResult &r) {
+            std::optional<QString> text;
+            if (r.status == KeychainBackend::Status::ok) {
+                QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+                QString decoded = decoder.decode(r.data);
+                if (!decoder.hasError())
+                    text = std::move(decoded);
+            }
+            if (done)
+                reportTo(ctx, hadContext, [&] { done(text); });
+            next();
+        });
+    });
+}
+
+void KeychainHelper::deleteItem(Key key, QObject *context, std::function<void()> done)
+{
+    const QPointer<QObject> ctx(context);
+    const bool hadContext = context != nullptr;
+    enqueue([this, key, ctx, hadContext, done](std::function<void()> next) {
+        m_backend->startRemove(rawValue(key), &m_guard, [ctx, hadContext, done, next](KeychainBackend::Status) {
+            if (done)
+                reportTo(ctx, hadContext, [&] { done(); });
+            next();
+        });
+    });
 }

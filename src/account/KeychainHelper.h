@@ -2,16 +2,22 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
-// Where stored items physically go. Each call is synchronous and bounded in time.
-namespace QKeychain { class ReadPasswordJob; }
-
+// Where stored items physically go. Every operation is asynchronous and bounded in time: it
+// reports once, on the calling thread, later or before it returns; never while the caller's
+// `context` is gone. Nothing waits in a nested event loop.
 class KeychainBackend
 {
 public:
@@ -20,19 +26,34 @@ public:
         Status status = Status::failed;
         QByteArray data;
     };
+    using ReadDone = std::function<void(const ReadResult &)>;
+    using Done = std::function<void(Status)>;
 
     virtual ~KeychainBackend() = default;
-    virtual ReadResult read(const QString &account) = 0;
+    virtual void startRead(const QString &account, QObject *context, ReadDone done) = 0;
     // Replaces any earlier item in one step: on failure the earlier item is still there.
+    virtual void startWrite(const QString &account, const QByteArray &data, QObject *context, Done done) = 0;
+    virtual void startRemove(const QString &account, QObject *context, Done done) = 0;
+    // Whether the item of `account`, as last seen, lies in a weaker store than the keyring.
+    virtual bool keepsInWeakerStore(const QString &account) const { Q_UNUSED(account); return false; }
+};
+
+// A store that answers at once (memory, local files): its asynchronous calls report before they
+// return, and the same operations can be called directly.
+class ImmediateKeychainBackend : public KeychainBackend
+{
+public:
+    virtual ReadResult read(const QString &account) = 0;
     virtual Status write(const QString &account, const QByteArray &data) = 0;
     virtual Status remove(const QString &account) = 0;
-    // Starts reading `account` without waiting, so a slow store overlaps the caller's own work;
-    // the next read of it takes that result. Stores that answer at once ignore it.
-    virtual void prefetch(const QString &account) { Q_UNUSED(account); }
+
+    void startRead(const QString &account, QObject *context, ReadDone done) override;
+    void startWrite(const QString &account, const QByteArray &data, QObject *context, Done done) override;
+    void startRemove(const QString &account, QObject *context, Done done) override;
 };
 
 // Keeps items in memory only; for tests and the screenshot tour.
-class InMemoryKeychainBackend : public KeychainBackend
+class InMemoryKeychainBackend : public ImmediateKeychainBackend
 {
 public:
     ReadResult read(const QString &account) override;
@@ -45,39 +66,51 @@ public:
     int removeCount = 0;
 };
 
-// The Secret Service (through QtKeychain) with a time-out of our own: a locked keyring can wait
-// for an unlock prompt forever, and the app must never hang on it.
+// Asks the session bus, without blocking the calling thread, whether a keyring QtKeychain can use
+// is running or can be started: the Secret Service or KWallet, each under its own bus name. An
+// empty `busAddress` means the session bus. The answer is false when the bus does not answer
+// within `deadline`.
+namespace keyringprobe {
+const QStringList &busNames();
+void start(QObject *context, std::function<void(bool reachable)> done,
+           std::chrono::milliseconds deadline = std::chrono::milliseconds(1500), const QString &busAddress = {});
+// Probes whose worker has not ended yet (a stalled bus holds one for up to D-Bus's own time-out).
+int runningProbes();
+} // namespace keyringprobe
+
+// The keyring (through QtKeychain) with a deadline of our own on every call: a locked keyring can
+// wait for an unlock prompt forever, and the app must never hang on it.
 class SecretServiceBackend : public KeychainBackend
 {
 public:
     explicit SecretServiceBackend(QString service, std::chrono::milliseconds timeout = std::chrono::seconds(3));
-    ReadResult read(const QString &account) override;
-    Status write(const QString &account, const QByteArray &data) override;
-    Status remove(const QString &account) override;
-    void prefetch(const QString &account) override;
     ~SecretServiceBackend() override;
+    void startRead(const QString &account, QObject *context, ReadDone done) override;
+    void startWrite(const QString &account, const QByteArray &data, QObject *context, Done done) override;
+    void startRemove(const QString &account, QObject *context, Done done) override;
 
 private:
-    bool reachable();
-    void dropPending();
-    QPointer<QKeychain::ReadPasswordJob> m_pending; // a prefetch, until read() takes it
-    QString m_pendingAccount;
-    bool m_pendingDone = false;
+    // Runs `then` once it is known whether a keyring answers (asked once, on first use).
+    void whenProbed(QObject *context, std::function<void(bool)> then);
+    QObject m_guard; // our callbacks go with us
     QString m_service;
     std::chrono::milliseconds m_timeout;
-    std::optional<bool> m_reachable; // checked once, on first use
+    std::optional<bool> m_reachable;
+    bool m_probing = false;
+    std::vector<std::pair<QPointer<QObject>, std::function<void(bool)>>> m_waiting; // each guarded by its caller
 };
 
 // Per-user file store encrypted with AES-256-GCM: one 0600 file per item under `directory`, the
-// key in a separate 0600 file. Used where no Secret Service can be reached (see docs/SECURITY.md
-// for what this does and does not protect against).
-class EncryptedFileBackend : public KeychainBackend
+// key in a separate 0600 file. Used where no keyring answers (see docs/SECURITY.md for what this
+// does and does not protect against).
+class EncryptedFileBackend : public ImmediateKeychainBackend
 {
 public:
     EncryptedFileBackend(QString directory, QString keyFile);
     ReadResult read(const QString &account) override;
     Status write(const QString &account, const QByteArray &data) override;
     Status remove(const QString &account) override;
+    bool keepsInWeakerStore(const QString &) const override { return true; }
 
     QString itemPath(const QString &account) const;
     static QString defaultDirectory();
@@ -85,27 +118,33 @@ public:
 
 private:
     std::optional<QByteArray> key(bool create);
+    void setAsideDamagedKey();
     QString m_directory;
     QString m_keyFile;
 };
 
-// The Secret Service where one answers, otherwise the encrypted file store.
+// The keyring where one answers, otherwise the encrypted file store. A token is never left behind
+// in the file store once the keyring holds one: reads move a file-only token into the keyring,
+// writes and deletes clear the file item too.
 class SecretServiceWithFallbackBackend : public KeychainBackend
 {
 public:
-    SecretServiceWithFallbackBackend(std::unique_ptr<KeychainBackend> primary, std::unique_ptr<KeychainBackend> fallback);
-    ReadResult read(const QString &account) override;
-    Status write(const QString &account, const QByteArray &data) override;
-    Status remove(const QString &account) override;
-    void prefetch(const QString &account) override { m_primary->prefetch(account); }
+    SecretServiceWithFallbackBackend(std::unique_ptr<KeychainBackend> primary, std::unique_ptr<ImmediateKeychainBackend> fallback);
+    void startRead(const QString &account, QObject *context, ReadDone done) override;
+    void startWrite(const QString &account, const QByteArray &data, QObject *context, Done done) override;
+    void startRemove(const QString &account, QObject *context, Done done) override;
+    bool keepsInWeakerStore(const QString &account) const override { return m_inFallback.contains(account); }
 
 private:
     std::unique_ptr<KeychainBackend> m_primary;
-    std::unique_ptr<KeychainBackend> m_fallback;
+    std::unique_ptr<ImmediateKeychainBackend> m_fallback;
+    QSet<QString> m_inFallback;
+    QObject m_guard;
 };
 
-// Keeps the session token across launches. No operation reports failure: a failed load reads as
-// "nothing stored", a failed save or delete is silent.
+// Keeps the session token across launches. No operation reports failure to the pilot: a failed
+// load reads as "nothing stored". Operations run one after another in the order asked, so a later
+// delete is never undone by an earlier save that ends after it.
 class KeychainHelper
 {
 public:
@@ -117,20 +156,28 @@ public:
     static std::optional<Key> keyFromRaw(const QString &raw);
 
     explicit KeychainHelper(std::unique_ptr<KeychainBackend> backend);
+    ~KeychainHelper();
 
-    // The process-wide instance: the Secret Service, falling back to the encrypted file store.
+    // The process-wide instance: the keyring, falling back to the encrypted file store.
     static KeychainHelper &shared();
     static std::unique_ptr<KeychainBackend> makeDefaultBackend();
 
-    // Replaces the stored value in one step; a failed save keeps the earlier value.
-    void save(const QString &value, Key key);
-    std::optional<QString> load(Key key);
-    void deleteItem(Key key);
-    // Starts reading `key` so that the next load(key) finds it ready or under way.
-    void prefetch(Key key) { m_backend->prefetch(rawValue(key)); }
+    // `done` runs later or at once, unless `context` is gone; it may be empty.
+    void save(const QString &value, Key key, QObject *context = nullptr, std::function<void(bool saved)> done = {});
+    void load(Key key, QObject *context, std::function<void(std::optional<QString>)> done);
+    void deleteItem(Key key, QObject *context = nullptr, std::function<void()> done = {});
+    // The item is kept in the weaker file store because no keyring answered.
+    bool isInWeakerStore(Key key) const { return m_backend->keepsInWeakerStore(rawValue(key)); }
 
     KeychainBackend *backend() const { return m_backend.get(); }
 
 private:
+    using Step = std::function<void(std::function<void()> next)>;
+    void enqueue(Step step);
+    void runNext();
+
     std::unique_ptr<KeychainBackend> m_backend;
+    std::deque<Step> m_queue;
+    bool m_running = false;
+    QObject m_guard;
 };

@@ -5,10 +5,11 @@
 MRVAuthManager::MRVAuthManager(MRVNetworkClient *api, KeychainHelper *keychain, QObject *parent)
     : QObject(parent), m_api(api), m_keychain(keychain)
 {
-    // Scheduled, not run inline: the first screen must see isCheckingSession == true. The
-    // stored token's read starts now, beside the building of the first screen.
-    m_keychain->prefetch(KeychainHelper::Key::authToken);
-    QTimer::singleShot(0, this, &MRVAuthManager::checkSession);
+    // The token's read starts now, beside the building of the first screen; its outcome is taken
+    // only once the event loop turns, so the first screen sees isCheckingSession == true.
+    m_inConstructor = true;
+    checkSession();
+    m_inConstructor = false;
 }
 
 QVariant MRVAuthManager::currentUserVariant() const
@@ -32,24 +33,75 @@ bool MRVAuthManager::refusesStoredToken(const MRVError &error)
 
 void MRVAuthManager::checkSession()
 {
-    const std::optional<QString> token = m_keychain->load(KeychainHelper::Key::authToken);
+    restoreStoredSession(m_checkGeneration);
+}
+
+void MRVAuthManager::restoreStoredSession(int generation)
+{
+    const bool startup = m_isCheckingSession;
+    m_keychain->load(KeychainHelper::Key::authToken, this, [this, generation, startup](const std::optional<QString> &token) {
+        if (m_inConstructor) {
+            QTimer::singleShot(0, this, [this, generation, startup, token] { takeStoredToken(generation, startup, token); });
+            return;
+        }
+        takeStoredToken(generation, startup, token);
+    });
+}
+
+void MRVAuthManager::takeStoredToken(int generation, bool startup, const std::optional<QString> &token)
+{
+    const bool current = !startup || generation == m_checkGeneration;
+    setHasStoredSession(token.has_value());
     if (!token) {
-        setIsCheckingSession(false);
+        if (startup && current)
+            setIsCheckingSession(false);
+        if (!startup)
+            setIsLoading(false);
         return;
     }
-    m_api->fetchCurrentUser(*token, this, [this](const MRVResult<MRVUser> &result) {
+    m_api->fetchCurrentUser(*token, this, [this, generation, startup](const MRVResult<MRVUser> &result) {
+        const bool skipped = startup && generation != m_checkGeneration;
+        if (!result.ok() && refusesStoredToken(result.error())) {
+            // Only the service's refusal of the token forgets it: no coverage, a time-out or a
+            // server fault must not sign the pilot out for good. A kept token stays within
+            // reach: the gate offers to resume it, Settings to forget it.
+            m_keychain->deleteItem(KeychainHelper::Key::authToken);
+            setHasStoredSession(false);
+        }
+        if (skipped)
+            return; // the pilot went on without waiting
         if (result.ok()) {
             setCurrentUser(result.value());
             setIsAuthenticated(true);
-            setIsCheckingSession(false);
-            return;
         }
-        // Only the service's refusal of the token forgets it: no coverage, a time-out or a
-        // server fault must not sign the pilot out for good.
-        if (refusesStoredToken(result.error()))
-            m_keychain->deleteItem(KeychainHelper::Key::authToken);
-        setIsCheckingSession(false);
+        if (startup)
+            setIsCheckingSession(false);
+        else
+            setIsLoading(false);
     });
+}
+
+void MRVAuthManager::resumeStoredSession()
+{
+    if (m_isCheckingSession || m_isLoading)
+        return;
+    setIsLoading(true);
+    restoreStoredSession(m_checkGeneration);
+}
+
+void MRVAuthManager::skipSessionCheck()
+{
+    if (!m_isCheckingSession)
+        return;
+    ++m_checkGeneration;
+    // A token found meanwhile shows as kept, so the gate can offer it.
+    setIsCheckingSession(false);
+}
+
+void MRVAuthManager::forgetStoredSession()
+{
+    m_keychain->deleteItem(KeychainHelper::Key::authToken);
+    setHasStoredSession(false);
 }
 
 void MRVAuthManager::login(const QString &email, const QString &password)
@@ -57,15 +109,22 @@ void MRVAuthManager::login(const QString &email, const QString &password)
     setIsLoading(true);
     setAuthError(std::nullopt);
     m_api->login(email, password, this, [this](const MRVResult<MRVLoginResponse> &result) {
-        if (result.ok()) {
-            m_keychain->save(result.value().token, KeychainHelper::Key::authToken);
-            setCurrentUser(result.value().user);
-            setIsAuthenticated(true);
+        if (!result.ok()) {
+            setAuthError(loginErrorMessage(result.error()));
             setIsLoading(false);
             return;
         }
-        setAuthError(loginErrorMessage(result.error()));
-        setIsLoading(false);
+        const MRVLoginResponse reply = result.value();
+        m_keychain->save(reply.token, KeychainHelper::Key::authToken, this, [this, reply](bool saved) {
+            if (!saved) {
+                // The store kept the previous token: it must not sign someone else in next time.
+                m_keychain->deleteItem(KeychainHelper::Key::authToken);
+            }
+            setHasStoredSession(saved);
+            setCurrentUser(reply.user);
+            setIsAuthenticated(true);
+            setIsLoading(false);
+        });
     });
 }
 
@@ -78,8 +137,15 @@ void MRVAuthManager::continueAsGuest()
 void MRVAuthManager::logout()
 {
     m_keychain->deleteItem(KeychainHelper::Key::authToken);
+    setHasStoredSession(false);
     setCurrentUser(std::nullopt);
     setIsAuthenticated(false);
+}
+
+void MRVAuthManager::setHasStoredSession(bool v)
+{
+    m_hasStoredSession = v;
+    Q_EMIT storedSessionChanged();
 }
 
 void MRVAuthManager::setIsAuthenticated(bool v)

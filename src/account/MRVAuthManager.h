@@ -30,6 +30,10 @@ class MRVAuthManager : public QObject
     Q_PROPERTY(bool hasAuthError READ hasAuthError NOTIFY authErrorChanged)
     Q_PROPERTY(QString authErrorText READ authErrorText NOTIFY authErrorChanged)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    // A session token is kept in the store (also one that could not be checked for want of network).
+    Q_PROPERTY(bool hasStoredSession READ hasStoredSession NOTIFY storedSessionChanged)
+    // That token lies in the weaker encrypted file store, because no keyring answered.
+    Q_PROPERTY(bool isSessionInFileStore READ isSessionInFileStore NOTIFY storedSessionChanged)
 
 public:
     // Neither is owned; both must outlive the manager. Schedules the session check.
@@ -40,6 +44,8 @@ public:
     const std::optional<MRVUser> &currentUser() const { return m_currentUser; }
     const std::optional<QString> &authError() const { return m_authError; }
     bool isLoading() const { return m_isLoading; }
+    bool hasStoredSession() const { return m_hasStoredSession; }
+    bool isSessionInFileStore() const { return m_hasStoredSession && m_keychain->isInWeakerStore(KeychainHelper::Key::authToken); }
 
     QVariant currentUserVariant() const;
     bool hasCurrentUser() const { return m_currentUser.has_value(); }
@@ -56,6 +62,12 @@ public:
     Q_INVOKABLE void login(const QString &email, const QString &password);
     Q_INVOKABLE void continueAsGuest();
     Q_INVOKABLE void logout();
+    // Deletes the stored token from every store; the pilot's state for this run is not changed.
+    Q_INVOKABLE void forgetStoredSession();
+    // Checks the stored token again (it was kept after a network failure) and signs in with it.
+    Q_INVOKABLE void resumeStoredSession();
+    // Ends the start-up check without waiting for its answer; a stored token stays stored.
+    Q_INVOKABLE void skipSessionCheck();
 
     // The text a failed sign-in leaves in authError.
     static QString loginErrorMessage(const MRVError &error);
@@ -68,9 +80,14 @@ Q_SIGNALS:
     void currentUserChanged();
     void authErrorChanged();
     void isLoadingChanged();
+    void storedSessionChanged();
 
 private:
     void checkSession();
+    // Loads the token and asks the service for its user; `generation` tells a skipped check.
+    void restoreStoredSession(int generation);
+    void takeStoredToken(int generation, bool startup, const std::optional<QString> &token);
+    void setHasStoredSession(bool v);
     void setIsAuthenticated(bool v);
     void setIsCheckingSession(bool v);
     void setCurrentUser(std::optional<MRVUser> v);
@@ -82,6 +99,9 @@ private:
     std::optional<MRVUser> m_currentUser;
     std::optional<QString> m_authError;
     bool m_isLoading = false;
+    bool m_hasStoredSession = false;
+    int m_checkGeneration = 0; // bumped when a start-up check is skipped
+    bool m_inConstructor = false;
 
     MRVNetworkClient *m_api;
     KeychainHelper *m_keychain;

@@ -100,6 +100,7 @@ void MRVNetworkClient::send(QNetworkReply *reply, QObject *context, BytesCallbac
     struct State {
         QByteArray body;
         bool tooLarge = false;
+        bool overdue = false;
     };
     auto state = std::make_shared<State>();
     const qint64 cap = m_options.maxReplyBytes;
@@ -123,12 +124,23 @@ void MRVNetworkClient::send(QNetworkReply *reply, QObject *context, BytesCallbac
         if (!state->tooLarge)
             state->body += reply->readAll();
     });
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, reply, [reply, state]() {
+        state->overdue = true;
+        reply->abort();
+    });
+    deadline->start(m_options.totalTimeout);
     // The owner going away abandons the request; its callback is then never run.
     QObject::connect(context, &QObject::destroyed, reply, [reply]() { reply->abort(); });
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, state, ctx, done = std::move(done)]() {
         reply->deleteLater();
         if (!ctx)
             return;
+        if (state->overdue) {
+            done(MRVTransportError{QNetworkReply::TimeoutError, QStringLiteral("Request took too long")});
+            return;
+        }
         if (state->tooLarge) {
             done(MRVTransportError{QNetworkReply::OperationCanceledError, QStringLiteral("Reply too large")});
             return;

@@ -25,7 +25,10 @@ class MRVNetworkClient : public QObject
 public:
     struct Options {
         QString baseURL = defaultBaseURL();
+        // The silence limit: no byte for this long ends the request.
         std::chrono::milliseconds transferTimeout = std::chrono::seconds(60);
+        // And the whole exchange, however steadily a server trickles its reply.
+        std::chrono::milliseconds totalTimeout = std::chrono::seconds(60);
         // Trusted in addition to the system's CAs (the development service's CA). Verification
         // itself is never relaxed.
         QList<QSslCertificate> extraCaCertificates = defaultExtraCaCertificates();

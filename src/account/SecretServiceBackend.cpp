@@ -1,52 +1,16 @@
 #include "KeychainHelper.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QEventLoop>
-#include <QPointer>
+#include <QDBusMessage>
 #include <QTimer>
 
 #include <qt6keychain/keychain.h>
 
+#include <atomic>
+#include <mutex>
+#include <thread>
+
 namespace {
-
-// Waits for a started QtKeychain job, at most `timeout`; `finished` says whether it has already
-// ended. A job that outlives the wait deletes itself when it finally ends; nothing of ours is
-// referenced by then.
-bool waitForJob(QKeychain::Job *job, std::chrono::milliseconds timeout, bool finished)
-{
-    if (finished)
-        return true;
-    QEventLoop loop;
-    QObject::connect(job, &QKeychain::Job::finished, &loop, [&]() {
-        finished = true;
-        loop.quit();
-    });
-    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return finished;
-}
-
-// Runs one QtKeychain job and waits for it, at most `timeout`.
-bool runJob(QKeychain::Job *job, std::chrono::milliseconds timeout)
-{
-    bool finished = false;
-    QObject::connect(job, &QKeychain::Job::finished, job, [&finished] { finished = true; });
-    job->start();
-    const bool done = waitForJob(job, timeout, finished);
-    if (!done)
-        QObject::disconnect(job, &QKeychain::Job::finished, job, nullptr); // `finished` goes with us
-    return done;
-}
-
-QKeychain::ReadPasswordJob *makeReadJob(const QString &service, const QString &account)
-{
-    auto *job = new QKeychain::ReadPasswordJob(service);
-    job->setAutoDelete(true);
-    job->setInsecureFallback(false);
-    job->setKey(account);
-    return job;
-}
 
 KeychainBackend::Status statusOf(QKeychain::Error error)
 {
@@ -59,121 +23,237 @@ KeychainBackend::Status statusOf(QKeychain::Error error)
     }
 }
 
-// Whether a Secret Service can be reached at all: a session bus with the service running or
-// startable on demand. Without one, QtKeychain only reports a generic error.
-bool secretServiceReachable()
+// Starts `job` and reports its end, or that `timeout` passed first (then with a null job). A job
+// that outlives its deadline deletes itself when it finally ends, unheard.
+template<typename Job>
+void runJob(Job *job, QObject *guard, std::chrono::milliseconds timeout, std::function<void(Job *)> end)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface())
-        return false;
-    const QString name = QStringLiteral("org.freedesktop.secrets");
-    if (bus.interface()->isServiceRegistered(name).value())
-        return true;
-    return bus.interface()->activatableServiceNames().value().contains(name);
+    auto settled = std::make_shared<bool>(false);
+    auto *deadline = new QTimer(guard);
+    deadline->setSingleShot(true);
+    QObject::connect(job, &QKeychain::Job::finished, guard, [job, settled, deadline, end]() {
+        if (*settled)
+            return;
+        *settled = true;
+        deadline->deleteLater();
+        end(job);
+    });
+    QObject::connect(deadline, &QTimer::timeout, guard, [settled, deadline, end]() {
+        if (*settled)
+            return;
+        *settled = true;
+        deadline->deleteLater();
+        end(nullptr);
+    });
+    job->setAutoDelete(true);
+    job->setInsecureFallback(false);
+    deadline->start(timeout);
+    job->start();
+}
+
+std::atomic<int> g_runningProbes{0};
+std::atomic<int> g_probeSerial{0};
+
+// The blocking part of the probe, on a thread of its own: connecting to a bus that does not
+// answer can take D-Bus's own time-out of about 25 s.
+bool probeBlocking(const QString &busAddress, int callTimeoutMs)
+{
+    const QString name = QStringLiteral("zeltrin-keyring-probe-%1").arg(g_probeSerial.fetch_add(1));
+    bool found = false;
+    {
+        QDBusConnection bus = busAddress.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)
+                                                   : QDBusConnection::connectToBus(busAddress, name);
+        auto busCall = [&](const char *method, const QVariantList &args) {
+            QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                            QStringLiteral("org.freedesktop.DBus"), QLatin1String(method));
+            m.setArguments(args);
+            return bus.call(m, QDBus::Block, callTimeoutMs);
+        };
+        if (bus.isConnected()) {
+            for (const QString &n : keyringprobe::busNames()) {
+                const QDBusMessage r = busCall("NameHasOwner", {n});
+                if (r.type() == QDBusMessage::ReplyMessage && r.arguments().value(0).toBool()) {
+                    found = true;
+                    break;
+                }
+                if (r.type() == QDBusMessage::ErrorMessage && r.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
+                    break; // a bus that stalls once stalls again
+            }
+            if (!found) {
+                const QDBusMessage r = busCall("ListActivatableNames", {});
+                const QStringList activatable = r.type() == QDBusMessage::ReplyMessage ? r.arguments().value(0).toStringList() : QStringList();
+                for (const QString &n : keyringprobe::busNames())
+                    found = found || activatable.contains(n);
+            }
+        }
+    }
+    QDBusConnection::disconnectFromBus(name);
+    return found;
+}
+
+// Hands the worker's answer to the asking thread; the worker stops posting once it is gone.
+struct ProbeShared {
+    std::mutex mutex;
+    QObject *receiver = nullptr;
+};
+
+class ProbeReceiver : public QObject
+{
+public:
+    ProbeReceiver(std::shared_ptr<ProbeShared> shared, std::function<void(bool)> done, QObject *parent)
+        : QObject(parent), m_shared(std::move(shared)), m_done(std::move(done))
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        m_shared->receiver = this;
+    }
+    ~ProbeReceiver() override
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        m_shared->receiver = nullptr;
+    }
+    void finish(bool reachable)
+    {
+        if (m_settled)
+            return;
+        m_settled = true;
+        auto done = std::move(m_done);
+        deleteLater();
+        done(reachable);
+    }
+
+private:
+    std::shared_ptr<ProbeShared> m_shared;
+    std::function<void(bool)> m_done;
+    bool m_settled = false;
+};
+
+// `done`, dropped once `context` (when one was given) is gone.
+template<typename Fn>
+Fn guardedBy(QObject *context, Fn done)
+{
+    if (!context)
+        return done;
+    return [ctx = QPointer<QObject>(context), done](const auto &...args) {
+        if (ctx)
+            done(args...);
+    };
 }
 
 } // namespace
 
-bool SecretServiceBackend::reachable()
+namespace keyringprobe {
+
+const QStringList &busNames()
 {
-    if (!m_reachable)
-        m_reachable = secretServiceReachable();
-    return *m_reachable;
+    // QtKeychain speaks to either: the Secret Service (GNOME Keyring, KeePassXC) or KWallet.
+    static const QStringList names{QStringLiteral("org.freedesktop.secrets"), QStringLiteral("org.kde.kwalletd6"),
+                                   QStringLiteral("org.kde.kwalletd5")};
+    return names;
 }
+
+int runningProbes()
+{
+    return g_runningProbes.load();
+}
+
+void start(QObject *context, std::function<void(bool)> done, std::chrono::milliseconds deadline, const QString &busAddress)
+{
+    auto shared = std::make_shared<ProbeShared>();
+    auto *receiver = new ProbeReceiver(shared, std::move(done), context);
+    QTimer::singleShot(deadline, receiver, [receiver] { receiver->finish(false); });
+    const int callTimeout = int(deadline.count());
+    ++g_runningProbes;
+    std::thread([shared, busAddress, callTimeout] {
+        const bool reachable = probeBlocking(busAddress, callTimeout);
+        {
+            const std::lock_guard lock(shared->mutex);
+            if (auto *r = static_cast<ProbeReceiver *>(shared->receiver))
+                QMetaObject::invokeMethod(r, [r, reachable] { r->finish(reachable); }, Qt::QueuedConnection);
+        }
+        --g_runningProbes;
+    }).detach();
+}
+
+} // namespace keyringprobe
 
 SecretServiceBackend::SecretServiceBackend(QString service, std::chrono::milliseconds timeout)
     : m_service(std::move(service)), m_timeout(timeout)
 {
 }
 
-SecretServiceBackend::~SecretServiceBackend()
-{
-    dropPending();
-}
+SecretServiceBackend::~SecretServiceBackend() = default;
 
-// A prefetch nobody will take: it deletes itself once it ends, unheard.
-void SecretServiceBackend::dropPending()
+void SecretServiceBackend::whenProbed(QObject *context, std::function<void(bool)> then)
 {
-    if (!m_pending)
+    if (m_reachable) {
+        then(*m_reachable);
         return;
-    QObject::disconnect(m_pending, &QKeychain::Job::finished, m_pending, nullptr);
-    if (m_pendingDone)
-        m_pending->deleteLater();
-    else
-        m_pending->setAutoDelete(true);
-    m_pending = nullptr;
-}
-
-void SecretServiceBackend::prefetch(const QString &account)
-{
-    if (m_pending || !reachable())
-        return;
-    m_pending = makeReadJob(m_service, account);
-    m_pendingAccount = account;
-    m_pendingDone = false;
-    // Kept alive past its end until read() takes its result.
-    m_pending->setAutoDelete(false);
-    QObject::connect(m_pending, &QKeychain::Job::finished, m_pending, [this] { m_pendingDone = true; });
-    m_pending->start();
-}
-
-KeychainBackend::ReadResult SecretServiceBackend::read(const QString &account)
-{
-    if (!reachable())
-        return {Status::unavailable, {}};
-    QPointer<QKeychain::ReadPasswordJob> guard;
-    if (m_pending && m_pendingAccount == account) {
-        guard = m_pending;
-        m_pending = nullptr;
-        QObject::disconnect(guard, &QKeychain::Job::finished, guard, nullptr);
-        const bool done = waitForJob(guard, m_timeout, m_pendingDone) && guard;
-        if (!done) {
-            if (guard)
-                guard->setAutoDelete(true); // goes when it finally ends
-            return {Status::failed, {}};
-        }
-        guard->deleteLater();
-    } else {
-        auto *job = makeReadJob(m_service, account);
-        guard = job;
-        if (!runJob(job, m_timeout) || !guard)
-            return {Status::failed, {}};
     }
-    QKeychain::ReadPasswordJob *job = guard;
-    if (!job)
-        return {Status::failed, {}};
-    const Status s = statusOf(job->error());
-    return {s, s == Status::ok ? job->binaryData() : QByteArray()};
+    m_waiting.emplace_back(QPointer<QObject>(context), guardedBy(context, std::move(then)));
+    if (m_probing)
+        return;
+    m_probing = true;
+    keyringprobe::start(&m_guard, [this](bool reachable) {
+        m_reachable = reachable;
+        m_probing = false;
+        auto waiting = std::move(m_waiting);
+        m_waiting.clear();
+        for (auto &waiter : waiting)
+            waiter.second(reachable); // dropped inside if its caller is gone
+    });
 }
 
-KeychainBackend::Status SecretServiceBackend::write(const QString &account, const QByteArray &data)
+void SecretServiceBackend::startRead(const QString &account, QObject *context, ReadDone done)
 {
-    dropPending(); // its value is about to be out of date
-    if (!reachable())
-        return Status::unavailable;
-    // The Secret Service replaces an item with the same attributes in one step.
-    auto *job = new QKeychain::WritePasswordJob(m_service);
-    job->setAutoDelete(true);
-    job->setInsecureFallback(false);
-    job->setKey(account);
-    job->setBinaryData(data);
-    QPointer<QKeychain::WritePasswordJob> guard(job);
-    if (!runJob(job, m_timeout) || !guard)
-        return Status::failed;
-    return statusOf(job->error());
+    done = guardedBy(context, std::move(done));
+    whenProbed(context, [this, account, done](bool reachable) {
+        if (!reachable) {
+            done({Status::unavailable, {}});
+            return;
+        }
+        auto *job = new QKeychain::ReadPasswordJob(m_service);
+        job->setKey(account);
+        runJob<QKeychain::ReadPasswordJob>(job, &m_guard, m_timeout, [done](QKeychain::ReadPasswordJob *j) {
+            if (!j) {
+                done({Status::failed, {}});
+                return;
+            }
+            const Status s = statusOf(j->error());
+            done({s, s == Status::ok ? j->binaryData() : QByteArray()});
+        });
+    });
 }
 
-KeychainBackend::Status SecretServiceBackend::remove(const QString &account)
+void SecretServiceBackend::startWrite(const QString &account, const QByteArray &data, QObject *context, Done done)
 {
-    dropPending();
-    if (!reachable())
-        return Status::unavailable;
-    auto *job = new QKeychain::DeletePasswordJob(m_service);
-    job->setAutoDelete(true);
-    job->setInsecureFallback(false);
-    job->setKey(account);
-    QPointer<QKeychain::DeletePasswordJob> guard(job);
-    if (!runJob(job, m_timeout) || !guard)
-        return Status::failed;
-    return statusOf(job->error());
+    done = guardedBy(context, std::move(done));
+    whenProbed(context, [this, account, data, done](bool reachable) {
+        if (!reachable) {
+            done(Status::unavailable);
+            return;
+        }
+        // The keyring replaces an item with the same attributes in one step.
+        auto *job = new QKeychain::WritePasswordJob(m_service);
+        job->setKey(account);
+        job->setBinaryData(data);
+        runJob<QKeychain::WritePasswordJob>(job, &m_guard, m_timeout, [done](QKeychain::WritePasswordJob *j) {
+            done(j ? statusOf(j->error()) : Status::failed);
+        });
+    });
+}
+
+void SecretServiceBackend::startRemove(const QString &account, QObject *context, Done done)
+{
+    done = guardedBy(context, std::move(done));
+    whenProbed(context, [this, account, done](bool reachable) {
+        if (!reachable) {
+            done(Status::unavailable);
+            return;
+        }
+        auto *job = new QKeychain::DeletePasswordJob(m_service);
+        job->setKey(account);
+        runJob<QKeychain::DeletePasswordJob>(job, &m_guard, m_timeout, [done](QKeychain::DeletePasswordJob *j) {
+            done(j ? statusOf(j->error()) : Status::failed);
+        });
+    });
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <locale.h>
 #include <vector>
 
 namespace zeltrin {
@@ -49,8 +50,33 @@ std::string prepareFormat(const char *format)
     return out;
 }
 
+namespace {
+
+// Every shown number uses the C locale's point and digits, whatever LC_NUMERIC the system or a
+// library set; the rounding stays the C library's.
+locale_t cLocale()
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return c;
+}
+
+struct CLocaleScope {
+    CLocaleScope() : previous(cLocale() ? uselocale(cLocale()) : locale_t(nullptr)) {}
+    ~CLocaleScope()
+    {
+        if (previous)
+            uselocale(previous);
+    }
+    CLocaleScope(const CLocaleScope &) = delete;
+    CLocaleScope &operator=(const CLocaleScope &) = delete;
+    locale_t previous;
+};
+
+} // namespace
+
 QString vformat(const std::string &format, ...)
 {
+    const CLocaleScope cLocaleForThisThread;
     va_list ap;
     va_start(ap, format);
     va_list ap2;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KeychainHelper.h"
 #include "MRVNetworkClient.h"
 #include "TlsTestServer.h"
 
@@ -33,6 +34,37 @@ std::optional<MRVResult<T>> await(const std::function<void(QObject *, std::funct
     start(&context, [&result](const MRVResult<T> &r) { result = r; });
     (void)QTest::qWaitFor([&]() { return result.has_value(); }, timeoutMs);
     return result;
+}
+
+// The token store's asynchronous calls, waited for (a test may spin the event loop; the app never does).
+inline std::optional<QString> loadNow(KeychainHelper &helper, KeychainHelper::Key key = KeychainHelper::Key::authToken)
+{
+    QObject context;
+    bool done = false;
+    std::optional<QString> value;
+    helper.load(key, &context, [&](const std::optional<QString> &v) { value = v; done = true; });
+    if (!QTest::qWaitFor([&] { return done; }, 15000))
+        qFatal("token store load never ended");
+    return value;
+}
+
+inline bool saveNow(KeychainHelper &helper, const QString &value, KeychainHelper::Key key = KeychainHelper::Key::authToken)
+{
+    QObject context;
+    std::optional<bool> saved;
+    helper.save(value, key, &context, [&](bool ok) { saved = ok; });
+    if (!QTest::qWaitFor([&] { return saved.has_value(); }, 15000))
+        qFatal("token store save never ended");
+    return *saved;
+}
+
+inline void deleteNow(KeychainHelper &helper, KeychainHelper::Key key = KeychainHelper::Key::authToken)
+{
+    QObject context;
+    bool done = false;
+    helper.deleteItem(key, &context, [&] { done = true; });
+    if (!QTest::qWaitFor([&] { return done; }, 15000))
+        qFatal("token store delete never ended");
 }
 
 inline QString errorKind(const MRVError &e)

@@ -152,7 +152,8 @@ void TestAccountFaultMatrix::faults()
     QTRY_COMPARE_WITH_TIMEOUT(restarted.isCheckingSession(), false, 15000);
     QCOMPARE(restarted.isAuthenticated(), false);
     QVERIFY(!restarted.authError());
-    QCOMPARE(keychain.load(KeychainHelper::Key::authToken).has_value(), tokenKept);
+    QCOMPARE(loadNow(keychain).has_value(), tokenKept);
+    QCOMPARE(restarted.hasStoredSession(), tokenKept);
 }
 
 QTEST_GUILESS_MAIN(TestAccountFaultMatrix)

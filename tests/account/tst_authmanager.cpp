@@ -47,6 +47,10 @@ private Q_SLOTS:
     void logoutKeepsOldError();
     void everyAssignmentNotifies();
     void appCreatesAuthManagerFirstAndExposesIt();
+    void failedSaveAfterLoginForgetsTheOldToken();
+    void keptTokenStaysWithinReach();
+    void skippedCheckLeavesTheTokenStored();
+    void sessionInFileStoreIsTold();
 
 private:
     QTemporaryDir m_dir;
@@ -110,7 +114,7 @@ void TestAuthManager::firstLaunchNothingStored()
 
 void TestAuthManager::storedTokenAccepted()
 {
-    m_keychain->save(QStringLiteral("stored-tok"), kTokenKey);
+    saveNow(*m_keychain, QStringLiteral("stored-tok"));
     m_server->enqueue(ScriptedReply::json(200, kUserJson));
     auto m = makeManager();
     Recorder rec(*m);
@@ -142,7 +146,7 @@ void TestAuthManager::storedTokenOutcome()
     QFETCH(int, status);
     QFETCH(QByteArray, body);
     QFETCH(bool, tokenKept);
-    m_keychain->save(QStringLiteral("stored-tok"), kTokenKey);
+    saveNow(*m_keychain, QStringLiteral("stored-tok"));
     ScriptedReply reply = ScriptedReply::json(status, body);
     reply.stall = status == 0;
     m_server->enqueue(reply);
@@ -152,7 +156,7 @@ void TestAuthManager::storedTokenOutcome()
     QCOMPARE(rec.events, QStringList{"isCheckingSession=0"}); // signed out, no message
     QCOMPARE(m->isAuthenticated(), false);
     QVERIFY(!m->authError());
-    QCOMPARE(m_keychain->load(kTokenKey).has_value(), tokenKept);
+    QCOMPARE(loadNow(*m_keychain).has_value(), tokenKept);
 }
 
 void TestAuthManager::loginSuccess()
@@ -162,7 +166,7 @@ void TestAuthManager::loginSuccess()
     Recorder rec(*m);
     bool tokenStoredBeforeUser = false;
     connect(m.get(), &MRVAuthManager::currentUserChanged, this,
-            [&]() { tokenStoredBeforeUser = m_keychain->load(kTokenKey) == std::optional<QString>(QStringLiteral("tok-123")); });
+            [&]() { tokenStoredBeforeUser = m_store->items.value(KeychainHelper::rawValue(kTokenKey)) == "tok-123"; });
     m_server->enqueue(ScriptedReply::json(200, kLoginJson));
     m->login(QStringLiteral("pilot@example.com"), QStringLiteral("pw"));
     QCOMPARE(m->isLoading(), true);
@@ -265,15 +269,34 @@ void TestAuthManager::everyAssignmentNotifies()
 
 void TestAuthManager::appCreatesAuthManagerFirstAndExposesIt()
 {
-    m_keychain->save(QStringLiteral("stored-tok"), kTokenKey);
+    // The store notes, when the auth manager first asks it for the token, whether the drone link
+    // manager exists yet (it makes itself the SDK's delegate when created).
+    struct OrderProbe : InMemoryKeychainBackend {
+        const DJISDKManager *sdk = nullptr;
+        std::optional<bool> droneManagerExistedAtFirstRead;
+        ReadResult read(const QString &account) override
+        {
+            if (!droneManagerExistedAtFirstRead)
+                droneManagerExistedAtFirstRead = sdk->delegate() != nullptr;
+            return InMemoryKeychainBackend::read(account);
+        }
+    };
+    auto probe = std::make_unique<OrderProbe>();
+    OrderProbe *order = probe.get();
+    auto sdk = std::make_unique<FakeDJISDK>();
+    order->sdk = sdk.get();
+    order->items.insert(KeychainHelper::rawValue(kTokenKey), "stored-tok");
     m_server->enqueue(ScriptedReply::json(200, kUserJson));
     ZeltrinPilotApp::Dependencies deps;
-    deps.sdk = std::make_unique<FakeDJISDK>();
-    deps.keychain = std::move(m_keychain);
+    deps.sdk = std::move(sdk);
+    deps.keychain = std::make_unique<KeychainHelper>(std::move(probe));
     deps.accountClient = std::move(m_client);
     ZeltrinPilotApp app(std::move(deps));
-    QVERIFY(app.authManager());
-    QVERIFY(app.authManager()->isCheckingSession());
+
+    QVERIFY(app.authManager() && app.droneManager() && app.appState());
+    QCOMPARE(order->droneManagerExistedAtFirstRead, std::optional<bool>(false)); // the auth manager came first
+    QVERIFY(order->sdk->delegate() == app.droneManager());
+    QVERIFY(app.authManager()->isCheckingSession()); // its check is under way, not finished
 
     QQmlEngine engine;
     zeltrin::setupEngine(engine);
@@ -282,33 +305,133 @@ void TestAuthManager::appCreatesAuthManagerFirstAndExposesIt()
     c.setData(R"(import QtQuick
 import Zeltrin
 QtObject {
-    property bool checkingAtStart: App.authManager.isCheckingSession
+    property bool checkingAtStart
     property bool checking: App.authManager.isCheckingSession
     property bool signedIn: App.authManager.isAuthenticated
     property string name: App.authManager.currentUser ? App.authManager.currentUser.displayName : ""
     property string email: App.authManager.email
     property bool hasError: App.authManager.authError !== undefined
+    property bool sameObject: App.authManager === App.authManager
     Component.onCompleted: checkingAtStart = App.authManager.isCheckingSession
     function guest() { App.authManager.continueAsGuest() }
 })", QUrl());
-    connect(&engine, &QQmlEngine::warnings, this, [](const QList<QQmlError> &w) { for (auto &e : w) qDebug() << "W" << e.toString(); });
     std::unique_ptr<QObject> o(c.create());
-    qDebug() << "created" << o->property("signedIn") << o->property("checking") << o->property("email");
     QVERIFY2(o, qPrintable(c.errorString()));
     QCOMPARE(o->property("checkingAtStart").toBool(), true);
     QTRY_COMPARE(o->property("checking").toBool(), false);
     QCOMPARE(m_server->requests.size(), 1);
     QCOMPARE(app.authManager()->isAuthenticated(), true);
-    qDebug() << o->property("signedIn") << o->property("name") << o->property("email") << o->property("checking");
     QCOMPARE(o->property("signedIn").toBool(), true);
     QCOMPARE(o->property("name").toString(), QStringLiteral("Pat Pilot"));
     QCOMPARE(o->property("email").toString(), QStringLiteral("pilot@example.com"));
     QCOMPARE(o->property("hasError").toBool(), false);
     app.authManager()->logout();
+    QCOMPARE(o->property("signedIn").toBool(), false);
     QCOMPARE(o->property("name").toString(), QString());
     QMetaObject::invokeMethod(o.get(), "guest");
-    QCOMPARE(app.authManager()->isAuthenticated(), true);
-    qDebug() << o->property("signedIn") << o->property("name") << o->property("email") << o->property("checking");
+    QCOMPARE(o->property("signedIn").toBool(), true);
+    QCOMPARE(o->property("name").toString(), QString());
+}
+
+// The store keeps the earlier account's token when a new one cannot be written; it must not sign
+// that account in at the next launch.
+void TestAuthManager::failedSaveAfterLoginForgetsTheOldToken()
+{
+    m_store->items.insert(KeychainHelper::rawValue(kTokenKey), "previous-account");
+    m_server->enqueue(ScriptedReply::json(401, "{}")); // the old token is refused at start-up...
+    auto m = settledManager();
+    QVERIFY(m);
+    m_store->items.insert(KeychainHelper::rawValue(kTokenKey), "previous-account"); // ...yet here again
+    m_store->failWrites = true;
+    m_server->enqueue(ScriptedReply::json(200, kLoginJson));
+    m->login(QStringLiteral("pilot@example.com"), QStringLiteral("pw"));
+    QTRY_COMPARE(m->isLoading(), false);
+    QCOMPARE(m->isAuthenticated(), true); // signed in for this run
+    QVERIFY(m_store->items.isEmpty());
+    QCOMPARE(m->hasStoredSession(), false);
+}
+
+// A token kept after a network failure at start-up: the gate and Settings can resume or forget it
+// in every state, and the next launch tries it again.
+void TestAuthManager::keptTokenStaysWithinReach()
+{
+    saveNow(*m_keychain, QStringLiteral("stored-tok"));
+    m_server->enqueue(ScriptedReply::json(503, "{}"));
+    auto m = settledManager();
+    QVERIFY(m);
+    QCOMPARE(m->isAuthenticated(), false);
+    QCOMPARE(m->hasStoredSession(), true);
+
+    // Guest mode keeps it; resuming signs in with it.
+    m->continueAsGuest();
+    QCOMPARE(m->hasStoredSession(), true);
+    m_server->enqueue(ScriptedReply::json(200, kUserJson));
+    m->resumeStoredSession();
+    QCOMPARE(m->isLoading(), true);
+    QTRY_COMPARE(m->isLoading(), false);
+    QCOMPARE(m->currentUser()->email, QStringLiteral("pilot@example.com"));
+    QCOMPARE(m_server->requests.last().header("Authorization"), QByteArray("Bearer stored-tok"));
+
+    // Refused when resumed: forgotten.
+    m->continueAsGuest();
+    m_server->enqueue(ScriptedReply::json(401, "{}"));
+    m->resumeStoredSession();
+    QTRY_COMPARE(m->isLoading(), false);
+    QCOMPARE(m->hasStoredSession(), false);
+    QCOMPARE(loadNow(*m_keychain), std::nullopt);
+
+    // Forgetting, from guest mode.
+    saveNow(*m_keychain, QStringLiteral("stored-tok"));
+    m_server->enqueue(ScriptedReply::json(503, "{}"));
+    auto again = settledManager();
+    QVERIFY(again);
+    again->continueAsGuest();
+    QSignalSpy changed(again.get(), &MRVAuthManager::storedSessionChanged);
+    again->forgetStoredSession();
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(again->hasStoredSession(), false);
+    QCOMPARE(loadNow(*m_keychain), std::nullopt);
+    QCOMPARE(again->isAuthenticated(), true); // still a guest
+}
+
+void TestAuthManager::skippedCheckLeavesTheTokenStored()
+{
+    saveNow(*m_keychain, QStringLiteral("stored-tok"));
+    ScriptedReply late = ScriptedReply::json(200, kUserJson);
+    late.delayMs = 300;
+    m_server->enqueue(late);
+    auto m = makeManager();
+    QTRY_COMPARE(m_server->requests.size(), 1);
+    Recorder rec(*m);
+    m->skipSessionCheck();
+    QCOMPARE(rec.events, QStringList{"isCheckingSession=0"});
+    QCOMPARE(m->hasStoredSession(), true);
+    m->skipSessionCheck(); // once only
+    QCOMPARE(rec.events.size(), 1);
+    QTest::qWait(600); // the answer comes, and is not taken
+    QCOMPARE(m->isAuthenticated(), false);
+    QVERIFY(!m->currentUser());
+    QCOMPARE(loadNow(*m_keychain), std::optional<QString>(QStringLiteral("stored-tok")));
+}
+
+void TestAuthManager::sessionInFileStoreIsTold()
+{
+    struct NoKeyring : InMemoryKeychainBackend {
+        ReadResult read(const QString &) override { return {Status::unavailable, {}}; }
+        Status write(const QString &, const QByteArray &) override { return Status::unavailable; }
+        Status remove(const QString &) override { return Status::unavailable; }
+    };
+    m_keychain = std::make_unique<KeychainHelper>(
+        std::make_unique<SecretServiceWithFallbackBackend>(std::make_unique<NoKeyring>(), std::make_unique<InMemoryKeychainBackend>()));
+    auto m = settledManager();
+    QVERIFY(m);
+    QCOMPARE(m->isSessionInFileStore(), false);
+    m_server->enqueue(ScriptedReply::json(200, kLoginJson));
+    m->login(QStringLiteral("pilot@example.com"), QStringLiteral("pw"));
+    QTRY_COMPARE(m->isLoading(), false);
+    QCOMPARE(m->isSessionInFileStore(), true);
+    m->logout();
+    QCOMPARE(m->isSessionInFileStore(), false);
 }
 
 QTEST_MAIN(TestAuthManager)

@@ -1,13 +1,23 @@
+#include "AccountTestSupport.h"
 #include "KeychainHelper.h"
 
+#include <QDBusConnection>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QLocalServer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+using accounttest::deleteNow;
+using accounttest::loadNow;
+using accounttest::saveNow;
 
 namespace {
 
@@ -19,18 +29,21 @@ int noBusProbe()
     QElapsedTimer t;
     t.start();
     KeychainHelper helper(KeychainHelper::makeDefaultBackend());
-    const auto value = helper.load(KeychainHelper::Key::authToken);
+    const auto value = loadNow(helper);
     std::printf("%s %lld\n", value ? "present" : "absent", static_cast<long long>(t.elapsed()));
     // Without a Secret Service the encrypted file store keeps the token instead.
-    helper.save(QStringLiteral("no-bus-token"), KeychainHelper::Key::authToken);
-    const auto back = helper.load(KeychainHelper::Key::authToken);
+    saveNow(helper, QStringLiteral("no-bus-token"));
+    const auto back = loadNow(helper);
     const bool inFile = QFileInfo::exists(EncryptedFileBackend::defaultKeyFile());
     std::printf("%s %s\n", back == std::optional<QString>(QStringLiteral("no-bus-token")) ? "kept" : "lost",
                 inFile ? "file" : "elsewhere");
-    helper.deleteItem(KeychainHelper::Key::authToken);
-    std::printf("%s\n", helper.load(KeychainHelper::Key::authToken) ? "present" : "absent");
+    deleteNow(helper);
+    std::printf("%s\n", loadNow(helper) ? "present" : "absent");
     SecretServiceBackend direct(QString::fromLatin1(KeychainHelper::kAccountPrefix));
-    const bool unavailable = direct.read(QStringLiteral("probe")).status == KeychainBackend::Status::unavailable;
+    std::optional<KeychainBackend::Status> status;
+    direct.startRead(QStringLiteral("probe"), nullptr, [&](const KeychainBackend::ReadResult &r) { status = r.status; });
+    QTest::qWaitFor([&] { return status.has_value(); }, 10000);
+    const bool unavailable = status == KeychainBackend::Status::unavailable;
     std::printf("%s\n", unavailable ? "secret service unavailable" : "secret service answered");
     return 0;
 }
@@ -65,8 +78,15 @@ private Q_SLOTS:
     void fileStoreRejectsTampering();
     void fallbackUsedOnlyWhenSecretServiceUnavailable();
     void noBusLoadsAbsentQuickly();
-    void prefetchedReadMatchesTheStore_data();
-    void prefetchedReadMatchesTheStore();
+    void fileOnlyTokenMovesIntoKeyring();
+    void deleteClearsEveryStore_data();
+    void deleteClearsEveryStore();
+    void damagedKeyIsSetAsideAndReplaced();
+    void operationsRunInTheOrderAsked_data();
+    void operationsRunInTheOrderAsked();
+    void probeAsksForEveryKeyringName_data();
+    void probeAsksForEveryKeyringName();
+    void stalledBusNeverBlocksTheThread();
 };
 
 void TestKeychainHelper::accountName()
@@ -95,27 +115,27 @@ void TestKeychainHelper::edgeCases()
     KeychainHelper helper(makeBackend(backend, dir.path()));
     const auto key = KeychainHelper::Key::authToken;
 
-    helper.deleteItem(key); // delete of nothing is harmless
-    helper.deleteItem(key);
-    QCOMPARE(helper.load(key), std::nullopt);
+    deleteNow(helper, key); // delete of nothing is harmless
+    deleteNow(helper, key);
+    QCOMPARE(loadNow(helper, key), std::nullopt);
 
-    helper.save(QString(), key);
-    QCOMPARE(helper.load(key), std::optional<QString>(QString())); // empty text is present, not absent
+    saveNow(helper, QString(), key);
+    QCOMPARE(loadNow(helper, key), std::optional<QString>(QString())); // empty text is present, not absent
 
     const QString nonAscii = QStringLiteral("tök€n-✈-\U0001F681-\uFEFF-日本");
-    helper.save(nonAscii, key);
-    QCOMPARE(helper.load(key), std::optional<QString>(nonAscii));
+    saveNow(helper, nonAscii, key);
+    QCOMPARE(loadNow(helper, key), std::optional<QString>(nonAscii));
 
-    helper.save(QStringLiteral("second"), key);
-    QCOMPARE(helper.load(key), std::optional<QString>(QStringLiteral("second")));
+    saveNow(helper, QStringLiteral("second"), key);
+    QCOMPARE(loadNow(helper, key), std::optional<QString>(QStringLiteral("second")));
 
     // A second helper on the same store sees the same item (it survives the object).
     KeychainHelper again(makeBackend(backend, dir.path()));
-    QCOMPARE(again.load(key), std::optional<QString>(QStringLiteral("second")));
+    QCOMPARE(loadNow(again, key), std::optional<QString>(QStringLiteral("second")));
 
-    helper.deleteItem(key);
-    QCOMPARE(helper.load(key), std::nullopt);
-    QCOMPARE(again.load(key), std::nullopt);
+    deleteNow(helper, key);
+    QCOMPARE(loadNow(helper, key), std::nullopt);
+    QCOMPARE(loadNow(again, key), std::nullopt);
 }
 
 void TestKeychainHelper::failedSaveKeepsPreviousToken()
@@ -123,25 +143,31 @@ void TestKeychainHelper::failedSaveKeepsPreviousToken()
     auto backend = std::make_unique<InMemoryKeychainBackend>();
     auto *mem = backend.get();
     KeychainHelper helper(std::move(backend));
-    helper.save(QStringLiteral("old"), KeychainHelper::Key::authToken);
+    QVERIFY(saveNow(helper, QStringLiteral("old")));
     mem->failWrites = true;
-    helper.save(QStringLiteral("new"), KeychainHelper::Key::authToken);
+    QVERIFY(!saveNow(helper, QStringLiteral("new"))); // reported, so the caller can drop "old"
     QCOMPARE(mem->removeCount, 0); // no delete-before-add
-    QCOMPARE(helper.load(KeychainHelper::Key::authToken), std::optional<QString>(QStringLiteral("old")));
+    QCOMPARE(loadNow(helper), std::optional<QString>(QStringLiteral("old")));
 
-    // The file store: a write that cannot complete (its folder is a file now) keeps the old item.
+    // The file store: a write that cannot complete keeps the old item. A file-size limit binds
+    // root too (folder permissions would not).
     QTemporaryDir dir;
     EncryptedFileBackend file(dir.path() + QStringLiteral("/store"), dir.path() + QStringLiteral("/store.key"));
     QCOMPARE(file.write(QStringLiteral("a"), "old"), KeychainBackend::Status::ok);
     const QString item = file.itemPath(QStringLiteral("a"));
-    QVERIFY(::chmod(QFile::encodeName(dir.path() + QStringLiteral("/store")).constData(), 0500) == 0);
-    const bool canStillWrite = QFile(dir.path() + QStringLiteral("/store/probe")).open(QIODevice::WriteOnly);
-    if (!canStillWrite) { // root ignores folder permissions
-        QCOMPARE(file.write(QStringLiteral("a"), "new"), KeychainBackend::Status::failed);
-        QCOMPARE(file.read(QStringLiteral("a")).data, QByteArray("old"));
-    }
-    ::chmod(QFile::encodeName(dir.path() + QStringLiteral("/store")).constData(), 0700);
+    rlimit before {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = before;
+    tiny.rlim_cur = 8;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &tiny) == 0);
+    const auto status = file.write(QStringLiteral("a"), "a-much-longer-new-token");
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(status, KeychainBackend::Status::failed);
+    QCOMPARE(file.read(QStringLiteral("a")).data, QByteArray("old"));
     QVERIFY(QFileInfo::exists(item));
+    QCOMPARE(QDir(dir.path() + QStringLiteral("/store")).entryList(QDir::Files).size(), 1); // no temporary left
 }
 
 void TestKeychainHelper::invalidUtf8ReadsAsAbsent()
@@ -149,7 +175,7 @@ void TestKeychainHelper::invalidUtf8ReadsAsAbsent()
     auto backend = std::make_unique<InMemoryKeychainBackend>();
     backend->items.insert(KeychainHelper::rawValue(KeychainHelper::Key::authToken), QByteArray("\xff\xfe\xc3", 3));
     KeychainHelper helper(std::move(backend));
-    QCOMPARE(helper.load(KeychainHelper::Key::authToken), std::nullopt);
+    QCOMPARE(loadNow(helper, KeychainHelper::Key::authToken), std::nullopt);
 }
 
 void TestKeychainHelper::fileStoreIsPrivateAndEncrypted()
@@ -204,26 +230,292 @@ void TestKeychainHelper::fileStoreRejectsTampering()
     QVERIFY(other.read(QStringLiteral("b")).status != KeychainBackend::Status::ok);
 }
 
+namespace {
+
+// A keyring that always gives the same answer.
+struct FixedKeyring : InMemoryKeychainBackend {
+    Status forced;
+    explicit FixedKeyring(Status st) : forced(st) {}
+    ReadResult read(const QString &) override { return {forced, {}}; }
+    Status write(const QString &, const QByteArray &) override { return forced; }
+    Status remove(const QString &) override { return forced; }
+};
+
+struct Stores {
+    QTemporaryDir dir;
+    QString itemsDir() const { return dir.path() + QStringLiteral("/data/store"); }
+    QString keyFile() const { return dir.path() + QStringLiteral("/config/store.key"); }
+    std::unique_ptr<EncryptedFileBackend> file() const { return std::make_unique<EncryptedFileBackend>(itemsDir(), keyFile()); }
+    static std::unique_ptr<SecretServiceBackend> keyring()
+    {
+        return std::make_unique<SecretServiceBackend>(QString::fromLatin1(KeychainHelper::kAccountPrefix));
+    }
+    // What the real keyring holds for the token, asked directly.
+    static KeychainBackend::ReadResult inKeyring()
+    {
+        auto k = keyring();
+        std::optional<KeychainBackend::ReadResult> r;
+        k->startRead(KeychainHelper::rawValue(KeychainHelper::Key::authToken), nullptr, [&](const auto &res) { r = res; });
+        QTest::qWaitFor([&] { return r.has_value(); }, 10000);
+        return r.value_or(KeychainBackend::ReadResult{});
+    }
+};
+
+bool haveBus()
+{
+    return !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS");
+}
+
+const QString kTokenAccount = KeychainHelper::rawValue(KeychainHelper::Key::authToken);
+
+} // namespace
+
 void TestKeychainHelper::fallbackUsedOnlyWhenSecretServiceUnavailable()
 {
-    struct Fixed : InMemoryKeychainBackend {
-        Status forced;
-        explicit Fixed(Status s) : forced(s) {}
-        ReadResult read(const QString &) override { return {forced, {}}; }
-        Status write(const QString &, const QByteArray &) override { return forced; }
-    };
     auto fallback = std::make_unique<InMemoryKeychainBackend>();
     auto *fb = fallback.get();
-    SecretServiceWithFallbackBackend unavailable(std::make_unique<Fixed>(KeychainBackend::Status::unavailable), std::move(fallback));
-    QCOMPARE(unavailable.write(QStringLiteral("k"), "v"), KeychainBackend::Status::ok);
-    QCOMPARE(fb->items.value(QStringLiteral("k")), QByteArray("v"));
-    QCOMPARE(unavailable.read(QStringLiteral("k")).data, QByteArray("v"));
+    KeychainHelper unavailable(std::make_unique<SecretServiceWithFallbackBackend>(
+        std::make_unique<FixedKeyring>(KeychainBackend::Status::unavailable), std::move(fallback)));
+    QVERIFY(saveNow(unavailable, QStringLiteral("v")));
+    QCOMPARE(fb->items.value(kTokenAccount), QByteArray("v"));
+    QCOMPARE(loadNow(unavailable), std::optional<QString>(QStringLiteral("v")));
+    QVERIFY(unavailable.isInWeakerStore(KeychainHelper::Key::authToken));
+    deleteNow(unavailable);
+    QVERIFY(fb->items.isEmpty());
+    QVERIFY(!unavailable.isInWeakerStore(KeychainHelper::Key::authToken));
 
     auto fallback2 = std::make_unique<InMemoryKeychainBackend>();
     auto *fb2 = fallback2.get();
-    SecretServiceWithFallbackBackend failing(std::make_unique<Fixed>(KeychainBackend::Status::failed), std::move(fallback2));
-    QCOMPARE(failing.write(QStringLiteral("k"), "v"), KeychainBackend::Status::failed);
+    KeychainHelper failing(std::make_unique<SecretServiceWithFallbackBackend>(
+        std::make_unique<FixedKeyring>(KeychainBackend::Status::failed), std::move(fallback2)));
+    QVERIFY(!saveNow(failing, QStringLiteral("v")));
     QVERIFY(fb2->items.isEmpty()); // a refusing keyring is not bypassed
+    QVERIFY(!failing.isInWeakerStore(KeychainHelper::Key::authToken));
+}
+
+// A token sealed in the file store while no keyring answered moves into the keyring as soon as
+// one does, and the file item goes: nothing stays on disk to outlive a later sign-out.
+void TestKeychainHelper::fileOnlyTokenMovesIntoKeyring()
+{
+    if (!haveBus())
+        QSKIP("No session bus: run through scripts/run-tests.sh for the Secret Service cases");
+    Stores st;
+    QCOMPARE(st.file()->write(kTokenAccount, "sealed-earlier"), KeychainBackend::Status::ok);
+    KeychainHelper helper(std::make_unique<SecretServiceWithFallbackBackend>(Stores::keyring(), st.file()));
+    deleteNow(helper); // start from an empty keyring...
+    QCOMPARE(st.file()->write(kTokenAccount, "sealed-earlier"), KeychainBackend::Status::ok); // ...and a file item
+
+    QCOMPARE(loadNow(helper), std::optional<QString>(QStringLiteral("sealed-earlier")));
+    QCOMPARE(Stores::inKeyring().data, QByteArray("sealed-earlier"));
+    QVERIFY(!QFileInfo::exists(st.file()->itemPath(kTokenAccount)));
+    QVERIFY(!helper.isInWeakerStore(KeychainHelper::Key::authToken));
+
+    // A stale file copy beside a keyring item goes at the next read, and at a save.
+    QCOMPARE(st.file()->write(kTokenAccount, "stale"), KeychainBackend::Status::ok);
+    QCOMPARE(loadNow(helper), std::optional<QString>(QStringLiteral("sealed-earlier")));
+    QVERIFY(!QFileInfo::exists(st.file()->itemPath(kTokenAccount)));
+    QCOMPARE(st.file()->write(kTokenAccount, "stale"), KeychainBackend::Status::ok);
+    QVERIFY(saveNow(helper, QStringLiteral("fresh")));
+    QVERIFY(!QFileInfo::exists(st.file()->itemPath(kTokenAccount)));
+    QCOMPARE(Stores::inKeyring().data, QByteArray("fresh"));
+    deleteNow(helper);
+}
+
+void TestKeychainHelper::deleteClearsEveryStore_data()
+{
+    QTest::addColumn<bool>("inKeyring");
+    QTest::addColumn<bool>("inFile");
+    QTest::newRow("keyring only") << true << false;
+    QTest::newRow("file only") << false << true;
+    QTest::newRow("both") << true << true;
+    QTest::newRow("neither") << false << false;
+}
+
+void TestKeychainHelper::deleteClearsEveryStore()
+{
+    QFETCH(bool, inKeyring);
+    QFETCH(bool, inFile);
+    if (!haveBus())
+        QSKIP("No session bus: run through scripts/run-tests.sh for the Secret Service cases");
+    Stores st;
+    KeychainHelper keyringOnly(Stores::keyring());
+    if (inKeyring)
+        QVERIFY(saveNow(keyringOnly, QStringLiteral("in-keyring")));
+    else
+        deleteNow(keyringOnly);
+    if (inFile)
+        QCOMPARE(st.file()->write(kTokenAccount, "in-file"), KeychainBackend::Status::ok);
+
+    KeychainHelper helper(std::make_unique<SecretServiceWithFallbackBackend>(Stores::keyring(), st.file()));
+    deleteNow(helper);
+    QCOMPARE(Stores::inKeyring().status, KeychainBackend::Status::notFound);
+    QVERIFY(!QFileInfo::exists(st.file()->itemPath(kTokenAccount)));
+    QCOMPARE(loadNow(helper), std::nullopt);
+}
+
+void TestKeychainHelper::damagedKeyIsSetAsideAndReplaced()
+{
+    Stores st;
+    auto file = st.file();
+    QCOMPARE(file->write(QStringLiteral("a"), "token-a"), KeychainBackend::Status::ok);
+    QVERIFY(!QFileInfo::exists(st.keyFile() + QStringLiteral(".new"))); // written by temporary and rename
+    // A key cut short, as by a crash during its first write.
+    QFile key(st.keyFile());
+    QVERIFY(key.open(QIODevice::ReadWrite));
+    QVERIFY(key.resize(7));
+    key.close();
+
+    QCOMPARE(file->read(QStringLiteral("a")).status, KeychainBackend::Status::notFound);
+    QVERIFY(QFileInfo::exists(st.keyFile() + QStringLiteral(".damaged")));
+    QVERIFY(!QFileInfo::exists(file->itemPath(QStringLiteral("a")))); // sealed by the lost key: gone
+
+    // Saving works again, with a new key.
+    QCOMPARE(file->write(QStringLiteral("a"), "token-b"), KeychainBackend::Status::ok);
+    QCOMPARE(QFileInfo(st.keyFile()).size(), 32);
+    QCOMPARE(modeOf(st.keyFile()), mode_t(0600));
+    QCOMPARE(st.file()->read(QStringLiteral("a")).data, QByteArray("token-b"));
+
+    // A key damaged before a write is replaced by that write.
+    QVERIFY(key.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    key.close();
+    QCOMPARE(file->write(QStringLiteral("a"), "token-c"), KeychainBackend::Status::ok);
+    QCOMPARE(file->read(QStringLiteral("a")).data, QByteArray("token-c"));
+}
+
+void TestKeychainHelper::operationsRunInTheOrderAsked_data()
+{
+    edgeCases_data();
+}
+
+// Asked one after another without waiting, the calls end as if each had been waited for: a
+// delete is never undone by a save or a move into the keyring that ends after it.
+void TestKeychainHelper::operationsRunInTheOrderAsked()
+{
+    QFETCH(QString, backend);
+    if (backend == QLatin1String("secret-service") && !haveBus())
+        QSKIP("No session bus: run through scripts/run-tests.sh for the Secret Service cases");
+    QTemporaryDir dir;
+    KeychainHelper helper(makeBackend(backend, dir.path()));
+    QObject context;
+    QStringList seen;
+    auto record = [&](const std::optional<QString> &v) { seen << v.value_or(QStringLiteral("absent")); };
+    helper.save(QStringLiteral("one"), KeychainHelper::Key::authToken);
+    helper.load(KeychainHelper::Key::authToken, &context, record);
+    helper.deleteItem(KeychainHelper::Key::authToken);
+    helper.load(KeychainHelper::Key::authToken, &context, record);
+    helper.save(QStringLiteral("two"), KeychainHelper::Key::authToken);
+    helper.deleteItem(KeychainHelper::Key::authToken);
+    helper.load(KeychainHelper::Key::authToken, &context, record);
+    QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 3, 10000);
+    QCOMPARE(seen, (QStringList{"one", "absent", "absent"}));
+
+    // A caller that goes away before the keyring answers is not called.
+    if (backend == QLatin1String("secret-service")) {
+        bool called = false;
+        {
+            QObject leaving;
+            helper.load(KeychainHelper::Key::authToken, &leaving, [&](const auto &) { called = true; });
+        }
+        QTest::qWait(100);
+        QVERIFY(!called);
+    }
+}
+
+namespace {
+
+// A private bus with nothing on it but what the test puts there.
+struct PrivateBus {
+    QTemporaryDir dir;
+    QProcess daemon;
+    QString address;
+    bool start()
+    {
+        QFile conf(dir.path() + QStringLiteral("/bus.conf"));
+        if (!conf.open(QIODevice::WriteOnly))
+            return false;
+        conf.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
+                   "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n<busconfig><type>session</type>"
+                   "<listen>unix:dir=" + QFile::encodeName(dir.path()) + "</listen>"
+                   "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                   "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        conf.close();
+        daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + conf.fileName(),
+                                                       QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (!daemon.waitForStarted(5000))
+            return false;
+        if (!QTest::qWaitFor([&] { return daemon.canReadLine(); }, 5000))
+            return false;
+        address = QString::fromUtf8(daemon.readLine().trimmed());
+        return !address.isEmpty();
+    }
+    ~PrivateBus()
+    {
+        daemon.terminate();
+        daemon.waitForFinished(3000);
+    }
+};
+
+} // namespace
+
+void TestKeychainHelper::probeAsksForEveryKeyringName_data()
+{
+    QTest::addColumn<QString>("registered"); // empty: nothing
+    QTest::addColumn<bool>("reachable");
+    QTest::newRow("nothing") << QString() << false;
+    QTest::newRow("secret service") << "org.freedesktop.secrets" << true;
+    QTest::newRow("kwallet 5") << "org.kde.kwalletd5" << true;
+    QTest::newRow("kwallet 6") << "org.kde.kwalletd6" << true;
+    QTest::newRow("another service") << "org.example.notakeyring" << false;
+}
+
+void TestKeychainHelper::probeAsksForEveryKeyringName()
+{
+    QFETCH(QString, registered);
+    QFETCH(bool, reachable);
+    PrivateBus bus;
+    if (!bus.start())
+        QSKIP("dbus-daemon could not be started");
+    const QString conn = QStringLiteral("owner-%1").arg(QTest::currentDataTag());
+    {
+        QDBusConnection owner = QDBusConnection::connectToBus(bus.address, conn);
+        QVERIFY(owner.isConnected());
+        if (!registered.isEmpty())
+            QVERIFY(owner.registerService(registered));
+        QObject context;
+        std::optional<bool> answer;
+        keyringprobe::start(&context, [&](bool r) { answer = r; }, std::chrono::milliseconds(3000), bus.address);
+        QTRY_VERIFY_WITH_TIMEOUT(answer.has_value(), 5000);
+        QCOMPARE(*answer, reachable);
+    }
+    QDBusConnection::disconnectFromBus(conn);
+    QTRY_COMPARE_WITH_TIMEOUT(keyringprobe::runningProbes(), 0, 5000);
+}
+
+// A bus that accepts the connection and then says nothing: the probe gives up at its deadline
+// and the asking thread keeps serving events all the while.
+void TestKeychainHelper::stalledBusNeverBlocksTheThread()
+{
+    QTemporaryDir dir;
+    QLocalServer silent;
+    QVERIFY(silent.listen(dir.path() + QStringLiteral("/bus")));
+    QObject context;
+    std::optional<bool> answer;
+    QElapsedTimer t;
+    t.start();
+    keyringprobe::start(&context, [&](bool r) { answer = r; }, std::chrono::milliseconds(400),
+                        QStringLiteral("unix:path=") + silent.fullServerName());
+    qint64 longestGap = 0, last = t.elapsed();
+    while (!answer && t.elapsed() < 5000) {
+        QTest::qWait(5);
+        longestGap = std::max(longestGap, t.elapsed() - last);
+        last = t.elapsed();
+    }
+    QVERIFY(answer.has_value());
+    QCOMPARE(*answer, false);
+    // Generous: this catches a thread held for D-Bus's 25 s, not a slow machine.
+    QVERIFY2(longestGap < 300, qPrintable(QString::number(longestGap)));
+    silent.close(); // the worker's connection fails now and it ends
+    QTRY_COMPARE_WITH_TIMEOUT(keyringprobe::runningProbes(), 0, 30000);
 }
 
 void TestKeychainHelper::noBusLoadsAbsentQuickly()
@@ -265,45 +557,3 @@ int main(int argc, char **argv)
 
 #include "tst_keychainhelper.moc"
 
-void TestKeychainHelper::prefetchedReadMatchesTheStore_data()
-{
-    edgeCases_data();
-}
-
-// A read started early gives what a plain read gives, and a save or delete after it is not
-// undone by its now stale value.
-void TestKeychainHelper::prefetchedReadMatchesTheStore()
-{
-    QFETCH(QString, backend);
-    if (backend == QLatin1String("secret-service") && qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        QSKIP("No session bus: run through scripts/run-tests.sh for the Secret Service cases");
-    QTemporaryDir dir;
-    const auto key = KeychainHelper::Key::authToken;
-    KeychainHelper(makeBackend(backend, dir.path())).save(QStringLiteral("stored-token"), key);
-
-    KeychainHelper helper(makeBackend(backend, dir.path()));
-    helper.prefetch(key);
-    QTest::qWait(50); // some of it runs before the read is asked for
-    QCOMPARE(helper.load(key), std::optional<QString>(QStringLiteral("stored-token")));
-
-    helper.prefetch(key);
-    helper.deleteItem(key);
-    QCOMPARE(helper.load(key), std::nullopt);
-
-    helper.prefetch(key);
-    helper.save(QStringLiteral("newer"), key);
-    QCOMPARE(helper.load(key), std::optional<QString>(QStringLiteral("newer")));
-
-    // Asked for at once, before the event loop has turned.
-    KeychainHelper fresh(makeBackend(backend, dir.path()));
-    fresh.prefetch(key);
-    QCOMPARE(fresh.load(key), std::optional<QString>(QStringLiteral("newer")));
-    fresh.deleteItem(key);
-
-    // Going away with a read under way leaves it to end on its own.
-    {
-        KeychainHelper leaving(makeBackend(backend, dir.path()));
-        leaving.prefetch(key);
-    }
-    QTest::qWait(200);
-}

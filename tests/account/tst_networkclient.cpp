@@ -1,4 +1,7 @@
 #include "AccountTestSupport.h"
+#include "MRVAuthManager.h"
+
+#include <QElapsedTimer>
 #include "DevAccountService.h"
 
 #include <QJsonDocument>
@@ -25,6 +28,7 @@ private Q_SLOTS:
     void badURL();
     void sameOriginRedirectFollowed();
     void transferTimeoutApplies();
+    void totalDeadlineEndsATricklingReply();
     void abandonedWhenOwnerGoes();
     void devServiceEndToEnd();
 
@@ -215,6 +219,29 @@ void TestNetworkClient::transferTimeoutApplies()
     r = me(QStringLiteral("t"));
     QVERIFY(r && !r->ok());
     QCOMPARE(errorKind(r->error()), QStringLiteral("transport"));
+}
+
+// A server that sends a byte every 50 ms is never silent for the 2 s silence limit; the total
+// deadline still ends the request.
+void TestNetworkClient::totalDeadlineEndsATricklingReply()
+{
+    MRVNetworkClient::Options o;
+    o.baseURL = m_server->baseURL();
+    o.extraCaCertificates = {m_certs->ca};
+    o.transferTimeout = std::chrono::milliseconds(2000);
+    o.totalTimeout = std::chrono::milliseconds(1200);
+    m_client = std::make_unique<MRVNetworkClient>(o);
+    ScriptedReply trickle = ScriptedReply::json(200, QByteArray(4000, ' ') + kUserJson);
+    trickle.trickleMs = 50;
+    m_server->enqueue(trickle);
+    QElapsedTimer t;
+    t.start();
+    auto r = me(QStringLiteral("t"));
+    QVERIFY(r && !r->ok());
+    QCOMPARE(errorKind(r->error()), QStringLiteral("transport"));
+    QCOMPARE(std::get<MRVTransportError>(r->error()).code, QNetworkReply::TimeoutError);
+    QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed()))); // not the 200 s it would trickle
+    QCOMPARE(MRVAuthManager::loginErrorMessage(r->error()), QStringLiteral("Login failed. Check your connection."));
 }
 
 void TestNetworkClient::abandonedWhenOwnerGoes()

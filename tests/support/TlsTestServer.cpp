@@ -8,6 +8,8 @@
 #include <QSslSocket>
 #include <QTimer>
 
+#include <memory>
+
 #include <sys/socket.h>
 
 namespace {
@@ -228,7 +230,7 @@ void TlsTestServer::processBuffer(QSslSocket *socket)
         } else {
             answer(socket, reply);
         }
-        if (reply.stall || reply.reset || reply.closeAfterBodyBytes)
+        if (reply.stall || reply.reset || reply.closeAfterBodyBytes || reply.trickleMs > 0)
             return;
     }
 }
@@ -256,6 +258,20 @@ void TlsTestServer::answer(QSslSocket *socket, const ScriptedReply &reply)
         socket->write(reply.body.left(*reply.closeAfterBodyBytes));
         socket->flush();
         socket->disconnectFromHost();
+        return;
+    }
+    if (reply.trickleMs > 0) {
+        // Never silent long enough for a silence limit, never done.
+        auto *timer = new QTimer(socket);
+        auto sent = std::make_shared<qsizetype>(0);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, sent, body = reply.body]() {
+            if (*sent >= body.size()) {
+                timer->stop();
+                return;
+            }
+            socket->write(body.mid((*sent)++, 1));
+        });
+        timer->start(reply.trickleMs);
         return;
     }
     if (reply.status != 204)

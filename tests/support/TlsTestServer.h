@@ -37,6 +37,7 @@ struct ScriptedReply {
     bool stall = false;                          // never answer (the connection stays open)
     bool reset = false;                          // reset the connection instead of answering
     std::optional<qsizetype> closeAfterBodyBytes; // announce the whole body, send this much, close
+    int trickleMs = 0;                           // send the body one byte per this many ms
 
     static ScriptedReply json(int status, const QByteArray &body);
 };

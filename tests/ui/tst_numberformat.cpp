@@ -3,6 +3,7 @@
 
 #include <QTest>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 
@@ -74,6 +75,51 @@ private Q_SLOTS:
         QFETCH(QVariantList, args);
         QFETCH(QString, expected);
         QCOMPARE(zeltrin::formatVariants(fmt, args), expected);
+    }
+
+    // The same texts under system locales with a decimal comma or other digits (installed by
+    // scripts/ensure-deps.sh): a library that calls setlocale must not change what the pilot reads.
+    void independentOfSystemLocale_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::addColumn<QString>("probe"); // what the C library itself prints there for 48.6
+        QTest::newRow("de_DE") << QByteArray("de_DE.UTF-8") << "48,6";
+        QTest::newRow("fr_FR") << QByteArray("fr_FR.UTF-8") << "48,6";
+        // glibc keeps the point here and gives Arabic-Indic digits only for the 'I' flag.
+        QTest::newRow("ar_EG") << QByteArray("ar_EG.UTF-8") << "48.6";
+    }
+    void independentOfSystemLocale()
+    {
+        QFETCH(QByteArray, locale);
+        QFETCH(QString, probe);
+        const std::string before = std::setlocale(LC_ALL, nullptr);
+        if (!std::setlocale(LC_ALL, locale.constData()))
+            QFAIL(qPrintable(QStringLiteral("locale %1 is not installed: run scripts/ensure-deps.sh as root")
+                                 .arg(QString::fromLatin1(locale))));
+        struct Restore {
+            std::string name;
+            ~Restore() { std::setlocale(LC_ALL, name.c_str()); }
+        } restore{before};
+        // The locale is really in force: plain snprintf shows its decimal separator.
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.1f", 48.6);
+        QCOMPARE(QString::fromUtf8(buf), probe);
+
+        struct Row { const char *fmt; double value; const char *expected; };
+        const Row rows[] = {
+            {"%.1f m", 48.6, "48.6 m"},
+            {"%.1f m/s", 7.25, "7.2 m/s"},
+            {"%+.1f m/s", -0.5, "-0.5 m/s"},
+            {"%.0fm", -0.4, "-0m"},
+            {"%.6f\u00B0", 47.3977419, "47.397742\u00B0"},
+            {"%.2f", 1234567.891, "1234567.89"},
+        };
+        for (const Row &r : rows) {
+            QCOMPARE(format(r.fmt, r.value), QString::fromUtf8(r.expected));
+            QCOMPARE(zeltrin::formatVariants(QString::fromUtf8(r.fmt), {r.value}), QString::fromUtf8(r.expected));
+        }
+        QCOMPARE(format("%02d:%02d", 5, 7), QStringLiteral("05:07"));
+        QCOMPARE(format("%d%%", 1234567), QStringLiteral("1234567%"));
     }
 
     void checkedTruncate_data()

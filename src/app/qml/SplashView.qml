@@ -58,4 +58,28 @@ Rectangle {
             }
         }
     }
+
+    // A check that takes long (a locked keyring, a slow network) does not hold the pilot here:
+    // after a few seconds the splash offers a way on; a stored token stays stored.
+    property int offerWayOnAfterMs: 3000
+    Timer {
+        id: wayOnTimer
+        interval: splash.offerWayOnAfterMs
+        running: true
+    }
+    GhostButtonStyle {
+        objectName: "splashContinueAsGuest"
+        visible: !wayOnTimer.running
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.leftMargin: 28
+        anchors.rightMargin: 28
+        anchors.bottomMargin: 48
+        text: "Continue as Guest"
+        onClicked: {
+            App.authManager.skipSessionCheck()
+            App.authManager.continueAsGuest()
+        }
+    }
 }

@@ -61,6 +61,15 @@ Rectangle {
         anchors.rightMargin: 28
         anchors.bottomMargin: 48
         spacing: 12
+        // A session kept after a network failure (or a skipped check): tried again on request.
+        GhostButtonStyle {
+            objectName: "resumeSavedSession"
+            width: parent.width
+            visible: App.authManager.hasStoredSession && !App.authManager.hasCurrentUser
+            enabled: !App.authManager.isLoading
+            text: App.authManager.isLoading ? "Checking Saved Session\u2026" : "Resume Saved Session"
+            onClicked: App.authManager.resumeStoredSession()
+        }
         GoldButtonStyle {
             width: parent.width
             text: "Sign In with MRV Account"

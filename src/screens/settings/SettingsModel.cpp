@@ -10,6 +10,7 @@ namespace {
 const QString kMaxAltitudeKey = QStringLiteral("maxAltitudeLimit");
 const QString kPreflightKey = QStringLiteral("enablePreflightChecklist");
 const QString kMetricKey = QStringLiteral("useMetric");
+const QString kFileStoreNoticeKey = QStringLiteral("fileStoreNoticeSeen");
 } // namespace
 
 SettingsModel::SettingsModel(QObject *parent) : SettingsModel(std::make_unique<QSettings>(), parent) {}
@@ -31,6 +32,7 @@ void SettingsModel::load()
     m_maxAltitudeLimit = ok && std::isfinite(stored) ? std::clamp(stored, kAltitudeMin, kAltitudeMax) : kAltitudeDefault;
     m_enablePreflight = m_store->value(kPreflightKey, true).toBool();
     m_useMetric = m_store->value(kMetricKey, true).toBool();
+    m_fileStoreNoticeSeen = m_store->value(kFileStoreNoticeKey, false).toBool();
 }
 
 double SettingsModel::snapAltitude(double metres)
@@ -79,4 +81,12 @@ void SettingsModel::setShowLogoutConfirm(bool on)
 void SettingsModel::openUrl(const QUrl &url) const
 {
     QDesktopServices::openUrl(url);
+}
+
+void SettingsModel::acknowledgeFileStoreNotice()
+{
+    m_fileStoreNoticeSeen = true;
+    m_store->setValue(kFileStoreNoticeKey, true);
+    m_store->sync();
+    Q_EMIT fileStoreNoticeSeenChanged();
 }

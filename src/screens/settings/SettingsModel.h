@@ -18,6 +18,9 @@ class SettingsModel : public QObject
     Q_PROPERTY(bool enablePreflight READ enablePreflight WRITE setEnablePreflight NOTIFY enablePreflightChanged)
     Q_PROPERTY(bool useMetric READ useMetric WRITE setUseMetric NOTIFY useMetricChanged)
     Q_PROPERTY(bool showLogoutConfirm READ showLogoutConfirm WRITE setShowLogoutConfirm NOTIFY showLogoutConfirmChanged)
+    // The pilot has been told once that the session lies in the weaker file store.
+    Q_PROPERTY(bool fileStoreNoticeSeen READ fileStoreNoticeSeen NOTIFY fileStoreNoticeSeenChanged)
+    Q_PROPERTY(QString fileStoreNotice READ fileStoreNotice CONSTANT)
     Q_PROPERTY(QString appVersion READ appVersion CONSTANT)
     Q_PROPERTY(QUrl privacyUrl READ privacyUrl CONSTANT)
     Q_PROPERTY(QUrl termsUrl READ termsUrl CONSTANT)
@@ -43,6 +46,14 @@ public:
     bool showLogoutConfirm() const { return m_showLogoutConfirm; }
     void setShowLogoutConfirm(bool on);
 
+    bool fileStoreNoticeSeen() const { return m_fileStoreNoticeSeen; }
+    Q_INVOKABLE void acknowledgeFileStoreNotice();
+    static QString fileStoreNotice()
+    {
+        return QStringLiteral("No keyring answered, so your session is kept in an encrypted file in your home folder. "
+                              "It is safer in a keyring: install one and sign in again.");
+    }
+
     static QString appVersion() { return QStringLiteral("1.0.0 (1)"); }
     static QUrl privacyUrl() { return QUrl(QStringLiteral("https://morvane.com/privacy")); }
     static QUrl termsUrl() { return QUrl(QStringLiteral("https://morvane.com/terms")); }
@@ -57,6 +68,7 @@ Q_SIGNALS:
     void enablePreflightChanged();
     void useMetricChanged();
     void showLogoutConfirmChanged();
+    void fileStoreNoticeSeenChanged();
 
 private:
     void load();
@@ -66,4 +78,5 @@ private:
     bool m_enablePreflight = true;
     bool m_useMetric = true;
     bool m_showLogoutConfirm = false;
+    bool m_fileStoreNoticeSeen = false;
 };

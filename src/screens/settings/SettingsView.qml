@@ -171,6 +171,14 @@ NavigationContainer {
                         tint: Theme.platformRed
                         onActivated: settings.showLogoutConfirm = true
                     }
+                    Separator { visible: nav.auth.hasStoredSession }
+                    LinkRow {
+                        objectName: "forgetSessionSignedIn"
+                        visible: nav.auth.hasStoredSession
+                        label: "Forget Saved Session"
+                        tint: Theme.platformRed
+                        onActivated: nav.auth.forgetStoredSession()
+                    }
                 }
                 Section {
                     visible: !nav.auth.hasCurrentUser
@@ -188,6 +196,41 @@ NavigationContainer {
                         label: "Sign In / Join MRV"
                         chevron: true
                         onActivated: nav.openSignIn()
+                    }
+                    // A session kept after a network failure stays within reach in guest mode.
+                    Separator { visible: nav.auth.hasStoredSession }
+                    LinkRow {
+                        objectName: "resumeSessionGuest"
+                        visible: nav.auth.hasStoredSession
+                        label: "Resume Saved Session"
+                        onActivated: nav.auth.resumeStoredSession()
+                    }
+                    Separator { visible: nav.auth.hasStoredSession }
+                    LinkRow {
+                        objectName: "forgetSessionGuest"
+                        visible: nav.auth.hasStoredSession
+                        label: "Forget Saved Session"
+                        tint: Theme.platformRed
+                        onActivated: nav.auth.forgetStoredSession()
+                    }
+                }
+                Section {
+                    objectName: "fileStoreNotice"
+                    visible: nav.auth.isSessionInFileStore && !settings.fileStoreNoticeSeen
+                    Layout.topMargin: 8
+                    Text {
+                        Layout.fillWidth: true
+                        Layout.margins: 16
+                        Layout.bottomMargin: 4
+                        text: settings.fileStoreNotice
+                        wrapMode: Text.WordWrap
+                        color: Theme.secondaryText
+                        font.family: Theme.fontFamily
+                        font.pixelSize: Theme.footnote
+                    }
+                    LinkRow {
+                        label: "OK"
+                        onActivated: settings.acknowledgeFileStoreNotice()
                     }
                 }
 

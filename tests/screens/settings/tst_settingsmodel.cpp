@@ -29,6 +29,23 @@ private Q_SLOTS:
         QVERIFY(!m.showLogoutConfirm());
     }
 
+    // Told once: acknowledged, the notice stays away across restarts.
+    void fileStoreNoticeToldOnce()
+    {
+        QTemporaryDir dir;
+        {
+            SettingsModel m(storeIn(dir));
+            QVERIFY(!m.fileStoreNoticeSeen());
+            QSignalSpy seen(&m, &SettingsModel::fileStoreNoticeSeenChanged);
+            m.acknowledgeFileStoreNotice();
+            QCOMPARE(seen.size(), 1);
+            QVERIFY(m.fileStoreNoticeSeen());
+        }
+        SettingsModel again(storeIn(dir));
+        QVERIFY(again.fileStoreNoticeSeen());
+        QCOMPARE(again.maxAltitudeLimit(), 120.0); // nothing else changed
+    }
+
     void keptAcrossRestarts()
     {
         QTemporaryDir dir;
