@@ -383,8 +383,9 @@ private Q_SLOTS:
                 settled = t;
         }
         QVERIFY2(peak > 1.002 && peak < 1.03, qPrintable(QString::number(peak)));
-        // Sampled on a busy machine the crossing can only show late, never early.
-        QVERIFY2(settled > 120 && settled < 450, qPrintable(QString::number(settled)));
+        // Sampled on a busy machine the last frame outside the band can come early (frames are missed)
+        // or the crossing late; the bounds only rule out no spring at all and a slow one.
+        QVERIFY2(settled > 60 && settled < 450, qPrintable(QString::number(settled)));
         QCOMPARE(samples.last().second, 1.0);
 
         // The green dot: its top-right corner 6 right of and 6 above the icon's.
