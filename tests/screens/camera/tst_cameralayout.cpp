@@ -1,5 +1,7 @@
 #include "CameraScreen.h"
 
+#include <QQuickView>
+
 // At every window size the pilot can reach every control of the camera screen: each lies in the
 // window and in its scroll view's visible part (after scrolling to it), nothing covers it, it is
 // at least 44 by 44, and the feed stays 16:9.
