@@ -31,6 +31,22 @@ ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
     m_authManager = std::make_unique<MRVAuthManager>(m_accountClient.get(), m_keychain);
     m_droneManager = std::make_unique<DJIDroneManager>(m_sdk.get());
     m_appState = std::make_unique<AppState>();
+    m_flownTrack = std::make_unique<TrackLine>();
+    // A take-off starts a new track; every reading while airborne extends it.
+    DJIDroneManager *drone = m_droneManager.get();
+    // The manager announces the flag with every reading, changed or not.
+    connect(drone, &DJIDroneManager::isFlyingChanged, m_flownTrack.get(), [this, drone, wasFlying = false]() mutable {
+        const bool tookOff = drone->isFlying() && !wasFlying;
+        wasFlying = drone->isFlying();
+        if (!tookOff)
+            return;
+        m_flownTrack->clear();
+        m_flownTrack->append(drone->flightData().latitude, drone->flightData().longitude);
+    });
+    connect(drone, &DJIDroneManager::flightDataChanged, m_flownTrack.get(), [this, drone] {
+        if (drone->isFlying())
+            m_flownTrack->append(drone->flightData().latitude, drone->flightData().longitude);
+    });
 }
 
 ZeltrinPilotApp::~ZeltrinPilotApp()
@@ -56,6 +72,7 @@ ZeltrinPilotApp *ZeltrinPilotApp::create(QQmlEngine *qmlEngine, QJSEngine *)
     QJSEngine::setObjectOwnership(app->authManager(), QJSEngine::CppOwnership);
     QJSEngine::setObjectOwnership(app->droneManager(), QJSEngine::CppOwnership);
     QJSEngine::setObjectOwnership(app->appState(), QJSEngine::CppOwnership);
+    QJSEngine::setObjectOwnership(app->flownTrack(), QJSEngine::CppOwnership);
     return app;
 }
 

@@ -5,6 +5,7 @@
 #include "KeychainHelper.h"
 #include "MRVAuthManager.h"
 #include "MRVNetworkClient.h"
+#include "TrackLine.h"
 
 #include <QObject>
 #include <QPointer>
@@ -25,6 +26,8 @@ class ZeltrinPilotApp : public QObject
     Q_PROPERTY(MRVAuthManager *authManager READ authManager CONSTANT)
     Q_PROPERTY(DJIDroneManager *droneManager READ droneManager CONSTANT)
     Q_PROPERTY(AppState *appState READ appState CONSTANT)
+    // The current (or last) flight's track, kept while the pilot switches screens.
+    Q_PROPERTY(TrackLine *flownTrack READ flownTrack CONSTANT)
 
 public:
     // What the platform supplies; tests and tools hand in their own.
@@ -45,6 +48,7 @@ public:
     MRVNetworkClient *accountClient() const { return m_accountClient.get(); }
     DJIDroneManager *droneManager() const { return m_droneManager.get(); }
     AppState *appState() const { return m_appState.get(); }
+    TrackLine *flownTrack() const { return m_flownTrack.get(); }
     DJISDKManager *sdk() const { return m_sdk.get(); }
 
     // Screens of this engine will see this instance as App.
@@ -64,6 +68,7 @@ private:
     std::unique_ptr<DJISDKManager> m_sdk;
     std::unique_ptr<DJIDroneManager> m_droneManager;
     std::unique_ptr<AppState> m_appState;
+    std::unique_ptr<TrackLine> m_flownTrack;
     int m_startConnectionCount = 0;
 };
 

@@ -37,6 +37,15 @@ struct MarkerDraw {
     double selected; // 0 plain, 1 selected; between while the selection animates
 };
 
+// The home point and the aircraft, in frame pixels; the aircraft's rotation is its heading on
+// screen (degrees clockwise from up).
+struct VehicleDraw {
+    std::optional<QPointF> home;
+    std::optional<QPointF> aircraft;
+    double aircraftRotation = 0;
+    bool operator==(const VehicleDraw &) const = default;
+};
+
 // One run of markers and the legs leaving them, in frame pixels.
 struct OverlayChunk {
     std::vector<QLineF> dashes;
@@ -54,6 +63,9 @@ constexpr double kPathMargin = 8;  // px beyond the region the path is still cut
 // ones are drawn on top of everything by themselves.
 void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame,
                 std::optional<qsizetype> skipA, std::optional<qsizetype> skipB, OverlayChunk *out);
+
+// The flown track is drawn in runs of this many legs, so a new point rebuilds only the last run.
+constexpr qsizetype kTrackRun = 256;
 
 // Meridians and parallels at a round spacing (4 to 10 across the screen) over the frame's region.
 std::vector<QLineF> graticule(const OverlayFrame &frame);

@@ -120,7 +120,9 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
         root->layers[layer]->update(win, m_loader, m_cam, layer);
 
     syncOverlay();
+    syncTrack();
     const OverlayState &o = *m_overlay;
+    const VehicleDraw vehicles = vehicleDraw();
     const QPointF offset = o.frame.offsetOn(m_cam);
     // The selected marker, and the one just deselected while it fades, go over everything.
     std::vector<MarkerDraw> tops; // frame pixels
@@ -153,16 +155,20 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
             if (grid)
                 overlay::paintGraticule(p, *grid);
         };
-        layer(root->overlaySlot)->paint = [chunks = o.chunks, offset, tops](QPainter *p) {
+        layer(root->overlaySlot)->paint = [chunks = o.chunks, track = o.track, offset, tops, vehicles](QPainter *p) {
             p->translate(offset);
             for (const auto &c : chunks)
                 if (c)
                     overlay::paintDashes(p, c->dashes);
+            for (const auto &run : track)
+                if (run)
+                    overlay::paintTrack(p, *run);
             for (const auto &c : chunks)
                 if (c)
                     overlay::paintMarkers(p, c->markers);
             for (const MarkerDraw &t : tops)
                 marker::paint(p, t);
+            overlay::paintVehicles(p, vehicles);
         };
         return root;
     }
@@ -202,5 +208,16 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 
     // Selected markers: quads from the same atlas; an animation frame moves and fades them.
     nodes->setSelection(tops);
+    nodes->setTrackRunCount(qsizetype(o.track.size()));
+    static const std::vector<QPointF> kNoPoints;
+    auto pushRun = [&](size_t r) { nodes->setTrackRun(qsizetype(r), o.track[r] ? *o.track[r] : kNoPoints); };
+    if (all) {
+        for (size_t r = 0; r < o.track.size(); ++r)
+            pushRun(r);
+    } else {
+        for (qsizetype r : o.rebuiltTrack)
+            pushRun(size_t(r));
+    }
+    nodes->setVehicles(vehicles);
     return root;
 }

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRadialGradient>
 
 #include <cmath>
@@ -55,6 +56,52 @@ void paintDisc(QPainter *p, QPointF centre, double t)
         p->setPen(QPen(ring, 2));
         p->drawEllipse(centre, r, r);
     }
+}
+
+void paintHome(QPainter *p, QPointF centre)
+{
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, true);
+    const auto &pal = zeltrin::palette();
+    const double r = 11, blur = 4;
+    QRadialGradient g(centre, r + blur);
+    g.setColorAt(0, QColor(0, 0, 0, 84));
+    g.setColorAt(r / (r + blur), QColor(0, 0, 0, 84));
+    g.setColorAt(1, QColor(0, 0, 0, 0));
+    p->setPen(Qt::NoPen);
+    p->setBrush(g);
+    p->drawEllipse(centre, r + blur, r + blur);
+    p->setBrush(pal.themeBackground);
+    p->setPen(QPen(Qt::white, 2));
+    p->drawEllipse(centre, r - 1, r - 1);
+    p->setRenderHint(QPainter::TextAntialiasing, true);
+    p->setFont(numberFont(12));
+    p->setPen(Qt::white);
+    p->drawText(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), Qt::AlignCenter, QStringLiteral("H"));
+    p->restore();
+}
+
+void paintAircraft(QPainter *p, QPointF centre)
+{
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, true);
+    p->translate(centre);
+    // A dart: nose up, swept wings, a notch at the tail.
+    QPainterPath dart;
+    dart.moveTo(0, -13);
+    dart.lineTo(10, 11);
+    dart.lineTo(0, 6);
+    dart.lineTo(-10, 11);
+    dart.closeSubpath();
+    for (int i = 3; i >= 1; --i) { // a soft shadow, widening outwards
+        p->setPen(QPen(QColor(0, 0, 0, 40), 2.0 * i, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p->setBrush(Qt::NoBrush);
+        p->drawPath(dart);
+    }
+    p->setPen(QPen(zeltrin::palette().themeBlue, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p->setBrush(Qt::white);
+    p->drawPath(dart);
+    p->restore();
 }
 
 void paint(QPainter *p, const MarkerDraw &m)
@@ -115,6 +162,9 @@ MarkerAtlas::MarkerAtlas(qreal dpr) : m_dpr(dpr > 0 && std::isfinite(dpr) ? dpr 
         height += std::max(st.circleSize, st.cell.height()) + kPad;
         rowWidth = std::max(rowWidth, st.circleSize + 10 * st.cell.width());
     }
+    const double glyphTop = height;
+    height += std::max(marker::kHomeSize, marker::kAircraftSize) + kPad;
+    rowWidth = std::max(rowWidth, marker::kHomeSize + kPad + marker::kAircraftSize);
     m_image = QImage(QSizeF(std::ceil(rowWidth * m_dpr), std::ceil(height * m_dpr)).toSize(),
                      QImage::Format_ARGB32_Premultiplied);
     m_image.setDevicePixelRatio(m_dpr);
@@ -135,6 +185,11 @@ MarkerAtlas::MarkerAtlas(qreal dpr) : m_dpr(dpr > 0 && std::isfinite(dpr) ? dpr 
             st.digit[size_t(i)] = QRectF((s + i * st.cell.width()) / iw, top / ih, st.cell.width() / iw,
                                          st.cell.height() / ih);
     }
+    const double hs = marker::kHomeSize, as = marker::kAircraftSize, ax = hs + kPad;
+    marker::paintHome(&p, QPointF(hs / 2, glyphTop + hs / 2));
+    marker::paintAircraft(&p, QPointF(ax + as / 2, glyphTop + as / 2));
+    m_home = {QRectF(-hs / 2, -hs / 2, hs, hs), QRectF(0, glyphTop / ih, hs / iw, hs / ih)};
+    m_aircraft = {QRectF(-as / 2, -as / 2, as, as), QRectF(ax / iw, glyphTop / ih, as / iw, as / ih)};
 }
 
 int MarkerAtlas::layout(int number, std::array<Quad, 11> *out, StyleKind kind) const

@@ -19,6 +19,13 @@ void paint(QPainter *p, const MarkerDraw &m);
 // The circle alone, with its shadow and, as `t` goes to 1, its ring.
 void paintDisc(QPainter *p, QPointF centre, double t);
 
+// The home point (a dark disc, white ring, "H") and the aircraft (a white dart pointing north,
+// to be rotated by its heading), centred at `centre`.
+constexpr double kHomeSize = 30;     // px, with its shadow
+constexpr double kAircraftSize = 36; // px, with its shadow
+void paintHome(QPainter *p, QPointF centre);
+void paintAircraft(QPainter *p, QPointF centre);
+
 // A settled marker (plain or selected) as a cached sprite at the device pixel ratio.
 QImage sprite(int number, bool selected, qreal dpr);
 
@@ -45,6 +52,9 @@ public:
     // Quads for a marker numbered `number` (circle first, then the digits), into `out`; returns
     // how many were written (at most 1 + 10).
     int layout(int number, std::array<Quad, 11> *out, StyleKind kind = Plain) const;
+    // The home point's and the aircraft's quads, centred on the origin (the aircraft north up).
+    Quad home() const { return m_home; }
+    Quad aircraft() const { return m_aircraft; }
 
 private:
     static constexpr double kPad = 2; // keeps linear filtering from reading a neighbouring cell
@@ -60,4 +70,5 @@ private:
     QImage m_image;
     qreal m_dpr;
     Style m_styles[2];
+    Quad m_home, m_aircraft;
 };

@@ -18,6 +18,18 @@ namespace {
 
 const QColor kGraticuleLine(255, 255, 255, 26);
 constexpr double kPathWidth = 2;
+constexpr double kTrackWidth = 3;
+
+QColor trackColour() { return zeltrin::palette().themeBlue; }
+
+std::vector<QLineF> legsOf(const std::vector<QPointF> &points)
+{
+    std::vector<QLineF> legs;
+    legs.reserve(points.size());
+    for (size_t i = 1; i < points.size(); ++i)
+        legs.emplace_back(points[i - 1], points[i]);
+    return legs;
+}
 
 QSGGeometryNode *geometryNode(QSGGeometry *g, QSGMaterial *m)
 {
@@ -30,16 +42,16 @@ QSGGeometryNode *geometryNode(QSGGeometry *g, QSGMaterial *m)
 
 // Each dash is a quad two pixels wide with a one-device-pixel feather on both long edges
 // (vertex alpha 0 at the outside), which is how the scene graph itself smooths lines.
-void writeDashes(QSGGeometry *g, const std::vector<QLineF> &dashes, qreal dpr)
+void writeDashes(QSGGeometry *g, const std::vector<QLineF> &dashes, qreal dpr,
+                 const QColor &colour = zeltrin::palette().themeGold, double width = kPathWidth)
 {
     const qsizetype quads = qsizetype(dashes.size());
     g->allocate(int(quads * 8), int(quads * 18));
     auto *v = g->vertexDataAsColoredPoint2D();
     auto *ix = g->indexDataAsUInt();
-    const QColor gold = zeltrin::palette().themeGold;
-    const auto r = uchar(gold.red()), gr = uchar(gold.green()), b = uchar(gold.blue());
+    const auto r = uchar(colour.red()), gr = uchar(colour.green()), b = uchar(colour.blue());
     const double feather = 1.0 / dpr;
-    const double inner = kPathWidth / 2 - feather / 2, outer = kPathWidth / 2 + feather / 2;
+    const double inner = width / 2 - feather / 2, outer = width / 2 + feather / 2;
     for (qsizetype q = 0; q < quads; ++q) {
         const QLineF &d = dashes[size_t(q)];
         const double len = d.length();
@@ -97,6 +109,21 @@ void writeMarkers(QSGGeometry *g, const std::vector<MarkerDraw> &markers, const 
     g->markIndexDataDirty();
 }
 
+void writeQuad(QSGGeometry *g, const MarkerAtlas::Quad &quad)
+{
+    g->allocate(4, 6);
+    auto *v = g->vertexDataAsTexturedPoint2D();
+    const QRectF &t = quad.target, &s = quad.source;
+    v[0].set(float(t.left()), float(t.top()), float(s.left()), float(s.top()));
+    v[1].set(float(t.right()), float(t.top()), float(s.right()), float(s.top()));
+    v[2].set(float(t.left()), float(t.bottom()), float(s.left()), float(s.bottom()));
+    v[3].set(float(t.right()), float(t.bottom()), float(s.right()), float(s.bottom()));
+    const quint32 tri[6] = {0, 1, 2, 1, 3, 2};
+    std::copy(tri, tri + 6, g->indexDataAsUInt());
+    g->markVertexDataDirty();
+    g->markIndexDataDirty();
+}
+
 void setSnappedOffset(QSGTransformNode *node, QPointF offset, qreal dpr)
 {
     QMatrix4x4 m;
@@ -116,8 +143,17 @@ OverlayNodes::OverlayNodes(QQuickWindow *window, qreal dpr) : m_window(window), 
     appendChildNode(m_paths);
     m_markers = new QSGNode;
     appendChildNode(m_markers);
+    m_track = new QSGNode;
+    appendChildNode(m_track);
     m_lifted = new QSGNode;
     appendChildNode(m_lifted);
+    // Home, then the aircraft on top of everything.
+    for (auto [slot, quad] : {std::pair{&m_home, m_atlas.home()}, std::pair{&m_aircraft, m_atlas.aircraft()}}) {
+        *slot = new QSGTransformNode;
+        QSGGeometryNode *node = atlasNode();
+        writeQuad(node->geometry(), quad);
+        (*slot)->appendChildNode(node);
+    }
 }
 
 OverlayNodes::~OverlayNodes()
@@ -126,6 +162,10 @@ OverlayNodes::~OverlayNodes()
     delete m_paths;
     delete m_markers;
     delete m_lifted;
+    delete m_track;
+    // Home and aircraft are attached only while shown.
+    delete m_home;
+    delete m_aircraft;
     delete m_atlasTexture;
 }
 
@@ -249,6 +289,53 @@ void OverlayNodes::setChunk(qsizetype c, const OverlayChunk &chunk)
     r.markers->markDirty(QSGNode::DirtyGeometry);
 }
 
+void OverlayNodes::setTrackRunCount(qsizetype count)
+{
+    while (m_track->childCount() > count)
+        delete m_track->lastChild(); // leaves its parent
+    while (m_track->childCount() < count) {
+        auto *g = new QSGGeometry(QSGGeometry::defaultAttributes_ColoredPoint2D(), 0, 0, QSGGeometry::UnsignedIntType);
+        g->setDrawingMode(QSGGeometry::DrawTriangles);
+        m_track->appendChildNode(geometryNode(g, new QSGVertexColorMaterial));
+    }
+}
+
+void OverlayNodes::setTrackRun(qsizetype r, const std::vector<QPointF> &points)
+{
+    if (r >= m_track->childCount())
+        setTrackRunCount(r + 1);
+    auto *node = static_cast<QSGGeometryNode *>(m_track->childAtIndex(int(r)));
+    writeDashes(node->geometry(), legsOf(points), m_atlas.devicePixelRatio(), trackColour(), kTrackWidth);
+    node->markDirty(QSGNode::DirtyGeometry);
+}
+
+void OverlayNodes::setVehicles(const VehicleDraw &v)
+{
+    if (v == m_shownVehicles)
+        return;
+    const qreal dpr = m_atlas.devicePixelRatio();
+    auto show = [this, dpr](QSGTransformNode *node, const std::optional<QPointF> &at, double rotation) {
+        if (!at) {
+            if (node->parent())
+                removeChildNode(node);
+            return;
+        }
+        QMatrix4x4 m;
+        m.translate(float(snap(at->x(), dpr)), float(snap(at->y(), dpr)));
+        if (rotation != 0)
+            m.rotate(float(rotation), 0, 0, 1);
+        node->setMatrix(m);
+        if (!node->parent())
+            appendChildNode(node);
+    };
+    // The aircraft stays last, so it is drawn over the home point.
+    if (v.home && !m_home->parent() && m_aircraft->parent())
+        removeChildNode(m_aircraft);
+    show(m_home, v.home, 0);
+    show(m_aircraft, v.aircraft, v.aircraftRotation);
+    m_shownVehicles = v;
+}
+
 void PainterLayerNode::render(const RenderState *state)
 {
     auto *p = static_cast<QPainter *>(
@@ -288,6 +375,26 @@ void paintMarkers(QPainter *p, const std::vector<MarkerDraw> &markers)
     const double half = marker::kSpriteSize / 2.0;
     for (const MarkerDraw &m : markers)
         p->drawImage(QPointF(m.pos.x() - half, m.pos.y() - half), marker::sprite(m.number, m.selected >= 1, dpr));
+}
+
+void paintTrack(QPainter *p, const std::vector<QPointF> &points)
+{
+    p->setRenderHint(QPainter::Antialiasing, true);
+    p->setPen(QPen(trackColour(), kTrackWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p->drawPolyline(points.data(), int(points.size()));
+}
+
+void paintVehicles(QPainter *p, const VehicleDraw &v)
+{
+    if (v.home)
+        marker::paintHome(p, *v.home);
+    if (v.aircraft) {
+        p->save();
+        p->translate(*v.aircraft);
+        p->rotate(v.aircraftRotation);
+        marker::paintAircraft(p, QPointF());
+        p->restore();
+    }
 }
 
 } // namespace overlay

@@ -34,6 +34,11 @@ public:
     // The selected marker, and the one just deselected while it fades, over every run (frame
     // pixels; `selected` is how far each is into its selected look).
     void setSelection(const std::vector<MarkerDraw> &markers);
+    // Makes run `r` of the flown track show `points` (a polyline); runs past `count` are removed.
+    void setTrackRunCount(qsizetype count);
+    void setTrackRun(qsizetype r, const std::vector<QPointF> &points);
+    // The home point and the aircraft: atlas quads that a move only re-places.
+    void setVehicles(const VehicleDraw &v);
 
 private:
     // One marker over the runs: its plain and its selected look, each scaled and faded.
@@ -55,6 +60,9 @@ private:
     QSGNode *m_paths = nullptr;
     QSGNode *m_markers = nullptr;
     QSGNode *m_lifted = nullptr;
+    QSGNode *m_track = nullptr;
+    QSGTransformNode *m_home = nullptr, *m_aircraft = nullptr; // their quads as children
+    VehicleDraw m_shownVehicles;
     std::vector<Run> m_runs;
     std::vector<Lifted> m_liftedMarkers;
 };
@@ -90,4 +98,6 @@ namespace overlay {
 void paintGraticule(QPainter *p, const std::vector<QLineF> &lines);
 void paintDashes(QPainter *p, const std::vector<QLineF> &dashes);
 void paintMarkers(QPainter *p, const std::vector<MarkerDraw> &markers);
+void paintTrack(QPainter *p, const std::vector<QPointF> &points);
+void paintVehicles(QPainter *p, const VehicleDraw &v);
 } // namespace overlay

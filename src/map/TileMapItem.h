@@ -6,6 +6,7 @@
 #include "MapRegion.h"
 #include "MarkerIndex.h"
 #include "TileLoader.h"
+#include "TrackLine.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -34,6 +35,15 @@ class TileMapItem : public QQuickItem
     Q_PROPERTY(QString attribution READ attribution WRITE setAttribution NOTIFY sourceChanged)
     Q_PROPERTY(QString cacheDirectory READ cacheDirectory WRITE setCacheDirectory NOTIFY sourceChanged)
     Q_PROPERTY(int maxConcurrentRequests READ maxConcurrentRequests WRITE setMaxConcurrentRequests NOTIFY sourceChanged)
+    // The aircraft (heading-rotated), its home point and its flown track, over the waypoints.
+    Q_PROPERTY(TrackLine *track READ track WRITE setTrack NOTIFY trackChanged)
+    Q_PROPERTY(bool showsAircraft READ showsAircraft WRITE setShowsAircraft NOTIFY vehiclesChanged)
+    Q_PROPERTY(double aircraftLatitude READ aircraftLatitude WRITE setAircraftLatitude NOTIFY vehiclesChanged)
+    Q_PROPERTY(double aircraftLongitude READ aircraftLongitude WRITE setAircraftLongitude NOTIFY vehiclesChanged)
+    Q_PROPERTY(double aircraftHeading READ aircraftHeading WRITE setAircraftHeading NOTIFY vehiclesChanged)
+    Q_PROPERTY(bool showsHome READ showsHome WRITE setShowsHome NOTIFY vehiclesChanged)
+    Q_PROPERTY(double homeLatitude READ homeLatitude WRITE setHomeLatitude NOTIFY vehiclesChanged)
+    Q_PROPERTY(double homeLongitude READ homeLongitude WRITE setHomeLongitude NOTIFY vehiclesChanged)
     Q_PROPERTY(int loadedTileCount READ loadedTileCount NOTIFY tilesChanged)
     Q_PROPERTY(int visibleTileCount READ visibleTileCount NOTIFY tilesChanged)
     // Markers on screen, for assistive technology: kept up to date only while it is active (or
@@ -65,6 +75,24 @@ public:
     void setCacheDirectory(const QString &dir);
     int maxConcurrentRequests() const { return m_loader.maxConcurrent(); }
     void setMaxConcurrentRequests(int n);
+    TrackLine *track() const { return m_track; }
+    void setTrack(TrackLine *t);
+    bool showsAircraft() const { return m_vehicles.showsAircraft; }
+    void setShowsAircraft(bool on) { setVehicleValue(m_vehicles.showsAircraft, on); }
+    double aircraftLatitude() const { return m_vehicles.aircraft.latitude; }
+    void setAircraftLatitude(double v) { setVehicleValue(m_vehicles.aircraft.latitude, v); }
+    double aircraftLongitude() const { return m_vehicles.aircraft.longitude; }
+    void setAircraftLongitude(double v) { setVehicleValue(m_vehicles.aircraft.longitude, v); }
+    double aircraftHeading() const { return m_vehicles.heading; }
+    void setAircraftHeading(double v) { setVehicleValue(m_vehicles.heading, v); }
+    bool showsHome() const { return m_vehicles.showsHome; }
+    void setShowsHome(bool on) { setVehicleValue(m_vehicles.showsHome, on); }
+    double homeLatitude() const { return m_vehicles.home.latitude; }
+    void setHomeLatitude(double v) { setVehicleValue(m_vehicles.home.latitude, v); }
+    double homeLongitude() const { return m_vehicles.home.longitude; }
+    void setHomeLongitude(double v) { setVehicleValue(m_vehicles.home.longitude, v); }
+    // Runs of the track the last frame rebuilt (for tests and benchmarks: a new point stays local).
+    int lastRebuiltTrackRuns() const { return int(m_overlay->rebuiltTrack.size()); }
     int loadedTileCount() const { return m_loader.loadedCount(); }
     int visibleTileCount() const { return m_visibleTiles; }
     const TileLoader &loader() const { return m_loader; }
@@ -97,6 +125,8 @@ Q_SIGNALS:
     void regionMoved();
     void bearingChanged();
     void markersChanged();
+    void trackChanged();
+    void vehiclesChanged();
     void sourceChanged();
     void tilesChanged();
     void accessibleMarkersChanged();
@@ -130,7 +160,27 @@ private:
         std::vector<qsizetype> rebuilt; // runs built in the last sync
         std::shared_ptr<const std::vector<QLineF>> graticule;
         bool frameChanged = true;
+        // The flown track in runs of kTrackRun legs (each run also holds the next run's first point).
+        std::vector<std::shared_ptr<const std::vector<QPointF>>> track;
+        std::vector<qsizetype> rebuiltTrack;
+        VehicleDraw vehicles;
     };
+    struct Vehicles {
+        bool showsAircraft = false, showsHome = false;
+        zeltrin::Coordinate aircraft, home;
+        double heading = 0;
+    };
+    template<typename T>
+    void setVehicleValue(T &field, T value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        Q_EMIT vehiclesChanged();
+        update();
+    }
+    void syncTrack();
+    VehicleDraw vehicleDraw() const;
     void applyRegion();
     void cameraMoved(bool byGesture);
     void updateRegionFromCamera();
@@ -166,6 +216,9 @@ private:
     std::optional<qsizetype> m_shownSelection, m_previousSelection;
     QElapsedTimer m_selectionClock;
     QList<int> m_accessibleMarkers;
+    QPointer<TrackLine> m_track;
+    qsizetype m_trackFirstChanged = 0;
+    Vehicles m_vehicles;
 
     // Gestures
     QPointF m_pressPos, m_lastPos;

@@ -67,6 +67,18 @@ Item {
         onRegionMoved: plan.mapPosition = region
         onMapTapped: plan.addWaypoint()
         onMarkerTapped: (index) => plan.selectWaypoint(index)
+        // The aircraft, its home point and its track, while there is a position to show.
+        readonly property var drone: App.droneManager
+        readonly property bool placed: drone !== null
+            && (drone.hasHome || drone.flightData.latitude !== 0 || drone.flightData.longitude !== 0)
+        track: App.flownTrack
+        showsAircraft: placed
+        aircraftLatitude: drone ? drone.flightData.latitude : 0
+        aircraftLongitude: drone ? drone.flightData.longitude : 0
+        aircraftHeading: drone ? drone.flightData.heading : 0
+        showsHome: drone !== null && drone.hasHome
+        homeLatitude: drone ? drone.homeLatitude : 0
+        homeLongitude: drone ? drone.homeLongitude : 0
         Accessible.role: Accessible.Graphic
         Accessible.name: "Map"
     }
