@@ -17,8 +17,8 @@ class SimulatedDJISDK final : public QObject, public DJISDKManager
     Q_OBJECT
 public:
     static constexpr auto kModelName = "Zeltrin Sim One";
-    static constexpr double kParkedLatitude = 47.3977419;
-    static constexpr double kParkedLongitude = 8.5455938;
+    static constexpr double kParkedLatitude = 42.9986;
+    static constexpr double kParkedLongitude = -84.0021;
 
     // `clock` drives the flight (a real-time clock of its own when none is given; the SDK does
     // not own one that is given).

@@ -7,8 +7,8 @@ DashboardView {
     Component.onCompleted: {
         tour.simConnect()
         App.droneManager.executeMission([
-            { latitude: 47.3995, longitude: 8.5456 }, { latitude: 47.3995, longitude: 8.5490 },
-            { latitude: 47.4010, longitude: 8.5490 }, { latitude: 47.4010, longitude: 8.5456 }], 60, 9)
+            { latitude: 43.0004, longitude: -84.0021 }, { latitude: 43.0004, longitude: -83.9987 },
+            { latitude: 43.0019, longitude: -83.9987 }, { latitude: 43.0019, longitude: -84.0021 }], 60, 9)
         tour.simFly(126)
     }
 }
