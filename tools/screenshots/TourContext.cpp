@@ -1,9 +1,13 @@
 #include "TourContext.h"
 
 #include "DJIDroneManager.h"
+#include "PlanFormats.h"
+#include "SurveyPlan.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QUrl>
 
 #include "DevAccountService.h"
 
@@ -71,4 +75,16 @@ void TourContext::simDropLink()
 {
     if (m_sim)
         m_sim->dropLink();
+}
+
+QString TourContext::writeSurveyPlan(const QString &name, int waypoints, int damagedAt)
+{
+    QByteArray bytes = zeltrin::planio::writeQgcPlan(surveyPlan(waypoints));
+    if (damagedAt >= 0)
+        bytes.truncate(damagedAt);
+    const QString path = m_files.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return {};
+    return QUrl::fromLocalFile(path).toString();
 }

@@ -5,6 +5,7 @@
 #include "ZeltrinPilotApp.h"
 
 #include <QObject>
+#include <QTemporaryDir>
 
 // What a tour scene can reach as `tour`: the fresh application of this scene and the SDK
 // double behind its drone link, to put the screens into the state the scene shows.
@@ -42,6 +43,10 @@ public:
     Q_INVOKABLE void simFly(double seconds);
     Q_INVOKABLE void simDropLink();
 
+    // A survey plan of `waypoints` written as a .plan file named `name` in a folder of this
+    // scene; a `damagedAt` >= 0 cuts the file there. Returns the file's URL, as a dialog would.
+    Q_INVOKABLE QString writeSurveyPlan(const QString &name, int waypoints, int damagedAt = -1);
+
 Q_SIGNALS:
     void accountStallsChanged();
 
@@ -51,4 +56,5 @@ private:
     FakeDJISDK *m_sdk;
     SimulatedDJISDK *m_sim = nullptr;
     ManualClock *m_clock = nullptr;
+    QTemporaryDir m_files;
 };

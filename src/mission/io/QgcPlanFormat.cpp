@@ -232,21 +232,6 @@ QByteArray writeQgcPlan(const MissionPlan &plan)
     const int mode = terrain ? kModeTerrainFrame : kModeRelative;
     const int frame = terrain ? kFrameTerrain : kFrameRelative;
 
-    QJsonArray items;
-    int jumpId = 1;
-    for (const Coordinate &c : plan.waypoints) {
-        items.append(QJsonObject{
-            {"type", "SimpleItem"},
-            {"command", kNavWaypoint},
-            {"frame", frame},
-            {"params", QJsonArray{0, 0, 0, QJsonValue::Null, c.latitude, c.longitude, altitude}},
-            {"autoContinue", true},
-            {"doJumpId", jumpId++},
-            {"Altitude", altitude},
-            {"AltitudeMode", mode},
-            {"AMSLAltAboveTerrain", QJsonValue::Null},
-        });
-    }
     const MissionPlan::Home home = plan.plannedHome.value_or(
         MissionPlan::Home{plan.waypoints.isEmpty() ? Coordinate{} : plan.waypoints.first(), 0.0});
     const QJsonObject mission{
@@ -257,7 +242,7 @@ QByteArray writeQgcPlan(const MissionPlan &plan)
         {"hoverSpeed", speed},
         {"globalPlanAltitudeMode", mode},
         {"plannedHomePosition", QJsonArray{home.position.latitude, home.position.longitude, home.altitude}},
-        {"items", items},
+        {"items", QJsonArray{}},
     };
     const QJsonObject root{
         {"fileType", "Plan"},
@@ -267,7 +252,37 @@ QByteArray writeQgcPlan(const MissionPlan &plan)
         {"geoFence", QJsonObject{{"version", 2}, {"circles", QJsonArray{}}, {"polygons", QJsonArray{}}}},
         {"rallyPoints", QJsonObject{{"version", 2}, {"points", QJsonArray{}}}},
     };
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    // The items are written by hand: a QJsonObject per waypoint costs more than the whole
+    // budget for saving 10,000 of them. Compact, so 100,000 waypoints stay within what we read.
+    QByteArray out = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    const QByteArray slot = R"("items":[])";
+    const qsizetype at = out.indexOf(slot);
+    if (at < 0)
+        return {};
+    const QByteArray alt = detail::number(altitude).toLatin1();
+    const QByteArray head = R"({"AMSLAltAboveTerrain":null,"Altitude":)" + alt + R"(,"AltitudeMode":)"
+        + QByteArray::number(mode) + R"(,"autoContinue":true,"command":)" + QByteArray::number(kNavWaypoint)
+        + R"(,"doJumpId":)";
+    const QByteArray frameText = R"(,"frame":)" + QByteArray::number(frame) + R"(,"params":[0,0,0,null,)";
+    const QByteArray tail = "," + alt + R"(],"type":"SimpleItem"})";
+    QByteArray items = R"("items":[)";
+    items.reserve(plan.waypoints.size() * (head.size() + frameText.size() + tail.size() + 40) + 16);
+    int jumpId = 1;
+    for (const Coordinate &c : plan.waypoints) {
+        if (jumpId > 1)
+            items += ',';
+        items += head;
+        items += QByteArray::number(jumpId++);
+        items += frameText;
+        items += detail::number(c.latitude).toLatin1();
+        items += ',';
+        items += detail::number(c.longitude).toLatin1();
+        items += tail;
+    }
+    items += ']';
+    out.replace(at, slot.size(), items);
+    out += '\n';
+    return out;
 }
 
 } // namespace zeltrin::planio

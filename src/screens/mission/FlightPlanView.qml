@@ -183,7 +183,12 @@ Item {
 
     Connections {
         target: plan
-        function onPlanOpened(south, west, north, east) { map.fitBounds(south, west, north, east, screen.fitArea()) }
+        // The area is in the screen's coordinates; the map sits beside the panel in landscape.
+        function onPlanOpened(south, west, north, east) {
+            const a = screen.fitArea()
+            const p = map.mapFromItem(screen, a.x, a.y)
+            map.fitBounds(south, west, north, east, Qt.rect(p.x, p.y, a.width, a.height))
+        }
     }
 
 

@@ -12,6 +12,8 @@ T.Popup {
     signal shareRequested()
 
     width: 220
+    // The template sizes nothing itself: without this the card behind the rows has no height.
+    implicitHeight: implicitContentHeight + topPadding + bottomPadding
     padding: 0
     modal: false
     focus: true

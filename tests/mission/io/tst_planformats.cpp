@@ -319,6 +319,32 @@ private Q_SLOTS:
         QCOMPARE(r.error, "the KMZ's document unpacks to more than 1 MB");
     }
 
+    // The largest plan the planner handles writes to a file that we read back whole, in every format.
+    void largePlanReadsBack_data()
+    {
+        QTest::addColumn<Format>("format");
+        QTest::newRow("plan") << Format::QgcPlan;
+        QTest::newRow("waypoints") << Format::WaypointList;
+        QTest::newRow("kml") << Format::Kml;
+        QTest::newRow("kmz") << Format::Kmz;
+        QTest::newRow("geojson") << Format::GeoJson;
+    }
+    void largePlanReadsBack()
+    {
+        QFETCH(Format, format);
+        MissionPlan p = samplePlan(false);
+        p.waypoints.clear();
+        for (int i = 0; i < 100000; ++i)
+            p.waypoints.append({-60.123456789 + i * 0.001, 179.987654321 - i * 0.003});
+        const QByteArray bytes = writePlan(p, format);
+        QVERIFY(bytes.size() < kMaxFileBytes);
+        const PlanReadResult r = readPlan(bytes);
+        QVERIFY2(r.ok(), qPrintable(r.error));
+        QCOMPARE(r.plan->waypoints.size(), p.waypoints.size());
+        QCOMPARE(r.plan->waypoints.last().latitude, p.waypoints.last().latitude);
+        QCOMPARE(r.plan->waypoints.last().longitude, p.waypoints.last().longitude);
+    }
+
     void skippedText_data()
     {
         QTest::addColumn<int>("count");

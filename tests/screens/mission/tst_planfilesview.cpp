@@ -143,9 +143,20 @@ private Q_SLOTS:
         QMetaObject::invokeMethod(save, "reject");
     }
 
-    // Into an empty plan: no question, one model reset, the file's values, the map fitted.
+    // Into an empty plan: no question, one model reset, the file's values, the map fitted, in
+    // portrait and on its side (the map then sits beside the panel, not under it).
+    void opensIntoEmptyPlanAndFits_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("390x844") << QSize(390, 844);
+        QTest::newRow("844x390") << QSize(844, 390);
+        QTest::newRow("1180x820") << QSize(1180, 820);
+    }
     void opensIntoEmptyPlanAndFits()
     {
+        QFETCH(QSize, size);
+        m_view->resize(size);
+        QTRY_COMPARE(root()->size(), QSizeF(size));
         QSignalSpy resets(m_plan->waypoints(), &QAbstractItemModel::modelReset);
         QSignalSpy inserts(m_plan->waypoints(), &QAbstractItemModel::rowsInserted);
         QVERIFY(m_plan->openPlan(QUrl::fromLocalFile(planFile(1000)).toString()));
@@ -160,10 +171,14 @@ private Q_SLOTS:
         QVariant area;
         QMetaObject::invokeMethod(root(), "fitArea", Q_RETURN_ARG(QVariant, area));
         const QRectF fit = area.toRectF().adjusted(-1, -1, 1, 1);
+        // The fit area is in the screen's coordinates.
+        const auto onScreen = [&](double lat, double lon) {
+            return m_map->mapToItem(root(), m_map->coordinateToPoint(lat, lon));
+        };
         for (const Coordinate c : {Coordinate{47.30, 8.50}, Coordinate{47.399, 8.509}})
-            QVERIFY2(fit.contains(m_map->coordinateToPoint(c.latitude, c.longitude)), qPrintable(QString::number(c.latitude)));
+            QVERIFY2(fit.contains(onScreen(c.latitude, c.longitude)), qPrintable(QString::number(c.latitude)));
         // Large enough to see: the plan spans most of the area one way.
-        const QPointF a = m_map->coordinateToPoint(47.30, 8.50), b = m_map->coordinateToPoint(47.399, 8.509);
+        const QPointF a = onScreen(47.30, 8.50), b = onScreen(47.399, 8.509);
         QVERIFY(std::abs(a.y() - b.y()) > fit.height() * 0.8 || std::abs(a.x() - b.x()) > fit.width() * 0.8);
         QCOMPARE(m_plan->mapPosition(), m_map->region());
     }
