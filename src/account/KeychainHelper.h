@@ -74,7 +74,7 @@ namespace keyringprobe {
 const QStringList &busNames();
 void start(QObject *context, std::function<void(bool reachable)> done,
            std::chrono::milliseconds deadline = std::chrono::milliseconds(1500), const QString &busAddress = {});
-// Probes whose worker has not ended yet (a stalled bus holds one for up to D-Bus's own time-out).
+// Probes whose worker has not ended yet (each ends shortly after its deadline, answered or not).
 int runningProbes();
 } // namespace keyringprobe
 

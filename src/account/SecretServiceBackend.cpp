@@ -2,10 +2,12 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <qt6keychain/keychain.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -54,23 +56,40 @@ void runJob(Job *job, QObject *guard, std::chrono::milliseconds timeout, std::fu
 std::atomic<int> g_runningProbes{0};
 std::atomic<int> g_probeSerial{0};
 
-// The blocking part of the probe, on a thread of its own: connecting to a bus that does not
-// answer can take D-Bus's own time-out of about 25 s.
-bool probeBlocking(const QString &busAddress, int callTimeoutMs)
+// The session bus's address as D-Bus itself finds it, short of autolaunching one.
+QString sessionBusAddress()
 {
-    const QString name = QStringLiteral("zeltrin-keyring-probe-%1").arg(g_probeSerial.fetch_add(1));
+    const QString fromEnv = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists())
+        return QStringLiteral("unix:path=") + runtime + QStringLiteral("/bus");
+    return {};
+}
+
+// The blocking part of the probe, on a thread of its own. The connection is opened as a peer
+// and registered with our own "Hello": QDBusConnection::connectToBus sends that call with D-Bus's
+// default time-out of about 25 s on Qt's shared D-Bus thread, so a bus that accepts and never
+// answers would hold that thread, and the process's exit behind it, for as long. This way every
+// call has `callTimeoutMs` and the worker ends soon after the deadline.
+bool probeBlocking(const QString &address, const QStringList &names, int callTimeoutMs)
+{
+    if (address.isEmpty())
+        return false;
+    const QString connName = QStringLiteral("zeltrin-keyring-probe-%1").arg(g_probeSerial.fetch_add(1));
     bool found = false;
     {
-        QDBusConnection bus = busAddress.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)
-                                                   : QDBusConnection::connectToBus(busAddress, name);
+        QDBusConnection bus = QDBusConnection::connectToPeer(address, connName);
         auto busCall = [&](const char *method, const QVariantList &args) {
             QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                                                             QStringLiteral("org.freedesktop.DBus"), QLatin1String(method));
             m.setArguments(args);
             return bus.call(m, QDBus::Block, callTimeoutMs);
         };
-        if (bus.isConnected()) {
-            for (const QString &n : keyringprobe::busNames()) {
+        const bool registered = bus.isConnected() && busCall("Hello", {}).type() == QDBusMessage::ReplyMessage;
+        if (registered) {
+            for (const QString &n : names) {
                 const QDBusMessage r = busCall("NameHasOwner", {n});
                 if (r.type() == QDBusMessage::ReplyMessage && r.arguments().value(0).toBool()) {
                     found = true;
@@ -82,12 +101,12 @@ bool probeBlocking(const QString &busAddress, int callTimeoutMs)
             if (!found) {
                 const QDBusMessage r = busCall("ListActivatableNames", {});
                 const QStringList activatable = r.type() == QDBusMessage::ReplyMessage ? r.arguments().value(0).toStringList() : QStringList();
-                for (const QString &n : keyringprobe::busNames())
+                for (const QString &n : names)
                     found = found || activatable.contains(n);
             }
         }
     }
-    QDBusConnection::disconnectFromBus(name);
+    QDBusConnection::disconnectFromPeer(connName);
     return found;
 }
 
@@ -161,10 +180,13 @@ void start(QObject *context, std::function<void(bool)> done, std::chrono::millis
     auto shared = std::make_shared<ProbeShared>();
     auto *receiver = new ProbeReceiver(shared, std::move(done), context);
     QTimer::singleShot(deadline, receiver, [receiver] { receiver->finish(false); });
-    const int callTimeout = int(deadline.count());
+    // Each call gets a share of the deadline, so the worker is done shortly after it.
+    const int callTimeout = std::max(50, int(deadline.count() / 3));
+    const QString address = busAddress.isEmpty() ? sessionBusAddress() : busAddress;
     ++g_runningProbes;
-    std::thread([shared, busAddress, callTimeout] {
-        const bool reachable = probeBlocking(busAddress, callTimeout);
+    // Detached, and it touches nothing but what it owns: quitting never waits for it.
+    std::thread([shared, address, names = busNames(), callTimeout] {
+        const bool reachable = probeBlocking(address, names, callTimeout);
         {
             const std::lock_guard lock(shared->mutex);
             if (auto *r = static_cast<ProbeReceiver *>(shared->receiver))

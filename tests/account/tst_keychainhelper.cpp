@@ -22,6 +22,35 @@ using accounttest::saveNow;
 namespace {
 
 constexpr char kNoBusProbe[] = "--no-bus-probe";
+constexpr char kStalledBusChild[] = "--stalled-bus-child";
+
+// Runs in a child whose session bus accepts and never answers. `mode` says when it quits:
+// "at-once" with the probe just started, "owner-gone" after dropping the store mid-probe and
+// serving events on, "after-answer" once the store has answered. Prints what it saw, then
+// "exiting" just before main returns.
+int stalledBusChild(const QString &mode)
+{
+    QElapsedTimer t;
+    t.start();
+    auto helper = std::make_unique<KeychainHelper>(KeychainHelper::makeDefaultBackend());
+    std::optional<std::optional<QString>> loaded;
+    QObject context;
+    helper->load(KeychainHelper::Key::authToken, &context, [&](const std::optional<QString> &v) { loaded = v; });
+    if (mode == QLatin1String("owner-gone")) {
+        helper.reset();
+        QTest::qWait(1200); // past the worker's calls: its answer must find nothing freed
+    } else if (mode == QLatin1String("after-answer")) {
+        QTest::qWaitFor([&] { return loaded.has_value(); }, 10000);
+        std::printf("loaded %s %lld\n", loaded ? (*loaded ? "present" : "absent") : "never",
+                    static_cast<long long>(t.elapsed()));
+        const bool saved = saveNow(*helper, QStringLiteral("stalled-bus-token"));
+        std::printf("saved %s %s\n", saved ? "yes" : "no",
+                    helper->isInWeakerStore(KeychainHelper::Key::authToken) ? "file" : "keyring");
+    }
+    std::printf("exiting\n");
+    std::fflush(stdout);
+    return 0;
+}
 
 // Runs in a child without a session bus: the default store must answer at once, with nothing.
 int noBusProbe()
@@ -87,6 +116,8 @@ private Q_SLOTS:
     void probeAsksForEveryKeyringName_data();
     void probeAsksForEveryKeyringName();
     void stalledBusNeverBlocksTheThread();
+    void stalledSessionBus_data();
+    void stalledSessionBus();
 };
 
 void TestKeychainHelper::accountName()
@@ -514,8 +545,61 @@ void TestKeychainHelper::stalledBusNeverBlocksTheThread()
     QCOMPARE(*answer, false);
     // Generous: this catches a thread held for D-Bus's 25 s, not a slow machine.
     QVERIFY2(longestGap < 300, qPrintable(QString::number(longestGap)));
-    silent.close(); // the worker's connection fails now and it ends
-    QTRY_COMPARE_WITH_TIMEOUT(keyringprobe::runningProbes(), 0, 30000);
+    // The bus still says nothing, yet the worker's own calls time out: it does not linger for
+    // D-Bus's 25 s.
+    QTRY_COMPARE_WITH_TIMEOUT(keyringprobe::runningProbes(), 0, 3000);
+}
+
+void TestKeychainHelper::stalledSessionBus_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("quit with the probe just started") << "at-once";
+    QTest::newRow("store dropped mid-probe, events served on") << "owner-gone";
+    QTest::newRow("quit after the store answered") << "after-answer";
+}
+
+// The whole app-side path against a session bus that accepts and never answers: the store
+// answers "nothing stored" within the probe's deadline, keeps a token in the file store, and
+// the process quits at once whatever the probe is doing.
+void TestKeychainHelper::stalledSessionBus()
+{
+    QFETCH(QString, mode);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QLocalServer silent; // listening is enough: the kernel accepts, nobody ever reads
+    QVERIFY(silent.listen(dir.path() + QStringLiteral("/bus")));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + silent.fullServerName());
+    env.insert(QStringLiteral("HOME"), dir.path());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path() + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/config"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kStalledBusChild), mode});
+    QVERIFY(child.waitForStarted(5000));
+    QByteArray out;
+    QElapsedTimer sinceExiting;
+    // Bounded well under D-Bus's 25 s: a hang fails here rather than stalling the run.
+    QVERIFY(QTest::qWaitFor([&] {
+        out += child.readAllStandardOutput();
+        if (!sinceExiting.isValid() && out.contains("exiting\n"))
+            sinceExiting.start();
+        return child.state() == QProcess::NotRunning;
+    }, 15000));
+    out += child.readAllStandardOutput();
+    QVERIFY2(sinceExiting.isValid(), out.constData());
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    // From returning out of main to the process being gone: nothing waits for the probe.
+    QVERIFY2(sinceExiting.elapsed() < 800, qPrintable(QString::number(sinceExiting.elapsed())));
+    if (mode == QLatin1String("after-answer")) {
+        const QList<QByteArray> lines = out.split('\n');
+        QVERIFY2(lines.size() >= 3, out.constData());
+        QVERIFY2(lines[0].startsWith("loaded absent "), out.constData());
+        // Within the probe's deadline of 1.5 s, with room for a loaded machine.
+        QVERIFY2(lines[0].mid(14).toInt() < 2500, out.constData());
+        QCOMPARE(lines[1], QByteArray("saved yes file"));
+    }
 }
 
 void TestKeychainHelper::noBusLoadsAbsentQuickly()
@@ -549,6 +633,10 @@ int main(int argc, char **argv)
     if (argc > 1 && qstrcmp(argv[1], kNoBusProbe) == 0) {
         QCoreApplication app(argc, argv);
         return noBusProbe();
+    }
+    if (argc > 2 && qstrcmp(argv[1], kStalledBusChild) == 0) {
+        QCoreApplication app(argc, argv);
+        return stalledBusChild(QString::fromLocal8Bit(argv[2]));
     }
     QCoreApplication app(argc, argv);
     TestKeychainHelper t;

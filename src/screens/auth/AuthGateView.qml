@@ -71,11 +71,13 @@ Rectangle {
             onClicked: App.authManager.resumeStoredSession()
         }
         GoldButtonStyle {
+            objectName: "signInWithAccount"
             width: parent.width
             text: "Sign In with MRV Account"
             onClicked: gate.showLogin = true
         }
         GhostButtonStyle {
+            objectName: "gateContinueAsGuest"
             width: parent.width
             text: "Continue as Guest"
             onClicked: App.authManager.continueAsGuest()

@@ -79,6 +79,7 @@ ZPage {
                     spacing: 14
                     ZeltrinTextField {
                         id: emailField
+                        objectName: "emailField"
                         Layout.fillWidth: true
                         placeholder: "Email"
                         emailKeyboard: true
@@ -92,6 +93,7 @@ ZPage {
                     }
                     ZeltrinTextField {
                         id: passwordField
+                        objectName: "passwordField"
                         Layout.fillWidth: true
                         placeholder: "Password"
                         isSecure: true
@@ -114,6 +116,7 @@ ZPage {
                 }
 
                 Text {
+                    objectName: "loginError"
                     visible: login.hasError
                     Layout.fillWidth: true
                     Layout.leftMargin: 16
@@ -128,6 +131,7 @@ ZPage {
                 GoldButtonStyle {
                     Layout.fillWidth: true
                     id: signIn
+                    objectName: "signInButton"
                     text: login.isLoading ? "" : "Sign In"
                     enabled: login.canSignIn
                     opacity: enabled ? 1.0 : 0.5

@@ -1,0 +1,88 @@
+// Settings' kept-session rows by touch, in the whole app: resume and forget in guest mode,
+// forget when signed in, and the one-time notice that the session lies in the file store.
+#include "../auth/SessionShell.h"
+
+#include <QQuickView>
+#include <QStandardPaths>
+
+using namespace sessiontest;
+
+class TestSettingsView : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_config;
+
+    // In guest mode with a session kept after the service failed at start-up.
+    QQuickItem *guestSettingsWithKeptSession(Shell &s)
+    {
+        s.server.enqueue(ScriptedReply::json(503, R"({"error":"unavailable"})"));
+        s.launch(kKeptToken);
+        if (!s.waitForScreen(kGate))
+            return nullptr;
+        QTest::qWait(400);
+        s.tap(findItem(s.currentScreen(), QStringLiteral("gateContinueAsGuest")));
+        if (!s.waitForScreen(kTabs))
+            return nullptr;
+        return s.openSettings();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The notice's "seen" flag lives in the preference store: a fresh one per run.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        zeltrin::setupApplicationLook();
+    }
+
+    void guestKeptSession_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::newRow("resume") << "resumeSessionGuest";
+        QTest::newRow("forget") << "forgetSessionGuest";
+    }
+    void guestKeptSession()
+    {
+        QFETCH(QString, row);
+        Shell s;
+        QQuickItem *settings = guestSettingsWithKeptSession(s);
+        QVERIFY(settings);
+        QQuickItem *resume = findItem(settings, QStringLiteral("resumeSessionGuest"));
+        QQuickItem *forget = findItem(settings, QStringLiteral("forgetSessionGuest"));
+        QVERIFY(resume && resume->isVisible() && forget && forget->isVisible());
+        s.tap(findItem(settings, row));
+        if (row == QLatin1String("resumeSessionGuest")) {
+            QTRY_VERIFY_WITH_TIMEOUT(s.auth()->hasCurrentUser(), 10000);
+            QTRY_VERIFY(findByText(settings, s.auth()->displayName()));
+            QVERIFY(!findByText(settings, QStringLiteral("Guest Mode")));
+            QVERIFY(findItem(settings, QStringLiteral("forgetSessionSignedIn"))->isVisible());
+            QVERIFY(s.hasStoredToken());
+        } else {
+            QTRY_VERIFY(!s.hasStoredToken());
+            QTRY_VERIFY(!forget->isVisible());
+            QVERIFY(!resume->isVisible());
+            QVERIFY(findByText(settings, QStringLiteral("Guest Mode")));
+            QCOMPARE(s.screen(), kTabs);
+        }
+    }
+
+    // Signed in: forgetting the kept token keeps the pilot signed in for this run.
+    void signedInForgetsKeptSession()
+    {
+        Shell s;
+        s.launch(kKeptToken);
+        QVERIFY(s.waitForScreen(kTabs));
+        QQuickItem *settings = s.openSettings();
+        QVERIFY(settings);
+        QQuickItem *forget = findItem(settings, QStringLiteral("forgetSessionSignedIn"));
+        QVERIFY(forget && forget->isVisible());
+        s.tap(forget);
+        QTRY_VERIFY(!s.hasStoredToken());
+        QTRY_VERIFY(!forget->isVisible());
+        QVERIFY(s.auth()->hasCurrentUser());
+        QVERIFY(findByText(settings, QStringLiteral("Sign Out")));
+        QCOMPARE(s.screen(), kTabs);
+    }
+};
+
+QTEST_MAIN(TestSettingsView)
+#include "tst_settingsview.moc"
