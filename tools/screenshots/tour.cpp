@@ -82,7 +82,15 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     view.setColor(QColor(0x0F, 0x0F, 0x12));
     view.setResizeMode(QQuickView::SizeRootObjectToView);
     view.resize(size);
-    view.setSource(QUrl::fromLocalFile(path));
+    // A scene whose own script fails would render a state it never reached: that is a failure.
+    int sceneErrors = 0;
+    const QUrl sceneUrl = QUrl::fromLocalFile(path);
+    QObject::connect(view.engine(), &QQmlEngine::warnings, &view, [&](const QList<QQmlError> &warnings) {
+        for (const QQmlError &w : warnings)
+            if (w.url() == sceneUrl)
+                ++sceneErrors;
+    });
+    view.setSource(sceneUrl);
     if (view.status() != QQuickView::Ready) {
         for (const auto &e : view.errors())
             std::fprintf(stderr, "%s\n", qPrintable(e.toString()));
@@ -96,6 +104,10 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
             settleMs = v.toInt();
     }
     settle(settleMs);
+    if (sceneErrors > 0) {
+        std::fprintf(stderr, "%s: the scene's script failed (%d errors)\n", qPrintable(path), sceneErrors);
+        return false;
+    }
     const QImage image = view.grabWindow();
     if (image.isNull() || !image.save(outFile)) {
         std::fprintf(stderr, "could not write %s\n", qPrintable(outFile));

@@ -18,8 +18,11 @@ Rectangle {
         easing.type: Easing.InQuad
     }
 
+    // Centred; lifted clear of the way-on button where the window is short.
     Column {
-        anchors.centerIn: parent
+        anchors.horizontalCenter: parent.horizontalCenter
+        y: Math.max(0, Math.min(Math.round((splash.height - height) / 2),
+                                wayOn.visible ? wayOn.y - height - 16 : splash.height))
         spacing: 16
 
         // The artwork's own corners are rounded to match a radius of 26 at this size.
@@ -68,6 +71,7 @@ Rectangle {
         running: true
     }
     GhostButtonStyle {
+        id: wayOn
         objectName: "splashContinueAsGuest"
         visible: !wayOnTimer.running
         anchors.left: parent.left

@@ -9,10 +9,13 @@ Rectangle {
     readonly property var loginSheet: sheetLoader.item
 
     // Header centred in the space above the buttons; buttons 28 from the sides, 48 from the bottom.
+    // A window too short for both (a phone on its side) puts them side by side.
+    readonly property bool sideBySide: width > height && header.height + buttons.height + 48 + 24 > height
     Column {
         id: header
-        anchors.horizontalCenter: parent.horizontalCenter
-        y: Math.max(0, Math.round((buttons.y - height) / 2))
+        x: Math.round(((gate.sideBySide ? gate.width / 2 : gate.width) - width) / 2)
+        y: gate.sideBySide ? Math.max(0, Math.round((gate.height - height) / 2))
+                           : Math.max(0, Math.round((buttons.y - height) / 2))
         spacing: 12
 
         Item {
@@ -54,10 +57,11 @@ Rectangle {
 
     Column {
         id: buttons
-        anchors.left: parent.left
+        anchors.left: gate.sideBySide ? parent.horizontalCenter : parent.left
         anchors.right: parent.right
-        anchors.bottom: parent.bottom
-        anchors.leftMargin: 28
+        anchors.bottom: gate.sideBySide ? undefined : parent.bottom
+        anchors.verticalCenter: gate.sideBySide ? parent.verticalCenter : undefined
+        anchors.leftMargin: gate.sideBySide ? 0 : 28
         anchors.rightMargin: 28
         anchors.bottomMargin: 48
         spacing: 12
