@@ -23,6 +23,18 @@ QFont numberFont(int pixelSize)
     return font;
 }
 
+// A disc's soft shadow: black at 33 %, no offset, fading over `blur` beyond its radius.
+void paintShadow(QPainter *p, QPointF centre, double r, double blur)
+{
+    QRadialGradient g(centre, r + blur);
+    g.setColorAt(0, QColor(0, 0, 0, 84));
+    g.setColorAt(r / (r + blur), QColor(0, 0, 0, 84));
+    g.setColorAt(1, QColor(0, 0, 0, 0));
+    p->setPen(Qt::NoPen);
+    p->setBrush(g);
+    p->drawEllipse(centre, r + blur, r + blur);
+}
+
 constexpr int kPlainNumberPx = 12;
 constexpr int kSelectedNumberPx = 14;
 
@@ -35,15 +47,7 @@ void paintDisc(QPainter *p, QPointF centre, double t)
     p->setRenderHint(QPainter::Antialiasing, true);
     const auto &pal = zeltrin::palette();
     const double r = (28 + 6 * t) / 2;
-    const double blur = 4 + 2 * t;
-    // Soft shadow, black at 33 %, no offset.
-    QRadialGradient g(centre, r + blur);
-    g.setColorAt(0, QColor(0, 0, 0, 84));
-    g.setColorAt(r / (r + blur), QColor(0, 0, 0, 84));
-    g.setColorAt(1, QColor(0, 0, 0, 0));
-    p->setPen(Qt::NoPen);
-    p->setBrush(g);
-    p->drawEllipse(centre, r + blur, r + blur);
+    paintShadow(p, centre, r, 4 + 2 * t);
     QColor fill = pal.themeGold;
     fill.setAlphaF(float(t >= 1 ? 1.0 : 0.9 + 0.1 * std::max(0.0, t)));
     p->setBrush(fill);
@@ -63,14 +67,8 @@ void paintHome(QPainter *p, QPointF centre)
     p->save();
     p->setRenderHint(QPainter::Antialiasing, true);
     const auto &pal = zeltrin::palette();
-    const double r = 11, blur = 4;
-    QRadialGradient g(centre, r + blur);
-    g.setColorAt(0, QColor(0, 0, 0, 84));
-    g.setColorAt(r / (r + blur), QColor(0, 0, 0, 84));
-    g.setColorAt(1, QColor(0, 0, 0, 0));
-    p->setPen(Qt::NoPen);
-    p->setBrush(g);
-    p->drawEllipse(centre, r + blur, r + blur);
+    const double r = 11;
+    paintShadow(p, centre, r, 4);
     p->setBrush(pal.themeBackground);
     p->setPen(QPen(Qt::white, 2));
     p->drawEllipse(centre, r - 1, r - 1);
