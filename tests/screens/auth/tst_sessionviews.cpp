@@ -24,7 +24,10 @@ bool reveal(Shell &s, QQuickItem *scroller, QQuickItem *item)
             s.drag({x, lo}, {x, hi});
         else
             s.drag({x, hi}, {x, lo});
-        QTest::qWait(100);
+        // The drag's last step can leave the content gliding on; a tap on gliding content only
+        // stops it, as it would under a pilot's finger, so wait for it to rest.
+        for (int wait = 0; wait < 100 && scroller->property("moving").toBool(); ++wait)
+            QTest::qWait(50);
     }
     return s.isReachable(item, scroller);
 }
