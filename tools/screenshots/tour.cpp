@@ -58,8 +58,15 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
         sdk = new FakeDJISDK;
         deps.sdk.reset(sdk);
     }
-    // Scenes never touch the real keyring: each starts signed out with nothing stored.
-    deps.keychain = std::make_unique<KeychainHelper>(std::make_unique<InMemoryKeychainBackend>());
+    // Scenes never touch the real keyring: each starts signed out with nothing stored. A
+    // "-file-store" scene keeps its session in a real encrypted file store of its own, as when no
+    // keyring answers.
+    QTemporaryDir storeDir;
+    if (QFileInfo(path).baseName().endsWith(QLatin1String("-file-store")) && storeDir.isValid())
+        deps.keychain = std::make_unique<KeychainHelper>(std::make_unique<EncryptedFileBackend>(
+            storeDir.filePath(QStringLiteral("items")), storeDir.filePath(QStringLiteral("key"))));
+    else
+        deps.keychain = std::make_unique<KeychainHelper>(std::make_unique<InMemoryKeychainBackend>());
     MRVNetworkClient::Options options;
     options.baseURL = server.baseURL();
     options.extraCaCertificates = {certs.ca};

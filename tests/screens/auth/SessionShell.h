@@ -45,6 +45,11 @@ inline QQuickItem *findByText(QQuickItem *root, const QString &text)
     return nullptr;
 }
 
+// The memory store, reporting its items as kept in the weaker file store.
+struct WeakerMemoryStore : InMemoryKeychainBackend {
+    bool keepsInWeakerStore(const QString &) const override { return true; }
+};
+
 struct Shell {
     QTemporaryDir dir;
     std::optional<TestCertificates> certs = TestCertificates::generate(dir.path());
@@ -78,9 +83,11 @@ struct Shell {
     static QString tokenAccount() { return KeychainHelper::rawValue(KeychainHelper::Key::authToken); }
     bool hasStoredToken() const { return store->items.contains(tokenAccount()); }
 
+    bool weakerStore = false; // set before launch()
+
     void launch(const QByteArray &storedToken, QSize size = QSize(390, 844))
     {
-        store = new InMemoryKeychainBackend;
+        store = weakerStore ? new WeakerMemoryStore : new InMemoryKeychainBackend;
         if (!storedToken.isEmpty())
             store->items.insert(tokenAccount(), storedToken);
         ZeltrinPilotApp::Dependencies deps;

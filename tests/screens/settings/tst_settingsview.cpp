@@ -3,6 +3,7 @@
 #include "../auth/SessionShell.h"
 
 #include <QQuickView>
+#include <QSettings>
 #include <QStandardPaths>
 
 using namespace sessiontest;
@@ -81,6 +82,45 @@ private Q_SLOTS:
         QVERIFY(s.auth()->hasCurrentUser());
         QVERIFY(findByText(settings, QStringLiteral("Sign Out")));
         QCOMPARE(s.screen(), kTabs);
+    }
+
+    // No keyring answered: Settings says once that the session lies in the file store. "OK"
+    // puts the notice away for good; a guest with nothing kept is never told.
+    void fileStoreNoticeShownOnce()
+    {
+        QSettings().remove(QStringLiteral("fileStoreNoticeSeen"));
+        for (int launch = 0; launch < 2; ++launch) {
+            Shell s;
+            s.weakerStore = true;
+            s.launch(kKeptToken);
+            QVERIFY(s.waitForScreen(kTabs));
+            QQuickItem *settings = s.openSettings();
+            QVERIFY(settings);
+            QQuickItem *notice = findItem(settings, QStringLiteral("fileStoreNotice"));
+            QVERIFY(notice);
+            QCOMPARE(notice->isVisible(), launch == 0);
+            if (launch == 0) {
+                QQuickItem *ok = findByText(notice, QStringLiteral("OK"));
+                QVERIFY(ok && s.isReachable(ok));
+                s.tap(ok);
+                QTRY_VERIFY(!notice->isVisible());
+                QVERIFY(s.hasStoredToken());
+            }
+        }
+    }
+    void fileStoreNoticeNotForNothingKept()
+    {
+        QSettings().remove(QStringLiteral("fileStoreNoticeSeen"));
+        Shell s;
+        s.weakerStore = true;
+        s.launch({});
+        QVERIFY(s.waitForScreen(kGate));
+        QTest::qWait(400);
+        s.tap(findItem(s.currentScreen(), QStringLiteral("gateContinueAsGuest")));
+        QVERIFY(s.waitForScreen(kTabs));
+        QQuickItem *settings = s.openSettings();
+        QVERIFY(settings);
+        QVERIFY(!findItem(settings, QStringLiteral("fileStoreNotice"))->isVisible());
     }
 };
 
