@@ -11,6 +11,12 @@ ModalSheet {
         id: loginLoader
         property var model: item ? item.model : null
         source: "qrc:/Zeltrin/screens/auth/LoginView.qml"
+        Binding {
+            target: loginLoader.item
+            when: loginLoader.item !== null
+            property: "keyboardOverlap"
+            value: sheet.keyboardOverlap
+        }
         Connections {
             target: loginLoader.item
             function onCancel() { sheet.dismiss() }

@@ -9,6 +9,8 @@ ZPage {
     signal cancel()
     property alias model: login
     property alias scroller: scroller
+    // How much of this page's bottom the on-screen keyboard covers (its sheet tells).
+    property real keyboardOverlap: 0
 
     title: ""
     leadingItems: [
@@ -38,14 +40,8 @@ ZPage {
             contentWidth: width
             contentHeight: form.implicitHeight + 24 + keyboardOverlap
 
-            // How much of this view the keyboard covers, in its own coordinates.
-            readonly property real keyboardOverlap: {
-                const kb = Qt.inputMethod.keyboardRectangle
-                if (!Qt.inputMethod.visible || kb.height <= 0)
-                    return 0
-                const top = scroller.mapFromItem(null, 0, kb.y).y
-                return Math.max(0, Math.min(scroller.height, scroller.height - top))
-            }
+            // How much of this view the keyboard covers.
+            readonly property real keyboardOverlap: Math.min(scroller.height, page.keyboardOverlap)
             function keepVisible(item) {
                 if (!item)
                     return

@@ -40,6 +40,15 @@ T.Popup {
         return names.length > 0 ? names : ["large"]
     }
     readonly property real _largeTop: 10
+    // The on-screen keyboard lifts the sheet so its lower part stays above the keys, never past
+    // the tallest detent's top.
+    readonly property real _keyboardLift: _shown ? Math.max(0, Math.min(_restTop - _largeTop, height - _keyboardTop)) : 0
+    property real _lift: _keyboardLift
+    Behavior on _lift { NumberAnimation { duration: 250; easing.type: Easing.OutCubic } }
+    // How much of the sheet's bottom the keyboard still covers once lifted (0 without one).
+    readonly property real keyboardOverlap: Math.max(0, height + _offset - _lift - _keyboardTop)
+    // The sheet covers the whole window, so window coordinates are its own.
+    readonly property real _keyboardTop: Keyboard.area.height > 0 ? Math.max(0, Math.min(height, Keyboard.area.y)) : height
     readonly property real _cornerRadius: 10
 
     function _topOf(name) {
@@ -189,7 +198,7 @@ T.Popup {
         Item {
             id: panel
             x: 0
-            y: sheet._restTop + sheet._offset
+            y: sheet._restTop + sheet._offset - sheet._lift
             width: parent.width
             height: Math.max(0, sheet.height - sheet._restTop)
 

@@ -1,6 +1,7 @@
 // The sign-in screens by touch, in the whole app: resuming a kept session from the gate, the
 // splash's way on while the check hangs, and the login sheet reaching "Sign In" after an error on
 // short windows.
+#include "Keyboard.h"
 #include "SessionShell.h"
 
 #include <QElapsedTimer>
@@ -186,6 +187,61 @@ private Q_SLOTS:
         QVERIFY(s.waitForScreen(kTabs));
         QVERIFY(s.auth()->hasCurrentUser());
         QVERIFY(s.hasStoredToken());
+    }
+
+    void keyboardKeepsFocusedFieldInView_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("keyboard"); // its height
+        QTest::newRow("320x568") << QSize(320, 568) << 260;
+        QTest::newRow("844x390") << QSize(844, 390) << 160;
+        QTest::newRow("390x844") << QSize(390, 844) << 300;
+    }
+    // An on-screen keyboard rises: the sheet lifts above it, and each focused field, the e-mail
+    // tapped and then the password reached by Return, shows whole above the keys.
+    void keyboardKeepsFocusedFieldInView()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, keyboard);
+        struct Hide { ~Hide() { Keyboard::instance()->simulate(std::nullopt); } } hide;
+        Shell s;
+        s.launch({}, size);
+        QVERIFY(s.waitForScreen(kGate));
+        QTest::qWait(400);
+        QQuickItem *gate = s.currentScreen();
+        s.tap(findItem(gate, QStringLiteral("signInWithAccount")));
+        QObject *sheet = gate->property("loginSheet").value<QObject *>();
+        QVERIFY(sheet);
+        QTRY_VERIFY(sheet->property("shown").toBool());
+        QTest::qWait(400);
+        QQuickItem *page = nullptr;
+        QTRY_VERIFY((page = sheet->property("sheetItem").value<QObject *>()->property("item").value<QQuickItem *>()));
+        QQuickItem *scroller = page->property("scroller").value<QQuickItem *>();
+        QQuickItem *email = findItem(page, QStringLiteral("emailField"));
+        QQuickItem *password = findItem(page, QStringLiteral("passwordField"));
+        QVERIFY(scroller && email && password);
+
+        s.tap(email);
+        QTRY_VERIFY(email->hasActiveFocus());
+        const QRectF keys(0, size.height() - keyboard, size.width(), keyboard);
+        Keyboard::instance()->simulate(keys);
+        const auto wholeAboveKeys = [&](QQuickItem *field) {
+            const QRectF r = field->mapRectToScene(QRectF(0, 0, field->width(), field->height()));
+            const QRectF shown = scroller->mapRectToScene(QRectF(0, 0, scroller->width(), scroller->height()));
+            return r.top() >= shown.top() && r.top() >= 0 && r.bottom() <= keys.top() && r.bottom() <= shown.bottom();
+        };
+        QTRY_VERIFY2(wholeAboveKeys(email), "the e-mail field lies under the keyboard");
+        QTest::qWait(300); // the lift's slide
+        QVERIFY(wholeAboveKeys(email));
+        QTest::keyClick(s.view.get(), 'a');
+        QTest::keyClick(s.view.get(), Qt::Key_Return);
+        QTRY_VERIFY(password->hasActiveFocus());
+        QTRY_VERIFY2(wholeAboveKeys(password), "the password field lies under the keyboard");
+        QVERIFY(s.isReachable(password, scroller));
+
+        // The keyboard goes: the sheet settles back to its detent.
+        Keyboard::instance()->simulate(std::nullopt);
+        QTRY_VERIFY(scroller->mapToScene(QPointF(0, scroller->height())).y() >= size.height() - 1);
     }
 };
 
