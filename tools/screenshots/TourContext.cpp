@@ -1,6 +1,7 @@
 #include "TourContext.h"
 
 #include "DJIDroneManager.h"
+#include "Keyboard.h"
 #include "PlanFormats.h"
 #include "SurveyPlan.h"
 
@@ -45,6 +46,19 @@ void TourContext::signInDemo()
 {
     m_app->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
                                 QString::fromLatin1(DevAccountService::kDemoPassword));
+}
+
+TourContext::~TourContext()
+{
+    Keyboard::instance()->simulate(std::nullopt); // the next scene starts without one
+}
+
+void TourContext::showKeyboard(qreal height, qreal windowWidth, qreal windowHeight)
+{
+    if (height > 0)
+        Keyboard::instance()->simulate(QRectF(0, windowHeight - height, windowWidth, height));
+    else
+        Keyboard::instance()->simulate(std::nullopt);
 }
 
 bool TourContext::simConnect()

@@ -17,6 +17,7 @@ class TourContext : public QObject
     // While true the local account service never answers (a sign-in stays in flight).
     Q_PROPERTY(bool accountStalls READ accountStalls WRITE setAccountStalls NOTIFY accountStallsChanged)
 public:
+    ~TourContext() override;
     TourContext(ZeltrinPilotApp *app, FakeDJISDK *sdk, QObject *parent = nullptr)
         : QObject(parent), m_app(app), m_sdk(sdk) {}
     // A "live-" scene: the simulated aircraft on a clock the scene moves.
@@ -29,6 +30,9 @@ public:
 
     // Signs in with the local service's demo account (a real request).
     Q_INVOKABLE void signInDemo();
+
+    // An on-screen keyboard covering the window's bottom `height` pixels (0: none).
+    Q_INVOKABLE void showKeyboard(qreal height, qreal windowWidth, qreal windowHeight);
 
     // Live values for the drone link (the fields a feed would fill).
     Q_INVOKABLE void setBattery(qint64 percentage, double voltage, double temperature, qint64 chargeCount,
