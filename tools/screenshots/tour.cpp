@@ -1,5 +1,5 @@
 // Renders each scene of the tour and writes <out>/<scene>.png at the phone size (390x844) and
-// <out>/<scene>@WxH.png at any other size asked for.
+// <out>/<scene>@WxH.png at any other size asked for, on the command line or by the scene itself.
 // Usage: zeltrin-tour [--window] [--sizes WxH,WxH,...|--all-sizes] [out-dir] [scene-name-substring]
 // Offscreen with the software scene graph by default; --window renders in a real window on the
 // display's platform (xcb with OpenGL under Xvfb), as a pilot's device draws.
@@ -36,7 +36,10 @@ void settle(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-bool renderScene(const QString &path, const QString &outFile, const TestCertificates &certs, QSize size)
+// `extraSizes`, when given, receives the sizes the scene asks to be shown at as well (its root's
+// `extraSizes`, e.g. ["320x568", "844x390"]).
+bool renderScene(const QString &path, const QString &outFile, const TestCertificates &certs, QSize size,
+                 QStringList *extraSizes = nullptr)
 {
     // Each scene has its own local account service, so sign-in states are real replies.
     TlsTestServer server(certs);
@@ -109,6 +112,8 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
         const QVariant v = root->property("settleMs");
         if (v.isValid())
             settleMs = v.toInt();
+        if (extraSizes)
+            *extraSizes = root->property("extraSizes").toStringList();
     }
     settle(settleMs);
     if (sceneErrors > 0) {
@@ -146,6 +151,7 @@ int main(int argc, char **argv)
 {
     bool window = false;
     QList<QSize> sizes{kPhone};
+    bool sizesGiven = false;
     QStringList positional;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -153,8 +159,10 @@ int main(int argc, char **argv)
             window = true;
         } else if (a == QLatin1String("--all-sizes")) {
             sizes = {kPhone, QSize(320, 568), QSize(844, 390), QSize(820, 1180), QSize(1180, 820)};
+            sizesGiven = true;
         } else if (a == QLatin1String("--sizes") && i + 1 < argc) {
             sizes = parseSizes(QString::fromLocal8Bit(argv[++i]));
+            sizesGiven = true;
             if (sizes.isEmpty()) {
                 std::fprintf(stderr, "--sizes takes WxH[,WxH...], each side 100 to 4096\n");
                 return 2;
@@ -186,13 +194,20 @@ int main(int argc, char **argv)
     for (const QFileInfo &fi : scenes.entryInfoList({QStringLiteral("*.qml")}, QDir::Files, QDir::Name)) {
         if (!filter.isEmpty() && !fi.completeBaseName().contains(filter))
             continue;
-        for (const QSize &size : sizes) {
+        QList<QSize> sceneSizes = sizes;
+        for (int i = 0; i < sceneSizes.size(); ++i) {
+            const QSize size = sceneSizes.at(i);
             ++rendered;
             const QString suffix = size == kPhone ? QString()
                 : QStringLiteral("@%1x%2").arg(size.width()).arg(size.height());
             const QString file = QDir(outDir).filePath(fi.completeBaseName() + suffix + QStringLiteral(".png"));
-            if (!renderScene(fi.absoluteFilePath(), file, *certs, size))
+            QStringList extra;
+            if (!renderScene(fi.absoluteFilePath(), file, *certs, size, i == 0 && !sizesGiven ? &extra : nullptr))
                 ++failures;
+            // Sizes the scene asks for on top of the default one.
+            for (const QSize &more : parseSizes(extra.join(QLatin1Char(','))))
+                if (!sceneSizes.contains(more))
+                    sceneSizes.append(more);
         }
     }
     std::printf("%d scenes, %d failed\n", rendered, failures);

@@ -4,6 +4,7 @@ import Zeltrin
 // A refused sign-in on a short window, scrolled to its end: the message and "Sign In" in reach.
 AuthGateView {
     id: gate
+    property var extraSizes: ["320x568", "844x390"]
     property int settleMs: 2200
     showLogin: true
     Timer {

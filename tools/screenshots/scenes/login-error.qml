@@ -4,6 +4,7 @@ import Zeltrin
 // A refused sign-in: the service answers 401 and the message shows above the button.
 AuthGateView {
     id: gate
+    property var extraSizes: ["320x568", "844x390"]
     property int settleMs: 1800
     showLogin: true
     Timer {

@@ -6,6 +6,7 @@ import Zeltrin
 // as a plain panel) with the focused field in view.
 AuthGateView {
     id: gate
+    property var extraSizes: ["320x568", "844x390"]
     property int settleMs: 2000
     showLogin: true
     Timer {

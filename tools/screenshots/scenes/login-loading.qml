@@ -4,6 +4,7 @@ import Zeltrin
 // A sign-in in flight: the service does not answer yet.
 AuthGateView {
     id: gate
+    property var extraSizes: ["320x568", "844x390"]
     property int settleMs: 1300
     showLogin: true
     Timer {
