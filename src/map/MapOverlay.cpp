@@ -3,6 +3,7 @@
 #include "MarkerIndex.h"
 #include "WebMercator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <unordered_set>
@@ -91,6 +92,49 @@ QRectF worldRegion(const OverlayFrame &f, double margin)
     return cam.worldBounds();
 }
 
+constexpr double kCell = 28; // a marker across: closer than that, the lower one is mostly hidden anyway
+
+// The marker cell of frame point `s` (inside `cull`, so the division stays in range).
+QPoint cellOf(QPointF s, const QRectF &cull)
+{
+    return {int((s.x() - cull.left()) / kCell), int((s.y() - cull.top()) / kCell)};
+}
+
+constexpr double kDashCell = 4; // px: closer dashes merge into a grey band anyway
+
+// Which cells of a grid over `area` are taken, marked in a first-come order.
+class CellGrid
+{
+public:
+    CellGrid(const QRectF &area, double cell)
+        : m_area(area), m_cell(cell),
+          m_columns(std::ceil(area.width() / cell) + 1), m_rows(std::ceil(area.height() / cell) + 1)
+    {
+        if (valid())
+            m_taken.assign(size_t(m_columns) * size_t(m_rows), false);
+    }
+    // A frame of absurd size (never a real window) gets no grid and no thinning.
+    bool valid() const { return m_columns > 0 && m_rows > 0 && m_columns * m_rows <= 1e8; }
+    // Takes the cell of `p`; false if it was taken already or lies outside.
+    bool take(QPointF p)
+    {
+        const double x = std::floor((p.x() - m_area.left()) / m_cell), y = std::floor((p.y() - m_area.top()) / m_cell);
+        if (!(x >= 0 && y >= 0 && x < m_columns && y < m_rows))
+            return false;
+        const size_t at = size_t(y) * size_t(m_columns) + size_t(x);
+        if (m_taken[at])
+            return false;
+        m_taken[at] = true;
+        return true;
+    }
+
+private:
+    QRectF m_area;
+    double m_cell;
+    double m_columns, m_rows;
+    std::vector<bool> m_taken;
+};
+
 // Cuts one leg into dashes of 5 px every 10 px, the phase counted from `along` px before it.
 void dashLeg(QPointF a, QPointF b, double along, const QRectF &clip, std::vector<QLineF> *out)
 {
@@ -116,7 +160,9 @@ void dashLeg(QPointF a, QPointF b, double along, const QRectF &clip, std::vector
 void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame,
                 std::optional<qsizetype> skipA, std::optional<qsizetype> skipB, OverlayChunk *out)
 {
+    out->candidateDashes.clear();
     out->dashes.clear();
+    out->candidates.clear();
     out->markers.clear();
     out->dirty = false;
     const QRectF cull = frame.region.adjusted(-kMarkerCull, -kMarkerCull, kMarkerCull, kMarkerCull);
@@ -129,7 +175,6 @@ void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame
     const qsizetype first = c * MarkerIndex::kChunk;
     const qsizetype last = std::min(index.size(), first + MarkerIndex::kChunk + 1); // one past: the leg into the next run
     const QRectF clip = frame.region.adjusted(-kPathMargin, -kPathMargin, kPathMargin, kPathMargin);
-    constexpr double kCell = 14; // half a marker: overlapping more than that, the lower one is hidden anyway
     std::unordered_set<quint64> taken;
     std::vector<MarkerDraw> kept;
     // Legs shorter than a pixel (a long mission seen from afar) are merged into the next one:
@@ -142,7 +187,7 @@ void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame
         const double len = std::hypot(s.x() - prev.x(), s.y() - prev.y());
         if (len < kMinLeg && i + 1 < last)
             continue;
-        dashLeg(prev, s, along, clip, &out->dashes);
+        dashLeg(prev, s, along, clip, &out->candidateDashes);
         along += len;
         prev = s;
     }
@@ -153,13 +198,52 @@ void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame
         const QPointF s = frame.project(index.world(i));
         if (!cull.contains(s))
             continue;
-        const auto cx = quint64(quint32(int((s.x() - cull.left()) / kCell)));
-        const auto cy = quint64(quint32(int((s.y() - cull.top()) / kCell)));
-        if (!taken.insert((cy << 32) | cx).second)
+        const QPoint cell = cellOf(s, cull);
+        if (!taken.insert((quint64(quint32(cell.y())) << 32) | quint32(cell.x())).second)
             continue;
         kept.push_back({s, int(i + 1), 0.0});
     }
-    out->markers.assign(kept.rbegin(), kept.rend());
+    out->candidates.assign(kept.rbegin(), kept.rend());
+    out->markers = out->candidates;
+    out->dashes = out->candidateDashes;
+}
+
+std::vector<qsizetype> thinAcrossRuns(const OverlayFrame &frame, std::vector<std::shared_ptr<const OverlayChunk>> *chunks)
+{
+    std::vector<qsizetype> changed;
+    if (!frame.valid)
+        return changed;
+    // Every candidate lies inside the cull region (dashes within the path margin of the region),
+    // so a dense grid over it holds the taken cells.
+    const QRectF cull = frame.region.adjusted(-kMarkerCull, -kMarkerCull, kMarkerCull, kMarkerCull);
+    CellGrid markerCells(cull, kCell), dashCells(cull, kDashCell);
+    if (!markerCells.valid() || !dashCells.valid())
+        return changed;
+    std::vector<MarkerDraw> shown;
+    std::vector<QLineF> dashes;
+    for (auto c = qsizetype(chunks->size()) - 1; c >= 0; --c) {
+        const std::shared_ptr<const OverlayChunk> &chunk = (*chunks)[size_t(c)];
+        if (!chunk)
+            continue;
+        shown.clear();
+        for (auto m = chunk->candidates.rbegin(); m != chunk->candidates.rend(); ++m)
+            if (markerCells.take(m->pos))
+                shown.push_back(*m);
+        std::reverse(shown.begin(), shown.end());
+        dashes.clear();
+        for (auto d = chunk->candidateDashes.rbegin(); d != chunk->candidateDashes.rend(); ++d)
+            if (dashCells.take(d->center()))
+                dashes.push_back(*d);
+        std::reverse(dashes.begin(), dashes.end());
+        if (shown == chunk->markers && dashes == chunk->dashes)
+            continue;
+        auto copy = std::make_shared<OverlayChunk>(*chunk);
+        copy->markers = shown;
+        copy->dashes = dashes;
+        (*chunks)[size_t(c)] = std::move(copy);
+        changed.push_back(c);
+    }
+    return changed;
 }
 
 std::vector<QLineF> graticule(const OverlayFrame &f)

@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -35,6 +36,7 @@ struct MarkerDraw {
     QPointF pos;
     int number;      // 1-based, as shown
     double selected; // 0 plain, 1 selected; between while the selection animates
+    bool operator==(const MarkerDraw &) const = default;
 };
 
 // The home point and the aircraft, in frame pixels; the aircraft's rotation is its heading on
@@ -48,8 +50,10 @@ struct VehicleDraw {
 
 // One run of markers and the legs leaving them, in frame pixels.
 struct OverlayChunk {
-    std::vector<QLineF> dashes;
-    std::vector<MarkerDraw> markers;
+    std::vector<QLineF> candidateDashes; // this run's legs cut into dashes
+    std::vector<QLineF> dashes;          // those not lying on a later run's dash
+    std::vector<MarkerDraw> candidates; // this run's markers, thinned within the run
+    std::vector<MarkerDraw> markers;    // those still showing once later runs are on top
     bool dirty = true;
 };
 
@@ -59,10 +63,18 @@ constexpr double kMarkerCull = 24; // px beyond the region still drawn (marker r
 constexpr double kPathMargin = 8;  // px beyond the region the path is still cut into dashes
 
 // Builds run `c`: the dashes of its legs (5 on, 5 off, in step with the run's first point) and
-// its markers, one per 14 px cell where they pile up. `skip` markers are left out: the selected
+// its markers, one per marker-wide cell where they pile up. `skip` markers are left out: the selected
 // ones are drawn on top of everything by themselves.
 void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame,
                 std::optional<qsizetype> skipA, std::optional<qsizetype> skipB, OverlayChunk *out);
+
+// Thins the markers across runs as within one: one per marker-wide cell of the whole list, the
+// later marker kept. Dashes likewise, one per 4 px cell, so a dense survey seen whole draws a
+// hatch rather than every row. Each run's `markers` and `dashes` become the part of its
+// candidates still showing; a run whose shown part changes is replaced by a copy (built runs are
+// shared, never changed in place). Returns the runs replaced. One pass over the candidates, so an
+// edit stays cheap.
+std::vector<qsizetype> thinAcrossRuns(const OverlayFrame &frame, std::vector<std::shared_ptr<const OverlayChunk>> *chunks);
 
 // The flown track is drawn in runs of this many legs, so a new point rebuilds only the last run.
 constexpr qsizetype kTrackRun = 256;

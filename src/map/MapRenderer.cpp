@@ -9,6 +9,7 @@
 #include <QSGRectangleNode>
 #include <QSGRendererInterface>
 
+#include <algorithm>
 #include <cmath>
 
 // The item's scene graph: what a frame rebuilds, and what it only moves.
@@ -83,6 +84,12 @@ void TileMapItem::syncOverlay()
         o.chunks[c] = std::move(chunk);
         o.dirty[c] = false;
         o.rebuilt.push_back(qsizetype(c));
+    }
+    // A rebuilt run can cover, or stop covering, markers of the runs beneath it.
+    if (!o.rebuilt.empty()) {
+        for (const qsizetype c : overlay::thinAcrossRuns(o.frame, &o.chunks))
+            if (std::find(o.rebuilt.begin(), o.rebuilt.end(), c) == o.rebuilt.end())
+                o.rebuilt.push_back(c);
     }
 }
 
