@@ -79,7 +79,10 @@ int runningProbes();
 } // namespace keyringprobe
 
 // The keyring (through QtKeychain) with a deadline of our own on every call: a locked keyring can
-// wait for an unlock prompt forever, and the app must never hang on it.
+// wait for an unlock prompt forever, and the app must never hang on it. The probe and every
+// QtKeychain job run on one keychain thread for the whole process (QtKeychain's job queue belongs
+// to the first thread that uses it), so the first read goes ahead while the window is built;
+// answers come back on the thread that made the backend.
 class SecretServiceBackend : public KeychainBackend
 {
 public:
@@ -89,15 +92,13 @@ public:
     void startWrite(const QString &account, const QByteArray &data, QObject *context, Done done) override;
     void startRemove(const QString &account, QObject *context, Done done) override;
 
+    class Worker;
+    struct Mailbox;
+
 private:
-    // Runs `then` once it is known whether a keyring answers (asked once, on first use).
-    void whenProbed(QObject *context, std::function<void(bool)> then);
-    QObject m_guard; // our callbacks go with us
-    QString m_service;
-    std::chrono::milliseconds m_timeout;
-    std::optional<bool> m_reachable;
-    bool m_probing = false;
-    std::vector<std::pair<QPointer<QObject>, std::function<void(bool)>>> m_waiting; // each guarded by its caller
+    Worker *m_worker; // lives on the keychain thread
+    std::unique_ptr<QObject> m_home;
+    std::shared_ptr<Mailbox> m_mailbox;
 };
 
 // Per-user file store encrypted with AES-256-GCM: one 0600 file per item under `directory`, the
