@@ -234,57 +234,6 @@ Item {
         }
     }
 
-    // The mission the aircraft is flying: its progress, with pause or resume, and stop.
-    Rectangle {
-        id: progressPill
-        objectName: "missionProgress"
-        readonly property var drone: App.droneManager
-        readonly property bool running: drone !== null
-            && (drone.missionState === "executing" || drone.missionState === "paused")
-        visible: running
-        anchors.top: bar.bottom
-        anchors.topMargin: 8
-        anchors.left: map.left
-        anchors.leftMargin: 12
-        height: 44
-        width: progressRow.implicitWidth + 16
-        radius: 22
-        color: Theme.alpha(Theme.themeSurface, 0.9)
-        Row {
-            id: progressRow
-            anchors.verticalCenter: parent.verticalCenter
-            x: 12
-            spacing: 4
-            Text {
-                anchors.verticalCenter: parent.verticalCenter
-                text: progressPill.running
-                      ? "WP " + (progressPill.drone.missionWaypoint + 1) + " of " + progressPill.drone.missionWaypointCount
-                        + (progressPill.drone.missionState === "paused" ? " \u2014 Paused" : "")
-                      : ""
-                color: "white"
-                font.family: Theme.fontFamily
-                font.pixelSize: Theme.subheadline
-                font.weight: Font.DemiBold
-                rightPadding: 4
-            }
-            BarButton {
-                objectName: "pauseMission"
-                iconName: progressPill.running && progressPill.drone.missionState === "paused" ? "play.circle.fill" : "pause.circle.fill"
-                color: Theme.themeGold
-                Accessible.name: progressPill.running && progressPill.drone.missionState === "paused" ? "Resume mission" : "Pause mission"
-                onClicked: progressPill.drone.missionState === "paused" ? progressPill.drone.resumeMission()
-                                                                        : progressPill.drone.pauseMission()
-            }
-            BarButton {
-                objectName: "stopMission"
-                iconName: "stop.circle.fill"
-                color: Theme.platformRed
-                Accessible.name: "Stop mission"
-                onClicked: progressPill.drone.stopMission()
-            }
-        }
-    }
-
     MissionControlPanel {
         id: panel
         objectName: "missionControlPanel"

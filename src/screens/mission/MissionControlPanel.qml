@@ -46,6 +46,12 @@ Item {
                 color: Theme.themeSurfaceRaised
             }
 
+            MissionProgressRow {
+                Layout.fillWidth: true
+                Layout.leftMargin: 16
+                Layout.rightMargin: 8
+            }
+
             RowLayout {
                 Layout.leftMargin: 16
                 Layout.rightMargin: 16

@@ -9,6 +9,7 @@ list(APPEND ZELTRIN_QML
     screens/mission/FlightPlanView.qml
     screens/mission/MapToolButton.qml
     screens/mission/MissionControlPanel.qml
+    screens/mission/MissionProgressRow.qml
     screens/mission/MissionSlider.qml
     screens/mission/FeatureToggleButton.qml
     screens/mission/FeatureActionButton.qml

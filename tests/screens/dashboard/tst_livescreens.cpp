@@ -187,6 +187,51 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(effectiveOpacity(battery), 1.0);
     }
+
+    // A mission in flight shows its progress inside the control panel; pause, resume and stop
+    // by finger reach the aircraft, at a phone's size and on its side.
+    void missionProgressInThePanel_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("390x844") << QSize(390, 844);
+        QTest::newRow("844x390") << QSize(844, 390);
+    }
+    void missionProgressInThePanel()
+    {
+        QFETCH(QSize, size);
+        LiveScreen s("qrc:/Zeltrin/screens/mission/FlightPlanView.qml");
+        s.view.resize(size);
+        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        QVERIFY(s.connect());
+        QQuickItem *progress = s.view.rootObject()->findChild<QQuickItem *>(QStringLiteral("missionProgress"));
+        QQuickItem *panel = s.view.rootObject()->findChild<QQuickItem *>(QStringLiteral("missionControlPanel"));
+        QVERIFY(progress && panel);
+        QVERIFY(!progress->isVisible());
+        QVariantList points;
+        for (int i = 0; i < 4; ++i)
+            points.append(QVariantMap{{QStringLiteral("latitude"), 43.0 + 0.003 * i}, {QStringLiteral("longitude"), -84.0 + 0.003 * i}});
+        s.drone()->executeMission(points, 60, 8);
+        s.fly(30);
+        QCOMPARE(s.drone()->missionState(), QStringLiteral("executing"));
+        QTRY_VERIFY(shownOnScreen(progress));
+        const QRectF card = panel->mapRectToScene(panel->boundingRect());
+        const QRectF row = progress->mapRectToScene(progress->boundingRect());
+        QVERIFY2(card.contains(row), "the progress lies outside the control panel");
+        const QString wp = QStringLiteral("WP %1 of 4").arg(s.drone()->missionWaypoint() + 1);
+        QVERIFY(s.named(wp));
+
+        s.tap(s.named(QStringLiteral("pauseMission")));
+        s.fly(1); // commands complete on the aircraft's clock
+        QTRY_COMPARE(s.drone()->missionState(), QStringLiteral("paused"));
+        QTRY_VERIFY(s.named(wp + QStringLiteral(" \u2014 Paused")));
+        s.tap(s.named(QStringLiteral("pauseMission")));
+        s.fly(1);
+        QTRY_COMPARE(s.drone()->missionState(), QStringLiteral("executing"));
+        s.tap(s.named(QStringLiteral("stopMission")));
+        s.fly(1);
+        QTRY_VERIFY(s.drone()->missionState() != QLatin1String("executing"));
+        QTRY_VERIFY(!progress->isVisible());
+    }
 };
 
 QTEST_MAIN(TestLiveScreens)

@@ -3,7 +3,7 @@ import Zeltrin
 
 // Four waypoints planned by tapping the map, handed to the aircraft as the upload step does,
 // 150 s into the flight: the aircraft between waypoints, its home point, the track flown so
-// far, and the progress over the map.
+// far, and the progress in the control panel.
 Item {
     property int settleMs: 600
     FlightPlanView {
