@@ -45,6 +45,23 @@ void typeInto(Shell &s, QQuickItem *scroller, QQuickItem *field, const QString &
     QCOMPARE(field->property("text").toString(), text);
 }
 
+// Launches signed out at `size` and opens the login sheet from the gate by finger; `*page` is the
+// login page once the sheet has slid in.
+void openLoginSheet(Shell &s, QSize size, QQuickItem **page)
+{
+    s.launch({}, size);
+    QVERIFY(s.waitForScreen(kGate));
+    QTest::qWait(400);
+    QQuickItem *gate = s.currentScreen();
+    s.tap(findItem(gate, QStringLiteral("signInWithAccount")));
+    QObject *sheet = gate->property("loginSheet").value<QObject *>();
+    QVERIFY(sheet);
+    QTRY_VERIFY(sheet->property("shown").toBool());
+    QTest::qWait(400); // the sheet's slide
+    // The sheet's loader holds the login page.
+    QTRY_VERIFY((*page = sheet->property("sheetItem").value<QObject *>()->property("item").value<QQuickItem *>()));
+}
+
 int loginRequests(const Shell &s)
 {
     int n = 0;
@@ -153,17 +170,9 @@ private Q_SLOTS:
     {
         QFETCH(QSize, size);
         Shell s;
-        s.launch({}, size);
-        QVERIFY(s.waitForScreen(kGate));
-        QTest::qWait(400);
-        QQuickItem *gate = s.currentScreen();
-        s.tap(findItem(gate, QStringLiteral("signInWithAccount")));
-        QObject *sheet = gate->property("loginSheet").value<QObject *>();
-        QVERIFY(sheet);
-        QTRY_VERIFY(sheet->property("shown").toBool());
-        QTest::qWait(400); // the sheet's slide
-        QQuickItem *page = nullptr; // the sheet's loader holds the login page
-        QTRY_VERIFY((page = sheet->property("sheetItem").value<QObject *>()->property("item").value<QQuickItem *>()));
+        QQuickItem *page = nullptr;
+        openLoginSheet(s, size, &page);
+        QVERIFY(page);
         QQuickItem *scroller = page->property("scroller").value<QQuickItem *>();
         QQuickItem *email = findItem(page, QStringLiteral("emailField"));
         QQuickItem *password = findItem(page, QStringLiteral("passwordField"));
@@ -205,17 +214,9 @@ private Q_SLOTS:
         QFETCH(int, keyboard);
         struct Hide { ~Hide() { Keyboard::instance()->simulate(std::nullopt); } } hide;
         Shell s;
-        s.launch({}, size);
-        QVERIFY(s.waitForScreen(kGate));
-        QTest::qWait(400);
-        QQuickItem *gate = s.currentScreen();
-        s.tap(findItem(gate, QStringLiteral("signInWithAccount")));
-        QObject *sheet = gate->property("loginSheet").value<QObject *>();
-        QVERIFY(sheet);
-        QTRY_VERIFY(sheet->property("shown").toBool());
-        QTest::qWait(400);
         QQuickItem *page = nullptr;
-        QTRY_VERIFY((page = sheet->property("sheetItem").value<QObject *>()->property("item").value<QQuickItem *>()));
+        openLoginSheet(s, size, &page);
+        QVERIFY(page);
         QQuickItem *scroller = page->property("scroller").value<QQuickItem *>();
         QQuickItem *email = findItem(page, QStringLiteral("emailField"));
         QQuickItem *password = findItem(page, QStringLiteral("passwordField"));
