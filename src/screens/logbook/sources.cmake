@@ -1,5 +1,4 @@
 list(APPEND ZELTRIN_SOURCES
-    screens/logbook/FlightLog.h screens/logbook/FlightLog.cpp
     screens/logbook/FlightLogModel.h screens/logbook/FlightLogModel.cpp
 )
 list(APPEND ZELTRIN_QML

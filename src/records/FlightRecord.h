@@ -1,0 +1,60 @@
+#pragma once
+
+#include "FlightLog.h"
+
+#include <QList>
+#include <QString>
+
+namespace zeltrin {
+
+// One sample of a recorded track, taken once a second while airborne.
+struct TrackPoint {
+    qint64 timeMs = 0;     // UTC, milliseconds since the epoch
+    double latitude = 0;   // degrees
+    double longitude = 0;  // degrees
+    double altitude = 0;   // metres above take-off
+    double speed = 0;      // ground speed, metres per second
+    int battery = -1;      // percent, -1 when unknown
+    int signal = -1;       // link strength in percent, -1 when unknown
+    bool operator==(const TrackPoint &) const = default;
+};
+
+// How a recorded flight came to its end.
+enum class FlightEnd {
+    open,        // still being recorded
+    landed,      // the aircraft reported it is on the ground
+    linkLost,    // the link dropped while airborne; the record stops at the last sample
+    interrupted, // the app stopped mid-flight; closed at the next start
+};
+QString flightEndText(FlightEnd end); // "", "landed", "ended by link loss", "interrupted"
+QString flightEndKey(FlightEnd end);  // stored form: "open", "landed", "link-lost", "interrupted"
+FlightEnd flightEndFromKey(const QString &key);
+
+// A flight as the logbook keeps it: the row's fields and what the detail page adds.
+struct FlightRecord {
+    FlightLog log;
+    FlightEnd end = FlightEnd::open;
+    int batteryStart = -1; // percent at take-off, -1 when unknown
+    int batteryEnd = -1;   // percent at the last sample
+    double takeoffLatitude = 0;
+    double takeoffLongitude = 0;
+    int pointCount = 0;
+    // Percent used in flight, or -1 when either end is unknown.
+    int batteryUsed() const { return batteryStart >= 0 && batteryEnd >= 0 ? batteryStart - batteryEnd : -1; }
+};
+
+// The row figures a track gives: duration from first to last sample, the highest altitude and
+// speed, and the distance along the track (great-circle legs).
+struct TrackSummary {
+    double duration = 0;
+    double maxAltitude = 0;
+    double maxSpeed = 0;
+    double distance = 0;
+    int batteryStart = -1;
+    int batteryEnd = -1;
+};
+TrackSummary summarizeTrack(const QList<TrackPoint> &points);
+// Metres between two points on the WGS 84 mean sphere (haversine).
+double haversineMetres(double lat1, double lon1, double lat2, double lon2);
+
+} // namespace zeltrin

@@ -1,0 +1,5 @@
+# Flight records: the logbook's data, its store, the place names and the export formats.
+list(APPEND ZELTRIN_SOURCES
+    records/FlightLog.h records/FlightLog.cpp
+    records/FlightRecord.h records/FlightRecord.cpp
+)
