@@ -13,7 +13,7 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick
   qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus dbus-x11
   qcoro-qt6-dev libssl-dev openssl locales
-  libzip-dev gdal-bin qml6-module-qt-labs-folderlistmodel
+  libzip-dev gdal-bin qml6-module-qt-labs-folderlistmodel tzdata sqlite3
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   PACKAGES+=(clang libclang-rt-14-dev)

@@ -3,3 +3,7 @@ list(APPEND ZELTRIN_SOURCES
     records/FlightLog.h records/FlightLog.cpp
     records/FlightRecord.h records/FlightRecord.cpp
 )
+list(APPEND ZELTRIN_SOURCES
+    records/FlightStore.h records/FlightStore.cpp
+    records/Gazetteer.h records/Gazetteer.cpp
+)
