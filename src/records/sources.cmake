@@ -2,6 +2,7 @@
 list(APPEND ZELTRIN_SOURCES
     records/FlightLog.h records/FlightLog.cpp
     records/FlightRecord.h records/FlightRecord.cpp
+    records/FlightExport.h records/FlightExport.cpp
 )
 list(APPEND ZELTRIN_SOURCES
     records/FlightStore.h records/FlightStore.cpp
