@@ -25,7 +25,9 @@ ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
       m_ownedKeychain(std::move(deps.keychain)),
       m_keychain(m_ownedKeychain ? m_ownedKeychain.get() : &KeychainHelper::shared()),
       m_accountClient(deps.accountClient ? std::move(deps.accountClient) : std::make_unique<MRVNetworkClient>()),
-      m_sdk(deps.sdk ? std::move(deps.sdk) : makeDefaultSDK())
+      m_sdk(deps.sdk ? std::move(deps.sdk) : makeDefaultSDK()),
+      m_flightStorePath(deps.flightStorePath),
+      m_recorderClock(std::move(deps.recorderClock))
 {
     // The auth manager comes first: its session check is scheduled before anything else exists.
     m_authManager = std::make_unique<MRVAuthManager>(m_accountClient.get(), m_keychain);
@@ -47,11 +49,23 @@ ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
         if (drone->isFlying())
             m_flownTrack->append(drone->flightData().latitude, drone->flightData().longitude);
     });
+    if (deps.flightStore)
+        useFlightStore(std::move(deps.flightStore));
+}
+
+void ZeltrinPilotApp::useFlightStore(std::unique_ptr<FlightStore> store)
+{
+    m_recorder.reset();
+    m_flightStore = std::move(store);
+    QJSEngine::setObjectOwnership(m_flightStore.get(), QJSEngine::CppOwnership);
+    m_recorder = std::make_unique<FlightRecorder>(m_droneManager.get(), m_flightStore.get(), m_recorderClock);
+    Q_EMIT flightStoreChanged();
 }
 
 ZeltrinPilotApp::~ZeltrinPilotApp()
 {
-    // The manager lets go of the SDK before the SDK goes.
+    // The recorder stops before what it watches; the manager lets go of the SDK before the SDK goes.
+    m_recorder.reset();
     m_droneManager.reset();
     m_authManager.reset();
 }
@@ -73,6 +87,7 @@ ZeltrinPilotApp *ZeltrinPilotApp::create(QQmlEngine *qmlEngine, QJSEngine *)
     QJSEngine::setObjectOwnership(app->droneManager(), QJSEngine::CppOwnership);
     QJSEngine::setObjectOwnership(app->appState(), QJSEngine::CppOwnership);
     QJSEngine::setObjectOwnership(app->flownTrack(), QJSEngine::CppOwnership);
+
     return app;
 }
 
@@ -81,6 +96,9 @@ void ZeltrinPilotApp::rootViewShown()
     if (m_startConnectionCount > 0)
         return;
     ++m_startConnectionCount;
+    // Opened before the link, so the recorder sees its first reading.
+    if (!m_flightStore && !m_flightStorePath.isEmpty())
+        useFlightStore(std::make_unique<FlightStore>(m_flightStorePath));
     m_droneManager->startConnection();
 }
 
@@ -115,7 +133,11 @@ int runApp(int argc, char **argv, const RunOptions &options)
     // it goes to a second core while the shared objects and the engine are built.
     ApplicationLookSetup look;
 
-    ZeltrinPilotApp app{ZeltrinPilotApp::Dependencies{}};
+    ZeltrinPilotApp app{[] {
+        ZeltrinPilotApp::Dependencies deps;
+        deps.flightStorePath = FlightStore::defaultPath();
+        return deps;
+    }()};
     QQmlApplicationEngine engine;
     setupEngine(engine);
     app.attachTo(engine);

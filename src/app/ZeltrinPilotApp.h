@@ -2,6 +2,8 @@
 
 #include "AppState.h"
 #include "DJIDroneManager.h"
+#include "FlightRecorder.h"
+#include "FlightStore.h"
 #include "KeychainHelper.h"
 #include "MRVAuthManager.h"
 #include "MRVNetworkClient.h"
@@ -28,6 +30,8 @@ class ZeltrinPilotApp : public QObject
     Q_PROPERTY(AppState *appState READ appState CONSTANT)
     // The current (or last) flight's track, kept while the pilot switches screens.
     Q_PROPERTY(TrackLine *flownTrack READ flownTrack CONSTANT)
+    // The logbook's store, with every flight recorded into it; null where none was handed in.
+    Q_PROPERTY(FlightStore *flightStore READ flightStore NOTIFY flightStoreChanged)
 
 public:
     // What the platform supplies; tests and tools hand in their own.
@@ -37,6 +41,14 @@ public:
         std::unique_ptr<KeychainHelper> keychain;
         // default: a client for the build's account service address
         std::unique_ptr<MRVNetworkClient> accountClient;
+        // The logbook store; without one, flights are not recorded and the logbook shows its
+        // samples (the app hands in the one in its data folder).
+        std::unique_ptr<FlightStore> flightStore;
+        // Or where to open one when the root view is first shown (the app's own, after its
+        // first frame: a large file takes a moment to check).
+        QString flightStorePath;
+        // The recorder's time; the wall clock unless a tool flies on a clock of its own.
+        FlightRecorder::Clock recorderClock;
     };
 
     // Not default-constructible on purpose: QML must take the instance attached to its engine.
@@ -50,6 +62,8 @@ public:
     AppState *appState() const { return m_appState.get(); }
     TrackLine *flownTrack() const { return m_flownTrack.get(); }
     DJISDKManager *sdk() const { return m_sdk.get(); }
+    FlightStore *flightStore() const { return m_flightStore.get(); }
+    FlightRecorder *flightRecorder() const { return m_recorder.get(); }
 
     // Screens of this engine will see this instance as App.
     void attachTo(QQmlEngine &engine);
@@ -59,7 +73,12 @@ public:
     Q_INVOKABLE void rootViewShown();
     int startConnectionCount() const { return m_startConnectionCount; }
 
+Q_SIGNALS:
+    void flightStoreChanged();
+
 private:
+    void useFlightStore(std::unique_ptr<FlightStore> store);
+
     // Declared before the auth manager, which uses them until it is gone.
     std::unique_ptr<KeychainHelper> m_ownedKeychain;
     KeychainHelper *m_keychain = nullptr;
@@ -69,6 +88,10 @@ private:
     std::unique_ptr<DJIDroneManager> m_droneManager;
     std::unique_ptr<AppState> m_appState;
     std::unique_ptr<TrackLine> m_flownTrack;
+    std::unique_ptr<FlightStore> m_flightStore;
+    std::unique_ptr<FlightRecorder> m_recorder;
+    QString m_flightStorePath;
+    FlightRecorder::Clock m_recorderClock;
     int m_startConnectionCount = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "FlightRecord.h"
 
 #include <QObject>
+#include <QQmlEngine>
 #include <QString>
 #include <QUuid>
 
@@ -15,6 +16,8 @@
 class FlightStore : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The logbook store is owned by the application")
 public:
     static constexpr int kSchemaVersion = 2;
 

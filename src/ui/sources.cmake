@@ -8,6 +8,7 @@ list(APPEND ZELTRIN_SOURCES
     ui/QmlSetup.h ui/QmlSetup.cpp
     ui/BundledImageProvider.h ui/BundledImageProvider.cpp
     ui/FrameWatch.h ui/FrameWatch.cpp
+    ui/LineChart.h ui/LineChart.cpp
 )
 list(APPEND ZELTRIN_QML
     ui/qml/ZeltrinCard.qml

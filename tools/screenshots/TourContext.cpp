@@ -6,6 +6,7 @@
 #include "SurveyPlan.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QUrl>
@@ -90,6 +91,52 @@ void TourContext::simDropLink()
     if (m_sim)
         m_sim->dropLink();
 }
+
+bool TourContext::simSurveyFlight(int legs, double legMetres, double altitude)
+{
+    DJIDroneManager *drone = m_app->droneManager();
+    if (!m_sim || !m_clock || legs < 1 || !(legMetres > 0) || !(altitude > 0))
+        return false;
+    if (drone->connectionState() != DJIDroneManager::ConnectionState::connected && !simConnect())
+        return false;
+    auto flyUntil = [&](auto done, double limit) {
+        for (double t = 0; !done() && t < limit; t += SimClock::kTickMs / 1000.0) {
+            QCoreApplication::processEvents();
+            m_clock->advance(SimClock::kTickMs);
+        }
+        QCoreApplication::processEvents();
+    };
+    drone->takeOff();
+    flyUntil([&] { return drone->isFlying(); }, 30);
+    simFly(6);
+    QVariantList route;
+    for (int i = 0; i < legs; ++i) {
+        const double east = (i % 2) * legMetres, north = (i / 2 + 1) * legMetres * 0.5;
+        const DJIWaypoint w = SimulatedDJISDK::toLatLon({east, north});
+        route << QVariantMap{{QStringLiteral("latitude"), w.latitude}, {QStringLiteral("longitude"), w.longitude}};
+    }
+    drone->executeMission(route, altitude, 10);
+    flyUntil([&] { return drone->missionState() == QLatin1String("finished"); }, 3600);
+    drone->returnToHome();
+    flyUntil([&] { return !drone->isFlying(); }, 900);
+    simFly(2);
+    return true;
+}
+
+void TourContext::simSkip(double seconds)
+{
+    if (seconds > 0 && seconds < 1e8)
+        m_skipMs += qint64(seconds * 1000.0);
+}
+
+qint64 TourContext::recorderNowMs() const
+{
+    // Flights of the tour take off on the morning of a fixed day, whatever day it runs.
+    static const qint64 base = QDateTime(QDate(2026, 12, 2), QTime(9, 30)).toMSecsSinceEpoch();
+    return base + m_skipMs + (m_clock ? m_clock->nowMs() : 0);
+}
+
+QString TourContext::sceneFolderUrl() const { return QUrl::fromLocalFile(m_files.path()).toString(); }
 
 QString TourContext::writeSurveyPlan(const QString &name, int waypoints, int damagedAt)
 {

@@ -46,6 +46,14 @@ public:
     Q_INVOKABLE bool simConnect();
     Q_INVOKABLE void simFly(double seconds);
     Q_INVOKABLE void simDropLink();
+    // A whole recorded flight: take off, a zigzag survey of `legs` legs `legMetres` long at
+    // `altitude`, then home and down. simSkip moves the recorder's clock on without flying
+    // (to the next day's flight).
+    Q_INVOKABLE bool simSurveyFlight(int legs, double legMetres, double altitude);
+    Q_INVOKABLE void simSkip(double seconds);
+    qint64 recorderNowMs() const;
+    // A folder of this scene, as a folder dialog would hand it over.
+    Q_INVOKABLE QString sceneFolderUrl() const;
 
     // A survey plan of `waypoints` written as a .plan file named `name` in a folder of this
     // scene; a `damagedAt` >= 0 cuts the file there. Returns the file's URL, as a dialog would.
@@ -57,6 +65,7 @@ Q_SIGNALS:
 private:
     bool m_accountStalls = false;
     ZeltrinPilotApp *m_app;
+    qint64 m_skipMs = 0;
     FakeDJISDK *m_sdk;
     SimulatedDJISDK *m_sim = nullptr;
     ManualClock *m_clock = nullptr;

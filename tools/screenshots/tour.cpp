@@ -14,6 +14,7 @@
 #include "ZeltrinPilotApp.h"
 
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QQmlContext>
@@ -49,7 +50,11 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
         return false;
     }
     // "live-" scenes fly the simulated aircraft on a clock of their own; the rest set values.
-    const bool live = QFileInfo(path).fileName().startsWith(QLatin1String("live-"));
+    // Logbook and flight scenes fly it too, and record into a logbook of their own; one named
+    // "-damaged-db" finds that logbook damaged.
+    const QString baseName = QFileInfo(path).baseName();
+    const bool recording = baseName.startsWith(QLatin1String("logbook-")) || baseName.startsWith(QLatin1String("flight-"));
+    const bool live = QFileInfo(path).fileName().startsWith(QLatin1String("live-")) || recording;
     ManualClock clock;
     FakeDJISDK *sdk = nullptr;
     SimulatedDJISDK *sim = nullptr;
@@ -74,6 +79,18 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     options.baseURL = server.baseURL();
     options.extraCaCertificates = {certs.ca};
     deps.accountClient = std::make_unique<MRVNetworkClient>(options);
+    QTemporaryDir logbookDir;
+    TourContext *tourForClock = nullptr;
+    if (recording && logbookDir.isValid()) {
+        const QString logbook = logbookDir.filePath(QStringLiteral("flights.sqlite"));
+        if (baseName.contains(QLatin1String("-damaged-db"))) {
+            QFile damaged(logbook);
+            if (damaged.open(QIODevice::WriteOnly))
+                damaged.write(QByteArray(8192, '\x5a'));
+        }
+        deps.flightStore = std::make_unique<FlightStore>(logbook);
+        deps.recorderClock = [&tourForClock] { return tourForClock ? tourForClock->recorderNowMs() : 0; };
+    }
     ZeltrinPilotApp app(std::move(deps));
     app.droneManager()->setLogSink([](const QString &) {});
 
@@ -83,6 +100,7 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     std::unique_ptr<TourContext> context = live ? std::make_unique<TourContext>(&app, sim, &clock)
                                                 : std::make_unique<TourContext>(&app, sdk);
     TourContext &tour = *context;
+    tourForClock = &tour;
     server.setHandler([&](const RecordedRequest &request) {
         if (tour.accountStalls())
             return ScriptedReply{.stall = true};

@@ -6,7 +6,8 @@ import Zeltrin
 // "Done" and the export button ask the presenter to close the sheet.
 ZPage {
     id: sheet
-    property var logs: []
+    property FlightLogModel book
+    readonly property alias analytics: analytics
     signal dismissRequested()
 
     title: ""
@@ -21,7 +22,7 @@ ZPage {
 
     FlightAnalyticsModel {
         id: analytics
-        logs: sheet.logs
+        book: sheet.book
     }
 
     component Heading: Text {

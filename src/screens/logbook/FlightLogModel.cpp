@@ -1,20 +1,132 @@
 #include "FlightLogModel.h"
 
+#include "FlightExport.h"
 #include "Palette.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 using namespace zeltrin;
+
+namespace {
+
+QList<FlightRecord> asRecords(const QList<FlightLog> &logs)
+{
+    QList<FlightRecord> out;
+    out.reserve(logs.size());
+    for (const FlightLog &l : logs) {
+        FlightRecord r;
+        r.log = l;
+        r.end = FlightEnd::landed;
+        out << r;
+    }
+    return out;
+}
+
+} // namespace
 
 FlightLogModel::FlightLogModel(QObject *parent) : FlightLogModel(QDateTime::currentDateTime(), parent) {}
 
 FlightLogModel::FlightLogModel(const QDateTime &now, QObject *parent)
-    : QObject(parent), m_logs(sampleFlightLogs(now))
+    : QObject(parent), m_logs(sampleFlightLogs(now)), m_samples(m_logs)
 {
+    m_rows.setFlights(asRecords(m_logs));
 }
 
 void FlightLogModel::setLogList(const QList<FlightLog> &logs)
 {
     m_logs = logs;
+    m_rows.setFlights(asRecords(m_logs));
     Q_EMIT logsChanged();
+}
+
+void FlightLogModel::setStore(FlightStore *store)
+{
+    if (m_store == store)
+        return;
+    if (m_store)
+        disconnect(m_store, nullptr, this, nullptr);
+    m_store = store;
+    if (m_store) {
+        connect(m_store, &FlightStore::flightsChanged, this, &FlightLogModel::reload);
+        if (!m_store->setAsidePath().isEmpty())
+            m_notice = QStringLiteral("The logbook file was damaged and could not be read. It was kept as \u201c%1\u201d "
+                                      "and a new logbook was started.")
+                           .arg(QFileInfo(m_store->setAsidePath()).fileName());
+        else if (!m_store->isOpen())
+            m_notice = QStringLiteral("Flights cannot be recorded: ") + m_store->errorText();
+        Q_EMIT noticeChanged();
+    }
+    reload();
+    Q_EMIT storeChanged();
+}
+
+void FlightLogModel::reload()
+{
+    m_recorded = m_store && m_store->everRecorded();
+    if (m_recorded) {
+        const QList<FlightRecord> flights = m_store->flights();
+        m_logs.clear();
+        m_logs.reserve(flights.size());
+        for (const FlightRecord &f : flights)
+            m_logs << f.log;
+        m_rows.setFlights(flights);
+    } else {
+        m_logs = m_samples;
+        m_rows.setFlights(asRecords(m_logs));
+    }
+    Q_EMIT logsChanged();
+}
+
+bool FlightLogModel::deleteFlight(const QString &id)
+{
+    const QUuid uuid = QUuid::fromString(id);
+    if (!m_recorded || !m_store || uuid.isNull())
+        return false;
+    if (!m_store->deleteFlight(uuid)) {
+        setMessage(QStringLiteral("The flight could not be deleted. ") + m_store->errorText(), true);
+        return false;
+    }
+    return true;
+}
+
+QString FlightLogModel::flightIdAt(int row) const
+{
+    return row >= 0 && row < m_rows.flights().size() ? m_rows.flights()[row].log.id.toString(QUuid::WithoutBraces) : QString();
+}
+
+void FlightLogModel::dismissNotice()
+{
+    if (m_notice.isEmpty())
+        return;
+    m_notice.clear();
+    Q_EMIT noticeChanged();
+}
+
+void FlightLogModel::setMessage(const QString &text, bool error)
+{
+    m_message = text;
+    m_messageIsError = error;
+    Q_EMIT messageChanged();
+}
+
+void FlightLogModel::clearMessage() { setMessage({}, false); }
+
+bool FlightLogModel::exportLogbook(const QUrl &folder)
+{
+    const QString dir = folder.isLocalFile() ? folder.toLocalFile() : folder.toString();
+    if (dir.isEmpty() || !QFileInfo(dir).isDir()) {
+        setMessage(QStringLiteral("Choose a folder to save the logbook in."), true);
+        return false;
+    }
+    const QString name = logbookFileName(QDateTime::currentDateTime());
+    const QString error = writeExportFile(QDir(dir).filePath(name), logbookCsv(m_rows.flights()));
+    if (!error.isEmpty()) {
+        setMessage(error, true);
+        return false;
+    }
+    setMessage(QStringLiteral("Saved \u201c%1\u201d").arg(name), false);
+    return true;
 }
 
 QVariantMap FlightLogModel::rowTexts(const FlightLog &log, const QLocale &locale)
@@ -47,6 +159,20 @@ void FlightLogModel::setShowAdvancedAnalytics(bool v)
 FlightAnalyticsModel::FlightAnalyticsModel(QObject *parent)
     : QObject(parent), m_analytics(computeAnalytics({}))
 {
+}
+
+void FlightAnalyticsModel::setBook(FlightLogModel *book)
+{
+    if (m_book == book)
+        return;
+    if (m_book)
+        disconnect(m_book, nullptr, this, nullptr);
+    m_book = book;
+    if (m_book) {
+        connect(m_book, &FlightLogModel::logsChanged, this, [this] { setLogList(m_book->logList()); });
+        setLogList(m_book->logList());
+    }
+    Q_EMIT bookChanged();
 }
 
 void FlightAnalyticsModel::setLogList(const QList<FlightLog> &logs)

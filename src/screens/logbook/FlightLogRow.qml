@@ -37,4 +37,14 @@ ColumnLayout {
         LogStat { icon: "speedometer"; value: row.log.speedText ?? "" }
         LogStat { icon: "arrow.left.and.right"; value: row.log.distanceText ?? "" }
     }
+    // How a record ended when it did not land: "ended by link loss", "interrupted".
+    Text {
+        visible: text !== ""
+        Layout.topMargin: -4
+        Layout.bottomMargin: 8
+        text: row.log.endText ?? ""
+        color: Theme.themeGold
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.caption
+    }
 }

@@ -15,9 +15,12 @@ T.Popup {
     property string destructiveText: ""
     property string cancelText: "Cancel"
     property bool titleVisible: true
+    // Plain choices listed above the destructive one; choosing one emits actionTriggered(index).
+    property var actions: []
     readonly property bool shown: _shown
 
     signal destructiveTriggered()
+    signal actionTriggered(int index)
     signal dismissed()
 
     function dismiss() { _close() }
@@ -56,6 +59,12 @@ T.Popup {
         if (!_shown)
             return
         destructiveTriggered()
+        _close()
+    }
+    function _chooseAction(index) {
+        if (!_shown)
+            return
+        actionTriggered(index)
         _close()
     }
 
@@ -192,8 +201,27 @@ T.Popup {
                             wrapMode: Text.Wrap
                         }
                     }
+                    Repeater {
+                        model: dialog.actions
+                        Column {
+                            required property int index
+                            required property string modelData
+                            width: group.width
+                            Rectangle {
+                                visible: index > 0 || header.visible
+                                width: parent.width
+                                height: 0.5
+                                color: Theme.separator
+                            }
+                            ActionRow {
+                                objectName: "action" + index
+                                text: modelData
+                                onClicked: dialog._chooseAction(index)
+                            }
+                        }
+                    }
                     Rectangle {
-                        visible: ((dialog.titleVisible && dialog.title !== "") || dialog.message !== "") && dialog.destructiveText !== ""
+                        visible: (header.visible || dialog.actions.length > 0) && dialog.destructiveText !== ""
                         width: parent.width
                         height: 0.5
                         color: Theme.separator

@@ -79,7 +79,9 @@ private Q_SLOTS:
         QCOMPARE(s.book->showAdvancedAnalytics(), true);
         QTRY_VERIFY(s.find(QStringLiteral("analyticsSheet")));
         QQuickItem *sheet = s.find(QStringLiteral("analyticsSheet"));
-        QCOMPARE(sheet->property("logs").toList().size(), 2);
+        QObject *analytics = sheet->property("analytics").value<QObject *>();
+        QVERIFY(analytics);
+        QCOMPARE(analytics->property("logs").toList().size(), 2);
         QTest::qWait(600);
         if (closeBy == QLatin1String("exportButton")) {
             QQuickItem *scroller = nullptr;

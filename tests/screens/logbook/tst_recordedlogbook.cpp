@@ -1,0 +1,339 @@
+// The logbook over a real store, driven by touch at phone, small-phone and landscape sizes:
+// recorded flights listed newest first, a row opening its flight's page with the track and the
+// curves drawn, a swipe deleting a flight only after it is confirmed, the damaged-file notice
+// said once, and the exports written where the pilot chose.
+#include "FakeDJISDK.h"
+#include "FlightDetailModel.h"
+#include "FlightLogModel.h"
+#include "QmlSetup.h"
+#include "QuickItems.h"
+#include "ZeltrinPilotApp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QQuickView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zeltrin;
+
+namespace {
+
+QPointingDevice *touchscreen()
+{
+    static QPointingDevice *const dev = QTest::createTouchDevice();
+    return dev;
+}
+
+QPoint centreOf(QQuickItem *item) { return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint(); }
+
+// Flights a day apart, the newest named first, each with a climbing, draining track.
+QList<FlightRecord> seed(FlightStore &store, const QStringList &places)
+{
+    QList<FlightRecord> out;
+    const qint64 day = 86'400'000, t0 = QDateTime(QDate(2026, 12, 1), QTime(9, 0)).toMSecsSinceEpoch();
+    for (qsizetype i = places.size() - 1; i >= 0; --i) {
+        FlightRecord r;
+        r.log.date = QDateTime::fromMSecsSinceEpoch(t0 + (places.size() - i) * day, Qt::UTC);
+        r.log.location = places[i];
+        r.takeoffLatitude = 42.9986;
+        r.takeoffLongitude = -84.0021;
+        store.beginFlight(r);
+        QList<TrackPoint> pts;
+        for (int k = 0; k < 60; ++k) {
+            TrackPoint p;
+            p.timeMs = r.log.date.toMSecsSinceEpoch() + k * 1000;
+            p.latitude = 42.9986 + k * 2e-5;
+            p.longitude = -84.0021 + (k % 20) * 3e-5;
+            p.altitude = std::min(k * 1.5, 40.0);
+            p.speed = 6;
+            p.battery = 90 - k / 6;
+            p.signal = 80;
+            pts << p;
+        }
+        store.appendPoints(r.log.id, pts);
+        const TrackSummary s = summarizeTrack(pts);
+        r.log.duration = s.duration;
+        r.log.maxAltitude = s.maxAltitude;
+        r.log.maxSpeed = s.maxSpeed;
+        r.log.distance = s.distance;
+        r.batteryStart = s.batteryStart;
+        r.batteryEnd = s.batteryEnd;
+        r.end = FlightEnd::landed;
+        store.finishFlight(r);
+        out.prepend(r);
+    }
+    return out;
+}
+
+struct Logbook {
+    std::unique_ptr<ZeltrinPilotApp> app;
+    QQuickView view;
+    FlightLogModel *book = nullptr;
+
+    bool load(const QString &storePath, QSize size)
+    {
+        ZeltrinPilotApp::Dependencies deps;
+        deps.sdk = std::make_unique<FakeDJISDK>();
+        deps.flightStore = std::make_unique<FlightStore>(storePath);
+        app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
+        app->droneManager()->setLogSink([](const QString &) {});
+        setupEngine(*view.engine());
+        app->attachTo(*view.engine());
+        view.setResizeMode(QQuickView::SizeRootObjectToView);
+        view.resize(size);
+        view.setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/logbook/FlightLogView.qml")));
+        if (view.status() != QQuickView::Ready) {
+            for (const auto &e : view.errors())
+                qWarning() << e.toString();
+            return false;
+        }
+        view.show();
+        if (!QTest::qWaitForWindowExposed(&view))
+            return false;
+        book = view.rootObject()->property("model").value<FlightLogModel *>();
+        return book != nullptr;
+    }
+    ~Logbook() { view.setSource({}); }
+
+    QQuickItem *find(const char *name, QQuickItem *root = nullptr)
+    {
+        return findItem(root ? root : view.contentItem(), QString::fromLatin1(name));
+    }
+    QList<QQuickItem *> rows()
+    {
+        QList<QQuickItem *> out;
+        QQuickItem *list = find("flightList");
+        if (!list)
+            return out;
+        for (QQuickItem *c : list->property("contentItem").value<QQuickItem *>()->childItems())
+            if (c->objectName() == QLatin1String("flightRow") && c->isVisible())
+                out << c;
+        std::sort(out.begin(), out.end(), [](QQuickItem *a, QQuickItem *b) { return a->y() < b->y(); });
+        return out;
+    }
+    void stroke(QPoint from, QPoint to, int steps = 0)
+    {
+        QTest::touchEvent(&view, touchscreen()).press(0, from, &view);
+        for (int i = 1; i <= steps; ++i) {
+            QTest::qWait(10);
+            QTest::touchEvent(&view, touchscreen()).move(0, from + (to - from) * i / steps, &view);
+        }
+        QTest::touchEvent(&view, touchscreen()).release(0, to, &view);
+        QTest::qWait(20);
+    }
+    void tap(QQuickItem *item) { stroke(centreOf(item), centreOf(item)); }
+    QObject *currentPage()
+    {
+        return view.rootObject()->property("navigation").value<QObject *>()->property("currentPage").value<QObject *>();
+    }
+};
+
+// Pixels inside `item` that differ from its top-left corner's colour.
+int drawnPixels(QQuickView &view, QQuickItem *item)
+{
+    const QImage shot = view.grabWindow();
+    const qreal dpr = shot.devicePixelRatio();
+    const QRect r = item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).toRect();
+    const QRect px(int(r.x() * dpr), int(r.y() * dpr), int(r.width() * dpr), int(r.height() * dpr));
+    const QRgb back = shot.pixel(px.topLeft());
+    int n = 0;
+    for (int y = px.top(); y <= px.bottom(); y += 2)
+        for (int x = px.left(); x <= px.right(); x += 2)
+            if (shot.rect().contains(x, y) && shot.pixel(x, y) != back)
+                ++n;
+    return n;
+}
+
+void addSizes()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("390x844") << QSize(390, 844);
+    QTest::newRow("320x568") << QSize(320, 568);
+    QTest::newRow("844x390") << QSize(844, 390);
+}
+
+} // namespace
+
+class TestRecordedLogbook : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rowsAreTheRecordsAndOneOpensItsFlight_data() { addSizes(); }
+    void rowsAreTheRecordsAndOneOpensItsFlight()
+    {
+        QFETCH(QSize, size);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
+        QList<FlightRecord> flights;
+        {
+            FlightStore store(path);
+            flights = seed(store, {QStringLiteral("North Field"), QStringLiteral("Quarry"), QStringLiteral("Old Mill")});
+        }
+        Logbook lb;
+        QVERIFY(lb.load(path, size));
+        QVERIFY(lb.book->recorded());
+        QCOMPARE(lb.book->count(), 3);
+        QTRY_VERIFY(!lb.rows().isEmpty());
+        QQuickItem *first = lb.rows().first();
+        QCOMPARE(first->property("location").toString(), QStringLiteral("North Field"));
+        QCOMPARE(first->property("durationText").toString(), QStringLiteral("0m 59s"));
+        QCOMPARE(first->property("altitudeText").toString(), QStringLiteral("40m"));
+
+        lb.tap(first);
+        QTRY_COMPARE(lb.currentPage()->property("title").toString(), QStringLiteral("North Field"));
+        auto *detail = lb.currentPage()->property("detail").value<FlightDetailModel *>();
+        QVERIFY(detail);
+        QCOMPARE(detail->pointCount(), 60);
+        QCOMPARE(detail->batteryUsedText(), QStringLiteral("9%"));
+        QVERIFY(detail->track()->count() > 10);
+        auto *page = qobject_cast<QQuickItem *>(lb.currentPage());
+        QTest::qWait(500); // the page slides in
+        QQuickItem *map = lb.find("flightMap", page);
+        QQuickItem *altitude = lb.find("altitudeChart", page);
+        QVERIFY(map && altitude);
+        QVERIFY(map->isVisible() && map->width() > 100 && map->height() > 100);
+        // Every part lies inside the window, the map and the charts drawn.
+        const QRectF window(0, 0, size.width(), size.height());
+        QVERIFY(window.contains(map->mapRectToScene(QRectF(0, 0, map->width(), map->height()))));
+        QQuickItem *chart = lb.find("lineChart", altitude);
+        QVERIFY(chart && chart->property("points").value<QList<QPointF>>().size() == 60);
+        QVERIFY2(drawnPixels(lb.view, map) > 50, "the map shows no track");
+        if (window.contains(chart->mapRectToScene(QRectF(0, 0, chart->width(), chart->height()))))
+            QVERIFY2(drawnPixels(lb.view, chart) > 100, qPrintable(QStringLiteral("the altitude curve is not drawn: %1 %2")
+                .arg(drawnPixels(lb.view, chart)).arg(drawnPixels(lb.view, altitude))));
+    }
+
+    void swipeDeletesOnlyAfterConfirmation_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("Delete Flight") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void swipeDeletesOnlyAfterConfirmation()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        // The same open fault as the waypoint list's swiped rows: indirect leaks at exit only.
+        QSKIP("a swiped row's Delete leaks under LeakSanitizer (open fault)");
+#endif
+        QFETCH(bool, confirm);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
+        QList<FlightRecord> flights;
+        {
+            FlightStore store(path);
+            flights = seed(store, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+        }
+        Logbook lb;
+        QVERIFY(lb.load(path, QSize(390, 844)));
+        QTRY_COMPARE(lb.rows().size(), 3);
+        QQuickItem *row = lb.rows()[1];
+        const QPoint from = row->mapToScene(QPointF(row->width() * 0.8, row->height() / 2)).toPoint();
+        lb.stroke(from, from - QPoint(int(row->width() * 0.6), 0), 12);
+        QTRY_VERIFY(lb.find("swipeDeleteButton", row));
+        QObject *swipe = row->property("swipe").value<QObject *>();
+        QTRY_VERIFY(swipe->property("complete").toBool());
+        lb.tap(lb.find("swipeDeleteButton", row));
+        QQuickItem *dialog = nullptr;
+        QTRY_VERIFY((dialog = lb.find(confirm ? "destructiveAction" : "cancelAction")) && dialog->isVisible());
+        QCOMPARE(lb.app->flightStore()->flights().size(), 3); // nothing before the answer
+        QTest::qWait(350); // the sheet slides up
+        lb.tap(dialog);
+        if (confirm) {
+            QTRY_COMPARE(lb.book->count(), 2);
+            QVERIFY(lb.app->flightStore()->track(flights[1].log.id).isEmpty());
+            QCOMPARE(lb.app->flightStore()->flights()[0].log.location, QStringLiteral("A"));
+            QCOMPARE(lb.app->flightStore()->flights()[1].log.location, QStringLiteral("C"));
+        } else {
+            QTest::qWait(300);
+            QCOMPARE(lb.book->count(), 3);
+            QCOMPARE(lb.app->flightStore()->track(flights[1].log.id).size(), 60);
+        }
+    }
+
+    void samplesUntilAFlightIsRecorded()
+    {
+        QTemporaryDir dir;
+        Logbook lb;
+        QVERIFY(lb.load(dir.filePath(QStringLiteral("flights.sqlite")), QSize(390, 844)));
+        QVERIFY(!lb.book->recorded());
+        QTRY_COMPARE(lb.rows().size(), 2);
+        QCOMPARE(lb.rows()[0]->property("location").toString(), QStringLiteral("Divuze, VO"));
+        QVERIFY(!lb.rows()[0]->property("swipe").value<QObject *>()->property("enabled").toBool());
+        seed(*lb.app->flightStore(), {QStringLiteral("First Field")});
+        QVERIFY(lb.book->recorded());
+        QTRY_COMPARE(lb.rows().size(), 1);
+        QCOMPARE(lb.rows()[0]->property("location").toString(), QStringLiteral("First Field"));
+    }
+
+    void damagedFileIsToldOnceAndTheNoticeGoesByTouch_data() { addSizes(); }
+    void damagedFileIsToldOnceAndTheNoticeGoesByTouch()
+    {
+        QFETCH(QSize, size);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(4096, 'x'));
+        }
+        {
+            Logbook lb;
+            QVERIFY(lb.load(path, size));
+            QQuickItem *notice = lb.find("logbookNotice");
+            QVERIFY(notice && notice->isVisible());
+            QVERIFY(lb.book->notice().contains(QFileInfo(lb.app->flightStore()->setAsidePath()).fileName()));
+            QVERIFY(notice->mapToScene(QPointF(notice->width(), 0)).x() <= size.width());
+            lb.tap(notice);
+            QTRY_VERIFY(!notice->isVisible());
+        }
+        Logbook again;
+        QVERIFY(again.load(path, size));
+        QVERIFY(again.book->notice().isEmpty());
+        QVERIFY(!again.find("logbookNotice")->isVisible());
+    }
+
+    void exportsLandInTheChosenFolder()
+    {
+        QTemporaryDir dir, out;
+        const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
+        {
+            FlightStore store(path);
+            seed(store, {QStringLiteral("Ridge"), QStringLiteral("Bay")});
+        }
+        Logbook lb;
+        QVERIFY(lb.load(path, QSize(390, 844)));
+        QVERIFY(lb.book->exportLogbook(QUrl::fromLocalFile(out.path())));
+        QVERIFY(!lb.book->messageIsError());
+        QTRY_VERIFY(lb.find("logbookMessage")->isVisible());
+        const QStringList csv = QDir(out.path()).entryList({QStringLiteral("logbook-*.csv")});
+        QCOMPARE(csv.size(), 1);
+        QFile f(QDir(out.path()).filePath(csv[0]));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll().count("\r\n"), 3); // header and two flights
+
+        QVERIFY(!lb.book->exportLogbook(QUrl::fromLocalFile(out.filePath(QStringLiteral("missing")))));
+        QVERIFY(lb.book->messageIsError());
+
+        QTRY_VERIFY(!lb.rows().isEmpty());
+        lb.tap(lb.rows()[0]);
+        QTRY_VERIFY(lb.currentPage()->property("detail").value<FlightDetailModel *>());
+        auto *detail = lb.currentPage()->property("detail").value<FlightDetailModel *>();
+        QVERIFY(detail->exportFlight(QStringLiteral("gpx"), QUrl::fromLocalFile(out.path())));
+        QVERIFY(detail->exportFlight(QStringLiteral("kml"), QUrl::fromLocalFile(out.path())));
+        QCOMPARE(QDir(out.path()).entryList({QStringLiteral("flight-*.gpx"), QStringLiteral("flight-*.kml")}).size(), 2);
+        QVERIFY(!detail->exportFlight(QStringLiteral("exe"), QUrl::fromLocalFile(out.path())));
+        // The share button offers both formats.
+        QQuickItem *share = lb.find("shareFlightButton", qobject_cast<QQuickItem *>(lb.currentPage()));
+        QVERIFY(share);
+        QTest::qWait(500);
+        lb.tap(share);
+        QQuickItem *gpx = nullptr;
+        QTRY_VERIFY((gpx = lb.find("action0")) && gpx->isVisible());
+        QVERIFY(lb.find("action1")->isVisible());
+    }
+};
+
+QTEST_MAIN(TestRecordedLogbook)
+#include "tst_recordedlogbook.moc"
