@@ -117,7 +117,11 @@ FlightAnalytics computeAnalytics(const QList<FlightLog> &logs)
         altitude += l.maxAltitude;
         speed += l.maxSpeed;
     }
-    const auto n = logs.size();
+    return computeAnalytics(logs.size(), duration, distance, altitude, speed);
+}
+
+FlightAnalytics computeAnalytics(qsizetype n, double duration, double distance, double altitude, double speed)
+{
     FlightAnalytics a;
     a.totalFlights = format("%d", n);
     a.flightTime = totalFlightTimeText(duration);

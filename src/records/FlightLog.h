@@ -49,6 +49,9 @@ struct FlightAnalytics {
     QString avgSpeed;      // "12.8 m/s"
 };
 FlightAnalytics computeAnalytics(const QList<FlightLog> &logs);
+// The same from sums kept elsewhere (a store's); `count` flights in all.
+FlightAnalytics computeAnalytics(qsizetype count, double duration, double distance, double maxAltitudeSum,
+                                 double maxSpeedSum);
 // "%dh %dm" of whole seconds; the placeholder when the total cannot be a whole number.
 QString totalFlightTimeText(double seconds);
 

@@ -54,6 +54,15 @@ struct TrackSummary {
     int batteryEnd = -1;
 };
 TrackSummary summarizeTrack(const QList<TrackPoint> &points);
+
+// Sums over a logbook, for its totals and averages.
+struct FlightTotals {
+    qsizetype count = 0;
+    double duration = 0;
+    double distance = 0;
+    double maxAltitudeSum = 0;
+    double maxSpeedSum = 0;
+};
 // Metres between two points on the WGS 84 mean sphere (haversine).
 double haversineMetres(double lat1, double lon1, double lat2, double lon2);
 

@@ -348,18 +348,49 @@ bool FlightStore::finishFlight(const FlightRecord &flight)
     return true;
 }
 
-QList<FlightRecord> FlightStore::flights() const
+QList<FlightRecord> FlightStore::flights(qsizetype offset, qsizetype limit) const
 {
     QList<FlightRecord> out;
     if (!m_open)
         return out;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT %1 FROM flights ORDER BY takeoff_ms DESC, id").arg(QLatin1String(kRecordColumns))))
+    q.prepare(QStringLiteral("SELECT %1 FROM flights ORDER BY takeoff_ms DESC, id LIMIT ? OFFSET ?")
+                  .arg(QLatin1String(kRecordColumns)));
+    q.addBindValue(qlonglong(limit < 0 ? -1 : limit));
+    q.addBindValue(qlonglong(std::max<qsizetype>(0, offset)));
+    if (!q.exec())
         return out;
+    if (limit > 0)
+        out.reserve(limit);
     while (q.next())
         out << recordFrom(q);
     return out;
+}
+
+qsizetype FlightStore::flightCount() const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (!m_open || !q.exec(QStringLiteral("SELECT count(*) FROM flights")) || !q.next())
+        return 0;
+    return q.value(0).toLongLong();
+}
+
+FlightTotals FlightStore::totals() const
+{
+    FlightTotals t;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (!m_open
+        || !q.exec(QStringLiteral("SELECT count(*), total(duration), total(distance), total(max_altitude), total(max_speed)"
+                                  " FROM flights"))
+        || !q.next())
+        return t;
+    t.count = q.value(0).toLongLong();
+    t.duration = q.value(1).toDouble();
+    t.distance = q.value(2).toDouble();
+    t.maxAltitudeSum = q.value(3).toDouble();
+    t.maxSpeedSum = q.value(4).toDouble();
+    return t;
 }
 
 std::optional<FlightRecord> FlightStore::flight(const QUuid &id) const

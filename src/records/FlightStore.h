@@ -41,8 +41,10 @@ public:
     bool appendPoints(const QUuid &flightId, const QList<zeltrin::TrackPoint> &points);
     bool finishFlight(const zeltrin::FlightRecord &flight);
 
-    // Newest first.
-    QList<zeltrin::FlightRecord> flights() const;
+    // Newest first; `limit` < 0 reads to the end.
+    QList<zeltrin::FlightRecord> flights(qsizetype offset = 0, qsizetype limit = -1) const;
+    qsizetype flightCount() const;
+    zeltrin::FlightTotals totals() const;
     std::optional<zeltrin::FlightRecord> flight(const QUuid &id) const;
     QList<zeltrin::TrackPoint> track(const QUuid &id) const;
     // The flight and its track.

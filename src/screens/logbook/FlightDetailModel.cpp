@@ -82,14 +82,20 @@ void FlightDetailModel::load()
     m_track.clear();
     const QUuid uuid = QUuid::fromString(m_id);
     if (m_book && !uuid.isNull()) {
-        for (const FlightRecord &r : m_book->records())
-            if (r.log.id == uuid) {
-                m_flight = r;
+        if (m_book->recorded() && m_book->store()) {
+            if (const auto r = m_book->store()->flight(uuid)) {
+                m_flight = *r;
                 m_found = true;
-                break;
+                m_points = m_book->store()->track(uuid);
             }
-        if (m_found && m_book->recorded() && m_book->store())
-            m_points = m_book->store()->track(uuid);
+        } else {
+            for (const FlightRecord &r : m_book->records())
+                if (r.log.id == uuid) {
+                    m_flight = r;
+                    m_found = true;
+                    break;
+                }
+        }
     }
     for (const TrackPoint &p : m_points)
         m_track.append(p.latitude, p.longitude);

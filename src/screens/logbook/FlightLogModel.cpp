@@ -65,17 +65,25 @@ void FlightLogModel::reload()
 {
     m_recorded = m_store && m_store->everRecorded();
     if (m_recorded) {
-        const QList<FlightRecord> flights = m_store->flights();
+        m_rows.setStore(m_store);
         m_logs.clear();
-        m_logs.reserve(flights.size());
-        for (const FlightRecord &f : flights)
+        for (const FlightRecord &f : m_rows.flights())
             m_logs << f.log;
-        m_rows.setFlights(flights);
     } else {
         m_logs = m_samples;
         m_rows.setFlights(asRecords(m_logs));
     }
     Q_EMIT logsChanged();
+}
+
+FlightAnalytics FlightLogModel::analytics() const
+{
+    if (m_recorded && m_store) {
+        // Summed by the store: a long logbook is never read whole for its totals.
+        const FlightTotals t = m_store->totals();
+        return computeAnalytics(t.count, t.duration, t.distance, t.maxAltitudeSum, t.maxSpeedSum);
+    }
+    return computeAnalytics(m_logs);
 }
 
 bool FlightLogModel::deleteFlight(const QString &id)
@@ -169,8 +177,13 @@ void FlightAnalyticsModel::setBook(FlightLogModel *book)
         disconnect(m_book, nullptr, this, nullptr);
     m_book = book;
     if (m_book) {
-        connect(m_book, &FlightLogModel::logsChanged, this, [this] { setLogList(m_book->logList()); });
-        setLogList(m_book->logList());
+        auto take = [this] {
+            m_logs = m_book->logList();
+            m_analytics = m_book->analytics();
+            Q_EMIT logsChanged();
+        };
+        connect(m_book, &FlightLogModel::logsChanged, this, take);
+        take();
     }
     Q_EMIT bookChanged();
 }

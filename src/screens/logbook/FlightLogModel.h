@@ -43,11 +43,14 @@ public:
     void setStore(FlightStore *store);
     bool recorded() const { return m_recorded; }
     FlightRowsModel *rowModel() { return &m_rows; }
-    int count() const { return int(m_logs.size()); }
+    int count() const { return int(m_rows.total()); }
     QString notice() const { return m_notice; }
     QString message() const { return m_message; }
     bool messageIsError() const { return m_messageIsError; }
+    // The rows loaded so far, newest first.
     const QList<zeltrin::FlightRecord> &records() const { return m_rows.flights(); }
+    // Totals and averages over every flight listed.
+    zeltrin::FlightAnalytics analytics() const;
 
     // Deletes a recorded flight with its track (the samples cannot be deleted).
     Q_INVOKABLE bool deleteFlight(const QString &id);
@@ -63,7 +66,7 @@ public:
     QVariantList logs() const { return zeltrin::toVariantList(m_logs); }
     void setLogs(const QVariantList &logs) { setLogList(zeltrin::flightLogsFromVariantList(logs)); }
     QVariantList rows() const;
-    bool isEmpty() const { return m_logs.isEmpty(); }
+    bool isEmpty() const { return m_rows.total() == 0; }
 
     bool showAdvancedAnalytics() const { return m_showAdvancedAnalytics; }
     void setShowAdvancedAnalytics(bool v);

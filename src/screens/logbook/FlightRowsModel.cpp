@@ -5,9 +5,41 @@ using namespace zeltrin;
 void FlightRowsModel::setFlights(const QList<FlightRecord> &flights)
 {
     beginResetModel();
+    m_store = nullptr;
     m_flights = flights;
+    m_total = flights.size();
     m_locale = QLocale::system();
     endResetModel();
+}
+
+void FlightRowsModel::setStore(FlightStore *store)
+{
+    beginResetModel();
+    const qsizetype keep = std::max(kPage, qsizetype(m_store == store ? m_flights.size() : 0));
+    m_store = store;
+    m_total = store ? store->flightCount() : 0;
+    m_flights = store ? store->flights(0, keep) : QList<FlightRecord>{};
+    m_locale = QLocale::system();
+    endResetModel();
+}
+
+bool FlightRowsModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_store && m_flights.size() < m_total;
+}
+
+void FlightRowsModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    const QList<FlightRecord> more = m_store->flights(m_flights.size(), kPage);
+    if (more.isEmpty()) {
+        m_total = m_flights.size(); // the store shrank meanwhile
+        return;
+    }
+    beginInsertRows({}, int(m_flights.size()), int(m_flights.size() + more.size() - 1));
+    m_flights += more;
+    endInsertRows();
 }
 
 int FlightRowsModel::rowCount(const QModelIndex &parent) const

@@ -252,6 +252,52 @@ private Q_SLOTS:
         }
     }
 
+    void longLogbookIsReadAPageAtATimeAndSummedByTheStore()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
+        {
+            FlightStore store(path);
+            for (int i = 0; i < 250; ++i) {
+                FlightRecord r;
+                r.log.date = QDateTime::fromMSecsSinceEpoch(1'000'000'000'000 + i * 60'000LL, Qt::UTC);
+                r.log.location = QStringLiteral("F%1").arg(i);
+                r.log.duration = 600;
+                r.log.distance = 1000;
+                r.log.maxAltitude = i % 2 ? 100 : 50;
+                r.log.maxSpeed = 10;
+                QVERIFY(store.beginFlight(r));
+                QVERIFY(store.finishFlight(r));
+            }
+        }
+        FlightStore store(path);
+        FlightLogModel book;
+        book.setStore(&store);
+        QCOMPARE(book.count(), 250);
+        FlightRowsModel *rows = book.rowModel();
+        QCOMPARE(rows->rowCount(), int(FlightRowsModel::kPage));
+        QCOMPARE(rows->data(rows->index(0), FlightRowsModel::LocationRole).toString(), QStringLiteral("F249"));
+        QVERIFY(rows->canFetchMore({}));
+        rows->fetchMore({});
+        rows->fetchMore({});
+        QCOMPARE(rows->rowCount(), 250);
+        QVERIFY(!rows->canFetchMore({}));
+        QCOMPARE(rows->data(rows->index(249), FlightRowsModel::LocationRole).toString(), QStringLiteral("F0"));
+        // The figures cover every flight, loaded or not.
+        FlightAnalyticsModel sheet;
+        sheet.setBook(&book);
+        QCOMPARE(sheet.analytics().totalFlights, QStringLiteral("250"));
+        QCOMPARE(sheet.analytics().flightTime, QStringLiteral("41h 40m"));
+        QCOMPARE(sheet.analytics().distance, QStringLiteral("250.0 km"));
+        QCOMPARE(sheet.analytics().avgAltitude, QStringLiteral("75 m"));
+        QCOMPARE(sheet.analytics().avgSpeed, QStringLiteral("10.0 m/s"));
+        // A deletion keeps what was loaded.
+        QVERIFY(book.deleteFlight(book.flightIdAt(200)));
+        QCOMPARE(book.count(), 249);
+        QCOMPARE(rows->rowCount(), 249);
+        QCOMPARE(sheet.analytics().totalFlights, QStringLiteral("249"));
+    }
+
     void samplesUntilAFlightIsRecorded()
     {
         QTemporaryDir dir;
