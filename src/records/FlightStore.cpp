@@ -155,11 +155,14 @@ bool FlightStore::usable()
     if (!v.exec(QStringLiteral("SELECT (SELECT user_version FROM pragma_user_version),"
                                " (SELECT count(*) FROM sqlite_master)")) || !v.next())
         return damaged(v.lastError().text());
-    const bool foreign = v.value(0).toInt() == 0 && v.value(1).toInt() != 0;
+    const int version = v.value(0).toInt();
+    const bool foreign = version == 0 && v.value(1).toInt() != 0;
     v.finish();
     q.finish();
     if (foreign)
         return damaged(QStringLiteral("not a logbook"));
+    if (version > 0 && !hasOurColumns())
+        return false;
     // WAL keeps every committed batch through a kill; NORMAL syncs only at checkpoints.
     for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"})
         if (!v.exec(QString::fromLatin1(pragma)))
@@ -193,6 +196,20 @@ bool FlightStore::migrate()
             return fail(QStringLiteral("Could not update the logbook"), why);
         }
     }
+    return true;
+}
+
+bool FlightStore::hasOurColumns()
+{
+    // A sound file whose tables lack what we read (an edited or mangled schema) cannot be used.
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    for (const QString &sql : {QStringLiteral("SELECT %1 FROM flights LIMIT 0").arg(QLatin1String(kRecordColumns)),
+                               QStringLiteral("SELECT flight_id, t_ms, lat, lon, alt, speed, battery, signal FROM track_points LIMIT 0"),
+                               QStringLiteral("SELECT key, value FROM meta LIMIT 0")})
+        if (!q.exec(sql))
+            return damaged(q.lastError().text());
+    q.finish();
     return true;
 }
 

@@ -58,6 +58,7 @@ private:
     bool openFile();
     bool migrate();
     bool usable();
+    bool hasOurColumns();
     void setAside();
     void closeInterrupted();
     bool fail(const QString &what, const QString &detail);

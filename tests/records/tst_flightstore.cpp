@@ -196,13 +196,22 @@ private Q_SLOTS:
         QTest::newRow("cut short") << "truncated";
         QTest::newRow("pages overwritten") << "scribbled";
         QTest::newRow("another program's database") << "foreign";
+        QTest::newRow("a column renamed") << "renamed";
     }
     void damagedFileIsSetAsideWholeAndANewOneStarts()
     {
         QFETCH(QString, kind);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
-        if (kind == QLatin1String("foreign")) {
+        if (kind == QLatin1String("renamed")) {
+            {
+                FlightStore store(path);
+                QVERIFY(store.isOpen());
+            }
+            QCOMPARE(sqlite3(path, QStringLiteral("ALTER TABLE track_points RENAME COLUMN speed TO sp")), QString());
+            QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")).section(QLatin1Char('|'), 0, 0),
+                     QStringLiteral("0"));
+        } else if (kind == QLatin1String("foreign")) {
             QCOMPARE(sqlite3(path, QStringLiteral("CREATE TABLE songs (title TEXT); INSERT INTO songs VALUES ('x');")), QString());
         } else if (kind == QLatin1String("garbage")) {
             QFile f(path);
