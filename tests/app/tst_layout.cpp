@@ -112,10 +112,12 @@ void scrollIntoView(QQuickItem *item)
         if (!content)
             continue;
         const QRectF r = item->mapRectToItem(content, item->boundingRect());
-        const qreal maxY = std::max<qreal>(0, p->property("contentHeight").toReal() - p->height());
-        const qreal maxX = std::max<qreal>(0, p->property("contentWidth").toReal() - p->width());
-        p->setProperty("contentY", std::clamp<qreal>(r.center().y() - p->height() / 2, 0, maxY));
-        p->setProperty("contentX", std::clamp<qreal>(r.center().x() - p->width() / 2, 0, maxX));
+        // A list's content can start above 0 (its header sits at a negative origin).
+        const qreal oy = p->property("originY").toReal(), ox = p->property("originX").toReal();
+        const qreal maxY = oy + std::max<qreal>(0, p->property("contentHeight").toReal() - p->height());
+        const qreal maxX = ox + std::max<qreal>(0, p->property("contentWidth").toReal() - p->width());
+        p->setProperty("contentY", std::clamp<qreal>(r.center().y() - p->height() / 2, oy, maxY));
+        p->setProperty("contentX", std::clamp<qreal>(r.center().x() - p->width() / 2, ox, maxX));
     }
 }
 

@@ -116,6 +116,8 @@ bool TourContext::simSurveyFlight(int legs, double legMetres, double altitude)
         route << QVariantMap{{QStringLiteral("latitude"), w.latitude}, {QStringLiteral("longitude"), w.longitude}};
     }
     drone->executeMission(route, altitude, 10);
+    // The last flight's mission still reads "finished" until this one is under way.
+    flyUntil([&] { return drone->missionState() == QLatin1String("executing"); }, 60);
     flyUntil([&] { return drone->missionState() == QLatin1String("finished"); }, 3600);
     drone->returnToHome();
     flyUntil([&] { return !drone->isFlying(); }, 900);

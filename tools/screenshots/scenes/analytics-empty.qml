@@ -5,6 +5,6 @@ import Zeltrin
 Item {
     AdvancedAnalyticsSheet {
         anchors.fill: parent
-        logs: []
+        book: FlightLogModel { logs: [] }
     }
 }
