@@ -17,25 +17,26 @@ using namespace zeltrin;
 namespace {
 
 // Each step brings the schema from the version before it; a file is never taken backwards.
+// Steps tolerate finding their work done (a version number that lags its own tables).
 const QList<QStringList> kMigrations = {
     // 1: flights and their tracks.
     {
-        QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT)"),
-        QStringLiteral("CREATE TABLE flights ("
+        QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS flights ("
                        " id TEXT PRIMARY KEY, takeoff_ms INTEGER NOT NULL, duration REAL NOT NULL DEFAULT 0,"
                        " max_altitude REAL NOT NULL DEFAULT 0, max_speed REAL NOT NULL DEFAULT 0,"
                        " distance REAL NOT NULL DEFAULT 0, location TEXT NOT NULL DEFAULT '',"
                        " end_reason TEXT NOT NULL DEFAULT 'open', battery_start INTEGER NOT NULL DEFAULT -1,"
                        " battery_end INTEGER NOT NULL DEFAULT -1, takeoff_lat REAL NOT NULL DEFAULT 0,"
                        " takeoff_lon REAL NOT NULL DEFAULT 0, point_count INTEGER NOT NULL DEFAULT 0)"),
-        QStringLiteral("CREATE TABLE track_points ("
+        QStringLiteral("CREATE TABLE IF NOT EXISTS track_points ("
                        " flight_id TEXT NOT NULL, t_ms INTEGER NOT NULL, lat REAL NOT NULL, lon REAL NOT NULL,"
                        " alt REAL NOT NULL, speed REAL NOT NULL, battery INTEGER NOT NULL, signal INTEGER NOT NULL,"
                        " PRIMARY KEY (flight_id, t_ms)) WITHOUT ROWID"),
     },
     // 2: the list reads newest first.
     {
-        QStringLiteral("CREATE INDEX flights_by_takeoff ON flights (takeoff_ms DESC)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS flights_by_takeoff ON flights (takeoff_ms DESC)"),
     },
 };
 static_assert(FlightStore::kSchemaVersion == 2);

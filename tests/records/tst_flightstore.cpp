@@ -189,6 +189,23 @@ private Q_SLOTS:
                  QStringLiteral("flights_by_takeoff"));
     }
 
+    void versionBehindItsOwnTablesIsBroughtUp()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
+        {
+            FlightStore store(path);
+            FlightRecord r = makeFlight(1);
+            QVERIFY(store.beginFlight(r));
+        }
+        QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA user_version = 1")), QString());
+        FlightStore store(path);
+        QVERIFY2(store.isOpen(), qPrintable(store.errorText()));
+        QVERIFY(store.setAsidePath().isEmpty());
+        QCOMPARE(store.flights().size(), 1);
+        QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA user_version")), QString::number(FlightStore::kSchemaVersion));
+    }
+
     void damagedFileIsSetAsideWholeAndANewOneStarts_data()
     {
         QTest::addColumn<QString>("kind");
