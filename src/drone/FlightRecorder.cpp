@@ -119,13 +119,7 @@ void FlightRecorder::flush()
 void FlightRecorder::end(FlightEnd how)
 {
     flush();
-    const TrackSummary s = summarizeTrack(m_track);
-    m_flight.log.duration = s.duration;
-    m_flight.log.maxAltitude = s.maxAltitude;
-    m_flight.log.maxSpeed = s.maxSpeed;
-    m_flight.log.distance = s.distance;
-    m_flight.batteryStart = s.batteryStart;
-    m_flight.batteryEnd = s.batteryEnd;
+    applyTrackSummary(m_flight, summarizeTrack(m_track));
     m_flight.end = how;
     m_flight.pointCount = int(m_track.size());
     if (m_store)

@@ -69,4 +69,14 @@ TrackSummary summarizeTrack(const QList<TrackPoint> &points)
     return s;
 }
 
+void applyTrackSummary(FlightRecord &flight, const TrackSummary &s)
+{
+    flight.log.duration = s.duration;
+    flight.log.maxAltitude = s.maxAltitude;
+    flight.log.maxSpeed = s.maxSpeed;
+    flight.log.distance = s.distance;
+    flight.batteryStart = s.batteryStart;
+    flight.batteryEnd = s.batteryEnd;
+}
+
 } // namespace zeltrin

@@ -54,6 +54,8 @@ struct TrackSummary {
     int batteryEnd = -1;
 };
 TrackSummary summarizeTrack(const QList<TrackPoint> &points);
+// Sets the record's figures to what its track gives.
+void applyTrackSummary(FlightRecord &flight, const TrackSummary &summary);
 
 // Sums over a logbook, for its totals and averages.
 struct FlightTotals {

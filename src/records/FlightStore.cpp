@@ -247,15 +247,8 @@ void FlightStore::closeInterrupted()
         open << recordFrom(q);
     for (FlightRecord r : open) {
         const QList<TrackPoint> points = track(r.log.id);
-        if (!points.isEmpty()) {
-            const TrackSummary s = summarizeTrack(points);
-            r.log.duration = s.duration;
-            r.log.maxAltitude = s.maxAltitude;
-            r.log.maxSpeed = s.maxSpeed;
-            r.log.distance = s.distance;
-            r.batteryStart = s.batteryStart;
-            r.batteryEnd = s.batteryEnd;
-        }
+        if (!points.isEmpty())
+            applyTrackSummary(r, summarizeTrack(points));
         r.end = FlightEnd::interrupted;
         finishFlight(r);
     }

@@ -52,13 +52,7 @@ QList<FlightRecord> seed(FlightStore &store, const QStringList &places)
             pts << p;
         }
         store.appendPoints(r.log.id, pts);
-        const TrackSummary s = summarizeTrack(pts);
-        r.log.duration = s.duration;
-        r.log.maxAltitude = s.maxAltitude;
-        r.log.maxSpeed = s.maxSpeed;
-        r.log.distance = s.distance;
-        r.batteryStart = s.batteryStart;
-        r.batteryEnd = s.batteryEnd;
+        applyTrackSummary(r, summarizeTrack(pts));
         r.end = FlightEnd::landed;
         store.finishFlight(r);
         out.prepend(r);
