@@ -27,8 +27,12 @@ ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
       m_accountClient(deps.accountClient ? std::move(deps.accountClient) : std::make_unique<MRVNetworkClient>()),
       m_sdk(deps.sdk ? std::move(deps.sdk) : makeDefaultSDK()),
       m_flightStorePath(deps.flightStorePath),
-      m_recorderClock(std::move(deps.recorderClock))
+      m_recorderClock(std::move(deps.recorderClock)),
+      m_offlineMaps(std::move(deps.offlineMaps)),
+      m_offlineMapsOptions(std::move(deps.offlineMapsOptions))
 {
+    if (m_offlineMaps)
+        QJSEngine::setObjectOwnership(m_offlineMaps.get(), QJSEngine::CppOwnership);
     // The auth manager comes first: its session check is scheduled before anything else exists.
     m_authManager = std::make_unique<MRVAuthManager>(m_accountClient.get(), m_keychain);
     m_droneManager = std::make_unique<DJIDroneManager>(m_sdk.get());
@@ -99,6 +103,11 @@ void ZeltrinPilotApp::rootViewShown()
     // Opened before the link, so the recorder sees its first reading.
     if (!m_flightStore && !m_flightStorePath.isEmpty())
         useFlightStore(std::make_unique<FlightStore>(m_flightStorePath));
+    if (!m_offlineMaps && m_offlineMapsOptions) {
+        m_offlineMaps = std::make_unique<OfflineMaps>(*m_offlineMapsOptions);
+        QJSEngine::setObjectOwnership(m_offlineMaps.get(), QJSEngine::CppOwnership);
+        Q_EMIT offlineMapsChanged();
+    }
     m_droneManager->startConnection();
 }
 
@@ -136,6 +145,9 @@ int runApp(int argc, char **argv, const RunOptions &options)
     ZeltrinPilotApp app{[] {
         ZeltrinPilotApp::Dependencies deps;
         deps.flightStorePath = FlightStore::defaultPath();
+        OfflineMaps::Options offline;
+        offline.cacheDirectory = OfflineMaps::defaultCacheDirectory();
+        deps.offlineMapsOptions = offline;
         return deps;
     }()};
     QQmlApplicationEngine engine;

@@ -4,6 +4,7 @@
 #include "DJIDroneManager.h"
 #include "FlightRecorder.h"
 #include "FlightStore.h"
+#include "OfflineMaps.h"
 #include "KeychainHelper.h"
 #include "MRVAuthManager.h"
 #include "MRVNetworkClient.h"
@@ -15,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QJSEngine;
 
@@ -32,6 +34,8 @@ class ZeltrinPilotApp : public QObject
     Q_PROPERTY(TrackLine *flownTrack READ flownTrack CONSTANT)
     // The logbook's store, with every flight recorded into it; null where none was handed in.
     Q_PROPERTY(FlightStore *flightStore READ flightStore NOTIFY flightStoreChanged)
+    // The offline map areas; null where none were handed in or asked for.
+    Q_PROPERTY(OfflineMaps *offlineMaps READ offlineMaps NOTIFY offlineMapsChanged)
 
 public:
     // What the platform supplies; tests and tools hand in their own.
@@ -49,6 +53,9 @@ public:
         QString flightStorePath;
         // The recorder's time; the wall clock unless a tool flies on a clock of its own.
         FlightRecorder::Clock recorderClock;
+        // The offline maps, or how to open them when the root view is first shown.
+        std::unique_ptr<OfflineMaps> offlineMaps;
+        std::optional<OfflineMaps::Options> offlineMapsOptions;
     };
 
     // Not default-constructible on purpose: QML must take the instance attached to its engine.
@@ -64,6 +71,7 @@ public:
     DJISDKManager *sdk() const { return m_sdk.get(); }
     FlightStore *flightStore() const { return m_flightStore.get(); }
     FlightRecorder *flightRecorder() const { return m_recorder.get(); }
+    OfflineMaps *offlineMaps() const { return m_offlineMaps.get(); }
 
     // Screens of this engine will see this instance as App.
     void attachTo(QQmlEngine &engine);
@@ -75,6 +83,7 @@ public:
 
 Q_SIGNALS:
     void flightStoreChanged();
+    void offlineMapsChanged();
 
 private:
     void useFlightStore(std::unique_ptr<FlightStore> store);
@@ -92,6 +101,8 @@ private:
     std::unique_ptr<FlightRecorder> m_recorder;
     QString m_flightStorePath;
     FlightRecorder::Clock m_recorderClock;
+    std::unique_ptr<OfflineMaps> m_offlineMaps;
+    std::optional<OfflineMaps::Options> m_offlineMapsOptions;
     int m_startConnectionCount = 0;
 };
 

@@ -110,6 +110,51 @@ void TileLoader::setCacheDirectory(const QString &dir, qint64 maxBytes)
     m_nam->setCache(cache); // takes ownership
 }
 
+void TileLoader::setOfflineSource(QObject *owner, OfflineTileSource *source)
+{
+    m_offlineOwner = owner;
+    m_offline = owner ? source : nullptr;
+    offlineTilesChanged();
+}
+
+void TileLoader::offlineTilesChanged()
+{
+    m_offlineMissed.clear();
+    m_failedAt.removeIf([](const auto &it) { return it.key().layer == 0; });
+}
+
+bool TileLoader::askOffline(const TileKey &k)
+{
+    if (k.layer != 0 || !m_offline || !m_offlineOwner || m_offlineMissed.contains(k))
+        return false;
+    if (m_asking.contains(k))
+        return true;
+    m_asking.insert(k);
+    m_offline->findTile(k.z, k.x, k.y, this, [this, k, generation = m_generation[0]](const QByteArray &bytes) {
+        offlineAnswered(k, generation, bytes);
+    });
+    return true;
+}
+
+void TileLoader::offlineAnswered(const TileKey &k, quint64 generation, const QByteArray &bytes)
+{
+    m_asking.remove(k);
+    if (generation != m_generation[0])
+        return;
+    if (!bytes.isEmpty()) {
+        ++m_offlineHits;
+        if (!m_images.contains(k) && !m_decoding.contains(k))
+            decode(k, bytes);
+        return;
+    }
+    m_offlineMissed.insert(k);
+    if (m_wanted.contains(k) && !m_images.contains(k) && !m_replies.contains(k)
+        && std::find(m_queue.begin(), m_queue.end(), k) == m_queue.end()) {
+        m_queue.push_back(k);
+        pump();
+    }
+}
+
 void TileLoader::setMemoryLimit(qsizetype bytes)
 {
     m_images.setMaxCost(std::max<qsizetype>(0, bytes));
@@ -159,6 +204,7 @@ QList<std::pair<TileKey, const QImage *>> TileLoader::loadedChildren(const TileK
 void TileLoader::request(const QList<TileKey> &wanted)
 {
     QSet<TileKey> want(wanted.begin(), wanted.end());
+    m_wanted = want;
     // Drop what left the screen: queued first, then requests in flight.
     const auto before = m_queue.size();
     std::erase_if(m_queue, [&](const TileKey &k) { return !want.contains(k); });
@@ -198,6 +244,8 @@ void TileLoader::request(const QList<TileKey> &wanted)
         const auto failed = m_failedAt.constFind(k);
         if (failed != m_failedAt.cend() && now - failed.value() < m_retryAfterMs)
             continue;
+        if (askOffline(k))
+            continue;
         m_queue.push_back(k);
         queued.insert(k);
     }
@@ -234,10 +282,18 @@ void TileLoader::finished(const TileKey &k, QNetworkReply *reply)
         pump();
         return;
     }
+    const QByteArray bytes = reply->readAll();
+    ++m_bodies;
+    m_bodyBytes += bytes.size();
+    decode(k, bytes);
+    pump();
+}
+
+void TileLoader::decode(const TileKey &k, const QByteArray &bytes)
+{
     m_decoding.insert(k);
     QThreadPool::globalInstance()->start(
-        [delivery = m_delivery, hook = m_decodeHook, k, generation = m_generation[k.layer],
-         bytes = reply->readAll()] {
+        [delivery = m_delivery, hook = m_decodeHook, k, generation = m_generation[k.layer], bytes] {
             if (hook)
                 hook(k);
             const QImage img = decodeTile(bytes);
@@ -247,7 +303,6 @@ void TileLoader::finished(const TileKey &k, QNetworkReply *reply)
                     loader, [loader, k, generation, img] { loader->decoded(k, generation, img); },
                     Qt::QueuedConnection);
         });
-    pump();
 }
 
 void TileLoader::decoded(const TileKey &k, quint64 generation, const QImage &img)

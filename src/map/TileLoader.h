@@ -41,6 +41,16 @@ struct TileFallback {
     int levelsUp = 0;
 };
 
+// Tiles kept on the device (the offline map areas), asked before the network for imagery.
+class OfflineTileSource
+{
+public:
+    virtual ~OfflineTileSource() = default;
+    // Calls `done` later on `context`'s thread with the tile's bytes, or empty when it is not
+    // held; never once `context` is gone.
+    virtual void findTile(int z, int x, int y, QObject *context, std::function<void(const QByteArray &)> done) = 0;
+};
+
 // Fetches tiles over HTTP(S) with a bounded number of requests in flight. Requests for tiles
 // that are no longer wanted are dropped from the queue or aborted. Responses go through a
 // size-capped disk cache, so areas already seen still draw without a network. Bodies are decoded
@@ -66,6 +76,10 @@ public:
     int maxConcurrent() const { return m_maxConcurrent; }
     // Empty disables the disk cache.
     void setCacheDirectory(const QString &dir, qint64 maxBytes);
+    // Imagery is looked for here first; `owner` is the object behind `source` (it may go first).
+    void setOfflineSource(QObject *owner, OfflineTileSource *source);
+    // The offline tiles changed: tiles found missing there are looked for again.
+    void offlineTilesChanged();
     // Bound of the decoded tiles kept in memory, in bytes of image data.
     void setMemoryLimit(qsizetype bytes);
     qsizetype memoryLimit() const { return m_images.maxCost(); }
@@ -88,6 +102,9 @@ public:
     int cancelledCount() const { return m_cancelled; }
     int failedCount() const { return m_failed; }
     int peakInFlight() const { return m_peakInFlight; }
+    int offlineHits() const { return m_offlineHits; }
+    int bodiesReceived() const { return m_bodies; }
+    qint64 bodyBytesReceived() const { return m_bodyBytes; }
 
     static QString expand(const QString &urlTemplate, const TileKey &k);
 
@@ -105,6 +122,9 @@ private:
     void finished(const TileKey &k, QNetworkReply *reply);
     void decoded(const TileKey &k, quint64 generation, const QImage &img);
     void failed(const TileKey &k);
+    void decode(const TileKey &k, const QByteArray &bytes);
+    bool askOffline(const TileKey &k);
+    void offlineAnswered(const TileKey &k, quint64 generation, const QByteArray &bytes);
 
     QNetworkAccessManager *m_nam;
     QString m_templates[2];
@@ -118,6 +138,14 @@ private:
     QHash<TileKey, qint64> m_failedAt; // monotonic ms; failed tiles are retried later, not in a loop
     std::shared_ptr<Delivery> m_delivery;
     DecodeHook m_decodeHook;
+    QPointer<QObject> m_offlineOwner;
+    OfflineTileSource *m_offline = nullptr;
+    QSet<TileKey> m_asking;         // looked for offline, no answer yet
+    QSet<TileKey> m_offlineMissed;  // not held offline: fetched from the network
+    QSet<TileKey> m_wanted;
+    int m_offlineHits = 0;
+    int m_bodies = 0;
+    qint64 m_bodyBytes = 0;
     int m_loaded = 0;
     int m_cancelled = 0;
     int m_failed = 0;

@@ -81,6 +81,30 @@ void TileMapItem::setBearing(double degrees)
 
 double TileMapItem::zoomLevel() const { return m_cam.zoomLevel(); }
 
+double TileMapItem::meanTileBytes() const
+{
+    return m_loader.bodiesReceived() > 0 ? double(m_loader.bodyBytesReceived()) / m_loader.bodiesReceived() : 0.0;
+}
+
+QVariantMap TileMapItem::boundsOf(QRectF area) const
+{
+    double x0 = 1, x1 = 0, y0 = 1, y1 = 0;
+    for (const QPointF &corner : {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()}) {
+        const QPointF w = m_cam.screenToWorld(corner);
+        x0 = std::min(x0, w.x());
+        x1 = std::max(x1, w.x());
+        y0 = std::min(y0, w.y());
+        y1 = std::max(y1, w.y());
+    }
+    // One copy of the world: a frame over its edge is cut there.
+    x0 = std::clamp(x0, 0.0, 1.0);
+    x1 = std::clamp(x1, 0.0, 1.0);
+    y0 = std::clamp(y0, 0.0, 1.0);
+    y1 = std::clamp(y1, 0.0, 1.0);
+    return {{QStringLiteral("south"), merc::latitude(y1)}, {QStringLiteral("west"), merc::longitude(x0)},
+            {QStringLiteral("north"), merc::latitude(y0)}, {QStringLiteral("east"), merc::longitude(x1)}};
+}
+
 void TileMapItem::setMarkers(CoordinateListModel *m)
 {
     if (m_markers == m)
@@ -142,6 +166,27 @@ void TileMapItem::setCacheDirectory(const QString &dir)
     m_cacheDir = dir;
     m_loader.setCacheDirectory(dir, 200ll * 1024 * 1024);
     Q_EMIT sourceChanged();
+}
+
+void TileMapItem::setOfflineTiles(QObject *source)
+{
+    if (m_offlineTiles == source)
+        return;
+    if (m_offlineTiles)
+        disconnect(m_offlineTiles, nullptr, this, nullptr);
+    m_offlineTiles = source;
+    m_loader.setOfflineSource(source, dynamic_cast<OfflineTileSource *>(source));
+    // Areas downloaded or opened while the map is up draw at once.
+    if (source && source->metaObject()->indexOfSignal("offlineTilesChanged()") >= 0)
+        connect(source, SIGNAL(offlineTilesChanged()), this, SLOT(offlineTilesAdded()));
+    Q_EMIT sourceChanged();
+    polish();
+}
+
+void TileMapItem::offlineTilesAdded()
+{
+    m_loader.offlineTilesChanged();
+    polish();
 }
 
 void TileMapItem::setMaxConcurrentRequests(int n)

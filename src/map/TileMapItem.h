@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QQuickItem>
 #include <QTimer>
+#include <QVariantMap>
 
 #include <functional>
 #include <limits>
@@ -29,11 +30,17 @@ class TileMapItem : public QQuickItem
     Q_PROPERTY(MapRegion region READ region WRITE setRegion NOTIFY regionChanged)
     Q_PROPERTY(double bearing READ bearing WRITE setBearing NOTIFY bearingChanged)
     Q_PROPERTY(double zoomLevel READ zoomLevel NOTIFY regionChanged)
+    // The zoom level of the imagery tiles drawn now.
+    Q_PROPERTY(int tileZoom READ tileZoom NOTIFY regionChanged)
+    // Mean size of the tile bodies fetched so far (0 before the first).
+    Q_PROPERTY(double meanTileBytes READ meanTileBytes NOTIFY tilesChanged)
     Q_PROPERTY(CoordinateListModel *markers READ markers WRITE setMarkers NOTIFY markersChanged)
     Q_PROPERTY(QString imageryUrlTemplate READ imageryUrlTemplate WRITE setImageryUrlTemplate NOTIFY sourceChanged)
     Q_PROPERTY(QString labelsUrlTemplate READ labelsUrlTemplate WRITE setLabelsUrlTemplate NOTIFY sourceChanged)
     Q_PROPERTY(QString attribution READ attribution WRITE setAttribution NOTIFY sourceChanged)
     Q_PROPERTY(QString cacheDirectory READ cacheDirectory WRITE setCacheDirectory NOTIFY sourceChanged)
+    // Tiles kept on the device, drawn before any from the network (an OfflineTileSource).
+    Q_PROPERTY(QObject *offlineTiles READ offlineTiles WRITE setOfflineTiles NOTIFY sourceChanged)
     Q_PROPERTY(int maxConcurrentRequests READ maxConcurrentRequests WRITE setMaxConcurrentRequests NOTIFY sourceChanged)
     // The aircraft (heading-rotated), its home point and its flown track, over the waypoints.
     Q_PROPERTY(TrackLine *track READ track WRITE setTrack NOTIFY trackChanged)
@@ -63,6 +70,8 @@ public:
     double bearing() const { return m_cam.bearing; }
     void setBearing(double degrees);
     double zoomLevel() const;
+    int tileZoom() const { return m_cam.tileZoom(); }
+    double meanTileBytes() const;
     CoordinateListModel *markers() const { return m_markers; }
     void setMarkers(CoordinateListModel *m);
     QString imageryUrlTemplate() const { return m_templates[0]; }
@@ -73,6 +82,8 @@ public:
     void setAttribution(const QString &a);
     QString cacheDirectory() const { return m_cacheDir; }
     void setCacheDirectory(const QString &dir);
+    QObject *offlineTiles() const { return m_offlineTiles; }
+    void setOfflineTiles(QObject *source);
     int maxConcurrentRequests() const { return m_loader.maxConcurrent(); }
     void setMaxConcurrentRequests(int n);
     TrackLine *track() const { return m_track; }
@@ -104,6 +115,9 @@ public:
 
     // Screen position (item coordinates) of a coordinate under the current camera.
     Q_INVOKABLE QPointF coordinateToPoint(double latitude, double longitude) const;
+    // The area (degrees: south, west, north, east) under a rectangle of the item, north up
+    // whatever the bearing.
+    Q_INVOKABLE QVariantMap boundsOf(QRectF area) const;
     // The topmost marker under a point, or -1.
     Q_INVOKABLE int markerAt(QPointF point) const;
     // Accessible name of a marker ("WP1" for the first).
@@ -147,6 +161,9 @@ protected:
     void wheelEvent(QWheelEvent *e) override;
     void touchEvent(QTouchEvent *e) override;
     void touchUngrabEvent() override;
+
+private Q_SLOTS:
+    void offlineTilesAdded();
 
 private:
     static constexpr qint64 kSelectionMs = 300; // stand-in for a spring of response 0.3 s, damping 0.825
@@ -205,6 +222,7 @@ private:
     QString m_templates[2];
     QString m_attribution;
     QString m_cacheDir;
+    QPointer<QObject> m_offlineTiles;
     TileLoader m_loader;
     int m_visibleTiles = 0;
     bool m_exposeMarkers = false;

@@ -1,5 +1,7 @@
 #include "FlightStore.h"
 
+#include "SqliteFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -128,12 +130,15 @@ bool FlightStore::openFile()
     if (!QDir().mkpath(info.absolutePath()))
         return fail(QStringLiteral("Could not make the logbook folder"), info.absolutePath());
     // A file that is not SQLite at all is refused here; the driver would open it and fail later.
-    if (info.exists() && info.size() > 0) {
-        QFile f(m_path);
-        if (!f.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("Could not read the logbook"), f.errorString());
-        if (f.read(16) != QByteArray("SQLite format 3\0", 16))
-            return damaged(QStringLiteral("not a database"));
+    QString why;
+    switch (sqlitefile::readHeader(m_path, &why)) {
+    case sqlitefile::Header::unreadable:
+        return fail(QStringLiteral("Could not read the logbook"), why);
+    case sqlitefile::Header::other:
+        return damaged(QStringLiteral("not a database"));
+    case sqlitefile::Header::missing:
+    case sqlitefile::Header::sqlite:
+        break;
     }
     QSqlDatabase db = QSqlDatabase::contains(m_connection) ? QSqlDatabase::database(m_connection, false)
                                                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -221,19 +226,9 @@ void FlightStore::setAside()
         if (db.isOpen())
             db.close();
     }
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString target = m_path + QStringLiteral(".damaged-") + stamp;
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = m_path + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
-    if (!QFile::rename(m_path, target)) {
-        fail(QStringLiteral("Could not set the damaged logbook aside"), target);
-        return;
-    }
-    // The journal files belong to the damaged file; they go with it.
-    for (const char *suffix : {"-wal", "-shm"})
-        if (QFileInfo::exists(m_path + QLatin1String(suffix)))
-            QFile::rename(m_path + QLatin1String(suffix), target + QLatin1String(suffix));
-    m_setAside = target;
+    m_setAside = sqlitefile::setAside(m_path);
+    if (m_setAside.isEmpty())
+        fail(QStringLiteral("Could not set the damaged logbook aside"), m_path);
 }
 
 void FlightStore::closeInterrupted()

@@ -7,4 +7,5 @@ list(APPEND ZELTRIN_SOURCES
 list(APPEND ZELTRIN_SOURCES
     records/FlightStore.h records/FlightStore.cpp
     records/Gazetteer.h records/Gazetteer.cpp
+    records/SqliteFile.h records/SqliteFile.cpp
 )

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QBuffer>
+#include <QFont>
+#include <QHash>
 #include <QDateTime>
 #include <QLocale>
 #include <QImage>
@@ -30,8 +32,25 @@ public:
             }
         });
     }
-    bool listen() { return m_server.listen(QHostAddress::LocalHost, 0); }
+    bool listen()
+    {
+        if (!m_server.listen(QHostAddress::LocalHost, m_port))
+            return false;
+        m_port = m_server.serverPort();
+        return true;
+    }
     void close() { m_server.close(); }
+    // Gone, as a server that stopped is: nothing listens and open connections are cut. listen()
+    // brings it back on the same port.
+    void stop()
+    {
+        m_server.close();
+        const auto open = m_open;
+        for (QTcpSocket *s : open)
+            s->abort();
+        for (QTcpSocket *s : m_server.findChildren<QTcpSocket *>())
+            s->abort();
+    }
     QString urlTemplate(const QString &layer) const
     {
         return QStringLiteral("http://127.0.0.1:%1/%2/{z}/{x}/{y}.png").arg(m_server.serverPort()).arg(layer);
@@ -44,7 +63,11 @@ public:
     int abortedByClient() const { return m_abortedByClient; }
     QStringList paths;
     QSet<QString> corruptPaths; // answered 200 with a body that is no image
-
+    // path -> {HTTP status, how many times}: answered with that status before a tile.
+    QHash<QString, std::pair<int, int>> failing;
+    // Tiles drawn from their path (distinct, labelled "z/x/y") rather than one flat colour.
+    bool labelled = false;
+    QList<QByteArray> userAgents;
     void releaseAll()
     {
         const auto held = m_held;
@@ -62,9 +85,12 @@ private:
         if (!buf.contains("\r\n\r\n"))
             return;
         const QList<QByteArray> line = buf.left(buf.indexOf("\r\n")).split(' ');
-        buf.clear();
         s->setProperty("path", line.value(1));
+        const int ua = buf.indexOf("User-Agent: ");
+        if (ua >= 0)
+            userAgents << buf.mid(ua + 12, buf.indexOf("\r\n", ua) - ua - 12);
         paths << QString::fromLatin1(line.value(1));
+        buf.clear();
         ++m_requests;
         m_open.append(s);
         m_peakOpen = std::max(m_peakOpen, int(m_open.size()));
@@ -75,8 +101,27 @@ private:
     }
     void answer(QTcpSocket *s)
     {
+        const QString path = QString::fromLatin1(s->property("path").toByteArray());
+        if (auto it = failing.find(path); it != failing.end() && it->second > 0) {
+            --it->second;
+            const QByteArray status = QByteArray::number(it->first);
+            s->write("HTTP/1.1 " + status + " Failing\r\nContent-Length: 0\r\nRetry-After: 0\r\n\r\n");
+            m_open.removeAll(s);
+            return;
+        }
         QImage img(256, 256, QImage::Format_RGB32);
         img.fill(QColor(40, 90 + (m_requests * 7) % 120, 60));
+        if (labelled) {
+            const size_t h = qHash(path);
+            img.fill(QColor(30 + int(h % 60), 70 + int((h >> 8) % 90), 50 + int((h >> 16) % 60)));
+            QPainter p(&img);
+            p.setPen(QColor(255, 255, 255, 160));
+            p.drawRect(0, 0, 255, 255);
+            QFont f;
+            f.setPixelSize(22);
+            p.setFont(f);
+            p.drawText(img.rect(), Qt::AlignCenter, path.section(QLatin1Char('/'), 2).section(QLatin1Char('.'), 0, 0));
+        }
         QByteArray png;
         QBuffer b(&png);
         b.open(QIODevice::WriteOnly);
@@ -98,4 +143,5 @@ private:
     int m_requests = 0;
     int m_peakOpen = 0;
     int m_abortedByClient = 0;
+    quint16 m_port = 0;
 };

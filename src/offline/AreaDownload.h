@@ -1,0 +1,102 @@
+#pragma once
+
+#include "OfflineStore.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace zeltrin::offline {
+
+// Fetches an area's missing tiles: at most `maxConcurrent` requests at a time, each failed
+// tile retried with back-off, every body checked to be an image before it is kept. Tiles are
+// handed on in batches (`store` writes them, on another thread, and answers). When the network
+// itself is gone the download waits and probes, rather than spending the tiles' retries.
+class AreaDownload : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options {
+        int maxConcurrent = 6;
+        int retries = 3;
+        int backoffMs = 1000; // doubled on each retry
+        int probeMs = 5000;   // between tries while the network is unreachable
+        int batchTiles = 64;
+        int batchMs = 500;
+    };
+    enum class Outcome { none, finished, full, storeFailed };
+    // Writes a batch and calls `done(ok, full)` back on this object's thread.
+    using StoreTiles = std::function<void(const QList<TileBlob> &, std::function<void(bool ok, bool full)> done)>;
+
+    AreaDownload(QString urlTemplate, QList<TileAddress> missing, StoreTiles store, Options options,
+                 QObject *parent = nullptr);
+    ~AreaDownload() override;
+
+    void start();
+    // Stops asking; tiles in flight go back to the queue; what was fetched is still stored.
+    void pause();
+    bool isPaused() const { return m_paused; }
+    bool waitingForNetwork() const { return m_waiting; }
+    bool isIdle() const;
+
+    qint64 storedCount() const { return m_stored; }
+    qint64 storedBytes() const { return m_storedBytes; }
+    int failureCount() const { return m_failures; }
+    int peakInFlight() const { return m_peakInFlight; }
+    Outcome outcome() const { return m_outcome; }
+
+    static QByteArray userAgent();
+
+Q_SIGNALS:
+    void progressed();
+    // All tiles tried and every batch written (or the store refused one: see outcome()).
+    void ended();
+
+private:
+    struct Pending {
+        TileAddress at;
+        int attempts = 0;
+    };
+    struct Delivery;
+
+    void pump();
+    void fetched(const Pending &p, QNetworkReply *reply);
+    void verified(const Pending &p, const QByteArray &bytes, bool image);
+    void retry(Pending p, int delayMs);
+    void flush();
+    void checkEnd();
+    void stop(Outcome outcome);
+
+    QString m_template;
+    std::deque<Pending> m_queue;
+    StoreTiles m_store;
+    Options m_options;
+    QNetworkAccessManager *m_nam;
+    QHash<QNetworkReply *, Pending> m_replies;
+    QList<TileBlob> m_batch;
+    qint64 m_batchBytes = 0;
+    QTimer m_batchTimer;
+    QTimer m_probe;
+    std::shared_ptr<Delivery> m_delivery;
+    int m_verifying = 0;
+    int m_retrying = 0;
+    int m_writing = 0;
+    int m_failures = 0;
+    int m_peakInFlight = 0;
+    qint64 m_stored = 0;
+    qint64 m_storedBytes = 0;
+    bool m_paused = true;
+    bool m_waiting = false;
+    bool m_stopped = false;
+    Outcome m_outcome = Outcome::none;
+};
+
+} // namespace zeltrin::offline

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// What the app's SQLite stores share about their files on disk.
+namespace zeltrin::sqlitefile {
+
+enum class Header { missing, sqlite, other, unreadable };
+// Whether the file starts as an SQLite database does (an empty or missing file is `missing`).
+Header readHeader(const QString &path, QString *error = nullptr);
+
+// Renames a damaged file (and its -wal and -shm) to "<path>.damaged-<UTC time>", never over an
+// earlier one. Returns the new name, or empty when the rename failed.
+QString setAside(const QString &path);
+
+} // namespace zeltrin::sqlitefile
