@@ -88,6 +88,8 @@ double TileMapItem::meanTileBytes() const
 
 QVariantMap TileMapItem::boundsOf(QRectF area) const
 {
+    if (m_cam.width <= 0 || m_cam.height <= 0 || area.isEmpty())
+        return {}; // not laid out yet: no area
     double x0 = 1, x1 = 0, y0 = 1, y1 = 0;
     for (const QPointF &corner : {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()}) {
         const QPointF w = m_cam.screenToWorld(corner);

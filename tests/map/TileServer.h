@@ -32,6 +32,12 @@ public:
             }
         });
     }
+    // Sockets still open would report their end to a server half gone.
+    ~TileServer() override
+    {
+        for (QTcpSocket *s : m_server.findChildren<QTcpSocket *>())
+            s->disconnect(this);
+    }
     bool listen()
     {
         if (!m_server.listen(QHostAddress::LocalHost, m_port))
@@ -57,7 +63,12 @@ public:
     }
 
     bool hold = false;
+    // Once this many requests have come (of those whose User-Agent holds `holdAgent`, when set),
+    // the rest of them are held (-1: never).
+    int holdAfter = -1;
+    QByteArray holdAgent;
     int requests() const { return m_requests; }
+    int countedRequests() const { return m_heldCounted; }
     int peakOpen() const { return m_peakOpen; }
     int openCount() const { return int(m_open.size()); }
     int abortedByClient() const { return m_abortedByClient; }
@@ -94,7 +105,10 @@ private:
         ++m_requests;
         m_open.append(s);
         m_peakOpen = std::max(m_peakOpen, int(m_open.size()));
-        if (hold)
+        const bool counted = holdAgent.isEmpty() || (!userAgents.isEmpty() && ua >= 0 && userAgents.last().contains(holdAgent));
+        if (counted)
+            ++m_heldCounted;
+        if (hold || (holdAfter >= 0 && counted && m_heldCounted > holdAfter))
             m_held.append(s);
         else
             answer(s);
@@ -144,4 +158,5 @@ private:
     int m_peakOpen = 0;
     int m_abortedByClient = 0;
     quint16 m_port = 0;
+    int m_heldCounted = 0;
 };

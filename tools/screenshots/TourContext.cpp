@@ -4,11 +4,15 @@
 #include "Keyboard.h"
 #include "PlanFormats.h"
 #include "SurveyPlan.h"
+#include "TileServer.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QQuickWindow>
 #include <QUrl>
 
 #include "DevAccountService.h"
@@ -150,4 +154,71 @@ QString TourContext::writeSurveyPlan(const QString &name, int waypoints, int dam
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         return {};
     return QUrl::fromLocalFile(path).toString();
+}
+
+QString TourContext::tileUrlTemplate() const
+{
+    return m_tiles ? m_tiles->urlTemplate(QStringLiteral("imagery")) : QString();
+}
+
+bool TourContext::downloadArea(double south, double west, double north, double east, int minZoom, int maxZoom,
+                               int stopAfter)
+{
+    OfflineMaps *maps = m_app->offlineMaps();
+    if (!maps || !m_tiles)
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!maps->ready() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // Only the download's own requests count: the map on screen asks the same server.
+    m_tiles->holdAgent = QByteArrayLiteral("offline map area");
+    m_tiles->holdAfter = stopAfter > 0 ? m_tiles->countedRequests() + stopAfter : -1;
+    if (!maps->startDownload(south, west, north, east, minZoom, maxZoom, tileUrlTemplate()))
+        return false;
+    while (clock.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (stopAfter > 0 ? maps->downloadDone() >= stopAfter : !maps->downloadActive())
+            break;
+    }
+    // The list and the map catch up with what the store now holds.
+    maps->waitForStore();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return stopAfter > 0 ? maps->downloadActive() : maps->downloadMessage().endsWith(QLatin1String("ready for offline use."));
+}
+
+void TourContext::stopTileServer()
+{
+    if (m_tiles)
+        m_tiles->stop();
+}
+
+bool TourContext::scrollIntoView(const QString &objectName)
+{
+    for (QWindow *w : QGuiApplication::topLevelWindows()) {
+        auto *qw = qobject_cast<QQuickWindow *>(w);
+        if (!qw)
+            continue;
+        // By the visual tree: pages made at run time have no QObject parent.
+        QQuickItem *item = nullptr;
+        QList<QQuickItem *> todo{qw->contentItem()};
+        while (!todo.isEmpty() && !item) {
+            QQuickItem *next = todo.takeLast();
+            if (next->objectName() == objectName)
+                item = next;
+            todo.append(next->childItems());
+        }
+        if (!item)
+            continue;
+        for (QQuickItem *p = item->parentItem(); p; p = p->parentItem()) {
+            if (!p->inherits("QQuickFlickable"))
+                continue;
+            auto *content = p->property("contentItem").value<QQuickItem *>();
+            const double top = item->mapToItem(content, QPointF(0, 0)).y() - 40;
+            const double most = std::max(0.0, p->property("contentHeight").toDouble() - p->height());
+            p->setProperty("contentY", std::clamp(top, 0.0, most));
+            return true;
+        }
+    }
+    return false;
 }

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QTemporaryDir>
 
+class TileServer;
+
 // What a tour scene can reach as `tour`: the fresh application of this scene and the SDK
 // double behind its drone link, to put the screens into the state the scene shows.
 class TourContext : public QObject
@@ -16,6 +18,8 @@ class TourContext : public QObject
     Q_PROPERTY(QObject *app READ app CONSTANT)
     // While true the local account service never answers (a sign-in stays in flight).
     Q_PROPERTY(bool accountStalls READ accountStalls WRITE setAccountStalls NOTIFY accountStallsChanged)
+    // An "offline" scene's local tile server ("" in other scenes).
+    Q_PROPERTY(QString tileUrlTemplate READ tileUrlTemplate CONSTANT)
 public:
     ~TourContext() override;
     TourContext(ZeltrinPilotApp *app, FakeDJISDK *sdk, QObject *parent = nullptr)
@@ -27,6 +31,19 @@ public:
     QObject *app() const { return m_app; }
     bool accountStalls() const { return m_accountStalls; }
     void setAccountStalls(bool v) { m_accountStalls = v; Q_EMIT accountStallsChanged(); }
+
+    QString tileUrlTemplate() const;
+    void setTileServer(TileServer *server) { m_tiles = server; }
+
+    // Offline scenes: downloads an area from the local tile server into the app's offline maps
+    // and waits for the end (or, with `stopAfter` > 0, until that many tiles are in, then
+    // holds the rest back, leaving the download running).
+    Q_INVOKABLE bool downloadArea(double south, double west, double north, double east, int minZoom, int maxZoom,
+                                  int stopAfter = 0);
+    // The tile server goes away, as the network does in the field.
+    Q_INVOKABLE void stopTileServer();
+    // Scrolls the list holding the item named `objectName` so that the item shows at its top.
+    Q_INVOKABLE bool scrollIntoView(const QString &objectName);
 
     // Signs in with the local service's demo account (a real request).
     Q_INVOKABLE void signInDemo();
@@ -70,4 +87,5 @@ private:
     SimulatedDJISDK *m_sim = nullptr;
     ManualClock *m_clock = nullptr;
     QTemporaryDir m_files;
+    TileServer *m_tiles = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include "TlsTestServer.h"
 #include "QmlSetup.h"
+#include "TileServer.h"
 #include "TourContext.h"
 #include "ZeltrinPilotApp.h"
 
@@ -91,6 +92,23 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
         deps.flightStore = std::make_unique<FlightStore>(logbook);
         deps.recorderClock = [&tourForClock] { return tourForClock ? tourForClock->recorderNowMs() : 0; };
     }
+    // "offline" scenes draw tiles from a local tile server and keep areas in a store of their own.
+    const bool offline = baseName.contains(QLatin1String("offline"));
+    TileServer tiles;
+    QTemporaryDir offlineDir;
+    if (offline && offlineDir.isValid() && tiles.listen()) {
+        tiles.labelled = true;
+        OfflineMaps::Options o;
+        o.storePath = offlineDir.filePath(QStringLiteral("offline.mbtiles"));
+        o.cacheDirectory = offlineDir.filePath(QStringLiteral("cache"));
+        // A browsing cache with something in it, to show its size.
+        QDir().mkpath(o.cacheDirectory + QStringLiteral("/data8/a"));
+        QFile cached(o.cacheDirectory + QStringLiteral("/data8/a/tile.d"));
+        if (cached.open(QIODevice::WriteOnly))
+            cached.write(QByteArray(12'400'000, '\0'));
+        o.download.batchMs = 50;
+        deps.offlineMaps = std::make_unique<OfflineMaps>(o);
+    }
     ZeltrinPilotApp app(std::move(deps));
     app.droneManager()->setLogSink([](const QString &) {});
 
@@ -101,6 +119,8 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
                                                 : std::make_unique<TourContext>(&app, sdk);
     TourContext &tour = *context;
     tourForClock = &tour;
+    if (offline)
+        tour.setTileServer(&tiles);
     server.setHandler([&](const RecordedRequest &request) {
         if (tour.accountStalls())
             return ScriptedReply{.stall = true};

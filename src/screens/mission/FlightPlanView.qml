@@ -19,10 +19,27 @@ Item {
     readonly property alias saveDialog: saveDialog
     readonly property alias shareDialog: shareDialog
     readonly property alias replaceConfirm: replaceConfirm
+    readonly property alias areaSelect: areaSelect
+    readonly property alias areaCard: areaCard
+    // "Download Map Area…": the frame and the card are up instead of the mission panel.
+    property bool choosingArea: false
 
     function openPlanFile() { planMenu.close(); openDialog.open() }
     function savePlanFile() { planMenu.close(); saveDialog.open() }
     function sharePlanFile() { planMenu.close(); shareDialog.open() }
+    function beginAreaDownload() {
+        planMenu.close()
+        areaSelect.begin(map.zoomLevel)
+        choosingArea = true
+        frameArea()
+    }
+    // The framed area follows the map while the pilot pans and zooms it.
+    function frameArea() {
+        if (!choosingArea)
+            return
+        const p = map.mapFromItem(screen, areaFrame.x, areaFrame.y)
+        areaSelect.setFrame(map.boundsOf(Qt.rect(p.x, p.y, areaFrame.width, areaFrame.height)))
+    }
     // Where an opened plan is fitted: the map less the bar, the panel and the tool column.
     function fitArea() {
         const top = bar.height + 24
@@ -34,6 +51,11 @@ Item {
     }
 
     FlightPlanModel { id: plan }
+    AreaSelectModel {
+        id: areaSelect
+        storeMeanTileBytes: App.offlineMaps ? App.offlineMaps.meanTileBytes : 0
+        seenMeanTileBytes: map.meanTileBytes
+    }
 
     // At the end of the upload step the plan is handed to the aircraft, which flies it (taking
     // off first when on the ground).
@@ -65,7 +87,9 @@ Item {
         markers: plan.waypoints
         region: plan.mapPosition
         onRegionMoved: plan.mapPosition = region
-        onMapTapped: plan.addWaypoint()
+        onRegionChanged: screen.frameArea()
+        onMapTapped: if (!screen.choosingArea) plan.addWaypoint()
+        offlineTiles: App.offlineMaps
         onMarkerTapped: (index) => plan.selectWaypoint(index)
         // The aircraft, its home point and its track, while there is a position to show.
         readonly property var drone: App.droneManager
@@ -142,6 +166,7 @@ Item {
         onOpenRequested: openDialog.open()
         onSaveRequested: saveDialog.open()
         onShareRequested: shareDialog.open()
+        onDownloadAreaRequested: screen.beginAreaDownload()
     }
 
     Shortcut {
@@ -196,6 +221,7 @@ Item {
     // short window's card would reach it.
     Column {
         id: tools
+        visible: !screen.choosingArea
         anchors.right: parent.right
         anchors.rightMargin: 16
         y: panel.beside ? bar.height + 100
@@ -237,6 +263,7 @@ Item {
     MissionControlPanel {
         id: panel
         objectName: "missionControlPanel"
+        visible: !screen.choosingArea
         plan: plan
         anchors.left: parent.left
         anchors.bottom: parent.bottom
@@ -254,12 +281,51 @@ Item {
         onExecuteMission: plan.executeMission()
     }
 
+    // The area to download: what the map shows above the card (or beside it).
+    Rectangle {
+        id: areaFrame
+        objectName: "areaFrame"
+        visible: screen.choosingArea && !areaCard.showsProgress
+        x: map.x + 24
+        y: bar.height + 24
+        width: Math.max(40, screen.width - 24 - x)
+        height: Math.max(40, (panel.beside ? screen.height - 24 : areaCard.y - 16) - y)
+        color: Theme.alpha(Theme.themeGold, 0.08)
+        border.width: 2
+        border.color: Theme.themeGold
+        radius: 4
+        onXChanged: screen.frameArea()
+        onYChanged: screen.frameArea()
+        onWidthChanged: screen.frameArea()
+        onHeightChanged: screen.frameArea()
+        Accessible.role: Accessible.Graphic
+        Accessible.name: "Area to download"
+    }
+
+    OfflineAreaCard {
+        id: areaCard
+        objectName: "offlineAreaCard"
+        visible: screen.choosingArea
+        select: areaSelect
+        maps: App.offlineMaps
+        x: panel.x
+        width: panel.width
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 8
+        height: Math.min(implicitHeight, screen.height - bar.height - 16)
+        onCloseRequested: screen.choosingArea = false
+        onDownloadRequested: {
+            App.offlineMaps.startDownload(areaSelect.south, areaSelect.west, areaSelect.north, areaSelect.east,
+                                          areaSelect.minZoom, areaSelect.maxZoom, map.imageryUrlTemplate)
+        }
+    }
+
     // The imagery provider's attribution, kept visible on the map: above the card, or at the
     // map's foot beside it.
     Text {
         anchors.left: map.left
         anchors.leftMargin: 12
-        anchors.bottom: panel.beside ? parent.bottom : panel.top
+        anchors.bottom: panel.beside ? parent.bottom : (screen.choosingArea ? areaCard.top : panel.top)
         anchors.bottomMargin: panel.beside ? 8 : 4
         visible: map.attribution !== ""
         text: "\u00A9 " + map.attribution

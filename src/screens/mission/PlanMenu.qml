@@ -10,8 +10,9 @@ T.Popup {
     signal openRequested()
     signal saveRequested()
     signal shareRequested()
+    signal downloadAreaRequested()
 
-    width: 220
+    width: 240
     // The template sizes nothing itself: without this the card behind the rows has no height.
     implicitHeight: implicitContentHeight + topPadding + bottomPadding
     padding: 0
@@ -72,6 +73,12 @@ T.Popup {
             objectName: "planShare"
             text: "Share\u2026"
             onClicked: { menu.close(); menu.shareRequested() }
+        }
+        Divider {}
+        MenuRow {
+            objectName: "planDownloadArea"
+            text: "Download Map Area\u2026"
+            onClicked: { menu.close(); menu.downloadAreaRequested() }
         }
     }
 }

@@ -4,6 +4,7 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/FlightPlanModel.h screens/mission/FlightPlanModel.cpp
     screens/mission/Mission3DPreviewModel.h screens/mission/Mission3DPreviewModel.cpp
     screens/mission/PreviewDotsItem.h screens/mission/PreviewDotsItem.cpp
+    screens/mission/AreaSelectModel.h screens/mission/AreaSelectModel.cpp
 )
 list(APPEND ZELTRIN_QML
     screens/mission/FlightPlanView.qml
@@ -23,4 +24,5 @@ list(APPEND ZELTRIN_QML
     screens/mission/PreviewToggleButton.qml
     screens/mission/PlanMenu.qml
     screens/mission/PlanFileBanner.qml
+    screens/mission/OfflineAreaCard.qml
 )

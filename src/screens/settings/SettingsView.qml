@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Layouts
 import Zeltrin
 
-// Account, flight safety and display preferences, and the app's identity and legal links.
+// Account, flight safety and display preferences, the offline maps, and the app's identity and legal links.
 NavigationContainer {
     id: nav
     objectName: "settingsView"
@@ -277,6 +277,15 @@ NavigationContainer {
                         checked: settings.useMetric
                         onToggled: on => settings.useMetric = on
                     }
+                }
+
+                SectionHeader { text: "Offline Maps" }
+                OfflineMapsSection {
+                    id: offlineMaps
+                    objectName: "offlineMapsSection"
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
                 }
 
                 SectionHeader { text: "About" }

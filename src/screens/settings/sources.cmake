@@ -3,4 +3,5 @@ list(APPEND ZELTRIN_SOURCES
 )
 list(APPEND ZELTRIN_QML
     screens/settings/SettingsView.qml
+    screens/settings/OfflineMapsSection.qml
 )

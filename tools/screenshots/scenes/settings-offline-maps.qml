@@ -1,0 +1,32 @@
+import QtQuick
+import Zeltrin
+
+// Settings' offline maps: an area kept whole, one paused part-way, the browsing cache.
+MainTabView {
+    id: tabs
+    property int settleMs: 1500
+    property var extraSizes: ["320x568", "844x390", "820x1180", "1180x820"]
+    Component.onCompleted: {
+        if (!tour.downloadArea(47.365, 8.525, 47.385, 8.555, 13, 15))
+            console.error("the first area did not download")
+        if (!tour.downloadArea(46.94, 7.43, 46.96, 7.46, 13, 16, 60))
+            console.error("the second area did not start")
+        App.offlineMaps.pauseDownload()
+        App.appState.selectedTab = 5
+    }
+    // The tab is made when first shown.
+    Timer {
+        property int tries: 0
+        interval: 150
+        running: true
+        repeat: true
+        onTriggered: {
+            if (tour.scrollIntoView("offlineMapsSection"))
+                stop()
+            else if (++tries > 10) {
+                stop()
+                console.error("no offline maps section")
+            }
+        }
+    }
+}
