@@ -49,6 +49,7 @@ Item {
             font.pixelSize: Theme.subheadline
         }
         StepButton {
+            objectName: stepper.objectName + "Lower"
             text: "\u2212"
             enabled: stepper.canLower
             Accessible.name: stepper.label + " zoom lower"
@@ -63,6 +64,7 @@ Item {
             font.pixelSize: Theme.headline
         }
         StepButton {
+            objectName: stepper.objectName + "Raise"
             text: "+"
             enabled: stepper.canRaise
             Accessible.name: stepper.label + " zoom higher"

@@ -40,6 +40,8 @@ Item {
         id: area
         anchors.fill: parent
         onClicked: control.click()
+        // A second tap soon after the first is a tap too (Pause, then Resume), not a lost one.
+        onDoubleClicked: control.click()
     }
 
     Row {
