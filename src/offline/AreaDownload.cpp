@@ -6,6 +6,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -24,6 +25,19 @@ QString expand(const QString &urlTemplate, const TileAddress &t)
     url.replace(QLatin1String("{x}"), QString::number(t.x));
     url.replace(QLatin1String("{y}"), QString::number(t.y));
     return url;
+}
+
+// Checking the bodies is the download's main CPU cost; at idle priority it runs only when the
+// map's drawing leaves the cores free (SCHED_IDLE on Linux).
+QThreadPool &verifyPool()
+{
+    static QThreadPool *const pool = [] {
+        auto *p = new QThreadPool;
+        p->setThreadPriority(QThread::IdlePriority);
+        p->setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+        return p;
+    }();
+    return *pool;
 }
 
 // No answer at all, as opposed to an answer that says no: the network or the server is gone.
@@ -165,7 +179,7 @@ void AreaDownload::fetched(const Pending &p, QNetworkReply *reply)
     }
     const QByteArray bytes = reply->readAll();
     ++m_verifying;
-    QThreadPool::globalInstance()->start([delivery = m_delivery, p, bytes] {
+    verifyPool().start([delivery = m_delivery, p, bytes] {
         QImage img;
         const bool image = !bytes.isEmpty() && img.loadFromData(bytes) && !img.isNull();
         QMutexLocker lock(&delivery->mutex);

@@ -123,9 +123,9 @@ private:
             m_open.removeAll(s);
             return;
         }
-        QImage img(256, 256, QImage::Format_RGB32);
-        img.fill(QColor(40, 90 + (m_requests * 7) % 120, 60));
+        QByteArray png;
         if (labelled) {
+            QImage img(256, 256, QImage::Format_RGB32);
             const size_t h = qHash(path);
             img.fill(QColor(30 + int(h % 60), 70 + int((h >> 8) % 90), 50 + int((h >> 16) % 60)));
             QPainter p(&img);
@@ -135,11 +135,34 @@ private:
             f.setPixelSize(22);
             p.setFont(f);
             p.drawText(img.rect(), Qt::AlignCenter, path.section(QLatin1Char('/'), 2).section(QLatin1Char('.'), 0, 0));
+            p.end();
+            QBuffer b(&png);
+            b.open(QIODevice::WriteOnly);
+            img.save(&b, "PNG");
+        } else {
+            // A tile server hands out files made once: encoded once per colour here, made
+            // distinct per tile by a text chunk naming it, so the server costs little CPU.
+            const int shade = 90 + (m_requests * 7) % 120;
+            QByteArray &base = m_encoded[shade];
+            if (base.isEmpty()) {
+                QImage img(256, 256, QImage::Format_RGB32);
+                img.fill(QColor(40, shade, 60));
+                QBuffer b(&base);
+                b.open(QIODevice::WriteOnly);
+                img.save(&b, "PNG");
+            }
+            const QByteArray text = "tEXt" + QByteArray("Comment\0", 8) + path.toLatin1();
+            QByteArray chunk;
+            chunk += char(((text.size() - 4) >> 24) & 0xff);
+            chunk += char(((text.size() - 4) >> 16) & 0xff);
+            chunk += char(((text.size() - 4) >> 8) & 0xff);
+            chunk += char((text.size() - 4) & 0xff);
+            const quint32 crc = crc32(text);
+            chunk += text;
+            for (int shift : {24, 16, 8, 0})
+                chunk += char((crc >> shift) & 0xff);
+            png = base.left(base.size() - 12) + chunk + base.right(12); // before IEND
         }
-        QByteArray png;
-        QBuffer b(&png);
-        b.open(QIODevice::WriteOnly);
-        img.save(&b, "PNG");
         if (corruptPaths.contains(QString::fromLatin1(s->property("path").toByteArray())))
             png = png.left(40) + QByteArray(200, 'x');
         QByteArray resp = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: max-age=86400\r\n"
@@ -158,5 +181,16 @@ private:
     int m_peakOpen = 0;
     int m_abortedByClient = 0;
     quint16 m_port = 0;
+    QHash<int, QByteArray> m_encoded;
+    static quint32 crc32(const QByteArray &data)
+    {
+        quint32 c = 0xffffffffu;
+        for (char ch : data) {
+            c ^= quint8(ch);
+            for (int k = 0; k < 8; ++k)
+                c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+        }
+        return c ^ 0xffffffffu;
+    }
     int m_heldCounted = 0;
 };

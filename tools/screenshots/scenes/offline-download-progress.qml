@@ -4,7 +4,7 @@ import Zeltrin
 // The area's download under way: part of its tiles in, the rest coming.
 Item {
     property int settleMs: 1200
-    property var extraSizes: ["320x568", "844x390", "820x1180", "1180x820"]
+    property var extraSizes: ["844x390"]
     FlightPlanView {
         id: screen
         anchors.fill: parent

@@ -5,7 +5,7 @@ import Zeltrin
 MainTabView {
     id: tabs
     property int settleMs: 1500
-    property var extraSizes: ["320x568", "844x390", "820x1180", "1180x820"]
+    property var extraSizes: ["320x568", "844x390"]
     Component.onCompleted: {
         if (!tour.downloadArea(47.365, 8.525, 47.385, 8.555, 13, 15))
             console.error("the first area did not download")

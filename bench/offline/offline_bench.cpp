@@ -1,0 +1,192 @@
+// Offline maps benchmark, against a tile server on 127.0.0.1 in a thread of its own:
+//  1. a 5,000-tile area's download: tiles a second;
+//  2. the planner map's pan frames (to swap) idle, then while such a download runs;
+//  3. tile lookups from the store: straight on its file, and as the map asks (the round trip
+//     through the store's thread);
+//  4. the first frame of an area drawn wholly from the store, network gone.
+// Usage: offline-bench [--gl] [frames]   (prints Markdown tables; --gl: xcb with OpenGL, under
+// xvfb-run)
+#include "OfflineMaps.h"
+#include "PlannerBench.h"
+#include "TileServer.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+using namespace plannerbench;
+using namespace zeltrin::offline;
+
+namespace {
+
+constexpr double kSide = 0.1355; // degrees: 5,000-odd tiles from z12 to z17
+constexpr int kAreaMinZoom = 12, kAreaMaxZoom = 17;
+
+GeoBounds squareAt(double lat, double lon) { return {lat - kSide / 2, lon - kSide / 2, lat + kSide / 2, lon + kSide / 2}; }
+
+bool waitFor(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
+OfflineMaps::Options optionsIn(const QTemporaryDir &dir)
+{
+    OfflineMaps::Options o;
+    o.storePath = dir.filePath(QStringLiteral("offline.mbtiles"));
+    o.resumeOnStart = false;
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    bool gl = false;
+    int frames = 240;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg = argv[i];
+        if (arg == "--gl")
+            gl = true;
+        else
+            frames = std::max(30, atoi(argv[i]));
+    }
+    qputenv("QSG_RENDER_LOOP", "basic");
+    if (gl) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
+    QGuiApplication qapp(argc, argv);
+    zeltrin::setupApplicationLook();
+
+    QThread serverThread;
+    serverThread.start();
+    // Made on its thread, so its listening socket and connections live there too.
+    TileServer *server = nullptr;
+    QString urlTemplate;
+    auto *anchor = new QObject;
+    anchor->moveToThread(&serverThread);
+    QMetaObject::invokeMethod(anchor, [&] {
+        server = new TileServer;
+        server->listen();
+        urlTemplate = server->urlTemplate(QStringLiteral("imagery"));
+    }, Qt::BlockingQueuedConnection);
+
+    QTemporaryDir dir;
+    auto maps = std::make_unique<OfflineMaps>(optionsIn(dir));
+    if (!waitFor([&] { return maps->ready(); }, 10000)) {
+        std::fprintf(stderr, "the store did not open: %s\n", qPrintable(maps->errorText()));
+        return 1;
+    }
+
+    // 1. Throughput.
+    const GeoBounds zurich = squareAt(47.37, 8.54);
+    const qint64 tiles = tileCount(zurich, kAreaMinZoom, kAreaMaxZoom);
+    QElapsedTimer t;
+    t.start();
+    maps->startDownload(zurich.south, zurich.west, zurich.north, zurich.east, kAreaMinZoom, kAreaMaxZoom, urlTemplate);
+    if (!waitFor([&] { return !maps->downloadActive(); }, 600000) || maps->downloadFailures() > 0) {
+        std::fprintf(stderr, "the download did not finish: %s\n", qPrintable(maps->downloadMessage()));
+        return 1;
+    }
+    const double seconds = double(t.nsecsElapsed()) / 1e9;
+    std::printf("| download | tiles | seconds | tiles/s | stored MB |\n|---|---|---|---|---|\n");
+    std::printf("| %d requests at a time | %lld | %.1f | %.0f | %.1f |\n\n", 6, tiles, seconds, double(tiles) / seconds,
+                double(maps->download()->storedBytes()) / 1e6);
+
+    // 2. Pan frames idle and during a download (of another area, so every tile is fetched).
+    {
+        // The map draws the area just downloaded, as a pilot planning over it sees it.
+        Planner planner;
+        planner.map->setOfflineTiles(maps.get());
+        planner.map->setImageryUrlTemplate(urlTemplate);
+        planner.map->fitBounds(zurich.south, zurich.west, zurich.north, zurich.east);
+        Planner::settle(1000);
+        std::vector<double> idleCpu, idleSwap, busyCpu, busySwap;
+        planner.panFrames(frames, &idleCpu, &idleSwap);
+        const GeoBounds bern = squareAt(46.95, 7.45);
+        maps->startDownload(bern.south, bern.west, bern.north, bern.east, kAreaMinZoom, kAreaMaxZoom, urlTemplate);
+        waitFor([&] { return maps->downloadDone() > 200; }, 30000);
+        planner.panFrames(frames, &busyCpu, &busySwap);
+        const bool stillRunning = maps->downloadActive();
+        const qint64 doneDuring = maps->downloadDone();
+        maps->cancelDownload();
+        const Stats is = stats(idleSwap), bs = stats(busySwap), ic = stats(idleCpu), bc = stats(busyCpu);
+        std::printf("| pan frame (%s) | to submit, median (ms) | p95 (ms) | to swap, median (ms) | p95 (ms) |\n"
+                    "|---|---|---|---|---|\n", gl ? "OpenGL" : "software");
+        std::printf("| map idle | %.2f | %.2f | %.2f | %.2f |\n", ic.median, ic.p95, is.median, is.p95);
+        std::printf("| download running%s | %.2f | %.2f | %.2f | %.2f |\n", stillRunning ? "" : " (ended early)",
+                    bc.median, bc.p95, bs.median, bs.p95);
+        std::printf("\np95 to swap rises %.0f %% while the download runs (%lld tiles stored meanwhile)\n\n",
+                    is.p95 > 0 ? (bs.p95 / is.p95 - 1) * 100 : 0.0, doneDuring);
+    }
+    maps->waitForStore();
+    Planner::settle(200);
+
+    // 3. Lookups, of tiles held, in random order.
+    QList<TileAddress> held;
+    forEachTile(zurich, kAreaMinZoom, kAreaMaxZoom, [&](int z, int x, int y) {
+        held.append({z, x, y});
+        return true;
+    });
+    {
+        OfflineStore store(optionsIn(dir).storePath);
+        auto *rng = QRandomGenerator::global();
+        const auto direct = timeEach(2000, [&](int) {
+            const TileAddress &a = held[int(rng->bounded(held.size()))];
+            if (!store.tile(a.z, a.x, a.y))
+                std::exit(3);
+        });
+        std::vector<double> trip;
+        for (int i = 0; i < 500; ++i) {
+            const TileAddress &a = held[int(rng->bounded(held.size()))];
+            bool answered = false;
+            QElapsedTimer r;
+            r.start();
+            maps->findTile(a.z, a.x, a.y, maps.get(), [&](const QByteArray &b) { answered = !b.isEmpty(); });
+            waitFor([&] { return answered; }, 2000);
+            trip.push_back(double(r.nsecsElapsed()) / 1000);
+        }
+        const Stats ts = stats(trip);
+        std::printf("| tile lookup (%lld tiles held) | median (µs) | p95 (µs) | max (µs) |\n|---|---|---|---|\n",
+                    qint64(held.size()));
+        std::printf("| straight from the file | %.0f | %.0f | %.0f |\n", direct.first.median, direct.first.p95,
+                    direct.first.max);
+        std::printf("| as the map asks (via the store's thread) | %.0f | %.0f | %.0f |\n\n", ts.median, ts.p95, ts.max);
+    }
+
+    // 4. First frame fully offline: the server stops, a new planner opens on the area.
+    QMetaObject::invokeMethod(server, [&] { server->stop(); }, Qt::BlockingQueuedConnection);
+    {
+        Planner planner;
+        planner.view->resize(1024, 768);
+        planner.map->setOfflineTiles(maps.get());
+        planner.map->setImageryUrlTemplate(urlTemplate);
+        Planner::settle(200);
+        QElapsedTimer since;
+        since.start();
+        planner.map->fitBounds(47.36, 8.52, 47.38, 8.56);
+        waitFor([&] {
+            return planner.map->visibleTileCount() > 0 && planner.map->loader().offlineHits() >= planner.map->visibleTileCount();
+        }, 10000);
+        const Planner::FrameTime ft = planner.nextFrame(since);
+        std::printf("| first frame offline | tiles on screen | from the store | to swap (ms) |\n|---|---|---|---|\n");
+        std::printf("| 1024×768 | %d | %d | %.1f |\n", planner.map->visibleTileCount(), planner.map->loader().offlineHits(),
+                    ft.swapped);
+    }
+
+    maps.reset();
+    QMetaObject::invokeMethod(server, [server, anchor] {
+        delete server;
+        delete anchor;
+    }, Qt::BlockingQueuedConnection);
+    serverThread.quit();
+    serverThread.wait();
+    return 0;
+}
