@@ -241,12 +241,8 @@ bool OfflineStore::openFile()
     case sqlitefile::Header::sqlite:
         break;
     }
-    QSqlDatabase db = QSqlDatabase::contains(m_connection) ? QSqlDatabase::database(m_connection, false)
-                                                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-    if (!db.open())
-        return fail(QStringLiteral("Could not open the offline maps"), db.lastError().text());
+    if (const QString error = sqlitefile::open(m_connection, m_path); !error.isEmpty())
+        return fail(QStringLiteral("Could not open the offline maps"), error);
     return true;
 }
 
@@ -287,30 +283,16 @@ bool OfflineStore::usable()
 
 bool OfflineStore::migrate()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
-        return damaged(q.lastError().text());
-    const int version = q.value(0).toInt();
-    q.finish();
-    for (int v = version; v < kSchemaVersion; ++v) {
-        if (!db.transaction())
-            return fail(QStringLiteral("Could not update the offline maps"), db.lastError().text());
-        QSqlQuery step(db);
-        for (const QString &sql : kMigrations[v]) {
-            if (!step.exec(sql)) {
-                const QString why = step.lastError().text();
-                db.rollback();
-                return fail(QStringLiteral("Could not update the offline maps"), why);
-            }
-        }
-        if (!step.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1)) || !db.commit()) {
-            const QString why = step.lastError().text();
-            db.rollback();
-            return fail(QStringLiteral("Could not update the offline maps"), why);
-        }
+    QString why;
+    switch (sqlitefile::migrate(QSqlDatabase::database(m_connection, false), kMigrations, &why)) {
+    case sqlitefile::Steps::done:
+        return true;
+    case sqlitefile::Steps::unreadable:
+        return damaged(why);
+    case sqlitefile::Steps::failed:
+        break;
     }
-    return true;
+    return fail(QStringLiteral("Could not update the offline maps"), why);
 }
 
 void OfflineStore::setMaxBytes(qint64 bytes)
@@ -361,12 +343,14 @@ qint64 OfflineStore::addArea(const OfflineArea &area)
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO zeltrin_areas (name, south, west, north, east, min_zoom, max_zoom,"
                              " tile_count, created_ms, state, url_template) VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
-    for (const QVariant &v : {QVariant(area.name), QVariant(area.bounds.south), QVariant(area.bounds.west),
+    // A null QString binds as NULL; these columns hold text, empty or not.
+    const auto text = [](const QString &t) { return QVariant(t.isNull() ? QString(QLatin1String("")) : t); };
+    for (const QVariant &v : {text(area.name), QVariant(area.bounds.south), QVariant(area.bounds.west),
                               QVariant(area.bounds.north), QVariant(area.bounds.east), QVariant(area.minZoom),
                               QVariant(area.maxZoom), QVariant(tileCount(area.bounds, area.minZoom, area.maxZoom)),
                               QVariant(area.created.isValid() ? area.created.toMSecsSinceEpoch()
                                                               : QDateTime::currentMSecsSinceEpoch()),
-                              QVariant(areaStateKey(area.state)), QVariant(area.urlTemplate)})
+                              QVariant(areaStateKey(area.state)), text(area.urlTemplate)})
         q.addBindValue(v);
     bool ok = q.exec();
     QSqlError error = q.lastError();

@@ -140,12 +140,8 @@ bool FlightStore::openFile()
     case sqlitefile::Header::sqlite:
         break;
     }
-    QSqlDatabase db = QSqlDatabase::contains(m_connection) ? QSqlDatabase::database(m_connection, false)
-                                                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-    if (!db.open())
-        return fail(QStringLiteral("Could not open the logbook"), db.lastError().text());
+    if (const QString error = sqlitefile::open(m_connection, m_path); !error.isEmpty())
+        return fail(QStringLiteral("Could not open the logbook"), error);
     return true;
 }
 
@@ -178,31 +174,16 @@ bool FlightStore::usable()
 
 bool FlightStore::migrate()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
-        return damaged(q.lastError().text());
-    const int version = q.value(0).toInt();
-    if (version > kSchemaVersion)
-        return true; // written by a newer app: read what we know, add nothing new
-    for (int v = version; v < kSchemaVersion; ++v) {
-        if (!db.transaction())
-            return fail(QStringLiteral("Could not update the logbook"), db.lastError().text());
-        QSqlQuery step(db);
-        for (const QString &sql : kMigrations[v]) {
-            if (!step.exec(sql)) {
-                const QString why = step.lastError().text();
-                db.rollback();
-                return fail(QStringLiteral("Could not update the logbook"), why);
-            }
-        }
-        if (!step.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1)) || !db.commit()) {
-            const QString why = step.lastError().text();
-            db.rollback();
-            return fail(QStringLiteral("Could not update the logbook"), why);
-        }
+    QString why;
+    switch (sqlitefile::migrate(QSqlDatabase::database(m_connection, false), kMigrations, &why)) {
+    case sqlitefile::Steps::done:
+        return true;
+    case sqlitefile::Steps::unreadable:
+        return damaged(why);
+    case sqlitefile::Steps::failed:
+        break;
     }
-    return true;
+    return fail(QStringLiteral("Could not update the logbook"), why);
 }
 
 bool FlightStore::hasOurColumns()

@@ -355,6 +355,10 @@ void TestOfflineStore::aDamagedStoreIsSetAside()
     QVERIFY(store.setAsidePath().startsWith(path + QStringLiteral(".damaged-")));
     QCOMPARE(fileBytes(store.setAsidePath()), damaged);
     QVERIFY(store.addArea(area(kZurich, 10, 10)) > 0);
+    // An area with no source and no name (found by fuzzing: null texts bound as NULL).
+    OfflineArea bare = area(kZurich, 11, 11, QString());
+    bare.urlTemplate = QString();
+    QVERIFY(store.addArea(bare) > 0);
 }
 
 void TestOfflineStore::gdalReadsTheStoreAsAnMbtilesRaster()

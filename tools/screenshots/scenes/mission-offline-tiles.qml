@@ -5,7 +5,6 @@ import Zeltrin
 // local tile server's tiles, each labelled with its zoom/x/y).
 Item {
     property int settleMs: 1500
-    property var extraSizes: ["844x390"]
     Component.onCompleted: {
         if (!tour.downloadArea(47.355, 8.505, 47.400, 8.580, 12, 15))
             console.error("the area did not download")
