@@ -165,7 +165,7 @@ int main(int argc, char **argv)
     QMetaObject::invokeMethod(server, [&] { server->stop(); }, Qt::BlockingQueuedConnection);
     {
         Planner planner;
-        planner.view->resize(1024, 768);
+        planner.view->resize(1366, 1024);
         planner.map->setOfflineTiles(maps.get());
         planner.map->setImageryUrlTemplate(urlTemplate);
         Planner::settle(200);
@@ -177,7 +177,7 @@ int main(int argc, char **argv)
         }, 10000);
         const Planner::FrameTime ft = planner.nextFrame(since);
         std::printf("| first frame offline | tiles on screen | from the store | to swap (ms) |\n|---|---|---|---|\n");
-        std::printf("| 1024×768 | %d | %d | %.1f |\n", planner.map->visibleTileCount(), planner.map->loader().offlineHits(),
+        std::printf("| 1366×1024 | %d | %d | %.1f |\n", planner.map->visibleTileCount(), planner.map->loader().offlineHits(),
                     ft.swapped);
     }
 

@@ -4,7 +4,7 @@ import Zeltrin
 // "Download Map Area…" over the map near Zurich: the frame, the zoom range and the estimate.
 Item {
     property int settleMs: 1800
-    property var extraSizes: ["320x568", "844x390", "820x1180", "1180x820"]
+    property var extraSizes: ["320x568", "820x1180", "1180x820"]
     FlightPlanView {
         id: screen
         anchors.fill: parent

@@ -4,7 +4,7 @@ import Zeltrin
 // The area's download under way: part of its tiles in, the rest coming.
 Item {
     property int settleMs: 1200
-    property var extraSizes: ["844x390"]
+    property var extraSizes: ["1180x820"]
     FlightPlanView {
         id: screen
         anchors.fill: parent
