@@ -213,7 +213,12 @@ void OfflineMaps::resumeArea(qint64 id, const QString &name, qint64 total, qint6
             m_options.download);
         connect(m_download.get(), &AreaDownload::progressed, this, &OfflineMaps::downloadChanged);
         connect(m_download.get(), &AreaDownload::ended, this, &OfflineMaps::downloadEnded, Qt::QueuedConnection);
-        m_download->start();
+        if (m_pauseWanted) {
+            m_pauseWanted = false; // the download itself is paused until started
+            onStore([id](OfflineStore &s) { s.setAreaState(id, AreaState::paused); });
+        } else {
+            m_download->start();
+        }
         Q_EMIT downloadChanged();
         refreshAreas();
     });
@@ -291,6 +296,11 @@ QString OfflineMaps::downloadText() const
 
 void OfflineMaps::pauseDownload()
 {
+    if (m_areaId != 0 && !m_download) {
+        m_pauseWanted = true; // taken up once the store has registered the area
+        Q_EMIT downloadChanged();
+        return;
+    }
     if (!m_download || m_download->isPaused())
         return;
     m_download->pause();
@@ -300,6 +310,12 @@ void OfflineMaps::pauseDownload()
 
 void OfflineMaps::resumeDownload()
 {
+    if (m_pauseWanted) {
+        m_pauseWanted = false;
+        Q_EMIT downloadChanged();
+        if (!m_download)
+            return; // it starts when it is made
+    }
     if (m_areaId <= 0)
         return;
     m_message.clear();
@@ -323,6 +339,7 @@ void OfflineMaps::cancelDownload()
     const qint64 id = m_areaId;
     m_download.reset();
     m_areaId = 0;
+    m_pauseWanted = false;
     m_message.clear();
     Q_EMIT downloadChanged();
     if (id > 0)

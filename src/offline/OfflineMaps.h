@@ -65,8 +65,10 @@ public:
     // Paused by the pilot, or stopped by the store (full) until resumed.
     bool downloadPaused() const
     {
-        return m_areaId > 0 && m_download
-            && (m_download->isPaused() || m_download->outcome() != zeltrin::offline::AreaDownload::Outcome::none);
+        return m_areaId != 0
+            && (m_pauseWanted
+                || (m_download
+                    && (m_download->isPaused() || m_download->outcome() != zeltrin::offline::AreaDownload::Outcome::none)));
     }
     bool downloadWaiting() const { return m_download && m_download->waitingForNetwork() && !m_download->isPaused(); }
     QString downloadName() const { return m_areaName; }
@@ -142,6 +144,8 @@ private:
     QString m_areaName;
     qint64 m_total = 0;
     qint64 m_heldAtStart = 0;
+    // Paused before the download was under way (while the store was still registering it).
+    bool m_pauseWanted = false;
     QString m_message;
     bool m_messageIsError = false;
     QString m_notice;

@@ -83,6 +83,7 @@ private Q_SLOTS:
     void failingTilesAreRetriedAndCounted();
     void aServerThatStopsIsWaitedFor();
     void pauseResumeAndCancel();
+    void aPauseBeforeTheFirstRequestHolds();
     void aFullDiskStopsTheDownloadCleanly();
     void aDownloadCutOffGoesOnAtTheNextStart();
     void aKilledProcessResumesWithNothingLostOrTwice();
@@ -235,6 +236,27 @@ void TestAreaDownload::pauseResumeAndCancel()
     QTRY_COMPARE(maps.areas()->count(), 1);
 }
 
+void TestAreaDownload::aPauseBeforeTheFirstRequestHolds()
+{
+    QTemporaryDir dir;
+    TileServer server;
+    QVERIFY(server.listen());
+    OfflineMaps maps(fastOptions(dir.path()));
+    QVERIFY(waitReady(maps));
+    QVERIFY(start(maps, server));
+    maps.pauseDownload(); // the store is still registering the area
+    QVERIFY(maps.downloadPaused());
+    QTRY_VERIFY(maps.download() != nullptr);
+    QTest::qWait(100);
+    QCOMPARE(server.requests(), 0);
+    QVERIFY(maps.downloadPaused());
+    QTRY_COMPARE(maps.areas()->count(), 1);
+    QTRY_COMPARE(maps.areas()->list().first().state, AreaState::paused);
+    maps.resumeDownload();
+    QVERIFY(waitEnded(maps));
+    QCOMPARE(heldTiles(maps), tileCount(kField, kFieldMinZoom, kFieldMaxZoom));
+}
+
 void TestAreaDownload::aFullDiskStopsTheDownloadCleanly()
 {
     QTemporaryDir dir;
@@ -293,6 +315,7 @@ void TestAreaDownload::aKilledProcessResumesWithNothingLostOrTwice()
     QTRY_VERIFY_WITH_TIMEOUT(server.requests() >= 20, 20000);
     p.kill();
     QVERIFY(p.waitForFinished());
+    QTest::qWait(300); // requests the child sent before it died are read and counted first
     const QString storePath = fastOptions(dir.path()).storePath;
     const auto sql = [&](const QString &statement) {
         QProcess q;

@@ -122,7 +122,7 @@ private Q_SLOTS:
         m_server.releaseAll();
         touchTap(item("downloadPauseResume"));
         QVERIFY(!m_maps->downloadPaused());
-        QTRY_VERIFY2_WITH_TIMEOUT(!m_maps->downloadActive(), qPrintable(m_maps->downloadText() + QLatin1Char(' ') + item("downloadStatus")->property("text").toString()), 20000);
+        QTRY_VERIFY2_WITH_TIMEOUT(!m_maps->downloadActive(), qPrintable(m_maps->downloadText() + QLatin1Char(' ') + item("downloadStatus")->property("text").toString()), 60000);
         QVERIFY2(m_maps->downloadMessage().endsWith(QStringLiteral("is ready for offline use.")),
                  qPrintable(m_maps->downloadMessage()));
         QCOMPARE(item("downloadClose")->property("text").toString(), QStringLiteral("Done"));
@@ -135,8 +135,8 @@ private Q_SLOTS:
     // With the server gone, the framed area still draws: every tile on screen from the store.
     void theMapDrawsTheAreaOffline()
     {
-        QVERIFY(m_maps->startDownload(47.360, 8.515, 47.395, 8.565, 12, 16, m_map->imageryUrlTemplate()));
-        QTRY_VERIFY_WITH_TIMEOUT(!m_maps->downloadActive(), 20000);
+        QVERIFY(m_maps->startDownload(47.360, 8.515, 47.395, 8.565, 12, 15, m_map->imageryUrlTemplate()));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_maps->downloadActive(), 60000);
         m_server.stop();
         m_view.reset(); // a new screen: nothing of the old map in memory
         m_view = std::make_unique<QQuickView>();
