@@ -27,19 +27,6 @@ QString expand(const QString &urlTemplate, const TileAddress &t)
     return url;
 }
 
-// Checking the bodies is the download's main CPU cost; at idle priority it runs only when the
-// map's drawing leaves the cores free (SCHED_IDLE on Linux).
-QThreadPool &verifyPool()
-{
-    static QThreadPool *const pool = [] {
-        auto *p = new QThreadPool;
-        p->setThreadPriority(QThread::IdlePriority);
-        p->setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
-        return p;
-    }();
-    return *pool;
-}
-
 // No answer at all, as opposed to an answer that says no: the network or the server is gone.
 bool unreachable(QNetworkReply *reply)
 {
@@ -47,19 +34,107 @@ bool unreachable(QNetworkReply *reply)
 }
 } // namespace
 
-// Checks finishing after the download is gone must not touch it (see TileLoader's).
+// Answers arriving after the download is gone must not touch it (see TileLoader's).
 struct AreaDownload::Delivery {
     QMutex mutex;
     AreaDownload *owner = nullptr;
 };
 
+struct AreaDownload::Result {
+    quint64 id = 0;
+    bool ok = false;          // an answer with a body that is an image
+    bool unreachable = false; // no answer at all
+    int retryAfterS = 0;
+    QByteArray bytes;
+};
+
+// On the download's thread: makes the requests, reads the replies, hands bodies to the check
+// pool and every outcome back to the download.
+class AreaDownload::Fetcher : public QObject
+{
+public:
+    Fetcher(std::shared_ptr<Delivery> delivery, QByteArray userAgent, QThreadPool *checks)
+        : m_delivery(std::move(delivery)), m_userAgent(std::move(userAgent)), m_checks(checks)
+    {
+    }
+
+    void get(quint64 id, const QUrl &url)
+    {
+        if (!m_nam) {
+            m_nam = new QNetworkAccessManager(this);
+            m_nam->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+        }
+        QNetworkRequest req{url};
+        req.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
+        req.setTransferTimeout(kTransferTimeoutMs);
+        QNetworkReply *reply = m_nam->get(req);
+        m_replies.insert(id, reply);
+        connect(reply, &QNetworkReply::finished, this, [this, id, reply] {
+            reply->deleteLater();
+            if (m_replies.value(id) != reply)
+                return;
+            m_replies.remove(id);
+            finished(id, reply);
+        });
+    }
+
+    void abort(const QList<quint64> &ids)
+    {
+        for (quint64 id : ids) {
+            if (QNetworkReply *reply = m_replies.take(id)) {
+                reply->disconnect(this);
+                reply->abort();
+                reply->deleteLater();
+            }
+        }
+    }
+
+private:
+    static void deliver(const std::shared_ptr<Delivery> &delivery, Result r)
+    {
+        QMutexLocker lock(&delivery->mutex);
+        if (AreaDownload *owner = delivery->owner)
+            QMetaObject::invokeMethod(owner, [owner, r = std::move(r)] { owner->answered(r); }, Qt::QueuedConnection);
+    }
+
+    void finished(quint64 id, QNetworkReply *reply)
+    {
+        Result r;
+        r.id = id;
+        if (reply->error() != QNetworkReply::NoError) {
+            r.unreachable = unreachable(reply);
+            bool ok = false;
+            const int retryAfter = reply->rawHeader("Retry-After").trimmed().toInt(&ok);
+            r.retryAfterS = ok && retryAfter > 0 ? retryAfter : 0;
+            deliver(m_delivery, std::move(r));
+            return;
+        }
+        r.bytes = reply->readAll();
+        // Frees the request's place first; the check answers later (and in this order).
+        QMutexLocker lock(&m_delivery->mutex);
+        if (AreaDownload *owner = m_delivery->owner)
+            QMetaObject::invokeMethod(owner, [owner, id] { owner->fetched(id); }, Qt::QueuedConnection);
+        lock.unlock();
+        m_checks->start([delivery = m_delivery, r = std::move(r)]() mutable {
+            QImage img;
+            r.ok = !r.bytes.isEmpty() && img.loadFromData(r.bytes) && !img.isNull();
+            deliver(delivery, std::move(r));
+        });
+    }
+
+    std::shared_ptr<Delivery> m_delivery;
+    QByteArray m_userAgent;
+    QThreadPool *m_checks;
+    QNetworkAccessManager *m_nam = nullptr;
+    QHash<quint64, QNetworkReply *> m_replies;
+};
+
 AreaDownload::AreaDownload(QString urlTemplate, QList<TileAddress> missing, StoreTiles store, Options options,
                            QObject *parent)
     : QObject(parent), m_template(std::move(urlTemplate)), m_store(std::move(store)), m_options(options),
-      m_nam(new QNetworkAccessManager(this)), m_delivery(std::make_shared<Delivery>())
+      m_delivery(std::make_shared<Delivery>())
 {
     m_delivery->owner = this;
-    m_nam->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
     for (const TileAddress &t : missing)
         m_queue.push_back({t, 0});
     m_batchTimer.setSingleShot(true);
@@ -67,9 +142,19 @@ AreaDownload::AreaDownload(QString urlTemplate, QList<TileAddress> missing, Stor
     connect(&m_batchTimer, &QTimer::timeout, this, &AreaDownload::flush);
     m_probe.setSingleShot(true);
     connect(&m_probe, &QTimer::timeout, this, [this] {
-        if (m_waiting && !m_paused && m_replies.isEmpty())
+        if (m_waiting && !m_paused && m_inFlight.isEmpty())
             pump();
     });
+    // Checking the bodies is the download's main CPU cost; at idle priority it runs only when
+    // the map's drawing leaves the cores free (SCHED_IDLE on Linux).
+    m_checks.setThreadPriority(QThread::IdlePriority);
+    m_checks.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_fetcher = new Fetcher(m_delivery, userAgent(), &m_checks);
+    m_fetcher->moveToThread(&m_thread);
+    // The fetcher, its replies and its network manager all go with the thread's last events.
+    connect(&m_thread, &QThread::finished, m_fetcher, &QObject::deleteLater);
+    m_thread.setObjectName(QStringLiteral("zeltrin-area-download"));
+    m_thread.start(QThread::IdlePriority);
 }
 
 AreaDownload::~AreaDownload()
@@ -78,10 +163,12 @@ AreaDownload::~AreaDownload()
         QMutexLocker lock(&m_delivery->mutex);
         m_delivery->owner = nullptr;
     }
-    for (auto it = m_replies.begin(); it != m_replies.end(); ++it) {
-        it.key()->disconnect(this);
-        it.key()->abort();
-    }
+    // The fetcher first (it hands work to the checks), then the checks: none may run on
+    // once the download, or the whole process, is gone.
+    m_thread.quit();
+    m_thread.wait();
+    m_checks.clear();
+    m_checks.waitForDone();
 }
 
 QByteArray AreaDownload::userAgent()
@@ -92,7 +179,7 @@ QByteArray AreaDownload::userAgent()
 
 bool AreaDownload::isIdle() const
 {
-    return m_replies.isEmpty() && m_verifying == 0 && m_writing == 0;
+    return m_inFlight.isEmpty() && m_checking.isEmpty() && m_writing == 0;
 }
 
 void AreaDownload::start()
@@ -105,6 +192,15 @@ void AreaDownload::start()
     checkEnd();
 }
 
+void AreaDownload::abortInFlight()
+{
+    if (m_inFlight.isEmpty())
+        return;
+    QMetaObject::invokeMethod(m_fetcher, [f = m_fetcher, ids = m_inFlight.keys()] { f->abort(ids); },
+                              Qt::QueuedConnection);
+    m_inFlight.clear();
+}
+
 void AreaDownload::pause()
 {
     if (m_paused || m_stopped)
@@ -112,13 +208,9 @@ void AreaDownload::pause()
     m_paused = true;
     m_probe.stop();
     // What is in flight is asked again on resume, first.
-    for (auto it = m_replies.begin(); it != m_replies.end(); ++it) {
-        it.key()->disconnect(this);
-        it.key()->abort();
-        it.key()->deleteLater();
-        m_queue.push_front(it.value());
-    }
-    m_replies.clear();
+    for (const Pending &p : std::as_const(m_inFlight))
+        m_queue.push_front(p);
+    abortInFlight();
     flush();
     Q_EMIT progressed();
 }
@@ -127,86 +219,81 @@ void AreaDownload::pump()
 {
     if (m_paused || m_stopped)
         return;
-    // While the network is gone one request at a time finds out whether it is back.
+    // While the network is gone one request at a time finds out whether it is back. Bodies
+    // waiting for their check (which yields to the map) hold back new requests too, so a busy
+    // screen never piles them up.
     const int limit = m_waiting ? 1 : m_options.maxConcurrent;
-    while (int(m_replies.size()) < limit && !m_queue.empty()) {
+    const int checkLimit = 4 * m_options.maxConcurrent;
+    while (int(m_inFlight.size()) < limit && int(m_checking.size()) < checkLimit && !m_queue.empty()) {
         if (m_waiting && m_probe.isActive())
             return;
         const Pending p = m_queue.front();
         m_queue.pop_front();
-        QNetworkRequest req{QUrl(expand(m_template, p.at))};
-        req.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
-        req.setTransferTimeout(kTransferTimeoutMs);
-        QNetworkReply *reply = m_nam->get(req);
-        m_replies.insert(reply, p);
-        m_peakInFlight = std::max(m_peakInFlight, int(m_replies.size()));
-        connect(reply, &QNetworkReply::finished, this, [this, reply] {
-            reply->deleteLater();
-            const auto it = m_replies.find(reply);
-            if (it == m_replies.end())
-                return;
-            const Pending p = it.value();
-            m_replies.erase(it);
-            fetched(p, reply);
-        });
+        const quint64 id = m_nextId++;
+        m_inFlight.insert(id, p);
+        m_peakInFlight = std::max(m_peakInFlight, int(m_inFlight.size()));
+        QMetaObject::invokeMethod(m_fetcher, [f = m_fetcher, id, url = QUrl(expand(m_template, p.at))] {
+            f->get(id, url);
+        }, Qt::QueuedConnection);
     }
 }
 
-void AreaDownload::fetched(const Pending &p, QNetworkReply *reply)
+void AreaDownload::fetched(quint64 id)
 {
-    if (reply->error() != QNetworkReply::NoError) {
-        if (unreachable(reply)) {
-            // Not the tile's fault: it keeps its retries and waits at the front.
-            m_queue.push_front(p);
-            m_waiting = true;
-            if (!m_probe.isActive())
-                m_probe.start(m_options.probeMs);
-            Q_EMIT progressed();
-            return;
-        }
-        int delay = m_options.backoffMs * (1 << std::min(p.attempts, 10));
-        bool ok = false;
-        const int retryAfter = reply->rawHeader("Retry-After").trimmed().toInt(&ok);
-        if (ok && retryAfter > 0)
-            delay = std::max(delay, std::min(retryAfter * 1000, kMaxRetryAfterMs));
-        retry(p, delay);
+    if (const auto it = m_inFlight.find(id); it != m_inFlight.end()) {
+        m_checking.insert(id, it.value());
+        m_inFlight.erase(it);
         pump();
+    }
+}
+
+void AreaDownload::answered(const Result &r)
+{
+    if (m_stopped)
+        return;
+    // A reply whose request was taken back (a pause) is not the tile's any more: it went back
+    // to the queue. A body already fetched is still kept, as before the pause.
+    auto it = m_checking.find(r.id);
+    QHash<quint64, Pending> *from = &m_checking;
+    if (it == m_checking.end()) {
+        it = m_inFlight.find(r.id);
+        from = &m_inFlight;
+        if (it == m_inFlight.end())
+            return;
+    }
+    const Pending p = it.value();
+    from->erase(it);
+    if (r.unreachable) {
+        // Not the tile's fault: it keeps its retries and waits at the front.
+        m_queue.push_front(p);
+        m_waiting = true;
+        if (!m_probe.isActive())
+            m_probe.start(m_options.probeMs);
+        Q_EMIT progressed();
         return;
     }
     if (m_waiting) {
         m_waiting = false;
         m_probe.stop();
     }
-    const QByteArray bytes = reply->readAll();
-    ++m_verifying;
-    verifyPool().start([delivery = m_delivery, p, bytes] {
-        QImage img;
-        const bool image = !bytes.isEmpty() && img.loadFromData(bytes) && !img.isNull();
-        QMutexLocker lock(&delivery->mutex);
-        if (AreaDownload *owner = delivery->owner)
-            QMetaObject::invokeMethod(owner, [owner, p, bytes, image] { owner->verified(p, bytes, image); },
-                                      Qt::QueuedConnection);
-    });
-    pump();
-}
-
-void AreaDownload::verified(const Pending &p, const QByteArray &bytes, bool image)
-{
-    --m_verifying;
-    if (m_stopped)
-        return;
-    if (!image) {
-        // A body that is no image is never kept; the server may send a good one next time.
-        retry(p, m_options.backoffMs * (1 << std::min(p.attempts, 10)));
+    if (!r.ok) {
+        // An error, or a body that is no image (never kept: the server may send a good one
+        // next time).
+        int delay = m_options.backoffMs * (1 << std::min(p.attempts, 10));
+        if (r.retryAfterS > 0)
+            delay = std::max(delay, std::min(r.retryAfterS * 1000, kMaxRetryAfterMs));
+        retry(p, delay);
+        pump();
         checkEnd();
         return;
     }
-    m_batch.append({p.at, bytes});
-    m_batchBytes += bytes.size();
+    m_batch.append({p.at, r.bytes});
+    m_batchBytes += r.bytes.size();
     if (m_batch.size() >= m_options.batchTiles)
         flush();
     else if (!m_batchTimer.isActive())
         m_batchTimer.start();
+    pump();
     checkEnd();
 }
 
@@ -256,12 +343,12 @@ void AreaDownload::checkEnd()
 {
     if (m_stopped || m_paused)
         return;
-    if (m_queue.empty() && m_replies.isEmpty() && m_verifying == 0 && m_retrying == 0 && m_batch.isEmpty()
+    if (m_queue.empty() && m_inFlight.isEmpty() && m_checking.isEmpty() && m_retrying == 0 && m_batch.isEmpty()
         && m_writing == 0) {
         m_stopped = true;
         m_outcome = Outcome::finished;
         Q_EMIT ended();
-    } else if (m_queue.empty() && m_replies.isEmpty() && m_verifying == 0 && !m_batch.isEmpty()) {
+    } else if (m_queue.empty() && m_inFlight.isEmpty() && m_checking.isEmpty() && !m_batch.isEmpty()) {
         flush(); // the last tiles need not wait for the batch timer
     }
 }
@@ -274,12 +361,8 @@ void AreaDownload::stop(Outcome outcome)
     m_outcome = outcome;
     m_batchTimer.stop();
     m_probe.stop();
-    for (auto it = m_replies.begin(); it != m_replies.end(); ++it) {
-        it.key()->disconnect(this);
-        it.key()->abort();
-        it.key()->deleteLater();
-    }
-    m_replies.clear();
+    abortInFlight();
+    m_checking.clear();
     m_queue.clear();
     m_batch.clear();
     Q_EMIT ended();

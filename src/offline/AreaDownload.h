@@ -5,14 +5,13 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <deque>
 #include <functional>
 #include <memory>
-
-class QNetworkAccessManager;
-class QNetworkReply;
 
 namespace zeltrin::offline {
 
@@ -20,6 +19,9 @@ namespace zeltrin::offline {
 // tile retried with back-off, every body checked to be an image before it is kept. Tiles are
 // handed on in batches (`store` writes them, on another thread, and answers). When the network
 // itself is gone the download waits and probes, rather than spending the tiles' retries.
+// The requests and their replies live on a thread of the download's own, so hundreds of
+// replies a second cost the map's thread one small message each; the queue, the retries and
+// the counts stay on the thread that owns the download.
 class AreaDownload : public QObject
 {
     Q_OBJECT
@@ -66,10 +68,13 @@ private:
         int attempts = 0;
     };
     struct Delivery;
+    struct Result;
+    class Fetcher;
 
     void pump();
-    void fetched(const Pending &p, QNetworkReply *reply);
-    void verified(const Pending &p, const QByteArray &bytes, bool image);
+    void fetched(quint64 id);
+    void answered(const Result &r);
+    void abortInFlight();
     void retry(Pending p, int delayMs);
     void flush();
     void checkEnd();
@@ -79,14 +84,17 @@ private:
     std::deque<Pending> m_queue;
     StoreTiles m_store;
     Options m_options;
-    QNetworkAccessManager *m_nam;
-    QHash<QNetworkReply *, Pending> m_replies;
+    QThreadPool m_checks;
+    QThread m_thread;
+    Fetcher *m_fetcher = nullptr; // lives on m_thread
+    quint64 m_nextId = 1;
+    QHash<quint64, Pending> m_inFlight; // asked, no reply yet
+    QHash<quint64, Pending> m_checking; // a body came, its check is not back yet
     QList<TileBlob> m_batch;
     qint64 m_batchBytes = 0;
     QTimer m_batchTimer;
     QTimer m_probe;
     std::shared_ptr<Delivery> m_delivery;
-    int m_verifying = 0;
     int m_retrying = 0;
     int m_writing = 0;
     int m_failures = 0;

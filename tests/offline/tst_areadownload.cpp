@@ -83,6 +83,8 @@ private Q_SLOTS:
     void failingTilesAreRetriedAndCounted();
     void aServerThatStopsIsWaitedFor();
     void pauseResumeAndCancel();
+    void aDownloadDroppedMidWayLeavesNothingRunning_data();
+    void aDownloadDroppedMidWayLeavesNothingRunning();
     void aPauseBeforeTheFirstRequestHolds();
     void aFullDiskStopsTheDownloadCleanly();
     void aDownloadCutOffGoesOnAtTheNextStart();
@@ -234,6 +236,58 @@ void TestAreaDownload::pauseResumeAndCancel()
     QVERIFY(!maps.downloadActive());
     QTRY_COMPARE(heldTiles(maps), tileCount(kField, kFieldMinZoom, kFieldMaxZoom));
     QTRY_COMPARE(maps.areas()->count(), 1);
+}
+
+// The requests live on the download's own thread and the checks on its pool: dropping the
+// download at any point of a tile's way must stop both, and nothing may call back into it.
+void TestAreaDownload::aDownloadDroppedMidWayLeavesNothingRunning_data()
+{
+    QTest::addColumn<QString>("when");
+    QTest::newRow("just started") << QStringLiteral("started");
+    QTest::newRow("requests on the wire") << QStringLiteral("held");
+    QTest::newRow("replies coming in") << QStringLiteral("released");
+    QTest::newRow("paused, bodies still checked") << QStringLiteral("paused");
+}
+
+void TestAreaDownload::aDownloadDroppedMidWayLeavesNothingRunning()
+{
+    QFETCH(QString, when);
+    TileServer server;
+    QVERIFY(server.listen());
+    server.hold = when != QLatin1String("started");
+    auto calls = std::make_shared<int>(0);
+    AreaDownload::Options o;
+    o.batchTiles = 1;
+    auto download = std::make_unique<AreaDownload>(
+        server.urlTemplate(QStringLiteral("imagery")), fieldTiles(),
+        [calls](const QList<TileBlob> &, std::function<void(bool, bool)> done) {
+            ++*calls;
+            done(true, false);
+        },
+        o);
+    QSignalSpy progressed(download.get(), &AreaDownload::progressed);
+    download->start();
+    if (when != QLatin1String("started")) {
+        QTRY_COMPARE(server.openCount(), o.maxConcurrent);
+        if (when != QLatin1String("held")) {
+            server.hold = false;
+            server.releaseAll();
+            if (when == QLatin1String("paused")) {
+                QTRY_VERIFY(*calls > 0 || progressed.count() > 0 || download->storedCount() > 0
+                            || server.requests() > o.maxConcurrent);
+                download->pause();
+            } else {
+                QTRY_VERIFY(server.requests() > o.maxConcurrent);
+            }
+        }
+    }
+    const int callsAtDrop = *calls;
+    download.reset();
+    QTest::qWait(300);
+    QCOMPARE(*calls, callsAtDrop);
+    const int asked = server.requests();
+    QTest::qWait(100);
+    QCOMPARE(server.requests(), asked);
 }
 
 void TestAreaDownload::aPauseBeforeTheFirstRequestHolds()
