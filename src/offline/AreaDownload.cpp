@@ -12,6 +12,11 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace zeltrin::offline {
 
 namespace {
@@ -25,6 +30,20 @@ QString expand(const QString &urlTemplate, const TileAddress &t)
     url.replace(QLatin1String("{x}"), QString::number(t.x));
     url.replace(QLatin1String("{y}"), QString::number(t.y));
     return url;
+}
+
+// The download's threads yield to the map's drawing, yet are never starved outright the way
+// idle scheduling starves them on a busy machine: nice 10 weighs about a tenth of the UI's
+// threads. Threads made from one (the network manager's own) inherit it.
+void yieldToTheScreen()
+{
+#ifdef Q_OS_LINUX
+    thread_local bool done = false;
+    if (!done) {
+        done = true;
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+    }
+#endif
 }
 
 // No answer at all, as opposed to an answer that says no: the network or the server is gone.
@@ -116,6 +135,7 @@ private:
             QMetaObject::invokeMethod(owner, [owner, id] { owner->fetched(id); }, Qt::QueuedConnection);
         lock.unlock();
         m_checks->start([delivery = m_delivery, r = std::move(r)]() mutable {
+            yieldToTheScreen();
             QImage img;
             r.ok = !r.bytes.isEmpty() && img.loadFromData(r.bytes) && !img.isNull();
             deliver(delivery, std::move(r));
@@ -145,16 +165,16 @@ AreaDownload::AreaDownload(QString urlTemplate, QList<TileAddress> missing, Stor
         if (m_waiting && !m_paused && m_inFlight.isEmpty())
             pump();
     });
-    // Checking the bodies is the download's main CPU cost; at idle priority it runs only when
-    // the map's drawing leaves the cores free (SCHED_IDLE on Linux).
-    m_checks.setThreadPriority(QThread::IdlePriority);
+    // Checking the bodies is the download's main CPU cost.
     m_checks.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
     m_fetcher = new Fetcher(m_delivery, userAgent(), &m_checks);
     m_fetcher->moveToThread(&m_thread);
     // The fetcher, its replies and its network manager all go with the thread's last events.
     connect(&m_thread, &QThread::finished, m_fetcher, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("zeltrin-area-download"));
-    m_thread.start(QThread::IdlePriority);
+    m_thread.start();
+    // First in the thread's queue, before the first request makes the network manager.
+    QMetaObject::invokeMethod(m_fetcher, &yieldToTheScreen, Qt::QueuedConnection);
 }
 
 AreaDownload::~AreaDownload()
