@@ -5,6 +5,8 @@
 # Tests run offscreen; those labelled "window" (the Qt Quick view tests a second time, the
 # screenshot tour, the newcomer's walk) run in a real window on one Xvfb display started here
 # (1366x1024x24, xcb with OpenGL on Mesa llvmpipe) and stopped on exit.
+# Tests run side by side, one per core (ZELTRIN_TEST_JOBS overrides); those in a real window
+# take turns with the display (their RESOURCE_LOCK).
 set -euo pipefail
 build="$1"; shift
 work=$(mktemp -d)
@@ -39,6 +41,6 @@ fi
 status=0
 dbus-run-session -- bash -c '
   echo -n "zeltrin-test" | gnome-keyring-daemon --unlock --components=secrets >/dev/null 2>&1 || true
-  ctest --test-dir "$0" --output-on-failure "$@"
-' "$build" "$@" || status=$?
+  ctest --test-dir "$0" --output-on-failure -j "$1" "${@:2}"
+' "$build" "${ZELTRIN_TEST_JOBS:-$(nproc)}" "$@" || status=$?
 exit "$status"
