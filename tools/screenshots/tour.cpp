@@ -219,6 +219,11 @@ int main(int argc, char **argv)
     const QString outDir = positional.value(0, QStringLiteral("out/screenshots"));
     const QString filter = positional.value(1);
     QDir().mkpath(outDir);
+    // A whole tour starts from an empty folder: a picture left from an older tour would be
+    // compared as if this one had drawn it.
+    if (filter.isEmpty())
+        for (const QFileInfo &old : QDir(outDir).entryInfoList({QStringLiteral("*.png")}, QDir::Files))
+            QFile::remove(old.absoluteFilePath());
 
     QTemporaryDir certDir;
     const auto certs = TestCertificates::generate(certDir.path(), QStringLiteral("Zeltrin Tour CA"));
