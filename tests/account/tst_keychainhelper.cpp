@@ -40,7 +40,7 @@ int stalledBusChild(const QString &mode)
         helper.reset();
         QTest::qWait(1200); // past the worker's calls: its answer must find nothing freed
     } else if (mode == QLatin1String("after-answer")) {
-        QTest::qWaitFor([&] { return loaded.has_value(); }, 10000);
+        (void)QTest::qWaitFor([&] { return loaded.has_value(); }, 10000);
         std::printf("loaded %s %lld\n", loaded ? (*loaded ? "present" : "absent") : "never",
                     static_cast<long long>(t.elapsed()));
         const bool saved = saveNow(*helper, QStringLiteral("stalled-bus-token"));
@@ -71,7 +71,7 @@ int noBusProbe()
     SecretServiceBackend direct(QString::fromLatin1(KeychainHelper::kAccountPrefix));
     std::optional<KeychainBackend::Status> status;
     direct.startRead(QStringLiteral("probe"), nullptr, [&](const KeychainBackend::ReadResult &r) { status = r.status; });
-    QTest::qWaitFor([&] { return status.has_value(); }, 10000);
+    (void)QTest::qWaitFor([&] { return status.has_value(); }, 10000);
     const bool unavailable = status == KeychainBackend::Status::unavailable;
     std::printf("%s\n", unavailable ? "secret service unavailable" : "secret service answered");
     return 0;
@@ -287,7 +287,7 @@ struct Stores {
         auto k = keyring();
         std::optional<KeychainBackend::ReadResult> r;
         k->startRead(KeychainHelper::rawValue(KeychainHelper::Key::authToken), nullptr, [&](const auto &res) { r = res; });
-        QTest::qWaitFor([&] { return r.has_value(); }, 10000);
+        (void)QTest::qWaitFor([&] { return r.has_value(); }, 10000);
         return r.value_or(KeychainBackend::ReadResult{});
     }
 };

@@ -26,7 +26,7 @@ struct Harness {
         o.extraCaCertificates = {certs->ca};
         client = std::make_unique<MRVNetworkClient>(o);
         auth = std::make_unique<MRVAuthManager>(client.get(), &keychain);
-        QTest::qWaitFor([&] { return !auth->isCheckingSession(); }, 5000);
+        (void)QTest::qWaitFor([&] { return !auth->isCheckingSession(); }, 5000);
         login.setAuth(auth.get());
     }
     bool waitIdle() { return QTest::qWaitFor([&] { return !auth->isLoading(); }, 10000); }

@@ -331,6 +331,7 @@ private Q_SLOTS:
             QTRY_VERIFY(s.sheet());
             QTest::qWait(450);
             scope = s.sheet();
+            QVERIFY2(scope, "the sheet closed by itself");
         }
         QStringList small;
         int checked = 0;
