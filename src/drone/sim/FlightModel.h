@@ -52,6 +52,10 @@ public:
     void setReturnCharge(double percent) { m_returnCharge = percent; }
     double returnCharge() const { return m_returnCharge; }
     void setGeofence(std::optional<double> radius, bool autoReturn);
+    std::optional<double> geofence() const { return m_geofence; }
+    bool geofenceAutoReturn() const { return m_geofenceAutoReturn; }
+    double orbitRadius() const { return m_orbitRadius; }
+    double orbitSpeed() const { return m_orbitSpeed; }
     // A scripted degraded link: weaker signal and GPS at any distance.
     void setDegraded(bool degraded) { m_degraded = degraded; }
     void setBatteryCharge(double percent) { m_charge = percent; }

@@ -121,7 +121,7 @@ void DashboardModel::setActiveTrackEnabled(bool v)
     const bool was = m_activeTrackEnabled;
     m_activeTrackEnabled = v;
     Q_EMIT activeTrackEnabledChanged();
-    forwardMode(QStringLiteral("activeTrack"), was, v, {});
+    forwardMode(QStringLiteral("activeTrack"), QStringLiteral("activeTrackEnabled"), was, v, {});
 }
 QString DashboardModel::activeTrackLabel() const
 {
@@ -143,7 +143,7 @@ void DashboardModel::setPoiEnabled(bool v)
         settings.insert(QStringLiteral("latitude"), target.value(QStringLiteral("latitude")));
         settings.insert(QStringLiteral("longitude"), target.value(QStringLiteral("longitude")));
     }
-    forwardMode(QStringLiteral("poi"), was, v, settings);
+    forwardMode(QStringLiteral("poi"), QStringLiteral("poiEnabled"), was, v, settings);
 }
 void DashboardModel::setPoiTarget(const QVariant &v) { m_poiTarget = v; Q_EMIT poiTargetChanged(); }
 void DashboardModel::setShowOrbit(bool v) { m_showOrbit = v; Q_EMIT showOrbitChanged(); }
@@ -152,7 +152,7 @@ void DashboardModel::setOrbitEnabled(bool v)
     const bool was = m_orbitEnabled;
     m_orbitEnabled = v;
     Q_EMIT orbitEnabledChanged();
-    forwardMode(QStringLiteral("orbit"), was, v, {});
+    forwardMode(QStringLiteral("orbit"), QStringLiteral("orbitEnabled"), was, v, {});
 }
 void DashboardModel::setShowRTH(bool v) { m_showRTH = v; Q_EMIT showRTHChanged(); }
 void DashboardModel::setRthEnabled(bool v)
@@ -160,7 +160,7 @@ void DashboardModel::setRthEnabled(bool v)
     const bool was = m_rthEnabled;
     m_rthEnabled = v;
     Q_EMIT rthEnabledChanged();
-    forwardMode(QStringLiteral("smartRTH"), was, v, {});
+    forwardMode(QStringLiteral("smartRTH"), QStringLiteral("rthEnabled"), was, v, {});
 }
 void DashboardModel::setShowGeofence(bool v) { m_showGeofence = v; Q_EMIT showGeofenceChanged(); }
 void DashboardModel::setGeofenceEnabled(bool v)
@@ -168,15 +168,25 @@ void DashboardModel::setGeofenceEnabled(bool v)
     const bool was = m_geofenceEnabled;
     m_geofenceEnabled = v;
     Q_EMIT geofenceEnabledChanged();
-    forwardMode(QStringLiteral("geofence"), was, v,
+    forwardMode(QStringLiteral("geofence"), QStringLiteral("geofenceEnabled"), was, v,
                 {{QStringLiteral("radius"), m_geofenceRadius}, {QStringLiteral("autoReturn"), true}});
 }
 
-// A mode flag turned on or off by its sheet also starts or stops the mode on the aircraft.
-void DashboardModel::forwardMode(const QString &mode, bool was, bool now, const QVariantMap &settings)
+void DashboardModel::setModeSettings(const QString &enabledField, const QVariantMap &settings)
+{
+    m_modeSettings.insert(enabledField, settings);
+}
+
+// A mode flag turned on or off by its sheet also starts or stops the mode on the aircraft, with
+// the sheet's own settings over the screen's.
+void DashboardModel::forwardMode(const QString &mode, const QString &enabledField, bool was, bool now,
+                                 QVariantMap settings)
 {
     if (was == now || !m_drone)
         return;
+    const QVariantMap own = m_modeSettings.value(enabledField);
+    for (auto it = own.begin(); it != own.end(); ++it)
+        settings.insert(it.key(), it.value());
     if (now)
         m_drone->startIntelligentMode(mode, settings);
     else

@@ -4,6 +4,7 @@
 #include "DJIDroneManager.h"
 
 #include <QColor>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QQmlEngine>
@@ -142,6 +143,9 @@ public:
     Q_INVOKABLE void openOrbit() { setShowOrbit(true); }
     Q_INVOKABLE void openRTH() { setShowRTH(true); }
     Q_INVOKABLE void openGeofence() { setShowGeofence(true); }
+    // A sheet's own settings for its mode (orbit radius, return trigger, auto-return…), handed
+    // over just before it turns the mode's flag (`enabledField`) on; they go with the start.
+    Q_INVOKABLE void setModeSettings(const QString &enabledField, const QVariantMap &settings);
 
 Q_SIGNALS:
     void droneChanged();
@@ -164,7 +168,7 @@ Q_SIGNALS:
     void geofenceRadiusChanged();
 
 private:
-    void forwardMode(const QString &mode, bool was, bool now, const QVariantMap &settings);
+    void forwardMode(const QString &mode, const QString &enabledField, bool was, bool now, QVariantMap settings);
     void emitAll();
     // What the screen shows without a manager: the manager's own initial values.
     DJIDroneManager::ConnectionState state() const;
@@ -173,6 +177,7 @@ private:
 
     QPointer<DJIDroneManager> m_drone;
     QPointer<AppState> m_appState;
+    QHash<QString, QVariantMap> m_modeSettings; // by enabled field
     bool m_showActiveTrack = false;
     bool m_activeTrackEnabled = false;
     bool m_showPOI = false;

@@ -25,3 +25,11 @@ void ActiveTrackSheetModel::setTrackingDistance(double v)
 }
 
 void ActiveTrackSheetModel::setObstacleAvoidance(bool v) { m_obstacleAvoidance = v; Q_EMIT obstacleAvoidanceChanged(); }
+
+QVariantMap ActiveTrackSheetModel::modeSettings() const
+{
+    return {{QStringLiteral("trackingMode"), ActiveTrackModeInfo::rawValue(m_trackingMode)},
+            {QStringLiteral("speed"), m_trackingSpeed},
+            {QStringLiteral("distance"), m_trackingDistance},
+            {QStringLiteral("obstacleAvoidance"), m_obstacleAvoidance}};
+}

@@ -42,6 +42,9 @@ Q_SIGNALS:
     void trackingDistanceChanged();
     void obstacleAvoidanceChanged();
 
+protected:
+    QVariantMap modeSettings() const override;
+
 private:
     ActiveTrackMode m_trackingMode = ActiveTrackMode::trace;
     double m_trackingSpeed = kInitialSpeed;

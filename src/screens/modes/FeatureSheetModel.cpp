@@ -67,6 +67,11 @@ bool FeatureSheetModel::isEnabled() const
 
 void FeatureSheetModel::setIsEnabled(bool v)
 {
+    // The presenter starts the mode when its flag turns on, so it is handed the settings
+    // first. A presenter without the method starts the mode with its own.
+    if (v && m_presenter && !m_enabled.name.isEmpty())
+        QMetaObject::invokeMethod(m_presenter, "setModeSettings", Q_ARG(QString, m_enabled.name),
+                                  Q_ARG(QVariantMap, modeSettings()));
     if (write(m_enabled, v)) {
         if (!m_enabled.connection) // a presenter field without a notify signal
             Q_EMIT isEnabledChanged();

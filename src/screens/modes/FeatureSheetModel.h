@@ -52,6 +52,8 @@ protected:
     QVariant read(const PresenterField &field) const;
     bool write(const PresenterField &field, const QVariant &value);
     virtual void presenterRewired() {}
+    // The sheet's own settings that go to the aircraft with its mode (see setIsEnabled).
+    virtual QVariantMap modeSettings() const { return {}; }
 
     // A slider's field: kept inside its range; a non-number changes nothing.
     static void assignClamped(double &field, double value, double from, double to);

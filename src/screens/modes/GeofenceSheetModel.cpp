@@ -36,3 +36,10 @@ void GeofenceSheetModel::setRadius(double v)
 
 void GeofenceSheetModel::setAlertWhenNear(bool v) { m_alertWhenNear = v; Q_EMIT alertWhenNearChanged(); }
 void GeofenceSheetModel::setAutoReturn(bool v) { m_autoReturn = v; Q_EMIT autoReturnChanged(); }
+
+QVariantMap GeofenceSheetModel::modeSettings() const
+{
+    return {{QStringLiteral("radius"), radius()},
+            {QStringLiteral("alertWhenNear"), m_alertWhenNear},
+            {QStringLiteral("autoReturn"), m_autoReturn}};
+}

@@ -38,6 +38,7 @@ Q_SIGNALS:
     void autoReturnChanged();
 
 protected:
+    QVariantMap modeSettings() const override;
     void presenterRewired() override;
 
 private:

@@ -35,6 +35,9 @@ Q_SIGNALS:
     void rotationSpeedChanged();
     void maintainAltitudeChanged();
 
+protected:
+    QVariantMap modeSettings() const override;
+
 private:
     double m_orbitRadius = kInitialRadius;
     double m_rotationSpeed = kInitialSpeed;

@@ -27,3 +27,11 @@ void POISheetModel::setDirectionIndex(int index)
         m_direction = POIDirectionInfo::allCases[size_t(index)];
     Q_EMIT directionChanged();
 }
+
+QVariantMap POISheetModel::modeSettings() const
+{
+    return {{QStringLiteral("radius"), m_radius},
+            {QStringLiteral("altitude"), m_altitude},
+            {QStringLiteral("speed"), m_speed},
+            {QStringLiteral("clockwise"), m_direction == POIDirection::clockwise}};
+}

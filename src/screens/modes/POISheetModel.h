@@ -52,6 +52,7 @@ Q_SIGNALS:
     void directionChanged();
 
 protected:
+    QVariantMap modeSettings() const override;
     void presenterRewired() override;
 
 private:

@@ -30,3 +30,10 @@ QVariantList RTHSheetModel::calculations()
     return {stat("Distance Home", "450m", "house.fill"), stat("Est. Battery", "18%", "battery.25"),
             stat("RTH Time", "2:30", "clock")};
 }
+
+QVariantMap RTHSheetModel::modeSettings() const
+{
+    return {{QStringLiteral("batteryThreshold"), m_batteryThreshold},
+            {QStringLiteral("reservePercentage"), m_reservePercentage},
+            {QStringLiteral("includeWindCalculation"), m_includeWind}};
+}

@@ -38,6 +38,9 @@ Q_SIGNALS:
     void reservePercentageChanged();
     void includeWindCalculationChanged();
 
+protected:
+    QVariantMap modeSettings() const override;
+
 private:
     double m_batteryThreshold = kInitialThreshold;
     double m_reservePercentage = kInitialReserve;

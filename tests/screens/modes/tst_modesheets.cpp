@@ -6,6 +6,7 @@
 #include "OrbitSheetModel.h"
 #include "POISheetModel.h"
 #include "RTHSheetModel.h"
+#include "SimFlight.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -321,6 +322,54 @@ private Q_SLOTS:
         QCOMPARE(poi->target().toMap().value("latitude").toDouble(), 47.5);
         poi->startStop();
         QCOMPARE(dashboard.poiTarget().toMap().value("latitude").toDouble(), 47.5); // not changed
+    }
+
+    // What a pilot sets in a sheet reaches the aircraft when the sheet starts the mode.
+    void sheetSettingsReachTheAircraft_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QVariantMap>("set");
+        QTest::addColumn<QString>("check");
+        QTest::newRow("orbit radius and speed") << "orbit"
+            << QVariantMap{{"orbitRadius", 60.0}, {"rotationSpeed", 8.0}} << "orbit 60 8";
+        QTest::newRow("point of interest radius and speed") << "poi"
+            << QVariantMap{{"radius", 40.0}, {"speed", 7.0}} << "orbit 40 7";
+        QTest::newRow("return trigger") << "rth" << QVariantMap{{"batteryThreshold", 40.0}} << "return 40";
+        QTest::newRow("geofence without auto-return") << "geofence"
+            << QVariantMap{{"radius", 300.0}, {"autoReturn", false}} << "fence 300 0";
+        QTest::newRow("geofence with auto-return") << "geofence"
+            << QVariantMap{{"radius", 900.0}, {"autoReturn", true}} << "fence 900 1";
+    }
+    void sheetSettingsReachTheAircraft()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QVariantMap, set);
+        QFETCH(QString, check);
+        simflight::Flight f;
+        QVERIFY(f.connectAircraft());
+        f.manager.takeOff();
+        f.fly(8);
+        QVERIFY(f.manager.isFlying());
+        DashboardModel d;
+        d.setDrone(&f.manager);
+        auto sheet = makeSheet(kind, &d);
+        for (auto it = set.begin(); it != set.end(); ++it)
+            QVERIFY2(sheet->setProperty(it.key().toUtf8().constData(), it.value()), qPrintable(it.key()));
+        sheet->startStop();
+        QVERIFY(presenterFlag(kind, d));
+        f.fly(1);
+        QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
+        const QStringList want = check.split(u' ');
+        if (want[0] == "orbit") {
+            QCOMPARE(f.model().phase(), FlightModel::Phase::orbiting);
+            QCOMPARE(f.model().orbitRadius(), want[1].toDouble());
+            QCOMPARE(f.model().orbitSpeed(), want[2].toDouble());
+        } else if (want[0] == "return") {
+            QCOMPARE(f.model().returnCharge(), want[1].toDouble());
+        } else {
+            QCOMPARE(f.model().geofence().value_or(-1), want[1].toDouble());
+            QCOMPARE(f.model().geofenceAutoReturn(), want[2] == "1");
+        }
     }
 
     void sheetWithoutPresenterKeepsItsOwnFlag()
