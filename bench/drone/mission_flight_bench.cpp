@@ -1,0 +1,263 @@
+// The mission map while the simulated aircraft flies a 1,000-waypoint mission:
+//  1. the process's CPU and the frames drawn, against the same map and mission with the aircraft
+//     parked behind a silent link; then frame times with a frame asked for after every swap;
+//  2. a 60-minute flight of that mission on the driven clock: resident memory, the flown track's
+//     points and the frame time as the track grows.
+//
+//   xvfb-run -a -s "-screen 0 1366x1024x24" env QT_QPA_PLATFORM=xcb build/bench/drone/mission-flight-bench [seconds]
+#include "DJIDroneManager.h"
+#include "FakeDJISDK.h"
+#include "FlightPlanModel.h"
+#include "QmlSetup.h"
+#include "SimulatedDJISDK.h"
+#include "TileMapItem.h"
+#include "TrackLine.h"
+#include "ZeltrinPilotApp.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTimer>
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWaypoints = 1000;
+constexpr double kLeg = 50; // metres between waypoints, a survey's lawnmower rows
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+long residentKiB()
+{
+    std::ifstream f("/proc/self/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+void runFor(double seconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(qint64(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct Stats {
+    double median = 0, p95 = 0;
+};
+
+Stats stats(std::vector<double> v)
+{
+    if (v.empty())
+        return {};
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v[size_t(double(v.size() - 1) * 0.95)]};
+}
+
+// 40 rows of 25 waypoints around the take-off point, boustrophedon.
+QList<zeltrin::Coordinate> survey()
+{
+    QList<zeltrin::Coordinate> out;
+    constexpr int perRow = 25;
+    for (int i = 0; i < kWaypoints; ++i) {
+        const int row = i / perRow, k = i % perRow;
+        const double east = (row % 2 ? perRow - 1 - k : k) * kLeg - perRow * kLeg / 2;
+        const double north = row * kLeg - 20 * kLeg;
+        const DJIWaypoint w = SimulatedDJISDK::toLatLon({east, north});
+        out.append({w.latitude, w.longitude});
+    }
+    return out;
+}
+
+// The flight plan screen on its own app, the survey loaded and the map fitted to it.
+struct MissionScreen {
+    std::unique_ptr<ZeltrinPilotApp> app;
+    QQuickView view;
+    FlightPlanModel *plan = nullptr;
+    TileMapItem *map = nullptr;
+
+    explicit MissionScreen(std::unique_ptr<DJISDKManager> sdk)
+    {
+        ZeltrinPilotApp::Dependencies deps;
+        deps.sdk = std::move(sdk);
+        app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
+        app->droneManager()->setLogSink([](const QString &) {});
+        zeltrin::setupEngine(*view.engine());
+        app->attachTo(*view.engine());
+        view.setResizeMode(QQuickView::SizeRootObjectToView);
+        view.resize(390, 844);
+        view.setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
+        if (view.status() != QQuickView::Ready) {
+            for (const auto &e : view.errors())
+                std::fprintf(stderr, "%s\n", qPrintable(e.toString()));
+            std::exit(1);
+        }
+        plan = view.rootObject()->property("plan").value<FlightPlanModel *>();
+        map = view.rootObject()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
+        if (!plan || !map) {
+            std::fprintf(stderr, "the flight plan screen has no plan or map\n");
+            std::exit(1);
+        }
+        // No network here; the graticule is what the map draws.
+        map->setImageryUrlTemplate({});
+        map->setLabelsUrlTemplate({});
+        plan->waypoints()->setCoordinates(survey());
+        view.show();
+        app->droneManager()->startConnection();
+        runFor(1.0);
+        const QList<zeltrin::Coordinate> all = survey();
+        double s = 90, w = 180, n = -90, e = -180;
+        for (const auto &c : all) {
+            s = std::min(s, c.latitude);
+            n = std::max(n, c.latitude);
+            w = std::min(w, c.longitude);
+            e = std::max(e, c.longitude);
+        }
+        map->fitBounds(s, w, n, e);
+    }
+
+    // Uploads the plan (its 2 s step) and lets the aircraft take off onto it.
+    void fly(double afterSeconds)
+    {
+        plan->executeMission();
+        runFor(afterSeconds);
+    }
+
+    // ms from asking for a frame to its swap.
+    double oneFrame()
+    {
+        QElapsedTimer t;
+        bool swapped = false;
+        const auto c = QObject::connect(&view, &QQuickWindow::frameSwapped, &view, [&] { swapped = true; });
+        t.start();
+        view.update();
+        while (!swapped && t.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QObject::disconnect(c);
+        return double(t.nsecsElapsed()) / 1e6;
+    }
+};
+
+struct Result {
+    double cpuPercent = 0, framesPerSecond = 0;
+    Stats frames;
+};
+
+Result measure(MissionScreen &screen, double seconds)
+{
+    Result r;
+    int drawn = 0;
+    const auto counting = QObject::connect(&screen.view, &QQuickWindow::frameSwapped, &screen.view, [&drawn] { ++drawn; });
+    const double c0 = cpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    runFor(seconds);
+    r.cpuPercent = 100.0 * (cpuSeconds() - c0) / (double(t.elapsed()) / 1000.0);
+    r.framesPerSecond = drawn / (double(t.elapsed()) / 1000.0);
+    QObject::disconnect(counting);
+
+    std::vector<double> intervals;
+    QElapsedTimer frameClock;
+    frameClock.start();
+    const auto forcing = QObject::connect(&screen.view, &QQuickWindow::frameSwapped, &screen.view, [&] {
+        intervals.push_back(double(frameClock.nsecsElapsed()) / 1e6);
+        frameClock.restart();
+        screen.view.update();
+    });
+    screen.view.update();
+    runFor(seconds);
+    QObject::disconnect(forcing);
+    if (intervals.size() > 2)
+        intervals.erase(intervals.begin()); // the first waits for the loop to start
+    r.frames = stats(std::move(intervals));
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication a(argc, argv);
+    const double seconds = argc > 1 ? std::clamp(std::atof(argv[1]), 2.0, 600.0) : 15.0;
+
+    std::printf("## Mission map, %d waypoints (390x844, %s, %.0f s each)\n\n", kWaypoints,
+                qPrintable(QGuiApplication::platformName()), seconds);
+    std::printf("| link | CPU, %% of one core | frames drawn a second | frame median (ms) | frame p95 (ms) |\n"
+                "|---|---|---|---|---|\n");
+    Result idle, live;
+    {
+        MissionScreen screen(std::make_unique<FakeDJISDK>());
+        runFor(1.0);
+        idle = measure(screen, seconds);
+    }
+    std::printf("| silent (aircraft parked, no stream) | %.2f | %.1f | %.2f | %.2f |\n", idle.cpuPercent,
+                idle.framesPerSecond, idle.frames.median, idle.frames.p95);
+    {
+        MissionScreen screen(std::make_unique<SimulatedDJISDK>());
+        screen.fly(4.0);
+        live = measure(screen, seconds);
+        if (!screen.app->droneManager()->isFlying())
+            std::fprintf(stderr, "the aircraft is not flying the mission\n");
+    }
+    std::printf("| simulated aircraft flying the mission, 10 Hz stream | %.2f | %.1f | %.2f | %.2f |\n",
+                live.cpuPercent, live.framesPerSecond, live.frames.median, live.frames.p95);
+    std::printf("\nStream's cost: %+.2f %% of one core (goal <= 2); p95 frame %+.1f %% (goal <= 10)\n\n",
+                live.cpuPercent - idle.cpuPercent,
+                idle.frames.p95 > 0 ? 100.0 * (live.frames.p95 / idle.frames.p95 - 1) : 0.0);
+
+    // 2. An hour of the mission on the driven clock, a minute at a time.
+    ManualClock clock;
+    auto *sim = new SimulatedDJISDK(1, nullptr, &clock);
+    MissionScreen screen{std::unique_ptr<DJISDKManager>(sim)};
+    sim->model().setReturnCharge(0); // a long flight, not a battery test
+    screen.fly(2.5);
+    const auto framesNow = [&] {
+        std::vector<double> v;
+        for (int i = 0; i < 20; ++i)
+            v.push_back(screen.oneFrame());
+        return stats(std::move(v));
+    };
+    const long rssStart = residentKiB();
+    const Stats first = framesNow();
+    // Resident memory as it stands, then once the allocator has handed back what is free: what
+    // is left over is what the process still holds.
+    std::printf("| minute | track points | resident memory (KiB, from the start) | after malloc_trim | frame median (ms) | p95 (ms) |\n"
+                "|---|---|---|---|---|---|\n");
+    std::printf("| 0 | %lld | +0 | | %.2f | %.2f |\n", qint64(screen.app->flownTrack()->count()), first.median, first.p95);
+    for (int minute = 1; minute <= 60; ++minute) {
+        sim->model().setBatteryCharge(90);
+        for (int s = 0; s < 60; ++s) { // the readings of each second reach the screen
+            clock.advance(1000);
+            QCoreApplication::processEvents();
+        }
+        if (minute % 15 == 0) {
+            const Stats f = framesNow();
+            const long resident = residentKiB() - rssStart;
+            malloc_trim(0);
+            std::printf("| %d | %lld | %+ld | %+ld | %.2f | %.2f |\n", minute, qint64(screen.app->flownTrack()->count()),
+                        resident, residentKiB() - rssStart, f.median, f.p95);
+        }
+    }
+    std::printf("\nmission state after an hour: %s, waypoint %d\n",
+                qPrintable(screen.app->droneManager()->missionState()),
+                screen.app->droneManager()->missionWaypoint());
+    return 0;
+}
