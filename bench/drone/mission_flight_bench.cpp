@@ -6,6 +6,7 @@
 //
 //   xvfb-run -a -s "-screen 0 1366x1024x24" env QT_QPA_PLATFORM=xcb build/bench/drone/mission-flight-bench [seconds]
 #include "DJIDroneManager.h"
+#include "DroneBench.h"
 #include "FakeDJISDK.h"
 #include "FlightPlanModel.h"
 #include "QmlSetup.h"
@@ -15,50 +16,23 @@
 #include "ZeltrinPilotApp.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickView>
-#include <QTimer>
 
 #include <malloc.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace {
 
+using namespace dronebench;
+
 constexpr int kWaypoints = 1000;
 constexpr double kLeg = 50; // metres between waypoints, a survey's lawnmower rows
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long residentKiB()
-{
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
-
-void runFor(double seconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(qint64(seconds * 1000), &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 struct Stats {
     double median = 0, p95 = 0;

@@ -4,43 +4,23 @@
 //
 //   xvfb-run -a -s "-screen 0 1366x1024x24" build/bench/drone/stream-bench [seconds]
 #include "DJIDroneManager.h"
+#include "DroneBench.h"
 #include "FakeDJISDK.h"
 #include "QmlSetup.h"
 #include "SimulatedDJISDK.h"
 #include "ZeltrinPilotApp.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <QGuiApplication>
 #include <QQuickView>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <string>
 #include <vector>
 
 namespace {
 
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long residentKiB()
-{
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
+using namespace dronebench;
 
 struct Result {
     double cpuPercent = 0, median = 0, p95 = 0;
@@ -72,13 +52,6 @@ Result run(std::unique_ptr<DJISDKManager> sdk, bool stream, double seconds)
         app.droneManager()->takeOff();
     // CPU first with nothing forcing frames (the screen redraws only what changes), then the
     // frame times with a frame asked for after every swap.
-    // A real event loop: polling processEvents would spin a whole core and hide the stream's
-    // own cost behind it.
-    const auto runFor = [](double s) {
-        QEventLoop loop;
-        QTimer::singleShot(qint64(s * 1000), &loop, &QEventLoop::quit);
-        loop.exec();
-    };
     int drawn = 0;
     const auto counting = QObject::connect(&view, &QQuickWindow::frameSwapped, &view, [&drawn] { ++drawn; });
     const double c0 = cpuSeconds();
