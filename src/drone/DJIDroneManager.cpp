@@ -202,6 +202,12 @@ void DJIDroneManager::startIntelligentMode(const QString &mode, const QVariantMa
         m_sdk->startIntelligentMode(*m, settings, outcome(mode));
 }
 
+void DJIDroneManager::updateIntelligentMode(const QString &mode, const QVariantMap &settings)
+{
+    if (auto m = modeFromName(mode); m && m_sdk)
+        m_sdk->updateIntelligentMode(*m, settings, outcome(mode));
+}
+
 void DJIDroneManager::stopIntelligentMode(const QString &mode)
 {
     if (auto m = modeFromName(mode); m && m_sdk)

@@ -125,6 +125,8 @@ public:
     // `mode`: "poi", "orbit", "smartRTH", "geofence" or "activeTrack".
     Q_INVOKABLE void startIntelligentMode(const QString &mode, const QVariantMap &settings);
     Q_INVOKABLE void stopIntelligentMode(const QString &mode);
+    // New settings for a running mode.
+    Q_INVOKABLE void updateIntelligentMode(const QString &mode, const QVariantMap &settings);
 
     // SDK callbacks.
     void productConnected(const DJIBaseProduct *product) override;

@@ -206,29 +206,33 @@ private Q_SLOTS:
     void geofence_data()
     {
         QTest::addColumn<bool>("autoReturn");
-        QTest::newRow("alert only") << false;
-        QTest::newRow("auto-return") << true;
+        QTest::addColumn<bool>("alertNear");
+        QTest::newRow("alert only") << false << true;
+        QTest::newRow("auto-return") << true << true;
+        QTest::newRow("neither: flies on, says nothing") << false << false;
+        QTest::newRow("auto-return without the near alert still says why") << true << false;
     }
     void geofence()
     {
         QFETCH(bool, autoReturn);
+        QFETCH(bool, alertNear);
         Flight f;
         QVERIFY(f.connectAircraft());
-        f.manager.startIntelligentMode(QStringLiteral("geofence"),
-                                       {{QStringLiteral("radius"), 200.0}, {QStringLiteral("autoReturn"), autoReturn}});
+        f.manager.startIntelligentMode(QStringLiteral("geofence"), {{QStringLiteral("radius"), 200.0},
+                                                                    {QStringLiteral("autoReturn"), autoReturn},
+                                                                    {QStringLiteral("alertWhenNear"), alertNear}});
         f.settle();
         const DJIWaypoint far = SimulatedDJISDK::toLatLon({0, 400});
         f.manager.executeMission({QVariantMap{{QStringLiteral("latitude"), far.latitude}, {QStringLiteral("longitude"), far.longitude}}}, 30, 10);
         f.settle();
         double furthest = 0;
         f.fly(120, [&] { furthest = std::max(furthest, f.model().distanceFromHome()); });
-        QCOMPARE(f.alerts.size(), 1);
         if (autoReturn) {
-            QCOMPARE(f.alerts.first(), QStringLiteral("Geofence reached: returning home"));
+            QCOMPARE(f.alerts, QStringList{QStringLiteral("Geofence reached: returning home")});
             QVERIFY2(furthest < 220, qPrintable(QString::number(furthest))); // its braking distance past the warning
             QVERIFY(f.model().phase() == FlightModel::Phase::goingHome || !f.model().isFlying());
         } else {
-            QCOMPARE(f.alerts.first(), QStringLiteral("Approaching the geofence"));
+            QCOMPARE(f.alerts, alertNear ? QStringList{QStringLiteral("Approaching the geofence")} : QStringList{});
             QCOMPARE(f.manager.missionState(), QStringLiteral("finished"));
         }
     }

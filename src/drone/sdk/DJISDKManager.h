@@ -95,6 +95,8 @@ public:
     virtual void stopMission(DJICompletion done) { refuse(std::move(done)); }
     virtual void startIntelligentMode(DJIIntelligentMode, const QVariantMap &, DJICompletion done) { refuse(std::move(done)); }
     virtual void stopIntelligentMode(DJIIntelligentMode, DJICompletion done) { refuse(std::move(done)); }
+    // New settings for a mode that is running (a radius, a speed, a trigger level).
+    virtual void updateIntelligentMode(DJIIntelligentMode, const QVariantMap &, DJICompletion done) { refuse(std::move(done)); }
     virtual void capturePhoto(DJICompletion done) { refuse(std::move(done)); }
     virtual void setRecording(bool, DJICompletion done) { refuse(std::move(done)); }
     virtual void setGimbalPitch(float, DJICompletion done) { refuse(std::move(done)); }

@@ -200,11 +200,40 @@ void SimulatedDJISDK::startIntelligentMode(DJIIntelligentMode mode, const QVaria
             m_model.setReturnCharge(std::clamp(number(s, "batteryThreshold", FlightModel::kDefaultReturnCharge), 5.0, 95.0));
             return std::nullopt;
         case DJIIntelligentMode::geofence:
-            m_model.setGeofence(number(s, "radius", 500), s.value(QStringLiteral("autoReturn")).toBool());
+            setGeofence(s);
             return std::nullopt;
         case DJIIntelligentMode::activeTrack:
             if (!m_model.isFlying())
                 return QStringLiteral("Aircraft is not flying");
+            return std::nullopt;
+        }
+        return std::nullopt;
+    });
+}
+
+void SimulatedDJISDK::setGeofence(const QVariantMap &s)
+{
+    m_model.setGeofence(number(s, "radius", 500), s.value(QStringLiteral("autoReturn")).toBool(),
+                        s.value(QStringLiteral("alertWhenNear"), true).toBool());
+}
+
+void SimulatedDJISDK::updateIntelligentMode(DJIIntelligentMode mode, const QVariantMap &s, DJICompletion done)
+{
+    command(std::move(done), [this, mode, &s]() -> DJICommandError {
+        switch (mode) {
+        case DJIIntelligentMode::pointOfInterest:
+        case DJIIntelligentMode::orbit:
+            // An orbit that did not start (on the ground) has nothing to retune.
+            if (m_model.phase() == FlightModel::Phase::orbiting)
+                return m_model.retuneOrbit(number(s, "radius", m_model.orbitRadius()), number(s, "speed", m_model.orbitSpeed()));
+            return std::nullopt;
+        case DJIIntelligentMode::smartReturnToHome:
+            m_model.setReturnCharge(std::clamp(number(s, "batteryThreshold", m_model.returnCharge()), 5.0, 95.0));
+            return std::nullopt;
+        case DJIIntelligentMode::geofence:
+            setGeofence(s);
+            return std::nullopt;
+        case DJIIntelligentMode::activeTrack:
             return std::nullopt;
         }
         return std::nullopt;

@@ -34,6 +34,7 @@ public:
     void stopMission(DJICompletion done) override;
     void startIntelligentMode(DJIIntelligentMode mode, const QVariantMap &settings, DJICompletion done) override;
     void stopIntelligentMode(DJIIntelligentMode mode, DJICompletion done) override;
+    void updateIntelligentMode(DJIIntelligentMode mode, const QVariantMap &settings, DJICompletion done) override;
     void capturePhoto(DJICompletion done) override;
     void setRecording(bool on, DJICompletion done) override;
     void setGimbalPitch(float degrees, DJICompletion done) override;
@@ -60,6 +61,7 @@ private:
     void tick();
     void connectAircraft();
     DJITelemetryReading reading() const;
+    void setGeofence(const QVariantMap &settings);
     // Completes `done` through the event loop with `error`, or refuses when the link is down.
     void complete(DJICompletion done, const DJICommandError &error);
     template <typename Command>

@@ -56,10 +56,11 @@ int FlightModel::gpsLevel() const
     return distanceFromHome() < 2000 ? 4 : 3;
 }
 
-void FlightModel::setGeofence(std::optional<double> radius, bool autoReturn)
+void FlightModel::setGeofence(std::optional<double> radius, bool autoReturn, bool alertNear)
 {
     m_geofence = radius && std::isfinite(*radius) && *radius > 0 ? radius : std::nullopt;
     m_geofenceAutoReturn = autoReturn;
+    m_geofenceAlertNear = alertNear;
     m_geofenceWarned = false;
 }
 
@@ -156,6 +157,15 @@ std::optional<QString> FlightModel::startOrbit(Point centre, double radius, doub
     m_orbitSpeed = std::clamp(finiteOr(speed, 5), 0.5, m_limits.maxHorizontalSpeed);
     m_orbitAngle = std::atan2(m_pos.east - centre.east, m_pos.north - centre.north);
     m_phase = Phase::orbiting;
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::retuneOrbit(double radius, double speed)
+{
+    if (m_phase != Phase::orbiting)
+        return QStringLiteral("No orbit is running");
+    m_orbitRadius = std::clamp(finiteOr(radius, m_orbitRadius), 5.0, 500.0);
+    m_orbitSpeed = std::clamp(finiteOr(speed, m_orbitSpeed), 0.5, m_limits.maxHorizontalSpeed);
     return std::nullopt;
 }
 
@@ -263,7 +273,7 @@ void FlightModel::watchSafety(std::vector<QString> &alerts)
             if (m_geofenceAutoReturn && !returning) {
                 alerts.push_back(QStringLiteral("Geofence reached: returning home"));
                 goHome();
-            } else {
+            } else if (m_geofenceAlertNear) {
                 alerts.push_back(QStringLiteral("Approaching the geofence"));
             }
         } else if (m_geofenceWarned && d < *m_geofence - 2 * kGeofenceMargin) {

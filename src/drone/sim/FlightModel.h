@@ -47,13 +47,17 @@ public:
     // Circles `centre` at `radius` metres and `speed` m/s (orbit and point of interest).
     std::optional<QString> startOrbit(Point centre, double radius, double speed);
     std::optional<QString> stopOrbit();
+    // A running orbit's new radius and speed, about the same centre.
+    std::optional<QString> retuneOrbit(double radius, double speed);
 
     // Settings from the intelligent modes.
     void setReturnCharge(double percent) { m_returnCharge = percent; }
     double returnCharge() const { return m_returnCharge; }
-    void setGeofence(std::optional<double> radius, bool autoReturn);
+    // `alertNear`: warn as the boundary nears. A return it causes is always told.
+    void setGeofence(std::optional<double> radius, bool autoReturn, bool alertNear = true);
     std::optional<double> geofence() const { return m_geofence; }
     bool geofenceAutoReturn() const { return m_geofenceAutoReturn; }
+    bool geofenceAlertNear() const { return m_geofenceAlertNear; }
     double orbitRadius() const { return m_orbitRadius; }
     double orbitSpeed() const { return m_orbitSpeed; }
     // A scripted degraded link: weaker signal and GPS at any distance.
@@ -120,6 +124,7 @@ private:
 
     std::optional<double> m_geofence;
     bool m_geofenceAutoReturn = false;
+    bool m_geofenceAlertNear = true;
     bool m_geofenceWarned = false;
 
     Point m_orbitCentre;

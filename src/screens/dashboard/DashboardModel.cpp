@@ -177,6 +177,21 @@ void DashboardModel::setModeSettings(const QString &enabledField, const QVariant
     m_modeSettings.insert(enabledField, settings);
 }
 
+void DashboardModel::updateModeSettings(const QString &enabledField, const QVariantMap &settings)
+{
+    m_modeSettings.insert(enabledField, settings);
+    static const QHash<QString, QString> modes = {
+        {QStringLiteral("poiEnabled"), QStringLiteral("poi")},
+        {QStringLiteral("orbitEnabled"), QStringLiteral("orbit")},
+        {QStringLiteral("rthEnabled"), QStringLiteral("smartRTH")},
+        {QStringLiteral("geofenceEnabled"), QStringLiteral("geofence")},
+        {QStringLiteral("activeTrackEnabled"), QStringLiteral("activeTrack")},
+    };
+    const QString mode = modes.value(enabledField);
+    if (!mode.isEmpty() && m_drone && property(enabledField.toUtf8().constData()).toBool())
+        m_drone->updateIntelligentMode(mode, settings);
+}
+
 // A mode flag turned on or off by its sheet also starts or stops the mode on the aircraft, with
 // the sheet's own settings over the screen's.
 void DashboardModel::forwardMode(const QString &mode, const QString &enabledField, bool was, bool now,

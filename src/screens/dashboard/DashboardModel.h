@@ -146,6 +146,8 @@ public:
     // A sheet's own settings for its mode (orbit radius, return trigger, auto-return…), handed
     // over just before it turns the mode's flag (`enabledField`) on; they go with the start.
     Q_INVOKABLE void setModeSettings(const QString &enabledField, const QVariantMap &settings);
+    // The same sheet's settings changed while its mode runs: they go to the aircraft at once.
+    Q_INVOKABLE void updateModeSettings(const QString &enabledField, const QVariantMap &settings);
 
 Q_SIGNALS:
     void droneChanged();

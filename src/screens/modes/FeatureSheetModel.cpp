@@ -1,5 +1,6 @@
 #include "FeatureSheetModel.h"
 
+#include <QMetaMethod>
 #include <QMetaProperty>
 
 #include <algorithm>
@@ -8,11 +9,49 @@
 FeatureSheetModel::FeatureSheetModel(QString startTitle, QString stopTitle, QObject *parent)
     : QObject(parent), m_startTitle(std::move(startTitle)), m_stopTitle(std::move(stopTitle))
 {
+    m_resend.setSingleShot(true);
+    m_resend.setInterval(kResendMs);
+    connect(&m_resend, &QTimer::timeout, this, &FeatureSheetModel::resend);
+}
+
+// Every property a sheet adds is one of its settings, or shown from them: any change may be a
+// new setting for a mode already running. The subclass's properties exist only once it is
+// built, so this runs when the sheet is wired to its presenter.
+void FeatureSheetModel::watchOwnSettings()
+{
+    if (m_watchingSettings)
+        return;
+    m_watchingSettings = true;
+    const QMetaObject *mo = metaObject();
+    const QMetaMethod slot = mo->method(mo->indexOfSlot("settingTouched()"));
+    for (int i = staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
+        const QMetaProperty p = mo->property(i);
+        if (p.hasNotifySignal())
+            connect(this, p.notifySignal(), this, slot, Qt::UniqueConnection);
+    }
+}
+
+void FeatureSheetModel::settingTouched()
+{
+    if (isEnabled() && m_presenter && !m_enabled.name.isEmpty())
+        m_resend.start();
+}
+
+void FeatureSheetModel::resend()
+{
+    if (!isEnabled() || !m_presenter || m_enabled.name.isEmpty())
+        return;
+    const QVariantMap now = modeSettings();
+    if (now == m_sent)
+        return;
+    m_sent = now;
+    QMetaObject::invokeMethod(m_presenter, "updateModeSettings", Q_ARG(QString, m_enabled.name), Q_ARG(QVariantMap, now));
 }
 
 void FeatureSheetModel::setPresenter(QObject *presenter)
 {
     m_presenter = presenter;
+    watchOwnSettings();
     watch(m_enabled, SIGNAL(isEnabledChanged()));
     presenterRewired();
     Q_EMIT presenterChanged();
@@ -69,9 +108,12 @@ void FeatureSheetModel::setIsEnabled(bool v)
 {
     // The presenter starts the mode when its flag turns on, so it is handed the settings
     // first. A presenter without the method starts the mode with its own.
-    if (v && m_presenter && !m_enabled.name.isEmpty())
+    if (v && m_presenter && !m_enabled.name.isEmpty()) {
+        m_sent = modeSettings();
+        m_resend.stop();
         QMetaObject::invokeMethod(m_presenter, "setModeSettings", Q_ARG(QString, m_enabled.name),
-                                  Q_ARG(QVariantMap, modeSettings()));
+                                  Q_ARG(QVariantMap, m_sent));
+    }
     if (write(m_enabled, v)) {
         if (!m_enabled.connection) // a presenter field without a notify signal
             Q_EMIT isEnabledChanged();

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QQmlEngine>
+#include <QTimer>
 #include <QVariant>
 
 // What every intelligent-flight-mode sheet shares: the mode's enabled flag, which belongs to
@@ -34,6 +35,9 @@ public:
     // "Done": close, nothing else.
     Q_INVOKABLE void done();
 
+    // How long a setting must rest before a running mode is sent it (a slider drag sends once).
+    static constexpr int kResendMs = 300;
+
 Q_SIGNALS:
     void presenterChanged();
     void isEnabledChanged();
@@ -60,8 +64,17 @@ protected:
     // A slider's closed range as QML reads it: {from, to}.
     static QVariantMap range(double from, double to);
 
+private Q_SLOTS:
+    void settingTouched();
+
 private:
+    void watchOwnSettings();
+    void resend();
+
     QPointer<QObject> m_presenter;
+    QTimer m_resend;
+    QVariantMap m_sent; // what the running mode was last given
+    bool m_watchingSettings = false;
     QString m_enabledField;
     PresenterField m_enabled;
     bool m_localEnabled = false;

@@ -47,6 +47,25 @@ std::unique_ptr<FeatureSheetModel> makeSheet(const QString &kind, DashboardModel
     return m;
 }
 
+// What the simulated aircraft was given, in the words of a test row's check: "orbit R S",
+// "return C", "fence R A" (+ " quiet" without the near alert), "hovering" or "no fence".
+QString aircraftHas(simflight::Flight &f, const QString &check)
+{
+    FlightModel &m = f.model();
+    const QString what = check.section(u' ', 0, 0);
+    if (what == "orbit")
+        return m.phase() != FlightModel::Phase::orbiting ? QStringLiteral("not orbiting")
+                                                          : QString::asprintf("orbit %g %g", m.orbitRadius(), m.orbitSpeed());
+    if (what == "return")
+        return QString::asprintf("return %g", m.returnCharge());
+    if (what == "hovering")
+        return m.phase() == FlightModel::Phase::hovering ? what : QStringLiteral("not hovering");
+    if (!m.geofence())
+        return QStringLiteral("no fence");
+    return QString::asprintf("fence %g %d", *m.geofence(), m.geofenceAutoReturn() ? 1 : 0)
+        + (m.geofenceAlertNear() ? QString() : QStringLiteral(" quiet"));
+}
+
 bool presenterFlag(const QString &kind, const DashboardModel &d)
 {
     if (kind == "poi") return d.poiEnabled();
@@ -359,17 +378,55 @@ private Q_SLOTS:
         QVERIFY(presenterFlag(kind, d));
         f.fly(1);
         QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
-        const QStringList want = check.split(u' ');
-        if (want[0] == "orbit") {
-            QCOMPARE(f.model().phase(), FlightModel::Phase::orbiting);
-            QCOMPARE(f.model().orbitRadius(), want[1].toDouble());
-            QCOMPARE(f.model().orbitSpeed(), want[2].toDouble());
-        } else if (want[0] == "return") {
-            QCOMPARE(f.model().returnCharge(), want[1].toDouble());
-        } else {
-            QCOMPARE(f.model().geofence().value_or(-1), want[1].toDouble());
-            QCOMPARE(f.model().geofenceAutoReturn(), want[2] == "1");
-        }
+        QCOMPARE(aircraftHas(f, check), check);
+    }
+
+    // A setting moved while the mode runs reaches the aircraft once it rests; a mode that is
+    // off is sent nothing.
+    void settingsChangedWhileRunningReachTheAircraft_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QVariantMap>("start");
+        QTest::addColumn<bool>("stopFirst");
+        QTest::addColumn<QVariantMap>("change");
+        QTest::addColumn<QString>("check");
+        QTest::newRow("orbit radius while circling") << "orbit" << QVariantMap{{"orbitRadius", 60.0}, {"rotationSpeed", 8.0}}
+            << false << QVariantMap{{"orbitRadius", 90.0}} << "orbit 90 8";
+        QTest::newRow("point of interest speed") << "poi" << QVariantMap{{"radius", 40.0}, {"speed", 7.0}}
+            << false << QVariantMap{{"speed", 3.0}} << "orbit 40 3";
+        QTest::newRow("return trigger") << "rth" << QVariantMap{{"batteryThreshold", 30.0}}
+            << false << QVariantMap{{"batteryThreshold", 45.0}} << "return 45";
+        QTest::newRow("geofence radius and near alert") << "geofence" << QVariantMap{{"radius", 300.0}, {"autoReturn", false}}
+            << false << QVariantMap{{"radius", 600.0}, {"alertWhenNear", false}, {"autoReturn", true}} << "fence 600 1 quiet";
+        QTest::newRow("a stopped orbit is not restarted") << "orbit" << QVariantMap{{"orbitRadius", 60.0}, {"rotationSpeed", 8.0}}
+            << true << QVariantMap{{"orbitRadius", 90.0}} << "hovering";
+        QTest::newRow("a stopped geofence stays off") << "geofence" << QVariantMap{{"radius", 300.0}}
+            << true << QVariantMap{{"radius", 700.0}} << "no fence";
+    }
+    void settingsChangedWhileRunningReachTheAircraft()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QVariantMap, start);
+        QFETCH(bool, stopFirst);
+        QFETCH(QVariantMap, change);
+        QFETCH(QString, check);
+        simflight::Flight f;
+        QVERIFY(f.connectAircraft());
+        f.manager.takeOff();
+        f.fly(8);
+        DashboardModel d;
+        d.setDrone(&f.manager);
+        auto sheet = makeSheet(kind, &d);
+        for (auto it = start.begin(); it != start.end(); ++it)
+            QVERIFY(sheet->setProperty(it.key().toUtf8().constData(), it.value()));
+        sheet->startStop();
+        if (stopFirst)
+            sheet->startStop();
+        f.fly(1);
+        for (auto it = change.begin(); it != change.end(); ++it)
+            QVERIFY(sheet->setProperty(it.key().toUtf8().constData(), it.value()));
+        QTRY_COMPARE_WITH_TIMEOUT(aircraftHas(f, check), check, 3 * FeatureSheetModel::kResendMs + 1000);
+        QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
     }
 
     void sheetWithoutPresenterKeepsItsOwnFlag()
