@@ -92,7 +92,9 @@ QRectF worldRegion(const OverlayFrame &f, double margin)
     return cam.worldBounds();
 }
 
-constexpr double kCell = 28; // a marker across: closer than that, the lower one is mostly hidden anyway
+// px: a marker and a half across. Thinning by cells lets two markers in neighbouring cells lie
+// closer than a cell, so at one marker across piled markers still overlapped and hid their numbers.
+constexpr double kCell = 42;
 
 // The marker cell of frame point `s` (inside `cull`, so the division stays in range).
 QPoint cellOf(QPointF s, const QRectF &cull)
@@ -100,7 +102,8 @@ QPoint cellOf(QPointF s, const QRectF &cull)
     return {int((s.x() - cull.left()) / kCell), int((s.y() - cull.top()) / kCell)};
 }
 
-constexpr double kDashCell = 4; // px: closer dashes merge into a grey band anyway
+constexpr double kDashCell = 8; // px: a dash and its feather across twice; closer rows read as one hatch anyway
+constexpr double kLongPiece = 2 * kDashCell; // px: longer pieces are thinned cell by cell along them
 
 // Which cells of a grid over `area` are taken, marked in a first-come order.
 class CellGrid
@@ -128,6 +131,17 @@ public:
         return true;
     }
 
+    // Takes every cell the segment passes over; false if none was free.
+    bool takeAlong(const QLineF &line)
+    {
+        const double len = line.length();
+        const int steps = std::isfinite(len) ? int(std::min(1e6, std::ceil(len / (m_cell / 2)))) : 0;
+        bool any = false;
+        for (int k = 0; k <= steps; ++k)
+            any = take(line.pointAt(steps > 0 ? double(k) / steps : 0.0)) || any;
+        return any;
+    }
+
 private:
     QRectF m_area;
     double m_cell;
@@ -135,24 +149,29 @@ private:
     std::vector<bool> m_taken;
 };
 
-// Cuts one leg into dashes of 5 px every 10 px, the phase counted from `along` px before it.
-void dashLeg(QPointF a, QPointF b, double along, const QRectF &clip, std::vector<QLineF> *out)
+// The part of leg a→b inside `clip`, with `along` px of the run's path before it; nothing when
+// that part falls wholly in a gap of the pattern.
+void pieceOf(QPointF a, QPointF b, double along, const QRectF &clip, std::vector<PathPiece> *out)
 {
-    constexpr double kOn = 5, kPeriod = 10;
     const double len = std::hypot(b.x() - a.x(), b.y() - a.y());
     double t = 0, stop = 0;
     if (!(len > 0) || !std::isfinite(len) || !clipSegment(a, b, clip, len, &t, &stop))
         return;
-    while (t < stop) {
-        const double phase = std::fmod(along + t, kPeriod);
-        if (phase < kOn) {
-            const double end = std::min(stop, t + (kOn - phase));
-            out->emplace_back(a + (b - a) * (t / len), a + (b - a) * (end / len));
-            t = end;
-        } else {
-            t = std::min(stop, t + (kPeriod - phase));
-        }
-    }
+    const double phase = std::fmod(along + t, kDashPeriod);
+    if (phase >= kDashOn && phase + (stop - t) <= kDashPeriod)
+        return;
+    out->push_back({QLineF(a + (b - a) * (t / len), a + (b - a) * (stop / len)), phase});
+}
+
+// True when c carries on from the piece a→b: ahead of b, and within a quarter pixel of the line.
+bool runsStraightOn(QPointF a, QPointF b, QPointF c)
+{
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double ex = c.x() - b.x(), ey = c.y() - b.y();
+    const double len = std::hypot(dx, dy);
+    if (!(len > 0) || dx * ex + dy * ey <= 0)
+        return false;
+    return std::abs(dx * ey - dy * ex) / len <= 0.25;
 }
 
 } // namespace
@@ -160,8 +179,8 @@ void dashLeg(QPointF a, QPointF b, double along, const QRectF &clip, std::vector
 void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame,
                 std::optional<qsizetype> skipA, std::optional<qsizetype> skipB, OverlayChunk *out)
 {
-    out->candidateDashes.clear();
-    out->dashes.clear();
+    out->candidatePath.clear();
+    out->path.clear();
     out->candidates.clear();
     out->markers.clear();
     out->dirty = false;
@@ -178,19 +197,31 @@ void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame
     std::unordered_set<quint64> taken;
     std::vector<MarkerDraw> kept;
     // Legs shorter than a pixel (a long mission seen from afar) are merged into the next one:
-    // thousands of sub-pixel dashes would cost the rasteriser far more than they show.
+    // thousands of sub-pixel pieces would cost the rasteriser far more than they show.
     constexpr double kMinLeg = 1;
+    // Legs that run straight on (a survey's rows) are one piece: the pattern carries on across
+    // their waypoints, so the piece looks the same as the legs and costs two triangles.
     QPointF prev = frame.project(index.world(first));
-    double along = 0;
+    QPointF pieceStart = prev;
+    double along = 0, pieceAlong = 0;
+    bool open = false;
     for (qsizetype i = first + 1; i < last; ++i) {
         const QPointF s = frame.project(index.world(i));
         const double len = std::hypot(s.x() - prev.x(), s.y() - prev.y());
         if (len < kMinLeg && i + 1 < last)
             continue;
-        dashLeg(prev, s, along, clip, &out->candidateDashes);
+        if (!open || !runsStraightOn(pieceStart, prev, s)) {
+            if (open)
+                pieceOf(pieceStart, prev, pieceAlong, clip, &out->candidatePath);
+            pieceStart = prev;
+            pieceAlong = along;
+            open = true;
+        }
         along += len;
         prev = s;
     }
+    if (open)
+        pieceOf(pieceStart, prev, pieceAlong, clip, &out->candidatePath);
     // Markers from the top of the pile down: the later one shows where several share a cell.
     for (qsizetype i = std::min(index.size(), first + MarkerIndex::kChunk) - 1; i >= first; --i) {
         if (i == skipA || i == skipB)
@@ -205,7 +236,7 @@ void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame
     }
     out->candidates.assign(kept.rbegin(), kept.rend());
     out->markers = out->candidates;
-    out->dashes = out->candidateDashes;
+    out->path = out->candidatePath;
 }
 
 std::vector<qsizetype> thinAcrossRuns(const OverlayFrame &frame, std::vector<std::shared_ptr<const OverlayChunk>> *chunks)
@@ -213,14 +244,14 @@ std::vector<qsizetype> thinAcrossRuns(const OverlayFrame &frame, std::vector<std
     std::vector<qsizetype> changed;
     if (!frame.valid)
         return changed;
-    // Every candidate lies inside the cull region (dashes within the path margin of the region),
+    // Every candidate lies inside the cull region (pieces within the path margin of the region),
     // so a dense grid over it holds the taken cells.
     const QRectF cull = frame.region.adjusted(-kMarkerCull, -kMarkerCull, kMarkerCull, kMarkerCull);
     CellGrid markerCells(cull, kCell), dashCells(cull, kDashCell);
     if (!markerCells.valid() || !dashCells.valid())
         return changed;
     std::vector<MarkerDraw> shown;
-    std::vector<QLineF> dashes;
+    std::vector<PathPiece> path;
     for (auto c = qsizetype(chunks->size()) - 1; c >= 0; --c) {
         const std::shared_ptr<const OverlayChunk> &chunk = (*chunks)[size_t(c)];
         if (!chunk)
@@ -230,20 +261,45 @@ std::vector<qsizetype> thinAcrossRuns(const OverlayFrame &frame, std::vector<std
             if (markerCells.take(m->pos))
                 shown.push_back(*m);
         std::reverse(shown.begin(), shown.end());
-        dashes.clear();
-        for (auto d = chunk->candidateDashes.rbegin(); d != chunk->candidateDashes.rend(); ++d)
-            if (dashCells.take(d->center()))
-                dashes.push_back(*d);
-        std::reverse(dashes.begin(), dashes.end());
-        if (shown == chunk->markers && dashes == chunk->dashes)
+        path.clear();
+        for (auto d = chunk->candidatePath.rbegin(); d != chunk->candidatePath.rend(); ++d) {
+            // A longer piece shows unless pieces on top cover every cell along it (a survey's
+            // rows seen whole lie closer than a cell).
+            const bool shows = d->line.length() > kLongPiece ? dashCells.takeAlong(d->line) : dashCells.take(d->line.center());
+            if (shows)
+                path.push_back(*d);
+        }
+        std::reverse(path.begin(), path.end());
+        if (shown == chunk->markers && path == chunk->path)
             continue;
         auto copy = std::make_shared<OverlayChunk>(*chunk);
         copy->markers = shown;
-        copy->dashes = dashes;
+        copy->path = path;
         (*chunks)[size_t(c)] = std::move(copy);
         changed.push_back(c);
     }
     return changed;
+}
+
+void appendDashes(const PathPiece &piece, std::vector<QLineF> *out)
+{
+    const QLineF &l = piece.line;
+    const double len = l.length();
+    if (!(len > 0) || !std::isfinite(len))
+        return;
+    double t = 0;
+    double phase = std::clamp(piece.phase, 0.0, kDashPeriod);
+    while (t < len) {
+        if (phase < kDashOn) {
+            const double end = std::min(len, t + (kDashOn - phase));
+            out->emplace_back(l.pointAt(t / len), l.pointAt(end / len));
+            t = end;
+            phase = kDashOn;
+        } else {
+            t += kDashPeriod - phase;
+            phase = 0;
+        }
+    }
 }
 
 std::vector<QLineF> graticule(const OverlayFrame &f)

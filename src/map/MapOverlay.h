@@ -48,10 +48,21 @@ struct VehicleDraw {
     bool operator==(const VehicleDraw &) const = default;
 };
 
+// The path is dashed 5 px on, 5 px off, the pattern running on from a run's first point.
+constexpr double kDashOn = 5, kDashPeriod = 10;
+
+// A stretch of the dashed path, drawn as one piece: a leg, or its part inside the built region.
+// `phase` is where its start lies in the dash pattern (0 to kDashPeriod).
+struct PathPiece {
+    QLineF line;
+    double phase = 0;
+    bool operator==(const PathPiece &) const = default;
+};
+
 // One run of markers and the legs leaving them, in frame pixels.
 struct OverlayChunk {
-    std::vector<QLineF> candidateDashes; // this run's legs cut into dashes
-    std::vector<QLineF> dashes;          // those not lying on a later run's dash
+    std::vector<PathPiece> candidatePath; // this run's legs, clipped to the region
+    std::vector<PathPiece> path;          // those not lying on a later run's piece
     std::vector<MarkerDraw> candidates; // this run's markers, thinned within the run
     std::vector<MarkerDraw> markers;    // those still showing once later runs are on top
     bool dirty = true;
@@ -60,21 +71,24 @@ struct OverlayChunk {
 namespace overlay {
 
 constexpr double kMarkerCull = 24; // px beyond the region still drawn (marker radius + shadow)
-constexpr double kPathMargin = 8;  // px beyond the region the path is still cut into dashes
+constexpr double kPathMargin = 8;  // px beyond the region the path is still built
 
-// Builds run `c`: the dashes of its legs (5 on, 5 off, in step with the run's first point) and
+// Builds run `c`: the pieces of its legs (their dash pattern in step with the run's first point) and
 // its markers, one per marker-wide cell where they pile up. `skip` markers are left out: the selected
 // ones are drawn on top of everything by themselves.
 void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame,
                 std::optional<qsizetype> skipA, std::optional<qsizetype> skipB, OverlayChunk *out);
 
 // Thins the markers across runs as within one: one per marker-wide cell of the whole list, the
-// later marker kept. Dashes likewise, one per 4 px cell, so a dense survey seen whole draws a
-// hatch rather than every row. Each run's `markers` and `dashes` become the part of its
+// later marker kept. Short path pieces likewise, one per 4 px cell, so a dense survey seen whole
+// draws a hatch rather than every row. Each run's `markers` and `path` become the part of its
 // candidates still showing; a run whose shown part changes is replaced by a copy (built runs are
 // shared, never changed in place). Returns the runs replaced. One pass over the candidates, so an
 // edit stays cheap.
 std::vector<qsizetype> thinAcrossRuns(const OverlayFrame &frame, std::vector<std::shared_ptr<const OverlayChunk>> *chunks);
+
+// The dashes of `piece`, as lines (for a painter, which has no dash texture).
+void appendDashes(const PathPiece &piece, std::vector<QLineF> *out);
 
 // The flown track is drawn in runs of this many legs, so a new point rebuilds only the last run.
 constexpr qsizetype kTrackRun = 256;

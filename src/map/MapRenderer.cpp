@@ -166,7 +166,7 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
             p->translate(offset);
             for (const auto &c : chunks)
                 if (c)
-                    overlay::paintDashes(p, c->dashes);
+                    overlay::paintPath(p, c->path);
             for (const auto &run : track)
                 if (run)
                     overlay::paintTrack(p, *run);

@@ -180,8 +180,10 @@ MarkerAtlas::MarkerAtlas(qreal dpr) : m_dpr(dpr > 0 && std::isfinite(dpr) ? dpr 
             p.drawText(QPointF(s + i * st.cell.width() + kPad, top + st.baseline), QString(QChar(u'0' + i)));
         st.circle = QRectF(0, top / ih, s / iw, s / ih);
         for (int i = 0; i < 10; ++i)
-            st.digit[size_t(i)] = QRectF((s + i * st.cell.width()) / iw, top / ih, st.cell.width() / iw,
-                                         st.cell.height() / ih);
+            // The glyph's box without the padding around it: the rasteriser pays for every
+            // blended pixel, and a digit's ink stays inside its advance and line.
+            st.digit[size_t(i)] = QRectF((s + i * st.cell.width() + kPad) / iw, (top + kPad) / ih,
+                                         (st.cell.width() - 2 * kPad) / iw, (st.cell.height() - 2 * kPad) / ih);
     }
     const double hs = marker::kHomeSize, as = marker::kAircraftSize, ax = hs + kPad;
     marker::paintHome(&p, QPointF(hs / 2, glyphTop + hs / 2));
@@ -198,17 +200,20 @@ int MarkerAtlas::layout(int number, std::array<Quad, 11> *out, StyleKind kind) c
     (*out)[size_t(n++)] = {QRectF(-s / 2, -s / 2, s, s), st.circle};
     char digits[12];
     const int len = std::snprintf(digits, sizeof digits, "%d", std::max(0, number));
+    // Every quad starts on a whole device pixel (advances rounded to them), so a marker placed on
+    // one is drawn texel for texel: sharp, and sampled without filtering.
+    auto snap = [this](double v) { return std::round(v * m_dpr) / m_dpr; };
     double width = 0;
     for (int i = 0; i < len; ++i)
-        width += st.advance[size_t(digits[i] - '0')];
+        width += snap(st.advance[size_t(digits[i] - '0')]);
     // Centred as the painter centres a line: by its advance and its ascent plus descent.
-    double x = -width / 2;
-    const double baseline = -st.lineHeight / 2 + (st.baseline - kPad);
+    double x = snap(-width / 2);
+    const double top = snap(-st.lineHeight / 2 + (st.baseline - kPad) - st.baseline);
     for (int i = 0; i < len && n < 11; ++i) {
         const int d = digits[i] - '0';
-        (*out)[size_t(n++)] = {QRectF(x - kPad, baseline - st.baseline, st.cell.width(), st.cell.height()),
+        (*out)[size_t(n++)] = {QRectF(x, top + kPad, st.cell.width() - 2 * kPad, st.cell.height() - 2 * kPad),
                                st.digit[size_t(d)]};
-        x += st.advance[size_t(d)];
+        x += snap(st.advance[size_t(d)]);
     }
     return n;
 }

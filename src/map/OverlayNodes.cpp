@@ -1,5 +1,6 @@
 #include "OverlayNodes.h"
 
+#include "OverlayGeometry.h"
 #include "Palette.h"
 
 #include <QPainter>
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+using namespace overlaygeometry;
 
 namespace {
 
@@ -40,90 +43,6 @@ QSGGeometryNode *geometryNode(QSGGeometry *g, QSGMaterial *m)
     return node;
 }
 
-// Each dash is a quad two pixels wide with a one-device-pixel feather on both long edges
-// (vertex alpha 0 at the outside), which is how the scene graph itself smooths lines.
-void writeDashes(QSGGeometry *g, const std::vector<QLineF> &dashes, qreal dpr,
-                 const QColor &colour = zeltrin::palette().themeGold, double width = kPathWidth)
-{
-    const qsizetype quads = qsizetype(dashes.size());
-    g->allocate(int(quads * 8), int(quads * 18));
-    auto *v = g->vertexDataAsColoredPoint2D();
-    auto *ix = g->indexDataAsUInt();
-    const auto r = uchar(colour.red()), gr = uchar(colour.green()), b = uchar(colour.blue());
-    const double feather = 1.0 / dpr;
-    const double inner = width / 2 - feather / 2, outer = width / 2 + feather / 2;
-    for (qsizetype q = 0; q < quads; ++q) {
-        const QLineF &d = dashes[size_t(q)];
-        const double len = d.length();
-        const double nx = len > 0 ? -d.dy() / len : 0, ny = len > 0 ? d.dx() / len : 0;
-        const QPointF ends[2] = {d.p1(), d.p2()};
-        const double offsets[4] = {-outer, -inner, inner, outer};
-        for (int e = 0; e < 2; ++e)
-            for (int k = 0; k < 4; ++k) {
-                const bool solid = k == 1 || k == 2;
-                v[q * 8 + e * 4 + k].set(float(ends[e].x() + nx * offsets[k]), float(ends[e].y() + ny * offsets[k]),
-                                         solid ? r : 0, solid ? gr : 0, solid ? b : 0, solid ? 255 : 0);
-            }
-        const quint32 base = quint32(q * 8);
-        for (int k = 0; k < 3; ++k) {
-            const quint32 a = base + quint32(k), c = base + 4 + quint32(k);
-            const quint32 tri[6] = {a, a + 1, c, a + 1, c + 1, c};
-            std::copy(tri, tri + 6, ix + q * 18 + k * 6);
-        }
-    }
-    g->markVertexDataDirty();
-    g->markIndexDataDirty();
-}
-
-double snap(double v, qreal dpr) { return std::round(v * dpr) / dpr; }
-
-void writeMarkers(QSGGeometry *g, const std::vector<MarkerDraw> &markers, const MarkerAtlas &atlas,
-                  MarkerAtlas::StyleKind kind = MarkerAtlas::Plain)
-{
-    std::array<MarkerAtlas::Quad, 11> quads;
-    qsizetype total = 0;
-    for (const MarkerDraw &m : markers)
-        total += atlas.layout(m.number, &quads, kind);
-    g->allocate(int(total * 4), int(total * 6));
-    auto *v = g->vertexDataAsTexturedPoint2D();
-    auto *ix = g->indexDataAsUInt();
-    const qreal dpr = atlas.devicePixelRatio();
-    qsizetype q = 0;
-    for (const MarkerDraw &m : markers) {
-        const int n = atlas.layout(m.number, &quads, kind);
-        // Whole device pixels, so the atlas is sampled texel for texel and stays sharp.
-        const double cx = snap(m.pos.x(), dpr), cy = snap(m.pos.y(), dpr);
-        for (int k = 0; k < n; ++k, ++q) {
-            const QRectF t = quads[size_t(k)].target.translated(cx, cy);
-            const QRectF s = quads[size_t(k)].source;
-            v[q * 4 + 0].set(float(t.left()), float(t.top()), float(s.left()), float(s.top()));
-            v[q * 4 + 1].set(float(t.right()), float(t.top()), float(s.right()), float(s.top()));
-            v[q * 4 + 2].set(float(t.left()), float(t.bottom()), float(s.left()), float(s.bottom()));
-            v[q * 4 + 3].set(float(t.right()), float(t.bottom()), float(s.right()), float(s.bottom()));
-            const quint32 b = quint32(q * 4);
-            const quint32 tri[6] = {b, b + 1, b + 2, b + 1, b + 3, b + 2};
-            std::copy(tri, tri + 6, ix + q * 6);
-        }
-    }
-    g->markVertexDataDirty();
-    g->markIndexDataDirty();
-}
-
-void writeQuad(QSGGeometry *g, const MarkerAtlas::Quad &quad)
-{
-    g->allocate(4, 6);
-    auto *v = g->vertexDataAsTexturedPoint2D();
-    const QRectF &t = quad.target, &s = quad.source;
-    v[0].set(float(t.left()), float(t.top()), float(s.left()), float(s.top()));
-    v[1].set(float(t.right()), float(t.top()), float(s.right()), float(s.top()));
-    v[2].set(float(t.left()), float(t.bottom()), float(s.left()), float(s.bottom()));
-    v[3].set(float(t.right()), float(t.bottom()), float(s.right()), float(s.bottom()));
-    const quint32 tri[6] = {0, 1, 2, 1, 3, 2};
-    std::copy(tri, tri + 6, g->indexDataAsUInt());
-    g->markVertexDataDirty();
-    g->markIndexDataDirty();
-}
-
 void setSnappedOffset(QSGTransformNode *node, QPointF offset, qreal dpr)
 {
     QMatrix4x4 m;
@@ -138,6 +57,9 @@ OverlayNodes::OverlayNodes(QQuickWindow *window, qreal dpr) : m_window(window), 
 {
     m_atlasTexture = window->createTextureFromImage(m_atlas.image());
     m_atlasTexture->setFiltering(QSGTexture::Linear);
+    // Not from the shared atlas: a texture in an atlas cannot repeat.
+    m_dashTexture = window->createTextureFromImage(dashPattern(dpr, zeltrin::palette().themeGold, kPathWidth));
+    m_dashTexture->setFiltering(QSGTexture::Linear);
 
     m_paths = new QSGNode;
     appendChildNode(m_paths);
@@ -167,6 +89,7 @@ OverlayNodes::~OverlayNodes()
     delete m_home;
     delete m_aircraft;
     delete m_atlasTexture;
+    delete m_dashTexture;
 }
 
 void OverlayNodes::setOffset(QPointF offset) { setSnappedOffset(this, offset, m_atlas.devicePixelRatio()); }
@@ -209,10 +132,20 @@ void OverlayNodes::setChunkCount(qsizetype count)
     }
     while (qsizetype(m_runs.size()) < count) {
         Run r;
-        auto *pg = new QSGGeometry(QSGGeometry::defaultAttributes_ColoredPoint2D(), 0, 0, QSGGeometry::UnsignedIntType);
+        auto *pg = new QSGGeometry(QSGGeometry::defaultAttributes_TexturedPoint2D(), 0, 0, QSGGeometry::UnsignedIntType);
         pg->setDrawingMode(QSGGeometry::DrawTriangles);
-        r.path = geometryNode(pg, new QSGVertexColorMaterial);
+        auto *dash = new QSGTextureMaterial;
+        dash->setTexture(m_dashTexture);
+        dash->setFiltering(QSGTexture::Linear);
+        dash->setHorizontalWrapMode(QSGTexture::Repeat);
+        dash->setVerticalWrapMode(QSGTexture::ClampToEdge);
+        r.path = geometryNode(pg, dash);
         r.markers = atlasNode();
+        // Resting markers lie on whole device pixels: at a whole ratio each texel is one pixel,
+        // and unfiltered sampling is cheaper for the rasteriser and just as sharp.
+        const qreal dpr = m_atlas.devicePixelRatio();
+        if (dpr == std::round(dpr))
+            static_cast<QSGTextureMaterial *>(r.markers->material())->setFiltering(QSGTexture::Nearest);
         m_paths->appendChildNode(r.path);
         m_markers->appendChildNode(r.markers);
         m_runs.push_back(r);
@@ -283,7 +216,7 @@ void OverlayNodes::setChunk(qsizetype c, const OverlayChunk &chunk)
     if (c >= qsizetype(m_runs.size()))
         setChunkCount(c + 1);
     Run &r = m_runs[size_t(c)];
-    writeDashes(r.path->geometry(), chunk.dashes, m_atlas.devicePixelRatio());
+    writePieces(r.path->geometry(), chunk.path, m_atlas.devicePixelRatio(), kPathWidth);
     r.path->markDirty(QSGNode::DirtyGeometry);
     writeMarkers(r.markers->geometry(), chunk.markers, m_atlas);
     r.markers->markDirty(QSGNode::DirtyGeometry);
@@ -305,7 +238,7 @@ void OverlayNodes::setTrackRun(qsizetype r, const std::vector<QPointF> &points)
     if (r >= m_track->childCount())
         setTrackRunCount(r + 1);
     auto *node = static_cast<QSGGeometryNode *>(m_track->childAtIndex(int(r)));
-    writeDashes(node->geometry(), legsOf(points), m_atlas.devicePixelRatio(), trackColour(), kTrackWidth);
+    writeLines(node->geometry(), legsOf(points), m_atlas.devicePixelRatio(), trackColour(), kTrackWidth);
     node->markDirty(QSGNode::DirtyGeometry);
 }
 
@@ -361,8 +294,12 @@ void paintGraticule(QPainter *p, const std::vector<QLineF> &lines)
     p->drawLines(lines.data(), int(lines.size()));
 }
 
-void paintDashes(QPainter *p, const std::vector<QLineF> &dashes)
+void paintPath(QPainter *p, const std::vector<PathPiece> &pieces)
 {
+    std::vector<QLineF> dashes;
+    dashes.reserve(pieces.size());
+    for (const PathPiece &piece : pieces)
+        overlay::appendDashes(piece, &dashes);
     p->setRenderHint(QPainter::Antialiasing, true);
     QPen pen(zeltrin::palette().themeGold, kPathWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     p->setPen(pen);

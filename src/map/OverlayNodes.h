@@ -57,6 +57,7 @@ private:
     QQuickWindow *m_window;
     MarkerAtlas m_atlas;
     QSGTexture *m_atlasTexture = nullptr;
+    QSGTexture *m_dashTexture = nullptr;
     QSGNode *m_paths = nullptr;
     QSGNode *m_markers = nullptr;
     QSGNode *m_lifted = nullptr;
@@ -96,7 +97,7 @@ public:
 namespace overlay {
 // What the software renderer draws of the same data, translated by `offset`.
 void paintGraticule(QPainter *p, const std::vector<QLineF> &lines);
-void paintDashes(QPainter *p, const std::vector<QLineF> &dashes);
+void paintPath(QPainter *p, const std::vector<PathPiece> &pieces);
 void paintMarkers(QPainter *p, const std::vector<MarkerDraw> &markers);
 void paintTrack(QPainter *p, const std::vector<QPointF> &points);
 void paintVehicles(QPainter *p, const VehicleDraw &v);

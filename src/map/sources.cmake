@@ -6,7 +6,7 @@ list(APPEND ZELTRIN_SOURCES
     map/WebMercator.h map/TileLoader.h map/TileLoader.cpp
     map/MapCamera.h map/MapCamera.cpp map/MarkerIndex.h map/MarkerIndex.cpp
     map/MapOverlay.h map/MapOverlay.cpp map/MarkerPainter.h map/MarkerPainter.cpp
-    map/OverlayNodes.h map/OverlayNodes.cpp map/TileNodes.h map/TileNodes.cpp
+    map/OverlayNodes.h map/OverlayNodes.cpp map/OverlayGeometry.h map/OverlayGeometry.cpp map/TileNodes.h map/TileNodes.cpp
     map/TileMapItem.h map/TileMapItem.cpp map/MapGestures.cpp map/MapRenderer.cpp map/MapVehicles.cpp
 )
 # Imagery is chosen at build time. The default provider's terms require its attribution on

@@ -1,6 +1,9 @@
-// Thinning across runs: where runs pile up, the later run's marker and dash show and the one
+// Building a run's path: legs running straight on become one piece with the dash pattern carried
+// across, and the pieces' dashes as a painter draws them. Thinning across runs: where runs pile up, the later run's marker and dash show and the one
 // beneath is left out, and a run no longer covered shows again; shared runs are never changed.
 #include "MapOverlay.h"
+#include "MarkerIndex.h"
+#include "WebMercator.h"
 
 #include <QTest>
 
@@ -18,9 +21,10 @@ std::shared_ptr<const OverlayChunk> chunkOf(const Run &run)
     int n = run.first;
     for (const QPointF &p : run.markers)
         c->candidates.push_back({p, n++, 0.0});
-    c->candidateDashes.assign(run.dashes.begin(), run.dashes.end());
+    for (const QLineF &d : run.dashes)
+        c->candidatePath.push_back({d, 0});
     c->markers = c->candidates;
-    c->dashes = c->candidateDashes;
+    c->path = c->candidatePath;
     return c;
 }
 
@@ -31,6 +35,42 @@ OverlayFrame frame()
     f.width = f.height = 400;
     f.region = QRectF(-400, -400, 800, 800);
     return f;
+}
+
+// Frame pixels as waypoints: the world point at the frame's origin is (0.5, 0.5).
+constexpr double kScale = 1e6;
+QList<zeltrin::Coordinate> waypointsAt(const QList<QPointF> &pixels)
+{
+    QList<zeltrin::Coordinate> out;
+    for (const QPointF &p : pixels)
+        out.append({zeltrin::mercator::latitude(0.5 + p.y() / kScale), zeltrin::mercator::longitude(0.5 + p.x() / kScale)});
+    return out;
+}
+
+struct Pieces {
+    QList<QLineF> lines;
+    QList<double> phases;
+};
+
+bool near(const QLineF &a, const QLineF &b)
+{
+    return QLineF(a.p1(), b.p1()).length() < 1e-3 && QLineF(a.p2(), b.p2()).length() < 1e-3;
+}
+
+// Phases compare round the pattern: 9.9999 is 0.
+bool samePhase(double a, double b)
+{
+    const double d = std::fmod(std::abs(a - b), kDashPeriod);
+    return std::min(d, kDashPeriod - d) < 1e-3;
+}
+
+QString describe(const QList<QLineF> &lines, const QList<double> &phases)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        out << QString::asprintf("(%.2f,%.2f)-(%.2f,%.2f)@%.2f", lines[i].x1(), lines[i].y1(), lines[i].x2(), lines[i].y2(),
+                                 i < phases.size() ? phases[i] : -1.0);
+    return out.join(u' ');
 }
 
 QList<int> numbers(const OverlayChunk &c)
@@ -44,6 +84,7 @@ QList<int> numbers(const OverlayChunk &c)
 } // namespace
 
 Q_DECLARE_METATYPE(Run)
+Q_DECLARE_METATYPE(Pieces)
 
 class TestMapOverlay : public QObject
 {
@@ -70,6 +111,12 @@ private Q_SLOTS:
         QTest::newRow("a run over itself: its later dash")
             << Run{{}, 1, {QLineF(0, 0, 4, 0), QLineF(0, 1, 4, 1)}} << Run{}
             << QList<int>{} << QList<int>{} << 1 << 0 << QList<qsizetype>{0};
+        QTest::newRow("a long piece covered along its whole length: left out")
+            << Run{{}, 1, {QLineF(0, 0, 100, 0)}} << Run{{}, 257, {QLineF(0, 1, 100, 1)}}
+            << QList<int>{} << QList<int>{} << 0 << 1 << QList<qsizetype>{0};
+        QTest::newRow("a long piece covered for part of it: still shows")
+            << Run{{}, 1, {QLineF(0, 0, 200, 0)}} << Run{{}, 257, {QLineF(0, 1, 100, 1)}}
+            << QList<int>{} << QList<int>{} << 1 << 1 << QList<qsizetype>{};
         QTest::newRow("outside the built region: left out")
             << Run{{{5000, 0}}, 1, {}} << Run{} << QList<int>{} << QList<int>{} << 0 << 0 << QList<qsizetype>{0};
     }
@@ -88,13 +135,78 @@ private Q_SLOTS:
         QCOMPARE(QList<qsizetype>(changed.begin(), changed.end()), replaced);
         QCOMPARE(numbers(*chunks[0]), lowerShown);
         QCOMPARE(numbers(*chunks[1]), upperShown);
-        QCOMPARE(int(chunks[0]->dashes.size()), lowerDashes);
-        QCOMPARE(int(chunks[1]->dashes.size()), upperDashes);
+        QCOMPARE(int(chunks[0]->path.size()), lowerDashes);
+        QCOMPARE(int(chunks[1]->path.size()), upperDashes);
         // A replaced run is a copy: whoever still holds the old one sees it as it was.
         for (size_t c = 0; c < chunks.size(); ++c) {
             QCOMPARE(before[c]->markers, before[c]->candidates);
             QCOMPARE(chunks[c] == before[c], std::find(changed.begin(), changed.end(), qsizetype(c)) == changed.end());
         }
+    }
+
+    void buildsPieces_data()
+    {
+        QTest::addColumn<QList<QPointF>>("points");
+        QTest::addColumn<Pieces>("want");
+        QTest::newRow("a straight row is one piece")
+            << QList<QPointF>{{0, 0}, {10, 0}, {20, 0}, {35, 0}} << Pieces{{QLineF(0, 0, 35, 0)}, {0}};
+        QTest::newRow("a turn starts a piece that carries the pattern on")
+            << QList<QPointF>{{0, 0}, {12, 0}, {12, 20}} << Pieces{{QLineF(0, 0, 12, 0), QLineF(12, 0, 12, 20)}, {0, 2}};
+        QTest::newRow("a piece wholly in a gap is left out")
+            << QList<QPointF>{{0, 0}, {6, 0}, {6, 3}, {0, 3}} << Pieces{{QLineF(0, 0, 6, 0), QLineF(6, 3, 0, 3)}, {0, 9}};
+        QTest::newRow("a bend of a pixel is not straightened")
+            << QList<QPointF>{{0, 0}, {100, 0}, {200, 1}} << Pieces{{QLineF(0, 0, 100, 0), QLineF(100, 0, 200, 1)}, {0, 0}};
+        QTest::newRow("turning back is a new piece")
+            << QList<QPointF>{{0, 0}, {50, 0}, {20, 0}} << Pieces{{QLineF(0, 0, 50, 0), QLineF(50, 0, 20, 0)}, {0, 0}};
+        QTest::newRow("clipped at the region, the phase counts the part cut off")
+            << QList<QPointF>{{-1000, 0}, {0, 0}} << Pieces{{QLineF(-408, 0, 0, 0)}, {2}};
+    }
+    void buildsPieces()
+    {
+        QFETCH(QList<QPointF>, points);
+        QFETCH(Pieces, want);
+        MarkerIndex index;
+        index.update(waypointsAt(points), 0);
+        OverlayFrame f = frame();
+        f.ox = f.oy = 0.5;
+        f.scale = kScale;
+        OverlayChunk chunk;
+        overlay::buildChunk(index, 0, f, std::nullopt, std::nullopt, &chunk);
+        QList<QLineF> lines;
+        QList<double> phases;
+        for (const PathPiece &p : chunk.path) {
+            lines.append(p.line);
+            phases.append(p.phase);
+        }
+        bool same = lines.size() == want.lines.size();
+        for (qsizetype i = 0; same && i < lines.size(); ++i)
+            same = near(lines[i], want.lines[i]) && samePhase(phases[i], want.phases[i]);
+        QVERIFY2(same, qPrintable(describe(lines, phases) + " wanted " + describe(want.lines, want.phases)));
+    }
+
+    void dashesOfAPiece_data()
+    {
+        QTest::addColumn<double>("phase");
+        QTest::addColumn<double>("length");
+        QTest::addColumn<QList<QLineF>>("want");
+        QTest::newRow("from the start of a dash") << 0.0 << 12.0 << QList<QLineF>{QLineF(0, 0, 5, 0), QLineF(10, 0, 12, 0)};
+        QTest::newRow("from inside a dash") << 3.0 << 20.0
+            << QList<QLineF>{QLineF(0, 0, 2, 0), QLineF(7, 0, 12, 0), QLineF(17, 0, 20, 0)};
+        QTest::newRow("from inside a gap") << 8.0 << 4.0 << QList<QLineF>{QLineF(2, 0, 4, 0)};
+        QTest::newRow("wholly in a gap") << 6.0 << 3.0 << QList<QLineF>{};
+    }
+    void dashesOfAPiece()
+    {
+        QFETCH(double, phase);
+        QFETCH(double, length);
+        QFETCH(QList<QLineF>, want);
+        std::vector<QLineF> got;
+        overlay::appendDashes({QLineF(0, 0, length, 0), phase}, &got);
+        const QList<QLineF> lines(got.begin(), got.end());
+        bool same = lines.size() == want.size();
+        for (qsizetype i = 0; same && i < lines.size(); ++i)
+            same = near(lines[i], want[i]);
+        QVERIFY2(same, qPrintable(describe(lines, {}) + " wanted " + describe(want, {})));
     }
 
     // The run on top moves away (an edit rebuilds only it): the marker beneath shows again, and

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "MapOverlay.h"
+#include "MarkerPainter.h"
+
+#include <QColor>
+#include <QImage>
+
+#include <vector>
+
+class QSGGeometry;
+
+// The overlay's vertex data: what each node's geometry holds, written in place.
+namespace overlaygeometry {
+
+// Solid lines (the flown track) as feathered quads, coloured per vertex.
+void writeLines(QSGGeometry *g, const std::vector<QLineF> &lines, qreal dpr, const QColor &colour, double width);
+// The dash pattern texture that writePieces' quads repeat along their length.
+QImage dashPattern(qreal dpr, const QColor &colour, double width);
+void writePieces(QSGGeometry *g, const std::vector<PathPiece> &pieces, qreal dpr, double width);
+double snap(double v, qreal dpr);
+void writeMarkers(QSGGeometry *g, const std::vector<MarkerDraw> &markers, const MarkerAtlas &atlas,
+                  MarkerAtlas::StyleKind kind = MarkerAtlas::Plain);
+void writeQuad(QSGGeometry *g, const MarkerAtlas::Quad &quad);
+
+} // namespace overlaygeometry
