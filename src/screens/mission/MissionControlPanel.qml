@@ -20,6 +20,18 @@ Item {
         implicitHeight: stack.implicitHeight
         radius: 20
         color: Theme.themeSurface
+
+        // The card's body again, square and opaque: a rounded rectangle is drawn blended, so the
+        // renderer would still shade every map pixel under it. An opaque one hides them before
+        // they are shaded. Two bands leave the rounded corners to the card.
+        Rectangle {
+            anchors { fill: parent; topMargin: card.radius; bottomMargin: card.radius }
+            color: card.color
+        }
+        Rectangle {
+            anchors { fill: parent; leftMargin: card.radius; rightMargin: card.radius }
+            color: card.color
+        }
     }
 
     // Scrolls only when the screen gives the card less height than it needs (a phone on its
