@@ -92,9 +92,10 @@ QRectF worldRegion(const OverlayFrame &f, double margin)
     return cam.worldBounds();
 }
 
-// px: a marker and a half across. Thinning by cells lets two markers in neighbouring cells lie
-// closer than a cell, so at one marker across piled markers still overlapped and hid their numbers.
-constexpr double kCell = 42;
+// px: wider than a marker with a five-digit number. Thinning by cells lets two markers in
+// neighbouring cells lie closer than a cell, so at one marker across (28 px) piled markers still
+// overlapped and hid their numbers.
+constexpr double kCell = 48;
 
 // The marker cell of frame point `s` (inside `cull`, so the division stays in range).
 QPoint cellOf(QPointF s, const QRectF &cull)

@@ -73,15 +73,15 @@ namespace overlay {
 constexpr double kMarkerCull = 24; // px beyond the region still drawn (marker radius + shadow)
 constexpr double kPathMargin = 8;  // px beyond the region the path is still built
 
-// Builds run `c`: the pieces of its legs (their dash pattern in step with the run's first point) and
-// its markers, one per marker-wide cell where they pile up. `skip` markers are left out: the selected
-// ones are drawn on top of everything by themselves.
+// Builds run `c`: the pieces of its legs (their dash pattern in step with the run's first point)
+// and its markers, one per cell (a numbered marker across) where they pile up. `skip` markers are
+// left out: the selected ones are drawn on top of everything by themselves.
 void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame,
                 std::optional<qsizetype> skipA, std::optional<qsizetype> skipB, OverlayChunk *out);
 
-// Thins the markers across runs as within one: one per marker-wide cell of the whole list, the
-// later marker kept. Short path pieces likewise, one per 4 px cell, so a dense survey seen whole
-// draws a hatch rather than every row. Each run's `markers` and `path` become the part of its
+// Thins the markers across runs as within one: one per cell of the whole list, the
+// later marker kept. Path pieces likewise, on 8 px cells (a long one shows unless every cell
+// along it is taken), so a dense survey seen whole draws a hatch rather than every row. Each run's `markers` and `path` become the part of its
 // candidates still showing; a run whose shown part changes is replaced by a copy (built runs are
 // shared, never changed in place). Returns the runs replaced. One pass over the candidates, so an
 // edit stays cheap.
