@@ -47,6 +47,27 @@ std::unique_ptr<FeatureSheetModel> makeSheet(const QString &kind, DashboardModel
     return m;
 }
 
+// Connected, taken off and hovering.
+bool airborne(simflight::Flight &f)
+{
+    if (!f.connectAircraft())
+        return false;
+    f.manager.takeOff();
+    f.fly(8);
+    return f.manager.isFlying();
+}
+
+// Sets each of `values` on the sheet; false if one is not a property of it.
+bool setAll(QObject *sheet, const QVariantMap &values)
+{
+    for (auto it = values.begin(); it != values.end(); ++it)
+        if (!sheet->setProperty(it.key().toUtf8().constData(), it.value())) {
+            qWarning("no property %s", qPrintable(it.key()));
+            return false;
+        }
+    return true;
+}
+
 // What the simulated aircraft was given, in the words of a test row's check: "orbit R S",
 // "return C", "fence R A" (+ " quiet" without the near alert), "hovering" or "no fence".
 QString aircraftHas(simflight::Flight &f, const QString &check)
@@ -365,15 +386,11 @@ private Q_SLOTS:
         QFETCH(QVariantMap, set);
         QFETCH(QString, check);
         simflight::Flight f;
-        QVERIFY(f.connectAircraft());
-        f.manager.takeOff();
-        f.fly(8);
-        QVERIFY(f.manager.isFlying());
+        QVERIFY(airborne(f));
         DashboardModel d;
         d.setDrone(&f.manager);
         auto sheet = makeSheet(kind, &d);
-        for (auto it = set.begin(); it != set.end(); ++it)
-            QVERIFY2(sheet->setProperty(it.key().toUtf8().constData(), it.value()), qPrintable(it.key()));
+        QVERIFY(setAll(sheet.get(), set));
         sheet->startStop();
         QVERIFY(presenterFlag(kind, d));
         f.fly(1);
@@ -411,20 +428,16 @@ private Q_SLOTS:
         QFETCH(QVariantMap, change);
         QFETCH(QString, check);
         simflight::Flight f;
-        QVERIFY(f.connectAircraft());
-        f.manager.takeOff();
-        f.fly(8);
+        QVERIFY(airborne(f));
         DashboardModel d;
         d.setDrone(&f.manager);
         auto sheet = makeSheet(kind, &d);
-        for (auto it = start.begin(); it != start.end(); ++it)
-            QVERIFY(sheet->setProperty(it.key().toUtf8().constData(), it.value()));
+        QVERIFY(setAll(sheet.get(), start));
         sheet->startStop();
         if (stopFirst)
             sheet->startStop();
         f.fly(1);
-        for (auto it = change.begin(); it != change.end(); ++it)
-            QVERIFY(sheet->setProperty(it.key().toUtf8().constData(), it.value()));
+        QVERIFY(setAll(sheet.get(), change));
         QTRY_COMPARE_WITH_TIMEOUT(aircraftHas(f, check), check, 3 * FeatureSheetModel::kResendMs + 1000);
         QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
     }
