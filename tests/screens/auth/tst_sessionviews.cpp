@@ -30,6 +30,16 @@ bool reveal(Shell &s, QQuickItem *scroller, QQuickItem *item)
         for (int wait = 0; wait < 100 && scroller->property("moving").toBool(); ++wait)
             QTest::qWait(50);
     }
+    // A drag on the sheet can also move the sheet itself to another height, and it slides there:
+    // tap once the item has stopped moving, as a finger would (a slow machine is still sliding).
+    QPoint at = s.centreOf(item);
+    for (int wait = 0; wait < 60; ++wait) {
+        QTest::qWait(50);
+        const QPoint now = s.centreOf(item);
+        if (now == at)
+            break;
+        at = now;
+    }
     return s.isReachable(item, scroller);
 }
 
