@@ -47,16 +47,6 @@ std::unique_ptr<FeatureSheetModel> makeSheet(const QString &kind, DashboardModel
     return m;
 }
 
-// Connected, taken off and hovering.
-bool airborne(simflight::Flight &f)
-{
-    if (!f.connectAircraft())
-        return false;
-    f.manager.takeOff();
-    f.fly(8);
-    return f.manager.isFlying();
-}
-
 // Sets each of `values` on the sheet; false if one is not a property of it.
 bool setAll(QObject *sheet, const QVariantMap &values)
 {
@@ -67,6 +57,29 @@ bool setAll(QObject *sheet, const QVariantMap &values)
         }
     return true;
 }
+
+// The aircraft hovering, the dashboard wired to it, and a sheet wired to the dashboard.
+struct SheetInFlight {
+    simflight::Flight f;
+    DashboardModel d;
+    std::unique_ptr<FeatureSheetModel> sheet; // last: it goes before the dashboard
+    // Takes off, then starts the `kind` sheet's mode with `settings`; false if either fails.
+    bool start(const QString &kind, const QVariantMap &settings)
+    {
+        if (!f.connectAircraft())
+            return false;
+        f.manager.takeOff();
+        f.fly(8);
+        if (!f.manager.isFlying())
+            return false;
+        d.setDrone(&f.manager);
+        sheet = makeSheet(kind, &d);
+        if (!setAll(sheet.get(), settings))
+            return false;
+        sheet->startStop();
+        return true;
+    }
+};
 
 // What the simulated aircraft was given, in the words of a test row's check: "orbit R S",
 // "return C", "fence R A" (+ " quiet" without the near alert), "hovering" or "no fence".
@@ -385,14 +398,10 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(QVariantMap, set);
         QFETCH(QString, check);
-        simflight::Flight f;
-        QVERIFY(airborne(f));
-        DashboardModel d;
-        d.setDrone(&f.manager);
-        auto sheet = makeSheet(kind, &d);
-        QVERIFY(setAll(sheet.get(), set));
-        sheet->startStop();
-        QVERIFY(presenterFlag(kind, d));
+        SheetInFlight t;
+        QVERIFY(t.start(kind, set));
+        simflight::Flight &f = t.f;
+        QVERIFY(presenterFlag(kind, t.d));
         f.fly(1);
         QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
         QCOMPARE(aircraftHas(f, check), check);
@@ -427,17 +436,13 @@ private Q_SLOTS:
         QFETCH(bool, stopFirst);
         QFETCH(QVariantMap, change);
         QFETCH(QString, check);
-        simflight::Flight f;
-        QVERIFY(airborne(f));
-        DashboardModel d;
-        d.setDrone(&f.manager);
-        auto sheet = makeSheet(kind, &d);
-        QVERIFY(setAll(sheet.get(), start));
-        sheet->startStop();
+        SheetInFlight t;
+        QVERIFY(t.start(kind, start));
+        simflight::Flight &f = t.f;
         if (stopFirst)
-            sheet->startStop();
+            t.sheet->startStop();
         f.fly(1);
-        QVERIFY(setAll(sheet.get(), change));
+        QVERIFY(setAll(t.sheet.get(), change));
         QTRY_COMPARE_WITH_TIMEOUT(aircraftHas(f, check), check, 3 * FeatureSheetModel::kResendMs + 1000);
         QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
     }
