@@ -2,6 +2,8 @@
 
 #include "WebMercator.h"
 
+#include <QQuickWindow>
+
 #include <cmath>
 
 // The aircraft, its home point and its flown track: what the overlay draws over the waypoints.
@@ -17,7 +19,10 @@ void TileMapItem::setTrack(TrackLine *t)
     if (m_track) {
         connect(m_track, &TrackLine::changed, this, [this](qsizetype first) {
             m_trackFirstChanged = std::min(m_trackFirstChanged, first);
-            update();
+            // A new last point is where the aircraft is, under its marker: the frame the marker's
+            // move asks for draws it. Anything else changes what shows.
+            if (!m_vehicles.showsAircraft || first < m_track->count() - 1)
+                update();
         });
         connect(m_track, &QObject::destroyed, this, [this] {
             m_trackFirstChanged = 0;
@@ -58,13 +63,17 @@ void TileMapItem::syncTrack()
     }
 }
 
+// On whole device pixels and whole degrees, so a move too small to show asks for no frame: at
+// 10 readings a second over a whole mission, most readings move the aircraft less than a pixel.
 VehicleDraw TileMapItem::vehicleDraw() const
 {
     const OverlayFrame &f = m_overlay->frame;
-    auto place = [&f](const zeltrin::Coordinate &c) -> std::optional<QPointF> {
+    const qreal dpr = window() ? window()->effectiveDevicePixelRatio() : 1.0;
+    auto place = [&f, dpr](const zeltrin::Coordinate &c) -> std::optional<QPointF> {
         if (!std::isfinite(c.latitude) || !std::isfinite(c.longitude) || std::abs(c.latitude) > 90 || std::abs(c.longitude) > 180)
             return std::nullopt;
-        return f.project(zeltrin::mercator::toWorld(c.latitude, c.longitude));
+        const QPointF p = f.project(zeltrin::mercator::toWorld(c.latitude, c.longitude));
+        return QPointF(std::round(p.x() * dpr) / dpr, std::round(p.y() * dpr) / dpr);
     };
     VehicleDraw d;
     if (m_vehicles.showsHome)
@@ -72,7 +81,17 @@ VehicleDraw TileMapItem::vehicleDraw() const
     if (m_vehicles.showsAircraft) {
         d.aircraft = place(m_vehicles.aircraft);
         const double heading = std::isfinite(m_vehicles.heading) ? m_vehicles.heading : 0.0;
-        d.aircraftRotation = std::fmod(heading - m_cam.bearing, 360.0);
+        d.aircraftRotation = std::fmod(std::round(heading - m_cam.bearing), 360.0);
     }
     return d;
+}
+
+void TileMapItem::vehiclesMoved()
+{
+    Q_EMIT vehiclesChanged();
+    VehicleDraw d = vehicleDraw();
+    if (d == m_askedVehicles)
+        return;
+    m_askedVehicles = d;
+    update();
 }

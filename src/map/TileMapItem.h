@@ -193,9 +193,10 @@ private:
         if (field == value)
             return;
         field = value;
-        Q_EMIT vehiclesChanged();
-        update();
+        vehiclesMoved();
     }
+    // Asks for a frame only when what is drawn of the vehicles changes.
+    void vehiclesMoved();
     void syncTrack();
     VehicleDraw vehicleDraw() const;
     void applyRegion();
@@ -237,6 +238,7 @@ private:
     QPointer<TrackLine> m_track;
     qsizetype m_trackFirstChanged = 0;
     Vehicles m_vehicles;
+    VehicleDraw m_askedVehicles; // what the last frame asked for by a vehicle's move will draw
 
     // Gestures
     QPointF m_pressPos, m_lastPos;

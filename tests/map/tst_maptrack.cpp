@@ -205,6 +205,73 @@ private Q_SLOTS:
             map->setShowsHome(false);
         QCOMPARE(brightAround(window.grabWindow()), 0);
     }
+
+    // A reading that moves the aircraft by less than a device pixel, or turns it by less than a
+    // degree, draws no frame; one that shows does. A new track point where the aircraft is draws
+    // none of its own: the aircraft's marker covers it.
+    void framesOnlyForMovesThatShow_data()
+    {
+        QTest::addColumn<double>("stepPixels"); // east, per reading
+        QTest::addColumn<double>("stepDegrees");
+        QTest::addColumn<bool>("aircraftShown");
+        QTest::addColumn<bool>("tracked");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("minFrames");
+        QTest::addColumn<int>("maxFrames");
+        QTest::newRow("a tenth of a pixel") << 0.1 << 0.0 << true << false << 9 << 0 << 1;
+        QTest::newRow("a pixel and a half") << 1.5 << 0.0 << true << false << 4 << 4 << 4;
+        QTest::newRow("a fifth of a degree") << 0.0 << 0.2 << true << false << 4 << 0 << 1;
+        QTest::newRow("ten degrees") << 0.0 << 10.0 << true << false << 3 << 3 << 3;
+        QTest::newRow("track under the aircraft") << 0.1 << 0.0 << true << true << 9 << 0 << 1;
+        QTest::newRow("track with no aircraft shown") << 0.1 << 0.0 << false << true << 4 << 4 << 4;
+    }
+    void framesOnlyForMovesThatShow()
+    {
+        QFETCH(double, stepPixels);
+        QFETCH(double, stepDegrees);
+        QFETCH(bool, aircraftShown);
+        QFETCH(bool, tracked);
+        QFETCH(int, steps);
+        QFETCH(int, minFrames);
+        QFETCH(int, maxFrames);
+        QQuickView window;
+        window.resize(390, 844);
+        auto *map = new TileMapItem(window.contentItem());
+        map->setImageryUrlTemplate({});
+        map->setLabelsUrlTemplate({});
+        map->setSize(QSizeF(390, 844));
+        map->setRegion(region(43.0, -84.0, 0.002)); // about half a metre a pixel
+        TrackLine track;
+        map->setTrack(&track);
+        Coordinate at{43.0, -84.0};
+        map->setAircraftLatitude(at.latitude);
+        map->setAircraftLongitude(at.longitude);
+        map->setShowsAircraft(aircraftShown);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy swaps(&window, &QQuickWindow::frameSwapped);
+        // Settled: no frame for a while.
+        for (int i = 0; i < 50 && swaps.wait(200); ++i) {
+        }
+        const double pxPerDegree = map->coordinateToPoint(at.latitude, at.longitude + 0.001).x() / 0.001
+            - map->coordinateToPoint(at.latitude, at.longitude).x() / 0.001;
+        // Track points are kept a metre apart: lay them 2 m apart so each one counts.
+        const double trackStep = 2.0 / (kMetresPerDegree * std::cos(at.latitude * std::numbers::pi / 180.0));
+        double heading = 0;
+        int frames = 0;
+        for (int i = 0; i < steps; ++i) {
+            at.longitude += stepPixels / pxPerDegree / window.effectiveDevicePixelRatio();
+            heading += stepDegrees;
+            map->setAircraftLongitude(at.longitude);
+            map->setAircraftHeading(heading);
+            if (tracked)
+                track.append(at.latitude, -84.0 + trackStep * i);
+            swaps.clear();
+            frames += swaps.wait(150) ? 1 : 0;
+        }
+        QVERIFY2(frames >= minFrames && frames <= maxFrames,
+                 qPrintable(QStringLiteral("%1 frames for %2 readings").arg(frames).arg(steps)));
+    }
 };
 
 QTEST_MAIN(TestMapTrack)
