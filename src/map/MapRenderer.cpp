@@ -25,7 +25,10 @@ bool isSoftware(QQuickWindow *w)
 
 // The item's node tree: background, graticule, tiles (rotated), then the overlay (path,
 // markers, and the selected markers over them).
-class MapRootNode : public QSGNode
+// A transform node (identity), not a plain one: the software renderer re-places a changed node's
+// subtree from its direct parent's recorded state, and records none for plain nodes. The tiles'
+// transform changes every frame; under a plain root it was re-placed from the window's origin.
+class MapRootNode : public QSGTransformNode
 {
 public:
     QSGRectangleNode *background = nullptr;

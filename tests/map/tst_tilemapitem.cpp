@@ -323,6 +323,51 @@ private Q_SLOTS:
         }
     }
 
+    // Tiles too follow the item, whether they arrived before it moved or after.
+    void tilesFollowTheItem_data()
+    {
+        QTest::addColumn<QPointF>("position");
+        QTest::addColumn<bool>("arriveAfterTheMove");
+        QTest::newRow("right of a card, tiles after") << QPointF(468, 0) << true;
+        QTest::newRow("right of a card, tiles before") << QPointF(468, 0) << false;
+        QTest::newRow("below a bar, tiles after") << QPointF(0, 300) << true;
+    }
+    void tilesFollowTheItem()
+    {
+        QFETCH(QPointF, position);
+        QFETCH(bool, arriveAfterTheMove);
+        TileServer server;
+        QVERIFY(server.listen());
+        server.hold = arriveAfterTheMove;
+        MapWindow w(server.urlTemplate("img"), QString());
+        w.window.resize(844, 844);
+        w.map->setSize(QSizeF(376, 390));
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        if (!arriveAfterTheMove)
+            QTRY_COMPARE_WITH_TIMEOUT(w.map->loadedTileCount(), w.map->visibleTileCount(), 10000);
+        (void)w.window.grabWindow();
+        w.map->setPosition(position);
+        (void)w.window.grabWindow();
+        server.hold = false;
+        server.releaseAll();
+        QTRY_COMPARE_WITH_TIMEOUT(w.map->loadedTileCount(), w.map->visibleTileCount(), 10000);
+        const QImage img = w.window.grabWindow();
+        const qreal dpr = img.devicePixelRatio();
+        auto at = [&](QPointF p) { return img.pixelColor(int(p.x() * dpr), int(p.y() * dpr)); };
+        const QRectF map(position, w.map->size());
+        for (const QPointF p : {map.center(), map.topLeft() + QPointF(6, 6), map.bottomRight() - QPointF(6, 6)}) {
+            const QColor c = at(p);
+            QVERIFY2(c.lightness() < 200 && !near(c, QColor(0x14, 0x18, 0x1F), 10),
+                     qPrintable(QStringLiteral("no tile at %1,%2 (%3)").arg(p.x()).arg(p.y()).arg(c.name())));
+        }
+        // Nothing of the map outside it: the window's own white.
+        for (const QPointF p : {QPointF(6, 6), QPointF(838, 838)}) {
+            if (map.contains(p))
+                continue;
+            QVERIFY2(at(p).lightness() > 240, qPrintable(QStringLiteral("map drawn at %1,%2 (%3)").arg(p.x()).arg(p.y()).arg(at(p).name())));
+        }
+    }
+
     void markersAndTaps()
     {
         MapWindow w;

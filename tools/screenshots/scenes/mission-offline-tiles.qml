@@ -5,6 +5,8 @@ import Zeltrin
 // local tile server's tiles, each labelled with its zoom/x/y).
 Item {
     property int settleMs: 1500
+    // Landscape: the map beside the card, not at its window's origin.
+    property var extraSizes: ["844x390", "1180x820"]
     Component.onCompleted: {
         if (!tour.downloadArea(47.355, 8.505, 47.400, 8.580, 12, 15))
             console.error("the area did not download")
