@@ -5,6 +5,7 @@ list(APPEND ZELTRIN_SOURCES
     ui/NumberFormat.h ui/NumberFormat.cpp
     ui/Fmt.h ui/Fmt.cpp
     ui/Keyboard.h ui/Keyboard.cpp
+    ui/Ownership.h ui/Ownership.cpp
     ui/QmlSetup.h ui/QmlSetup.cpp
     ui/BundledImageProvider.h ui/BundledImageProvider.cpp
     ui/FrameWatch.h ui/FrameWatch.cpp

@@ -163,6 +163,8 @@ Rectangle {
 
                         onClicked: screen.openFlight(flightId)
 
+                        // The swipe makes its action item without an owner: it would outlive the row.
+                        swipe.onRightItemChanged: Ownership.adopt(swipe.rightItem, row)
                         swipe.right: Rectangle {
                             objectName: "swipeDeleteButton"
                             width: 88

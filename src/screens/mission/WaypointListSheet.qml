@@ -65,6 +65,8 @@ ZPage {
                 page.plan.selectWaypoint(index)
                 page.done()
             }
+            // The swipe makes its action item without an owner: it would outlive the row.
+            swipe.onRightItemChanged: Ownership.adopt(swipe.rightItem, row)
             swipe.right: Rectangle {
                 objectName: "swipeDeleteButton"
                 width: 88
