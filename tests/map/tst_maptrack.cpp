@@ -48,6 +48,21 @@ MapRegion region(double lat, double lon, double span)
     return r;
 }
 
+// A map with no imagery filling a phone-sized window, centred on (43, -84).
+struct BareMap {
+    QQuickView window;
+    TileMapItem *map = nullptr;
+    explicit BareMap(double span)
+    {
+        window.resize(390, 844);
+        map = new TileMapItem(window.contentItem());
+        map->setImageryUrlTemplate({});
+        map->setLabelsUrlTemplate({});
+        map->setSize(QSizeF(390, 844));
+        map->setRegion(region(43.0, -84.0, span));
+    }
+};
+
 } // namespace
 
 // The flown track stays bounded and true to the flight, and the map draws it, the home point
@@ -131,13 +146,9 @@ private Q_SLOTS:
     // A new point rebuilds only the last run of the track; a zoom rebuilds them all.
     void newPointsRebuildOnlyTheLastRun()
     {
-        QQuickView window;
-        window.resize(390, 844);
-        auto *map = new TileMapItem(window.contentItem());
-        map->setImageryUrlTemplate({});
-        map->setLabelsUrlTemplate({});
-        map->setSize(QSizeF(390, 844));
-        map->setRegion(region(43.0, -84.0, 0.05));
+        BareMap bare(0.05);
+        QQuickView &window = bare.window;
+        TileMapItem *map = bare.map;
         TrackLine track;
         for (int i = 0; i < 1000; ++i) // 4 runs of 256 legs
             track.append(43.0 + 0.00002 * i, -84.0 + 0.00001 * i);
@@ -167,13 +178,9 @@ private Q_SLOTS:
     void aircraftAndHomeAreDrawnWhereTheyAre()
     {
         QFETCH(bool, aircraft);
-        QQuickView window;
-        window.resize(390, 844);
-        auto *map = new TileMapItem(window.contentItem());
-        map->setImageryUrlTemplate({});
-        map->setLabelsUrlTemplate({});
-        map->setSize(QSizeF(390, 844));
-        map->setRegion(region(43.0, -84.0, 0.05));
+        BareMap bare(0.05);
+        QQuickView &window = bare.window;
+        TileMapItem *map = bare.map;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const double lat = 43.01, lon = -83.99;
@@ -234,13 +241,9 @@ private Q_SLOTS:
         QFETCH(int, steps);
         QFETCH(int, minFrames);
         QFETCH(int, maxFrames);
-        QQuickView window;
-        window.resize(390, 844);
-        auto *map = new TileMapItem(window.contentItem());
-        map->setImageryUrlTemplate({});
-        map->setLabelsUrlTemplate({});
-        map->setSize(QSizeF(390, 844));
-        map->setRegion(region(43.0, -84.0, 0.002)); // about half a metre a pixel
+        BareMap bare(0.002); // about half a metre a pixel
+        QQuickView &window = bare.window;
+        TileMapItem *map = bare.map;
         TrackLine track;
         map->setTrack(&track);
         Coordinate at{43.0, -84.0};
