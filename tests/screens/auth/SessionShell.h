@@ -142,10 +142,12 @@ struct Shell {
     // `clipper` (when given).
     bool isReachable(QQuickItem *item, QQuickItem *clipper = nullptr) const
     {
-        const QPointF c = centreOf(item);
-        if (!QRectF(0, 0, view->width(), view->height()).contains(c))
+        // The tap lands on the pixel at the centre, so the centre must lie on a pixel inside: a
+        // centre on the window's bottom edge (y == height) is past the last row.
+        const QPoint c = centreOf(item);
+        if (!QRect(0, 0, view->width(), view->height()).contains(c))
             return false;
-        return !clipper || clipper->mapRectToScene(QRectF(0, 0, clipper->width(), clipper->height())).contains(c);
+        return !clipper || clipper->mapRectToScene(QRectF(0, 0, clipper->width(), clipper->height())).toAlignedRect().contains(c);
     }
     void tap(QQuickItem *item) { tapAt(centreOf(item)); }
     void tapAt(QPoint p)
