@@ -162,6 +162,30 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(s.root()->property("standby").value<QObject *>() != nullptr, 5000);
     }
 
+    // The tab view starts building while the gate still fades in, whether alone or across from
+    // the splash, so a pilot who taps within the fade does not wait for the whole tab view.
+    void tabsStartBuildingDuringTheGatesFade_data()
+    {
+        QTest::addColumn<QByteArray>("storedToken");
+        QTest::newRow("gate fading in alone") << QByteArray();
+        QTest::newRow("gate cross-fading from the splash") << QByteArray("stale-token");
+    }
+    void tabsStartBuildingDuringTheGatesFade()
+    {
+        QFETCH(QByteArray, storedToken);
+        Shell s(storedToken);
+        QVERIFY(s.waitForScreen(kGate));
+        QQuickItem *gate = nullptr;
+        QObject *standby = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            gate = s.root()->property("current").value<QQuickItem *>();
+            standby = s.root()->property("standby").value<QObject *>();
+            return standby != nullptr || (gate && gate->opacity() >= 1.0);
+        }, 5000));
+        QVERIFY2(standby, "the tab view was not started before the gate's fade ended");
+        QVERIFY(gate->opacity() < 1.0);
+    }
+
     // Signing in stores the token; the next launch restores the session without a password.
     void restoredSessionGoesStraightToTabs()
     {
@@ -243,7 +267,7 @@ private Q_SLOTS:
         QVERIFY(s.waitForScreen(kGate));
         QVERIFY(QTest::qWaitFor([&] { return standby() != nullptr && loaded(standby()) != nullptr; }, 5000));
         QVERIFY(standby() != holder.data());
-        QVERIFY(!holder); // the previous tab view went with its fade
+        QTRY_VERIFY(!holder); // the previous tab view goes with its fade
     }
 
     // Whichever way the pilot enters, the dashboard is drawn with its content once the

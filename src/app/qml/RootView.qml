@@ -76,11 +76,11 @@ Item {
     }
     onScreenChanged: show(screen)
 
-    // Built in slices between frames, after the gate is on screen and not while it cross-fades
-    // from the splash. A gate fading in on its own (the check ended before any frame) starts
-    // it at once: the pilot may tap before that fade ends.
+    // Built in slices between frames from the gate's first frame on, also while the gate
+    // cross-fades from the splash: a pilot may tap before that fade ends, and a tap that finds
+    // no build under way waits for the whole tab view.
     function buildStandby() {
-        if (screen !== 2 || standby || crossFade.running)
+        if (screen !== 2 || standby)
             return
         standby = holderComponent.createObject(root, {
             "source": screenUrls[1], "asynchronous": true, "visible": false, "enabled": false
