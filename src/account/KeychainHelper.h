@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -74,7 +75,16 @@ namespace keyringprobe {
 const QStringList &busNames();
 void start(QObject *context, std::function<void(bool reachable)> done,
            std::chrono::milliseconds deadline = std::chrono::milliseconds(1500), const QString &busAddress = {});
-// Probes whose worker has not ended yet (each ends shortly after its deadline, answered or not).
+// Whether the running Secret Service holds any item with all of `attributes` (unlocked or locked),
+// asked the same way; no answer when it is not running, does not reply within `deadline`, or the
+// bus has none.
+void lookUp(QObject *context, const QMap<QString, QString> &attributes, std::function<void(std::optional<bool> holds)> done,
+            std::chrono::milliseconds deadline = std::chrono::milliseconds(1500), const QString &busAddress = {});
+// The attributes QtKeychain gives the item it keeps for `account` of `service`.
+QMap<QString, QString> qtKeychainAttributes(const QString &service, const QString &account);
+// Whether QtKeychain keeps its items in the Secret Service here (and not in KWallet).
+bool qtKeychainUsesSecretService();
+// Probes and look-ups whose worker has not ended yet (each ends shortly after its deadline).
 int runningProbes();
 } // namespace keyringprobe
 

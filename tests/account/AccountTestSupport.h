@@ -4,6 +4,8 @@
 #include "MRVNetworkClient.h"
 #include "TlsTestServer.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,6 +14,38 @@
 #include <optional>
 
 namespace accounttest {
+
+// A private bus with nothing on it but what the test puts there.
+struct PrivateBus {
+    QTemporaryDir dir;
+    QProcess daemon;
+    QString address;
+    bool start()
+    {
+        QFile conf(dir.path() + QStringLiteral("/bus.conf"));
+        if (!conf.open(QIODevice::WriteOnly))
+            return false;
+        conf.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
+                   "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n<busconfig><type>session</type>"
+                   "<listen>unix:dir=" + QFile::encodeName(dir.path()) + "</listen>"
+                   "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                   "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        conf.close();
+        daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + conf.fileName(),
+                                                       QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (!daemon.waitForStarted(5000))
+            return false;
+        if (!QTest::qWaitFor([&] { return daemon.canReadLine(); }, 5000))
+            return false;
+        address = QString::fromUtf8(daemon.readLine().trimmed());
+        return !address.isEmpty();
+    }
+    ~PrivateBus()
+    {
+        daemon.terminate();
+        daemon.waitForFinished(3000);
+    }
+};
 
 // A client that trusts only the system's CAs plus the test CA, for `server`.
 inline std::unique_ptr<MRVNetworkClient> clientFor(const TlsTestServer &server, const TestCertificates &certs,
