@@ -8,16 +8,6 @@
 
 #include <cmath>
 
-#ifndef ZELTRIN_TILE_IMAGERY_URL
-#define ZELTRIN_TILE_IMAGERY_URL ""
-#endif
-#ifndef ZELTRIN_TILE_LABELS_URL
-#define ZELTRIN_TILE_LABELS_URL ""
-#endif
-#ifndef ZELTRIN_TILE_ATTRIBUTION
-#define ZELTRIN_TILE_ATTRIBUTION ""
-#endif
-
 namespace merc = zeltrin::mercator;
 
 TileMapItem::TileMapItem(QQuickItem *parent) : QQuickItem(parent)
@@ -52,9 +42,6 @@ TileMapItem::TileMapItem(QQuickItem *parent) : QQuickItem(parent)
 
 TileMapItem::~TileMapItem() = default;
 
-QString TileMapItem::defaultImageryUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_IMAGERY_URL); }
-QString TileMapItem::defaultLabelsUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_LABELS_URL); }
-QString TileMapItem::defaultAttribution() { return QStringLiteral(ZELTRIN_TILE_ATTRIBUTION); }
 
 void TileMapItem::setRegion(const MapRegion &r)
 {

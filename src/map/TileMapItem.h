@@ -61,6 +61,10 @@ public:
     explicit TileMapItem(QQuickItem *parent = nullptr);
     ~TileMapItem() override;
 
+    // The sources built in, and the ones a new map starts with: the environment's
+    // ZELTRIN_TILE_IMAGERY_URL and ZELTRIN_TILE_LABELS_URL when set (empty for none).
+    static QString builtInImageryUrlTemplate();
+    static QString builtInLabelsUrlTemplate();
     static QString defaultImageryUrlTemplate();
     static QString defaultLabelsUrlTemplate();
     static QString defaultAttribution();

@@ -8,6 +8,7 @@ list(APPEND ZELTRIN_SOURCES
     map/MapOverlay.h map/MapOverlay.cpp map/MarkerPainter.h map/MarkerPainter.cpp
     map/OverlayNodes.h map/OverlayNodes.cpp map/OverlayGeometry.h map/OverlayGeometry.cpp map/TileNodes.h map/TileNodes.cpp
     map/TileMapItem.h map/TileMapItem.cpp map/MapGestures.cpp map/MapRenderer.cpp map/MapVehicles.cpp
+    map/TileSources.cpp
 )
 # Imagery is chosen at build time. The default provider's terms require its attribution on
 # the map, which the flight plan screen shows.
@@ -19,5 +20,5 @@ set(ZELTRIN_TILE_LABELS_URL
     CACHE STRING "Labels overlay tile URL template ({z}, {x}, {y}); empty for none")
 set(ZELTRIN_TILE_ATTRIBUTION "Esri, Maxar, Earthstar Geographics"
     CACHE STRING "Attribution text the imagery provider requires")
-set_source_files_properties(map/TileMapItem.cpp PROPERTIES COMPILE_DEFINITIONS
+set_source_files_properties(map/TileSources.cpp PROPERTIES COMPILE_DEFINITIONS
     "ZELTRIN_TILE_IMAGERY_URL=\"${ZELTRIN_TILE_IMAGERY_URL}\";ZELTRIN_TILE_LABELS_URL=\"${ZELTRIN_TILE_LABELS_URL}\";ZELTRIN_TILE_ATTRIBUTION=\"${ZELTRIN_TILE_ATTRIBUTION}\"")

@@ -8,6 +8,7 @@
 #include <QPointingDevice>
 #include <QQuickView>
 #include <QQuickWindow>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,8 +103,46 @@ private Q_SLOTS:
     void urlTemplate()
     {
         QCOMPARE(TileLoader::expand("https://t/{z}/{y}/{x}", {0, 5, 7, 9}), QStringLiteral("https://t/5/9/7"));
-        QVERIFY(TileMapItem::defaultImageryUrlTemplate().startsWith("https://"));
+        QVERIFY(TileMapItem::builtInImageryUrlTemplate().startsWith("https://"));
         QVERIFY(!TileMapItem::defaultAttribution().isEmpty());
+    }
+
+    // The environment picks a new map's sources: unset, the built-in ones; empty, none.
+    void sourcesFromTheEnvironment_data()
+    {
+        QTest::addColumn<bool>("set");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("builtIn");
+        QTest::newRow("unset: built in") << false << QString() << true;
+        QTest::newRow("empty: none") << true << QString() << false;
+        QTest::newRow("a local server") << true << QStringLiteral("http://127.0.0.1:8080/{z}/{x}/{y}.png") << false;
+    }
+    void sourcesFromTheEnvironment()
+    {
+        QFETCH(bool, set);
+        QFETCH(QString, value);
+        QFETCH(bool, builtIn);
+        const QByteArrayList names{"ZELTRIN_TILE_IMAGERY_URL", "ZELTRIN_TILE_LABELS_URL"};
+        QHash<QByteArray, QByteArray> saved;
+        for (const QByteArray &n : names) {
+            if (qEnvironmentVariableIsSet(n.constData()))
+                saved.insert(n, qgetenv(n.constData()));
+            if (set)
+                qputenv(n.constData(), value.toUtf8());
+            else
+                qunsetenv(n.constData());
+        }
+        const auto restore = qScopeGuard([&] {
+            for (const QByteArray &n : names) {
+                qunsetenv(n.constData());
+                if (saved.contains(n))
+                    qputenv(n.constData(), saved.value(n));
+            }
+        });
+        QCOMPARE(TileMapItem::defaultImageryUrlTemplate(), builtIn ? TileMapItem::builtInImageryUrlTemplate() : value);
+        QCOMPARE(TileMapItem::defaultLabelsUrlTemplate(), builtIn ? TileMapItem::builtInLabelsUrlTemplate() : value);
+        TileMapItem map;
+        QCOMPARE(map.imageryUrlTemplate(), builtIn ? TileMapItem::builtInImageryUrlTemplate() : value);
     }
 
     void regionFitsAndMovesBothWays()

@@ -1,0 +1,35 @@
+// Where a new map takes its tiles from: the sources chosen at build time, or the environment's.
+#include "TileMapItem.h"
+
+#ifndef ZELTRIN_TILE_IMAGERY_URL
+#define ZELTRIN_TILE_IMAGERY_URL ""
+#endif
+#ifndef ZELTRIN_TILE_LABELS_URL
+#define ZELTRIN_TILE_LABELS_URL ""
+#endif
+#ifndef ZELTRIN_TILE_ATTRIBUTION
+#define ZELTRIN_TILE_ATTRIBUTION ""
+#endif
+
+namespace {
+// A variable of the same name, when set, replaces the built-in source at run time (empty: none,
+// the map draws its graticule), so a run can use a local tile server or stay off the network.
+QString sourceFromEnvironment(const char *name, const QString &builtIn)
+{
+    return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name) : builtIn;
+}
+} // namespace
+
+QString TileMapItem::builtInImageryUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_IMAGERY_URL); }
+QString TileMapItem::builtInLabelsUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_LABELS_URL); }
+QString TileMapItem::defaultAttribution() { return QStringLiteral(ZELTRIN_TILE_ATTRIBUTION); }
+
+QString TileMapItem::defaultImageryUrlTemplate()
+{
+    return sourceFromEnvironment("ZELTRIN_TILE_IMAGERY_URL", builtInImageryUrlTemplate());
+}
+
+QString TileMapItem::defaultLabelsUrlTemplate()
+{
+    return sourceFromEnvironment("ZELTRIN_TILE_LABELS_URL", builtInLabelsUrlTemplate());
+}
