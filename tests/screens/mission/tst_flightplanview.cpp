@@ -103,13 +103,14 @@ private Q_SLOTS:
         m_view->resize(390, 844);
         m_view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
         QCOMPARE(m_view->status(), QQuickView::Ready);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
         m_plan = root()->property("plan").value<FlightPlanModel *>();
         m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
         QVERIFY(m_plan && m_map);
+        // No imagery: the map asks for tiles from its first frame, and these tests are offline.
         m_map->setImageryUrlTemplate({});
         m_map->setLabelsUrlTemplate({});
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
     }
     void cleanup()
     {

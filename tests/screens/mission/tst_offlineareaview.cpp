@@ -69,12 +69,13 @@ private Q_SLOTS:
         m_view->resize(390, 844);
         m_view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
         QCOMPARE(m_view->status(), QQuickView::Ready);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
         m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
         QVERIFY(m_map);
+        // The local tile server only: the map asks for tiles from its first frame.
         m_map->setLabelsUrlTemplate({});
         m_map->setImageryUrlTemplate(m_server.urlTemplate(QStringLiteral("imagery")));
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
         m_map->fitBounds(47.370, 8.530, 47.385, 8.550);
         QTRY_VERIFY(m_maps->ready());
     }
@@ -145,12 +146,14 @@ private Q_SLOTS:
         m_view->setResizeMode(QQuickView::SizeRootObjectToView);
         m_view->resize(390, 844);
         m_view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
+        m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
+        QVERIFY(m_map);
+        m_map->setLabelsUrlTemplate({});
+        m_map->setImageryUrlTemplate({}); // until the map is on the area
         m_view->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-        m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
-        m_map->setLabelsUrlTemplate({});
-        m_map->setImageryUrlTemplate(m_server.urlTemplate(QStringLiteral("imagery")));
         m_map->fitBounds(47.372, 8.530, 47.383, 8.548);
+        m_map->setImageryUrlTemplate(m_server.urlTemplate(QStringLiteral("imagery")));
         QTRY_VERIFY(m_map->visibleTileCount() > 0);
         QTRY_COMPARE(m_map->loader().offlineHits(), m_map->visibleTileCount());
         QCOMPARE(m_map->loader().failedCount(), 0);
