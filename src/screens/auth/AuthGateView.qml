@@ -10,7 +10,7 @@ Rectangle {
 
     // Header centred in the space above the buttons; buttons 28 from the sides, 48 from the bottom.
     // A window too short for both (a phone on its side) puts them side by side.
-    readonly property bool sideBySide: width > height && header.height + buttons.height + 48 + 24 > height
+    readonly property bool sideBySide: width > height && header.implicitHeight + buttons.implicitHeight + 48 + 24 > height
     Column {
         id: header
         x: Math.round(((gate.sideBySide ? gate.width / 2 : gate.width) - width) / 2)

@@ -86,6 +86,8 @@ class TestSessionViews : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { zeltrin::setupApplicationLook(); }
+    // A binding that feeds itself is a layout that may never settle.
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("Binding loop detected"))); }
 
     void gateResumesKeptSession_data()
     {
