@@ -10,7 +10,8 @@ using accounttest::PrivateBus;
 
 namespace {
 
-const QString kService = QString::fromLatin1(KeychainHelper::kAccountPrefix);
+// A service of its own: other tests use the app's items in the same keyring at the same time.
+const QString kService = QStringLiteral("app.zeltrin.pilot.lookup-test");
 const QString kToken = KeychainHelper::rawValue(KeychainHelper::Key::authToken);
 const QString kOther = QStringLiteral("app.zeltrin.pilot.lookupOther");
 
