@@ -8,6 +8,7 @@
 #include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
+#include <QLinearGradient>
 #include <QRadialGradient>
 
 #include <cmath>
@@ -23,16 +24,37 @@ QFont numberFont(int pixelSize)
     return font;
 }
 
-// A disc's soft shadow: black at 33 %, no offset, fading over `blur` beyond its radius.
-void paintShadow(QPainter *p, QPointF centre, double r, double blur)
+// A disc's soft shadow: black at 33 %, no offset, fading over `blur` beyond its radius. A disc
+// stretched into a pill keeps the round shadow at its ends and the same fall-off between them.
+void paintShadow(QPainter *p, QPointF centre, double r, double blur, double stretch = 0)
 {
-    QRadialGradient g(centre, r + blur);
-    g.setColorAt(0, QColor(0, 0, 0, 84));
-    g.setColorAt(r / (r + blur), QColor(0, 0, 0, 84));
-    g.setColorAt(1, QColor(0, 0, 0, 0));
+    const QColor dark(0, 0, 0, 84), clear(0, 0, 0, 0);
+    const double hx = stretch / 2, outer = r + blur;
     p->setPen(Qt::NoPen);
+    for (int side : {-1, 1}) {
+        const QPointF end(centre.x() + side * hx, centre.y());
+        QRadialGradient g(end, outer);
+        g.setColorAt(0, dark);
+        g.setColorAt(r / outer, dark);
+        g.setColorAt(1, clear);
+        p->save();
+        if (stretch > 0)
+            p->setClipRect(side < 0 ? QRectF(end.x() - outer, end.y() - outer, outer, 2 * outer)
+                                    : QRectF(end.x(), end.y() - outer, outer, 2 * outer));
+        p->setBrush(g);
+        p->drawEllipse(end, outer, outer);
+        p->restore();
+        if (stretch <= 0)
+            return;
+    }
+    QLinearGradient g(QPointF(0, centre.y() - outer), QPointF(0, centre.y() + outer));
+    const double edge = blur / (2 * outer);
+    g.setColorAt(0, clear);
+    g.setColorAt(edge, dark);
+    g.setColorAt(1 - edge, dark);
+    g.setColorAt(1, clear);
     p->setBrush(g);
-    p->drawEllipse(centre, r + blur, r + blur);
+    p->drawRect(QRectF(centre.x() - hx, centre.y() - outer, stretch, 2 * outer));
 }
 
 constexpr int kPlainNumberPx = 12;
@@ -42,23 +64,30 @@ constexpr int kSelectedNumberPx = 14;
 
 namespace marker {
 
-void paintDisc(QPainter *p, QPointF centre, double t)
+double stretchFor(double numberWidth, double diameter)
+{
+    // Even, so each half of the pill lies on whole pixels around a centred disc.
+    return std::max(0.0, 2 * std::ceil((numberWidth + 2 * kNumberInset - diameter) / 2));
+}
+
+void paintDisc(QPainter *p, QPointF centre, double t, double stretch)
 {
     p->setRenderHint(QPainter::Antialiasing, true);
     const auto &pal = zeltrin::palette();
     const double r = (28 + 6 * t) / 2;
-    paintShadow(p, centre, r, 4 + 2 * t);
+    paintShadow(p, centre, r, 4 + 2 * t, stretch);
     QColor fill = pal.themeGold;
     fill.setAlphaF(float(t >= 1 ? 1.0 : 0.9 + 0.1 * std::max(0.0, t)));
     p->setBrush(fill);
-    p->drawEllipse(centre, r, r);
+    const QRectF shape(centre.x() - r - stretch / 2, centre.y() - r, 2 * r + stretch, 2 * r);
+    p->drawRoundedRect(shape, r, r);
     if (t > 0) {
         // The ring sits on the selected circle's edge (diameter 34).
         QColor ring = Qt::white;
         ring.setAlphaF(float(std::min(1.0, t)));
         p->setBrush(Qt::NoBrush);
         p->setPen(QPen(ring, 2));
-        p->drawEllipse(centre, r, r);
+        p->drawRoundedRect(shape, r, r);
     }
 }
 
@@ -102,14 +131,24 @@ void paintAircraft(QPainter *p, QPointF centre)
     p->restore();
 }
 
+namespace {
+double numberStretch(int number, double t)
+{
+    const QFontMetricsF fm(numberFont(t >= 0.5 ? kSelectedNumberPx : kPlainNumberPx));
+    return stretchFor(fm.horizontalAdvance(QString::number(number)), 28 + 6 * t);
+}
+} // namespace
+
 void paint(QPainter *p, const MarkerDraw &m)
 {
-    paintDisc(p, m.pos, m.selected);
+    const double stretch = numberStretch(m.number, m.selected);
+    paintDisc(p, m.pos, m.selected, stretch);
     const double d = 28 + 6 * m.selected, r = d / 2;
     p->setRenderHint(QPainter::TextAntialiasing, true);
     p->setFont(numberFont(m.selected >= 0.5 ? kSelectedNumberPx : kPlainNumberPx));
     p->setPen(zeltrin::palette().themeBackground);
-    p->drawText(QRectF(m.pos.x() - r, m.pos.y() - r, d, d), Qt::AlignCenter, QString::number(m.number));
+    p->drawText(QRectF(m.pos.x() - r - stretch / 2, m.pos.y() - r, d + stretch, d), Qt::AlignCenter,
+                QString::number(m.number));
 }
 
 QImage sprite(int number, bool selected, qreal dpr)
@@ -122,12 +161,13 @@ QImage sprite(int number, bool selected, qreal dpr)
         return it.value();
     if (cache.size() > 2048)
         cache.clear();
-    QImage img(QSize(kSpriteSize, kSpriteSize) * dpr, QImage::Format_ARGB32_Premultiplied);
+    const int width = kSpriteSize + int(numberStretch(number, selected ? 1.0 : 0.0));
+    QImage img(QSize(width, kSpriteSize) * dpr, QImage::Format_ARGB32_Premultiplied);
     img.setDevicePixelRatio(dpr);
     img.fill(Qt::transparent);
     {
         QPainter ip(&img);
-        paint(&ip, {QPointF(kSpriteSize / 2.0, kSpriteSize / 2.0), number, selected ? 1.0 : 0.0});
+        paint(&ip, {QPointF(width / 2.0, kSpriteSize / 2.0), number, selected ? 1.0 : 0.0});
     }
     cache.insert(key, img);
     return img;
@@ -140,6 +180,7 @@ MarkerAtlas::MarkerAtlas(qreal dpr) : m_dpr(dpr > 0 && std::isfinite(dpr) ? dpr 
     // Each circle's quad is no larger than its shadow, since the rasteriser pays for every
     // blended pixel: plain 28 + 2 × 4, selected 34 + 2 × 6 (its ring lies inside).
     const double circleSize[2] = {36, 46};
+    const double discSize[2] = {28, 34};
     const int numberPx[2] = {kPlainNumberPx, kSelectedNumberPx};
     QFont fonts[2];
     double rowWidth = 0, rowTop[2] = {0, 0}, height = 0;
@@ -153,6 +194,7 @@ MarkerAtlas::MarkerAtlas(qreal dpr) : m_dpr(dpr > 0 && std::isfinite(dpr) ? dpr 
             widest = std::max(widest, st.advance[size_t(i)]);
         }
         st.circleSize = circleSize[k];
+        st.discSize = discSize[k];
         st.lineHeight = fm.ascent() + fm.descent();
         st.cell = QSizeF(std::ceil(widest) + 2 * kPad, std::ceil(st.lineHeight) + 2 * kPad);
         st.baseline = kPad + fm.ascent();
@@ -196,8 +238,6 @@ int MarkerAtlas::layout(int number, std::array<Quad, 11> *out, StyleKind kind) c
 {
     const Style &st = m_styles[kind == Selected ? 1 : 0];
     const double s = st.circleSize;
-    int n = 0;
-    (*out)[size_t(n++)] = {QRectF(-s / 2, -s / 2, s, s), st.circle};
     char digits[12];
     const int len = std::snprintf(digits, sizeof digits, "%d", std::max(0, number));
     // Every quad starts on a whole device pixel (advances rounded to them), so a marker placed on
@@ -206,6 +246,18 @@ int MarkerAtlas::layout(int number, std::array<Quad, 11> *out, StyleKind kind) c
     double width = 0;
     for (int i = 0; i < len; ++i)
         width += snap(st.advance[size_t(digits[i] - '0')]);
+    int n = 0;
+    const double stretch = std::ceil(marker::stretchFor(width, st.discSize) * m_dpr) / m_dpr;
+    if (stretch <= 0) {
+        (*out)[size_t(n++)] = {QRectF(-s / 2, -s / 2, s, s), st.circle};
+    } else {
+        // A pill: the circle's two halves apart, and its middle column of texels between them.
+        const QRectF &c = st.circle;
+        const double texel = c.width() / (s * m_dpr), hx = stretch / 2;
+        (*out)[size_t(n++)] = {QRectF(-s / 2 - hx, -s / 2, s / 2, s), QRectF(c.left(), c.top(), c.width() / 2, c.height())};
+        (*out)[size_t(n++)] = {QRectF(-hx, -s / 2, stretch, s), QRectF(c.center().x() - texel / 2, c.top(), texel, c.height())};
+        (*out)[size_t(n++)] = {QRectF(hx, -s / 2, s / 2, s), QRectF(c.center().x(), c.top(), c.width() / 2, c.height())};
+    }
     // Centred as the painter centres a line: by its advance and its ascent plus descent.
     double x = snap(-width / 2);
     const double top = snap(-st.lineHeight / 2 + (st.baseline - kPad) - st.baseline);

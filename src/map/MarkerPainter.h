@@ -16,8 +16,12 @@ constexpr int kSpriteSize = 48; // px: the selected circle (34) with its shadow,
 // Draws one marker centred at m.pos: a gold circle with a soft shadow and its number; a white
 // ring and a larger circle as it becomes selected.
 void paint(QPainter *p, const MarkerDraw &m);
-// The circle alone, with its shadow and, as `t` goes to 1, its ring.
-void paintDisc(QPainter *p, QPointF centre, double t);
+// The circle alone, with its shadow and, as `t` goes to 1, its ring; `stretch` px wider, a pill.
+void paintDisc(QPainter *p, QPointF centre, double t, double stretch = 0);
+// How much wider than round a disc `diameter` across must be to hold a number `numberWidth` wide
+// with kNumberInset on each side: 0 up to three digits, then an even number of pixels (a pill).
+constexpr double kNumberInset = 2;
+double stretchFor(double numberWidth, double diameter);
 
 // The home point (a dark disc, white ring, "H") and the aircraft (a white dart pointing north,
 // to be rotated by its heading), centred at `centre`.
@@ -49,8 +53,8 @@ public:
     explicit MarkerAtlas(qreal dpr);
     const QImage &image() const { return m_image; }
     qreal devicePixelRatio() const { return m_dpr; }
-    // Quads for a marker numbered `number` (circle first, then the digits), into `out`; returns
-    // how many were written (at most 1 + 10).
+    // Quads for a marker numbered `number` (its disc first: one quad, or three for a pill, then
+    // the digits), into `out`; returns how many were written (at most 11).
     int layout(int number, std::array<Quad, 11> *out, StyleKind kind = Plain) const;
     // The home point's and the aircraft's quads, centred on the origin (the aircraft north up).
     Quad home() const { return m_home; }
@@ -59,7 +63,8 @@ public:
 private:
     static constexpr double kPad = 2; // keeps linear filtering from reading a neighbouring cell
     struct Style {
-        double circleSize = 0;
+        double circleSize = 0; // the quad, with the shadow
+        double discSize = 0;   // the disc's own diameter
         QRectF circle;                // texture coordinates
         std::array<QRectF, 10> digit; // texture coordinates
         std::array<double, 10> advance{};

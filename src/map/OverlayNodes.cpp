@@ -310,8 +310,10 @@ void paintMarkers(QPainter *p, const std::vector<MarkerDraw> &markers)
 {
     const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
     const double half = marker::kSpriteSize / 2.0;
-    for (const MarkerDraw &m : markers)
-        p->drawImage(QPointF(m.pos.x() - half, m.pos.y() - half), marker::sprite(m.number, m.selected >= 1, dpr));
+    for (const MarkerDraw &m : markers) {
+        const QImage sprite = marker::sprite(m.number, m.selected >= 1, dpr);
+        p->drawImage(QPointF(m.pos.x() - sprite.deviceIndependentSize().width() / 2, m.pos.y() - half), sprite);
+    }
 }
 
 void paintTrack(QPainter *p, const std::vector<QPointF> &points)
