@@ -23,12 +23,27 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QQuickWindow>
+#include <QScopeGuard>
 #include <QSGRendererInterface>
 #include <QTemporaryDir>
 
 #include <cstdio>
 
 namespace {
+
+// A scene says it could not reach its state with console.error: that fails it too. Messages
+// from the scene's own file are counted; everything still goes to the previous handler.
+QtMessageHandler g_previousHandler = nullptr;
+QString g_sceneFile;
+int g_sceneConsoleErrors = 0;
+
+void countSceneErrors(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtCriticalMsg && !g_sceneFile.isEmpty() && context.file && QLatin1String(context.file) == g_sceneFile)
+        ++g_sceneConsoleErrors;
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+}
 
 void settle(int ms)
 {
@@ -133,6 +148,9 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     // A scene whose own script fails would render a state it never reached: that is a failure.
     int sceneErrors = 0;
     const QUrl sceneUrl = QUrl::fromLocalFile(path);
+    g_sceneFile = sceneUrl.toString();
+    g_sceneConsoleErrors = 0;
+    const auto forget = qScopeGuard([] { g_sceneFile.clear(); });
     QObject::connect(view.engine(), &QQmlEngine::warnings, &view, [&](const QList<QQmlError> &warnings) {
         for (const QQmlError &w : warnings)
             if (w.url() == sceneUrl)
@@ -154,8 +172,9 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
             *extraSizes = root->property("extraSizes").toStringList();
     }
     settle(settleMs);
-    if (sceneErrors > 0) {
-        std::fprintf(stderr, "%s: the scene's script failed (%d errors)\n", qPrintable(path), sceneErrors);
+    if (sceneErrors > 0 || g_sceneConsoleErrors > 0) {
+        std::fprintf(stderr, "%s: the scene's script failed (%d errors)\n", qPrintable(path),
+                     sceneErrors + g_sceneConsoleErrors);
         return false;
     }
     const QImage image = view.grabWindow();
@@ -215,6 +234,7 @@ int main(int argc, char **argv)
     }
     QGuiApplication qapp(argc, argv);
     zeltrin::setupApplicationLook();
+    g_previousHandler = qInstallMessageHandler(countSceneErrors);
 
     const QString outDir = positional.value(0, QStringLiteral("out/screenshots"));
     const QString filter = positional.value(1);
