@@ -40,14 +40,24 @@ Item {
         const p = map.mapFromItem(screen, areaFrame.x, areaFrame.y)
         areaSelect.setFrame(map.boundsOf(Qt.rect(p.x, p.y, areaFrame.width, areaFrame.height)))
     }
-    // Where an opened plan is fitted: the map less the bar, the panel and the tool column.
+    // Where an opened plan is fitted: the map less the bar, the panel, the tool column and the
+    // attribution (a marker's centre kept a marker's radius clear of each).
     function fitArea() {
         const top = bar.height + 24
         const right = width - tools.width - 32
-        if (panel.beside)
-            return Qt.rect(panel.x + panel.width + 24, top, Math.max(40, right - panel.x - panel.width - 24),
-                           Math.max(40, height - top - 24))
-        return Qt.rect(24, top, Math.max(40, right - 24), Math.max(40, panel.y - top - 24))
+        let bottom = (panel.beside ? height : panel.y) - 24
+        if (attribution.visible)
+            bottom = Math.min(bottom, attribution.y - 20)
+        const left = panel.beside ? panel.x + panel.width + 24 : 24
+        return Qt.rect(left, top, Math.max(40, right - left), Math.max(40, bottom - top))
+    }
+
+    // Shows the bounds as large as fits where nothing covers the map (the fit area is in the
+    // screen's coordinates; in landscape the map sits beside the panel).
+    function showBounds(south, west, north, east) {
+        const a = fitArea()
+        const p = map.mapFromItem(screen, a.x, a.y)
+        map.fitBounds(south, west, north, east, Qt.rect(p.x, p.y, a.width, a.height))
     }
 
     FlightPlanModel { id: plan }
@@ -209,11 +219,7 @@ Item {
     Connections {
         target: plan
         // The area is in the screen's coordinates; the map sits beside the panel in landscape.
-        function onPlanOpened(south, west, north, east) {
-            const a = screen.fitArea()
-            const p = map.mapFromItem(screen, a.x, a.y)
-            map.fitBounds(south, west, north, east, Qt.rect(p.x, p.y, a.width, a.height))
-        }
+        function onPlanOpened(south, west, north, east) { screen.showBounds(south, west, north, east) }
     }
 
 
@@ -323,6 +329,8 @@ Item {
     // The imagery provider's attribution, kept visible on the map: above the card, or at the
     // map's foot beside it.
     Text {
+        id: attribution
+        objectName: "mapAttribution"
         anchors.left: map.left
         anchors.leftMargin: 12
         anchors.bottom: panel.beside ? parent.bottom : (screen.choosingArea ? areaCard.top : panel.top)

@@ -172,6 +172,13 @@ private Q_SLOTS:
         QVariant area;
         QMetaObject::invokeMethod(root(), "fitArea", Q_RETURN_ARG(QVariant, area));
         const QRectF fit = area.toRectF().adjusted(-1, -1, 1, 1);
+        // Nothing covers it, not even by a marker's radius.
+        for (const char *name : {"missionControlPanel", "addTool", "previewTool", "mapAttribution"}) {
+            QQuickItem *cover = item(name);
+            QVERIFY2(cover && cover->isVisible(), name);
+            const QRectF r = cover->mapRectToItem(root(), QRectF(0, 0, cover->width(), cover->height()));
+            QVERIFY2(!fit.adjusted(-14, -14, 14, 14).intersects(r), name);
+        }
         // The fit area is in the screen's coordinates.
         const auto onScreen = [&](double lat, double lon) {
             return m_map->mapToItem(root(), m_map->coordinateToPoint(lat, lon));

@@ -25,5 +25,19 @@ Item {
             App.droneManager.executeMission(points, plan.missionAltitude, plan.missionSpeed)
             tour.simFly(150)
         }
+        // Framed once the panel has its place, so the path clears it and the tools at every size.
+        Timer {
+            interval: 50
+            running: true
+            onTriggered: {
+                const d = App.droneManager
+                let s = d.homeLatitude, n = s, w = d.homeLongitude, e = w
+                for (let i = 0; i < view.plan.waypointCount; ++i) {
+                    const lat = view.plan.waypoints.latitudeAt(i), lon = view.plan.waypoints.longitudeAt(i)
+                    s = Math.min(s, lat); n = Math.max(n, lat); w = Math.min(w, lon); e = Math.max(e, lon)
+                }
+                view.showBounds(s, w, n, e)
+            }
+        }
     }
 }
