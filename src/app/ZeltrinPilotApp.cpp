@@ -134,6 +134,7 @@ bool dashboardDrawn(QQuickWindow *window)
 
 int runApp(int argc, char **argv, const RunOptions &options)
 {
+    tuneSceneGraph(); // before any thread that might read the environment
     QGuiApplication::setApplicationName(QStringLiteral("ZeltrinPilot"));
     QGuiApplication::setOrganizationName(QStringLiteral("Zeltrin"));
     QGuiApplication::setOrganizationDomain(QStringLiteral("zeltrin.app"));

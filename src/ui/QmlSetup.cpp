@@ -81,8 +81,16 @@ QString iconFontFamily()
     return QStringLiteral(ZELTRIN_ICON_FAMILY);
 }
 
+void tuneSceneGraph()
+{
+    static const char kVertexThreshold[] = "QSG_RENDERER_BATCH_VERTEX_THRESHOLD";
+    if (!qEnvironmentVariableIsSet(kVertexThreshold))
+        qputenv(kVertexThreshold, "4096");
+}
+
 void setupEngine(QQmlEngine &engine)
 {
+    tuneSceneGraph();
     static bool registered = false;
     if (!registered) {
         qml_register_types_Zeltrin();

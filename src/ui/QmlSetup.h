@@ -31,6 +31,14 @@ private:
 QString iconFontFamily();
 
 // For every engine that loads our QML: registers the module's types and makes it importable.
+// Also tunes the scene graph (below) for the windows that follow.
 void setupEngine(QQmlEngine &engine);
+
+// Once per process, before the first window: lets the scene graph merge geometry nodes of up
+// to 4,096 vertices into shared batches (Qt's default is 1,024; a run of the map's flown track
+// holds 2,048). Drawn unmerged on OpenGL, the map's larger nodes kept being uploaded into
+// buffers of their own as the track grew, and the heap grew with them over a long flight.
+// Left alone when the variable is already set.
+void tuneSceneGraph();
 
 } // namespace zeltrin
