@@ -4,6 +4,7 @@
 #include "WebMercator.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <unordered_set>
@@ -92,9 +93,10 @@ QRectF worldRegion(const OverlayFrame &f, double margin)
     return cam.worldBounds();
 }
 
-// px: wider than a marker with a five-digit number. Thinning by cells lets two markers in
-// neighbouring cells lie closer than a cell, so at one marker across (28 px) piled markers still
-// overlapped and hid their numbers.
+// px: wider than a marker with a five-digit number (44 with its gap), so whatever a marker can
+// overlap lies in the 3 × 3 cells around its own. Within a run one candidate is kept per cell;
+// across runs markers are also kept apart (MarkerSpacing), since cells alone let two markers in
+// neighbouring cells lie a pixel apart and hide each other's numbers.
 constexpr double kCell = 48;
 
 // The marker cell of frame point `s` (inside `cull`, so the division stays in range).
@@ -148,6 +150,69 @@ private:
     double m_cell;
     double m_columns, m_rows;
     std::vector<bool> m_taken;
+};
+
+// Markers shown so far, by cell of a grid over `area`: a marker shows only where its box is
+// clear of every one shown before it, so neighbours across a cell's edge never overlap either.
+// A cell is wider than the widest marker, so only the 3 × 3 cells around one can hold a clash.
+class MarkerSpacing
+{
+public:
+    explicit MarkerSpacing(const QRectF &area)
+        : m_area(area), m_columns(std::ceil(area.width() / kCell) + 1), m_rows(std::ceil(area.height() / kCell) + 1)
+    {
+        if (valid())
+            m_cells.assign(size_t(m_columns) * size_t(m_rows), Cell{});
+    }
+    bool valid() const { return m_columns > 0 && m_rows > 0 && m_columns * m_rows <= 1e8; }
+    // Shows `m` unless it would overlap a marker shown before; false if not, or outside.
+    bool take(const MarkerDraw &m)
+    {
+        const double x = std::floor((m.pos.x() - m_area.left()) / kCell), y = std::floor((m.pos.y() - m_area.top()) / kCell);
+        if (!(x >= 0 && y >= 0 && x < m_columns && y < m_rows))
+            return false;
+        const double half = halfWidth(m.number);
+        const auto cx = qsizetype(x), cy = qsizetype(y);
+        for (qsizetype j = std::max<qsizetype>(0, cy - 1); j <= std::min(qsizetype(m_rows) - 1, cy + 1); ++j)
+            for (qsizetype i = std::max<qsizetype>(0, cx - 1); i <= std::min(qsizetype(m_columns) - 1, cx + 1); ++i) {
+                const Cell &c = m_cells[size_t(j) * size_t(m_columns) + size_t(i)];
+                for (int k = 0; k < c.count; ++k)
+                    if (std::abs(c.shown[k].pos.x() - m.pos.x()) < half + c.shown[k].half + kGap
+                        && std::abs(c.shown[k].pos.y() - m.pos.y()) < kHeight + kGap)
+                        return false;
+            }
+        Cell &mine = m_cells[size_t(cy) * size_t(m_columns) + size_t(cx)];
+        if (mine.count == Cell::kCapacity) // cannot happen with markers kept apart; drop rather than overlap
+            return false;
+        mine.shown[mine.count++] = {m.pos, half};
+        return true;
+    }
+
+private:
+    static constexpr double kHeight = 28; // px: a plain marker's disc across
+    static constexpr double kGap = 2;     // px kept clear between two markers
+    // Half a plain marker's width: its disc, or a pill past three digits (about 8 px a digit,
+    // a little more than the number's glyphs, with their inset).
+    static double halfWidth(int number)
+    {
+        int digits = 1;
+        for (int n = std::abs(number); n >= 10; n /= 10)
+            ++digits;
+        return std::max(kHeight, digits * 8.0 + 4) / 2;
+    }
+    struct Entry {
+        QPointF pos;
+        double half = 0;
+    };
+    struct Cell {
+        // Markers kept kHeight + kGap apart one way or the other: at most 2 × 2 fit in a cell.
+        static constexpr int kCapacity = 4;
+        std::array<Entry, kCapacity> shown{};
+        int count = 0;
+    };
+    QRectF m_area;
+    double m_columns, m_rows;
+    std::vector<Cell> m_cells;
 };
 
 // The part of leg a→b inside `clip`, with `along` px of the run's path before it; nothing when
@@ -248,7 +313,8 @@ std::vector<qsizetype> thinAcrossRuns(const OverlayFrame &frame, std::vector<std
     // Every candidate lies inside the cull region (pieces within the path margin of the region),
     // so a dense grid over it holds the taken cells.
     const QRectF cull = frame.region.adjusted(-kMarkerCull, -kMarkerCull, kMarkerCull, kMarkerCull);
-    CellGrid markerCells(cull, kCell), dashCells(cull, kDashCell);
+    MarkerSpacing markerCells(cull);
+    CellGrid dashCells(cull, kDashCell);
     if (!markerCells.valid() || !dashCells.valid())
         return changed;
     std::vector<MarkerDraw> shown;
@@ -259,7 +325,7 @@ std::vector<qsizetype> thinAcrossRuns(const OverlayFrame &frame, std::vector<std
             continue;
         shown.clear();
         for (auto m = chunk->candidates.rbegin(); m != chunk->candidates.rend(); ++m)
-            if (markerCells.take(m->pos))
+            if (markerCells.take(*m))
                 shown.push_back(*m);
         std::reverse(shown.begin(), shown.end());
         path.clear();

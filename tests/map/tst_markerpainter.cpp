@@ -1,6 +1,7 @@
 // A marker's number stays inside its disc however many digits it has: up to three the disc is
 // round, beyond it becomes a pill. Both ways of drawing it: the atlas quads the GPU renderer
-// draws, and the sprites the software renderer paints.
+// draws, and the sprites the software renderer paints. Markers thinned where they pile up never
+// overlap as drawn, discs or pills.
 #include "MarkerPainter.h"
 #include "Palette.h"
 #include "QmlSetup.h"
@@ -21,6 +22,15 @@ struct Extent {
         right = std::max(right, r);
     }
 };
+
+// A plain marker's width as the atlas draws it: the disc, stretched into a pill past three digits.
+double drawnWidth(const MarkerAtlas &atlas, int number)
+{
+    std::array<MarkerAtlas::Quad, 11> quads;
+    const int n = atlas.layout(number, &quads);
+    const bool pill = n - int(QString::number(number).size()) == 3;
+    return 28 + (pill ? quads[1].target.width() : 0);
+}
 
 bool onDevicePixels(double v, qreal dpr)
 {
@@ -87,6 +97,56 @@ private Q_SLOTS:
                 QVERIFY2(ink.right <= half - margin, qPrintable(where + QStringLiteral(": ink to %1, disc to %2").arg(ink.right).arg(half)));
             }
         }
+    }
+
+    // Two runs piled on one another, their markers `step` px apart along a row (or a column),
+    // the runs' markers between each other's. Whatever thinning shows, no two shown markers
+    // overlap as the atlas draws them, and at least `least` show.
+    void shownMarkersNeverOverlap_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<QPointF>("step");
+        QTest::addColumn<int>("least");
+        QTest::newRow("discs 10 px apart in a row") << 1 << QPointF(10, 0) << 6;
+        QTest::newRow("discs 18 px apart in a column") << 1 << QPointF(0, 18) << 6;
+        QTest::newRow("discs 18 px apart on a slant") << 1 << QPointF(18, 9) << 6;
+        QTest::newRow("discs 32 px apart: all show") << 1 << QPointF(32, 0) << 20;
+        QTest::newRow("four-digit pills 24 px apart") << 1000 << QPointF(24, 0) << 5;
+        QTest::newRow("five-digit pills 40 px apart") << 10000 << QPointF(40, 0) << 9;
+        QTest::newRow("five-digit pills 20 px apart in a column") << 10000 << QPointF(0, 20) << 6;
+    }
+    void shownMarkersNeverOverlap()
+    {
+        QFETCH(int, first);
+        QFETCH(QPointF, step);
+        QFETCH(int, least);
+        const MarkerAtlas atlas(1.0);
+        OverlayFrame frame;
+        frame.valid = true;
+        frame.width = frame.height = 400;
+        frame.region = QRectF(-400, -400, 800, 800);
+        std::vector<std::shared_ptr<const OverlayChunk>> chunks;
+        for (int run = 0; run < 2; ++run) {
+            auto c = std::make_shared<OverlayChunk>();
+            for (int k = 0; k < 10; ++k) {
+                const double at = 2 * k + run - 10;
+                c->candidates.push_back({step * at, first + run * 256 + k, 0.0});
+            }
+            c->markers = c->candidates;
+            chunks.push_back(std::move(c));
+        }
+        overlay::thinAcrossRuns(frame, &chunks);
+        std::vector<MarkerDraw> shown;
+        for (const auto &c : chunks)
+            shown.insert(shown.end(), c->markers.begin(), c->markers.end());
+        QVERIFY2(int(shown.size()) >= least, qPrintable(QString::number(shown.size())));
+        for (size_t a = 0; a < shown.size(); ++a)
+            for (size_t b = a + 1; b < shown.size(); ++b) {
+                const QPointF d = shown[a].pos - shown[b].pos;
+                const double apart = (drawnWidth(atlas, shown[a].number) + drawnWidth(atlas, shown[b].number)) / 2;
+                QVERIFY2(std::abs(d.x()) >= apart || std::abs(d.y()) >= 28,
+                         qPrintable(QStringLiteral("%1 and %2 overlap").arg(shown[a].number).arg(shown[b].number)));
+            }
     }
 
     // The software renderer's sprite: along the marker's middle rows, the number's ink starts
