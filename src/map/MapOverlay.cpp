@@ -7,7 +7,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace merc = zeltrin::mercator;
 
@@ -94,16 +94,10 @@ QRectF worldRegion(const OverlayFrame &f, double margin)
 }
 
 // px: wider than a marker with a five-digit number (44 with its gap), so whatever a marker can
-// overlap lies in the 3 × 3 cells around its own. Within a run one candidate is kept per cell;
-// across runs markers are also kept apart (MarkerSpacing), since cells alone let two markers in
-// neighbouring cells lie a pixel apart and hide each other's numbers.
+// overlap lies in the 3 × 3 cells around its own (MarkerSpacing). One cell per marker let two
+// markers in neighbouring cells lie a pixel apart and hide each other's numbers, and hid a
+// marker that shared a cell with another without touching it.
 constexpr double kCell = 48;
-
-// The marker cell of frame point `s` (inside `cull`, so the division stays in range).
-QPoint cellOf(QPointF s, const QRectF &cull)
-{
-    return {int((s.x() - cull.left()) / kCell), int((s.y() - cull.top()) / kCell)};
-}
 
 constexpr double kDashCell = 8; // px: a dash and its feather across twice; closer rows read as one hatch anyway
 constexpr double kLongPiece = 2 * kDashCell; // px: longer pieces are thinned cell by cell along them
@@ -155,14 +149,17 @@ private:
 // Markers shown so far, by cell of a grid over `area`: a marker shows only where its box is
 // clear of every one shown before it, so neighbours across a cell's edge never overlap either.
 // A cell is wider than the widest marker, so only the 3 × 3 cells around one can hold a clash.
+// Dense cells for the whole overlay; a run's few hundred markers keep theirs in a hash.
 class MarkerSpacing
 {
 public:
-    explicit MarkerSpacing(const QRectF &area)
-        : m_area(area), m_columns(std::ceil(area.width() / kCell) + 1), m_rows(std::ceil(area.height() / kCell) + 1)
+    enum class Cells { dense, sparse };
+    MarkerSpacing(const QRectF &area, Cells cells)
+        : m_area(area), m_columns(std::ceil(area.width() / kCell) + 1), m_rows(std::ceil(area.height() / kCell) + 1),
+          m_sparse(cells == Cells::sparse)
     {
-        if (valid())
-            m_cells.assign(size_t(m_columns) * size_t(m_rows), Cell{});
+        if (valid() && !m_sparse)
+            m_dense.assign(size_t(m_columns) * size_t(m_rows), Cell{});
     }
     bool valid() const { return m_columns > 0 && m_rows > 0 && m_columns * m_rows <= 1e8; }
     // Shows `m` unless it would overlap a marker shown before; false if not, or outside.
@@ -175,13 +172,13 @@ public:
         const auto cx = qsizetype(x), cy = qsizetype(y);
         for (qsizetype j = std::max<qsizetype>(0, cy - 1); j <= std::min(qsizetype(m_rows) - 1, cy + 1); ++j)
             for (qsizetype i = std::max<qsizetype>(0, cx - 1); i <= std::min(qsizetype(m_columns) - 1, cx + 1); ++i) {
-                const Cell &c = m_cells[size_t(j) * size_t(m_columns) + size_t(i)];
-                for (int k = 0; k < c.count; ++k)
-                    if (std::abs(c.shown[k].pos.x() - m.pos.x()) < half + c.shown[k].half + kGap
-                        && std::abs(c.shown[k].pos.y() - m.pos.y()) < kHeight + kGap)
+                const Cell *c = find(i, j);
+                for (int k = 0; c && k < c->count; ++k)
+                    if (std::abs(c->shown[k].pos.x() - m.pos.x()) < half + c->shown[k].half + kGap
+                        && std::abs(c->shown[k].pos.y() - m.pos.y()) < kHeight + kGap)
                         return false;
             }
-        Cell &mine = m_cells[size_t(cy) * size_t(m_columns) + size_t(cx)];
+        Cell &mine = m_sparse ? m_hashed[key(cx, cy)] : m_dense[index(cx, cy)];
         if (mine.count == Cell::kCapacity) // cannot happen with markers kept apart; drop rather than overlap
             return false;
         mine.shown[mine.count++] = {m.pos, half};
@@ -210,9 +207,20 @@ private:
         std::array<Entry, kCapacity> shown{};
         int count = 0;
     };
+    size_t index(qsizetype i, qsizetype j) const { return size_t(j) * size_t(m_columns) + size_t(i); }
+    static quint64 key(qsizetype i, qsizetype j) { return (quint64(quint32(j)) << 32) | quint32(i); }
+    const Cell *find(qsizetype i, qsizetype j) const
+    {
+        if (!m_sparse)
+            return &m_dense[index(i, j)];
+        const auto it = m_hashed.find(key(i, j));
+        return it == m_hashed.end() ? nullptr : &it->second;
+    }
     QRectF m_area;
     double m_columns, m_rows;
-    std::vector<Cell> m_cells;
+    bool m_sparse;
+    std::vector<Cell> m_dense;
+    std::unordered_map<quint64, Cell> m_hashed;
 };
 
 // The part of leg a→b inside `clip`, with `along` px of the run's path before it; nothing when
@@ -260,7 +268,6 @@ void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame
     const qsizetype first = c * MarkerIndex::kChunk;
     const qsizetype last = std::min(index.size(), first + MarkerIndex::kChunk + 1); // one past: the leg into the next run
     const QRectF clip = frame.region.adjusted(-kPathMargin, -kPathMargin, kPathMargin, kPathMargin);
-    std::unordered_set<quint64> taken;
     std::vector<MarkerDraw> kept;
     // Legs shorter than a pixel (a long mission seen from afar) are merged into the next one:
     // thousands of sub-pixel pieces would cost the rasteriser far more than they show.
@@ -288,17 +295,14 @@ void buildChunk(const MarkerIndex &index, qsizetype c, const OverlayFrame &frame
     }
     if (open)
         pieceOf(pieceStart, prev, pieceAlong, clip, &out->candidatePath);
-    // Markers from the top of the pile down: the later one shows where several share a cell.
+    // Markers from the top of the pile down: the later one shows where two would overlap.
+    MarkerSpacing spacing(cull, MarkerSpacing::Cells::sparse);
     for (qsizetype i = std::min(index.size(), first + MarkerIndex::kChunk) - 1; i >= first; --i) {
         if (i == skipA || i == skipB)
             continue;
-        const QPointF s = frame.project(index.world(i));
-        if (!cull.contains(s))
-            continue;
-        const QPoint cell = cellOf(s, cull);
-        if (!taken.insert((quint64(quint32(cell.y())) << 32) | quint32(cell.x())).second)
-            continue;
-        kept.push_back({s, int(i + 1), 0.0});
+        const MarkerDraw m{frame.project(index.world(i)), int(i + 1), 0.0};
+        if (cull.contains(m.pos) && spacing.take(m))
+            kept.push_back(m);
     }
     out->candidates.assign(kept.rbegin(), kept.rend());
     out->markers = out->candidates;
@@ -313,7 +317,7 @@ std::vector<qsizetype> thinAcrossRuns(const OverlayFrame &frame, std::vector<std
     // Every candidate lies inside the cull region (pieces within the path margin of the region),
     // so a dense grid over it holds the taken cells.
     const QRectF cull = frame.region.adjusted(-kMarkerCull, -kMarkerCull, kMarkerCull, kMarkerCull);
-    MarkerSpacing markerCells(cull);
+    MarkerSpacing markerCells(cull, MarkerSpacing::Cells::dense);
     CellGrid dashCells(cull, kDashCell);
     if (!markerCells.valid() || !dashCells.valid())
         return changed;

@@ -184,6 +184,38 @@ private Q_SLOTS:
         QVERIFY2(same, qPrintable(describe(lines, phases) + " wanted " + describe(want.lines, want.phases)));
     }
 
+    // Within one run: markers clear of each other all show, however the cells fall; markers
+    // closer than a marker's width show the later one of each pair that would overlap.
+    void markersOfARun_data()
+    {
+        QTest::addColumn<QList<QPointF>>("points");
+        QTest::addColumn<QList<int>>("shown");
+        QTest::newRow("32 px apart in a row: all") << QList<QPointF>{{0, 0}, {32, 0}, {64, 0}, {96, 0}, {128, 0}, {160, 0}}
+                                                  << QList<int>{1, 2, 3, 4, 5, 6};
+        QTest::newRow("31 px apart in a column: all") << QList<QPointF>{{0, 0}, {0, 31}, {0, 62}, {0, 93}}
+                                                     << QList<int>{1, 2, 3, 4};
+        QTest::newRow("20 px apart: every other, the later ones") << QList<QPointF>{{0, 0}, {20, 0}, {40, 0}, {60, 0}}
+                                                                  << QList<int>{2, 4};
+        QTest::newRow("on one another: the later") << QList<QPointF>{{0, 0}, {3, 2}} << QList<int>{2};
+    }
+    void markersOfARun()
+    {
+        QFETCH(QList<QPointF>, points);
+        QFETCH(QList<int>, shown);
+        MarkerIndex index;
+        index.update(waypointsAt(points), 0);
+        OverlayFrame f = frame();
+        f.ox = f.oy = 0.5;
+        f.scale = kScale;
+        // Every offset of the cell grid against the markers.
+        for (const double shift : {0.0, 7.0, 16.0, 29.0, 41.0}) {
+            f.ox = 0.5 + shift / kScale;
+            OverlayChunk chunk;
+            overlay::buildChunk(index, 0, f, std::nullopt, std::nullopt, &chunk);
+            QCOMPARE(numbers(chunk), shown);
+        }
+    }
+
     void dashesOfAPiece_data()
     {
         QTest::addColumn<double>("phase");
