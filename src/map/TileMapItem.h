@@ -62,9 +62,12 @@ public:
     ~TileMapItem() override;
 
     // The sources built in, and the ones a new map starts with: the environment's
-    // ZELTRIN_TILE_IMAGERY_URL and ZELTRIN_TILE_LABELS_URL when set (empty for none).
+    // ZELTRIN_TILE_IMAGERY_URL and ZELTRIN_TILE_LABELS_URL when set (empty for none). The
+    // built-in imagery's attribution goes with it: imagery from the environment takes
+    // ZELTRIN_TILE_ATTRIBUTION, or none.
     static QString builtInImageryUrlTemplate();
     static QString builtInLabelsUrlTemplate();
+    static QString builtInAttribution();
     static QString defaultImageryUrlTemplate();
     static QString defaultLabelsUrlTemplate();
     static QString defaultAttribution();

@@ -22,7 +22,7 @@ QString sourceFromEnvironment(const char *name, const QString &builtIn)
 
 QString TileMapItem::builtInImageryUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_IMAGERY_URL); }
 QString TileMapItem::builtInLabelsUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_LABELS_URL); }
-QString TileMapItem::defaultAttribution() { return QStringLiteral(ZELTRIN_TILE_ATTRIBUTION); }
+QString TileMapItem::builtInAttribution() { return QStringLiteral(ZELTRIN_TILE_ATTRIBUTION); }
 
 QString TileMapItem::defaultImageryUrlTemplate()
 {
@@ -32,4 +32,12 @@ QString TileMapItem::defaultImageryUrlTemplate()
 QString TileMapItem::defaultLabelsUrlTemplate()
 {
     return sourceFromEnvironment("ZELTRIN_TILE_LABELS_URL", builtInLabelsUrlTemplate());
+}
+
+QString TileMapItem::defaultAttribution()
+{
+    // Another source's tiles, or none, are not the built-in provider's to credit.
+    if (qEnvironmentVariableIsSet("ZELTRIN_TILE_IMAGERY_URL"))
+        return qEnvironmentVariable("ZELTRIN_TILE_ATTRIBUTION");
+    return builtInAttribution();
 }

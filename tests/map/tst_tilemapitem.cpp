@@ -104,33 +104,50 @@ private Q_SLOTS:
     {
         QCOMPARE(TileLoader::expand("https://t/{z}/{y}/{x}", {0, 5, 7, 9}), QStringLiteral("https://t/5/9/7"));
         QVERIFY(TileMapItem::builtInImageryUrlTemplate().startsWith("https://"));
-        QVERIFY(!TileMapItem::defaultAttribution().isEmpty());
+        QVERIFY(!TileMapItem::builtInAttribution().isEmpty());
     }
 
-    // The environment picks a new map's sources: unset, the built-in ones; empty, none.
+    // The environment picks a new map's sources: unset, the built-in ones; empty, none. The
+    // built-in attribution shows only with the built-in imagery.
     void sourcesFromTheEnvironment_data()
     {
         QTest::addColumn<bool>("set");
         QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("attribution"); // ZELTRIN_TILE_ATTRIBUTION; null: unset
         QTest::addColumn<bool>("builtIn");
-        QTest::newRow("unset: built in") << false << QString() << true;
-        QTest::newRow("empty: none") << true << QString() << false;
-        QTest::newRow("a local server") << true << QStringLiteral("http://127.0.0.1:8080/{z}/{x}/{y}.png") << false;
+        QTest::addColumn<QString>("shown"); // null: the built-in attribution
+        QTest::newRow("unset: built in") << false << QString() << QString() << true << QString();
+        QTest::newRow("unset: built in, its own attribution kept")
+            << false << QString() << QStringLiteral("Other") << true << QString();
+        QTest::newRow("empty: none, and no attribution") << true << QString() << QString() << false << QStringLiteral("");
+        QTest::newRow("a local server: no attribution")
+            << true << QStringLiteral("http://127.0.0.1:8080/{z}/{x}/{y}.png") << QString() << false << QStringLiteral("");
+        QTest::newRow("a local server with its attribution")
+            << true << QStringLiteral("http://127.0.0.1:8080/{z}/{x}/{y}.png") << QStringLiteral("Local tiles") << false
+            << QStringLiteral("Local tiles");
     }
     void sourcesFromTheEnvironment()
     {
         QFETCH(bool, set);
         QFETCH(QString, value);
+        QFETCH(QString, attribution);
         QFETCH(bool, builtIn);
-        const QByteArrayList names{"ZELTRIN_TILE_IMAGERY_URL", "ZELTRIN_TILE_LABELS_URL"};
+        QFETCH(QString, shown);
+        const QByteArrayList names{"ZELTRIN_TILE_IMAGERY_URL", "ZELTRIN_TILE_LABELS_URL", "ZELTRIN_TILE_ATTRIBUTION"};
         QHash<QByteArray, QByteArray> saved;
         for (const QByteArray &n : names) {
             if (qEnvironmentVariableIsSet(n.constData()))
                 saved.insert(n, qgetenv(n.constData()));
-            if (set)
+            if (n == "ZELTRIN_TILE_ATTRIBUTION") {
+                if (attribution.isNull())
+                    qunsetenv(n.constData());
+                else
+                    qputenv(n.constData(), attribution.toUtf8());
+            } else if (set) {
                 qputenv(n.constData(), value.toUtf8());
-            else
+            } else {
                 qunsetenv(n.constData());
+            }
         }
         const auto restore = qScopeGuard([&] {
             for (const QByteArray &n : names) {
@@ -143,6 +160,7 @@ private Q_SLOTS:
         QCOMPARE(TileMapItem::defaultLabelsUrlTemplate(), builtIn ? TileMapItem::builtInLabelsUrlTemplate() : value);
         TileMapItem map;
         QCOMPARE(map.imageryUrlTemplate(), builtIn ? TileMapItem::builtInImageryUrlTemplate() : value);
+        QCOMPARE(map.attribution(), shown.isNull() ? TileMapItem::builtInAttribution() : shown);
     }
 
     void regionFitsAndMovesBothWays()

@@ -158,6 +158,7 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         m_view->resize(size);
         QTRY_COMPARE(root()->size(), QSizeF(size));
+        m_map->setAttribution(QStringLiteral("Test imagery")); // the tests' sources have none
         QSignalSpy resets(m_plan->waypoints(), &QAbstractItemModel::modelReset);
         QSignalSpy inserts(m_plan->waypoints(), &QAbstractItemModel::rowsInserted);
         QVERIFY(m_plan->openPlan(QUrl::fromLocalFile(planFile(1000)).toString()));
