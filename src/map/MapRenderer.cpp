@@ -133,6 +133,8 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     syncTrack();
     const OverlayState &o = *m_overlay;
     const VehicleDraw vehicles = vehicleDraw();
+    // What this frame draws; the GUI thread waits for this sync, so the member is safe to set.
+    m_askedVehicles = vehicles;
     const QPointF offset = o.frame.offsetOn(m_cam);
     // The selected marker, and the one just deselected while it fades, go over everything.
     std::vector<MarkerDraw> tops; // frame pixels

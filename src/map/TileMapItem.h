@@ -245,7 +245,7 @@ private:
     QPointer<TrackLine> m_track;
     qsizetype m_trackFirstChanged = 0;
     Vehicles m_vehicles;
-    VehicleDraw m_askedVehicles; // what the last frame asked for by a vehicle's move will draw
+    VehicleDraw m_askedVehicles; // what the last frame drew, or what a move since has asked a frame for
 
     // Gestures
     QPointF m_pressPos, m_lastPos;
