@@ -95,10 +95,30 @@ ZeltrinPilotApp *ZeltrinPilotApp::create(QQmlEngine *qmlEngine, QJSEngine *)
     return app;
 }
 
-void ZeltrinPilotApp::rootViewShown()
+void ZeltrinPilotApp::rootViewShown(QObject *window)
 {
-    if (m_startConnectionCount > 0)
+    if (m_startConnectionCount > 0 || m_startPending)
         return;
+    auto *quickWindow = qobject_cast<QQuickWindow *>(window);
+    if (!quickWindow) {
+        startSession();
+        return;
+    }
+    m_startPending = true;
+    auto swapped = std::make_shared<QMetaObject::Connection>();
+    auto start = [this, swapped] {
+        QObject::disconnect(*swapped);
+        if (m_startConnectionCount == 0)
+            startSession();
+    };
+    // Swapped on the render thread; the work runs here on the GUI thread.
+    *swapped = connect(quickWindow, &QQuickWindow::frameSwapped, this, start, Qt::QueuedConnection);
+    QTimer::singleShot(1000, this, start);
+}
+
+void ZeltrinPilotApp::startSession()
+{
+    m_startPending = false;
     ++m_startConnectionCount;
     // Opened before the link, so the recorder sees its first reading.
     if (!m_flightStore && !m_flightStorePath.isEmpty())

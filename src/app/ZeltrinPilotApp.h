@@ -77,8 +77,11 @@ public:
     void attachTo(QQmlEngine &engine);
     static ZeltrinPilotApp *create(QQmlEngine *qmlEngine, QJSEngine *jsEngine);
 
-    // The root view calls this when it is first shown: starts the drone link once per launch.
-    Q_INVOKABLE void rootViewShown();
+    // The root view calls this when it is first built. Once per launch it opens the flight store
+    // and the offline maps, then starts the drone link. Given the root view's window, it waits
+    // for that window's first frame (or a second at most, for a window that never draws one):
+    // opening the store takes milliseconds that the first frame need not wait for.
+    Q_INVOKABLE void rootViewShown(QObject *window = nullptr);
     int startConnectionCount() const { return m_startConnectionCount; }
 
 Q_SIGNALS:
@@ -104,6 +107,8 @@ private:
     std::unique_ptr<OfflineMaps> m_offlineMaps;
     std::optional<OfflineMaps::Options> m_offlineMapsOptions;
     int m_startConnectionCount = 0;
+    bool m_startPending = false;
+    void startSession();
 };
 
 namespace zeltrin {

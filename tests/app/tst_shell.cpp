@@ -4,8 +4,10 @@
 #include "QmlSetup.h"
 #include "ZeltrinPilotApp.h"
 
+#include <QElapsedTimer>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -100,15 +102,49 @@ private Q_SLOTS:
         QCOMPARE(obj->property("drone").value<QObject *>(), static_cast<QObject *>(app.droneManager()));
     }
 
+    // The link starts once per launch. With the root view's window it waits for that window's
+    // first frame, which need not wait for the flight store to open; a window that never draws
+    // does not hold it back for long.
+    void startConnectionOncePerLaunch_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("no window: at once") << "none";
+        QTest::newRow("after the window's first frame") << "shown";
+        QTest::newRow("a window never shown: within a second") << "hidden";
+    }
     void startConnectionOncePerLaunch()
     {
+        QFETCH(QString, window);
         auto *sdk = new FakeDJISDK;
         ZeltrinPilotApp::Dependencies deps;
         deps.sdk.reset(sdk);
         ZeltrinPilotApp app(std::move(deps));
+        QQuickWindow quickWindow;
+        quickWindow.resize(200, 200);
+        QSignalSpy swaps(&quickWindow, &QQuickWindow::frameSwapped);
+        int swapsAtConnect = -1;
+        sdk->onConnectionRequest = [&] { swapsAtConnect = int(swaps.count()); };
         QCOMPARE(sdk->connectionRequests, 0);
-        app.rootViewShown();
-        app.rootViewShown();
+        QElapsedTimer clock;
+        clock.start();
+        app.rootViewShown(window == QLatin1String("none") ? nullptr : &quickWindow);
+        app.rootViewShown(window == QLatin1String("none") ? nullptr : &quickWindow);
+        if (window == QLatin1String("none")) {
+            QCOMPARE(sdk->connectionRequests, 1);
+            return;
+        }
+        QCOMPARE(sdk->connectionRequests, 0);
+        if (window == QLatin1String("shown"))
+            quickWindow.show();
+        QTRY_COMPARE_WITH_TIMEOUT(sdk->connectionRequests, 1, 5000);
+        if (window == QLatin1String("shown")) {
+            QVERIFY2(swapsAtConnect >= 1, "the link started before the window's first frame");
+        } else {
+            QCOMPARE(swapsAtConnect, 0);
+            QVERIFY(clock.elapsed() >= 900);
+        }
+        app.rootViewShown(&quickWindow);
+        QTest::qWait(50);
         QCOMPARE(sdk->connectionRequests, 1);
     }
 };

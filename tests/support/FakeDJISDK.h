@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // A test double for the aircraft SDK: tests call its callbacks directly.
@@ -14,7 +15,12 @@ class FakeDJISDK final : public QObject, public DJISDKManager
 public:
     explicit FakeDJISDK(QObject *parent = nullptr) : QObject(parent) {}
 
-    void startConnectionToProduct() override { ++connectionRequests; }
+    void startConnectionToProduct() override
+    {
+        ++connectionRequests;
+        if (onConnectionRequest)
+            onConnectionRequest();
+    }
 
     Q_INVOKABLE void connectAircraft(const QString &model);
     void connectProduct(std::optional<QString> model, bool isAircraft);
@@ -24,4 +30,5 @@ public:
     void reportTelemetry(const DJITelemetryReading &reading);
 
     int connectionRequests = 0;
+    std::function<void()> onConnectionRequest; // lets a test see when the link is asked for
 };

@@ -99,7 +99,8 @@ Item {
         }
         else
             show(screen)
-        App.rootViewShown()
+        // The store, the offline maps and the link start once the first frame is out.
+        App.rootViewShown(Window.window)
     }
     function showSplashIfStillChecking() {
         if (screen === 0 && !current)
