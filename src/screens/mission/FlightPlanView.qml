@@ -224,14 +224,13 @@ Item {
 
 
     // Tool column: 16 from the right, 100 below the top of the content area, or higher where a
-    // short window's card would reach it.
+    // short window's card (or, beside the card, the window's own bottom) would reach it.
     Column {
         id: tools
         visible: !screen.choosingArea
         anchors.right: parent.right
         anchors.rightMargin: 16
-        y: panel.beside ? bar.height + 100
-                        : Math.max(bar.height + 8, Math.min(bar.height + 100, panel.y - 8 - height))
+        y: Math.max(bar.height + 8, Math.min(bar.height + 100, (panel.beside ? screen.height : panel.y) - 8 - height))
         spacing: 12
         MapToolButton {
             objectName: "addTool"
@@ -275,9 +274,10 @@ Item {
         anchors.bottom: parent.bottom
         anchors.margins: 8
         // In a short, wide window (a phone on its side) a full-width card would cover the
-        // whole map and the tool column; there it keeps to the left.
+        // whole map and the tool column; there it keeps to the left. It leaves the map 280 wide
+        // where it can, and is never narrower than on the smallest phone held upright.
         readonly property bool beside: parent.width > parent.height && parent.height < 600
-        width: beside ? Math.min(parent.width - 16, 460) : parent.width - 16
+        width: beside ? Math.min(460, Math.max(304, parent.width - 16 - 280)) : parent.width - 16
         // Below the title bar at most, and below the tool column unless beside it; the card
         // scrolls within that.
         height: Math.min(implicitHeight, beside ? parent.height - bar.height - 16
