@@ -51,6 +51,9 @@ const QList<ScreenControls> &screens()
           {"uploadButton"}}},
         {"mission-selected", "scene:mission-3-selected.qml",
          {{"addTool"}, {"listTool"}, {"previewTool"}, {"trashTool"}, {"uploadButton"}}},
+        // The offline area's card, which scrolls where the window is too short for it.
+        {"offline-area", "scene:offline-area-select.qml",
+         {{"minZoomStepperLower"}, {"maxZoomStepperRaise"}, {"areaCancel"}, {"areaDownload"}}},
         {"camera", "qrc:/Zeltrin/screens/camera/CameraView.qml",
          {{"Mode"}, {"advancedButton"}, {"ISOSlider"}, {"shutterWheel"},
           {"GimbalSlider"}, {"Capture"}, {"recordButton"}}},
@@ -64,7 +67,7 @@ const QList<ScreenControls> &screens()
     return list;
 }
 
-const QList<QSize> kSizes{{390, 844}, {320, 568}, {844, 390}, {820, 1180}, {1180, 820}};
+const QList<QSize> kSizes{{390, 844}, {320, 568}, {568, 320}, {844, 390}, {820, 1180}, {1180, 820}, {1024, 1366}, {1366, 1024}};
 
 QString accessibleName(const QQuickItem *item)
 {

@@ -72,180 +72,193 @@ Item {
         }
     }
 
-    ColumnLayout {
-        id: column
-        anchors.left: parent.left
-        anchors.right: parent.right
-        anchors.top: parent.top
-        anchors.margins: 16
-        spacing: 12
+    // A window too short for the whole card (a small phone on its side) scrolls it, so its
+    // buttons stay in reach.
+    Flickable {
+        id: scroller
+        objectName: "offlineAreaScroller"
+        anchors.fill: parent
+        clip: contentHeight > height
+        interactive: contentHeight > height
+        contentWidth: width
+        contentHeight: column.implicitHeight + 32
+        boundsBehavior: Flickable.StopAtBounds
+        ZScrollIndicator { flickable: scroller }
 
-        RowLayout {
-            Layout.fillWidth: true
-            Text {
+        ColumnLayout {
+            id: column
+            x: 16
+            y: 16
+            width: scroller.width - 32
+            spacing: 12
+
+            RowLayout {
                 Layout.fillWidth: true
-                text: card.showsProgress ? card.maps.downloadName : "Download Map Area"
-                color: "white"
-                elide: Text.ElideRight
-                font.family: Theme.fontFamily
-                font.pixelSize: Theme.headline
-                font.weight: Font.DemiBold
-                Accessible.role: Accessible.Heading
-                Accessible.name: text
+                Text {
+                    Layout.fillWidth: true
+                    text: card.showsProgress ? card.maps.downloadName : "Download Map Area"
+                    color: "white"
+                    elide: Text.ElideRight
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.headline
+                    font.weight: Font.DemiBold
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
+                }
+                Text {
+                    visible: !card.showsProgress
+                    text: card.select.zoomRangeText
+                    color: Theme.themeGold
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.subheadline
+                }
             }
-            Text {
+
+            // Choosing.
+            Flow {
+                Layout.fillWidth: true
                 visible: !card.showsProgress
-                text: card.select.zoomRangeText
-                color: Theme.themeGold
+                spacing: 12
+                ZoomStepper {
+                    objectName: "minZoomStepper"
+                    label: "From"
+                    value: card.select.minZoom
+                    canLower: card.select.canLowerMin
+                    canRaise: card.select.canRaiseMin
+                    onStep: (delta) => card.select.stepMinZoom(delta)
+                }
+                ZoomStepper {
+                    objectName: "maxZoomStepper"
+                    label: "To"
+                    value: card.select.maxZoom
+                    canLower: card.select.canLowerMax
+                    canRaise: card.select.canRaiseMax
+                    onStep: (delta) => card.select.stepMaxZoom(delta)
+                }
+            }
+            Text {
+                objectName: "areaEstimate"
+                Layout.fillWidth: true
+                visible: !card.showsProgress
+                text: card.select.estimateText
+                color: card.select.tooMany ? Theme.platformRed : "white"
                 font.family: Theme.fontFamily
-                font.pixelSize: Theme.subheadline
+                font.pixelSize: Theme.body
+                wrapMode: Text.Wrap
             }
-        }
 
-        // Choosing.
-        Flow {
-            Layout.fillWidth: true
-            visible: !card.showsProgress
-            spacing: 12
-            ZoomStepper {
-                objectName: "minZoomStepper"
-                label: "From"
-                value: card.select.minZoom
-                canLower: card.select.canLowerMin
-                canRaise: card.select.canRaiseMin
-                onStep: (delta) => card.select.stepMinZoom(delta)
-            }
-            ZoomStepper {
-                objectName: "maxZoomStepper"
-                label: "To"
-                value: card.select.maxZoom
-                canLower: card.select.canLowerMax
-                canRaise: card.select.canRaiseMax
-                onStep: (delta) => card.select.stepMaxZoom(delta)
-            }
-        }
-        Text {
-            objectName: "areaEstimate"
-            Layout.fillWidth: true
-            visible: !card.showsProgress
-            text: card.select.estimateText
-            color: card.select.tooMany ? Theme.platformRed : "white"
-            font.family: Theme.fontFamily
-            font.pixelSize: Theme.body
-            wrapMode: Text.Wrap
-        }
-
-        // Downloading.
-        Rectangle {
-            objectName: "downloadProgressBar"
-            Layout.fillWidth: true
-            visible: card.showsProgress
-            implicitHeight: 8
-            radius: 4
-            color: Theme.themeSurfaceRaised
-            Accessible.role: Accessible.ProgressBar
-            Accessible.name: card.maps ? card.maps.downloadText : ""
+            // Downloading.
             Rectangle {
-                width: parent.width * Math.max(0, Math.min(1, card.maps ? card.maps.downloadProgress : 0))
-                height: parent.height
+                objectName: "downloadProgressBar"
+                Layout.fillWidth: true
+                visible: card.showsProgress
+                implicitHeight: 8
                 radius: 4
-                color: Theme.themeGold
+                color: Theme.themeSurfaceRaised
+                Accessible.role: Accessible.ProgressBar
+                Accessible.name: card.maps ? card.maps.downloadText : ""
+                Rectangle {
+                    width: parent.width * Math.max(0, Math.min(1, card.maps ? card.maps.downloadProgress : 0))
+                    height: parent.height
+                    radius: 4
+                    color: Theme.themeGold
+                }
             }
-        }
-        Text {
-            objectName: "downloadCounts"
-            Layout.fillWidth: true
-            visible: card.showsProgress
-            text: card.maps ? card.maps.downloadText : ""
-            color: "white"
-            font.family: Theme.fontFamily
-            font.pixelSize: Theme.body
-            wrapMode: Text.Wrap
-        }
-        Text {
-            objectName: "downloadStatus"
-            Layout.fillWidth: true
-            visible: card.showsProgress && text !== ""
-            text: {
-                const m = card.maps
-                if (!m)
-                    return ""
-                if (m.downloadMessage !== "")
-                    return m.downloadMessage
-                if (m.downloadPaused)
-                    return "Paused"
-                if (m.downloadWaiting)
-                    return "Waiting for the network\u2026"
-                return "Downloading\u2026"
+            Text {
+                objectName: "downloadCounts"
+                Layout.fillWidth: true
+                visible: card.showsProgress
+                text: card.maps ? card.maps.downloadText : ""
+                color: "white"
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.body
+                wrapMode: Text.Wrap
             }
-            color: card.maps && card.maps.downloadMessageIsError ? Theme.platformRed : Theme.secondaryText
-            font.family: Theme.fontFamily
-            font.pixelSize: Theme.footnote
-            wrapMode: Text.Wrap
-        }
+            Text {
+                objectName: "downloadStatus"
+                Layout.fillWidth: true
+                visible: card.showsProgress && text !== ""
+                text: {
+                    const m = card.maps
+                    if (!m)
+                        return ""
+                    if (m.downloadMessage !== "")
+                        return m.downloadMessage
+                    if (m.downloadPaused)
+                        return "Paused"
+                    if (m.downloadWaiting)
+                        return "Waiting for the network\u2026"
+                    return "Downloading\u2026"
+                }
+                color: card.maps && card.maps.downloadMessageIsError ? Theme.platformRed : Theme.secondaryText
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.footnote
+                wrapMode: Text.Wrap
+            }
 
-        Text {
-            objectName: "areaLimitNote"
-            Layout.fillWidth: true
-            text: card.select.limitText
-            visible: !card.showsProgress
-            color: card.select.tooMany ? Theme.platformRed : Theme.secondaryText
-            font.family: Theme.fontFamily
-            font.pixelSize: Theme.footnote
-            wrapMode: Text.Wrap
-        }
-        RowLayout {
-            Layout.fillWidth: true
-            spacing: 12
-            visible: !card.showsProgress
-            GhostButtonStyle {
-                objectName: "areaCancel"
+            Text {
+                objectName: "areaLimitNote"
                 Layout.fillWidth: true
-                Layout.preferredWidth: 1
-                text: "Cancel"
-                onClicked: card.closeRequested()
+                text: card.select.limitText
+                visible: !card.showsProgress
+                color: card.select.tooMany ? Theme.platformRed : Theme.secondaryText
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.footnote
+                wrapMode: Text.Wrap
             }
-            GoldButtonStyle {
-                objectName: "areaDownload"
+            RowLayout {
                 Layout.fillWidth: true
-                Layout.preferredWidth: 1
-                text: "Download"
-                iconName: "arrow.down.circle"
-                enabled: card.select.canDownload && card.maps !== null && card.maps.ready
-                opacity: enabled ? 1 : 0.5
-                onClicked: card.downloadRequested()
+                spacing: 12
+                visible: !card.showsProgress
+                GhostButtonStyle {
+                    objectName: "areaCancel"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    text: "Cancel"
+                    onClicked: card.closeRequested()
+                }
+                GoldButtonStyle {
+                    objectName: "areaDownload"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    text: "Download"
+                    iconName: "arrow.down.circle"
+                    enabled: card.select.canDownload && card.maps !== null && card.maps.ready
+                    opacity: enabled ? 1 : 0.5
+                    onClicked: card.downloadRequested()
+                }
             }
-        }
-        RowLayout {
-            Layout.fillWidth: true
-            spacing: 12
-            visible: card.showsProgress
-            GhostButtonStyle {
-                objectName: "downloadCancel"
+            RowLayout {
                 Layout.fillWidth: true
-                Layout.preferredWidth: 1
-                visible: card.maps !== null && card.maps.downloadActive
-                text: "Cancel"
-                foreground: Theme.platformRed
-                onClicked: card.maps.cancelDownload()
-            }
-            GhostButtonStyle {
-                objectName: "downloadPauseResume"
-                Layout.fillWidth: true
-                Layout.preferredWidth: 1
-                visible: card.maps !== null && card.maps.downloadActive
-                text: card.maps && card.maps.downloadPaused ? "Resume" : "Pause"
-                onClicked: card.maps.downloadPaused ? card.maps.resumeDownload() : card.maps.pauseDownload()
-            }
-            GoldButtonStyle {
-                objectName: "downloadClose"
-                Layout.fillWidth: true
-                Layout.preferredWidth: 1
-                text: card.maps && card.maps.downloadActive ? "Hide" : "Done"
-                onClicked: {
-                    if (!card.maps.downloadActive)
-                        card.maps.clearDownloadMessage()
-                    card.closeRequested()
+                spacing: 12
+                visible: card.showsProgress
+                GhostButtonStyle {
+                    objectName: "downloadCancel"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    visible: card.maps !== null && card.maps.downloadActive
+                    text: "Cancel"
+                    foreground: Theme.platformRed
+                    onClicked: card.maps.cancelDownload()
+                }
+                GhostButtonStyle {
+                    objectName: "downloadPauseResume"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    visible: card.maps !== null && card.maps.downloadActive
+                    text: card.maps && card.maps.downloadPaused ? "Resume" : "Pause"
+                    onClicked: card.maps.downloadPaused ? card.maps.resumeDownload() : card.maps.pauseDownload()
+                }
+                GoldButtonStyle {
+                    objectName: "downloadClose"
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    text: card.maps && card.maps.downloadActive ? "Hide" : "Done"
+                    onClicked: {
+                        if (!card.maps.downloadActive)
+                            card.maps.clearDownloadMessage()
+                        card.closeRequested()
+                    }
                 }
             }
         }

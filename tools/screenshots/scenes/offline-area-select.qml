@@ -10,7 +10,7 @@ Item {
         anchors.fill: parent
         Component.onCompleted: {
             map.labelsUrlTemplate = ""
-            map.imageryUrlTemplate = tour.tileUrlTemplate
+            map.imageryUrlTemplate = typeof tour !== "undefined" ? tour.tileUrlTemplate : ""
         }
     }
     // Once the screen has its size.
