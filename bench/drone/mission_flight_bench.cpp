@@ -147,9 +147,10 @@ Result measure(MissionScreen &screen, double seconds)
     t.start();
     runFor(seconds);
     const CpuSplit cpu = CpuSplit::now() - c0;
-    r.cpuPercent = 100.0 * cpu.all / (double(t.elapsed()) / 1000.0);
-    r.appCpuPercent = 100.0 * (cpu.all - cpu.rasteriser) / (double(t.elapsed()) / 1000.0);
-    r.framesPerSecond = drawn / (double(t.elapsed()) / 1000.0);
+    const double wall = double(t.elapsed()) / 1000.0;
+    r.cpuPercent = 100.0 * cpu.all / wall;
+    r.appCpuPercent = 100.0 * (cpu.all - cpu.rasteriser) / wall;
+    r.framesPerSecond = drawn / wall;
     QObject::disconnect(counting);
 
     std::vector<double> intervals;

@@ -1,7 +1,7 @@
 // Mission planner benchmark: frame times of the planner while panning (the empty map, the
 // mission zoomed in, the whole 10,000-waypoint mission on screen, and the screen hidden: the
-// window's own clear and swap, the least any frame costs on this renderer), an edit with its next frame,
-// edit operations on their own, and resident memory. Basic render loop; each frame is timed
+// window's own clear and swap, the least any frame costs on this renderer), an edit with its
+// next frame, edit operations on their own, and resident memory. Basic render loop; each frame is timed
 // from the camera move (or the edit) to the swap.
 // Usage: mission-bench [--software|--gl] [--dpr N] [frames]   (prints Markdown tables)
 //   --software: offscreen, software scene graph (the default); --gl: a real window on xcb with
