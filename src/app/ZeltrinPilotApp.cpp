@@ -135,13 +135,14 @@ namespace zeltrin {
 
 namespace {
 
-// The dashboard is on screen with its content: the view exists, is shown and has its size.
+// The dashboard is on screen with its content: the view exists, is shown and has its size, and
+// the frame paints it. A screen fading in starts at opacity 0, and its first frame paints nothing.
 bool dashboardDrawn(QQuickWindow *window)
 {
     QList<QQuickItem *> items{window->contentItem()};
     while (!items.isEmpty()) {
         QQuickItem *item = items.takeLast();
-        if (!item->isVisible())
+        if (!item->isVisible() || item->opacity() <= 0)
             continue;
         if (std::strncmp(item->metaObject()->className(), "DashboardView", 13) == 0)
             return item->width() > 0 && item->height() > 0 && !item->childItems().isEmpty();
