@@ -54,9 +54,15 @@ screenshots: build
 walk: build
 	scripts/run-tests.sh $(BUILD) -R '^walk$$'
 
+# Startup offscreen and in a real window on both renderers; the planner on the software scene
+# graph, and on OpenGL at a phone's pixel ratio.
+XVFB := xvfb-run -a -s "-screen 0 1366x1024x24"
 bench: build
 	$(BUILD)/bench/startup-bench
+	$(XVFB) $(BUILD)/bench/startup-bench 20 xcb
+	$(XVFB) env QT_QUICK_BACKEND=software $(BUILD)/bench/startup-bench 20 xcb
 	$(BUILD)/bench/mission/mission-bench 600
+	$(XVFB) $(BUILD)/bench/mission/mission-bench --gl --dpr 3 90
 
 # Signs in with the real app under Xvfb against the development account service, then restarts
 # it and checks the session comes back from the Secret Service (scripts/e2e-signin.sh). Its own
