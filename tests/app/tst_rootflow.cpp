@@ -8,6 +8,8 @@
 #include "TlsTestServer.h"
 #include "ZeltrinPilotApp.h"
 
+#include <atomic>
+
 #include <QPointer>
 #include <QQmlContext>
 #include <QQuickItem>
@@ -226,6 +228,36 @@ private Q_SLOTS:
         QCOMPARE(s.screens, (QList<int>{kSplash, kGate, kTabs, kGate, kTabs})); // the splash never returns
         QCOMPARE(s.sdk->connectionRequests, 1);
         QCOMPARE(s.server.requests.size(), 0); // guest entry asks nothing of the service
+    }
+
+    // The tab view's build waits for a frame that paints the gate: started with the frame that
+    // begins the gate's fade, its first slices held back the fade's first step by some 30 ms.
+    void tabsBuildOnceTheGateIsPainted_data() { tabsStartBuildingDuringTheGatesFade_data(); }
+    void tabsBuildOnceTheGateIsPainted()
+    {
+        QFETCH(QByteArray, storedToken);
+        Shell s(storedToken);
+        // Read at each sync, while the GUI thread waits whichever thread renders: the frame
+        // swapped next paints the gate when its holder is above opacity 0.
+        std::atomic<bool> nextPaintsGate{false}, gatePainted{false}, builtBeforeThePaint{false};
+        QObject watching; // goes before the shell, and the connections with it
+        QObject::connect(s.view.get(), &QQuickWindow::beforeSynchronizing, &watching, [&] {
+            if (!s.root())
+                return;
+            if (s.root()->property("standby").value<QObject *>() && !gatePainted)
+                builtBeforeThePaint = true;
+            const auto *holder = s.root()->property("current").value<QQuickItem *>();
+            nextPaintsGate = s.screen() == kGate && holder && holder->opacity() > 0;
+        }, Qt::DirectConnection);
+        QObject::connect(s.view.get(), &QQuickWindow::frameSwapped, &watching, [&] {
+            if (nextPaintsGate)
+                gatePainted = true;
+        }, Qt::DirectConnection);
+        QVERIFY(s.waitForScreen(kGate));
+        QVERIFY(QTest::qWaitFor([&] { return s.root()->property("standby").value<QObject *>() != nullptr; }, 5000));
+        QTest::qWait(100); // the fade's next frames, synced after the build started
+        QVERIFY(gatePainted);
+        QVERIFY2(!builtBeforeThePaint, "the tab view's build started before a frame painted the gate");
     }
 
     // While the gate is up the tab view is built out of sight; entering shows that very view,

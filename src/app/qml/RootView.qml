@@ -71,14 +71,16 @@ Item {
             soloFadeIn.restart()
         }
         current = next
-        if (which === 2)
+        if (which === 2) {
+            gateShown.gatePainted = false
             gateShown.arm()
+        }
     }
     onScreenChanged: show(screen)
 
-    // Built in slices between frames from the gate's first frame on, also while the gate
-    // cross-fades from the splash: a pilot may tap before that fade ends, and a tap that finds
-    // no build under way waits for the whole tab view.
+    // Built in slices between frames once the gate shows, also while it still fades in: a pilot
+    // may tap before that fade ends, and a tap that finds no build under way waits for the whole
+    // tab view.
     function buildStandby() {
         if (screen !== 2 || standby)
             return
@@ -88,7 +90,21 @@ Item {
     }
     FrameWatch {
         id: gateShown
-        onPresented: root.buildStandby()
+        // The gate fades in from transparent, and the frame that starts the fade paints nothing of
+        // it. The build's first slices took the GUI thread for some 30 ms and held back the fade's
+        // first step, the first the pilot sees of the gate, so they wait until a frame has
+        // painted it: seen above opacity 0 after one frame, it is painted by the next.
+        property bool gatePainted: false
+        onPresented: {
+            if (root.screen !== 2)
+                return
+            if (!gatePainted) {
+                gatePainted = root.current !== null && root.current.opacity > 0
+                arm()
+                return
+            }
+            root.buildStandby()
+        }
     }
     Component.onCompleted: {
         // The splash fades in from transparent, so a check that ends before the event loop
