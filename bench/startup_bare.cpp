@@ -1,9 +1,10 @@
 // The baseline: a bare Qt Quick window with one text, quitting after its first frame.
-//   startup-bare [tap [delay in ms]]
-// With "tap", the same window is tapped the given time after its first frame (default 0) and
-// cross-fades to a second text the way the app goes from its gate to the tabs (0.35 s, in and
-// out quad); it quits at the first frame that paints the second text. Its first frame and the
-// tap are reported as well, under the app's names.
+//   startup-bare [fade | tap [delay in ms]]
+// "fade": the text fades in from transparent the way the app's sign-in gate does (0.35 s, in and
+// out quad), and the window quits at the first frame that paints it. "tap": the same, then the
+// window is tapped the given time after that frame (default 0) and cross-fades to a second text
+// the way the app goes from the gate to the tabs; it quits at the first frame that paints the
+// second text, and reports the first painted frame and the tap as well, under the app's names.
 #include "FirstFrame.h"
 
 #include <QGuiApplication>
@@ -20,15 +21,23 @@
 int main(int argc, char **argv)
 {
     const bool tap = argc > 1 && std::strcmp(argv[1], "tap") == 0;
-    const int tapDelayMs = argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
+    const bool fade = tap || (argc > 1 && std::strcmp(argv[1], "fade") == 0);
+    const int tapDelayMs = tap && argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
     QQmlApplicationEngine engine;
+    engine.setInitialProperties({{QStringLiteral("fades"), fade}});
     engine.loadData(R"(
         import QtQuick
         Window {
+            id: window
+            required property bool fades
             width: 390; height: 844; visible: true; color: "#0F0F12"
-            Text { id: first; anchors.centerIn: parent; text: "Hello"; color: "white" }
+            Text {
+                id: first; objectName: "first"; anchors.centerIn: parent; text: "Hello"; color: "white"
+                opacity: window.fades ? 0 : 1
+                NumberAnimation on opacity { running: window.fades; to: 1; duration: 350; easing.type: Easing.InOutQuad }
+            }
             Text { id: second; objectName: "second"; anchors.centerIn: parent; text: "Welcome"; color: "white"; opacity: 0 }
             ParallelAnimation {
                 id: crossFade
@@ -41,23 +50,26 @@ int main(int argc, char **argv)
     auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().value(0));
     if (!window)
         return 1;
+    auto *first = window->findChild<QQuickItem *>(QStringLiteral("first"));
     auto *second = window->findChild<QQuickItem *>(QStringLiteral("second"));
     // Read while the GUI thread waits for the scene to be synchronised: the next frame paints it.
-    std::atomic<bool> secondPainted{false};
+    std::atomic<bool> firstPainted{false}, secondPainted{false};
     QObject::connect(window, &QQuickWindow::beforeSynchronizing, &app, [&] {
+        firstPainted.store(first && first->opacity() > 0);
         secondPainted.store(second && second->opacity() > 0);
     }, Qt::DirectConnection);
     bool seen = false, done = false;
     QObject::connect(window, &QQuickWindow::frameSwapped, &app, [&] {
         if (done)
             return;
-        if (!tap || secondPainted.load()) {
+        const bool reached = tap ? secondPainted.load() : (!fade || firstPainted.load());
+        if (reached) {
             done = true;
             reportFirstFrame();
             QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
             return;
         }
-        if (seen)
+        if (!tap || seen || !firstPainted.load())
             return;
         seen = true;
         reportNow("GATE_NS");

@@ -135,16 +135,18 @@ namespace zeltrin {
 
 namespace {
 
-// The dashboard is on screen with its content: the view exists, is shown and has its size, and
-// the frame paints it. A screen fading in starts at opacity 0, and its first frame paints nothing.
-bool dashboardDrawn(QQuickWindow *window)
+// A screen of the given type is on screen with its content: the view exists, is shown and has
+// its size, and the frame paints it. A screen fading in starts at opacity 0, and the frame that
+// starts the fade paints nothing of it.
+bool screenPainted(QQuickWindow *window, const char *typeName)
 {
+    const size_t length = std::strlen(typeName);
     QList<QQuickItem *> items{window->contentItem()};
     while (!items.isEmpty()) {
         QQuickItem *item = items.takeLast();
         if (!item->isVisible() || item->opacity() <= 0)
             continue;
-        if (std::strncmp(item->metaObject()->className(), "DashboardView", 13) == 0)
+        if (std::strncmp(item->metaObject()->className(), typeName, length) == 0)
             return item->width() > 0 && item->height() > 0 && !item->childItems().isEmpty();
         items.append(item->childItems());
     }
@@ -193,24 +195,28 @@ int runApp(int argc, char **argv, const RunOptions &options)
         window && (options.onMilestone || options.quitAfterMilestone)) {
         using Milestone = RunOptions::Milestone;
         MRVAuthManager *auth = app.authManager();
-        auto reached = [&options, auth, window]() {
+        auto gatePainted = [auth, window] {
+            return !auth->isCheckingSession() && !auth->isAuthenticated() && screenPainted(window, "AuthGateView");
+        };
+        auto reached = [&options, auth, window, gatePainted]() {
             switch (options.milestone) {
             case Milestone::firstFrame: return true;
-            case Milestone::gate: return !auth->isCheckingSession() && !auth->isAuthenticated();
-            case Milestone::guestDashboard: return auth->isAuthenticated() && dashboardDrawn(window);
+            case Milestone::gate: return gatePainted();
+            case Milestone::guestDashboard: return auth->isAuthenticated() && screenPainted(window, "DashboardView");
             }
             return false;
         };
         // Read while the GUI thread waits for the scene to be synchronised, so the items are
         // safe to look at on either render loop; the frame swapped next is the one that shows it.
         auto synced = std::make_shared<std::atomic<bool>>(false);
-        QObject::connect(window, &QQuickWindow::beforeSynchronizing, &qapp, [synced, reached] {
+        auto gateSynced = std::make_shared<std::atomic<bool>>(false);
+        QObject::connect(window, &QQuickWindow::beforeSynchronizing, &qapp, [synced, gateSynced, reached, gatePainted] {
             synced->store(reached());
+            gateSynced->store(gatePainted());
         }, Qt::DirectConnection);
-        QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [&options, synced, auth]() {
+        QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [&options, synced, gateSynced, auth]() {
             static bool gateSeen = false;
-            if (options.milestone == Milestone::guestDashboard && !gateSeen && !auth->isCheckingSession()
-                && !auth->isAuthenticated()) {
+            if (options.milestone == Milestone::guestDashboard && !gateSeen && gateSynced->load()) {
                 gateSeen = true;
                 if (options.onGate)
                     options.onGate();

@@ -116,15 +116,15 @@ namespace zeltrin {
 // For startup benchmarks: which frame to report, and whether to quit after it.
 struct RunOptions {
     enum class Milestone {
-        firstFrame,     // the first frame of the window (the splash)
-        gate,           // the first frame with the sign-in gate
-        guestDashboard, // enters as a guest once the gate is up; the first frame with the dashboard drawn
+        firstFrame,     // the first frame of the window, whatever it shows
+        gate,           // the first frame that paints the sign-in gate (it fades in from transparent)
+        guestDashboard, // enters as a guest once the gate is up; the first frame that paints the dashboard
     };
     Milestone milestone = Milestone::firstFrame;
-    // guestDashboard: how long after the gate's first frame "Continue as Guest" is taken.
+    // guestDashboard: how long after the gate's first painted frame "Continue as Guest" is taken.
     int guestTapDelayMs = 0;
     std::function<void()> onMilestone;
-    std::function<void()> onGate;      // guestDashboard: the gate's first frame
+    std::function<void()> onGate;      // guestDashboard: the gate's first painted frame
     std::function<void()> onGuestTap;  // guestDashboard: just before entering as a guest
     bool quitAfterMilestone = false;
 };
