@@ -8,8 +8,6 @@
 #include "TlsTestServer.h"
 #include "ZeltrinPilotApp.h"
 
-#include <atomic>
-
 #include <QPointer>
 #include <QQmlContext>
 #include <QQuickItem>
@@ -17,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <atomic>
 
 namespace {
 
