@@ -82,7 +82,8 @@ private Q_SLOTS:
         if (removedAgain)
             QCOMPARE(removeNow(store, stored), KeychainBackend::Status::ok);
 
-        QCOMPARE(lookUpNow(kToken), std::optional<bool>(holds));
+        const std::optional<bool> found = lookUpNow(kToken);
+        QVERIFY2(found == holds, !found ? "no answer" : *found ? "the search found the item" : "the search found nothing");
         const KeychainBackend::ReadResult read = readNow(store, kToken);
         QCOMPARE(read.status, holds ? KeychainBackend::Status::ok : KeychainBackend::Status::notFound);
         QCOMPARE(read.data, holds ? secret : QByteArray());
