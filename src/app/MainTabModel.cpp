@@ -1,6 +1,5 @@
 #include "MainTabModel.h"
 
-#include <QFile>
 #include <QVariantMap>
 
 QString MainTabModel::screenUrl(AppTab tab)
@@ -10,8 +9,7 @@ QString MainTabModel::screenUrl(AppTab tab)
         "screens/camera/CameraView.qml", "screens/telemetry/TelemetryView.qml",
         "screens/logbook/FlightLogView.qml", "screens/settings/SettingsView.qml",
     };
-    const QString path = QStringLiteral(":/Zeltrin/") + QLatin1String(paths[int(tab)]);
-    return QFile::exists(path) ? QStringLiteral("qrc") + path : QString();
+    return QStringLiteral("qrc:/Zeltrin/") + QLatin1String(paths[int(tab)]);
 }
 
 QVariantList MainTabModel::tabs()

@@ -22,8 +22,7 @@ public:
     AppState *appState() const { return m_appState; }
     void setAppState(AppState *state);
 
-    // Each entry: {raw, title, icon, screen}; screen is the QML file of the tab's screen, or
-    // empty while that screen does not exist yet.
+    // Each entry: {raw, title, icon, screen}; screen is the QML file of the tab's screen.
     static QVariantList tabs();
     static QString screenUrl(AppTab tab);
 

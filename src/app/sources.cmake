@@ -4,12 +4,13 @@ list(APPEND ZELTRIN_SOURCES
     app/ZeltrinPilotApp.h app/ZeltrinPilotApp.cpp
     app/ConnectionBannerModel.h app/ConnectionBannerModel.cpp
     app/MainTabModel.h app/MainTabModel.cpp
+    app/QmlSetup.h app/QmlSetup.cpp
+    app/AppForeignTypes.h
 )
 list(APPEND ZELTRIN_QML
     app/qml/Main.qml
     app/qml/ConnectionBanner.qml
     app/qml/MainTabView.qml
-    app/qml/TabPlaceholder.qml
     app/qml/SplashView.qml
     app/qml/RootView.qml
 )

@@ -1,4 +1,4 @@
-#include "map/TileLoader.h"
+#include "TileLoader.h"
 #include "TileServer.h"
 
 #include <QMutex>

@@ -57,11 +57,7 @@ Rectangle {
                                 page.visited = true
                         }
                     }
-                    source: modelData.screen !== "" ? modelData.screen : "TabPlaceholder.qml"
-                    onLoaded: if (modelData.screen === "") {
-                        item.title = modelData.title
-                        item.icon = modelData.icon
-                    }
+                    source: modelData.screen
                 }
             }
         }

@@ -1,0 +1,45 @@
+#pragma once
+
+// Core types the app's QML uses, registered here: the core knows nothing of QML.
+#include "DJIDroneManager.h"
+#include "FlightStore.h"
+#include "MRVAuthManager.h"
+#include "OfflineAreaListModel.h"
+#include "OfflineMaps.h"
+
+#include <QQmlEngine>
+
+struct DJIDroneManagerForeign {
+    Q_GADGET
+    QML_FOREIGN(DJIDroneManager)
+    QML_NAMED_ELEMENT(DJIDroneManager)
+    QML_UNCREATABLE("The drone link manager is owned by the application")
+};
+
+struct MRVAuthManagerForeign {
+    Q_GADGET
+    QML_FOREIGN(MRVAuthManager)
+    QML_NAMED_ELEMENT(MRVAuthManager)
+    QML_UNCREATABLE("The auth manager is owned by the application")
+};
+
+struct FlightStoreForeign {
+    Q_GADGET
+    QML_FOREIGN(FlightStore)
+    QML_NAMED_ELEMENT(FlightStore)
+    QML_UNCREATABLE("The logbook store is owned by the application")
+};
+
+struct OfflineMapsForeign {
+    Q_GADGET
+    QML_FOREIGN(OfflineMaps)
+    QML_NAMED_ELEMENT(OfflineMaps)
+    QML_UNCREATABLE("The application owns the offline maps")
+};
+
+struct OfflineAreaListModelForeign {
+    Q_GADGET
+    QML_FOREIGN(OfflineAreaListModel)
+    QML_NAMED_ELEMENT(OfflineAreaListModel)
+    QML_UNCREATABLE("The offline maps make this list")
+};

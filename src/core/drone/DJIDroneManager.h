@@ -1,0 +1,177 @@
+#pragma once
+
+#include "DroneTypes.h"
+#include "DJISDKManager.h"
+
+#include <QColor>
+#include <QObject>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// The single owner of the link to the aircraft: receives the SDK's product callbacks and
+// publishes what the screens show. Every assignment notifies, also of an equal value.
+class DJIDroneManager : public QObject, public DJISDKManagerDelegate
+{
+    Q_OBJECT
+
+    Q_PROPERTY(ConnectionState connectionState READ connectionState WRITE setConnectionState NOTIFY connectionStateChanged)
+    Q_PROPERTY(QString connectionStateText READ connectionStateText NOTIFY connectionStateChanged)
+    Q_PROPERTY(QColor connectionStateColor READ connectionStateColor NOTIFY connectionStateChanged)
+    Q_PROPERTY(AircraftInfo aircraft READ aircraft WRITE setAircraft NOTIFY aircraftChanged)
+    Q_PROPERTY(BatteryInfo battery READ battery WRITE setBattery NOTIFY batteryChanged)
+    Q_PROPERTY(FlightData flightData READ flightData WRITE setFlightData NOTIFY flightDataChanged)
+    Q_PROPERTY(qint64 signalStrength READ signalStrength WRITE setSignalStrength NOTIFY signalStrengthChanged)
+    Q_PROPERTY(bool isRecording READ isRecording WRITE setIsRecording NOTIFY isRecordingChanged)
+    Q_PROPERTY(bool isFlying READ isFlying WRITE setIsFlying NOTIFY isFlyingChanged)
+    Q_PROPERTY(GPSLevel gpsSignal READ gpsSignal WRITE setGpsSignal NOTIFY gpsSignalChanged)
+    // Beyond the published record: what a flying aircraft also reports.
+    Q_PROPERTY(bool isSimulated READ isSimulated CONSTANT)
+    Q_PROPERTY(bool valuesAreLive READ valuesAreLive NOTIFY valuesAreLiveChanged)
+    Q_PROPERTY(bool valuesAreStale READ valuesAreStale NOTIFY valuesAreLiveChanged)
+    Q_PROPERTY(QString missionState READ missionState NOTIFY missionProgressChanged)
+    Q_PROPERTY(int missionWaypoint READ missionWaypoint NOTIFY missionProgressChanged)
+    Q_PROPERTY(int missionWaypointCount READ missionWaypointCount NOTIFY missionProgressChanged)
+    Q_PROPERTY(bool hasHome READ hasHome NOTIFY homeChanged)
+    Q_PROPERTY(double homeLatitude READ homeLatitude NOTIFY homeChanged)
+    Q_PROPERTY(double homeLongitude READ homeLongitude NOTIFY homeChanged)
+
+public:
+    enum class ConnectionState { disconnected, connecting, connected, error };
+    Q_ENUM(ConnectionState)
+    enum class GPSLevel { none = 0, poor = 1, fair = 2, good = 3, excellent = 4 };
+    Q_ENUM(GPSLevel)
+
+    using AircraftInfo = ::AircraftInfo;
+    using BatteryInfo = ::BatteryInfo;
+    using FlightData = ::FlightData;
+
+    // Raw values: the text shown for a link state, and the integer of a GPS level.
+    static QString rawValue(ConnectionState s);
+    static std::optional<ConnectionState> connectionStateFromRaw(QStringView raw);
+    static QColor color(ConnectionState s);
+    static constexpr std::array<ConnectionState, 4> allConnectionStates{
+        ConnectionState::disconnected, ConnectionState::connecting, ConnectionState::connected, ConnectionState::error};
+    static int rawValue(GPSLevel l) { return int(l); }
+    static std::optional<GPSLevel> gpsLevelFromRaw(long long raw);
+
+    // The manager becomes the SDK's delegate; it does not own the SDK.
+    explicit DJIDroneManager(DJISDKManager *sdk, QObject *parent = nullptr);
+    ~DJIDroneManager() override;
+
+    // Where console lines go; standard output unless a test captures them.
+    using LogSink = std::function<void(const QString &line)>;
+    void setLogSink(LogSink sink);
+
+    ConnectionState connectionState() const { return m_connectionState; }
+    QString connectionStateText() const { return rawValue(m_connectionState); }
+    QColor connectionStateColor() const { return color(m_connectionState); }
+    AircraftInfo aircraft() const { return m_aircraft; }
+    BatteryInfo battery() const { return m_battery; }
+    FlightData flightData() const { return m_flightData; }
+    qint64 signalStrength() const { return m_signalStrength; }
+    bool isRecording() const { return m_isRecording; }
+    bool isFlying() const { return m_isFlying; }
+    GPSLevel gpsSignal() const { return m_gpsSignal; }
+    bool isSimulated() const { return m_sdk && m_sdk->isSimulated(); }
+    // False once the link has dropped: the values shown are the last ones received.
+    bool valuesAreLive() const { return m_valuesAreLive; }
+    // True when live values were received and the link has since dropped.
+    bool valuesAreStale() const { return m_hadLiveValues && !m_valuesAreLive; }
+    // "none", "executing", "paused", "finished" or "stopped".
+    QString missionState() const;
+    int missionWaypoint() const { return m_mission.currentWaypoint; }
+    int missionWaypointCount() const { return m_mission.waypointCount; }
+    bool hasHome() const { return m_home.has_value(); }
+    double homeLatitude() const { return m_home ? m_home->latitude : 0.0; }
+    double homeLongitude() const { return m_home ? m_home->longitude : 0.0; }
+
+    // Plain assignments of the published fields (used by the callbacks and by live feeds).
+    void setConnectionState(ConnectionState v);
+    void setAircraft(const AircraftInfo &v);
+    void setBattery(const BatteryInfo &v);
+    void setFlightData(const FlightData &v);
+    void setSignalStrength(qint64 v);
+    void setIsRecording(bool v);
+    void setIsFlying(bool v);
+    void setGpsSignal(GPSLevel v);
+
+    // Every link state with its text and colour, in declaration order (for pickers and galleries).
+    Q_INVOKABLE QVariantList connectionStateCases() const;
+
+    Q_INVOKABLE void startConnection();
+    Q_INVOKABLE void connect();
+    Q_INVOKABLE void disconnect();
+    Q_INVOKABLE void startRecording();
+    Q_INVOKABLE void stopRecording();
+    Q_INVOKABLE void capturePhoto();
+    Q_INVOKABLE void setGimbalPitch(float degrees);
+    Q_INVOKABLE void takeOff();
+    Q_INVOKABLE void land();
+    Q_INVOKABLE void returnToHome();
+
+    // Mission and intelligent-mode commands. Each failure is reported by commandFailed.
+    // `waypoints` holds maps with "latitude" and "longitude".
+    Q_INVOKABLE void executeMission(const QVariantList &waypoints, double altitude, double speed,
+                                    bool terrainFollow = false, bool multiBattery = false);
+    Q_INVOKABLE void pauseMission();
+    Q_INVOKABLE void resumeMission();
+    Q_INVOKABLE void stopMission();
+    // `mode`: "poi", "orbit", "smartRTH", "geofence" or "activeTrack".
+    Q_INVOKABLE void startIntelligentMode(const QString &mode, const QVariantMap &settings);
+    Q_INVOKABLE void stopIntelligentMode(const QString &mode);
+    // New settings for a running mode.
+    Q_INVOKABLE void updateIntelligentMode(const QString &mode, const QVariantMap &settings);
+
+    // SDK callbacks.
+    void productConnected(const DJIBaseProduct *product) override;
+    void productDisconnected() override;
+    void didUpdateDatabaseDownloadProgress(const DJISDKProgress &progress) override;
+    void didUpdateTelemetry(const DJITelemetryReading &reading) override;
+    void didReceiveAlert(const QString &message) override;
+
+Q_SIGNALS:
+    void connectionStateChanged();
+    void aircraftChanged();
+    void batteryChanged();
+    void flightDataChanged();
+    void signalStrengthChanged();
+    void isRecordingChanged();
+    void isFlyingChanged();
+    void gpsSignalChanged();
+    void valuesAreLiveChanged();
+    void missionProgressChanged();
+    void homeChanged();
+    // A command the aircraft refused or could not carry out: `command` names it ("Take Off"),
+    // `reason` is for the pilot.
+    void commandFailed(const QString &command, const QString &reason);
+    void commandSucceeded(const QString &command);
+    // Something the aircraft reports that the pilot must see at once.
+    void alertRaised(const QString &message);
+
+private:
+    void log(const QString &line);
+    // The completion of a command named `name`, reporting its outcome while this manager lives.
+    DJICompletion outcome(const QString &name);
+    void setValuesAreLive(bool live);
+
+    DJISDKManager *m_sdk;
+    LogSink m_logSink;
+    ConnectionState m_connectionState = ConnectionState::disconnected;
+    AircraftInfo m_aircraft;
+    BatteryInfo m_battery;
+    FlightData m_flightData = FlightData::zero;
+    qint64 m_signalStrength = 0;
+    bool m_isRecording = false;
+    bool m_isFlying = false;
+    GPSLevel m_gpsSignal = GPSLevel::none;
+    bool m_valuesAreLive = false;
+    bool m_hadLiveValues = false;
+    DJIMissionProgress m_mission;
+    struct Home {
+        double latitude, longitude;
+    };
+    std::optional<Home> m_home;
+};

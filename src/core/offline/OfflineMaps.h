@@ -1,0 +1,151 @@
+#pragma once
+
+#include "AreaDownload.h"
+#include "OfflineAreaListModel.h"
+#include "OfflineStore.h"
+#include "TileLoader.h"
+
+#include <QObject>
+#include <QThread>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+// The app's offline maps: the store (on a thread of its own, so no query ever waits on the
+// UI thread), the one area download at a time, the tile lookups for the map, and the browsing
+// cache's size. A download left running when the app ended goes on at the next start.
+class OfflineMaps : public QObject, public OfflineTileSource
+{
+    Q_OBJECT
+    Q_PROPERTY(bool ready READ ready NOTIFY areasChanged)
+    Q_PROPERTY(QString errorText READ errorText NOTIFY areasChanged)
+    Q_PROPERTY(OfflineAreaListModel *areas READ areas CONSTANT)
+    Q_PROPERTY(double meanTileBytes READ meanTileBytes NOTIFY areasChanged)
+    Q_PROPERTY(bool downloadActive READ downloadActive NOTIFY downloadChanged)
+    Q_PROPERTY(bool downloadPaused READ downloadPaused NOTIFY downloadChanged)
+    Q_PROPERTY(bool downloadWaiting READ downloadWaiting NOTIFY downloadChanged)
+    Q_PROPERTY(QString downloadName READ downloadName NOTIFY downloadChanged)
+    Q_PROPERTY(double downloadDone READ downloadDoneReal NOTIFY downloadChanged)
+    Q_PROPERTY(double downloadTotal READ downloadTotalReal NOTIFY downloadChanged)
+    Q_PROPERTY(double downloadProgress READ downloadProgress NOTIFY downloadChanged)
+    Q_PROPERTY(int downloadFailures READ downloadFailures NOTIFY downloadChanged)
+    Q_PROPERTY(QString downloadText READ downloadText NOTIFY downloadChanged)
+    // How the last download ended, or why it stopped ("" while none has).
+    Q_PROPERTY(QString downloadMessage READ downloadMessage NOTIFY downloadChanged)
+    Q_PROPERTY(bool downloadMessageIsError READ downloadMessageIsError NOTIFY downloadChanged)
+    Q_PROPERTY(QString browsingCacheText READ browsingCacheText NOTIFY browsingCacheChanged)
+    // What opening a pack or deleting an area last said ("" when there is nothing to say).
+    Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
+    Q_PROPERTY(bool noticeIsError READ noticeIsError NOTIFY noticeChanged)
+public:
+    static constexpr qint64 kMaxTiles = 50'000;
+    static constexpr double kDefaultTileBytes = 25 * 1024;
+
+    struct Options {
+        QString storePath;      // the default place when empty
+        QString cacheDirectory; // the map's browsing cache; none when empty
+        qint64 maxStoreBytes = 0;
+        bool resumeOnStart = true;
+        zeltrin::offline::AreaDownload::Options download;
+    };
+    explicit OfflineMaps(Options options, QObject *parent = nullptr);
+    ~OfflineMaps() override;
+
+    static QString defaultCacheDirectory();
+
+    bool ready() const { return m_ready; }
+    QString errorText() const { return m_error; }
+    OfflineAreaListModel *areas() { return &m_areas; }
+    double meanTileBytes() const { return m_meanTileBytes; }
+    bool downloadActive() const { return m_areaId != 0; }
+    // Paused by the pilot, or stopped by the store (full) until resumed.
+    bool downloadPaused() const
+    {
+        return m_areaId != 0
+            && (m_pauseWanted
+                || (m_download
+                    && (m_download->isPaused() || m_download->outcome() != zeltrin::offline::AreaDownload::Outcome::none)));
+    }
+    bool downloadWaiting() const { return m_download && m_download->waitingForNetwork() && !m_download->isPaused(); }
+    QString downloadName() const { return m_areaName; }
+    qint64 downloadDone() const;
+    qint64 downloadTotal() const { return m_total; }
+    double downloadDoneReal() const { return double(downloadDone()); }
+    double downloadTotalReal() const { return double(m_total); }
+    double downloadProgress() const;
+    int downloadFailures() const { return m_download ? m_download->failureCount() : 0; }
+    QString downloadText() const;
+    QString downloadMessage() const { return m_message; }
+    bool downloadMessageIsError() const { return m_messageIsError; }
+    qint64 activeAreaId() const { return m_areaId; }
+    const zeltrin::offline::AreaDownload *download() const { return m_download.get(); }
+    QString browsingCacheText() const;
+    qint64 browsingCacheBytes() const { return m_cacheBytes; }
+    QString notice() const { return m_notice; }
+    bool noticeIsError() const { return m_noticeIsError; }
+
+    // Tiles, an estimate of their bytes, and whether they may be downloaded.
+    Q_INVOKABLE qint64 tileCount(double south, double west, double north, double east, int minZoom, int maxZoom) const;
+    Q_INVOKABLE bool startDownload(double south, double west, double north, double east, int minZoom, int maxZoom,
+                                   const QString &urlTemplate);
+    Q_INVOKABLE void pauseDownload();
+    Q_INVOKABLE void resumeDownload();
+    // Stops and deletes the area, with the tiles it alone used.
+    Q_INVOKABLE void cancelDownload();
+    Q_INVOKABLE void clearDownloadMessage();
+    Q_INVOKABLE void deleteArea(qint64 id);
+    Q_INVOKABLE void importPack(const QUrl &file);
+    Q_INVOKABLE void clearNotice();
+    Q_INVOKABLE void clearBrowsingCache();
+    Q_INVOKABLE void refreshBrowsingCache();
+
+    void findTile(int z, int x, int y, QObject *context, std::function<void(const QByteArray &)> done) override;
+
+    // Runs `work` on the store's thread; `done` (if any) runs back here afterwards.
+    void onStore(std::function<void(zeltrin::offline::OfflineStore &)> work, std::function<void()> done = {});
+    // Waits until the store's thread has done what was asked before (tests and tools).
+    void waitForStore();
+
+    // "31 MB", "840 KB"; "50,000".
+    static QString bytesText(qint64 bytes);
+    static QString countText(qint64 n);
+
+Q_SIGNALS:
+    void areasChanged();
+    void downloadChanged();
+    void offlineTilesChanged();
+    void browsingCacheChanged();
+    void noticeChanged();
+    void importFinished(bool ok);
+
+private:
+    struct Worker;
+    void opened(const QString &error, const QString &setAside);
+    void refreshAreas();
+    void resumeArea(qint64 id, const QString &name, qint64 total, qint64 held, const QString &urlTemplate);
+    void downloadEnded();
+    void setMessage(const QString &text, bool error);
+    void setNotice(const QString &text, bool error);
+    void storeBatch(const QList<zeltrin::offline::TileBlob> &tiles, std::function<void(bool, bool)> done);
+
+    Options m_options;
+    QThread m_thread;
+    Worker *m_worker = nullptr;
+    OfflineAreaListModel m_areas;
+    bool m_ready = false;
+    QString m_error;
+    double m_meanTileBytes = 0;
+    std::unique_ptr<zeltrin::offline::AreaDownload> m_download;
+    qint64 m_areaId = 0;
+    QString m_areaName;
+    qint64 m_total = 0;
+    qint64 m_heldAtStart = 0;
+    // Paused before the download was under way (while the store was still registering it).
+    bool m_pauseWanted = false;
+    QString m_message;
+    bool m_messageIsError = false;
+    QString m_notice;
+    bool m_noticeIsError = false;
+    qint64 m_cacheBytes = 0;
+};

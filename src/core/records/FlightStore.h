@@ -1,0 +1,70 @@
+#pragma once
+
+#include "FlightRecord.h"
+
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+// The logbook's store: one SQLite file (WAL) holding every recorded flight and its track.
+// Opening it brings an older schema up to date, closes flights a stopped app left open as
+// "interrupted", and sets a file it cannot read aside (renamed, never deleted) to start anew.
+// Every write is one transaction, so a kill at any moment keeps what was committed before it.
+class FlightStore : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kSchemaVersion = 2;
+
+    explicit FlightStore(const QString &path, QObject *parent = nullptr);
+    ~FlightStore() override;
+
+    // flights.sqlite in the app's data folder.
+    static QString defaultPath();
+
+    QString path() const { return m_path; }
+    bool isOpen() const { return m_open; }
+    // Why the store cannot be used, for the pilot; empty while it works.
+    QString errorText() const { return m_error; }
+    // Set when this start found the file damaged and put it aside: where it went.
+    QString setAsidePath() const { return m_setAside; }
+    // Whether a flight was ever recorded here (deleting them all does not clear it).
+    bool everRecorded() const;
+
+    // Recording. Each call commits before it returns; false (with errorText) if it could not.
+    bool beginFlight(const zeltrin::FlightRecord &flight);
+    bool appendPoints(const QUuid &flightId, const QList<zeltrin::TrackPoint> &points);
+    bool finishFlight(const zeltrin::FlightRecord &flight);
+
+    // Newest first; `limit` < 0 reads to the end.
+    QList<zeltrin::FlightRecord> flights(qsizetype offset = 0, qsizetype limit = -1) const;
+    qsizetype flightCount() const;
+    zeltrin::FlightTotals totals() const;
+    std::optional<zeltrin::FlightRecord> flight(const QUuid &id) const;
+    QList<zeltrin::TrackPoint> track(const QUuid &id) const;
+    // The flight and its track.
+    bool deleteFlight(const QUuid &id);
+
+Q_SIGNALS:
+    // A flight was added, finished or deleted.
+    void flightsChanged();
+
+private:
+    bool openFile();
+    bool migrate();
+    bool usable();
+    bool hasOurColumns();
+    void setAside();
+    void closeInterrupted();
+    bool fail(const QString &what, const QString &detail);
+    bool damaged(const QString &detail);
+
+    QString m_path;
+    QString m_connection;
+    QString m_error;
+    QString m_setAside;
+    bool m_open = false;
+    bool m_damaged = false;
+};
