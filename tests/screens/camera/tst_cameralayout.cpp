@@ -80,7 +80,7 @@ private Q_SLOTS:
             QQuickItem *item = s.find(name);
             QVERIFY2(item, qPrintable(name));
             scrollTo(scroller, item);
-            QTest::qWait(10);
+            QVERIFY(s.waitForFrame()); // laid out and drawn where it now lies
             const QRectF r = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
             const QByteArray what = (name + QStringLiteral(" at ") + QString::number(r.x()) + QLatin1Char(',')
                                      + QString::number(r.y()) + QLatin1Char(' ') + QString::number(r.width())

@@ -48,8 +48,7 @@ class TestCameraView : public QObject
         const double wheelY = wheel->mapToItem(sheet, QPointF(0, wheel->height() / 2)).y();
         const double contentY = sheet->property("contentY").toDouble();
         sheet->setProperty("contentY", std::max(0.0, contentY + wheelY - sheet->height() / 2));
-        QTest::qWait(50);
-        return wheel;
+        return s.waitForFrame() ? wheel : nullptr;
     }
 
 private Q_SLOTS:
