@@ -4,14 +4,14 @@ cycle between the project's own files.
 
     scripts/check-code-shape.py [SOURCE_DIR]
 
-Limits: 600 lines for any C++ or QML file under src/, tools/ and bench/; 400 under src/map/,
-whose files are split by concern."""
+Limits: 600 lines for any C++ or QML file under src/, tools/, bench/ and tests/; 400 under
+src/map/, whose files are split by concern."""
 import os
 import re
 import sys
 
 root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), ".."))
-dirs = ["src", "tools", "bench"]
+dirs = ["src", "tools", "bench", "tests"]
 exts = (".h", ".hpp", ".cpp", ".qml")
 # Files known to be over their limit, each waiting for its split; reported, not failed on.
 # An entry whose file has come within its limit fails, so the list only shrinks.
