@@ -4,8 +4,8 @@ between the project's own files, or an include that runs against the layers.
 
     scripts/check-code-shape.py [SOURCE_DIR]
 
-Limits: 600 lines for any C++ or QML file under src/, tools/ and bench/; 400 under src/kit/map/,
-whose files are split by concern.
+Limits: 600 lines for any C++ or QML file under src/, tools/, bench/ and tests/; 400 under
+src/kit/map/, whose files are split by concern.
 
 Layers, lowest first: src/core, src/kit, the app (src/app, src/screens). A file includes headers
 of its own layer and those below, never above; a kit QML file never imports the app's module.
@@ -16,7 +16,7 @@ import re
 import sys
 
 root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), ".."))
-dirs = ["src", "tools", "bench"]
+dirs = ["src", "tools", "bench", "tests"]
 exts = (".h", ".hpp", ".cpp", ".qml")
 # Files known to be over their limit, each waiting for its split; reported, not failed on.
 # An entry whose file has come within its limit fails, so the list only shrinks.

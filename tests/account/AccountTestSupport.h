@@ -101,6 +101,28 @@ inline void deleteNow(KeychainHelper &helper, KeychainHelper::Key key = Keychain
         qFatal("token store delete never ended");
 }
 
+// The two stores the token can live in: the encrypted file store in a folder of the test's own,
+// and the real Secret Service.
+struct Stores {
+    QTemporaryDir dir;
+    QString itemsDir() const { return dir.path() + QStringLiteral("/data/store"); }
+    QString keyFile() const { return dir.path() + QStringLiteral("/config/store.key"); }
+    std::unique_ptr<EncryptedFileBackend> file() const { return std::make_unique<EncryptedFileBackend>(itemsDir(), keyFile()); }
+    static std::unique_ptr<SecretServiceBackend> keyring()
+    {
+        return std::make_unique<SecretServiceBackend>(QString::fromLatin1(KeychainHelper::kAccountPrefix));
+    }
+    // What the real keyring holds for the token, asked directly.
+    static KeychainBackend::ReadResult inKeyring()
+    {
+        auto k = keyring();
+        std::optional<KeychainBackend::ReadResult> r;
+        k->startRead(KeychainHelper::rawValue(KeychainHelper::Key::authToken), nullptr, [&](const auto &res) { r = res; });
+        (void)QTest::qWaitFor([&] { return r.has_value(); }, 10000);
+        return r.value_or(KeychainBackend::ReadResult{});
+    }
+};
+
 inline QString errorKind(const MRVError &e)
 {
     if (std::holds_alternative<MRVAPIError>(e))

@@ -2,11 +2,8 @@
 // the window (scrolled into view when it sits in a scrolling list), is the topmost thing drawn
 // at its centre, and a control the pilot taps is at least 44 x 44.
 // Controls are found by objectName or accessible name; "Prefix*" matches a name's beginning.
-#include "FakeDJISDK.h"
-#include "QmlSetup.h"
-#include "ZeltrinPilotApp.h"
+#include "ScreenHarness.h"
 
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
@@ -69,23 +66,6 @@ const QList<ScreenControls> &screens()
 
 const QList<QSize> kSizes{{390, 844}, {320, 568}, {568, 320}, {844, 390}, {820, 1180}, {1180, 820}, {1024, 1366}, {1366, 1024}};
 
-QString accessibleName(const QQuickItem *item)
-{
-    // The Accessible attached object is a child QObject of its item.
-    for (const QObject *c : item->children())
-        if (qstrcmp(c->metaObject()->className(), "QQuickAccessibleAttached") == 0)
-            return c->property("name").toString();
-    return {};
-}
-
-bool effectivelyVisible(const QQuickItem *item)
-{
-    for (const QQuickItem *p = item; p; p = p->parentItem())
-        if (!p->isVisible() || p->opacity() <= 0.01)
-            return false;
-    return true;
-}
-
 bool nameMatches(const QString &have, const QString &want)
 {
     if (want.endsWith(QLatin1Char('*')))
@@ -98,7 +78,7 @@ QQuickItem *findControl(QQuickItem *root, const QString &name)
     QList<QQuickItem *> queue{root};
     while (!queue.isEmpty()) {
         QQuickItem *item = queue.takeFirst();
-        if (effectivelyVisible(item) && (nameMatches(item->objectName(), name) || nameMatches(accessibleName(item), name)))
+        if (isShown(item) && (nameMatches(item->objectName(), name) || nameMatches(accessibleName(item), name)))
             return item;
         queue.append(item->childItems());
     }
@@ -171,14 +151,6 @@ QRectF hitRect(const QQuickItem *item)
     return r;
 }
 
-bool isWithin(const QQuickItem *item, const QQuickItem *ancestor)
-{
-    for (const QQuickItem *p = item; p; p = p->parentItem())
-        if (p == ancestor)
-            return true;
-    return false;
-}
-
 QString describe(const QQuickItem *item)
 {
     QString s = QString::fromLatin1(item->metaObject()->className());
@@ -215,24 +187,13 @@ private Q_SLOTS:
         const ScreenControls &screenControls = *std::find_if(screens().begin(), screens().end(),
                                                [&](const ScreenControls &s) { return screen == QLatin1String(s.tag); });
 
-        ZeltrinPilotApp::Dependencies deps;
-        deps.sdk = std::make_unique<FakeDJISDK>();
-        ZeltrinPilotApp app(std::move(deps));
-        app.droneManager()->setLogSink([](const QString &) {});
-        QQuickView view;
-        zeltrin::setupEngine(*view.engine());
-        app.attachTo(*view.engine());
-        view.setResizeMode(QQuickView::SizeRootObjectToView);
-        view.resize(size);
         // "scene:" names a screenshot tour scene: a screen in a set-up state.
         const QUrl url = path.startsWith(QLatin1String("scene:"))
             ? QUrl::fromLocalFile(qEnvironmentVariable("ZELTRIN_SOURCE_DIR") + QStringLiteral("/tools/screenshots/scenes/")
                                   + path.mid(6))
             : QUrl(path);
-        view.setSource(url);
-        QCOMPARE(view.status(), QQuickView::Ready);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        ScreenHarness s;
+        QVERIFY(s.open(url, size));
         QTest::qWait(400); // slides and fades of the first frame
         const QRectF window(QPointF(0, 0), QSizeF(size));
 
@@ -244,7 +205,7 @@ private Q_SLOTS:
 
         for (const Control &c : screenControls.controls) {
             const QString name = QString::fromUtf8(c.name);
-            QQuickItem *item = findControl(view.contentItem(), name);
+            QQuickItem *item = findControl(s.view()->contentItem(), name);
             if (!item) {
                 report(name, "found", QStringLiteral("not found among the visible items"));
                 continue;
@@ -261,7 +222,7 @@ private Q_SLOTS:
             const QPointF centre = r.center();
             if (c.kind != Kind::backdrop && window.contains(centre)) {
                 QList<QQuickItem *> under;
-                itemsAt(view.contentItem(), centre, under);
+                itemsAt(s.view()->contentItem(), centre, under);
                 // The topmost item there must be the control or part of it; items it lies on
                 // (its ancestors) are behind it.
                 QQuickItem *top = nullptr;

@@ -2,11 +2,10 @@
 // survives a sign-out, and signing in from guest mode through settings. Real HTTPS to a local
 // account service; only the aircraft SDK is a double.
 #include "DevAccountService.h"
-#include "FakeDJISDK.h"
 #include "KeychainHelper.h"
 #include "QmlSetup.h"
+#include "ScreenHarness.h"
 #include "TlsTestServer.h"
-#include "ZeltrinPilotApp.h"
 
 #include <QPointer>
 #include <QQmlContext>
@@ -20,18 +19,15 @@
 
 namespace {
 
-struct Shell {
+struct Shell : ScreenHarness {
     QTemporaryDir dir;
     std::optional<TestCertificates> certs = TestCertificates::generate(dir.path());
     TlsTestServer server{*certs};
     DevAccountService service;
-    FakeDJISDK *sdk = nullptr;
     InMemoryKeychainBackend *store = nullptr;
-    std::unique_ptr<ZeltrinPilotApp> app;
-    std::unique_ptr<QQuickView> view;
     QList<int> screens; // every root decision shown, in order
 
-    explicit Shell(const QByteArray &storedToken = {})
+    explicit Shell(const QByteArray &storedToken = {}) : ScreenHarness(NoAppYet{})
     {
         server.listen();
         service.serve(server);
@@ -40,7 +36,7 @@ struct Shell {
             items.insert(tokenAccount(), storedToken);
         launch(items);
     }
-    ~Shell() { quit(); }
+    ~Shell() override { shutdown(); } // the app goes before the service it talks to
 
     static QString tokenAccount() { return KeychainHelper::rawValue(KeychainHelper::Key::authToken); }
 
@@ -48,48 +44,27 @@ struct Shell {
     void launch(const QHash<QString, QByteArray> &storedItems)
     {
         screens.clear();
-        sdk = new FakeDJISDK;
         store = new InMemoryKeychainBackend;
         store->items = storedItems;
         ZeltrinPilotApp::Dependencies deps;
-        deps.sdk.reset(sdk);
         deps.keychain = std::make_unique<KeychainHelper>(std::unique_ptr<KeychainBackend>(store));
         MRVNetworkClient::Options o;
         o.baseURL = server.baseURL();
         o.extraCaCertificates = {certs->ca};
         deps.accountClient = std::make_unique<MRVNetworkClient>(o);
-        app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
-        app->droneManager()->setLogSink([](const QString &) {});
-        view = std::make_unique<QQuickView>();
-        zeltrin::setupEngine(*view->engine());
-        app->attachTo(*view->engine());
-        view->setResizeMode(QQuickView::SizeRootObjectToView);
-        view->resize(390, 844);
-        view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/app/qml/RootView.qml")));
+        ScreenHarness::launch(std::move(deps));
+        load(QUrl(QStringLiteral("qrc:/Zeltrin/app/qml/RootView.qml")));
         if (root())
             screens << screen();
-        view->show();
-    }
-    void quit()
-    {
-        // Let the screens go while their window and its renderer still exist, so their
-        // scene-graph nodes are released with them.
-        if (view) {
-            view->setSource(QUrl());
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QCoreApplication::processEvents();
-        }
-        view.reset();
-        app.reset();
+        show();
     }
     void relaunch()
     {
         const auto items = store->items;
-        quit();
+        shutdown();
         launch(items);
     }
 
-    QQuickItem *root() const { return view->rootObject(); }
     int screen() const { return root()->property("screen").toInt(); }
     void record()
     {
@@ -146,7 +121,7 @@ private Q_SLOTS:
         QCOMPARE(s.screens, (QList<int>{kSplash, after}));
         QCOMPARE(s.server.requests.size(), requests);
         // The link starts once per launch, signed in or not.
-        QCOMPARE(s.sdk->connectionRequests, 1);
+        QCOMPARE(s.fakeSdk()->connectionRequests, 1);
     }
 
     // With nothing stored the check ends before the splash is built; the gate still comes in
@@ -160,7 +135,7 @@ private Q_SLOTS:
             holder = s.root()->property("current").value<QQuickItem *>();
             return holder != nullptr;
         }, 5000));
-        QVERIFY(QTest::qWaitForWindowExposed(s.view.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(s.view()));
         QVERIFY2(holder->opacity() < 1.0, "the gate started fully opaque");
         QTRY_COMPARE_WITH_TIMEOUT(holder->opacity(), 1.0, 2000);
         // The tab view is still built behind it once the fade is over.
@@ -196,11 +171,11 @@ private Q_SLOTS:
     {
         Shell s;
         QVERIFY(s.waitForScreen(kGate));
-        s.app->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
+        s.app()->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
                                     QString::fromLatin1(DevAccountService::kDemoPassword));
         QVERIFY(s.waitForScreen(kTabs));
         QVERIFY(!s.store->items.value(Shell::tokenAccount()).isEmpty());
-        s.app->appState()->setSelectedTab(AppTab::logbook);
+        s.app()->appState()->setSelectedTab(AppTab::logbook);
 
         const qsizetype before = s.server.requests.size();
         s.relaunch();
@@ -209,24 +184,24 @@ private Q_SLOTS:
         QCOMPARE(s.screens, (QList<int>{kSplash, kTabs}));
         QCOMPARE(s.server.requests.size(), before + 1); // one GET /auth/me, no password
         QCOMPARE(s.server.requests.last().path, QByteArray("/v1/auth/me"));
-        QCOMPARE(s.app->appState()->selectedTab(), AppTab::dashboard); // a new run starts on the dashboard
-        QCOMPARE(s.app->authManager()->email(), QString::fromLatin1(DevAccountService::kDemoEmail));
+        QCOMPARE(s.app()->appState()->selectedTab(), AppTab::dashboard); // a new run starts on the dashboard
+        QCOMPARE(s.app()->authManager()->email(), QString::fromLatin1(DevAccountService::kDemoEmail));
     }
 
     void guestAndSignOutKeepTheTab()
     {
         Shell s;
         QVERIFY(s.waitForScreen(kGate));
-        s.app->authManager()->continueAsGuest();
+        s.app()->authManager()->continueAsGuest();
         QVERIFY(s.waitForScreen(kTabs));
-        s.app->appState()->setSelectedTab(AppTab::camera);
-        s.app->authManager()->logout();
+        s.app()->appState()->setSelectedTab(AppTab::camera);
+        s.app()->authManager()->logout();
         QVERIFY(s.waitForScreen(kGate));
-        s.app->authManager()->continueAsGuest();
+        s.app()->authManager()->continueAsGuest();
         QVERIFY(s.waitForScreen(kTabs));
-        QCOMPARE(s.app->appState()->selectedTab(), AppTab::camera);
+        QCOMPARE(s.app()->appState()->selectedTab(), AppTab::camera);
         QCOMPARE(s.screens, (QList<int>{kSplash, kGate, kTabs, kGate, kTabs})); // the splash never returns
-        QCOMPARE(s.sdk->connectionRequests, 1);
+        QCOMPARE(s.fakeSdk()->connectionRequests, 1);
         QCOMPARE(s.server.requests.size(), 0); // guest entry asks nothing of the service
     }
 
@@ -241,7 +216,7 @@ private Q_SLOTS:
         // swapped next paints the gate when its holder is above opacity 0.
         std::atomic<bool> nextPaintsGate{false}, gatePainted{false}, builtBeforeThePaint{false};
         QObject watching; // goes before the shell, and the connections with it
-        QObject::connect(s.view.get(), &QQuickWindow::beforeSynchronizing, &watching, [&] {
+        QObject::connect(s.view(), &QQuickWindow::beforeSynchronizing, &watching, [&] {
             if (!s.root())
                 return;
             if (s.root()->property("standby").value<QObject *>() && !gatePainted)
@@ -249,7 +224,7 @@ private Q_SLOTS:
             const auto *holder = s.root()->property("current").value<QQuickItem *>();
             nextPaintsGate = s.screen() == kGate && holder && holder->opacity() > 0;
         }, Qt::DirectConnection);
-        QObject::connect(s.view.get(), &QQuickWindow::frameSwapped, &watching, [&] {
+        QObject::connect(s.view(), &QQuickWindow::frameSwapped, &watching, [&] {
             if (nextPaintsGate)
                 gatePainted = true;
         }, Qt::DirectConnection);
@@ -288,7 +263,7 @@ private Q_SLOTS:
             QCOMPARE(loaded(holder), nullptr);
         QCOMPARE(s.root()->property("currentScreen").value<QObject *>(), gate);
 
-        s.app->authManager()->continueAsGuest();
+        s.app()->authManager()->continueAsGuest();
         // Shown at once, finished on the spot if it was still being built.
         QObject *tabs = s.root()->property("currentScreen").value<QObject *>();
         QVERIFY(tabs);
@@ -298,7 +273,7 @@ private Q_SLOTS:
         QCOMPARE(standby(), nullptr);
         QVERIFY(tabs->property("tabModel").value<QObject *>());
 
-        s.app->authManager()->logout();
+        s.app()->authManager()->logout();
         QVERIFY(s.waitForScreen(kGate));
         QVERIFY(QTest::qWaitFor([&] { return standby() != nullptr && loaded(standby()) != nullptr; }, 5000));
         QVERIFY(standby() != holder.data());
@@ -324,11 +299,11 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitFor([&] {
                 return standby() && standby()->property("item").value<QObject *>();
             }, 5000));
-            s.app->authManager()->continueAsGuest();
+            s.app()->authManager()->continueAsGuest();
         } else if (how == QLatin1String("guest-early")) {
-            s.app->authManager()->continueAsGuest();
+            s.app()->authManager()->continueAsGuest();
         } else {
-            s.app->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
+            s.app()->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
                                         QString::fromLatin1(DevAccountService::kDemoPassword));
         }
         QVERIFY(s.waitForScreen(kTabs));
@@ -347,7 +322,7 @@ private Q_SLOTS:
 
         // From the pixels: the page between the banner and the tab bar holds the gold title
         // and the cards' lighter surfaces, not one flat colour.
-        const QImage shot = s.view->grabWindow();
+        const QImage shot = s.grab();
         QVERIFY(!shot.isNull());
         const QRectF area = dashboard->mapRectToScene(QRectF(0, 0, dashboard->width(), dashboard->height()));
         const qreal dpr = shot.devicePixelRatio();
@@ -371,9 +346,9 @@ private Q_SLOTS:
     {
         Shell s;
         QVERIFY(s.waitForScreen(kGate));
-        s.app->authManager()->continueAsGuest();
+        s.app()->authManager()->continueAsGuest();
         QVERIFY(s.waitForScreen(kTabs));
-        s.app->appState()->setSelectedTab(AppTab::settings);
+        s.app()->appState()->setSelectedTab(AppTab::settings);
 
         QObject *settings = nullptr;
         QVERIFY(QTest::qWaitFor([&] {
@@ -398,7 +373,7 @@ private Q_SLOTS:
         login->setProperty("email", QString::fromLatin1(DevAccountService::kDemoEmail));
         login->setProperty("password", QString::fromLatin1(DevAccountService::kDemoPassword));
         QVERIFY(QMetaObject::invokeMethod(login, "signIn"));
-        QVERIFY(QTest::qWaitFor([&] { return s.app->authManager()->hasCurrentUser(); }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return s.app()->authManager()->hasCurrentUser(); }, 10000));
         QTest::qWait(500);
         s.record();
         QCOMPARE(s.screen(), kTabs);

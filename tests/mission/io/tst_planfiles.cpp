@@ -1,9 +1,13 @@
+#include "FileSizeLimit.h"
 #include "PlanFormats.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 using zeltrin::MissionPlan;
 using zeltrin::PlanReadResult;
@@ -78,23 +82,54 @@ private Q_SLOTS:
         QCOMPARE(r.plan->waypoints, twoWaypoints().waypoints);
     }
 
-    // The save goes through a temporary file: a failed save leaves the old file as it was and
-    // no temporary behind.
+    // The save goes through a temporary file: a failed save leaves the old file as it was and no
+    // temporary behind, whether it cannot begin or is cut short. Each target refuses root too.
+    void failedSaveKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("target"); // in a fresh folder holding keep.plan
+        QTest::newRow("a path under a file") << "keep.plan/x.plan"; // ENOTDIR for everyone
+        QTest::newRow("a read-only folder") << "ro/x.plan";
+        QTest::newRow("over the old file, cut short") << "keep.plan";
+    }
     void failedSaveKeepsTheOldFile()
     {
-        const QString p = path("keep.plan");
-        writeFile(p, "old");
-        QDir(m_dir.path()).mkdir("ro");
-        const QString ro = path("ro");
-        QFile::setPermissions(ro, QFile::ReadOwner | QFile::ExeOwner);
-        const QString inRo = ro + "/x.plan";
-        if (QFile f(ro + "/probe"); f.open(QIODevice::WriteOnly))
-            QSKIP("running as root: a read-only folder is writable");
-        QVERIFY(!savePlanFile(twoWaypoints(), inRo, Format::QgcPlan).isEmpty());
-        QVERIFY(!QFile::exists(inRo));
+        QFETCH(QString, target);
+        QTemporaryDir dir; // its own, so a file left behind shows
+        const QString old = dir.filePath("keep.plan");
+        writeFile(old, "old");
+        QString to = dir.filePath(target);
+        if (target.startsWith(u"ro/")) {
+            QVERIFY(QDir(dir.path()).mkdir("ro"));
+            QVERIFY(QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::ExeOwner));
+            // Root writes through a folder's permissions; the kernel keeps /proc/sys closed to
+            // root as well.
+            if (QFileInfo(dir.filePath("ro")).isWritable())
+                to = QStringLiteral("/proc/sys/x.plan");
+            const QFileInfo folder(QFileInfo(to).path());
+            if (!folder.isDir() || folder.isWritable())
+                QSKIP("running as root without /proc/sys: no folder here is read-only to root");
+        }
+        std::optional<FileSizeLimit> limit; // past 8 bytes nothing is written, by root either
+        if (target == u"keep.plan") {
+            limit.emplace(8);
+            QVERIFY(limit->isSet());
+        }
+        const QString error = savePlanFile(twoWaypoints(), to, Format::QgcPlan);
+        limit.reset();
+        QFile kept(old);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        // Known fault: QSaveFile::commit() (Qt 6.4) reports success when its last flush falls
+        // short, and the cut-short plan replaces the old one; savePlanFile has to flush() and
+        // check before it commits.
+        QEXPECT_FAIL("over the old file, cut short", "a write cut short at commit replaces the old file", Abort);
+        QCOMPARE(kept.readAll(), QByteArray("old"));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFileInfo(to).isFile() || to == old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.plan"});
 
-        QCOMPARE(savePlanFile(twoWaypoints(), p, Format::QgcPlan), QString());
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"keep.plan"});
+        QCOMPARE(savePlanFile(twoWaypoints(), old, Format::QgcPlan), QString());
+        QVERIFY(readPlanFile(old).ok());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.plan"});
     }
 
     void saveReplacesAtomically()

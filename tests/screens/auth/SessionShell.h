@@ -3,16 +3,12 @@
 // The whole app in a window, driven by touch, against a real HTTPS account service on 127.0.0.1
 // and an in-memory token store. Shared by the sign-in and settings view tests.
 #include "DevAccountService.h"
-#include "FakeDJISDK.h"
 #include "KeychainHelper.h"
 #include "QmlSetup.h"
-#include "QuickItems.h"
+#include "ScreenHarness.h"
 #include "TlsTestServer.h"
-#include "ZeltrinPilotApp.h"
 
-#include <QPointingDevice>
 #include <QQuickItem>
-#include <QQuickView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,12 +20,6 @@ constexpr int kGate = 2;
 
 // A token the service accepts without a password having been typed in this run.
 inline constexpr char kKeptToken[] = "kept-token";
-
-inline QPointingDevice *touchscreen()
-{
-    static QPointingDevice *dev = QTest::createTouchDevice();
-    return dev;
-}
 
 // The visible item under `root` whose `text` (or accessible name) is `text`.
 inline QQuickItem *findByText(QQuickItem *root, const QString &text)
@@ -50,16 +40,14 @@ struct WeakerMemoryStore : InMemoryKeychainBackend {
     bool keepsInWeakerStore(const QString &) const override { return true; }
 };
 
-struct Shell {
+struct Shell : ScreenHarness {
     QTemporaryDir dir;
     std::optional<TestCertificates> certs = TestCertificates::generate(dir.path());
     TlsTestServer server{*certs};
     DevAccountService service;
     InMemoryKeychainBackend *store = nullptr;
-    std::unique_ptr<ZeltrinPilotApp> app;
-    std::unique_ptr<QQuickView> view;
 
-    Shell()
+    Shell() : ScreenHarness(NoAppYet{})
     {
         server.listen();
         server.setHandler([this](const RecordedRequest &r) {
@@ -68,48 +56,30 @@ struct Shell {
             return service.handle(r);
         });
     }
-    ~Shell()
-    {
-        // The screens go while their window and its renderer still exist.
-        if (view) {
-            view->setSource(QUrl());
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QCoreApplication::processEvents();
-        }
-        view.reset();
-        app.reset();
-    }
+    ~Shell() override { shutdown(); } // the app goes before the service it talks to
 
     static QString tokenAccount() { return KeychainHelper::rawValue(KeychainHelper::Key::authToken); }
     bool hasStoredToken() const { return store->items.contains(tokenAccount()); }
 
     bool weakerStore = false; // set before launch()
 
-    void launch(const QByteArray &storedToken, QSize size = QSize(390, 844))
+    void launch(const QByteArray &storedToken, QSize size = kPhone)
     {
         store = weakerStore ? new WeakerMemoryStore : new InMemoryKeychainBackend;
         if (!storedToken.isEmpty())
             store->items.insert(tokenAccount(), storedToken);
         ZeltrinPilotApp::Dependencies deps;
-        deps.sdk = std::make_unique<FakeDJISDK>();
         deps.keychain = std::make_unique<KeychainHelper>(std::unique_ptr<KeychainBackend>(store));
         MRVNetworkClient::Options o;
         o.baseURL = server.baseURL();
         o.extraCaCertificates = {certs->ca};
         deps.accountClient = std::make_unique<MRVNetworkClient>(o);
-        app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
-        app->droneManager()->setLogSink([](const QString &) {});
-        view = std::make_unique<QQuickView>();
-        zeltrin::setupEngine(*view->engine());
-        app->attachTo(*view->engine());
-        view->setResizeMode(QQuickView::SizeRootObjectToView);
-        view->resize(size);
-        view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/app/qml/RootView.qml")));
-        view->show();
+        ScreenHarness::launch(std::move(deps));
+        if (load(QUrl(QStringLiteral("qrc:/Zeltrin/app/qml/RootView.qml")), size))
+            show();
     }
 
-    MRVAuthManager *auth() const { return app->authManager(); }
-    QQuickItem *root() const { return view->rootObject(); }
+    MRVAuthManager *auth() const { return app()->authManager(); }
     int screen() const { return root()->property("screen").toInt(); }
     QQuickItem *currentScreen() const { return root()->property("currentScreen").value<QQuickItem *>(); }
     bool waitForScreen(int which)
@@ -120,7 +90,7 @@ struct Shell {
     // The settings tab, once it is built.
     QQuickItem *openSettings()
     {
-        app->appState()->setSelectedTab(AppTab::settings);
+        app()->appState()->setSelectedTab(AppTab::settings);
         QQuickItem *settings = nullptr;
         (void)QTest::qWaitFor([&] {
             QObject *tabs = currentScreen();
@@ -134,10 +104,6 @@ struct Shell {
         return settings;
     }
 
-    QPoint centreOf(QQuickItem *item) const
-    {
-        return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
-    }
     // Whether the item's centre, where a finger taps it, lies inside the window and inside
     // `clipper` (when given).
     bool isReachable(QQuickItem *item, QQuickItem *clipper = nullptr) const
@@ -145,31 +111,17 @@ struct Shell {
         // The tap lands on the pixel at the centre, so the centre must lie on a pixel inside: a
         // centre on the window's bottom edge (y == height) is past the last row.
         const QPoint c = centreOf(item);
-        if (!QRect(0, 0, view->width(), view->height()).contains(c))
+        if (!QRect(0, 0, view()->width(), view()->height()).contains(c))
             return false;
         return !clipper || clipper->mapRectToScene(QRectF(0, 0, clipper->width(), clipper->height())).toAlignedRect().contains(c);
     }
-    void tap(QQuickItem *item) { tapAt(centreOf(item)); }
-    void tapAt(QPoint p)
-    {
-        QTest::touchEvent(view.get(), touchscreen()).press(0, p, view.get());
-        QTest::qWait(40);
-        QTest::touchEvent(view.get(), touchscreen()).release(0, p, view.get());
-        QTest::qWait(20);
-    }
+    // A finger's tap, held a moment as a finger is.
+    void tap(QQuickItem *item) { ScreenHarness::tap(item, true, 40); }
+    void tapAt(QPoint p) { ScreenHarness::tap(p, true, 40); }
     // A finger's drag in small steps, held still at the end so nothing flings on.
     void drag(QPoint from, QPoint to, int steps = 12)
     {
-        QTest::touchEvent(view.get(), touchscreen()).press(0, from, view.get());
-        for (int i = 1; i <= steps; ++i) {
-            QTest::qWait(16);
-            const QPoint p = from + (to - from) * i / steps;
-            QTest::touchEvent(view.get(), touchscreen()).move(0, p, view.get());
-        }
-        QTest::qWait(120);
-        QTest::touchEvent(view.get(), touchscreen()).move(0, to, view.get());
-        QTest::touchEvent(view.get(), touchscreen()).release(0, to, view.get());
-        QTest::qWait(60);
+        ScreenHarness::drag(from, to, true, {.steps = steps, .stepMs = 16, .holdMs = 120, .afterMs = 60});
     }
 };
 

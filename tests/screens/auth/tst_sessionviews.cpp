@@ -17,8 +17,8 @@ bool reveal(Shell &s, QQuickItem *scroller, QQuickItem *item)
     for (int i = 0; i < 8 && !s.isReachable(item, scroller); ++i) {
         // The part of the sheet on screen: at the medium height its lower part lies past the window.
         const QRectF area = scroller->mapRectToScene(QRectF(0, 0, scroller->width(), scroller->height()))
-                                .intersected(QRectF(0, 0, s.view->width(), s.view->height()));
-        const bool below = s.centreOf(item).y() > area.bottom();
+                                .intersected(QRectF(0, 0, s.view()->width(), s.view()->height()));
+        const bool below = centreOf(item).y() > area.bottom();
         const int x = int(area.left() + area.width() * 0.9); // beside the fields, on the background
         const int hi = int(area.top() + area.height() * 0.2), lo = int(area.top() + area.height() * 0.8);
         if (below)
@@ -31,10 +31,10 @@ bool reveal(Shell &s, QQuickItem *scroller, QQuickItem *item)
             QTest::qWait(50);
     }
     // Tap once the item has stopped moving, as a finger would.
-    QPoint at = s.centreOf(item);
+    QPoint at = centreOf(item);
     for (int wait = 0; wait < 60; ++wait) {
         QTest::qWait(50);
-        const QPoint now = s.centreOf(item);
+        const QPoint now = centreOf(item);
         if (now == at)
             break;
         at = now;
@@ -47,10 +47,10 @@ void typeInto(Shell &s, QQuickItem *scroller, QQuickItem *field, const QString &
     QVERIFY(reveal(s, scroller, field));
     s.tap(field);
     QTRY_VERIFY(field->hasActiveFocus());
-    QTest::keyClick(s.view.get(), Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(s.view.get(), Qt::Key_Backspace);
+    QTest::keyClick(s.view(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(s.view(), Qt::Key_Backspace);
     for (const QChar c : text)
-        QTest::keyClick(s.view.get(), c.toLatin1());
+        QTest::keyClick(s.view(), c.toLatin1());
     QCOMPARE(field->property("text").toString(), text);
 }
 
@@ -148,7 +148,7 @@ private Q_SLOTS:
         QElapsedTimer t;
         t.start();
         s.launch(kKeptToken);
-        QVERIFY(QTest::qWaitForWindowExposed(s.view.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(s.view()));
         QQuickItem *button = nullptr;
         QTRY_VERIFY((button = findItem(s.root(), QStringLiteral("splashContinueAsGuest"))));
         QTest::qWait(1500);
@@ -202,12 +202,12 @@ private Q_SLOTS:
 
         typeInto(s, scroller, password, QString::fromLatin1(DevAccountService::kDemoPassword));
         QVERIFY2(reveal(s, scroller, signIn), "Sign In cannot be dragged into view");
-        const QPoint tappedAt = s.centreOf(signIn);
+        const QPoint tappedAt = centreOf(signIn);
         s.tap(signIn);
         if (!QTest::qWaitFor([&] { return loginRequests(s) == 2; }, 10000))
             QFAIL(qPrintable(QString::asprintf("no second sign-in: tapped (%d,%d), button now at (%d,%d), enabled %d, "
                                                "scroller moving %d, %d request(s)",
-                                               tappedAt.x(), tappedAt.y(), s.centreOf(signIn).x(), s.centreOf(signIn).y(),
+                                               tappedAt.x(), tappedAt.y(), centreOf(signIn).x(), centreOf(signIn).y(),
                                                int(signIn->isEnabled()), int(scroller->property("moving").toBool()),
                                                loginRequests(s))));
         QVERIFY(s.waitForScreen(kTabs));
@@ -251,8 +251,8 @@ private Q_SLOTS:
         QTRY_VERIFY2(wholeAboveKeys(email), "the e-mail field lies under the keyboard");
         QTest::qWait(300); // the lift's slide
         QVERIFY(wholeAboveKeys(email));
-        QTest::keyClick(s.view.get(), 'a');
-        QTest::keyClick(s.view.get(), Qt::Key_Return);
+        QTest::keyClick(s.view(), 'a');
+        QTest::keyClick(s.view(), Qt::Key_Return);
         QTRY_VERIFY(password->hasActiveFocus());
         QTRY_VERIFY2(wholeAboveKeys(password), "the password field lies under the keyboard");
         QVERIFY(s.isReachable(password, scroller));

@@ -2,6 +2,8 @@
 
 #include <QQuickView>
 
+#include <algorithm>
+
 // At every window size the pilot can reach every control of the camera screen: each lies in the
 // window and in its scroll view's visible part (after scrolling to it), nothing covers it, it is
 // at least 44 by 44, and the feed stays 16:9.
@@ -12,7 +14,7 @@ class TestCameraLayout : public QObject
     // Scrolls the controls so that the item shows, as a pilot's swipe would.
     static void scrollTo(QQuickItem *scroller, QQuickItem *item)
     {
-        if (!scroller || !CameraScreen::isInside(item, scroller))
+        if (!scroller || !isWithin(item, scroller))
             return;
         const QRectF r = item->mapRectToItem(scroller, QRectF(0, 0, item->width(), item->height()));
         const double contentY = scroller->property("contentY").toDouble();
@@ -23,6 +25,24 @@ class TestCameraLayout : public QObject
         if (r.top() < 0)
             y = contentY + r.top();
         scroller->setProperty("contentY", std::clamp(y, 0.0, maxY));
+    }
+
+    // The topmost drawn or input-taking item under a window point, in paint order.
+    static QQuickItem *topmostAt(QQuickItem *item, QPointF scenePt)
+    {
+        if (!item->isVisible() || item->opacity() <= 0)
+            return nullptr;
+        const QPointF local = item->mapFromScene(scenePt);
+        if (item->clip() && !item->contains(local))
+            return nullptr;
+        QList<QQuickItem *> kids = item->childItems();
+        std::stable_sort(kids.begin(), kids.end(), [](QQuickItem *a, QQuickItem *b) { return a->z() < b->z(); });
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it)
+            if (QQuickItem *hit = topmostAt(*it, scenePt))
+                return hit;
+        const bool takesPart = item->flags().testFlag(QQuickItem::ItemHasContents)
+            || item->acceptedMouseButtons() != Qt::NoButton || item->acceptTouchEvents();
+        return takesPart && item->contains(local) ? item : nullptr;
     }
 
 private Q_SLOTS:
@@ -41,7 +61,7 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         CameraScreen s;
         QVERIFY(s.load(size));
-        QCOMPARE(s.view.size(), size);
+        QCOMPARE(s.view()->size(), size);
         const QRectF window(QPointF(0, 0), QSizeF(size));
 
         QQuickItem *feed = s.find(QStringLiteral("feed"));
@@ -60,7 +80,7 @@ private Q_SLOTS:
             QQuickItem *item = s.find(name);
             QVERIFY2(item, qPrintable(name));
             scrollTo(scroller, item);
-            QTest::qWait(10);
+            QVERIFY(s.waitForFrame()); // laid out and drawn where it now lies
             const QRectF r = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
             const QByteArray what = (name + QStringLiteral(" at ") + QString::number(r.x()) + QLatin1Char(',')
                                      + QString::number(r.y()) + QLatin1Char(' ') + QString::number(r.width())
@@ -68,12 +88,12 @@ private Q_SLOTS:
             QVERIFY2(r.width() >= 44 && r.height() >= 44, what.constData());
             QVERIFY2(window.contains(r), what.constData());
             QVERIFY2(!r.intersects(feedRect), what.constData());
-            if (CameraScreen::isInside(item, scroller)) {
+            if (isWithin(item, scroller)) {
                 const QRectF viewport = scroller->mapRectToScene(QRectF(0, 0, scroller->width(), scroller->height()));
                 QVERIFY2(viewport.contains(r), what.constData());
             }
-            QQuickItem *top = CameraScreen::topmostAt(s.view.contentItem(), r.center());
-            QVERIFY2(top && CameraScreen::isInside(top, item),
+            QQuickItem *top = topmostAt(s.view()->contentItem(), r.center());
+            QVERIFY2(top && isWithin(top, item),
                      (what + " covered by " + (top ? top->metaObject()->className() : "nothing")).constData());
         }
     }
@@ -93,7 +113,7 @@ private Q_SLOTS:
         QQuickItem *scroller = s.find(QStringLiteral("controlsScroller"));
         QQuickItem *record = s.find(QStringLiteral("recordButton"));
         QVERIFY(scroller && record);
-        QVERIFY(!CameraScreen::isInside(record, scroller));
+        QVERIFY(!isWithin(record, scroller));
         const QPointF before = record->mapToScene(QPointF(0, 0));
         const double maxY = scroller->property("contentHeight").toDouble() - scroller->height();
         QVERIFY(maxY > 0 || size.height() > 500); // the phone on its side has to scroll

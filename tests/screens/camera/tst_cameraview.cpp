@@ -12,6 +12,19 @@ class TestCameraView : public QObject
 
     static QColor colorOf(QQuickItem *item) { return item->property("color").value<QColor>(); }
 
+    // Window point on a slider's track for a value.
+    static QPoint pointFor(QQuickItem *slider, double value)
+    {
+        const double from = slider->property("from").toDouble();
+        const double to = slider->property("to").toDouble();
+        const double left = slider->property("leftPadding").toDouble();
+        const double avail = slider->property("availableWidth").toDouble();
+        const auto *handle = slider->property("handle").value<QQuickItem *>();
+        const double hw = handle ? handle->width() : 0;
+        const double x = left + hw / 2 + (value - from) / (to - from) * (avail - hw);
+        return slider->mapToScene(QPointF(x, slider->height() / 2)).toPoint();
+    }
+
     // The wheel's turning part: the Tumbler inside the picker.
     static QQuickItem *tumblerOf(QQuickItem *picker)
     {
@@ -35,8 +48,7 @@ class TestCameraView : public QObject
         const double wheelY = wheel->mapToItem(sheet, QPointF(0, wheel->height() / 2)).y();
         const double contentY = sheet->property("contentY").toDouble();
         sheet->setProperty("contentY", std::max(0.0, contentY + wheelY - sheet->height() / 2));
-        QTest::qWait(50);
-        return wheel;
+        return s.waitForFrame() ? wheel : nullptr;
     }
 
 private Q_SLOTS:
@@ -51,11 +63,11 @@ private Q_SLOTS:
         // The selected row sits on the centre band, though the wheel was resized after it was set.
         auto *row = tumblerOf(shutter)->property("currentItem").value<QQuickItem *>();
         QVERIFY(row);
-        QTRY_COMPARE(CameraScreen::centre(row).y(), CameraScreen::centre(shutter).y());
+        QTRY_COMPARE(centreOf(row).y(), centreOf(shutter).y());
         QCOMPARE(s.camera->shutterSpeeds().at(4), QStringLiteral("1/500"));
         QCOMPARE(s.find(QStringLiteral("recordingTimer"))->isVisible(), false);
         // The placeholder stays while an aircraft is connected.
-        s.app.droneManager()->connect();
+        s.drone()->connect();
         QVERIFY(s.find(QStringLiteral("feed"))->isVisible());
     }
 
@@ -81,7 +93,7 @@ private Q_SLOTS:
         if (video) {
             QQuickItem *picker = s.find(QStringLiteral("modePicker"));
             const QPoint videoSegment = picker->mapToScene(QPointF(picker->width() * 0.75, picker->height() / 2)).toPoint();
-            touch ? s.touchTap(videoSegment) : QTest::mouseClick(&s.view, Qt::LeftButton, {}, videoSegment);
+            s.tap(videoSegment, touch);
             QCOMPARE(s.camera->isPhotoMode(), false);
             QVERIFY(s.find(QStringLiteral("captureButton"))->isVisible());
         }
@@ -92,7 +104,7 @@ private Q_SLOTS:
         QQuickItem *timeText = s.find(QStringLiteral("recordingTimeText"));
 
         s.tap(record, touch);
-        QCOMPARE(s.app.droneManager()->isRecording(), true);
+        QCOMPARE(s.drone()->isRecording(), true);
         QCOMPARE(colorOf(fill), pal.themeRed);
         QCOMPARE(icon->property("name").toString(), QStringLiteral("stop.fill"));
         QCOMPARE(colorOf(icon), QColor(Qt::white));
@@ -102,7 +114,7 @@ private Q_SLOTS:
         QTRY_COMPARE(timeText->property("text").toString(), QStringLiteral("01:05"));
 
         s.tap(record, touch);
-        QCOMPARE(s.app.droneManager()->isRecording(), false);
+        QCOMPARE(s.drone()->isRecording(), false);
         QCOMPARE(colorOf(fill), pal.themeSurface);
         QCOMPARE(icon->property("name").toString(), QStringLiteral("record.circle"));
         QCOMPARE(colorOf(icon), pal.themeRed);
@@ -118,11 +130,11 @@ private Q_SLOTS:
     {
         CameraScreen s;
         QVERIFY(s.load());
-        s.app.droneManager()->startRecording();
+        s.drone()->startRecording();
         QCOMPARE(s.find(QStringLiteral("recordIcon"))->property("name").toString(), QStringLiteral("stop.fill"));
         QVERIFY(s.find(QStringLiteral("recordingTimer"))->isVisible());
         s.tap(s.find(QStringLiteral("recordButton")));
-        QCOMPARE(s.app.droneManager()->isRecording(), false);
+        QCOMPARE(s.drone()->isRecording(), false);
     }
 
     void captureFlashes_data()
@@ -143,7 +155,7 @@ private Q_SLOTS:
         QCOMPARE(asked.count(), 1);
         QVERIFY(flash->isVisible());
         QTRY_VERIFY(!flash->isVisible());
-        QCOMPARE(s.app.droneManager()->isRecording(), false);
+        QCOMPARE(s.drone()->isRecording(), false);
     }
 
     // Dragging the gimbal reaches the drone link when the drag starts and when it ends only.
@@ -164,10 +176,10 @@ private Q_SLOTS:
         auto *slider = s.find(QStringLiteral("GimbalSlider"));
         QVERIFY(slider);
         QSignalSpy sent(s.camera, &CameraModel::gimbalPitchSent);
-        const QPoint start = CameraScreen::pointFor(slider, 0);
-        const QPoint end = CameraScreen::pointFor(slider, target);
+        const QPoint start = pointFor(slider, 0);
+        const QPoint end = pointFor(slider, target);
         int duringDrag = -1;
-        s.drag(start, end, touch, 20, [&] { duringDrag = int(sent.count()); });
+        s.drag(start, end, touch, {.steps = 20, .stepMs = 0, .afterMs = 0, .whileHeld = [&] { duringDrag = int(sent.count()); }});
         QCOMPARE(duringDrag, 1); // only the start so far
         QCOMPARE(sent.count(), 2);
         QCOMPARE(sent.at(0).at(0).toFloat(), 0.0f);
@@ -184,11 +196,11 @@ private Q_SLOTS:
         auto *slider = s.find(QStringLiteral("ISOSlider"));
         QVERIFY(slider);
         QSignalSpy sent(s.camera, &CameraModel::gimbalPitchSent);
-        s.drag(CameraScreen::pointFor(slider, 100), CameraScreen::pointFor(slider, 1600), true, 10);
+        s.drag(pointFor(slider, 100), pointFor(slider, 1600), true, {.steps = 10, .stepMs = 0, .afterMs = 0});
         QCOMPARE(s.camera->iso(), 1600.0);
         QCOMPARE(s.find(QStringLiteral("ISOValue"))->property("text").toString(), QStringLiteral("1600"));
         QCOMPARE(sent.count(), 0);
-        QCOMPARE(s.app.droneManager()->isRecording(), false);
+        QCOMPARE(s.drone()->isRecording(), false);
     }
 
     // A tap on a row in view turns the wheel to it and selects it, reported once, by finger or
@@ -227,12 +239,9 @@ private Q_SLOTS:
         QSignalSpy changed(s.camera, shutter ? SIGNAL(shutterIndexChanged()) : SIGNAL(whiteBalanceChanged()));
         auto modelIndex = [&] { return shutter ? s.camera->shutterIndex() : s.camera->whiteBalanceIndex(); };
 
-        const QPoint p = CameraScreen::centre(picker) + QPoint(0, offset);
-        QVERIFY(QRect(QPoint(0, 0), s.view.size()).contains(p));
-        if (touch)
-            s.touchTap(p);
-        else
-            QTest::mouseClick(&s.view, Qt::LeftButton, {}, p);
+        const QPoint p = centreOf(picker) + QPoint(0, offset);
+        QVERIFY(QRect(QPoint(0, 0), s.view()->size()).contains(p));
+        s.tap(p, touch);
 
         const int expected = start + rows;
         QTRY_COMPARE(picker->property("currentIndex").toInt(), expected);
@@ -243,8 +252,8 @@ private Q_SLOTS:
         QVERIFY(tumbler);
         auto *row = tumbler->property("currentItem").value<QQuickItem *>();
         QVERIFY(row);
-        QTRY_VERIFY2(qAbs(CameraScreen::centre(row).y() - CameraScreen::centre(picker).y()) <= 1,
-                     qPrintable(QStringLiteral("row at %1, centre %2").arg(CameraScreen::centre(row).y()).arg(CameraScreen::centre(picker).y())));
+        QTRY_VERIFY2(qAbs(centreOf(row).y() - centreOf(picker).y()) <= 1,
+                     qPrintable(QStringLiteral("row at %1, centre %2").arg(centreOf(row).y()).arg(centreOf(picker).y())));
         QTest::qWait(100);
         QCOMPARE(changed.count(), rows == 0 ? 0 : 1);
         // The owner's binding stays: a value set on the model shows on the wheel.
@@ -273,11 +282,12 @@ private Q_SLOTS:
         QCOMPARE(s.camera->shutterIndex(), 4);
         // Press on the row below the centre (5), drag down by two rows and more: the wheel
         // turns back towards the first speeds.
-        const QPoint from = CameraScreen::centre(picker) + QPoint(0, 30);
+        const QPoint from = centreOf(picker) + QPoint(0, 30);
         QQuickItem *scroller = s.find(QStringLiteral("controlsScroller"));
         QVERIFY(scroller);
         bool scrollerHeld = false;
-        s.drag(from, from + QPoint(0, 70), touch, 14, [&] { scrollerHeld = !scroller->property("interactive").toBool(); }, 16);
+        s.drag(from, from + QPoint(0, 70), touch,
+               {.steps = 14, .stepMs = 16, .afterMs = 0, .whileHeld = [&] { scrollerHeld = !scroller->property("interactive").toBool(); }});
         // The controls around the wheel held still, and scroll again once the finger is up.
         QVERIFY(scrollerHeld);
         QCOMPARE(scroller->property("contentY").toDouble(), 0.0);
@@ -318,7 +328,7 @@ private Q_SLOTS:
         if (closeBy == QLatin1String("swipe")) {
             QQuickItem *sheet = s.find(QStringLiteral("advancedSheet"));
             const QPoint top = sheet->mapToScene(QPointF(sheet->width() / 2, 20)).toPoint();
-            s.drag(top, top + QPoint(0, 700), touch, 20);
+            s.drag(top, top + QPoint(0, 700), touch, {.steps = 20, .stepMs = 0, .afterMs = 0});
         } else {
             if (closeBy == QLatin1String("applyButton"))
                 QMetaObject::invokeMethod(s.find(QStringLiteral("advancedSheet")), "scrollToEnd");

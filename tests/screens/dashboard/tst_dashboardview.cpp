@@ -1,14 +1,10 @@
 // The dashboard as the pilot meets it: the real screen with its mode sheets, opened, started,
 // stopped and closed through the sheets themselves.
-#include "DashboardModel.h"
-#include "FakeDJISDK.h"
 #include "AppState.h"
+#include "DashboardModel.h"
 #include "FeatureSheetModel.h"
-#include "QmlSetup.h"
-#include "ZeltrinPilotApp.h"
+#include "ScreenHarness.h"
 
-#include <QPointingDevice>
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSignalSpy>
@@ -26,75 +22,14 @@ void collectWarnings(QtMsgType type, const QMessageLogContext &, const QString &
         g_warnings << msg;
 }
 
-struct Screen {
-    std::unique_ptr<ZeltrinPilotApp> app;
-    QQuickView view;
+// A screen on the aircraft SDK double, with the dashboard's sheets.
+struct Screen : ScreenHarness {
     explicit Screen(const char *path = "qrc:/Zeltrin/screens/dashboard/DashboardView.qml")
     {
-        ZeltrinPilotApp::Dependencies deps;
-        deps.sdk = std::make_unique<FakeDJISDK>();
-        app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
-        app->droneManager()->setLogSink([](const QString &) {});
-        zeltrin::setupEngine(*view.engine());
-        app->attachTo(*view.engine());
-        view.setResizeMode(QQuickView::SizeRootObjectToView);
-        view.resize(390, 844);
-        view.setSource(QUrl(QString::fromLatin1(path)));
-        view.show();
+        loaded = open(QUrl(QString::fromLatin1(path)));
     }
-    QQuickItem *root() const { return view.rootObject(); }
-
-    // Items inside pages and sheets are not QObject children of the screen: walk the items.
-    static QQuickItem *findIn(QQuickItem *item, const std::function<bool(QQuickItem *)> &match)
-    {
-        if (!item)
-            return nullptr;
-        if (match(item))
-            return item;
-        for (QQuickItem *child : item->childItems())
-            if (QQuickItem *found = findIn(child, match))
-                return found;
-        return nullptr;
-    }
-    QQuickItem *byName(const QString &name, QQuickItem *in = nullptr) const
-    {
-        return findIn(in ? in : view.contentItem(), [&](QQuickItem *i) { return i->objectName() == name && i->isVisible(); });
-    }
-    QQuickItem *byProperty(const char *prop, const QString &value, QQuickItem *in = nullptr) const
-    {
-        return findIn(in ? in : view.contentItem(), [&](QQuickItem *i) {
-            return i->isVisible() && i->property(prop).toString() == value;
-        });
-    }
-    static QPoint centreOf(QQuickItem *item)
-    {
-        return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
-    }
-    // One finger from `from` to `to` in `steps` moves (0: a tap), or the mouse doing the same.
-    void stroke(bool touch, QPoint from, QPoint to, int steps = 12, const std::function<void()> &beforeRelease = {})
-    {
-        static QPointingDevice *dev = QTest::createTouchDevice();
-        if (touch)
-            QTest::touchEvent(&view, dev).press(0, from, &view);
-        else
-            QTest::mousePress(&view, Qt::LeftButton, {}, from);
-        for (int i = 1; i <= steps; ++i) {
-            QTest::qWait(10);
-            const QPoint p = from + (to - from) * i / steps;
-            if (touch)
-                QTest::touchEvent(&view, dev).move(0, p, &view);
-            else
-                QTest::mouseMove(&view, p);
-        }
-        if (beforeRelease)
-            beforeRelease();
-        if (touch)
-            QTest::touchEvent(&view, dev).release(0, to, &view);
-        else
-            QTest::mouseRelease(&view, Qt::LeftButton, {}, to);
-    }
-    void tap(bool touch, QQuickItem *item) { const QPoint p = centreOf(item); stroke(touch, p, p, 0); }
-    DashboardModel *model() const { return root()->property("model").value<DashboardModel *>(); }
+    bool loaded = false;
+    DashboardModel *model() const { return ScreenHarness::model<DashboardModel>(); }
     QQuickItem *sheet() const
     {
         QVariant item;
@@ -138,7 +73,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, path);
         Screen s(path.toLatin1().constData());
-        QVERIFY(s.root());
+        QVERIFY(s.loaded && s.root());
         QTest::qWait(50);
         QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join('\n')));
     }
@@ -165,6 +100,7 @@ private Q_SLOTS:
         QFETCH(QString, stopTitle);
         QFETCH(QByteArray, ownField);
         Screen s;
+        QVERIFY(s.loaded);
         DashboardModel *m = s.model();
         QVERIFY(QMetaObject::invokeMethod(m, open.constData()));
         QTRY_VERIFY(s.sheetModel());
@@ -207,6 +143,7 @@ private Q_SLOTS:
         QFETCH(QString, show);
         QFETCH(QString, kind);
         Screen s;
+        QVERIFY(s.loaded);
         DashboardModel *m = s.model();
         QVERIFY(QMetaObject::invokeMethod(m, open.constData()));
         QTRY_VERIFY(s.sheetModel());
@@ -243,33 +180,35 @@ private Q_SLOTS:
     {
         QFETCH(bool, touch);
         Screen s;
+        QVERIFY(s.loaded);
         DashboardModel *m = s.model();
         m->openGeofence();
         QTRY_VERIFY(s.sheetModel());
         QTest::qWait(450);
         QQuickItem *sheet = s.sheet();
-        auto *slider = s.findIn(sheet, [](QQuickItem *i) { return i->inherits("QQuickSlider"); });
+        QVERIFY(sheet);
+        auto *slider = s.findWhere([](QQuickItem *i) { return i->inherits("QQuickSlider"); }, sheet);
         QVERIFY(slider);
-        auto *flick = s.findIn(sheet, [](QQuickItem *i) { return i->inherits("QQuickFlickable"); });
+        auto *flick = s.findWhere([](QQuickItem *i) { return i->inherits("QQuickFlickable"); }, sheet);
         QVERIFY(flick);
         QCOMPARE(m->geofenceRadius(), 500.0);
         auto at = [&](double fraction) {
             return slider->mapToScene(QPointF(14 + fraction * (slider->width() - 28), slider->height() / 2)).toPoint();
         };
         const QPoint track = at(0.95);
-        s.stroke(touch, track, track, 0);
+        s.tap(track, touch);
         QCOMPARE(m->geofenceRadius(), 500.0);
 
         // The sheet follows the finger (over its bounds if it has nothing more to show).
         const double before = flick->property("contentY").toDouble();
         double during = before;
-        s.stroke(touch, at(0.7), at(0.7) - QPoint(0, 150), 12, [&] { during = flick->property("contentY").toDouble(); });
+        s.drag(at(0.7), at(0.7) - QPoint(0, 150), touch, {.whileHeld = [&] { during = flick->property("contentY").toDouble(); }});
         QVERIFY2(during > before + 40, qPrintable(QString::number(during)));
         QCOMPARE(m->geofenceRadius(), 500.0);
         QTest::qWait(600); // let the flick come to rest
 
         const QPoint thumb = at((500.0 - 50) / 1950);
-        s.stroke(touch, thumb, at(0.5));
+        s.drag(thumb, at(0.5), touch);
         QVERIFY2(qAbs(m->geofenceRadius() - 1025) < 10, qPrintable(QString::number(m->geofenceRadius())));
     }
 
@@ -285,31 +224,31 @@ private Q_SLOTS:
     {
         QFETCH(bool, touch);
         Screen s;
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        QVERIFY(s.loaded);
         DashboardModel *m = s.model();
-        QQuickItem *open = s.byProperty("label", QStringLiteral("ActiveTrack"));
+        QQuickItem *open = s.findByProperty("label", QStringLiteral("ActiveTrack"));
         QVERIFY(open);
-        s.tap(touch, open);
+        s.tap(open, touch);
         QTRY_VERIFY(s.sheet());
         QTest::qWait(450);
-        QQuickItem *start = s.byProperty("title", QStringLiteral("Start ActiveTrack"), s.sheet());
+        QQuickItem *start = s.findByProperty("title", QStringLiteral("Start ActiveTrack"), s.sheet());
         QVERIFY(start);
         // Bring it on screen first: the sheet scrolls.
-        auto *flick = s.findIn(s.sheet(), [](QQuickItem *i) { return i->inherits("QQuickFlickable"); });
+        auto *flick = s.findWhere([](QQuickItem *i) { return i->inherits("QQuickFlickable"); }, s.sheet());
         QVERIFY(flick);
         QMetaObject::invokeMethod(s.sheet(), "scrollToEnd");
         QTest::qWait(50);
-        const QPoint p = Screen::centreOf(start);
-        QVERIFY(p.y() < s.view.height());
-        s.stroke(touch, p, p, 0);
+        const QPoint p = centreOf(start);
+        QVERIFY(p.y() < s.view()->height());
+        s.tap(p, touch, 0, 0);
         QVERIFY(m->activeTrackEnabled());
         QTest::qWait(80);
-        s.stroke(touch, p, p, 0);
+        s.tap(p, touch, 0, 0);
         QVERIFY(m->activeTrackEnabled());
         QTRY_VERIFY(!m->showActiveTrack());
         QTRY_VERIFY(!s.sheet());
-        QVERIFY(s.byProperty("label", QStringLiteral("Stop Track")));
-        QVERIFY(s.byProperty("text", QStringLiteral("Tracking Active")));
+        QVERIFY(s.findByProperty("label", QStringLiteral("Stop Track")));
+        QVERIFY(s.findByProperty("text", QStringLiteral("Tracking Active")));
     }
 
     // Every tappable thing on the dashboard and in its sheets takes a touch of 44 × 44.
@@ -324,8 +263,8 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, open);
         Screen s;
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
-        QQuickItem *scope = s.view.contentItem();
+        QVERIFY(s.loaded);
+        QQuickItem *scope = s.view()->contentItem();
         if (!open.isEmpty()) {
             QVERIFY(QMetaObject::invokeMethod(s.model(), open.constData()));
             QTRY_VERIFY(s.sheet());
@@ -342,7 +281,7 @@ private Q_SLOTS:
             for (QObject *c : item->children())
                 tappable = tappable || c->inherits("QQuickTapHandler");
             // Full-screen catchers (backdrops) are not controls.
-            if (tappable && item->width() < s.view.width()) {
+            if (tappable && item->width() < s.view()->width()) {
                 ++checked;
                 QRectF hit(0, 0, item->width(), item->height());
                 if (auto *mask = qobject_cast<QQuickItem *>(item->containmentMask()))
@@ -365,8 +304,8 @@ private Q_SLOTS:
     void quickActionSpringStepResponse()
     {
         Screen s;
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
-        QQuickItem *button = s.byProperty("label", QStringLiteral("ActiveTrack"));
+        QVERIFY(s.loaded);
+        QQuickItem *button = s.findByProperty("label", QStringLiteral("ActiveTrack"));
         QVERIFY(button);
         QElapsedTimer clock;
         QList<QPair<qint64, double>> samples;
@@ -390,9 +329,9 @@ private Q_SLOTS:
         QCOMPARE(samples.last().second, 1.0);
 
         // The green dot: its top-right corner 6 right of and 6 above the icon's.
-        QQuickItem *icon = s.byName(QStringLiteral("quickActionIcon"), button);
-        QQuickItem *dot = s.byName(QStringLiteral("activeDot"), button);
-        QVERIFY(icon && dot);
+        QQuickItem *icon = s.find(QStringLiteral("quickActionIcon"), button);
+        QQuickItem *dot = s.find(QStringLiteral("activeDot"), button);
+        QVERIFY(icon && dot && icon->isVisible() && dot->isVisible());
         const QPointF dotCorner = dot->mapToItem(icon, QPointF(dot->width(), 0));
         QCOMPARE(dotCorner, QPointF(icon->width() + 6, -6));
     }
@@ -401,7 +340,7 @@ private Q_SLOTS:
     void telemetryRowsAllHaveDividers()
     {
         Screen s("qrc:/Zeltrin/screens/telemetry/TelemetryView.qml");
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        QVERIFY(s.loaded);
         int rows = 0;
         int dividers = 0;
         std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
@@ -412,7 +351,7 @@ private Q_SLOTS:
             for (QQuickItem *child : item->childItems())
                 walk(child);
         };
-        walk(s.view.contentItem());
+        walk(s.view()->contentItem());
         QCOMPARE(rows, 15);
         QCOMPARE(dividers, 15);
     }
@@ -429,7 +368,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, touch);
         Screen s("qrc:/Zeltrin/app/qml/MainTabView.qml");
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        QVERIFY(s.loaded);
         QVariant screen;
         QMetaObject::invokeMethod(s.root(), "screenAt", Q_RETURN_ARG(QVariant, screen), Q_ARG(QVariant, 0));
         auto *dashboardView = screen.value<QQuickItem *>();
@@ -437,28 +376,29 @@ private Q_SLOTS:
         auto *m = dashboardView->property("model").value<DashboardModel *>();
         QVERIFY(m);
         m->setActiveTrackEnabled(true);
-        QQuickItem *mission = s.byProperty("label", QStringLiteral("Mission"), dashboardView);
+        QQuickItem *mission = s.findByProperty("label", QStringLiteral("Mission"), dashboardView);
         QVERIFY(mission);
-        s.tap(touch, mission);
-        QTRY_COMPARE(s.app->appState()->selectedTab(), AppTab::flightPlan);
+        s.tap(mission, touch);
+        QTRY_COMPARE(s.app()->appState()->selectedTab(), AppTab::flightPlan);
         QTRY_VERIFY(!dashboardView->isVisible());
 
         // The tab bar's first item, as a finger finds it.
-        const QPoint dashboardTab(s.view.width() / 12, s.view.height() - 25);
-        s.stroke(touch, dashboardTab, dashboardTab, 0);
-        QTRY_COMPARE(s.app->appState()->selectedTab(), AppTab::dashboard);
+        const QPoint dashboardTab(s.view()->width() / 12, s.view()->height() - 25);
+        s.tap(dashboardTab, touch);
+        QTRY_COMPARE(s.app()->appState()->selectedTab(), AppTab::dashboard);
         QTRY_VERIFY(dashboardView->isVisible());
         QVERIFY(m->activeTrackEnabled());
-        QVERIFY(s.byProperty("label", QStringLiteral("Stop Track"), dashboardView));
+        QVERIFY(s.findByProperty("label", QStringLiteral("Stop Track"), dashboardView));
     }
 
     void poiSheetCarriesTheAircraftPosition()
     {
         Screen s;
+        QVERIFY(s.loaded);
         FlightData f = FlightData::zero;
         f.latitude = 47.3977419;
         f.longitude = 8.5455938;
-        s.app->droneManager()->setFlightData(f);
+        s.app()->droneManager()->setFlightData(f);
         s.model()->openPOI();
         QTRY_VERIFY(s.sheetModel());
         const QVariantMap target = s.sheetModel()->property("target").toMap();

@@ -2,98 +2,25 @@
 // the test drives: a take-off confirmed by holding, refusals and alerts in the banner, live
 // values read from the QML, and how the screens look once the link drops.
 #include "DJIDroneManager.h"
-#include "QmlSetup.h"
-#include "QuickItems.h"
+#include "ScreenHarness.h"
 #include "SimulatedDJISDK.h"
-#include "ZeltrinPilotApp.h"
 
-#include <QPointingDevice>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
 
-#include <functional>
-
 namespace {
 
-QQuickItem *findWhere(QQuickItem *item, const std::function<bool(QQuickItem *)> &match)
-{
-    if (match(item))
-        return item;
-    for (QQuickItem *c : item->childItems())
-        if (QQuickItem *f = findWhere(c, match))
-            return f;
-    return nullptr;
-}
-
-bool shownOnScreen(const QQuickItem *item)
-{
-    for (const QQuickItem *p = item; p; p = p->parentItem())
-        if (!p->isVisible() || p->opacity() <= 0.01)
-            return false;
-    return true;
-}
-
-struct LiveScreen {
-    ManualClock clock;
-    SimulatedDJISDK *sdk = nullptr;
-    std::unique_ptr<ZeltrinPilotApp> app;
-    QQuickView view;
-
-    explicit LiveScreen(const char *path)
+// A screen with the simulated aircraft behind the link.
+struct LiveScreen : ScreenHarness {
+    bool loaded = false;
+    explicit LiveScreen(const char *path, QSize size = kPhone) : ScreenHarness(Aircraft::simulated)
     {
-        ZeltrinPilotApp::Dependencies deps;
-        auto sim = std::make_unique<SimulatedDJISDK>(1, nullptr, &clock);
-        sdk = sim.get();
-        deps.sdk = std::move(sim);
-        app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
-        app->droneManager()->setLogSink([](const QString &) {});
-        zeltrin::setupEngine(*view.engine());
-        app->attachTo(*view.engine());
-        view.setResizeMode(QQuickView::SizeRootObjectToView);
-        view.resize(390, 844);
-        view.setSource(QUrl(QString::fromLatin1(path)));
-        view.show();
+        loaded = open(QUrl(QString::fromLatin1(path)), size);
     }
-    DJIDroneManager *drone() const { return app->droneManager(); }
-    bool connect()
-    {
-        drone()->startConnection();
-        return QTest::qWaitFor([&] { return drone()->connectionState() == DJIDroneManager::ConnectionState::connected; });
-    }
-    void fly(double seconds)
-    {
-        for (int i = 0; i < int(seconds * 10); ++i)
-            clock.advance(SimClock::kTickMs);
-        QCoreApplication::processEvents();
-    }
-    // A visible item whose accessible name or text is `name`.
-    QQuickItem *named(const QString &name)
-    {
-        return findWhere(view.contentItem(), [&](QQuickItem *i) {
-            if (!shownOnScreen(i))
-                return false;
-            if (i->objectName() == name || i->property("text").toString() == name)
-                return true;
-            for (const QObject *c : i->children())
-                if (qstrcmp(c->metaObject()->className(), "QQuickAccessibleAttached") == 0 && c->property("name").toString() == name)
-                    return true;
-            return false;
-        });
-    }
-    static QPoint centre(QQuickItem *i) { return i->mapToScene(QPointF(i->width() / 2, i->height() / 2)).toPoint(); }
-    void press(QPoint p) { QTest::touchEvent(&view, touchscreen()).press(0, p, &view); }
-    void release(QPoint p) { QTest::touchEvent(&view, touchscreen()).release(0, p, &view); }
-    void tap(QQuickItem *i)
-    {
-        press(centre(i));
-        release(centre(i));
-    }
-    static QPointingDevice *touchscreen()
-    {
-        static QPointingDevice *dev = QTest::createTouchDevice();
-        return dev;
-    }
+    // A shown item whose objectName, accessible name or text is `name`.
+    QQuickItem *named(const QString &name) const { return findShown(name); }
+    void tap(QQuickItem *i) { ScreenHarness::tap(i, true, 0, 0); }
 };
 
 } // namespace
@@ -116,14 +43,14 @@ private Q_SLOTS:
         QFETCH(int, holdMs);
         QFETCH(bool, takesOff);
         LiveScreen s("qrc:/Zeltrin/screens/dashboard/DashboardView.qml");
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
-        QVERIFY(s.connect());
+        QVERIFY(s.loaded);
+        QVERIFY(s.connectAircraft());
         QQuickItem *takeOff = s.named(QStringLiteral("Take Off"));
         QVERIFY(takeOff);
         s.tap(takeOff);
         QTRY_VERIFY(s.named(QStringLiteral("holdToTakeOff")));
         QQuickItem *hold = s.named(QStringLiteral("holdToTakeOff"));
-        const QPoint at = LiveScreen::centre(hold);
+        const QPoint at = centreOf(hold);
         s.press(at);
         if (holdMs > 0)
             QTest::qWait(holdMs);
@@ -141,8 +68,8 @@ private Q_SLOTS:
     void refusalShowsInTheBanner()
     {
         LiveScreen s("qrc:/Zeltrin/screens/dashboard/DashboardView.qml");
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
-        QVERIFY(s.connect());
+        QVERIFY(s.loaded);
+        QVERIFY(s.connectAircraft());
         s.tap(s.named(QStringLiteral("Land")));
         QTRY_VERIFY(s.named(QStringLiteral("Land: Aircraft is not flying")));
         QVERIFY(!s.drone()->isFlying());
@@ -154,8 +81,8 @@ private Q_SLOTS:
     void telemetryShowsTheLiveFlight()
     {
         LiveScreen s("qrc:/Zeltrin/screens/telemetry/TelemetryView.qml");
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
-        QVERIFY(s.connect());
+        QVERIFY(s.loaded);
+        QVERIFY(s.connectAircraft());
         s.drone()->takeOff();
         s.fly(6);
         QVERIFY(s.named(QStringLiteral("Altitude (AGL) 1.20 m")));
@@ -166,8 +93,8 @@ private Q_SLOTS:
     void droppedLinkDimsTheLastValues()
     {
         LiveScreen s("qrc:/Zeltrin/screens/dashboard/DashboardView.qml");
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
-        QVERIFY(s.connect());
+        QVERIFY(s.loaded);
+        QVERIFY(s.connectAircraft());
         s.fly(1);
         QVERIFY(s.named(QStringLiteral("simMark")));
         QQuickItem *battery = s.named(QStringLiteral("87%")); // parked, the charge does not move
@@ -179,11 +106,11 @@ private Q_SLOTS:
             return o;
         };
         QCOMPARE(effectiveOpacity(battery), 1.0);
-        s.sdk->dropLink();
+        s.simulator()->dropLink();
         QCoreApplication::processEvents();
         QVERIFY(s.named(QStringLiteral("87%")));
         QVERIFY(effectiveOpacity(battery) < 0.5);
-        s.sdk->restoreLink();
+        s.simulator()->restoreLink();
         QCoreApplication::processEvents();
         QCOMPARE(effectiveOpacity(battery), 1.0);
     }
@@ -199,12 +126,11 @@ private Q_SLOTS:
     void missionProgressInThePanel()
     {
         QFETCH(QSize, size);
-        LiveScreen s("qrc:/Zeltrin/screens/mission/FlightPlanView.qml");
-        s.view.resize(size);
-        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
-        QVERIFY(s.connect());
-        QQuickItem *progress = s.view.rootObject()->findChild<QQuickItem *>(QStringLiteral("missionProgress"));
-        QQuickItem *panel = s.view.rootObject()->findChild<QQuickItem *>(QStringLiteral("missionControlPanel"));
+        LiveScreen s("qrc:/Zeltrin/screens/mission/FlightPlanView.qml", size);
+        QVERIFY(s.loaded);
+        QVERIFY(s.connectAircraft());
+        QQuickItem *progress = s.root()->findChild<QQuickItem *>(QStringLiteral("missionProgress"));
+        QQuickItem *panel = s.root()->findChild<QQuickItem *>(QStringLiteral("missionControlPanel"));
         QVERIFY(progress && panel);
         QVERIFY(!progress->isVisible());
         QVariantList points;
@@ -213,7 +139,7 @@ private Q_SLOTS:
         s.drone()->executeMission(points, 60, 8);
         s.fly(30);
         QCOMPARE(s.drone()->missionState(), QStringLiteral("executing"));
-        QTRY_VERIFY(shownOnScreen(progress));
+        QTRY_VERIFY(isShown(progress));
         const QRectF card = panel->mapRectToScene(panel->boundingRect());
         const QRectF row = progress->mapRectToScene(progress->boundingRect());
         QVERIFY2(card.contains(row), "the progress lies outside the control panel");

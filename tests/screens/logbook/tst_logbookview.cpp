@@ -1,9 +1,6 @@
-#include "FakeDJISDK.h"
 #include "FlightLogModel.h"
-#include "QmlSetup.h"
-#include "ZeltrinPilotApp.h"
+#include "ScreenHarness.h"
 
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
@@ -14,50 +11,17 @@ class TestLogbookView : public QObject
 {
     Q_OBJECT
 
-    struct Screen {
-        ZeltrinPilotApp app{[] {
-            ZeltrinPilotApp::Dependencies deps;
-            deps.sdk = std::make_unique<FakeDJISDK>();
-            return deps;
-        }()};
-        QQuickView view;
+    struct Screen : ScreenHarness {
         FlightLogModel *book = nullptr;
-
         bool load()
         {
-            app.droneManager()->setLogSink([](const QString &) {});
-            zeltrin::setupEngine(*view.engine());
-            app.attachTo(*view.engine());
-            view.setResizeMode(QQuickView::SizeRootObjectToView);
-            view.resize(390, 844);
-            view.setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/logbook/FlightLogView.qml")));
-            if (view.status() != QQuickView::Ready) {
-                for (const auto &e : view.errors())
-                    qWarning() << e.toString();
+            if (!open(QUrl(QStringLiteral("qrc:/Zeltrin/screens/logbook/FlightLogView.qml"))))
                 return false;
-            }
-            view.show();
-            if (!QTest::qWaitForWindowExposed(&view))
-                return false;
-            book = view.rootObject()->property("model").value<FlightLogModel *>();
+            book = model<FlightLogModel>();
             return book != nullptr;
         }
-        QQuickItem *find(const QString &name, QQuickItem *root = nullptr)
-        {
-            if (!root)
-                root = view.contentItem();
-            if (root->objectName() == name)
-                return root;
-            for (QQuickItem *child : root->childItems())
-                if (QQuickItem *found = find(name, child))
-                    return found;
-            return nullptr;
-        }
-        void tap(QQuickItem *item)
-        {
-            QTest::mouseClick(&view, Qt::LeftButton, {},
-                              item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint());
-        }
+        // With the mouse, as on a desktop.
+        void click(QQuickItem *item) { tap(item, false); }
     };
 
 private Q_SLOTS:
@@ -75,7 +39,7 @@ private Q_SLOTS:
         QCOMPARE(s.book->showAdvancedAnalytics(), false);
         QQuickItem *entry = s.find(QStringLiteral("analyticsEntry"));
         QVERIFY(entry && entry->isVisible());
-        s.tap(entry);
+        s.click(entry);
         QCOMPARE(s.book->showAdvancedAnalytics(), true);
         QTRY_VERIFY(s.find(QStringLiteral("analyticsSheet")));
         QQuickItem *sheet = s.find(QStringLiteral("analyticsSheet"));
@@ -93,7 +57,7 @@ private Q_SLOTS:
             QTest::qWait(50);
         }
         // The Done button sits in the sheet's drag strip and must still take a tap.
-        s.tap(s.find(closeBy, sheet));
+        s.click(s.find(closeBy, sheet));
         QTRY_COMPARE(s.book->showAdvancedAnalytics(), false);
         QCOMPARE(s.book->logList().size(), 2); // the sheet changes nothing
     }

@@ -2,12 +2,9 @@
 // recorded flights listed newest first, a row opening its flight's page with the track and the
 // curves drawn, a swipe deleting a flight only after it is confirmed, the damaged-file notice
 // said once, and the exports written where the pilot chose.
-#include "FakeDJISDK.h"
 #include "FlightDetailModel.h"
 #include "FlightLogModel.h"
-#include "QmlSetup.h"
-#include "QuickItems.h"
-#include "ZeltrinPilotApp.h"
+#include "ScreenHarness.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,14 +16,6 @@
 using namespace zeltrin;
 
 namespace {
-
-QPointingDevice *touchscreen()
-{
-    static QPointingDevice *const dev = QTest::createTouchDevice();
-    return dev;
-}
-
-QPoint centreOf(QQuickItem *item) { return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint(); }
 
 // Flights a day apart, the newest named first, each with a climbing, draining track.
 QList<FlightRecord> seed(FlightStore &store, const QStringList &places)
@@ -61,39 +50,25 @@ QList<FlightRecord> seed(FlightStore &store, const QStringList &places)
     return out;
 }
 
-struct Logbook {
-    std::unique_ptr<ZeltrinPilotApp> app;
-    QQuickView view;
+// The logbook screen over the store at `storePath`, driven by touch.
+struct Logbook : ScreenHarness {
     FlightLogModel *book = nullptr;
 
+    Logbook() : ScreenHarness(NoAppYet{}) {}
     bool load(const QString &storePath, QSize size)
     {
         ZeltrinPilotApp::Dependencies deps;
-        deps.sdk = std::make_unique<FakeDJISDK>();
         deps.flightStore = std::make_unique<FlightStore>(storePath);
-        app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
-        app->droneManager()->setLogSink([](const QString &) {});
-        setupEngine(*view.engine());
-        app->attachTo(*view.engine());
-        view.setResizeMode(QQuickView::SizeRootObjectToView);
-        view.resize(size);
-        view.setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/logbook/FlightLogView.qml")));
-        if (view.status() != QQuickView::Ready) {
-            for (const auto &e : view.errors())
-                qWarning() << e.toString();
+        launch(std::move(deps));
+        if (!open(QUrl(QStringLiteral("qrc:/Zeltrin/screens/logbook/FlightLogView.qml")), size))
             return false;
-        }
-        view.show();
-        if (!QTest::qWaitForWindowExposed(&view))
-            return false;
-        book = view.rootObject()->property("model").value<FlightLogModel *>();
+        book = model<FlightLogModel>();
         return book != nullptr;
     }
-    ~Logbook() { view.setSource({}); }
 
     QQuickItem *find(const char *name, QQuickItem *root = nullptr)
     {
-        return findItem(root ? root : view.contentItem(), QString::fromLatin1(name));
+        return ScreenHarness::find(QString::fromLatin1(name), root);
     }
     QList<QQuickItem *> rows()
     {
@@ -107,27 +82,16 @@ struct Logbook {
         std::sort(out.begin(), out.end(), [](QQuickItem *a, QQuickItem *b) { return a->y() < b->y(); });
         return out;
     }
-    void stroke(QPoint from, QPoint to, int steps = 0)
-    {
-        QTest::touchEvent(&view, touchscreen()).press(0, from, &view);
-        for (int i = 1; i <= steps; ++i) {
-            QTest::qWait(10);
-            QTest::touchEvent(&view, touchscreen()).move(0, from + (to - from) * i / steps, &view);
-        }
-        QTest::touchEvent(&view, touchscreen()).release(0, to, &view);
-        QTest::qWait(20);
-    }
-    void tap(QQuickItem *item) { stroke(centreOf(item), centreOf(item)); }
     QObject *currentPage()
     {
-        return view.rootObject()->property("navigation").value<QObject *>()->property("currentPage").value<QObject *>();
+        return root()->property("navigation").value<QObject *>()->property("currentPage").value<QObject *>();
     }
 };
 
 // Pixels inside `item` that differ from its top-left corner's colour.
-int drawnPixels(QQuickView &view, QQuickItem *item)
+int drawnPixels(ScreenHarness &screen, QQuickItem *item)
 {
-    const QImage shot = view.grabWindow();
+    const QImage shot = screen.grab();
     const qreal dpr = shot.devicePixelRatio();
     const QRect r = item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).toRect();
     const QRect px(int(r.x() * dpr), int(r.y() * dpr), int(r.width() * dpr), int(r.height() * dpr));
@@ -194,10 +158,10 @@ private Q_SLOTS:
         QVERIFY(window.contains(map->mapRectToScene(QRectF(0, 0, map->width(), map->height()))));
         QQuickItem *chart = lb.find("lineChart", altitude);
         QVERIFY(chart && chart->property("points").value<QList<QPointF>>().size() == 60);
-        QVERIFY2(drawnPixels(lb.view, map) > 50, "the map shows no track");
+        QVERIFY2(drawnPixels(lb, map) > 50, "the map shows no track");
         if (window.contains(chart->mapRectToScene(QRectF(0, 0, chart->width(), chart->height()))))
-            QVERIFY2(drawnPixels(lb.view, chart) > 100, qPrintable(QStringLiteral("the altitude curve is not drawn: %1 %2")
-                .arg(drawnPixels(lb.view, chart)).arg(drawnPixels(lb.view, altitude))));
+            QVERIFY2(drawnPixels(lb, chart) > 100, qPrintable(QStringLiteral("the altitude curve is not drawn: %1 %2")
+                .arg(drawnPixels(lb, chart)).arg(drawnPixels(lb, altitude))));
     }
 
     void swipeDeletesOnlyAfterConfirmation_data()
@@ -221,7 +185,7 @@ private Q_SLOTS:
         QTRY_COMPARE(lb.rows().size(), 3);
         QQuickItem *row = lb.rows()[1];
         const QPoint from = row->mapToScene(QPointF(row->width() * 0.8, row->height() / 2)).toPoint();
-        lb.stroke(from, from - QPoint(int(row->width() * 0.6), 0), 12);
+        lb.drag(from, from - QPoint(int(row->width() * 0.6), 0));
         QTRY_VERIFY(lb.find("swipeDeleteButton", row));
         QObject *swipe = row->property("swipe").value<QObject *>();
         QTRY_VERIFY(swipe->property("complete").toBool());
@@ -229,19 +193,19 @@ private Q_SLOTS:
         lb.tap(deleteItem);
         QQuickItem *dialog = nullptr;
         QTRY_VERIFY((dialog = lb.find(confirm ? "destructiveAction" : "cancelAction")) && dialog->isVisible());
-        QCOMPARE(lb.app->flightStore()->flights().size(), 3); // nothing before the answer
+        QCOMPARE(lb.app()->flightStore()->flights().size(), 3); // nothing before the answer
         QTest::qWait(350); // the sheet slides up
         lb.tap(dialog);
         if (confirm) {
             QTRY_COMPARE(lb.book->count(), 2);
-            QVERIFY(lb.app->flightStore()->track(flights[1].log.id).isEmpty());
-            QCOMPARE(lb.app->flightStore()->flights()[0].log.location, QStringLiteral("A"));
-            QCOMPARE(lb.app->flightStore()->flights()[1].log.location, QStringLiteral("C"));
+            QVERIFY(lb.app()->flightStore()->track(flights[1].log.id).isEmpty());
+            QCOMPARE(lb.app()->flightStore()->flights()[0].log.location, QStringLiteral("A"));
+            QCOMPARE(lb.app()->flightStore()->flights()[1].log.location, QStringLiteral("C"));
             QTRY_VERIFY2(!deleteItem, "the deleted row's Delete outlived its row");
         } else {
             QTest::qWait(300);
             QCOMPARE(lb.book->count(), 3);
-            QCOMPARE(lb.app->flightStore()->track(flights[1].log.id).size(), 60);
+            QCOMPARE(lb.app()->flightStore()->track(flights[1].log.id).size(), 60);
         }
     }
 
@@ -300,7 +264,7 @@ private Q_SLOTS:
         QTRY_COMPARE(lb.rows().size(), 2);
         QCOMPARE(lb.rows()[0]->property("location").toString(), QStringLiteral("Divuze, VO"));
         QVERIFY(!lb.rows()[0]->property("swipe").value<QObject *>()->property("enabled").toBool());
-        seed(*lb.app->flightStore(), {QStringLiteral("First Field")});
+        seed(*lb.app()->flightStore(), {QStringLiteral("First Field")});
         QVERIFY(lb.book->recorded());
         QTRY_COMPARE(lb.rows().size(), 1);
         QCOMPARE(lb.rows()[0]->property("location").toString(), QStringLiteral("First Field"));
@@ -322,7 +286,7 @@ private Q_SLOTS:
             QVERIFY(lb.load(path, size));
             QQuickItem *notice = lb.find("logbookNotice");
             QVERIFY(notice && notice->isVisible());
-            QVERIFY(lb.book->notice().contains(QFileInfo(lb.app->flightStore()->setAsidePath()).fileName()));
+            QVERIFY(lb.book->notice().contains(QFileInfo(lb.app()->flightStore()->setAsidePath()).fileName()));
             QVERIFY(notice->mapToScene(QPointF(notice->width(), 0)).x() <= size.width());
             lb.tap(notice);
             QTRY_VERIFY(!notice->isVisible());

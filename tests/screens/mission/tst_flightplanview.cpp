@@ -1,15 +1,10 @@
-#include "FakeDJISDK.h"
-#include "QuickItems.h"
 #include "FlightPlanModel.h"
 #include "Mission3DPreviewModel.h"
 #include "Palette.h"
-#include "QmlSetup.h"
+#include "ScreenHarness.h"
 #include "TileMapItem.h"
-#include "ZeltrinPilotApp.h"
 
 #include <QPointer>
-#include <QPointingDevice>
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSignalSpy>
@@ -20,53 +15,23 @@ QQuickItem *find(QQuickItem *root, const char *name)
 {
     return root->findChild<QQuickItem *>(QString::fromLatin1(name));
 }
-
-QPoint centreOf(QQuickItem *item)
-{
-    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
-}
-
-
-// One device for the process: Qt keeps every registered device until exit.
-QPointingDevice *touchscreen()
-{
-    static QPointingDevice *const dev = QTest::createTouchDevice();
-    return dev;
-}
 } // namespace
 
 class TestFlightPlanView : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<ZeltrinPilotApp> m_app;
-    std::unique_ptr<QQuickView> m_view;
+    std::unique_ptr<ScreenHarness> m_screen;
     FlightPlanModel *m_plan = nullptr;
     TileMapItem *m_map = nullptr;
 
-    QQuickItem *root() const { return m_view->rootObject(); }
-    // One finger (or the mouse) from `from` to `to` in `steps` moves; no steps is a tap.
-    void stroke(bool touch, QPoint from, QPoint to, int steps = 0)
+    QQuickItem *root() const { return m_screen->root(); }
+    QQuickView *view() const { return m_screen->view(); }
+    // One finger (or the mouse) from `from` to `to` in `steps` moves.
+    void stroke(bool touch, QPoint from, QPoint to, int steps)
     {
-        QQuickView *w = m_view.get();
-        if (touch)
-            QTest::touchEvent(w, touchscreen()).press(0, from, w);
-        else
-            QTest::mousePress(w, Qt::LeftButton, {}, from);
-        for (int i = 1; i <= steps; ++i) {
-            QTest::qWait(10);
-            const QPoint p = from + (to - from) * i / steps;
-            if (touch)
-                QTest::touchEvent(w, touchscreen()).move(0, p, w);
-            else
-                QTest::mouseMove(w, p);
-        }
-        if (touch)
-            QTest::touchEvent(w, touchscreen()).release(0, to, w);
-        else
-            QTest::mouseRelease(w, Qt::LeftButton, {}, to);
-        QTest::qWait(20);
+        m_screen->drag(from, to, touch, {.steps = steps});
     }
-    void tap(bool touch, QPoint p) { stroke(touch, p, p); }
+    void tap(bool touch, QPoint p) { m_screen->tap(p, touch); }
 
     QQuickItem *openList()
     {
@@ -92,50 +57,37 @@ class TestFlightPlanView : public QObject
 private Q_SLOTS:
     void init()
     {
-        ZeltrinPilotApp::Dependencies deps;
-        deps.sdk = std::make_unique<FakeDJISDK>();
-        m_app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
-        m_app->droneManager()->setLogSink([](const QString &) {});
-        m_view = std::make_unique<QQuickView>();
-        zeltrin::setupEngine(*m_view->engine());
-        m_app->attachTo(*m_view->engine());
-        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-        m_view->resize(390, 844);
-        m_view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
-        QCOMPARE(m_view->status(), QQuickView::Ready);
-        m_plan = root()->property("plan").value<FlightPlanModel *>();
+        m_screen = std::make_unique<ScreenHarness>();
+        QVERIFY(m_screen->load(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml"))));
+        m_plan = m_screen->model<FlightPlanModel>("plan");
         m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
         QVERIFY(m_plan && m_map);
         // No imagery: the map asks for tiles from its first frame, and these tests are offline.
         m_map->setImageryUrlTemplate({});
         m_map->setLabelsUrlTemplate({});
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        m_screen->show();
+        QVERIFY(m_screen->waitExposed());
     }
-    void cleanup()
-    {
-        m_view.reset();
-        m_app.reset();
-    }
+    void cleanup() { m_screen.reset(); }
 
     void tapsAddAndSelect()
     {
         // Taps on the map add stepped waypoints wherever they land.
-        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, QPoint(40, 200));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(40, 200));
         QTRY_COMPARE(m_plan->waypointCount(), 1);
-        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, QPoint(300, 90));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(300, 90));
         QTRY_COMPARE(m_plan->waypointCount(), 2);
         QCOMPARE(m_plan->waypoints()->coordinates().at(1).latitude, 43.003);
         QVERIFY(find(root(), "previewTool")->isVisible());
         QVERIFY(!find(root(), "trashTool")->isVisible());
         // A marker tap selects and adds nothing.
         const QPointF p = m_map->coordinateToPoint(43.003, -83.997);
-        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, p.toPoint());
+        QTest::mouseClick(view(), Qt::LeftButton, {}, p.toPoint());
         QTRY_COMPARE(m_plan->selectedWaypointInt(), 1);
         QTest::qWait(350);
         QCOMPARE(m_plan->waypointCount(), 2);
         QTRY_VERIFY(find(root(), "trashTool")->isVisible());
-        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(find(root(), "trashTool")));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centreOf(find(root(), "trashTool")));
         QTRY_COMPARE(m_plan->waypointCount(), 1);
         QVERIFY(!find(root(), "trashTool")->isVisible());
     }
@@ -155,8 +107,8 @@ private Q_SLOTS:
         QSignalSpy spy(m_plan, &FlightPlanModel::isUploadingMissionChanged);
         QQuickItem *upload = find(root(), "uploadButton");
         QVERIFY(upload && upload->isEnabled());
-        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(upload));
-        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(upload));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centreOf(upload));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centreOf(upload));
         QVERIFY(m_plan->isUploadingMission());
         QVERIFY(!upload->isEnabled());
         QCOMPARE(spy.count(), 1);
@@ -178,7 +130,7 @@ private Q_SLOTS:
         QQuickItem *row = nullptr;
         QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, 2));
         QVERIFY(row);
-        QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, centreOf(row));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centreOf(row));
         QTRY_COMPARE(m_plan->selectedWaypointInt(), 2);
         QTRY_VERIFY(!m_plan->showWaypointList());
     }
@@ -274,7 +226,7 @@ private Q_SLOTS:
     // bar and leaves the tool column clear; what it cannot show scrolls into view by finger.
     void panelFitsAPhoneOnItsSide()
     {
-        m_view->resize(844, 390);
+        view()->resize(844, 390);
         m_plan->addWaypoint();
         m_plan->setTerrainFollowEnabled(true);
         m_plan->setMultiBatteryEnabled(true);

@@ -2,27 +2,15 @@
 // card's zoom range and estimate, the download with pause and resume, and the map drawing the
 // area from the store once the server is gone.
 #include "AreaSelectModel.h"
-#include "FakeDJISDK.h"
 #include "OfflineMaps.h"
-#include "QmlSetup.h"
-#include "QuickItems.h"
+#include "ScreenHarness.h"
 #include "TileMapItem.h"
 #include "TileServer.h"
-#include "ZeltrinPilotApp.h"
 
-#include <QPointingDevice>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-QPointingDevice *touchscreen()
-{
-    static QPointingDevice *const dev = QTest::createTouchDevice();
-    return dev;
-}
-} // namespace
 
 class TestOfflineAreaView : public QObject
 {
@@ -30,22 +18,30 @@ class TestOfflineAreaView : public QObject
     QTemporaryDir m_dir;
     TileServer m_server;
     OfflineMaps *m_maps = nullptr;
-    std::unique_ptr<ZeltrinPilotApp> m_app;
-    std::unique_ptr<QQuickView> m_view;
+    std::unique_ptr<ScreenHarness> m_screen;
     TileMapItem *m_map = nullptr;
 
-    QQuickItem *root() const { return m_view->rootObject(); }
-    QQuickItem *item(const char *name) const { return findItem(m_view->contentItem(), QString::fromLatin1(name)); }
+    QQuickItem *root() const { return m_screen->root(); }
+    QQuickItem *item(const char *name) const { return m_screen->find(QString::fromLatin1(name)); }
     void touchTap(QQuickItem *it)
     {
         QVERIFY(it);
         QVERIFY2(it->isVisible(), it->objectName().toUtf8().constData());
-        const QPoint p = it->mapToScene(QPointF(it->width() / 2, it->height() / 2)).toPoint();
-        QTest::touchEvent(m_view.get(), touchscreen()).press(0, p, m_view.get());
-        QTest::touchEvent(m_view.get(), touchscreen()).release(0, p, m_view.get());
-        QTest::qWait(30);
+        m_screen->tap(it, true, 0, 30);
     }
     AreaSelectModel *select() const { return root()->property("areaSelect").value<AreaSelectModel *>(); }
+    // The flight plan screen in a new window, its map on no imagery until the test says.
+    bool loadPlanner()
+    {
+        if (!m_screen->load(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml"))))
+            return false;
+        m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
+        if (!m_map)
+            return false;
+        m_map->setLabelsUrlTemplate({});
+        m_map->setImageryUrlTemplate({});
+        return true;
+    }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_server.listen()); }
@@ -56,34 +52,19 @@ private Q_SLOTS:
         o.download.batchMs = 50;
         o.download.backoffMs = 20;
         ZeltrinPilotApp::Dependencies deps;
-        deps.sdk = std::make_unique<FakeDJISDK>();
         auto maps = std::make_unique<OfflineMaps>(o);
         m_maps = maps.get();
         deps.offlineMaps = std::move(maps);
-        m_app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
-        m_app->droneManager()->setLogSink([](const QString &) {});
-        m_view = std::make_unique<QQuickView>();
-        zeltrin::setupEngine(*m_view->engine());
-        m_app->attachTo(*m_view->engine());
-        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-        m_view->resize(390, 844);
-        m_view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
-        QCOMPARE(m_view->status(), QQuickView::Ready);
-        m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
-        QVERIFY(m_map);
+        m_screen = std::make_unique<ScreenHarness>(std::move(deps));
+        QVERIFY(loadPlanner());
         // The local tile server only: the map asks for tiles from its first frame.
-        m_map->setLabelsUrlTemplate({});
         m_map->setImageryUrlTemplate(m_server.urlTemplate(QStringLiteral("imagery")));
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        m_screen->show();
+        QVERIFY(m_screen->waitExposed());
         m_map->fitBounds(47.370, 8.530, 47.385, 8.550);
         QTRY_VERIFY(m_maps->ready());
     }
-    void cleanup()
-    {
-        m_view.reset();
-        m_app.reset();
-    }
+    void cleanup() { m_screen.reset(); }
 
     void chooseAndDownloadByTouch()
     {
@@ -139,19 +120,9 @@ private Q_SLOTS:
         QVERIFY(m_maps->startDownload(47.360, 8.515, 47.395, 8.565, 12, 15, m_map->imageryUrlTemplate()));
         QTRY_VERIFY_WITH_TIMEOUT(!m_maps->downloadActive(), 60000);
         m_server.stop();
-        m_view.reset(); // a new screen: nothing of the old map in memory
-        m_view = std::make_unique<QQuickView>();
-        zeltrin::setupEngine(*m_view->engine());
-        m_app->attachTo(*m_view->engine());
-        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-        m_view->resize(390, 844);
-        m_view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
-        m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
-        QVERIFY(m_map);
-        m_map->setLabelsUrlTemplate({});
-        m_map->setImageryUrlTemplate({}); // until the map is on the area
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QVERIFY(loadPlanner()); // a new screen: nothing of the old map in memory
+        m_screen->show();
+        QVERIFY(m_screen->waitExposed());
         m_map->fitBounds(47.372, 8.530, 47.383, 8.548);
         m_map->setImageryUrlTemplate(m_server.urlTemplate(QStringLiteral("imagery")));
         QTRY_VERIFY(m_map->visibleTileCount() > 0);

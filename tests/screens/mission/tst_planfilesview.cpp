@@ -1,17 +1,12 @@
 // The flight plan screen's "Plan" menu and plan files, driven by touch in the screen itself.
 // The file dialogs are only checked to open; files are handed to the model by path.
-#include "FakeDJISDK.h"
 #include "FlightPlanModel.h"
 #include "PlanFormats.h"
-#include "QmlSetup.h"
-#include "QuickItems.h"
+#include "ScreenHarness.h"
 #include "TileMapItem.h"
-#include "ZeltrinPilotApp.h"
 
 #include <QDir>
 #include <QFile>
-#include <QPointingDevice>
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSignalSpy>
@@ -23,12 +18,6 @@ using zeltrin::MissionPlan;
 namespace planio = zeltrin::planio;
 
 namespace {
-QPointingDevice *touchscreen()
-{
-    static QPointingDevice *const dev = QTest::createTouchDevice();
-    return dev;
-}
-
 MissionPlan gridPlan(int n)
 {
     MissionPlan p;
@@ -44,23 +33,20 @@ MissionPlan gridPlan(int n)
 class TestPlanFilesView : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<ZeltrinPilotApp> m_app;
-    std::unique_ptr<QQuickView> m_view;
+    std::unique_ptr<ScreenHarness> m_screen;
     FlightPlanModel *m_plan = nullptr;
     TileMapItem *m_map = nullptr;
     QTemporaryDir m_dir;
 
-    QQuickItem *root() const { return m_view->rootObject(); }
+    QQuickItem *root() const { return m_screen->root(); }
+    QQuickView *view() const { return m_screen->view(); }
     // Popups live in the window's overlay, outside the screen's own tree.
-    QQuickItem *item(const char *name) const { return findItem(m_view->contentItem(), QString::fromLatin1(name)); }
+    QQuickItem *item(const char *name) const { return m_screen->find(QString::fromLatin1(name)); }
     QObject *screenProperty(const char *name) const { return root()->property(name).value<QObject *>(); }
     void touchTap(QQuickItem *it)
     {
         QVERIFY(it);
-        const QPoint p = it->mapToScene(QPointF(it->width() / 2, it->height() / 2)).toPoint();
-        QTest::touchEvent(m_view.get(), touchscreen()).press(0, p, m_view.get());
-        QTest::touchEvent(m_view.get(), touchscreen()).release(0, p, m_view.get());
-        QTest::qWait(30);
+        m_screen->tap(it, true, 0, 30);
     }
     QString write(const char *name, const QByteArray &bytes)
     {
@@ -78,31 +64,18 @@ class TestPlanFilesView : public QObject
 private Q_SLOTS:
     void init()
     {
-        ZeltrinPilotApp::Dependencies deps;
-        deps.sdk = std::make_unique<FakeDJISDK>();
-        m_app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
-        m_app->droneManager()->setLogSink([](const QString &) {});
-        m_view = std::make_unique<QQuickView>();
-        zeltrin::setupEngine(*m_view->engine());
-        m_app->attachTo(*m_view->engine());
-        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-        m_view->resize(390, 844);
-        m_view->setSource(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml")));
-        QCOMPARE(m_view->status(), QQuickView::Ready);
-        m_plan = root()->property("plan").value<FlightPlanModel *>();
+        m_screen = std::make_unique<ScreenHarness>();
+        QVERIFY(m_screen->load(QUrl(QStringLiteral("qrc:/Zeltrin/screens/mission/FlightPlanView.qml"))));
+        m_plan = m_screen->model<FlightPlanModel>("plan");
         m_map = root()->findChild<TileMapItem *>(QStringLiteral("tileMap"));
         QVERIFY(m_plan && m_map);
         // No imagery: the map asks for tiles from its first frame, and these tests are offline.
         m_map->setImageryUrlTemplate({});
         m_map->setLabelsUrlTemplate({});
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        m_screen->show();
+        QVERIFY(m_screen->waitExposed());
     }
-    void cleanup()
-    {
-        m_view.reset();
-        m_app.reset();
-    }
+    void cleanup() { m_screen.reset(); }
 
     // Each row of the menu, tapped with a finger, closes the menu and opens its dialog.
     void menuByTouch_data()
@@ -131,14 +104,14 @@ private Q_SLOTS:
 
     void keyboardShortcuts()
     {
-        m_view->requestActivate();
-        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
-        QTest::keyClick(m_view.get(), Qt::Key_O, Qt::ControlModifier);
+        view()->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(view()));
+        QTest::keyClick(view(), Qt::Key_O, Qt::ControlModifier);
         QObject *open = screenProperty("openDialog");
         QTRY_VERIFY(open->property("visible").toBool());
         QMetaObject::invokeMethod(open, "reject");
         QTRY_VERIFY(!open->property("visible").toBool());
-        QTest::keyClick(m_view.get(), Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(view(), Qt::Key_S, Qt::ControlModifier);
         QObject *save = screenProperty("saveDialog");
         QTRY_VERIFY(save->property("visible").toBool());
         QMetaObject::invokeMethod(save, "reject");
@@ -156,7 +129,7 @@ private Q_SLOTS:
     void opensIntoEmptyPlanAndFits()
     {
         QFETCH(QSize, size);
-        m_view->resize(size);
+        view()->resize(size);
         QTRY_COMPARE(root()->size(), QSizeF(size));
         m_map->setAttribution(QStringLiteral("Test imagery")); // the tests' sources have none
         QSignalSpy resets(m_plan->waypoints(), &QAbstractItemModel::modelReset);
@@ -303,7 +276,7 @@ private Q_SLOTS:
     void fitsSmallWindows()
     {
         QFETCH(QSize, size);
-        m_view->resize(size);
+        view()->resize(size);
         QTRY_COMPARE(root()->size(), QSizeF(size));
         const QRectF window(QPointF(0, 0), QSizeF(size));
         QQuickItem *button = item("planMenuButton");
