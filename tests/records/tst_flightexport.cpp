@@ -1,5 +1,6 @@
 // The export files as other programs read them: GPSBabel and both of GDAL's KML drivers parse
 // our tracks, Python's csv module splits our logbook, and a failed save leaves nothing behind.
+#include "FileSizeLimit.h"
 #include "FlightExport.h"
 
 #include <QDir>
@@ -440,6 +441,26 @@ private Q_SLOTS:
         const QStringList expected = reason.isEmpty() ? QStringList{"flight.gpx"} : QStringList();
         if (QFileInfo(folderPath).isDir())
             QCOMPARE(QDir(folderPath).entryList(QDir::Files | QDir::Hidden), expected);
+    }
+
+    // A disk that fills up midway (a size limit binds root too): the old file stays whole.
+    void saveCutShortKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("flight.gpx");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        QString error;
+        {
+            FileSizeLimit limit(8);
+            QVERIFY(limit.isSet());
+            error = writeExportFile(path, flightGpx(flight(), kGood));
+        }
+        QVERIFY2(error.startsWith("Could not save flight.gpx: the file could not be written ("), qPrintable(error));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"flight.gpx"});
     }
 };
 

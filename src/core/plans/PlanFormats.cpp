@@ -1,11 +1,11 @@
 #include "PlanFormats.h"
 
+#include "AtomicFile.h"
 #include "PlanChecks.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace zeltrin::planio {
 
@@ -101,16 +101,8 @@ QString savePlanFile(const MissionPlan &plan, const QString &path, Format f)
     const QByteArray bytes = writePlan(plan, f);
     if (bytes.isEmpty())
         return QStringLiteral("the plan could not be encoded");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("the file cannot be written (%1)").arg(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("the file cannot be written (%1)").arg(reason);
-    }
-    if (!file.commit())
-        return QStringLiteral("the file cannot be written (%1)").arg(file.errorString());
+    if (const auto reason = writeFileAtomically(path, bytes))
+        return QStringLiteral("the file cannot be written (%1)").arg(*reason);
     return {};
 }
 

@@ -1,7 +1,8 @@
 #include "FlightExport.h"
 
+#include "AtomicFile.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
@@ -335,19 +336,8 @@ QString writeExportFile(const QString &path, const QByteArray &data)
     if (!folder.isWritable())
         return failed(QStringLiteral("the folder is read-only"));
 
-    QSaveFile file(path);
-    const auto notWritten = [&](const QString &reason) {
-        return failed(QStringLiteral("the file could not be written (%1)").arg(reason));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return notWritten(file.errorString());
-    if (file.write(data) != data.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return notWritten(reason);
-    }
-    if (!file.commit())
-        return notWritten(file.errorString());
+    if (const auto reason = writeFileAtomically(path, data))
+        return failed(QStringLiteral("the file could not be written (%1)").arg(*reason));
     return {};
 }
 
