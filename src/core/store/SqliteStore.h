@@ -49,8 +49,8 @@ struct SqliteSchema {
 //   as the tables and columns of ours are there;
 // - a file that is not SQLite, fails PRAGMA quick_check, is another program's database (tables
 //   but no user_version, or another application_id), or lacks our columns, is damaged: it is
-//   renamed "<path>.damaged-<UTC time>" with its -wal and -shm, never deleted nor written to, and
-//   a new file starts. setAsidePath() tells where it went, on that start only;
+//   renamed "<path>.damaged-<UTC time>" with its -wal and -shm, never deleted, and a new file
+//   starts. setAsidePath() tells where it went, on that start only;
 // - anything else (a folder that cannot be made, a file that cannot be read, a step that fails)
 //   leaves the file as it was and the store closed, errorText() saying why.
 // The file is kept in WAL mode with synchronous=NORMAL: each commit survives a kill.
@@ -72,7 +72,8 @@ public:
     QString setAsidePath() const { return m_setAside; }
     int schemaVersion() const { return int(m_schema.steps.size()); }
     QString connectionName() const { return m_connection; }
-    // The open connection (an invalid one if the store is closed). Keep copies local.
+    // The store's connection, for use while isOpen(). Keep copies local: the connection is
+    // removed when the store goes.
     QSqlDatabase database() const;
 
     // Records "<what>: <detail>" as errorText() and in the log. Returns false.
