@@ -102,8 +102,8 @@ bool checkPack(const QSqlDatabase &db, QString *error, GeoBounds *bounds)
 
 qint64 OfflineStore::importPack(const QString &file, const QString &name, QString *error)
 {
-    if (!m_open)
-        return refuse(error, QStringLiteral("The offline maps cannot be opened: %1").arg(m_error));
+    if (!isOpen())
+        return refuse(error, QStringLiteral("The offline maps cannot be opened: %1").arg(errorText()));
     QString why;
     switch (sqlitefile::readHeader(file, &why)) {
     case sqlitefile::Header::missing:
@@ -123,7 +123,7 @@ qint64 OfflineStore::importPack(const QString &file, const QString &name, QStrin
     if (!checkPack(pack.db(), error, &bounds))
         return 0;
 
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = connection();
     if (!db.transaction())
         return refuse(error, QStringLiteral("The pack could not be added: %1").arg(db.lastError().text()));
     auto abandon = [&](const QString &text) {

@@ -1,26 +1,26 @@
 #include "OfflineStore.h"
 
-#include "SqliteFile.h"
-
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
 
-#include <atomic>
 #include <cmath>
 
 namespace zeltrin::offline {
 
 namespace {
 
-// Each step brings the schema from the version before it; steps tolerate finding their work done.
-const QList<QStringList> kMigrations = {
-    {
+SqliteSchema offlineSchema()
+{
+    SqliteSchema s;
+    s.name = QStringLiteral("OfflineStore");
+    s.noun = QStringLiteral("offline maps");
+    s.damaged = QStringLiteral("The offline maps are damaged");
+    s.foreign = QStringLiteral("not our offline maps");
+    s.steps = {{1, {
         // MBTiles 1.3 with tiles kept once: `tiles` is the view every reader of the format looks at.
         QStringLiteral("CREATE TABLE IF NOT EXISTS metadata (name TEXT PRIMARY KEY, value TEXT)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS images (tile_id TEXT PRIMARY KEY, tile_data BLOB NOT NULL)"),
@@ -45,18 +45,20 @@ const QList<QStringList> kMigrations = {
         QStringLiteral("INSERT OR IGNORE INTO metadata (name, value) VALUES ('name', 'ZeltrinPilot offline maps'),"
                        " ('type', 'baselayer'), ('version', '1'), ('format', 'png'),"
                        " ('description', 'Map areas kept for flying without a network')"),
-    },
-};
-static_assert(OfflineStore::kSchemaVersion == 1);
+    }}};
+    s.tables = {
+        {QStringLiteral("map"), QStringLiteral("zoom_level, tile_column, tile_row, tile_id")},
+        {QStringLiteral("images"), QStringLiteral("tile_id, tile_data")},
+        {QStringLiteral("tiles"), QStringLiteral("zoom_level, tile_column, tile_row, tile_data")},
+        {QStringLiteral("zeltrin_areas"), QStringLiteral("id, name, south, west, north, east, min_zoom, max_zoom,"
+                                                         " tile_count, created_ms, state, url_template")},
+        {QStringLiteral("zeltrin_area_tiles"), QStringLiteral("area_id, zoom_level, tile_column, tile_row, held")},
+    };
+    return s;
+}
 
 // Tiles imported from packs made elsewhere may go deeper than we download.
 constexpr int kMaxPackZoom = 24;
-
-QString newConnectionName()
-{
-    static std::atomic<int> n{0};
-    return QStringLiteral("offlinestore-%1").arg(n.fetch_add(1));
-}
 
 QString tileId(const QByteArray &data)
 {
@@ -169,137 +171,29 @@ QString sniffTileFormat(const QByteArray &data)
     return {};
 }
 
-OfflineStore::OfflineStore(const QString &path) : m_path(path), m_connection(newConnectionName())
+OfflineStore::OfflineStore(const QString &path) : m_db(path, offlineSchema())
 {
-    if (!openFile() || !usable() || !migrate()) {
-        if (!m_damaged)
-            return;
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-            if (db.isOpen())
-                db.close();
-        }
-        m_setAside = sqlitefile::setAside(m_path);
-        if (m_setAside.isEmpty()) {
-            fail(QStringLiteral("Could not set the damaged offline maps aside"), m_path);
-            return;
-        }
-        m_error.clear();
-        m_damaged = false;
-        if (!openFile() || !usable() || !migrate())
-            return;
-    }
-    m_open = true;
+    Q_ASSERT(m_db.schemaVersion() == kSchemaVersion);
 }
 
-OfflineStore::~OfflineStore()
-{
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connection);
-}
+OfflineStore::~OfflineStore() = default;
 
 QString OfflineStore::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/offline-maps.mbtiles");
 }
 
-bool OfflineStore::fail(const QString &what, const QString &detail)
-{
-    m_error = what + QStringLiteral(": ") + detail;
-    qWarning("OfflineStore: %s", qPrintable(m_error));
-    return false;
-}
-
-bool OfflineStore::damaged(const QString &detail)
-{
-    m_damaged = true;
-    return fail(QStringLiteral("The offline maps are damaged"), detail);
-}
-
 bool OfflineStore::writeFailed(const QString &what, const QString &detail)
 {
     m_full = false;
-    return fail(what, detail);
-}
-
-bool OfflineStore::openFile()
-{
-    const QFileInfo info(m_path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return fail(QStringLiteral("Could not make the offline maps folder"), info.absolutePath());
-    QString why;
-    switch (sqlitefile::readHeader(m_path, &why)) {
-    case sqlitefile::Header::unreadable:
-        return fail(QStringLiteral("Could not read the offline maps"), why);
-    case sqlitefile::Header::other:
-        return damaged(QStringLiteral("not a database"));
-    case sqlitefile::Header::missing:
-    case sqlitefile::Header::sqlite:
-        break;
-    }
-    if (const QString error = sqlitefile::open(m_connection, m_path); !error.isEmpty())
-        return fail(QStringLiteral("Could not open the offline maps"), error);
-    return true;
-}
-
-bool OfflineStore::usable()
-{
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next())
-        return damaged(q.lastError().text());
-    if (q.value(0).toString() != QLatin1String("ok"))
-        return damaged(q.value(0).toString());
-    q.finish();
-    if (!q.exec(QStringLiteral("SELECT (SELECT user_version FROM pragma_user_version), (SELECT count(*) FROM sqlite_master)"))
-        || !q.next())
-        return damaged(q.lastError().text());
-    const int version = q.value(0).toInt();
-    const bool foreign = version == 0 && q.value(1).toInt() != 0;
-    q.finish();
-    if (foreign)
-        return damaged(QStringLiteral("not our offline maps"));
-    if (version > 0) {
-        for (const char *sql : {"SELECT zoom_level, tile_column, tile_row, tile_id FROM map LIMIT 0",
-                                "SELECT tile_id, tile_data FROM images LIMIT 0",
-                                "SELECT zoom_level, tile_column, tile_row, tile_data FROM tiles LIMIT 0",
-                                "SELECT id, name, south, west, north, east, min_zoom, max_zoom, tile_count,"
-                                " created_ms, state, url_template FROM zeltrin_areas LIMIT 0",
-                                "SELECT area_id, zoom_level, tile_column, tile_row, held FROM zeltrin_area_tiles LIMIT 0"})
-            if (!q.exec(QString::fromLatin1(sql)))
-                return damaged(q.lastError().text());
-        q.finish();
-    }
-    // WAL keeps every committed batch through a kill; NORMAL syncs only at checkpoints.
-    for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"})
-        if (!q.exec(QString::fromLatin1(pragma)))
-            return damaged(q.lastError().text());
-    return true;
-}
-
-bool OfflineStore::migrate()
-{
-    QString why;
-    switch (sqlitefile::migrate(QSqlDatabase::database(m_connection, false), kMigrations, &why)) {
-    case sqlitefile::Steps::done:
-        return true;
-    case sqlitefile::Steps::unreadable:
-        return damaged(why);
-    case sqlitefile::Steps::failed:
-        break;
-    }
-    return fail(QStringLiteral("Could not update the offline maps"), why);
+    return m_db.fail(what, detail);
 }
 
 void OfflineStore::setMaxBytes(qint64 bytes)
 {
-    if (!m_open)
+    if (!isOpen())
         return;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     qint64 pages = 2147483646; // SQLite's own ceiling
     if (bytes > 0 && q.exec(QStringLiteral("PRAGMA page_size")) && q.next() && q.value(0).toLongLong() > 0)
         pages = std::max<qint64>(1, bytes / q.value(0).toLongLong());
@@ -310,9 +204,9 @@ void OfflineStore::setMaxBytes(qint64 bytes)
 QList<OfflineArea> OfflineStore::areas()
 {
     QList<OfflineArea> out;
-    if (!m_open)
+    if (!isOpen())
         return out;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     q.setForwardOnly(true);
     if (!q.exec(QString::fromLatin1(kAreaSelect) + QStringLiteral(" ORDER BY a.created_ms DESC, a.id DESC")))
         return out;
@@ -323,9 +217,9 @@ QList<OfflineArea> OfflineStore::areas()
 
 std::optional<OfflineArea> OfflineStore::area(qint64 id)
 {
-    if (!m_open)
+    if (!isOpen())
         return std::nullopt;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     q.prepare(QString::fromLatin1(kAreaSelect) + QStringLiteral(" WHERE a.id = ?"));
     q.addBindValue(id);
     if (!q.exec() || !q.next())
@@ -335,9 +229,9 @@ std::optional<OfflineArea> OfflineStore::area(qint64 id)
 
 qint64 OfflineStore::addArea(const OfflineArea &area)
 {
-    if (!m_open)
+    if (!isOpen())
         return 0;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = connection();
     if (!db.transaction())
         return writeFailed(QStringLiteral("Could not save the area"), db.lastError().text());
     QSqlQuery q(db);
@@ -396,9 +290,9 @@ qint64 OfflineStore::addArea(const OfflineArea &area)
 QList<TileAddress> OfflineStore::missingTiles(qint64 areaId)
 {
     QList<TileAddress> out;
-    if (!m_open)
+    if (!isOpen())
         return out;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT zoom_level, tile_column, tile_row FROM zeltrin_area_tiles"
                              " WHERE area_id = ? AND held = 0 ORDER BY zoom_level, tile_row DESC, tile_column"));
@@ -414,9 +308,9 @@ QList<TileAddress> OfflineStore::missingTiles(qint64 areaId)
 
 bool OfflineStore::putTiles(const QList<TileBlob> &tiles)
 {
-    if (!m_open)
+    if (!isOpen())
         return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = connection();
     if (!db.transaction())
         return writeFailed(QStringLiteral("Could not store the tiles"), db.lastError().text());
     TileWriter writer(db);
@@ -449,9 +343,9 @@ bool OfflineStore::putTiles(const QList<TileBlob> &tiles)
 
 bool OfflineStore::setAreaState(qint64 id, AreaState state)
 {
-    if (!m_open)
+    if (!isOpen())
         return false;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     q.prepare(QStringLiteral("UPDATE zeltrin_areas SET state = ? WHERE id = ?"));
     q.addBindValue(areaStateKey(state));
     q.addBindValue(id);
@@ -465,9 +359,9 @@ bool OfflineStore::setAreaState(qint64 id, AreaState state)
 
 bool OfflineStore::removeArea(qint64 id)
 {
-    if (!m_open)
+    if (!isOpen())
         return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = connection();
     if (!db.transaction())
         return writeFailed(QStringLiteral("Could not delete the area"), db.lastError().text());
     QSqlQuery q(db);
@@ -501,9 +395,9 @@ bool OfflineStore::removeArea(qint64 id)
 
 std::optional<QByteArray> OfflineStore::tile(int z, int x, int y)
 {
-    if (!m_open || z < 0 || z > kMaxPackZoom)
+    if (!isOpen() || z < 0 || z > kMaxPackZoom)
         return std::nullopt;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT i.tile_data FROM map m JOIN images i ON i.tile_id = m.tile_id"
                              " WHERE m.zoom_level = ? AND m.tile_column = ? AND m.tile_row = ?"));
@@ -517,14 +411,14 @@ std::optional<QByteArray> OfflineStore::tile(int z, int x, int y)
 
 qint64 OfflineStore::tileTotal()
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    return m_open && q.exec(QStringLiteral("SELECT count(*) FROM map")) && q.next() ? q.value(0).toLongLong() : 0;
+    QSqlQuery q(connection());
+    return isOpen() && q.exec(QStringLiteral("SELECT count(*) FROM map")) && q.next() ? q.value(0).toLongLong() : 0;
 }
 
 double OfflineStore::meanTileBytes()
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!m_open || !q.exec(QStringLiteral("SELECT avg(length(tile_data)) FROM images")) || !q.next())
+    QSqlQuery q(connection());
+    if (!isOpen() || !q.exec(QStringLiteral("SELECT avg(length(tile_data)) FROM images")) || !q.next())
         return 0;
     const double mean = q.value(0).toDouble();
     return std::isfinite(mean) ? mean : 0;
@@ -533,7 +427,7 @@ double OfflineStore::meanTileBytes()
 void OfflineStore::refreshMetadata()
 {
     // Readers of the pack see the union of the areas.
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     if (!q.exec(QStringLiteral("SELECT min(south), min(west), max(north), max(east), min(min_zoom), max(max_zoom)"
                                " FROM zeltrin_areas")) || !q.next() || q.value(0).isNull())
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SqliteStore.h"
 #include "TileRange.h"
 
 #include <QByteArray>
@@ -58,11 +59,11 @@ public:
 
     static QString defaultPath();
 
-    QString path() const { return m_path; }
-    bool isOpen() const { return m_open; }
-    QString errorText() const { return m_error; }
+    QString path() const { return m_db.path(); }
+    bool isOpen() const { return m_db.isOpen(); }
+    QString errorText() const { return m_db.errorText(); }
     // Set when this start found the file damaged and put it aside: where it went.
-    QString setAsidePath() const { return m_setAside; }
+    QString setAsidePath() const { return m_db.setAsidePath(); }
     // The last failed write failed for want of space (the disk, or the bound below).
     bool lastErrorWasFull() const { return m_full; }
     // Bounds the file's size (0: no bound beyond the disk's).
@@ -90,20 +91,11 @@ public:
     qint64 importPack(const QString &file, const QString &name, QString *error);
 
 private:
-    bool openFile();
-    bool usable();
-    bool migrate();
-    bool fail(const QString &what, const QString &detail);
-    bool damaged(const QString &detail);
     bool writeFailed(const QString &what, const QString &detail);
     void refreshMetadata();
+    QSqlDatabase connection() const { return m_db.database(); }
 
-    QString m_path;
-    QString m_connection;
-    QString m_error;
-    QString m_setAside;
-    bool m_open = false;
-    bool m_damaged = false;
+    SqliteStore m_db;
     bool m_full = false;
     bool m_formatKnown = false;
 };

@@ -1,52 +1,55 @@
 #include "FlightStore.h"
 
-#include "SqliteFile.h"
-
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
 
-#include <atomic>
+#include <cmath>
 
 using namespace zeltrin;
 
 namespace {
 
-// Each step brings the schema from the version before it; a file is never taken backwards.
-// Steps tolerate finding their work done (a version number that lags its own tables).
-const QList<QStringList> kMigrations = {
-    // 1: flights and their tracks.
-    {
-        QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS flights ("
-                       " id TEXT PRIMARY KEY, takeoff_ms INTEGER NOT NULL, duration REAL NOT NULL DEFAULT 0,"
-                       " max_altitude REAL NOT NULL DEFAULT 0, max_speed REAL NOT NULL DEFAULT 0,"
-                       " distance REAL NOT NULL DEFAULT 0, location TEXT NOT NULL DEFAULT '',"
-                       " end_reason TEXT NOT NULL DEFAULT 'open', battery_start INTEGER NOT NULL DEFAULT -1,"
-                       " battery_end INTEGER NOT NULL DEFAULT -1, takeoff_lat REAL NOT NULL DEFAULT 0,"
-                       " takeoff_lon REAL NOT NULL DEFAULT 0, point_count INTEGER NOT NULL DEFAULT 0)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS track_points ("
-                       " flight_id TEXT NOT NULL, t_ms INTEGER NOT NULL, lat REAL NOT NULL, lon REAL NOT NULL,"
-                       " alt REAL NOT NULL, speed REAL NOT NULL, battery INTEGER NOT NULL, signal INTEGER NOT NULL,"
-                       " PRIMARY KEY (flight_id, t_ms)) WITHOUT ROWID"),
-    },
-    // 2: the list reads newest first.
-    {
-        QStringLiteral("CREATE INDEX IF NOT EXISTS flights_by_takeoff ON flights (takeoff_ms DESC)"),
-    },
-};
-static_assert(FlightStore::kSchemaVersion == 2);
+const char kRecordColumns[] = "id, takeoff_ms, duration, max_altitude, max_speed, distance, location, end_reason,"
+                              " battery_start, battery_end, takeoff_lat, takeoff_lon, point_count";
 
-QString newConnectionName()
+SqliteSchema logbookSchema()
 {
-    static std::atomic<int> n{0};
-    return QStringLiteral("flightstore-%1").arg(n.fetch_add(1));
+    SqliteSchema s;
+    s.name = QStringLiteral("FlightStore");
+    s.noun = QStringLiteral("logbook");
+    s.damaged = QStringLiteral("The logbook is damaged");
+    s.foreign = QStringLiteral("not a logbook");
+    s.steps = {
+        {1, {
+            // Flights and their tracks.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS flights ("
+                           " id TEXT PRIMARY KEY, takeoff_ms INTEGER NOT NULL, duration REAL NOT NULL DEFAULT 0,"
+                           " max_altitude REAL NOT NULL DEFAULT 0, max_speed REAL NOT NULL DEFAULT 0,"
+                           " distance REAL NOT NULL DEFAULT 0, location TEXT NOT NULL DEFAULT '',"
+                           " end_reason TEXT NOT NULL DEFAULT 'open', battery_start INTEGER NOT NULL DEFAULT -1,"
+                           " battery_end INTEGER NOT NULL DEFAULT -1, takeoff_lat REAL NOT NULL DEFAULT 0,"
+                           " takeoff_lon REAL NOT NULL DEFAULT 0, point_count INTEGER NOT NULL DEFAULT 0)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS track_points ("
+                           " flight_id TEXT NOT NULL, t_ms INTEGER NOT NULL, lat REAL NOT NULL, lon REAL NOT NULL,"
+                           " alt REAL NOT NULL, speed REAL NOT NULL, battery INTEGER NOT NULL, signal INTEGER NOT NULL,"
+                           " PRIMARY KEY (flight_id, t_ms)) WITHOUT ROWID"),
+        }},
+        {2, {
+            // The list reads newest first.
+            QStringLiteral("CREATE INDEX IF NOT EXISTS flights_by_takeoff ON flights (takeoff_ms DESC)"),
+        }},
+    };
+    s.tables = {
+        {QStringLiteral("flights"), QLatin1String(kRecordColumns)},
+        {QStringLiteral("track_points"), QStringLiteral("flight_id, t_ms, lat, lon, alt, speed, battery, signal")},
+        {QStringLiteral("meta"), QStringLiteral("key, value")},
+    };
+    return s;
 }
 
 // SQLite answers only finite doubles back as numbers; a NaN would come back as NULL.
@@ -71,150 +74,25 @@ FlightRecord recordFrom(const QSqlQuery &q)
     return r;
 }
 
-const char kRecordColumns[] = "id, takeoff_ms, duration, max_altitude, max_speed, distance, location, end_reason,"
-                              " battery_start, battery_end, takeoff_lat, takeoff_lon, point_count";
-
 } // namespace
 
-FlightStore::FlightStore(const QString &path, QObject *parent)
-    : QObject(parent), m_path(path), m_connection(newConnectionName())
+FlightStore::FlightStore(const QString &path, QObject *parent) : QObject(parent), m_db(path, logbookSchema())
 {
-    if (!openFile() || !usable() || !migrate()) {
-        // Unreadable, or not a logbook at all: keep it for whoever wants to look, start anew.
-        // Anything else (a folder that cannot be made, a full disk) leaves the file alone.
-        if (!m_damaged)
-            return;
-        setAside();
-        if (m_setAside.isEmpty())
-            return;
-        m_error.clear();
-        m_damaged = false;
-        if (!openFile() || !usable() || !migrate())
-            return;
-    }
-    m_open = true;
-    closeInterrupted();
+    Q_ASSERT(m_db.schemaVersion() == kSchemaVersion);
+    if (m_db.isOpen())
+        closeInterrupted();
 }
 
-FlightStore::~FlightStore()
-{
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connection);
-}
+FlightStore::~FlightStore() = default;
 
 QString FlightStore::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/flights.sqlite");
 }
 
-bool FlightStore::fail(const QString &what, const QString &detail)
-{
-    m_error = what + QStringLiteral(": ") + detail;
-    qWarning("FlightStore: %s", qPrintable(m_error));
-    return false;
-}
-
-bool FlightStore::damaged(const QString &detail)
-{
-    m_damaged = true;
-    return fail(QStringLiteral("The logbook is damaged"), detail);
-}
-
-bool FlightStore::openFile()
-{
-    const QFileInfo info(m_path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return fail(QStringLiteral("Could not make the logbook folder"), info.absolutePath());
-    // A file that is not SQLite at all is refused here; the driver would open it and fail later.
-    QString why;
-    switch (sqlitefile::readHeader(m_path, &why)) {
-    case sqlitefile::Header::unreadable:
-        return fail(QStringLiteral("Could not read the logbook"), why);
-    case sqlitefile::Header::other:
-        return damaged(QStringLiteral("not a database"));
-    case sqlitefile::Header::missing:
-    case sqlitefile::Header::sqlite:
-        break;
-    }
-    if (const QString error = sqlitefile::open(m_connection, m_path); !error.isEmpty())
-        return fail(QStringLiteral("Could not open the logbook"), error);
-    return true;
-}
-
-bool FlightStore::usable()
-{
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next())
-        return damaged(q.lastError().text());
-    if (q.value(0).toString() != QLatin1String("ok"))
-        return damaged(q.value(0).toString());
-    // A file of another program is left exactly as it was: nothing is written before this.
-    QSqlQuery v(QSqlDatabase::database(m_connection, false));
-    if (!v.exec(QStringLiteral("SELECT (SELECT user_version FROM pragma_user_version),"
-                               " (SELECT count(*) FROM sqlite_master)")) || !v.next())
-        return damaged(v.lastError().text());
-    const int version = v.value(0).toInt();
-    const bool foreign = version == 0 && v.value(1).toInt() != 0;
-    v.finish();
-    q.finish();
-    if (foreign)
-        return damaged(QStringLiteral("not a logbook"));
-    if (version > 0 && !hasOurColumns())
-        return false;
-    // WAL keeps every committed batch through a kill; NORMAL syncs only at checkpoints.
-    for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"})
-        if (!v.exec(QString::fromLatin1(pragma)))
-            return damaged(v.lastError().text());
-    return true;
-}
-
-bool FlightStore::migrate()
-{
-    QString why;
-    switch (sqlitefile::migrate(QSqlDatabase::database(m_connection, false), kMigrations, &why)) {
-    case sqlitefile::Steps::done:
-        return true;
-    case sqlitefile::Steps::unreadable:
-        return damaged(why);
-    case sqlitefile::Steps::failed:
-        break;
-    }
-    return fail(QStringLiteral("Could not update the logbook"), why);
-}
-
-bool FlightStore::hasOurColumns()
-{
-    // A sound file whose tables lack what we read (an edited or mangled schema) cannot be used.
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    for (const QString &sql : {QStringLiteral("SELECT %1 FROM flights LIMIT 0").arg(QLatin1String(kRecordColumns)),
-                               QStringLiteral("SELECT flight_id, t_ms, lat, lon, alt, speed, battery, signal FROM track_points LIMIT 0"),
-                               QStringLiteral("SELECT key, value FROM meta LIMIT 0")})
-        if (!q.exec(sql))
-            return damaged(q.lastError().text());
-    q.finish();
-    return true;
-}
-
-void FlightStore::setAside()
-{
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        if (db.isOpen())
-            db.close();
-    }
-    m_setAside = sqlitefile::setAside(m_path);
-    if (m_setAside.isEmpty())
-        fail(QStringLiteral("Could not set the damaged logbook aside"), m_path);
-}
-
 void FlightStore::closeInterrupted()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = connection();
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT %1 FROM flights WHERE end_reason = 'open'").arg(QLatin1String(kRecordColumns))))
         return;
@@ -232,18 +110,18 @@ void FlightStore::closeInterrupted()
 
 bool FlightStore::everRecorded() const
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    return m_open && q.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'ever_recorded'")) && q.next()
+    QSqlQuery q(connection());
+    return isOpen() && q.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'ever_recorded'")) && q.next()
         && q.value(0).toString() == QLatin1String("1");
 }
 
 bool FlightStore::beginFlight(const FlightRecord &flight)
 {
-    if (!m_open)
+    if (!isOpen())
         return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = connection();
     if (!db.transaction())
-        return fail(QStringLiteral("Could not record the flight"), db.lastError().text());
+        return m_db.fail(QStringLiteral("Could not record the flight"), db.lastError().text());
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT OR REPLACE INTO flights (%1) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)")
                   .arg(QLatin1String(kRecordColumns)));
@@ -265,7 +143,7 @@ bool FlightStore::beginFlight(const FlightRecord &flight)
         || !db.commit()) {
         const QString why = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
         db.rollback();
-        return fail(QStringLiteral("Could not record the flight"), why);
+        return m_db.fail(QStringLiteral("Could not record the flight"), why);
     }
     Q_EMIT flightsChanged();
     return true;
@@ -273,13 +151,13 @@ bool FlightStore::beginFlight(const FlightRecord &flight)
 
 bool FlightStore::appendPoints(const QUuid &flightId, const QList<TrackPoint> &points)
 {
-    if (!m_open)
+    if (!isOpen())
         return false;
     if (points.isEmpty())
         return true;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = connection();
     if (!db.transaction())
-        return fail(QStringLiteral("Could not save the track"), db.lastError().text());
+        return m_db.fail(QStringLiteral("Could not save the track"), db.lastError().text());
     const QString id = flightId.toString(QUuid::WithoutBraces);
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT OR REPLACE INTO track_points (flight_id, t_ms, lat, lon, alt, speed, battery, signal)"
@@ -296,7 +174,7 @@ bool FlightStore::appendPoints(const QUuid &flightId, const QList<TrackPoint> &p
         if (!q.exec()) {
             const QString why = q.lastError().text();
             db.rollback();
-            return fail(QStringLiteral("Could not save the track"), why);
+            return m_db.fail(QStringLiteral("Could not save the track"), why);
         }
     }
     QSqlQuery count(db);
@@ -307,16 +185,16 @@ bool FlightStore::appendPoints(const QUuid &flightId, const QList<TrackPoint> &p
     if (!count.exec() || !db.commit()) {
         const QString why = count.lastError().isValid() ? count.lastError().text() : db.lastError().text();
         db.rollback();
-        return fail(QStringLiteral("Could not save the track"), why);
+        return m_db.fail(QStringLiteral("Could not save the track"), why);
     }
     return true;
 }
 
 bool FlightStore::finishFlight(const FlightRecord &flight)
 {
-    if (!m_open)
+    if (!isOpen())
         return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = connection();
     QSqlQuery q(db);
     q.prepare(QStringLiteral("UPDATE flights SET duration = ?, max_altitude = ?, max_speed = ?, distance = ?, location = ?,"
                              " end_reason = ?, battery_start = ?, battery_end = ? WHERE id = ?"));
@@ -330,7 +208,7 @@ bool FlightStore::finishFlight(const FlightRecord &flight)
     q.addBindValue(flight.batteryEnd);
     q.addBindValue(flight.log.id.toString(QUuid::WithoutBraces));
     if (!q.exec())
-        return fail(QStringLiteral("Could not finish the flight"), q.lastError().text());
+        return m_db.fail(QStringLiteral("Could not finish the flight"), q.lastError().text());
     Q_EMIT flightsChanged();
     return true;
 }
@@ -338,9 +216,9 @@ bool FlightStore::finishFlight(const FlightRecord &flight)
 QList<FlightRecord> FlightStore::flights(qsizetype offset, qsizetype limit) const
 {
     QList<FlightRecord> out;
-    if (!m_open)
+    if (!isOpen())
         return out;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT %1 FROM flights ORDER BY takeoff_ms DESC, id LIMIT ? OFFSET ?")
                   .arg(QLatin1String(kRecordColumns)));
@@ -357,8 +235,8 @@ QList<FlightRecord> FlightStore::flights(qsizetype offset, qsizetype limit) cons
 
 qsizetype FlightStore::flightCount() const
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!m_open || !q.exec(QStringLiteral("SELECT count(*) FROM flights")) || !q.next())
+    QSqlQuery q(connection());
+    if (!isOpen() || !q.exec(QStringLiteral("SELECT count(*) FROM flights")) || !q.next())
         return 0;
     return q.value(0).toLongLong();
 }
@@ -366,8 +244,8 @@ qsizetype FlightStore::flightCount() const
 FlightTotals FlightStore::totals() const
 {
     FlightTotals t;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!m_open
+    QSqlQuery q(connection());
+    if (!isOpen()
         || !q.exec(QStringLiteral("SELECT count(*), total(duration), total(distance), total(max_altitude), total(max_speed)"
                                   " FROM flights"))
         || !q.next())
@@ -382,9 +260,9 @@ FlightTotals FlightStore::totals() const
 
 std::optional<FlightRecord> FlightStore::flight(const QUuid &id) const
 {
-    if (!m_open)
+    if (!isOpen())
         return std::nullopt;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     q.prepare(QStringLiteral("SELECT %1 FROM flights WHERE id = ?").arg(QLatin1String(kRecordColumns)));
     q.addBindValue(id.toString(QUuid::WithoutBraces));
     if (!q.exec() || !q.next())
@@ -395,9 +273,9 @@ std::optional<FlightRecord> FlightStore::flight(const QUuid &id) const
 QList<TrackPoint> FlightStore::track(const QUuid &id) const
 {
     QList<TrackPoint> out;
-    if (!m_open)
+    if (!isOpen())
         return out;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT t_ms, lat, lon, alt, speed, battery, signal FROM track_points"
                              " WHERE flight_id = ? ORDER BY t_ms"));
@@ -420,11 +298,11 @@ QList<TrackPoint> FlightStore::track(const QUuid &id) const
 
 bool FlightStore::deleteFlight(const QUuid &id)
 {
-    if (!m_open)
+    if (!isOpen())
         return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = connection();
     if (!db.transaction())
-        return fail(QStringLiteral("Could not delete the flight"), db.lastError().text());
+        return m_db.fail(QStringLiteral("Could not delete the flight"), db.lastError().text());
     const QString key = id.toString(QUuid::WithoutBraces);
     QSqlQuery points(db), flight(db);
     points.prepare(QStringLiteral("DELETE FROM track_points WHERE flight_id = ?"));
@@ -433,7 +311,7 @@ bool FlightStore::deleteFlight(const QUuid &id)
     flight.addBindValue(key);
     if (!points.exec() || !flight.exec() || !db.commit()) {
         db.rollback();
-        return fail(QStringLiteral("Could not delete the flight"), db.lastError().text());
+        return m_db.fail(QStringLiteral("Could not delete the flight"), db.lastError().text());
     }
     Q_EMIT flightsChanged();
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FlightRecord.h"
+#include "SqliteStore.h"
 
 #include <QObject>
 #include <QString>
@@ -24,12 +25,12 @@ public:
     // flights.sqlite in the app's data folder.
     static QString defaultPath();
 
-    QString path() const { return m_path; }
-    bool isOpen() const { return m_open; }
-    // Why the store cannot be used, for the pilot; empty while it works.
-    QString errorText() const { return m_error; }
+    QString path() const { return m_db.path(); }
+    bool isOpen() const { return m_db.isOpen(); }
+    // Why the store cannot be used, or the last write failed, for the pilot; empty while it works.
+    QString errorText() const { return m_db.errorText(); }
     // Set when this start found the file damaged and put it aside: where it went.
-    QString setAsidePath() const { return m_setAside; }
+    QString setAsidePath() const { return m_db.setAsidePath(); }
     // Whether a flight was ever recorded here (deleting them all does not clear it).
     bool everRecorded() const;
 
@@ -52,19 +53,8 @@ Q_SIGNALS:
     void flightsChanged();
 
 private:
-    bool openFile();
-    bool migrate();
-    bool usable();
-    bool hasOurColumns();
-    void setAside();
     void closeInterrupted();
-    bool fail(const QString &what, const QString &detail);
-    bool damaged(const QString &detail);
+    QSqlDatabase connection() const { return m_db.database(); }
 
-    QString m_path;
-    QString m_connection;
-    QString m_error;
-    QString m_setAside;
-    bool m_open = false;
-    bool m_damaged = false;
+    zeltrin::SqliteStore m_db;
 };

@@ -3,10 +3,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
 
 namespace zeltrin::sqlitefile {
 
@@ -37,46 +33,6 @@ QString setAside(const QString &path)
         if (QFileInfo::exists(path + QLatin1String(suffix)))
             QFile::rename(path + QLatin1String(suffix), target + QLatin1String(suffix));
     return target;
-}
-
-QString open(const QString &connection, const QString &path)
-{
-    QSqlDatabase db = QSqlDatabase::contains(connection) ? QSqlDatabase::database(connection, false)
-                                                        : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-    return db.open() ? QString() : db.lastError().text();
-}
-
-Steps migrate(const QSqlDatabase &db, const QList<QStringList> &steps, QString *error)
-{
-    QSqlDatabase conn = db;
-    QSqlQuery q(conn);
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
-        *error = q.lastError().text();
-        return Steps::unreadable;
-    }
-    const int version = q.value(0).toInt();
-    q.finish();
-    for (int v = version; v < steps.size(); ++v) {
-        if (!conn.transaction()) {
-            *error = conn.lastError().text();
-            return Steps::failed;
-        }
-        QSqlQuery step(conn);
-        bool ok = true;
-        for (const QString &sql : steps[v])
-            if (!(ok = step.exec(sql)))
-                break;
-        if (ok)
-            ok = step.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1));
-        if (!ok || !conn.commit()) {
-            *error = ok ? conn.lastError().text() : step.lastError().text();
-            conn.rollback();
-            return Steps::failed;
-        }
-    }
-    return Steps::done;
 }
 
 } // namespace zeltrin::sqlitefile
