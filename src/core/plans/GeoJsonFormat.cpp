@@ -130,7 +130,7 @@ struct GeoReader {
             return fail(QStringLiteral("%1 nests geometry collections more than 8 deep").arg(what));
         if (type.isEmpty())
             return fail(QStringLiteral("%1 has a geometry without a \"type\"").arg(what));
-        return fail(QStringLiteral("%1 has an unknown geometry type \"%2\"").arg(what, type.left(40)));
+        return fail(QStringLiteral("%1 has an unknown geometry type \"%2\"").arg(what, excerpt(type)));
     }
 
     std::optional<double> propertyAltitude;

@@ -11,6 +11,17 @@
 // Checks and texts the readers share.
 namespace zeltrin::planio::detail {
 
+// A piece of a file quoted in a reason: at most `n` characters, never half a surrogate pair,
+// "…" when cut.
+inline QString excerpt(QStringView text, qsizetype n = 40)
+{
+    if (text.size() <= n)
+        return text.toString();
+    if (text.at(n - 1).isHighSurrogate())
+        --n;
+    return text.left(n).toString() + u'\u2026';
+}
+
 // Empty when (lat, lon) is a position on Earth, else the reason naming `what` ("item 3").
 inline QString coordinateProblem(double lat, double lon, const QString &what)
 {

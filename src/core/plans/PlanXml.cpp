@@ -35,7 +35,7 @@ QString xmlRootKind(QStringView root)
         return QStringLiteral("a web page (HTML)");
     if (root == u"svg")
         return QStringLiteral("an SVG image");
-    return QStringLiteral("an XML document with a <%1> root").arg(root);
+    return QStringLiteral("an XML document with a <%1> root").arg(excerpt(root));
 }
 
 } // namespace zeltrin::planio::detail

@@ -210,7 +210,7 @@ PlanReadResult detail::readQgcPlanDocument(const QJsonDocument &doc)
         return PlanReadResult::failure(QStringLiteral("this is JSON, but not a QGroundControl plan: it has no \"fileType\""));
     if (const QString type = root.value(u"fileType").toString(); type != u"Plan")
         return PlanReadResult::failure(
-            QStringLiteral("this QGroundControl file holds a \"%1\", not a plan").arg(type.left(40)));
+            QStringLiteral("this QGroundControl file holds a \"%1\", not a plan").arg(excerpt(type)));
     if (const QJsonValue version = root.value(u"version"); !version.isUndefined() && intField(version) != 1)
         return PlanReadResult::failure(QStringLiteral("its plan version is not 1"));
     const QJsonValue missionValue = root.value(u"mission");

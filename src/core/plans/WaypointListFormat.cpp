@@ -57,7 +57,7 @@ PlanReadResult readWaypointList(const QByteArray &bytes)
         if (!headerSeen) {
             if (line != u"QGC WPL 110" && line != u"QGC WPL 120")
                 return PlanReadResult::failure(QStringLiteral("its first line is \u201C%1\u201D, not \u201CQGC WPL 110\u201D")
-                                                   .arg(line.left(40)));
+                                                   .arg(excerpt(line)));
             headerSeen = true;
             continue;
         }
@@ -71,7 +71,7 @@ PlanReadResult readWaypointList(const QByteArray &bytes)
             v[i] = f.at(i).toDouble(&ok);
             if (!ok)
                 return PlanReadResult::failure(QStringLiteral("field %1 on %2 (\u201C%3\u201D) is not a number")
-                                                   .arg(i + 1).arg(where, f.at(i).left(20)));
+                                                   .arg(i + 1).arg(where, excerpt(f.at(i), 20)));
         }
         const auto whole = [](double d) { return std::isfinite(d) && d == std::floor(d) && std::abs(d) < 1e9; };
         if (!whole(v[2]) || !whole(v[3]))
