@@ -275,7 +275,7 @@ private Q_SLOTS:
                                        << "the KML file is damaged: it ends unexpectedly at line 8";
         QTest::newRow("KML tags crossed") << kml("<Placemark>\n<Point></Placemark></Point>")
                                           << "the KML file is damaged at line 2, column 19: opening and ending tag mismatch";
-        QTest::newRow("truncated KMZ") << zipOf("doc.kml", kmlLine).left(60) << "the KMZ archive is damaged";
+        QTest::newRow("truncated KMZ") << zipOf("doc.kml", kmlLine).left(60) << "the KMZ archive is damaged: it is cut short, or not a ZIP archive";
         QTest::newRow("truncated waypoint line") << wplHome + "1\t0\t3\t16\t0\t0\t0\t0\t47.1\t8.1" << "line 3 has 10 fields, not the 12 of a waypoint";
         QTest::newRow("plan of the wrong kind") << QByteArray(R"({"fileType":"GeoFence","version":1})") << "this QGroundControl file holds a \"GeoFence\", not a plan";
         QTest::newRow("plan items not a list") << QByteArray(R"({"fileType":"Plan","version":1,"mission":{"version":2,"items":{}}})") << "the mission's items are not a list";
