@@ -57,6 +57,7 @@ std::optional<HeightReference> modeReference(std::optional<int> mode)
         return HeightReference::Ground;
     return std::nullopt;
 }
+
 bool isPositionFrame(int frame)
 {
     return frame == kFrameGlobal || frame == kFrameRelative || frame == kFrameGlobalInt || frame == kFrameRelativeInt
