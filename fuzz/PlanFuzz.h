@@ -3,6 +3,7 @@
 #include "FuzzCheck.h"
 #include "PlanFormats.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -44,8 +45,9 @@ inline void checkResult(const PlanReadResult &r)
 // Written numbers carry nine decimals.
 inline bool near(double a, double b) { return std::abs(a - b) <= 1e-8; }
 
+// With keepsHeights, the format must also keep the altitude and its reference.
 inline void checkRoundTrip(const PlanReadResult &r, planio::Format f,
-                           PlanReadResult (*reader)(const QByteArray &))
+                           PlanReadResult (*reader)(const QByteArray &), bool keepsHeights = false)
 {
     if (!r.ok())
         return;
@@ -59,6 +61,14 @@ inline void checkRoundTrip(const PlanReadResult &r, planio::Format f,
     for (qsizetype i = 0; i < r.plan->waypoints.size(); ++i) {
         FUZZ_CHECK(near(again.plan->waypoints[i].latitude, r.plan->waypoints[i].latitude));
         FUZZ_CHECK(near(again.plan->waypoints[i].longitude, r.plan->waypoints[i].longitude));
+    }
+    if (!keepsHeights)
+        return;
+    FUZZ_CHECK(again.plan->altitude.has_value() == r.plan->altitude.has_value());
+    if (r.plan->altitude) {
+        // Nine decimals, relative to the size of a value that may be huge.
+        FUZZ_CHECK(std::abs(*again.plan->altitude - *r.plan->altitude) <= 1e-8 * std::max(1.0, std::abs(*r.plan->altitude)));
+        FUZZ_CHECK(again.plan->altitudeReference == r.plan->altitudeReference);
     }
 }
 

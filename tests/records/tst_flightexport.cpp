@@ -2,6 +2,7 @@
 // our tracks, Python's csv module splits our logbook, and a failed save leaves nothing behind.
 #include "FileSizeLimit.h"
 #include "FlightExport.h"
+#include "PlanFormats.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,10 +93,13 @@ QByteArray run(const QString &program, const QStringList &args, const QByteArray
     return p.readAllStandardOutput();
 }
 
-// What a reader saw: the points in order (NaN for a missing height), their times where the
-// reader gives them, and the track's name where it reports one.
+// What a reader saw: the points in order with their heights as the format holds them (GPX's
+// <ele> and KML's altitudes; NaN for a missing one), the heights above take-off of our GPX
+// extension where the reader gives them, their times where it gives them, and the track's name
+// where it reports one.
 struct Seen {
     QList<TrackPoint> points;
+    QList<double> aboveTakeoff;
     QStringList times;
     QString name;
 };
@@ -117,18 +121,20 @@ Seen gpsbabelGpx(const QString &path)
 }
 
 // GDAL's reading with the given driver (the other KML driver is kept out), as GeoJSON.
+// GPX extensions become fields named prefix_element.
 QJsonArray gdalFeatures(const QString &path, const QString &driver, const QStringList &layers, QString *layerName = nullptr)
 {
     const QString skip = driver == u"KML" ? "LIBKML" : driver == u"LIBKML" ? "KML" : "";
     const QString ogr2ogr = tool("ZELTRIN_OGR2OGR");
     const QString ogrinfo = ogr2ogr.left(ogr2ogr.size() - 7) + QStringLiteral("ogrinfo");
-    const QByteArray info = run(ogrinfo, QStringList{"--config", "GDAL_SKIP", skip, "-ro", "-so", path} + layers);
+    const QStringList config{"--config", "GDAL_SKIP", skip, "--config", "GPX_USE_EXTENSIONS", "YES"};
+    const QByteArray info = run(ogrinfo, config + QStringList{"-ro", "-so", path} + layers);
     if (!info.contains("using driver `" + driver.toLatin1() + "' successful")) {
         qWarning() << info;
         return {};
     }
     const QJsonObject doc = QJsonDocument::fromJson(
-        run(ogr2ogr, QStringList{"--config", "GDAL_SKIP", skip, "-f", "GeoJSON", "/vsistdout/", path} + layers)).object();
+        run(ogr2ogr, config + QStringList{"-f", "GeoJSON", "/vsistdout/", path} + layers)).object();
     if (layerName)
         *layerName = doc.value("name").toString();
     return doc.value("features").toArray();
@@ -146,6 +152,8 @@ Seen gdalGpx(const QString &path)
         const QJsonObject props = f.toObject().value("properties").toObject();
         TrackPoint p = fromJson(f.toObject().value("geometry").toObject().value("coordinates").toArray());
         p.altitude = props.value("ele").isDouble() ? props.value("ele").toDouble() : kNaN;
+        const QJsonValue height = props.value("zeltrin_heightAboveTakeoff");
+        s.aboveTakeoff.append(height.isDouble() ? height.toDouble() : kNaN);
         s.points.append(p);
         s.times.append(props.value("time").toString());
     }
@@ -320,17 +328,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reader");
         QTest::addColumn<QList<TrackPoint>>("points");
         QTest::addColumn<QList<TrackPoint>>("expected");
-        QTest::addColumn<bool>("named"); // the reader reports the track's name
+        QTest::addColumn<bool>("named");     // the reader reports the track's name
+        QTest::addColumn<double>("takeoff"); // the take-off's height above sea level; NaN: unknown
         const QList<TrackPoint> one = {kGood.first()};
         for (const char *reader : {"GPSBabel GPX", "GDAL GPX", "GDAL KML", "GDAL LIBKML"}) {
             const bool kml = QByteArray(reader).endsWith("KML"), gdal = QByteArray(reader).startsWith("GDAL");
-            QTest::addRow("%s, track", reader) << reader << kGood << kGood << gdal;
-            QTest::addRow("%s, bad points among good", reader) << reader << withBadPoints(kGood) << kGood << gdal;
+            QTest::addRow("%s, track", reader) << reader << kGood << kGood << gdal << kNaN;
+            QTest::addRow("%s, bad points among good", reader) << reader << withBadPoints(kGood) << kGood << gdal << kNaN;
             // KML without a placemark is a document GDAL finds no layer in.
-            QTest::addRow("%s, only bad points", reader) << reader << kBad << QList<TrackPoint>() << (gdal && !kml);
-            QTest::addRow("%s, empty", reader) << reader << QList<TrackPoint>() << QList<TrackPoint>() << (gdal && !kml);
+            QTest::addRow("%s, only bad points", reader) << reader << kBad << QList<TrackPoint>() << (gdal && !kml) << kNaN;
+            QTest::addRow("%s, empty", reader) << reader << QList<TrackPoint>() << QList<TrackPoint>() << (gdal && !kml) << kNaN;
             // A line needs two positions: one sample is a take-off point alone.
-            QTest::addRow("%s, one point", reader) << reader << one << (kml ? QList<TrackPoint>() : one) << gdal;
+            QTest::addRow("%s, one point", reader) << reader << one << (kml ? QList<TrackPoint>() : one) << gdal << kNaN;
+            QTest::addRow("%s, take-off elevation known", reader) << reader << kGood << kGood << gdal << 431.5;
         }
     }
     void readersSeeOurTrack()
@@ -339,9 +349,13 @@ private Q_SLOTS:
         QFETCH(QList<TrackPoint>, points);
         QFETCH(QList<TrackPoint>, expected);
         QFETCH(bool, named);
+        QFETCH(double, takeoff);
         const bool gpx = reader.endsWith(u"GPX");
         const QString path = m_dir.filePath(gpx ? "track.gpx" : "track.kml");
-        QCOMPARE(writeExportFile(path, gpx ? flightGpx(flight(kTrickyPlace), points) : flightKml(flight(kTrickyPlace), points)), QString());
+        const std::optional<double> elevation = std::isnan(takeoff) ? std::nullopt : std::optional<double>(takeoff);
+        QCOMPARE(writeExportFile(path, gpx ? flightGpx(flight(kTrickyPlace), points, elevation)
+                                           : flightKml(flight(kTrickyPlace), points, elevation)),
+                 QString());
         const QString babel = tool("ZELTRIN_GPSBABEL"), gdal = tool("ZELTRIN_OGR2OGR");
         if (reader.startsWith(u"GPSBabel")) {
             REQUIRE_TOOL(babel, "gpsbabel");
@@ -355,20 +369,65 @@ private Q_SLOTS:
         QCOMPARE(seen.points.size(), expected.size());
         // GPSBabel prints six decimals and heights to a tenth; GDAL keeps what we wrote.
         const double tolerance = reader.startsWith(u"GPSBabel") ? 1e-6 : 1e-9;
+        const auto same = [tolerance](double seen, double expected) {
+            // An unknown height is left out: nothing, or the reader's 0.
+            return std::isnan(expected) ? std::isnan(seen) || seen == 0 : std::abs(seen - expected) <= tolerance;
+        };
         for (qsizetype i = 0; i < expected.size(); ++i) {
             const TrackPoint &s = seen.points[i], &e = expected[i];
             QVERIFY2(std::abs(s.latitude - e.latitude) <= tolerance && std::abs(s.longitude - e.longitude) <= tolerance,
                      qPrintable(QStringLiteral("point %1: %2,%3").arg(i).arg(s.latitude, 0, 'g', 12).arg(s.longitude, 0, 'g', 12)));
-            // An unknown height is left out: nothing, or the reader's 0.
-            if (std::isnan(e.altitude))
-                QVERIFY2(std::isnan(s.altitude) || s.altitude == 0, qPrintable(QString::number(i)));
-            else
-                QVERIFY2(std::abs(s.altitude - e.altitude) <= tolerance, qPrintable(QStringLiteral("height %1: %2").arg(i).arg(s.altitude)));
+            // Above sea level with the take-off's elevation (GPX and KML); without it GPX has
+            // no elevation and KML draws the height above take-off over the ground.
+            const double height = !std::isnan(takeoff) ? takeoff + e.altitude : gpx ? kNaN : e.altitude;
+            QVERIFY2(same(s.altitude, height), qPrintable(QStringLiteral("height %1: %2").arg(i).arg(s.altitude)));
+            if (!seen.aboveTakeoff.isEmpty())
+                QVERIFY2(same(seen.aboveTakeoff[i], e.altitude), qPrintable(QStringLiteral("above take-off %1").arg(i)));
             if (!seen.times.isEmpty())
                 QCOMPARE(seen.times[i], isoTime(e.timeMs));
         }
         if (named)
             QCOMPARE(seen.name, kTrickyName);
+    }
+
+    // Only a height above sea level is written as one: GPX's <ele> and KML's "absolute" wait
+    // for the take-off's elevation. Our plan reader takes the export back with the first
+    // sample's height: 0 m above take-off, or 431.5 m above sea level from a KML that has it.
+    void heightReferences_data()
+    {
+        QTest::addColumn<bool>("gpx");
+        QTest::addColumn<double>("takeoff");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+        const QString ours = QStringLiteral("xmlns:zeltrin=\"https://zeltrin.app/xmlns/gpx/1\"");
+        QTest::newRow("GPX, elevation unknown") << true << kNaN << QStringList{ours, "<zeltrin:heightAboveTakeoff>12.50<"}
+                                                << QStringList{"<ele>"};
+        QTest::newRow("GPX, elevation known") << true << 431.5
+                                              << QStringList{"<ele>444.00</ele>", "<zeltrin:heightAboveTakeoff>12.50<"} << QStringList{};
+        QTest::newRow("GPX, elevation not finite") << true << kInf << QStringList{"heightAboveTakeoff>12.50<"} << QStringList{"<ele>"};
+        QTest::newRow("KML, elevation unknown") << false << kNaN << QStringList{"relativeToGround", ",12.50 ", "<value>takeoff<"}
+                                                << QStringList{"absolute", "sealevel"};
+        QTest::newRow("KML, elevation known") << false << 431.5 << QStringList{"absolute", ",444.00 ", "<value>sealevel<"}
+                                              << QStringList{"relativeToGround", "takeoff"};
+    }
+    void heightReferences()
+    {
+        QFETCH(bool, gpx);
+        QFETCH(double, takeoff);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        const std::optional<double> elevation = std::isnan(takeoff) ? std::nullopt : std::optional<double>(takeoff);
+        const QByteArray file = gpx ? flightGpx(flight(), kGood, elevation) : flightKml(flight(), kGood, elevation);
+        for (const QString &text : present)
+            QVERIFY2(file.contains(text.toUtf8()), qPrintable(text));
+        for (const QString &text : absent)
+            QVERIFY2(!file.contains(text.toUtf8()), qPrintable(text));
+        const PlanReadResult r = planio::readPlan(file);
+        QVERIFY2(r.ok(), qPrintable(r.error));
+        QCOMPARE(r.plan->waypoints.size(), kGood.size());
+        const bool seaLevel = std::isfinite(takeoff) && !gpx;
+        QCOMPARE(r.plan->altitude.value_or(kNaN), seaLevel ? takeoff : 0.0);
+        QCOMPARE(r.plan->altitudeReference, seaLevel ? HeightReference::SeaLevel : HeightReference::TakeOff);
     }
 
     void fileNames_data()

@@ -1,9 +1,16 @@
 // GeoJSON (RFC 7946): positions are [longitude, latitude, altitude?]. A plan is the LineStrings
 // and Polygon outlines in order; a file with neither gives its Points. We write a
-// FeatureCollection of one LineString (with the mission's altitude, speed and terrain flag as
-// properties) and a Point per waypoint.
+// FeatureCollection of one LineString when there are two waypoints or more (a LineString needs
+// two positions) and a Point per waypoint; the first feature carries the mission's altitude with
+// its reference, speed and terrain flag as properties.
+//
+// Heights: a position's third value is a height above the WGS 84 ellipsoid, which we read as a
+// height above sea level (the two differ by tens of metres, and neither is used yet). Our own
+// heights are above take-off or the ground, which a position cannot say: we write positions
+// without heights and keep the height in the properties ("altitude", "altitudeReference").
 #include "PlanChecks.h"
 #include "PlanFormats.h"
+#include "PlanHeights.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -119,18 +126,45 @@ struct GeoReader {
                     return false;
             return true;
         }
-        return fail(QStringLiteral("%1 has an unknown geometry type").arg(what));
+        if (type == u"GeometryCollection")
+            return fail(QStringLiteral("%1 nests geometry collections more than 8 deep").arg(what));
+        if (type.isEmpty())
+            return fail(QStringLiteral("%1 has a geometry without a \"type\"").arg(what));
+        return fail(QStringLiteral("%1 has an unknown geometry type \"%2\"").arg(what, excerpt(type)));
     }
+
+    std::optional<double> propertyAltitude;
+    QJsonValue propertyReference;
 
     void properties(const QJsonObject &p)
     {
         const QJsonValue speed = p.value(u"speed"), alt = p.value(u"altitude"), terrain = p.value(u"terrainFollow");
         if (!plan.speed && speed.isDouble() && speed.toDouble() > 0)
             plan.speed = speed.toDouble();
-        if (!plan.altitude && alt.isDouble())
-            plan.altitude = alt.toDouble();
+        if (!propertyAltitude && alt.isDouble()) {
+            propertyAltitude = alt.toDouble();
+            propertyReference = p.value(u"altitudeReference");
+        }
         if (!plan.terrainFollow && terrain.isBool())
             plan.terrainFollow = terrain.toBool();
+    }
+
+    // The properties' altitude wins over the positions' heights. Our earlier files gave it
+    // without a reference, meaning above the ground with terrain follow, else above take-off.
+    void resolveAltitude(bool useLines)
+    {
+        if (propertyAltitude) {
+            plan.altitude = propertyAltitude;
+            if (propertyReference.isString())
+                plan.altitudeReference = heightReferenceFromKey(propertyReference.toString()).value_or(HeightReference::Unknown);
+            else if (plan.terrainFollow)
+                plan.altitudeReference = *plan.terrainFollow ? HeightReference::Ground : HeightReference::TakeOff;
+            else
+                plan.altitudeReference = HeightReference::Unknown;
+        } else if (const auto &fromPositions = useLines ? firstLineAltitude : firstPointAltitude) {
+            plan.altitude = fromPositions;
+            plan.altitudeReference = HeightReference::SeaLevel;
+        }
     }
 
     bool feature(const QJsonValue &v, const QString &what)
@@ -149,7 +183,7 @@ struct GeoReader {
 PlanReadResult readGeoJson(const QByteArray &bytes)
 {
     QJsonDocument doc;
-    if (QString e = parseJson(bytes, doc); !e.isEmpty())
+    if (QString e = parseJson(bytes, doc, QStringLiteral("GeoJSON file")); !e.isEmpty())
         return PlanReadResult::failure(e);
     return detail::readGeoJsonDocument(doc);
 }
@@ -157,7 +191,7 @@ PlanReadResult readGeoJson(const QByteArray &bytes)
 PlanReadResult detail::readGeoJsonDocument(const QJsonDocument &doc)
 {
     if (!doc.isObject())
-        return PlanReadResult::failure(QStringLiteral("it is not GeoJSON"));
+        return PlanReadResult::failure(QStringLiteral("this is JSON, but not GeoJSON: it is not an object"));
     const QJsonObject root = doc.object();
     const QString type = root.value(u"type").toString();
     GeoReader r;
@@ -175,40 +209,50 @@ PlanReadResult detail::readGeoJsonDocument(const QJsonDocument &doc)
     } else if (!type.isEmpty()) {
         ok = r.geometry(root, QStringLiteral("the geometry"));
     } else {
-        return PlanReadResult::failure(QStringLiteral("it is not GeoJSON"));
+        return PlanReadResult::failure(QStringLiteral("this is JSON, but not GeoJSON: it has no \"type\""));
     }
     if (!ok)
         return PlanReadResult::failure(r.error);
     const bool useLines = !r.lines.isEmpty();
     for (const auto &part : std::as_const(useLines ? r.lines : r.points))
         r.plan.waypoints.append(part);
-    if (!r.plan.altitude)
-        r.plan.altitude = useLines ? r.firstLineAltitude : r.firstPointAltitude;
-    return finish(std::move(r.plan), 0);
+    r.resolveAltitude(useLines);
+    return finish(std::move(r.plan), 0, QStringLiteral("the GeoJSON has no feature with a position"));
 }
 
 QByteArray writeGeoJson(const MissionPlan &plan)
 {
-    const double altitude = plan.altitude.value_or(50.0);
-    QJsonArray line;
+    QJsonArray positions;
     for (const Coordinate &c : plan.waypoints)
-        line.append(QJsonArray{c.longitude, c.latitude, altitude});
-    QJsonObject props{{"name", "Flight path"}, {"altitude", altitude}};
+        positions.append(QJsonArray{c.longitude, c.latitude});
+    QJsonObject props;
+    if (plan.altitude && std::isfinite(*plan.altitude)) {
+        props.insert(QStringLiteral("altitude"), *plan.altitude);
+        props.insert(QStringLiteral("altitudeReference"), heightReferenceKey(plan.altitudeReference));
+    }
     if (plan.speed)
         props.insert(QStringLiteral("speed"), *plan.speed);
     if (plan.terrainFollow)
         props.insert(QStringLiteral("terrainFollow"), *plan.terrainFollow);
-    QJsonArray features{QJsonObject{
-        {"type", "Feature"},
-        {"properties", props},
-        {"geometry", QJsonObject{{"type", "LineString"}, {"coordinates", line}}},
-    }};
-    for (qsizetype i = 0; i < plan.waypoints.size(); ++i)
+    QJsonArray features;
+    if (positions.size() >= 2) {
+        props.insert(QStringLiteral("name"), QStringLiteral("Flight path"));
         features.append(QJsonObject{
             {"type", "Feature"},
-            {"properties", QJsonObject{{"name", QStringLiteral("WP%1").arg(i + 1)}}},
-            {"geometry", QJsonObject{{"type", "Point"}, {"coordinates", line.at(i)}}},
+            {"properties", props},
+            {"geometry", QJsonObject{{"type", "LineString"}, {"coordinates", positions}}},
         });
+        props = {};
+    }
+    for (qsizetype i = 0; i < positions.size(); ++i) {
+        props.insert(QStringLiteral("name"), QStringLiteral("WP%1").arg(i + 1));
+        features.append(QJsonObject{
+            {"type", "Feature"},
+            {"properties", props},
+            {"geometry", QJsonObject{{"type", "Point"}, {"coordinates", positions.at(i)}}},
+        });
+        props = {};
+    }
     return QJsonDocument(QJsonObject{{"type", "FeatureCollection"}, {"features", features}}).toJson(QJsonDocument::Compact);
 }
 

@@ -1,9 +1,19 @@
 // KML: Placemarks with LineString, Point and Polygon geometry, in Documents and Folders at any
 // depth. A plan is the lines and polygon outlines in document order; a file with neither gives
-// its points. We write one LineString and a Point Placemark per waypoint, which reads back as
-// the line alone.
+// its points. We write the plan's values as the Document's ExtendedData, one LineString when
+// there are two waypoints or more (a line needs two positions), and a Point Placemark per
+// waypoint; that reads back as the line alone, or as the one point.
+//
+// Heights: KML measures them from the ground ("relativeToGround") or the sea ("absolute"), never
+// from a take-off point. A height above take-off drawn relativeToGround would follow the terrain
+// in any viewer, and a planner reading it would fly that, so we write such plans on the ground
+// ("clampToGround", positions without heights) and keep the height with its reference in the
+// ExtendedData ("altitude", "altitudeReference"). Heights above the ground (terrain follow) and
+// above sea level are written with their own altitude mode.
 #include "PlanChecks.h"
 #include "PlanFormats.h"
+#include "PlanHeights.h"
+#include "PlanXml.h"
 
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -12,20 +22,37 @@ namespace zeltrin::planio {
 using namespace detail;
 
 namespace {
+const QString kFile = QStringLiteral("KML file");
+
 struct Geometry {
     QList<Coordinate> points;
     std::optional<double> firstAltitude;
+    HeightReference reference = HeightReference::Unknown;
     bool isLine = false;
 };
 
+// The reference of an altitudeMode's heights; nullopt when the heights are not used.
+std::optional<HeightReference> modeReference(QStringView mode)
+{
+    if (mode.isEmpty() || mode == u"clampToGround" || mode == u"clampToSeaFloor")
+        return std::nullopt;
+    if (mode == u"relativeToGround" || mode == u"relativeToSeaFloor")
+        return HeightReference::Ground;
+    if (mode == u"absolute")
+        return HeightReference::SeaLevel;
+    return HeightReference::Unknown;
+}
+
 struct KmlReader {
+    const QByteArray &bytes;
     QXmlStreamReader xml;
     QList<Geometry> geometries;
     MissionPlan plan;
+    std::optional<double> dataAltitude;
+    QString dataReference;
     QString error;
-    int coordinatesSeen = 0;
 
-    explicit KmlReader(const QByteArray &bytes) : xml(bytes) {}
+    explicit KmlReader(const QByteArray &b) : bytes(b), xml(b) {}
 
     bool fail(QString e)
     {
@@ -37,7 +64,6 @@ struct KmlReader {
     // "lon,lat[,alt]" tuples separated by white space.
     bool parseCoordinates(const QString &text, Geometry &g, bool altitudeCounts)
     {
-        ++coordinatesSeen;
         const QString what = QStringLiteral("the coordinates on line %1").arg(xml.lineNumber());
         for (QStringView tuple : QStringView(text).split(u' ', Qt::SkipEmptyParts)) {
             const auto parts = tuple.split(u',');
@@ -65,7 +91,7 @@ struct KmlReader {
     {
         Geometry g;
         g.isLine = isLine;
-        QString mode = QStringLiteral("clampToGround");
+        QString mode;
         QString coordinates;
         while (xml.readNextStartElement()) {
             if (xml.name() == u"altitudeMode")
@@ -78,7 +104,9 @@ struct KmlReader {
         if (xml.hasError())
             return false;
         coordinates.replace(u'\n', u' ').replace(u'\r', u' ').replace(u'\t', u' ');
-        if (!parseCoordinates(coordinates, g, mode != u"clampToGround" && mode != u"clampToSeaFloor"))
+        const auto reference = modeReference(mode);
+        g.reference = reference.value_or(HeightReference::Unknown);
+        if (!parseCoordinates(coordinates, g, reference.has_value()))
             return false;
         // A closed ring repeats its first vertex; it is one waypoint.
         if (isRing && g.points.size() > 1 && g.points.first() == g.points.last())
@@ -122,7 +150,9 @@ struct KmlReader {
         if (name == u"speed" && ok && std::isfinite(v) && v > 0)
             plan.speed = v;
         else if (name == u"altitude" && ok && std::isfinite(v))
-            plan.altitude = v;
+            dataAltitude = v;
+        else if (name == u"altitudeReference")
+            dataReference = value;
         else if (name == u"terrainFollow" && (value == u"true" || value == u"false"))
             plan.terrainFollow = value == u"true";
     }
@@ -153,20 +183,10 @@ struct KmlReader {
 
     bool read()
     {
-        // Before the root: refuse a DTD that declares entities (nested ones expand without bound).
-        while (!xml.atEnd()) {
-            const auto token = xml.readNext();
-            if (token == QXmlStreamReader::DTD) {
-                if (!xml.entityDeclarations().isEmpty() || xml.text().contains(u"<!ENTITY"))
-                    return fail(QStringLiteral("it declares XML entities, which are not read"));
-            } else if (token == QXmlStreamReader::StartElement) {
-                break;
-            }
-        }
-        if (xml.hasError())
-            return false;
-        if (xml.tokenType() != QXmlStreamReader::StartElement || xml.name() != u"kml")
-            return fail(QStringLiteral("it is not a KML document"));
+        if (QString e = readToRoot(xml, bytes, kFile); !e.isEmpty())
+            return fail(e);
+        if (xml.name() != u"kml")
+            return fail(QStringLiteral("this is %1, not KML").arg(xmlRootKind(xml.name())));
         while (xml.readNextStartElement())
             if (!element())
                 return false;
@@ -175,34 +195,70 @@ struct KmlReader {
             xml.readNext();
         return !xml.hasError();
     }
+
+    // The plan's own altitude in its data wins over the geometry's heights. Our earlier files
+    // gave it without a reference, meaning above the ground with terrain follow, else above take-off.
+    // A reference alone (our flight exports) tells what the geometry's heights are.
+    void resolveAltitude(const Geometry *first)
+    {
+        if (dataAltitude) {
+            plan.altitude = dataAltitude;
+            if (!dataReference.isEmpty())
+                plan.altitudeReference = heightReferenceFromKey(dataReference).value_or(HeightReference::Unknown);
+            else if (plan.terrainFollow)
+                plan.altitudeReference = *plan.terrainFollow ? HeightReference::Ground : HeightReference::TakeOff;
+            else
+                plan.altitudeReference = HeightReference::Unknown;
+        } else if (first) {
+            plan.altitude = first->firstAltitude;
+            plan.altitudeReference = dataReference.isEmpty()
+                ? first->reference
+                : heightReferenceFromKey(dataReference).value_or(HeightReference::Unknown);
+        }
+    }
 };
+
+// Heights as KML can say them: the mode, and the altitude each position carries (none on the ground).
+std::pair<QString, std::optional<double>> kmlHeights(const MissionPlan &plan)
+{
+    if (plan.altitude && std::isfinite(*plan.altitude)) {
+        if (plan.altitudeReference == HeightReference::Ground)
+            return {QStringLiteral("relativeToGround"), plan.altitude};
+        if (plan.altitudeReference == HeightReference::SeaLevel)
+            return {QStringLiteral("absolute"), plan.altitude};
+    }
+    return {QStringLiteral("clampToGround"), std::nullopt};
+}
 } // namespace
 
 PlanReadResult readKml(const QByteArray &bytes)
 {
     KmlReader r(bytes);
-    if (!r.read()) {
-        if (!r.error.isEmpty())
-            return PlanReadResult::failure(r.error);
-        return PlanReadResult::failure(QStringLiteral("the XML is damaged at line %1 (%2)")
-                                           .arg(r.xml.lineNumber()).arg(r.xml.errorString()));
-    }
+    if (!r.read())
+        return PlanReadResult::failure(r.error.isEmpty() ? xmlDamagedText(r.xml, bytes, kFile) : r.error);
     // Points beside a line are its labels (as we write them), not more waypoints.
     const bool anyLine = std::any_of(r.geometries.cbegin(), r.geometries.cend(), [](const Geometry &g) { return g.isLine; });
+    const Geometry *firstWithAltitude = nullptr;
     for (const Geometry &g : std::as_const(r.geometries)) {
         if (g.isLine != anyLine)
             continue;
-        if (r.plan.waypoints.isEmpty() && g.firstAltitude && !r.plan.altitude)
-            r.plan.altitude = g.firstAltitude;
+        if (!firstWithAltitude && g.firstAltitude && r.plan.waypoints.isEmpty())
+            firstWithAltitude = &g;
         r.plan.waypoints.append(g.points);
     }
-    return finish(std::move(r.plan), 0);
+    r.resolveAltitude(firstWithAltitude);
+    return finish(std::move(r.plan), 0, QStringLiteral("the KML file has no placemark with a position"));
 }
 
 QByteArray writeKml(const MissionPlan &plan)
 {
-    const double altitude = plan.altitude.value_or(50.0);
-    const QString alt = number(altitude);
+    const auto [mode, height] = kmlHeights(plan);
+    const auto tuple = [h = height](const Coordinate &c) {
+        QString t = number(c.longitude) + u',' + number(c.latitude);
+        if (h)
+            t += u',' + number(*h);
+        return t;
+    };
     QByteArray out;
     QXmlStreamWriter w(&out);
     w.setAutoFormatting(true);
@@ -212,39 +268,47 @@ QByteArray writeKml(const MissionPlan &plan)
     w.writeStartElement(QStringLiteral("Document"));
     w.writeTextElement(QStringLiteral("name"), QStringLiteral("Mission Plan"));
 
-    w.writeStartElement(QStringLiteral("Placemark"));
-    w.writeTextElement(QStringLiteral("name"), QStringLiteral("Flight path"));
-    w.writeStartElement(QStringLiteral("ExtendedData"));
-    const auto data = [&w](const QString &name, const QString &value) {
-        w.writeStartElement(QStringLiteral("Data"));
-        w.writeAttribute(QStringLiteral("name"), name);
-        w.writeTextElement(QStringLiteral("value"), value);
-        w.writeEndElement();
-    };
-    data(QStringLiteral("altitude"), alt);
+    QList<std::pair<QString, QString>> data;
+    if (plan.altitude && std::isfinite(*plan.altitude)) {
+        data.append({QStringLiteral("altitude"), number(*plan.altitude)});
+        data.append({QStringLiteral("altitudeReference"), heightReferenceKey(plan.altitudeReference)});
+    }
     if (plan.speed)
-        data(QStringLiteral("speed"), number(*plan.speed));
+        data.append({QStringLiteral("speed"), number(*plan.speed)});
     if (plan.terrainFollow)
-        data(QStringLiteral("terrainFollow"), *plan.terrainFollow ? QStringLiteral("true") : QStringLiteral("false"));
-    w.writeEndElement();
-    w.writeStartElement(QStringLiteral("LineString"));
-    w.writeTextElement(QStringLiteral("altitudeMode"), QStringLiteral("relativeToGround"));
-    QString coords;
-    coords.reserve(plan.waypoints.size() * 40);
-    for (const Coordinate &c : plan.waypoints)
-        coords += number(c.longitude) + u',' + number(c.latitude) + u',' + alt + u' ';
-    coords.chop(1);
-    w.writeTextElement(QStringLiteral("coordinates"), coords);
-    w.writeEndElement(); // LineString
-    w.writeEndElement(); // Placemark
+        data.append({QStringLiteral("terrainFollow"), *plan.terrainFollow ? QStringLiteral("true") : QStringLiteral("false")});
+    if (!data.isEmpty()) {
+        w.writeStartElement(QStringLiteral("ExtendedData"));
+        for (const auto &[name, value] : std::as_const(data)) {
+            w.writeStartElement(QStringLiteral("Data"));
+            w.writeAttribute(QStringLiteral("name"), name);
+            w.writeTextElement(QStringLiteral("value"), value);
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
+
+    if (plan.waypoints.size() >= 2) {
+        w.writeStartElement(QStringLiteral("Placemark"));
+        w.writeTextElement(QStringLiteral("name"), QStringLiteral("Flight path"));
+        w.writeStartElement(QStringLiteral("LineString"));
+        w.writeTextElement(QStringLiteral("altitudeMode"), mode);
+        QString coords;
+        coords.reserve(plan.waypoints.size() * 40);
+        for (const Coordinate &c : plan.waypoints)
+            coords += tuple(c) + u' ';
+        coords.chop(1);
+        w.writeTextElement(QStringLiteral("coordinates"), coords);
+        w.writeEndElement(); // LineString
+        w.writeEndElement(); // Placemark
+    }
 
     for (qsizetype i = 0; i < plan.waypoints.size(); ++i) {
-        const Coordinate &c = plan.waypoints.at(i);
         w.writeStartElement(QStringLiteral("Placemark"));
         w.writeTextElement(QStringLiteral("name"), QStringLiteral("WP%1").arg(i + 1));
         w.writeStartElement(QStringLiteral("Point"));
-        w.writeTextElement(QStringLiteral("altitudeMode"), QStringLiteral("relativeToGround"));
-        w.writeTextElement(QStringLiteral("coordinates"), number(c.longitude) + u',' + number(c.latitude) + u',' + alt);
+        w.writeTextElement(QStringLiteral("altitudeMode"), mode);
+        w.writeTextElement(QStringLiteral("coordinates"), tuple(plan.waypoints.at(i)));
         w.writeEndElement();
         w.writeEndElement();
     }

@@ -25,11 +25,17 @@ PlanReadResult readKmz(const QByteArray &bytes, qint64 maxUnpacked)
         return PlanReadResult::failure(QStringLiteral("the KMZ archive cannot be read"));
     }
     ZipPtr archive(zip_open_from_source(source, ZIP_RDONLY, &error));
-    zip_error_fini(&error);
     if (!archive) {
+        // A zip is read from its end, where a cut-off file has no directory.
+        QString reason = zip_error_code_zip(&error) == ZIP_ER_NOZIP ? QStringLiteral("it is cut short, or not a ZIP archive")
+                                                                    : QString::fromUtf8(zip_error_strerror(&error));
+        zip_error_fini(&error);
         zip_source_free(source);
-        return PlanReadResult::failure(QStringLiteral("the KMZ archive is damaged"));
+        if (!reason.isEmpty())
+            reason[0] = reason.at(0).toLower();
+        return PlanReadResult::failure(QStringLiteral("the KMZ archive is damaged: %1").arg(reason));
     }
+    zip_error_fini(&error);
 
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     zip_int64_t chosen = -1;
@@ -76,7 +82,7 @@ PlanReadResult readKmz(const QByteArray &bytes, qint64 maxUnpacked)
     }
     // zip_fclose reports a CRC mismatch of what was read.
     if (zip_fclose(file) != 0 || damaged)
-        return PlanReadResult::failure(QStringLiteral("the KMZ's document is damaged"));
+        return PlanReadResult::failure(QStringLiteral("the KML document in the KMZ archive is damaged"));
     return readKml(kml);
 }
 

@@ -9,18 +9,25 @@
 
 namespace zeltrin {
 
+// What a height is measured from. The planner flies heights above take-off, or above the ground
+// under the aircraft with terrain follow; files also carry heights above sea level (KML
+// "absolute", GPX elevations, MAVLink's global frame) and heights that say nothing of their
+// reference.
+enum class HeightReference { TakeOff, Ground, SeaLevel, Unknown };
+
 // A flight plan as files carry it: the waypoints in flight order, the planned home and the
 // mission's altitude, speed and terrain-follow flag. Formats that lack a field leave it unset,
 // and the screen keeps its own value for it.
 struct MissionPlan {
     struct Home {
         Coordinate position;
-        double altitude = 0.0;
+        double altitude = 0.0; // metres above sea level, as both formats that carry a home hold it
         friend bool operator==(const Home &, const Home &) = default;
     };
     QList<Coordinate> waypoints;
     std::optional<Home> plannedHome;
-    std::optional<double> altitude; // metres
+    std::optional<double> altitude; // metres above altitudeReference
+    HeightReference altitudeReference = HeightReference::TakeOff;
     std::optional<double> speed;    // metres per second
     std::optional<bool> terrainFollow;
 };

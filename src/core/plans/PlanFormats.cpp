@@ -2,26 +2,44 @@
 
 #include "AtomicFile.h"
 #include "PlanChecks.h"
+#include "PlanXml.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace zeltrin::planio {
 
-std::optional<Format> formatForPath(const QString &path)
+std::optional<FileKind> fileKindForPath(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == u"plan")
-        return Format::QgcPlan;
+        return FileKind::QgcPlan;
     if (suffix == u"waypoints" || suffix == u"txt")
-        return Format::WaypointList;
+        return FileKind::WaypointList;
     if (suffix == u"kml")
-        return Format::Kml;
+        return FileKind::Kml;
     if (suffix == u"kmz")
-        return Format::Kmz;
+        return FileKind::Kmz;
     if (suffix == u"geojson" || suffix == u"json")
-        return Format::GeoJson;
+        return FileKind::GeoJson;
+    if (suffix == u"gpx")
+        return FileKind::Gpx;
+    return std::nullopt;
+}
+
+std::optional<Format> formatForPath(const QString &path)
+{
+    switch (fileKindForPath(path).value_or(FileKind::Gpx)) {
+    case FileKind::QgcPlan: return Format::QgcPlan;
+    case FileKind::WaypointList: return Format::WaypointList;
+    case FileKind::Kml: return Format::Kml;
+    case FileKind::Kmz: return Format::Kmz;
+    case FileKind::GeoJson: return Format::GeoJson;
+    case FileKind::Gpx: break; // read, never written
+    }
     return std::nullopt;
 }
 
@@ -37,32 +55,108 @@ QString extensionFor(Format f)
     return {};
 }
 
-PlanReadResult readPlan(const QByteArray &bytes)
+namespace {
+// For "this is a PNG image, not KML".
+QString kindName(FileKind k)
 {
-    // Recognised by content: a renamed file still opens, and a wrong one says what it is not.
+    switch (k) {
+    case FileKind::QgcPlan: return QStringLiteral("a QGroundControl plan");
+    case FileKind::WaypointList: return QStringLiteral("a waypoint list");
+    case FileKind::Kml: return QStringLiteral("KML");
+    case FileKind::Kmz: return QStringLiteral("KMZ");
+    case FileKind::GeoJson: return QStringLiteral("GeoJSON");
+    case FileKind::Gpx: return QStringLiteral("GPX");
+    }
+    return {};
+}
+
+// For "the KML file is damaged: …"; `otherwise` when the name says nothing.
+QString fileNoun(std::optional<FileKind> k, const QString &otherwise)
+{
+    switch (k.value_or(FileKind::Kmz)) {
+    case FileKind::QgcPlan: return QStringLiteral("plan file");
+    case FileKind::WaypointList: return QStringLiteral("waypoint list");
+    case FileKind::Kml: return QStringLiteral("KML file");
+    case FileKind::GeoJson: return QStringLiteral("GeoJSON file");
+    case FileKind::Gpx: return QStringLiteral("GPX file");
+    case FileKind::Kmz: break;
+    }
+    return otherwise;
+}
+
+// What a file we do not read is, by its first bytes; empty when it does not say.
+QString contentKind(const QByteArray &head)
+{
+    if (head.startsWith("\x89PNG"))
+        return QStringLiteral("a PNG image");
+    if (head.startsWith("\xFF\xD8\xFF"))
+        return QStringLiteral("a JPEG image");
+    if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
+        return QStringLiteral("a GIF image");
+    if (head.startsWith("II*") || head.startsWith("MM\0*"))
+        return QStringLiteral("a TIFF image");
+    if (head.startsWith("%PDF"))
+        return QStringLiteral("a PDF document");
+    if (head.startsWith("\x1F\x8B"))
+        return QStringLiteral("a gzip-compressed file");
+    if (head.startsWith("SQLite format 3"))
+        return QStringLiteral("an SQLite database");
+    const QByteArray lower = head.left(14).toLower();
+    if (lower.startsWith("<!doctype html") || lower.startsWith("<html"))
+        return QStringLiteral("a web page (HTML)");
+    // Text has no NUL and few control characters.
+    const auto control = std::count_if(head.cbegin(), head.cend(), [](char c) {
+        const uchar u = uchar(c);
+        return u < 0x20 && u != '\t' && u != '\n' && u != '\r';
+    });
+    if (head.contains('\0') || control * 10 > head.size())
+        return QStringLiteral("binary data");
+    return {};
+}
+} // namespace
+
+PlanReadResult readPlan(const QByteArray &bytes, std::optional<FileKind> named)
+{
     qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (start < bytes.size() && QChar::isSpace(uchar(bytes.at(start))))
         ++start;
     if (start == bytes.size())
         return PlanReadResult::failure(QStringLiteral("the file is empty"));
-    const QByteArray head = bytes.mid(start, 8);
+    const QString expected = named ? kindName(*named) : QStringLiteral("a flight plan");
+    const auto notThat = [&expected](const QString &what) {
+        return PlanReadResult::failure(QStringLiteral("this is %1, not %2").arg(what, expected));
+    };
+    const QByteArray head = bytes.mid(start, 512);
     if (head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06"))
         return readKmz(bytes);
     if (head.startsWith("QGC WPL"))
         return readWaypointList(bytes);
-    if (head.startsWith('<'))
-        return readKml(bytes);
-    if (head.startsWith('{')) {
+    if (const QString kind = contentKind(head); !kind.isEmpty())
+        return notThat(kind);
+    if (head.startsWith('<')) {
+        QXmlStreamReader xml(bytes);
+        if (QString e = detail::readToRoot(xml, bytes, fileNoun(named, QStringLiteral("XML file"))); !e.isEmpty())
+            return PlanReadResult::failure(e);
+        if (xml.name() == u"kml")
+            return readKml(bytes);
+        if (xml.name() == u"gpx")
+            return readGpx(bytes);
+        return notThat(detail::xmlRootKind(xml.name()));
+    }
+    if (head.startsWith('{') || head.startsWith('[')) {
         QJsonDocument doc;
-        if (QString e = detail::parseJson(bytes, doc); !e.isEmpty())
+        if (QString e = detail::parseJson(bytes, doc, fileNoun(named, QStringLiteral("JSON file"))); !e.isEmpty())
             return PlanReadResult::failure(e);
         if (doc.object().contains(u"fileType"))
             return detail::readQgcPlanDocument(doc);
         if (doc.object().contains(u"type"))
             return detail::readGeoJsonDocument(doc);
+        return notThat(QStringLiteral("JSON of another kind"));
     }
+    if (named)
+        return PlanReadResult::failure(QStringLiteral("it is not %1, nor another flight plan that can be read").arg(expected));
     return PlanReadResult::failure(
-        QStringLiteral("it is not a flight plan (QGroundControl plan, waypoint list, KML, KMZ or GeoJSON)"));
+        QStringLiteral("it is not a flight plan (a QGroundControl plan, waypoint list, KML, KMZ, GeoJSON or GPX file)"));
 }
 
 PlanReadResult readPlanFile(const QString &path)
@@ -81,7 +175,7 @@ PlanReadResult readPlanFile(const QString &path)
         return PlanReadResult::failure(QStringLiteral("the file is larger than 50 MB"));
     if (bytes.isEmpty())
         return PlanReadResult::failure(QStringLiteral("the file is empty"));
-    return readPlan(bytes);
+    return readPlan(bytes, fileKindForPath(path));
 }
 
 QByteArray writePlan(const MissionPlan &plan, Format f)

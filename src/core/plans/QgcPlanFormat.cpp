@@ -18,8 +18,10 @@ constexpr int kNavWaypoint = 16;
 constexpr int kDoChangeSpeed = 178;
 constexpr int kFrameGlobal = 0, kFrameRelative = 3, kFrameGlobalInt = 5, kFrameRelativeInt = 6;
 constexpr int kFrameTerrain = 10, kFrameTerrainInt = 11;
-// QGroundControl's altitude modes.
-constexpr int kModeRelative = 1, kModeCalcAboveTerrain = 3, kModeTerrainFrame = 4;
+// QGroundControl's altitude modes: 0 mixed (for the whole plan), 1 relative to home, 2 above
+// sea level, 3 above terrain (sent above sea level, worked out from terrain data), 4 terrain
+// frame, 5 none (a distance, not a height).
+constexpr int kModeRelative = 1, kModeAbsolute = 2, kModeCalcAboveTerrain = 3, kModeTerrainFrame = 4;
 
 // Navigation commands with a position: waypoint, loiters, land, takeoff, loiter to altitude,
 // spline waypoint, VTOL takeoff and land.
@@ -34,6 +36,28 @@ bool isPositional(int command)
 }
 
 bool isTerrainFrame(int frame) { return frame == kFrameTerrain || frame == kFrameTerrainInt; }
+
+HeightReference frameReference(int frame)
+{
+    if (frame == kFrameRelative || frame == kFrameRelativeInt)
+        return HeightReference::TakeOff;
+    if (isTerrainFrame(frame))
+        return HeightReference::Ground;
+    return HeightReference::SeaLevel; // the global frames
+}
+
+// The reference of an item's "Altitude" field, by its altitude mode.
+std::optional<HeightReference> modeReference(std::optional<int> mode)
+{
+    if (mode == kModeRelative)
+        return HeightReference::TakeOff;
+    if (mode == kModeAbsolute)
+        return HeightReference::SeaLevel;
+    if (mode == kModeCalcAboveTerrain || mode == kModeTerrainFrame)
+        return HeightReference::Ground;
+    return std::nullopt;
+}
+
 bool isPositionFrame(int frame)
 {
     return frame == kFrameGlobal || frame == kFrameRelative || frame == kFrameGlobalInt || frame == kFrameRelativeInt
@@ -113,14 +137,20 @@ struct Reader {
         // The mission altitude is the first plain waypoint's, else the first position's.
         const bool waypoint = *command == kNavWaypoint;
         if (!altitudeTaken || (waypoint && !altitudeFromWaypoint)) {
+            // "Altitude" is in the item's altitude mode; the command's own parameter is in its frame
+            // (above sea level for a height above terrain, which the ground station worked out).
             const QJsonValue altField = o.value(u"Altitude");
-            const double alt = altField.isDouble() ? altField.toDouble() : params.at(6).toDouble(qQNaN());
+            const auto mode = intField(o.value(u"AltitudeMode"));
+            const auto byMode = modeReference(mode);
+            const bool fromField = altField.isDouble() && byMode;
+            const double alt = fromField ? altField.toDouble() : params.at(6).toDouble(qQNaN());
             if (std::isfinite(alt)) {
                 plan.altitude = alt;
+                plan.altitudeReference = fromField ? *byMode : frameReference(*frame);
                 altitudeTaken = true;
                 altitudeFromWaypoint = waypoint;
                 firstFrame = frame;
-                firstMode = intField(o.value(u"AltitudeMode"));
+                firstMode = mode;
             }
         }
         return true;
@@ -169,7 +199,7 @@ std::optional<double> speedField(const QJsonObject &mission, const char16_t *nam
 PlanReadResult readQgcPlan(const QByteArray &bytes)
 {
     QJsonDocument doc;
-    if (QString e = parseJson(bytes, doc); !e.isEmpty())
+    if (QString e = parseJson(bytes, doc, QStringLiteral("plan file")); !e.isEmpty())
         return PlanReadResult::failure(e);
     return detail::readQgcPlanDocument(doc);
 }
@@ -177,8 +207,11 @@ PlanReadResult readQgcPlan(const QByteArray &bytes)
 PlanReadResult detail::readQgcPlanDocument(const QJsonDocument &doc)
 {
     const QJsonObject root = doc.object();
-    if (!doc.isObject() || root.value(u"fileType").toString() != u"Plan")
-        return PlanReadResult::failure(QStringLiteral("it is not a QGroundControl plan"));
+    if (!doc.isObject() || !root.value(u"fileType").isString())
+        return PlanReadResult::failure(QStringLiteral("this is JSON, but not a QGroundControl plan: it has no \"fileType\""));
+    if (const QString type = root.value(u"fileType").toString(); type != u"Plan")
+        return PlanReadResult::failure(
+            QStringLiteral("this QGroundControl file holds a \"%1\", not a plan").arg(excerpt(type)));
     if (const QJsonValue version = root.value(u"version"); !version.isUndefined() && intField(version) != 1)
         return PlanReadResult::failure(QStringLiteral("its plan version is not 1"));
     const QJsonValue missionValue = root.value(u"mission");
@@ -221,16 +254,19 @@ PlanReadResult detail::readQgcPlanDocument(const QJsonDocument &doc)
         r.plan.terrainFollow = terrainMode(r.firstMode);
     else if (r.firstFrame)
         r.plan.terrainFollow = isTerrainFrame(*r.firstFrame) || terrainMode(global);
-    return finish(std::move(r.plan), r.skipped);
+    return finish(std::move(r.plan), r.skipped, QStringLiteral("the plan has no item with a position"));
 }
 
 QByteArray writeQgcPlan(const MissionPlan &plan)
 {
-    const double altitude = plan.altitude.value_or(50.0);
+    const auto [altitude, reference] = missionHeight(plan);
     const double speed = plan.speed.value_or(8.0);
-    const bool terrain = plan.terrainFollow.value_or(false);
-    const int mode = terrain ? kModeTerrainFrame : kModeRelative;
-    const int frame = terrain ? kFrameTerrain : kFrameRelative;
+    const int mode = reference == HeightReference::Ground ? kModeTerrainFrame
+        : reference == HeightReference::SeaLevel          ? kModeAbsolute
+                                                          : kModeRelative;
+    const int frame = reference == HeightReference::Ground ? kFrameTerrain
+        : reference == HeightReference::SeaLevel           ? kFrameGlobal
+                                                           : kFrameRelative;
 
     const MissionPlan::Home home = plan.plannedHome.value_or(
         MissionPlan::Home{plan.waypoints.isEmpty() ? Coordinate{} : plan.waypoints.first(), 0.0});

@@ -14,7 +14,7 @@ using namespace detail;
 namespace {
 constexpr int kNavWaypoint = 16;
 constexpr int kDoChangeSpeed = 178;
-constexpr int kFrameMission = 2, kFrameRelative = 3, kFrameTerrain = 10;
+constexpr int kFrameGlobal = 0, kFrameMission = 2, kFrameRelative = 3, kFrameTerrain = 10;
 
 bool isPositional(int command)
 {
@@ -27,6 +27,17 @@ bool isPositional(int command)
 }
 
 bool isPositionFrame(int frame) { return frame == 0 || frame == 3 || frame == 5 || frame == 6 || frame == 10 || frame == 11; }
+
+// Global frames (0, 5) hold heights above sea level, relative ones (3, 6) above home, terrain
+// frames (10, 11) above the ground.
+HeightReference frameReference(int frame)
+{
+    if (frame == 3 || frame == 6)
+        return HeightReference::TakeOff;
+    if (frame == 10 || frame == 11)
+        return HeightReference::Ground;
+    return HeightReference::SeaLevel;
+}
 } // namespace
 
 PlanReadResult readWaypointList(const QByteArray &bytes)
@@ -45,20 +56,22 @@ PlanReadResult readWaypointList(const QByteArray &bytes)
             continue;
         if (!headerSeen) {
             if (line != u"QGC WPL 110" && line != u"QGC WPL 120")
-                return PlanReadResult::failure(QStringLiteral("it is not a QGC WPL 110 waypoint list"));
+                return PlanReadResult::failure(QStringLiteral("its first line is \u201C%1\u201D, not \u201CQGC WPL 110\u201D")
+                                                   .arg(excerpt(line)));
             headerSeen = true;
             continue;
         }
         static const QRegularExpression fieldGap(QStringLiteral("[\\t ]+"));
         const QStringList f = line.split(fieldGap);
         if (f.size() != 12)
-            return PlanReadResult::failure(QStringLiteral("%1 does not have 12 fields").arg(where));
+            return PlanReadResult::failure(QStringLiteral("%1 has %2 fields, not the 12 of a waypoint").arg(where).arg(f.size()));
         double v[12];
         for (int i = 0; i < 12; ++i) {
             bool ok = false;
             v[i] = f.at(i).toDouble(&ok);
             if (!ok)
-                return PlanReadResult::failure(QStringLiteral("%1 has a field that is not a number").arg(where));
+                return PlanReadResult::failure(QStringLiteral("field %1 on %2 (\u201C%3\u201D) is not a number")
+                                                   .arg(i + 1).arg(where, excerpt(f.at(i), 20)));
         }
         const auto whole = [](double d) { return std::isfinite(d) && d == std::floor(d) && std::abs(d) < 1e9; };
         if (!whole(v[2]) || !whole(v[3]))
@@ -91,19 +104,22 @@ PlanReadResult readWaypointList(const QByteArray &bytes)
         const bool waypoint = command == kNavWaypoint;
         if (!plan.altitude || (waypoint && !altitudeFromWaypoint)) {
             plan.altitude = alt;
+            plan.altitudeReference = frameReference(frame);
             plan.terrainFollow = frame == kFrameTerrain || frame == 11;
             altitudeFromWaypoint = waypoint;
         }
     }
     if (!headerSeen)
-        return PlanReadResult::failure(QStringLiteral("it is not a QGC WPL 110 waypoint list"));
-    return finish(std::move(plan), skipped);
+        return PlanReadResult::failure(QStringLiteral("the waypoint list is empty"));
+    return finish(std::move(plan), skipped, QStringLiteral("the waypoint list has no item with a position"));
 }
 
 QByteArray writeWaypointList(const MissionPlan &plan)
 {
-    const double altitude = plan.altitude.value_or(50.0);
-    const int frame = plan.terrainFollow.value_or(false) ? kFrameTerrain : kFrameRelative;
+    const auto [altitude, reference] = missionHeight(plan);
+    const int frame = reference == HeightReference::Ground ? kFrameTerrain
+        : reference == HeightReference::SeaLevel           ? kFrameGlobal
+                                                           : kFrameRelative;
     const MissionPlan::Home home = plan.plannedHome.value_or(
         MissionPlan::Home{plan.waypoints.isEmpty() ? Coordinate{} : plan.waypoints.first(), 0.0});
     QString out;

@@ -1,6 +1,7 @@
 #include "FlightExport.h"
 
 #include "AtomicFile.h"
+#include "PlanFormats.h"
 
 #include <QFileInfo>
 #include <QXmlStreamWriter>
@@ -149,13 +150,31 @@ QString coordinateText(double v)
     return QString::fromLatin1(fixed(v, kCoordinateDecimals));
 }
 
-// "lon,lat,alt", or "lon,lat" when the height is unknown.
-QString kmlTuple(const TrackPoint &p)
+std::optional<double> finiteOnly(std::optional<double> v)
+{
+    return v && std::isfinite(*v) ? v : std::nullopt;
+}
+
+// A point's height above sea level, when the take-off's is known; empty otherwise.
+QByteArray seaLevelHeight(const TrackPoint &p, std::optional<double> takeoffElevation)
+{
+    return takeoffElevation ? fixed(*takeoffElevation + p.altitude, kHeightDecimals) : QByteArray();
+}
+
+// "lon,lat,alt", or "lon,lat" when the height is unknown; above sea level when the take-off
+// elevation is known, else above take-off.
+QString kmlTuple(const TrackPoint &p, std::optional<double> takeoffElevation)
 {
     QString t = coordinateText(p.longitude) + u',' + coordinateText(p.latitude);
-    if (const QByteArray alt = fixed(p.altitude, kHeightDecimals); !alt.isEmpty())
+    const QByteArray alt = takeoffElevation ? seaLevelHeight(p, takeoffElevation) : fixed(p.altitude, kHeightDecimals);
+    if (!alt.isEmpty())
         t += u',' + QString::fromLatin1(alt);
     return t;
+}
+
+QString kmlAltitudeMode(std::optional<double> takeoffElevation)
+{
+    return takeoffElevation ? QStringLiteral("absolute") : QStringLiteral("relativeToGround");
 }
 
 // Begins the document and its root element in the format's namespace.
@@ -173,7 +192,7 @@ void writeTextIfAny(QXmlStreamWriter &w, const QString &name, const QString &tex
         w.writeTextElement(name, text);
 }
 
-void writeKmlPoint(QXmlStreamWriter &w, const QString &name, const TrackPoint &p)
+void writeKmlPoint(QXmlStreamWriter &w, const QString &name, const TrackPoint &p, std::optional<double> takeoffElevation)
 {
     w.writeStartElement(QStringLiteral("Placemark"));
     w.writeTextElement(QStringLiteral("name"), name);
@@ -183,8 +202,8 @@ void writeKmlPoint(QXmlStreamWriter &w, const QString &name, const TrackPoint &p
         w.writeEndElement();
     }
     w.writeStartElement(QStringLiteral("Point"));
-    w.writeTextElement(QStringLiteral("altitudeMode"), QStringLiteral("relativeToGround"));
-    w.writeTextElement(QStringLiteral("coordinates"), kmlTuple(p));
+    w.writeTextElement(QStringLiteral("altitudeMode"), kmlAltitudeMode(takeoffElevation));
+    w.writeTextElement(QStringLiteral("coordinates"), kmlTuple(p, takeoffElevation));
     w.writeEndElement(); // Point
     w.writeEndElement(); // Placemark
 }
@@ -198,12 +217,14 @@ QByteArray logbookCsv(const QList<FlightRecord> &flights)
     return out;
 }
 
-QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points)
+QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points, std::optional<double> takeoffElevation)
 {
+    takeoffElevation = finiteOnly(takeoffElevation);
     const QList<TrackPoint> track = usablePoints(points);
     QByteArray out;
     QXmlStreamWriter w(&out);
     w.writeNamespace(kXsiNamespace, QStringLiteral("xsi"));
+    w.writeNamespace(planio::kGpxExtensionNamespace, QStringLiteral("zeltrin"));
     begin(w, kGpxNamespace, QStringLiteral("gpx"));
     w.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
     w.writeAttribute(QStringLiteral("creator"), QStringLiteral("ZeltrinPilot"));
@@ -227,8 +248,13 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
         w.writeStartElement(QStringLiteral("trkpt"));
         w.writeAttribute(QStringLiteral("lat"), coordinateText(p.latitude));
         w.writeAttribute(QStringLiteral("lon"), coordinateText(p.longitude));
-        writeTextIfAny(w, QStringLiteral("ele"), QString::fromLatin1(fixed(p.altitude, kHeightDecimals)));
+        writeTextIfAny(w, QStringLiteral("ele"), QString::fromLatin1(seaLevelHeight(p, takeoffElevation)));
         writeTextIfAny(w, QStringLiteral("time"), isoUtc(p.timeMs));
+        if (const QByteArray height = fixed(p.altitude, kHeightDecimals); !height.isEmpty()) {
+            w.writeStartElement(QStringLiteral("extensions"));
+            w.writeTextElement(planio::kGpxExtensionNamespace, planio::kGpxHeightAboveTakeoff, QString::fromLatin1(height));
+            w.writeEndElement();
+        }
         w.writeEndElement(); // trkpt
     }
     w.writeEndElement(); // trkseg
@@ -238,14 +264,21 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
     return out;
 }
 
-QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points)
+QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points, std::optional<double> takeoffElevation)
 {
+    takeoffElevation = finiteOnly(takeoffElevation);
     const QList<TrackPoint> track = usablePoints(points);
     QByteArray out;
     QXmlStreamWriter w(&out);
     begin(w, kKmlNamespace, QStringLiteral("kml"));
     w.writeStartElement(QStringLiteral("Document"));
     w.writeTextElement(QStringLiteral("name"), trackName(flight));
+    w.writeStartElement(QStringLiteral("ExtendedData"));
+    w.writeStartElement(QStringLiteral("Data"));
+    w.writeAttribute(QStringLiteral("name"), QStringLiteral("altitudeReference"));
+    w.writeTextElement(QStringLiteral("value"), takeoffElevation ? QStringLiteral("sealevel") : QStringLiteral("takeoff"));
+    w.writeEndElement(); // Data
+    w.writeEndElement(); // ExtendedData
 
     // A line needs two positions; one sample is only a take-off point.
     if (track.size() >= 2) {
@@ -259,20 +292,20 @@ QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points
             w.writeEndElement();
         }
         w.writeStartElement(QStringLiteral("LineString"));
-        w.writeTextElement(QStringLiteral("altitudeMode"), QStringLiteral("relativeToGround"));
+        w.writeTextElement(QStringLiteral("altitudeMode"), kmlAltitudeMode(takeoffElevation));
         QStringList tuples;
         tuples.reserve(track.size());
         for (const TrackPoint &p : track)
-            tuples.append(kmlTuple(p));
+            tuples.append(kmlTuple(p, takeoffElevation));
         w.writeTextElement(QStringLiteral("coordinates"), tuples.join(u' '));
         w.writeEndElement(); // LineString
         w.writeEndElement(); // Placemark
     }
     if (!track.isEmpty())
-        writeKmlPoint(w, QStringLiteral("Take-off"), track.first());
+        writeKmlPoint(w, QStringLiteral("Take-off"), track.first(), takeoffElevation);
     if (track.size() >= 2)
         writeKmlPoint(w, flight.end == FlightEnd::landed ? QStringLiteral("Landing") : QStringLiteral("Last position"),
-                      track.last());
+                      track.last(), takeoffElevation);
 
     w.writeEndElement(); // Document
     w.writeEndElement(); // kml

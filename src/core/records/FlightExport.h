@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // The logbook as files other programs open: a spreadsheet of all flights, and one flight's
 // track for mapping tools. Everything is UTF-8, numbers always in the C locale (a decimal point,
 // whatever the pilot's language), times in UTC with a trailing "Z".
@@ -26,13 +28,21 @@ namespace zeltrin {
 QByteArray logbookCsv(const QList<FlightRecord> &flights);
 
 // GPX 1.1: one track of one segment. Points with a coordinate that is not finite or out of
-// range are left out; an altitude that is not finite leaves out that point's elevation.
-// Elevations are the recorded heights above take-off, the only height a track holds.
-QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points);
+// range are left out. A track holds heights above take-off; GPX's <ele> is a height above sea
+// level, so it is written only when the take-off point's height above sea level is known
+// (takeoffElevation; none is yet), as that plus the point's height. The height above take-off
+// itself goes in our own extension, <zeltrin:heightAboveTakeoff> (planio::kGpxExtensionNamespace),
+// which the plan reader reads back. A height that is not finite is left out.
+QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points,
+                     std::optional<double> takeoffElevation = std::nullopt);
 
-// KML 2.2: the track as a LineString (heights relative to the ground) with its time span, and a
-// Point each for take-off and the last position, with their times. Same rules for bad points.
-QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points);
+// KML 2.2: the track as a LineString with its time span, and a Point each for take-off and the
+// last position, with their times. Same rules for bad points. With the take-off elevation the
+// heights are above sea level ("absolute"); without it they are the heights above take-off,
+// drawn relativeToGround, the closest KML has: right at take-off, off elsewhere by the ground's
+// rise or fall. The Document's ExtendedData "altitudeReference" ("sealevel" or "takeoff") says which.
+QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points,
+                     std::optional<double> takeoffElevation = std::nullopt);
 
 // "flight-2026-12-09-1015.gpx": the take-off time on this device's clock, as the pilot knows it.
 // The suffix keeps only letters and digits. A flight without a valid date is named by its id.

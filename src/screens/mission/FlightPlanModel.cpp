@@ -2,6 +2,7 @@
 
 #include "NumberFormat.h"
 #include "PlanFormats.h"
+#include "PlanHeights.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -213,6 +214,9 @@ QString localPath(const QString &file)
     return file.startsWith(u"file:") ? QUrl(file).toLocalFile() : file;
 }
 
+// The altitude slider's range, which a file's altitude is kept within.
+constexpr double kMinAltitude = 5.0, kMaxAltitude = 120.0;
+
 // “name” as the pilot sees it in messages.
 QString quoted(const QString &path)
 {
@@ -262,8 +266,11 @@ void FlightPlanModel::confirmReplace()
     const PendingOpen open = std::move(*m_pending);
     m_pending.reset();
     Q_EMIT replacePendingChanged();
+    const QString heights = planio::openedHeights(open.plan, m_altitude, kMinAltitude, kMaxAltitude).note;
     applyMissionPlan(open.plan);
-    setFileMessage(planio::skippedItemsText(open.skipped), false);
+    QStringList notes{planio::skippedItemsText(open.skipped), heights};
+    notes.removeAll(QString());
+    setFileMessage(notes.join(QStringLiteral(". ")), false);
     double south = 90, north = -90, west = 180, east = -180;
     for (const zeltrin::Coordinate &c : open.plan.waypoints) {
         south = std::min(south, c.latitude);
@@ -284,13 +291,15 @@ void FlightPlanModel::cancelReplace()
 
 void FlightPlanModel::applyMissionPlan(const zeltrin::MissionPlan &plan)
 {
-    // A file's values are kept within the panel's slider ranges.
-    if (plan.altitude && std::isfinite(*plan.altitude))
-        setMissionAltitude(std::clamp(*plan.altitude, 5.0, 120.0));
+    // A file's values are kept within the panel's slider ranges; heights the planner cannot fly
+    // as they stand are not used.
+    const planio::OpenedHeights heights = planio::openedHeights(plan, m_altitude, kMinAltitude, kMaxAltitude);
+    if (heights.altitude)
+        setMissionAltitude(*heights.altitude);
     if (plan.speed && std::isfinite(*plan.speed))
         setMissionSpeed(std::clamp(*plan.speed, 1.0, 15.0));
-    if (plan.terrainFollow)
-        setTerrainFollowEnabled(*plan.terrainFollow);
+    if (heights.terrainFollow)
+        setTerrainFollowEnabled(*heights.terrainFollow);
     m_plannedHome = plan.plannedHome;
     m_waypoints.setMarked(std::nullopt);
     m_waypoints.setCoordinates(plan.waypoints);
@@ -303,6 +312,7 @@ zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const
     p.waypoints = m_waypoints.coordinates();
     p.plannedHome = m_plannedHome;
     p.altitude = m_altitude;
+    p.altitudeReference = m_terrain ? zeltrin::HeightReference::Ground : zeltrin::HeightReference::TakeOff;
     p.speed = m_speed;
     p.terrainFollow = m_terrain;
     return p;

@@ -196,7 +196,7 @@ Item {
         // The screen's window is known only once the screen is shown in it.
         parentWindow: screen.Window.window
         fileMode: FileDialog.OpenFile
-        nameFilters: ["Flight plans (*.plan *.waypoints *.txt *.kml *.kmz *.geojson *.json)", "All files (*)"]
+        nameFilters: ["Flight plans (*.plan *.waypoints *.txt *.kml *.kmz *.geojson *.json *.gpx)", "All files (*)"]
         onAccepted: plan.openPlan(selectedFile)
     }
     FileDialog {

@@ -94,6 +94,43 @@ private Q_SLOTS:
         QVERIFY2(sameRoute(seen, kRoute), json.left(2000).constData());
     }
 
+    // One waypoint is one Point feature (a LineString needs two positions); GDAL says so.
+    void oneWaypointIsAPoint_data()
+    {
+        QTest::addColumn<Format>("format");
+        QTest::addColumn<bool>("aboveGround"); // a height GDAL sees (KML relativeToGround)
+        QTest::addColumn<QByteArray>("wkt"); // how ogrinfo lists the geometry
+        QTest::newRow("kml") << Format::Kml << false << QByteArray("  POINT (");
+        QTest::newRow("kml above ground") << Format::Kml << true << QByteArray("  POINT Z (");
+        QTest::newRow("kmz") << Format::Kmz << false << QByteArray("  POINT (");
+        QTest::newRow("geojson") << Format::GeoJson << false << QByteArray("  POINT (");
+    }
+    void oneWaypointIsAPoint()
+    {
+        QFETCH(Format, format);
+        QFETCH(bool, aboveGround);
+        QFETCH(QByteArray, wkt);
+        MissionPlan plan;
+        plan.waypoints = {kRoute.at(2)};
+        plan.altitude = 42;
+        plan.altitudeReference = aboveGround ? zeltrin::HeightReference::Ground : zeltrin::HeightReference::TakeOff;
+        const QString path = m_dir.filePath("one." + extensionFor(format));
+        QCOMPARE(savePlanFile(plan, path, format), QString());
+
+        // The features as GDAL lists them, geometry in WKT.
+        const QByteArray info = run("ogrinfo", {"-ro", "-al", path});
+        QVERIFY2(info.contains("Feature Count: 1\n") && info.contains(wkt) && !info.contains("LINESTRING"), info.constData());
+        const QJsonArray features = QJsonDocument::fromJson(run("ogr2ogr", {"-f", "GeoJSON", "/vsistdout/", path})).object().value("features").toArray();
+        QCOMPARE(features.size(), 1);
+        const QJsonObject g = features.at(0).toObject().value("geometry").toObject();
+        QCOMPARE(g.value("type").toString(), "Point");
+        const QJsonArray c = g.value("coordinates").toArray();
+        QVERIFY(sameRoute({{c.at(1).toDouble(), c.at(0).toDouble()}}, plan.waypoints));
+        QCOMPARE(c.size(), aboveGround ? 3 : 2);
+        if (aboveGround)
+            QCOMPARE(c.at(2).toDouble(), 42.0);
+    }
+
     void weReadGdals_data()
     {
         QTest::addColumn<QString>("source");   // file name of the route GDAL converts

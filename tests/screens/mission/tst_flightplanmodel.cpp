@@ -1,6 +1,9 @@
 #include "FlightPlanModel.h"
+#include "PlanFormats.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zeltrin;
@@ -285,6 +288,75 @@ private Q_SLOTS:
         QCOMPARE(s->selectedShot(), CinematicShot::helix);
         QCOMPARE(ShotDesignerSettings::valueText(119.6, "sec"), QStringLiteral("120 sec"));
         QCOMPARE(ShotDesignerSettings::valueText(10.0, "sec"), QStringLiteral("10 sec"));
+    }
+
+    // An opened file's heights: used when the planner flies them as they stand, else the
+    // mission keeps its altitude and the message says why.
+    void openedFileHeights_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<double>("altitude");
+        QTest::addColumn<bool>("terrain");
+        QTest::addColumn<QString>("message");
+        const QByteArray home = "QGC WPL 110\n0\t1\t0\t16\t0\t0\t0\t0\t47\t8\t412\t1\n";
+        QTest::newRow("KML above sea level (a 768 m launch)")
+            << "alps.kml"
+            << QByteArray("<kml><Placemark><LineString><altitudeMode>absolute</altitudeMode><coordinates>8.1,47.1,768 8.2,47.2,790"
+                          "</coordinates></LineString></Placemark></kml>")
+            << 50.0 << false << "Heights above sea level were not used: the mission keeps its altitude of 50 m";
+        QTest::newRow("waypoints above sea level, an item skipped")
+            << "amsl.waypoints" << home + "1\t0\t0\t16\t0\t0\t0\t0\t47.1\t8.1\t530\t1\n2\t0\t2\t206\t1\t0\t0\t0\t0\t0\t0\t1\n"
+            << 50.0 << false
+            << "1 item without a position was skipped. Heights above sea level were not used: the mission keeps its altitude of 50 m";
+        QTest::newRow("GPX elevations")
+            << "route.gpx" << QByteArray("<gpx><rte><rtept lat=\"47.1\" lon=\"8.1\"><ele>1210</ele></rtept></rte></gpx>")
+            << 50.0 << false << "Heights above sea level were not used: the mission keeps its altitude of 50 m";
+        QTest::newRow("above take-off") << "rel.waypoints" << home + "1\t0\t3\t16\t0\t0\t0\t0\t47.1\t8.1\t65\t1\n" << 65.0 << false << "";
+        QTest::newRow("above take-off, over the limit")
+            << "high.waypoints" << home + "1\t0\t3\t16\t0\t0\t0\t0\t47.1\t8.1\t150\t1\n"
+            << 120.0 << false << "The file's altitude of 150 m is above the 120 m limit: the mission flies at 120 m";
+        QTest::newRow("KML above ground")
+            << "hill.kml"
+            << QByteArray("<kml><Placemark><Point><altitudeMode>relativeToGround</altitudeMode><coordinates>8.1,47.1,40</coordinates>"
+                          "</Point></Placemark></kml>")
+            << 40.0 << true << "The file's heights are above the ground: Terrain Follow is on";
+    }
+    void openedFileHeights()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(double, altitude);
+        QFETCH(bool, terrain);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        FlightPlanModel m;
+        QVERIFY(m.openPlan(f.fileName()));
+        QCOMPARE(m.missionAltitude(), altitude);
+        QCOMPARE(m.terrainFollowEnabled(), terrain);
+        QCOMPARE(m.fileMessage(), message);
+        QVERIFY(!m.fileMessageIsError());
+    }
+
+    // A saved plan's heights are above take-off, or above the ground with terrain follow.
+    void savedHeights()
+    {
+        QTemporaryDir dir;
+        FlightPlanModel m;
+        add(m, 2);
+        m.setMissionAltitude(40);
+        for (bool terrain : {false, true}) {
+            m.setTerrainFollowEnabled(terrain);
+            const QString path = dir.filePath(terrain ? "ground.kml" : "takeoff.kml");
+            QVERIFY(m.savePlan(path));
+            const auto r = zeltrin::planio::readPlanFile(path);
+            QVERIFY2(r.ok(), qPrintable(r.error));
+            QCOMPARE(r.plan->altitude, 40.0);
+            QCOMPARE(r.plan->altitudeReference, terrain ? HeightReference::Ground : HeightReference::TakeOff);
+        }
     }
 
     void cinematicShotRawValues()
