@@ -2,6 +2,7 @@
 
 #include "DJISDKManager.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -29,6 +30,14 @@ public:
     Q_INVOKABLE void reportProgress(double fractionCompleted);
     void reportTelemetry(const DJITelemetryReading &reading);
 
+    // Commands are recorded as received, then refused as by an SDK without an aircraft.
+    void startMission(const DJIWaypointMission &mission, DJICompletion done) override
+    {
+        missions << mission;
+        refuse(std::move(done));
+    }
+
+    QList<DJIWaypointMission> missions;
     int connectionRequests = 0;
     std::function<void()> onConnectionRequest; // lets a test see when the link is asked for
 };

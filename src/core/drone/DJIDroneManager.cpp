@@ -145,22 +145,10 @@ void DJIDroneManager::returnToHome()
         m_sdk->goHome(outcome(QStringLiteral("RTH")));
 }
 
-void DJIDroneManager::executeMission(const QVariantList &waypoints, double altitude, double speed, bool terrainFollow,
-                                     bool multiBattery)
+void DJIDroneManager::executeMission(const DJIWaypointMission &mission)
 {
-    if (!m_sdk)
-        return;
-    DJIWaypointMission mission;
-    mission.altitude = altitude;
-    mission.speed = speed;
-    mission.terrainFollow = terrainFollow;
-    mission.multiBattery = multiBattery;
-    mission.waypoints.reserve(waypoints.size());
-    for (const QVariant &v : waypoints) {
-        const QVariantMap m = v.toMap();
-        mission.waypoints.append({m.value(QStringLiteral("latitude")).toDouble(), m.value(QStringLiteral("longitude")).toDouble()});
-    }
-    m_sdk->startMission(mission, outcome(QStringLiteral("Mission")));
+    if (m_sdk)
+        m_sdk->startMission(mission, outcome(QStringLiteral("Mission")));
 }
 
 void DJIDroneManager::pauseMission()

@@ -113,9 +113,7 @@ public:
     Q_INVOKABLE void returnToHome();
 
     // Mission and intelligent-mode commands. Each failure is reported by commandFailed.
-    // `waypoints` holds maps with "latitude" and "longitude".
-    Q_INVOKABLE void executeMission(const QVariantList &waypoints, double altitude, double speed,
-                                    bool terrainFollow = false, bool multiBattery = false);
+    void executeMission(const DJIWaypointMission &mission);
     Q_INVOKABLE void pauseMission();
     Q_INVOKABLE void resumeMission();
     Q_INVOKABLE void stopMission();

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "DJIWaypointMission.h"
 #include "DroneTypes.h"
 
-#include <QList>
 #include <QString>
 #include <QVariantMap>
 
@@ -21,19 +21,6 @@ struct DJIBaseProduct {
 
 struct DJISDKProgress {
     double fractionCompleted = 0.0; // 0 to 1
-};
-
-// A waypoint mission as the aircraft flies it.
-struct DJIWaypoint {
-    double latitude = 0;
-    double longitude = 0;
-};
-struct DJIWaypointMission {
-    QList<DJIWaypoint> waypoints;
-    double altitude = 50;     // metres above the take-off point
-    double speed = 8;         // metres per second
-    bool terrainFollow = false; // reported, not simulated
-    bool multiBattery = false;  // reported, not simulated
 };
 
 // Where the aircraft is in its mission.

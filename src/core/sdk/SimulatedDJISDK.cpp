@@ -13,6 +13,17 @@ double number(const QVariantMap &m, const char *key, double fallback)
     const double v = m.value(QLatin1String(key)).toDouble(&ok);
     return ok && std::isfinite(v) ? v : fallback;
 }
+
+// Why a waypoint's height cannot be flown, or empty when it can.
+QString heightReferenceRefusal(DJIHeightReference reference)
+{
+    switch (reference) {
+    case DJIHeightReference::aboveTakeOff: return {};
+    case DJIHeightReference::aboveGround: return QStringLiteral("height above ground is not supported yet");
+    case DJIHeightReference::aboveSeaLevel: return QStringLiteral("height above sea level is not supported yet");
+    }
+    return QStringLiteral("its height has no known reference");
+}
 } // namespace
 
 SimulatedDJISDK::SimulatedDJISDK(int stepMs, QObject *parent, SimClock *clock) : QObject(parent), m_clock(clock)
@@ -27,7 +38,10 @@ SimulatedDJISDK::SimulatedDJISDK(int stepMs, QObject *parent, SimClock *clock) :
 DJIWaypoint SimulatedDJISDK::toLatLon(FlightModel::Point p)
 {
     const double cosLat = std::cos(kParkedLatitude * std::numbers::pi / 180.0);
-    return {kParkedLatitude + p.north / kMetresPerDegree, kParkedLongitude + p.east / (kMetresPerDegree * cosLat)};
+    DJIWaypoint w;
+    w.latitude = kParkedLatitude + p.north / kMetresPerDegree;
+    w.longitude = kParkedLongitude + p.east / (kMetresPerDegree * cosLat);
+    return w;
 }
 
 FlightModel::Point SimulatedDJISDK::toLocal(double latitude, double longitude)
@@ -162,18 +176,24 @@ void SimulatedDJISDK::pauseMission(DJICompletion done) { command(std::move(done)
 void SimulatedDJISDK::resumeMission(DJICompletion done) { command(std::move(done), [this] { return m_model.resumeMission(); }); }
 void SimulatedDJISDK::stopMission(DJICompletion done) { command(std::move(done), [this] { return m_model.stopMission(); }); }
 
+// The simulated aircraft flies each waypoint's height above the take-off point. Heights over
+// the ground or the sea need terrain it does not have, so such a mission is refused. Camera
+// actions are carried with the mission but not yet performed.
 void SimulatedDJISDK::startMission(const DJIWaypointMission &mission, DJICompletion done)
 {
     command(std::move(done), [this, &mission]() -> DJICommandError {
-        std::vector<FlightModel::Point> points;
+        std::vector<FlightModel::Waypoint> points;
         points.reserve(size_t(mission.waypoints.size()));
-        for (const DJIWaypoint &w : mission.waypoints) {
+        for (qsizetype i = 0; i < mission.waypoints.size(); ++i) {
+            const DJIWaypoint &w = mission.waypoints[i];
             if (!std::isfinite(w.latitude) || !std::isfinite(w.longitude) || std::abs(w.latitude) > 90
                 || std::abs(w.longitude) > 180)
                 return QStringLiteral("The mission has a waypoint without a position");
-            points.push_back(toLocal(w.latitude, w.longitude));
+            if (const QString refusal = heightReferenceRefusal(w.heightReference); !refusal.isEmpty())
+                return QStringLiteral("Waypoint %1: %2").arg(i + 1).arg(refusal);
+            points.push_back({toLocal(w.latitude, w.longitude), w.height});
         }
-        return m_model.startMission(std::move(points), mission.altitude, mission.speed);
+        return m_model.startMission(std::move(points), mission.speed);
     });
 }
 

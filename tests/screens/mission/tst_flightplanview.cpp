@@ -39,6 +39,7 @@ class TestFlightPlanView : public QObject
 {
     Q_OBJECT
     std::unique_ptr<ZeltrinPilotApp> m_app;
+    FakeDJISDK *m_sdk = nullptr; // the app's
     std::unique_ptr<QQuickView> m_view;
     FlightPlanModel *m_plan = nullptr;
     TileMapItem *m_map = nullptr;
@@ -93,7 +94,9 @@ private Q_SLOTS:
     void init()
     {
         ZeltrinPilotApp::Dependencies deps;
-        deps.sdk = std::make_unique<FakeDJISDK>();
+        auto sdk = std::make_unique<FakeDJISDK>();
+        m_sdk = sdk.get();
+        deps.sdk = std::move(sdk);
         m_app = std::make_unique<ZeltrinPilotApp>(std::move(deps));
         m_app->droneManager()->setLogSink([](const QString &) {});
         m_view = std::make_unique<QQuickView>();
@@ -163,6 +166,16 @@ private Q_SLOTS:
         QTRY_VERIFY(!m_plan->isUploadingMission());
         QCOMPARE(spy.count(), 2);
         QVERIFY(upload->isEnabled());
+        // The screen's plan went to the app's aircraft, once, as the plan stood at the end.
+        QCOMPARE(m_sdk->missions.size(), 1);
+        const DJIWaypointMission &sent = m_sdk->missions[0];
+        QCOMPARE(sent.waypoints.size(), m_plan->waypointCount());
+        for (int i = 0; i < m_plan->waypointCount(); ++i) {
+            QCOMPARE(sent.waypoints[i].latitude, m_plan->waypoints()->coordinates().at(i).latitude);
+            QCOMPARE(sent.waypoints[i].longitude, m_plan->waypoints()->coordinates().at(i).longitude);
+            QCOMPARE(sent.waypoints[i].height, 50.0);
+        }
+        QCOMPARE(sent.speed, 8.0);
     }
 
     void waypointRowTapSelectsAndDismisses()
