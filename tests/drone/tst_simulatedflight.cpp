@@ -148,7 +148,7 @@ private Q_SLOTS:
         Flight f;
         QVERIFY(f.connectAircraft());
         if (trigger > 0) {
-            f.manager.startIntelligentMode(QStringLiteral("smartRTH"), {{QStringLiteral("batteryThreshold"), trigger}});
+            f.manager.startIntelligentMode(DJISmartReturnSettings{.batteryThreshold = trigger});
             f.settle();
         }
         const double level = trigger > 0 ? trigger : FlightModel::kDefaultReturnCharge;
@@ -268,9 +268,7 @@ private Q_SLOTS:
         QFETCH(bool, alertNear);
         Flight f;
         QVERIFY(f.connectAircraft());
-        f.manager.startIntelligentMode(QStringLiteral("geofence"), {{QStringLiteral("radius"), 200.0},
-                                                                    {QStringLiteral("autoReturn"), autoReturn},
-                                                                    {QStringLiteral("alertWhenNear"), alertNear}});
+        f.manager.startIntelligentMode(DJIGeofenceSettings{.radius = 200, .autoReturn = autoReturn, .alertWhenNear = alertNear});
         f.settle();
         const DJIWaypoint far = SimulatedDJISDK::toLatLon({0, 400});
         f.manager.executeMission(mission({far}, 30, 10));

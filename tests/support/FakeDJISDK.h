@@ -36,8 +36,25 @@ public:
         missions << mission;
         refuse(std::move(done));
     }
+    void startIntelligentMode(const DJIModeSettings &settings, DJICompletion done) override
+    {
+        modeStarts << settings;
+        refuse(std::move(done));
+    }
+    void updateIntelligentMode(const DJIModeSettings &settings, DJICompletion done) override
+    {
+        modeUpdates << settings;
+        refuse(std::move(done));
+    }
+    void stopIntelligentMode(DJIIntelligentMode mode, DJICompletion done) override
+    {
+        modeStops << mode;
+        refuse(std::move(done));
+    }
 
     QList<DJIWaypointMission> missions;
+    QList<DJIModeSettings> modeStarts, modeUpdates;
+    QList<DJIIntelligentMode> modeStops;
     int connectionRequests = 0;
     std::function<void()> onConnectionRequest; // lets a test see when the link is asked for
 };
