@@ -226,13 +226,12 @@ int main(int argc, char **argv)
     std::printf("| minute | track points | resident memory (KiB, from the start) | after malloc_trim | after garbage collection too | malloc heap in use (KiB, from the start) | frame median (ms) | p95 (ms) |\n"
                 "|---|---|---|---|---|---|---|---|\n");
     std::printf("| 0 | %lld | +0 | | | +0 | %.2f | %.2f |\n", qint64(screen.app->flownTrack()->count()), first.median, first.p95);
-    QVariantList again; // flown once more each time it ends, so a long flight's track keeps growing
-    for (const auto &c : survey())
-        again.append(QVariantMap{{QStringLiteral("latitude"), c.latitude}, {QStringLiteral("longitude"), c.longitude}});
+    // Flown once more each time it ends, so a long flight's track keeps growing.
+    const DJIWaypointMission again = screen.plan->aircraftMission();
     for (int minute = 1; minute <= minutes; ++minute) {
         sim->model().setBatteryCharge(90);
         if (screen.app->droneManager()->missionState() == QLatin1String("finished"))
-            screen.app->droneManager()->executeMission(again, screen.plan->missionAltitude(), screen.plan->missionSpeed());
+            screen.app->droneManager()->executeMission(again);
         for (int s = 0; s < 60; ++s) { // the readings of each second reach the screen
             clock.advance(1000);
             QCoreApplication::processEvents();

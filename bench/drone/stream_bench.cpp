@@ -119,7 +119,7 @@ int main(int argc, char **argv)
     while (manager.connectionState() != DJIDroneManager::ConnectionState::connected && w.elapsed() < 3000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     sim.model().setReturnCharge(0);
-    manager.startIntelligentMode(QStringLiteral("orbit"), {{QStringLiteral("radius"), 200.0}, {QStringLiteral("speed"), 8.0}});
+    manager.startIntelligentMode(DJIOrbitSettings{.radius = 200, .speed = 8});
     manager.takeOff();
     QCoreApplication::processEvents();
     const long before = residentKiB();
@@ -127,7 +127,7 @@ int main(int argc, char **argv)
     cpu.start();
     for (int minute = 0; minute < 60; ++minute) {
         if (minute == 1)
-            manager.startIntelligentMode(QStringLiteral("orbit"), {{QStringLiteral("radius"), 200.0}, {QStringLiteral("speed"), 8.0}});
+            manager.startIntelligentMode(DJIOrbitSettings{.radius = 200, .speed = 8});
         sim.model().setBatteryCharge(90); // a long flight, not a battery test
         clock.advance(60 * 1000);
         QCoreApplication::processEvents();

@@ -2,6 +2,7 @@
 
 // Core types the app's QML uses, registered here: the core knows nothing of QML.
 #include "DJIDroneManager.h"
+#include "DJIIntelligentModes.h"
 #include "FlightStore.h"
 #include "MRVAuthManager.h"
 #include "OfflineAreaListModel.h"
@@ -14,6 +15,15 @@ struct DJIDroneManagerForeign {
     QML_FOREIGN(DJIDroneManager)
     QML_NAMED_ELEMENT(DJIDroneManager)
     QML_UNCREATABLE("The drone link manager is owned by the application")
+};
+
+// The intelligent flight modes, as DJIIntelligentModes.Mode.orbit and so on (QML reaches
+// lower-case enum keys only through the enumeration's name).
+struct DJIIntelligentModesForeign {
+    Q_GADGET
+    QML_FOREIGN(DJIIntelligentModes)
+    QML_NAMED_ELEMENT(DJIIntelligentModes)
+    QML_UNCREATABLE("A flight mode is a value")
 };
 
 struct MRVAuthManagerForeign {

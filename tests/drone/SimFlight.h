@@ -67,15 +67,25 @@ inline double metresBetween(double lat1, double lon1, double lat2, double lon2)
 }
 
 // A square-ish route of `n` waypoints, `leg` metres apart, starting `leg` north of home.
-inline QVariantList route(int n, double leg)
+inline QList<DJIWaypoint> route(int n, double leg)
 {
-    QVariantList out;
+    QList<DJIWaypoint> out;
     for (int i = 0; i < n; ++i) {
         const double east = (i % 2) * leg, north = (i / 2 + 1) * leg;
-        const DJIWaypoint w = SimulatedDJISDK::toLatLon({east, north});
-        out << QVariantMap{{QStringLiteral("latitude"), w.latitude}, {QStringLiteral("longitude"), w.longitude}};
+        out << SimulatedDJISDK::toLatLon({east, north});
     }
     return out;
+}
+
+// A mission through `points`, each `height` above the take-off point.
+inline DJIWaypointMission mission(QList<DJIWaypoint> points, double height, double speed)
+{
+    DJIWaypointMission m;
+    m.speed = speed;
+    for (DJIWaypoint &p : points)
+        p.height = height;
+    m.waypoints = std::move(points);
+    return m;
 }
 
 } // namespace simflight

@@ -53,7 +53,7 @@ private Q_SLOTS:
         Recorded r;
         QVERIFY(r.airborne(2));
         const qint64 takeoffMs = r.recorder.current().log.date.toMSecsSinceEpoch();
-        r.f.manager.executeMission(route(4, 200), 40, 10);
+        r.f.manager.executeMission(mission(route(4, 200), 40, 10));
         r.f.settle();
         r.f.flyUntil([&] { return r.f.manager.missionState() == QLatin1String("finished"); }, 600);
         r.landAndSettle();

@@ -40,8 +40,8 @@ private Q_SLOTS:
         QVERIFY(f.connectAircraft());
         const int n = 10;
         const double leg = 100, speed = 10, height = 40;
-        const QVariantList wps = route(n, leg);
-        f.manager.executeMission(wps, height, speed);
+        const QList<DJIWaypoint> wps = route(n, leg);
+        f.manager.executeMission(mission(wps, height, speed));
         f.settle();
         QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
         std::vector<double> closest(size_t(n), 1e9);
@@ -52,11 +52,9 @@ private Q_SLOTS:
             f.clock.advance(SimClock::kTickMs);
             seconds += 0.1;
             const FlightData d = f.manager.flightData();
-            for (int i = 0; i < n; ++i) {
-                const QVariantMap w = wps[i].toMap();
-                closest[size_t(i)] = std::min(closest[size_t(i)], metresBetween(d.latitude, d.longitude, w[QStringLiteral("latitude")].toDouble(),
-                                                                         w[QStringLiteral("longitude")].toDouble()));
-            }
+            for (int i = 0; i < n; ++i)
+                closest[size_t(i)] = std::min(closest[size_t(i)],
+                                              metresBetween(d.latitude, d.longitude, wps[i].latitude, wps[i].longitude));
         }
         QCOMPARE(f.manager.missionState(), QStringLiteral("finished"));
         for (int i = 0; i < n; ++i)
@@ -74,12 +72,54 @@ private Q_SLOTS:
         QCOMPARE(f.manager.missionWaypointCount(), n);
     }
 
+    // Each waypoint is reached at its own height above the take-off point (climbing 5 m/s and
+    // sinking 3 m/s, a 150 m leg at 10 m/s leaves time for any change below 45 m).
+    void waypointHeightsAreFlownEach_data()
+    {
+        QTest::addColumn<QList<double>>("heights");
+        QTest::addColumn<QList<double>>("expected");
+        QTest::newRow("one height") << QList<double>{40, 40, 40} << QList<double>{40, 40, 40};
+        QTest::newRow("climbing") << QList<double>{20, 45, 70} << QList<double>{20, 45, 70};
+        QTest::newRow("descending") << QList<double>{70, 45, 20} << QList<double>{70, 45, 20};
+        QTest::newRow("below the 2 m floor") << QList<double>{1, 30, 0.5} << QList<double>{2, 30, 2};
+    }
+    void waypointHeightsAreFlownEach()
+    {
+        QFETCH(QList<double>, heights);
+        QFETCH(QList<double>, expected);
+        Flight f;
+        QVERIFY(f.connectAircraft());
+        DJIWaypointMission m = mission(route(int(heights.size()), 150), 0, 10);
+        for (qsizetype i = 0; i < heights.size(); ++i)
+            m.waypoints[i].height = heights[i];
+        f.manager.executeMission(m);
+        f.settle();
+        QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
+        QList<double> atArrival(heights.size(), -1);
+        int last = -1;
+        f.flyUntil([&] {
+            // The waypoint index moves on the tick the aircraft arrives: its height then.
+            const int now = f.model().missionWaypoint();
+            if (now != last && last >= 0)
+                atArrival[last] = f.model().height();
+            last = now;
+            if (f.model().missionState() == FlightModel::MissionState::finished) {
+                atArrival[now] = f.model().height();
+                return true;
+            }
+            return false;
+        }, 600);
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QVERIFY2(std::abs(atArrival[i] - expected[i]) < 0.01,
+                     qPrintable(QStringLiteral("waypoint %1 reached at %2 m").arg(i + 1).arg(atArrival[i])));
+    }
+
     void returnToHomeFromFiveHundredMetresLandsAtHome()
     {
         Flight f;
         QVERIFY(f.connectAircraft());
         const DJIWaypoint far = SimulatedDJISDK::toLatLon({300, 400});
-        f.manager.executeMission({QVariantMap{{QStringLiteral("latitude"), far.latitude}, {QStringLiteral("longitude"), far.longitude}}}, 20, 12);
+        f.manager.executeMission(mission({far}, 20, 12));
         f.settle();
         f.flyUntil([&] { return f.manager.missionState() == QLatin1String("finished"); }, 300);
         QVERIFY(std::abs(f.manager.flightData().distanceFromHome - 500) < 1.0);
@@ -108,13 +148,13 @@ private Q_SLOTS:
         Flight f;
         QVERIFY(f.connectAircraft());
         if (trigger > 0) {
-            f.manager.startIntelligentMode(QStringLiteral("smartRTH"), {{QStringLiteral("batteryThreshold"), trigger}});
+            f.manager.startIntelligentMode(DJISmartReturnSettings{.batteryThreshold = trigger});
             f.settle();
         }
         const double level = trigger > 0 ? trigger : FlightModel::kDefaultReturnCharge;
         f.model().setBatteryCharge(level + 3);
         const DJIWaypoint far = SimulatedDJISDK::toLatLon({0, 3000});
-        f.manager.executeMission({QVariantMap{{QStringLiteral("latitude"), far.latitude}, {QStringLiteral("longitude"), far.longitude}}}, 30, 10);
+        f.manager.executeMission(mission({far}, 30, 10));
         f.settle();
         f.flyUntil([&] { return f.model().phase() == FlightModel::Phase::goingHome; }, 600);
         QCOMPARE(f.model().phase(), FlightModel::Phase::goingHome);
@@ -137,6 +177,10 @@ private Q_SLOTS:
         QTest::newRow("take off twice") << "flying" << "takeOff" << "Take Off: Aircraft is already flying";
         QTest::newRow("pause, no mission") << "flying" << "pause" << "Pause: No mission is running";
         QTest::newRow("empty mission") << "" << "mission" << "Mission: The mission has no waypoints";
+        QTest::newRow("height above sea level") << "" << "mission-sea"
+            << "Mission: Waypoint 2: height above sea level is not supported yet";
+        QTest::newRow("height above ground") << "" << "mission-ground"
+            << "Mission: Waypoint 2: height above ground is not supported yet";
         QTest::newRow("link down") << "drop" << "takeOff" << "Take Off: Aircraft is not connected";
         QTest::newRow("no aircraft yet") << "unconnected" << "land" << "Land: Aircraft is not connected";
     }
@@ -167,7 +211,13 @@ private Q_SLOTS:
         else if (command == QLatin1String("pause"))
             f.manager.pauseMission();
         else if (command == QLatin1String("mission"))
-            f.manager.executeMission({}, 50, 8);
+            f.manager.executeMission(mission({}, 50, 8));
+        else if (command.startsWith(QLatin1String("mission-"))) {
+            DJIWaypointMission m = mission(route(3, 100), 50, 8);
+            m.waypoints[1].heightReference = command == QLatin1String("mission-sea") ? DJIHeightReference::aboveSeaLevel
+                                                                                      : DJIHeightReference::aboveGround;
+            f.manager.executeMission(m);
+        }
         QVERIFY(f.failures.isEmpty()); // never inline
         QTRY_COMPARE(f.failures, QStringList{expected});
         QCOMPARE(f.model().isFlying(), flyingBefore);
@@ -177,7 +227,7 @@ private Q_SLOTS:
     {
         Flight f;
         QVERIFY(f.connectAircraft());
-        f.manager.executeMission(route(6, 150), 30, 10);
+        f.manager.executeMission(mission(route(6, 150), 30, 10));
         f.settle();
         f.fly(25);
         QCOMPARE(f.manager.missionState(), QStringLiteral("executing"));
@@ -218,12 +268,10 @@ private Q_SLOTS:
         QFETCH(bool, alertNear);
         Flight f;
         QVERIFY(f.connectAircraft());
-        f.manager.startIntelligentMode(QStringLiteral("geofence"), {{QStringLiteral("radius"), 200.0},
-                                                                    {QStringLiteral("autoReturn"), autoReturn},
-                                                                    {QStringLiteral("alertWhenNear"), alertNear}});
+        f.manager.startIntelligentMode(DJIGeofenceSettings{.radius = 200, .autoReturn = autoReturn, .alertWhenNear = alertNear});
         f.settle();
         const DJIWaypoint far = SimulatedDJISDK::toLatLon({0, 400});
-        f.manager.executeMission({QVariantMap{{QStringLiteral("latitude"), far.latitude}, {QStringLiteral("longitude"), far.longitude}}}, 30, 10);
+        f.manager.executeMission(mission({far}, 30, 10));
         f.settle();
         double furthest = 0;
         f.fly(120, [&] { furthest = std::max(furthest, f.model().distanceFromHome()); });

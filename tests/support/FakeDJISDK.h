@@ -2,6 +2,7 @@
 
 #include "DJISDKManager.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -29,6 +30,31 @@ public:
     Q_INVOKABLE void reportProgress(double fractionCompleted);
     void reportTelemetry(const DJITelemetryReading &reading);
 
+    // Commands are recorded as received, then refused as by an SDK without an aircraft.
+    void startMission(const DJIWaypointMission &mission, DJICompletion done) override
+    {
+        missions << mission;
+        refuse(std::move(done));
+    }
+    void startIntelligentMode(const DJIModeSettings &settings, DJICompletion done) override
+    {
+        modeStarts << settings;
+        refuse(std::move(done));
+    }
+    void updateIntelligentMode(const DJIModeSettings &settings, DJICompletion done) override
+    {
+        modeUpdates << settings;
+        refuse(std::move(done));
+    }
+    void stopIntelligentMode(DJIIntelligentMode mode, DJICompletion done) override
+    {
+        modeStops << mode;
+        refuse(std::move(done));
+    }
+
+    QList<DJIWaypointMission> missions;
+    QList<DJIModeSettings> modeStarts, modeUpdates;
+    QList<DJIIntelligentMode> modeStops;
     int connectionRequests = 0;
     std::function<void()> onConnectionRequest; // lets a test see when the link is asked for
 };

@@ -90,6 +90,21 @@ void TourContext::simFly(double seconds)
     QCoreApplication::processEvents();
 }
 
+void TourContext::simMission(const QVariantList &points, double height, double speed)
+{
+    DJIWaypointMission mission;
+    for (const QVariant &p : points) {
+        const QVariantMap m = p.toMap();
+        DJIWaypoint w;
+        w.latitude = m.value(QStringLiteral("latitude")).toDouble();
+        w.longitude = m.value(QStringLiteral("longitude")).toDouble();
+        w.height = height;
+        mission.waypoints.append(w);
+    }
+    mission.speed = speed;
+    m_app->droneManager()->executeMission(mission);
+}
+
 void TourContext::simDropLink()
 {
     if (m_sim)
@@ -113,13 +128,15 @@ bool TourContext::simSurveyFlight(int legs, double legMetres, double altitude)
     drone->takeOff();
     flyUntil([&] { return drone->isFlying(); }, 30);
     simFly(6);
-    QVariantList route;
+    DJIWaypointMission route;
+    route.speed = 10;
     for (int i = 0; i < legs; ++i) {
         const double east = (i % 2) * legMetres, north = (i / 2 + 1) * legMetres * 0.5;
-        const DJIWaypoint w = SimulatedDJISDK::toLatLon({east, north});
-        route << QVariantMap{{QStringLiteral("latitude"), w.latitude}, {QStringLiteral("longitude"), w.longitude}};
+        DJIWaypoint w = SimulatedDJISDK::toLatLon({east, north});
+        w.height = altitude;
+        route.waypoints.append(w);
     }
-    drone->executeMission(route, altitude, 10);
+    drone->executeMission(route);
     // The last flight's mission still reads "finished" until this one is under way.
     flyUntil([&] { return drone->missionState() == QLatin1String("executing"); }, 60);
     flyUntil([&] { return drone->missionState() == QLatin1String("finished"); }, 3600);

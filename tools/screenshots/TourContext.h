@@ -63,6 +63,9 @@ public:
     Q_INVOKABLE bool simConnect();
     Q_INVOKABLE void simFly(double seconds);
     Q_INVOKABLE void simDropLink();
+    // Hands the aircraft a mission through `points` ([{latitude, longitude}]) at `height` above
+    // the take-off point, as the flight plan screen's upload step does.
+    Q_INVOKABLE void simMission(const QVariantList &points, double height, double speed);
     // A whole recorded flight: take off, a zigzag survey of `legs` legs `legMetres` long at
     // `altitude`, then home and down. simSkip moves the recorder's clock on without flying
     // (to the next day's flight).

@@ -145,22 +145,10 @@ void DJIDroneManager::returnToHome()
         m_sdk->goHome(outcome(QStringLiteral("RTH")));
 }
 
-void DJIDroneManager::executeMission(const QVariantList &waypoints, double altitude, double speed, bool terrainFollow,
-                                     bool multiBattery)
+void DJIDroneManager::executeMission(const DJIWaypointMission &mission)
 {
-    if (!m_sdk)
-        return;
-    DJIWaypointMission mission;
-    mission.altitude = altitude;
-    mission.speed = speed;
-    mission.terrainFollow = terrainFollow;
-    mission.multiBattery = multiBattery;
-    mission.waypoints.reserve(waypoints.size());
-    for (const QVariant &v : waypoints) {
-        const QVariantMap m = v.toMap();
-        mission.waypoints.append({m.value(QStringLiteral("latitude")).toDouble(), m.value(QStringLiteral("longitude")).toDouble()});
-    }
-    m_sdk->startMission(mission, outcome(QStringLiteral("Mission")));
+    if (m_sdk)
+        m_sdk->startMission(mission, outcome(QStringLiteral("Mission")));
 }
 
 void DJIDroneManager::pauseMission()
@@ -179,39 +167,34 @@ void DJIDroneManager::stopMission()
         m_sdk->stopMission(outcome(QStringLiteral("Stop")));
 }
 
-namespace {
-std::optional<DJIIntelligentMode> modeFromName(const QString &mode)
+QString DJIDroneManager::commandName(DJIIntelligentMode mode)
 {
-    if (mode == QLatin1String("poi"))
-        return DJIIntelligentMode::pointOfInterest;
-    if (mode == QLatin1String("orbit"))
-        return DJIIntelligentMode::orbit;
-    if (mode == QLatin1String("smartRTH"))
-        return DJIIntelligentMode::smartReturnToHome;
-    if (mode == QLatin1String("geofence"))
-        return DJIIntelligentMode::geofence;
-    if (mode == QLatin1String("activeTrack"))
-        return DJIIntelligentMode::activeTrack;
-    return std::nullopt;
-}
-} // namespace
-
-void DJIDroneManager::startIntelligentMode(const QString &mode, const QVariantMap &settings)
-{
-    if (auto m = modeFromName(mode); m && m_sdk)
-        m_sdk->startIntelligentMode(*m, settings, outcome(mode));
+    switch (mode) {
+    case DJIIntelligentMode::pointOfInterest: return QStringLiteral("poi");
+    case DJIIntelligentMode::orbit: return QStringLiteral("orbit");
+    case DJIIntelligentMode::smartReturnToHome: return QStringLiteral("smartRTH");
+    case DJIIntelligentMode::geofence: return QStringLiteral("geofence");
+    case DJIIntelligentMode::activeTrack: return QStringLiteral("activeTrack");
+    }
+    return {};
 }
 
-void DJIDroneManager::updateIntelligentMode(const QString &mode, const QVariantMap &settings)
+void DJIDroneManager::startIntelligentMode(const DJIModeSettings &settings)
 {
-    if (auto m = modeFromName(mode); m && m_sdk)
-        m_sdk->updateIntelligentMode(*m, settings, outcome(mode));
+    if (m_sdk)
+        m_sdk->startIntelligentMode(settings, outcome(commandName(modeOf(settings))));
 }
 
-void DJIDroneManager::stopIntelligentMode(const QString &mode)
+void DJIDroneManager::updateIntelligentMode(const DJIModeSettings &settings)
 {
-    if (auto m = modeFromName(mode); m && m_sdk)
-        m_sdk->stopIntelligentMode(*m, outcome(mode));
+    if (m_sdk)
+        m_sdk->updateIntelligentMode(settings, outcome(commandName(modeOf(settings))));
+}
+
+void DJIDroneManager::stopIntelligentMode(DJIIntelligentMode mode)
+{
+    if (m_sdk)
+        m_sdk->stopIntelligentMode(mode, outcome(commandName(mode)));
 }
 
 DJICompletion DJIDroneManager::outcome(const QString &name)

@@ -113,17 +113,18 @@ public:
     Q_INVOKABLE void returnToHome();
 
     // Mission and intelligent-mode commands. Each failure is reported by commandFailed.
-    // `waypoints` holds maps with "latitude" and "longitude".
-    Q_INVOKABLE void executeMission(const QVariantList &waypoints, double altitude, double speed,
-                                    bool terrainFollow = false, bool multiBattery = false);
+    void executeMission(const DJIWaypointMission &mission);
     Q_INVOKABLE void pauseMission();
     Q_INVOKABLE void resumeMission();
     Q_INVOKABLE void stopMission();
-    // `mode`: "poi", "orbit", "smartRTH", "geofence" or "activeTrack".
-    Q_INVOKABLE void startIntelligentMode(const QString &mode, const QVariantMap &settings);
-    Q_INVOKABLE void stopIntelligentMode(const QString &mode);
+    // Starts the mode these settings are for.
+    void startIntelligentMode(const DJIModeSettings &settings);
+    void stopIntelligentMode(DJIIntelligentMode mode);
     // New settings for a running mode.
-    Q_INVOKABLE void updateIntelligentMode(const QString &mode, const QVariantMap &settings);
+    void updateIntelligentMode(const DJIModeSettings &settings);
+    // The name a mode's commands are reported under ("poi", "orbit", "smartRTH", "geofence",
+    // "activeTrack").
+    static QString commandName(DJIIntelligentMode mode);
 
     // SDK callbacks.
     void productConnected(const DJIBaseProduct *product) override;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "DJIIntelligentModes.h"
+#include "DJIWaypointMission.h"
 #include "DroneTypes.h"
 
-#include <QList>
 #include <QString>
-#include <QVariantMap>
 
 #include <functional>
 #include <memory>
@@ -23,19 +23,6 @@ struct DJISDKProgress {
     double fractionCompleted = 0.0; // 0 to 1
 };
 
-// A waypoint mission as the aircraft flies it.
-struct DJIWaypoint {
-    double latitude = 0;
-    double longitude = 0;
-};
-struct DJIWaypointMission {
-    QList<DJIWaypoint> waypoints;
-    double altitude = 50;     // metres above the take-off point
-    double speed = 8;         // metres per second
-    bool terrainFollow = false; // reported, not simulated
-    bool multiBattery = false;  // reported, not simulated
-};
-
 // Where the aircraft is in its mission.
 struct DJIMissionProgress {
     enum class State { none, executing, paused, finished, stopped };
@@ -44,9 +31,6 @@ struct DJIMissionProgress {
     int waypointCount = 0;
     bool operator==(const DJIMissionProgress &) const = default;
 };
-
-// The intelligent flight modes a command can start or stop, with their sheet's settings.
-enum class DJIIntelligentMode { pointOfInterest, orbit, smartReturnToHome, geofence, activeTrack };
 
 // One reading of the aircraft's live values; a field left empty was not part of the reading.
 struct DJITelemetryReading {
@@ -93,10 +77,11 @@ public:
     virtual void pauseMission(DJICompletion done) { refuse(std::move(done)); }
     virtual void resumeMission(DJICompletion done) { refuse(std::move(done)); }
     virtual void stopMission(DJICompletion done) { refuse(std::move(done)); }
-    virtual void startIntelligentMode(DJIIntelligentMode, const QVariantMap &, DJICompletion done) { refuse(std::move(done)); }
+    // Starts the mode whose settings these are.
+    virtual void startIntelligentMode(const DJIModeSettings &, DJICompletion done) { refuse(std::move(done)); }
     virtual void stopIntelligentMode(DJIIntelligentMode, DJICompletion done) { refuse(std::move(done)); }
     // New settings for a mode that is running (a radius, a speed, a trigger level).
-    virtual void updateIntelligentMode(DJIIntelligentMode, const QVariantMap &, DJICompletion done) { refuse(std::move(done)); }
+    virtual void updateIntelligentMode(const DJIModeSettings &, DJICompletion done) { refuse(std::move(done)); }
     virtual void capturePhoto(DJICompletion done) { refuse(std::move(done)); }
     virtual void setRecording(bool, DJICompletion done) { refuse(std::move(done)); }
     virtual void setGimbalPitch(float, DJICompletion done) { refuse(std::move(done)); }

@@ -1,18 +1,35 @@
 #include "SimulatedDJISDK.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <variant>
 
 namespace {
 constexpr double kProgressSteps[] = {0.25, 0.5, 0.75, 1.0};
 constexpr double kMetresPerDegree = 111320.0;
 
-double number(const QVariantMap &m, const char *key, double fallback)
+double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallback; }
+
+// The visitor of a settings variant: one lambda per mode.
+template <typename... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+// Why a waypoint's height cannot be flown, or empty when it can.
+QString heightReferenceRefusal(DJIHeightReference reference)
 {
-    bool ok = false;
-    const double v = m.value(QLatin1String(key)).toDouble(&ok);
-    return ok && std::isfinite(v) ? v : fallback;
+    switch (reference) {
+    case DJIHeightReference::aboveTakeOff: return {};
+    case DJIHeightReference::aboveGround: return QStringLiteral("height above ground is not supported yet");
+    case DJIHeightReference::aboveSeaLevel: return QStringLiteral("height above sea level is not supported yet");
+    }
+    return QStringLiteral("its height has no known reference");
 }
+
 } // namespace
 
 SimulatedDJISDK::SimulatedDJISDK(int stepMs, QObject *parent, SimClock *clock) : QObject(parent), m_clock(clock)
@@ -27,7 +44,10 @@ SimulatedDJISDK::SimulatedDJISDK(int stepMs, QObject *parent, SimClock *clock) :
 DJIWaypoint SimulatedDJISDK::toLatLon(FlightModel::Point p)
 {
     const double cosLat = std::cos(kParkedLatitude * std::numbers::pi / 180.0);
-    return {kParkedLatitude + p.north / kMetresPerDegree, kParkedLongitude + p.east / (kMetresPerDegree * cosLat)};
+    DJIWaypoint w;
+    w.latitude = kParkedLatitude + p.north / kMetresPerDegree;
+    w.longitude = kParkedLongitude + p.east / (kMetresPerDegree * cosLat);
+    return w;
 }
 
 FlightModel::Point SimulatedDJISDK::toLocal(double latitude, double longitude)
@@ -162,81 +182,99 @@ void SimulatedDJISDK::pauseMission(DJICompletion done) { command(std::move(done)
 void SimulatedDJISDK::resumeMission(DJICompletion done) { command(std::move(done), [this] { return m_model.resumeMission(); }); }
 void SimulatedDJISDK::stopMission(DJICompletion done) { command(std::move(done), [this] { return m_model.stopMission(); }); }
 
+// The simulated aircraft flies each waypoint's height above the take-off point. Heights over
+// the ground or the sea need terrain it does not have, so such a mission is refused. Camera
+// actions are carried with the mission but not yet performed.
 void SimulatedDJISDK::startMission(const DJIWaypointMission &mission, DJICompletion done)
 {
     command(std::move(done), [this, &mission]() -> DJICommandError {
-        std::vector<FlightModel::Point> points;
+        std::vector<FlightModel::Waypoint> points;
         points.reserve(size_t(mission.waypoints.size()));
-        for (const DJIWaypoint &w : mission.waypoints) {
+        for (qsizetype i = 0; i < mission.waypoints.size(); ++i) {
+            const DJIWaypoint &w = mission.waypoints[i];
             if (!std::isfinite(w.latitude) || !std::isfinite(w.longitude) || std::abs(w.latitude) > 90
                 || std::abs(w.longitude) > 180)
                 return QStringLiteral("The mission has a waypoint without a position");
-            points.push_back(toLocal(w.latitude, w.longitude));
+            if (const QString refusal = heightReferenceRefusal(w.heightReference); !refusal.isEmpty())
+                return QStringLiteral("Waypoint %1: %2").arg(i + 1).arg(refusal);
+            points.push_back({toLocal(w.latitude, w.longitude), w.height});
         }
-        return m_model.startMission(std::move(points), mission.altitude, mission.speed);
+        return m_model.startMission(std::move(points), mission.speed);
     });
 }
 
-void SimulatedDJISDK::startIntelligentMode(DJIIntelligentMode mode, const QVariantMap &s, DJICompletion done)
+// The altitude and direction of a point of interest, the orbit's altitude hold, the return's
+// reserve and wind option and every ActiveTrack setting are carried but not yet flown.
+void SimulatedDJISDK::startIntelligentMode(const DJIModeSettings &settings, DJICompletion done)
 {
-    command(std::move(done), [this, mode, &s]() -> DJICommandError {
-        switch (mode) {
-        case DJIIntelligentMode::pointOfInterest: {
-            // Circles the target, or the point under the aircraft when the sheet has none.
-            FlightModel::Point centre = m_model.position();
-            if (s.contains(QStringLiteral("latitude")) && s.contains(QStringLiteral("longitude")))
-                centre = toLocal(number(s, "latitude", 0), number(s, "longitude", 0));
-            return m_model.startOrbit(centre, number(s, "radius", 50), number(s, "speed", 5));
-        }
-        case DJIIntelligentMode::orbit: {
-            const double radius = number(s, "radius", 30);
-            // The circle's centre lies ahead of the aircraft, so it starts on the circle.
-            const double h = m_model.heading() * std::numbers::pi / 180.0;
-            const FlightModel::Point p = m_model.position();
-            return m_model.startOrbit({p.east + radius * std::sin(h), p.north + radius * std::cos(h)}, radius,
-                                      number(s, "speed", 5));
-        }
-        case DJIIntelligentMode::smartReturnToHome:
-            m_model.setReturnCharge(std::clamp(number(s, "batteryThreshold", FlightModel::kDefaultReturnCharge), 5.0, 95.0));
-            return std::nullopt;
-        case DJIIntelligentMode::geofence:
-            setGeofence(s);
-            return std::nullopt;
-        case DJIIntelligentMode::activeTrack:
-            if (!m_model.isFlying())
-                return QStringLiteral("Aircraft is not flying");
-            return std::nullopt;
-        }
-        return std::nullopt;
+    command(std::move(done), [this, &settings]() -> DJICommandError {
+        return std::visit(
+            Overloaded{
+                [this](const DJIPointOfInterestSettings &s) -> DJICommandError {
+                    // Circles the target, or the point under the aircraft when the sheet has none.
+                    FlightModel::Point centre = m_model.position();
+                    if (s.target) {
+                        if (!std::isfinite(s.target->latitude) || !std::isfinite(s.target->longitude))
+                            return QStringLiteral("The point of interest has no position");
+                        centre = toLocal(s.target->latitude, s.target->longitude);
+                    }
+                    return m_model.startOrbit(centre, finiteOr(s.radius, 50), finiteOr(s.speed, 5));
+                },
+                [this](const DJIOrbitSettings &s) -> DJICommandError {
+                    const double radius = finiteOr(s.radius, 30);
+                    // The circle's centre lies ahead of the aircraft, so it starts on the circle.
+                    const double h = m_model.heading() * std::numbers::pi / 180.0;
+                    const FlightModel::Point p = m_model.position();
+                    return m_model.startOrbit({p.east + radius * std::sin(h), p.north + radius * std::cos(h)}, radius,
+                                              finiteOr(s.speed, 5));
+                },
+                [this](const DJISmartReturnSettings &s) -> DJICommandError {
+                    m_model.setReturnCharge(std::clamp(finiteOr(s.batteryThreshold, FlightModel::kDefaultReturnCharge), 5.0, 95.0));
+                    return std::nullopt;
+                },
+                [this](const DJIGeofenceSettings &s) -> DJICommandError {
+                    setGeofence(s);
+                    return std::nullopt;
+                },
+                [this](const DJIActiveTrackSettings &) -> DJICommandError {
+                    if (!m_model.isFlying())
+                        return QStringLiteral("Aircraft is not flying");
+                    return std::nullopt;
+                },
+            },
+            settings);
     });
 }
 
-void SimulatedDJISDK::setGeofence(const QVariantMap &s)
+void SimulatedDJISDK::setGeofence(const DJIGeofenceSettings &s)
 {
-    m_model.setGeofence(number(s, "radius", 500), s.value(QStringLiteral("autoReturn")).toBool(),
-                        s.value(QStringLiteral("alertWhenNear"), true).toBool());
+    m_model.setGeofence(finiteOr(s.radius, 500), s.autoReturn, s.alertWhenNear);
 }
 
-void SimulatedDJISDK::updateIntelligentMode(DJIIntelligentMode mode, const QVariantMap &s, DJICompletion done)
+void SimulatedDJISDK::updateIntelligentMode(const DJIModeSettings &settings, DJICompletion done)
 {
-    command(std::move(done), [this, mode, &s]() -> DJICommandError {
-        switch (mode) {
-        case DJIIntelligentMode::pointOfInterest:
-        case DJIIntelligentMode::orbit:
-            // An orbit that did not start (on the ground) has nothing to retune.
-            if (m_model.phase() == FlightModel::Phase::orbiting)
-                return m_model.retuneOrbit(number(s, "radius", m_model.orbitRadius()), number(s, "speed", m_model.orbitSpeed()));
-            return std::nullopt;
-        case DJIIntelligentMode::smartReturnToHome:
-            m_model.setReturnCharge(std::clamp(number(s, "batteryThreshold", m_model.returnCharge()), 5.0, 95.0));
-            return std::nullopt;
-        case DJIIntelligentMode::geofence:
-            setGeofence(s);
-            return std::nullopt;
-        case DJIIntelligentMode::activeTrack:
-            return std::nullopt;
-        }
-        return std::nullopt;
+    command(std::move(done), [this, &settings]() -> DJICommandError {
+        // An orbit that did not start (on the ground) has nothing to retune.
+        const auto retune = [this](double radius, double speed) -> DJICommandError {
+            if (m_model.phase() != FlightModel::Phase::orbiting)
+                return std::nullopt;
+            return m_model.retuneOrbit(finiteOr(radius, m_model.orbitRadius()), finiteOr(speed, m_model.orbitSpeed()));
+        };
+        return std::visit(
+            Overloaded{
+                [&](const DJIPointOfInterestSettings &s) { return retune(s.radius, s.speed); },
+                [&](const DJIOrbitSettings &s) { return retune(s.radius, s.speed); },
+                [this](const DJISmartReturnSettings &s) -> DJICommandError {
+                    m_model.setReturnCharge(std::clamp(finiteOr(s.batteryThreshold, m_model.returnCharge()), 5.0, 95.0));
+                    return std::nullopt;
+                },
+                [this](const DJIGeofenceSettings &s) -> DJICommandError {
+                    setGeofence(s);
+                    return std::nullopt;
+                },
+                [](const DJIActiveTrackSettings &) -> DJICommandError { return std::nullopt; },
+            },
+            settings);
     });
 }
 

@@ -32,9 +32,9 @@ public:
     void pauseMission(DJICompletion done) override;
     void resumeMission(DJICompletion done) override;
     void stopMission(DJICompletion done) override;
-    void startIntelligentMode(DJIIntelligentMode mode, const QVariantMap &settings, DJICompletion done) override;
+    void startIntelligentMode(const DJIModeSettings &settings, DJICompletion done) override;
     void stopIntelligentMode(DJIIntelligentMode mode, DJICompletion done) override;
-    void updateIntelligentMode(DJIIntelligentMode mode, const QVariantMap &settings, DJICompletion done) override;
+    void updateIntelligentMode(const DJIModeSettings &settings, DJICompletion done) override;
     void capturePhoto(DJICompletion done) override;
     void setRecording(bool on, DJICompletion done) override;
     void setGimbalPitch(float degrees, DJICompletion done) override;
@@ -61,7 +61,7 @@ private:
     void tick();
     void connectAircraft();
     DJITelemetryReading reading() const;
-    void setGeofence(const QVariantMap &settings);
+    void setGeofence(const DJIGeofenceSettings &settings);
     // Completes `done` through the event loop with `error`, or refuses when the link is down.
     void complete(DJICompletion done, const DJICommandError &error);
     template <typename Command>

@@ -101,20 +101,21 @@ std::optional<QString> FlightModel::goHome()
     return std::nullopt;
 }
 
-std::optional<QString> FlightModel::startMission(std::vector<Point> waypoints, double height, double speed)
+std::optional<QString> FlightModel::startMission(std::vector<Waypoint> waypoints, double speed)
 {
     if (waypoints.empty())
         return QStringLiteral("The mission has no waypoints");
-    for (const Point &p : waypoints)
-        if (!std::isfinite(p.east) || !std::isfinite(p.north))
+    for (const Waypoint &w : waypoints)
+        if (!std::isfinite(w.at.east) || !std::isfinite(w.at.north))
             return QStringLiteral("The mission has a waypoint without a position");
     if (!isFlying()) {
         if (auto refused = takeOff())
             return refused;
     }
+    for (Waypoint &w : waypoints)
+        w.height = std::clamp(finiteOr(w.height, 50), 2.0, 500.0);
     m_mission = std::move(waypoints);
     m_missionIndex = 0;
-    m_missionHeight = std::clamp(finiteOr(height, 50), 2.0, 500.0);
     m_missionSpeed = std::clamp(finiteOr(speed, 8), 0.5, m_limits.maxHorizontalSpeed);
     m_missionState = MissionState::executing;
     m_phase = Phase::mission;
@@ -317,8 +318,9 @@ std::vector<QString> FlightModel::step(double dt)
             climbTo(m_height, dt);
             break;
         }
-        climbTo(m_missionHeight, dt);
-        const Point target = m_mission[size_t(m_missionIndex)];
+        const Waypoint &next = m_mission[size_t(m_missionIndex)];
+        climbTo(next.height, dt);
+        const Point target = next.at;
         steerTo(target, m_missionSpeed, dt);
         if (std::hypot(target.east - m_pos.east, target.north - m_pos.north) <= kWaypointReach) {
             if (++m_missionIndex >= int(m_mission.size())) {

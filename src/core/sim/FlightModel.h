@@ -19,6 +19,11 @@ public:
     struct Point {
         double east = 0, north = 0;
     };
+    // A mission waypoint: where, and how high above the home point.
+    struct Waypoint {
+        Point at;
+        double height = 50;
+    };
     struct Limits {
         double maxHorizontalSpeed = 15; // m/s
         double horizontalAcceleration = 4; // m/s²
@@ -40,7 +45,8 @@ public:
     std::optional<QString> takeOff();
     std::optional<QString> land();
     std::optional<QString> goHome();
-    std::optional<QString> startMission(std::vector<Point> waypoints, double height, double speed);
+    // Flies to each waypoint in turn at its own height, at up to `speed`.
+    std::optional<QString> startMission(std::vector<Waypoint> waypoints, double speed);
     std::optional<QString> pauseMission();
     std::optional<QString> resumeMission();
     std::optional<QString> stopMission();
@@ -112,9 +118,9 @@ private:
     bool m_degraded = false;
     bool m_hasGps = true;
 
-    std::vector<Point> m_mission;
+    std::vector<Waypoint> m_mission;
     int m_missionIndex = -1;
-    double m_missionHeight = 50, m_missionSpeed = 8;
+    double m_missionSpeed = 8;
     MissionState m_missionState = MissionState::none;
 
     enum class HomeLeg { climb, fly, descend };

@@ -5,18 +5,19 @@
 
 #include <QVariantMap>
 
-#include <algorithm>
-#include <cmath>
-
 using State = DJIDroneManager::ConnectionState;
 using GPSLevel = DJIDroneManager::GPSLevel;
 
-namespace {
-constexpr double kMinGeofenceRadius = 50.0;
-constexpr double kMaxGeofenceRadius = 2000.0;
-} // namespace
-
-DashboardModel::DashboardModel(QObject *parent) : QObject(parent) {}
+DashboardModel::DashboardModel(QObject *parent) : QObject(parent)
+{
+    connect(&m_activeTrack, &FlightModeLink::isEnabledChanged, this, &DashboardModel::activeTrackEnabledChanged);
+    connect(&m_poi, &FlightModeLink::isEnabledChanged, this, &DashboardModel::poiEnabledChanged);
+    connect(&m_poi, &PointOfInterestLink::targetChanged, this, &DashboardModel::poiTargetChanged);
+    connect(&m_orbit, &FlightModeLink::isEnabledChanged, this, &DashboardModel::orbitEnabledChanged);
+    connect(&m_rth, &FlightModeLink::isEnabledChanged, this, &DashboardModel::rthEnabledChanged);
+    connect(&m_geofence, &FlightModeLink::isEnabledChanged, this, &DashboardModel::geofenceEnabledChanged);
+    connect(&m_geofence, &GeofenceLink::radiusChanged, this, &DashboardModel::geofenceRadiusChanged);
+}
 
 QString DashboardModel::batteryText(qint64 percentage) { return zeltrin::format("%d%%", percentage); }
 QColor DashboardModel::batteryColor(qint64 percentage)
@@ -58,6 +59,9 @@ void DashboardModel::setDrone(DJIDroneManager *drone)
     if (m_drone)
         QObject::disconnect(m_drone, nullptr, this, nullptr);
     m_drone = drone;
+    for (FlightModeLink *link : {&m_activeTrack, &m_orbit, &m_rth, static_cast<FlightModeLink *>(&m_poi),
+                                 static_cast<FlightModeLink *>(&m_geofence)})
+        link->setDrone(drone);
     if (m_drone) {
         QObject::connect(m_drone, &DJIDroneManager::connectionStateChanged, this, &DashboardModel::linkChanged);
         QObject::connect(m_drone, &DJIDroneManager::aircraftChanged, this, &DashboardModel::aircraftChanged);
@@ -116,105 +120,36 @@ QString DashboardModel::linkIcon() const { return linkIcon(state()); }
 QColor DashboardModel::linkColor() const { return DJIDroneManager::color(state()); }
 
 void DashboardModel::setShowActiveTrack(bool v) { m_showActiveTrack = v; Q_EMIT showActiveTrackChanged(); }
-void DashboardModel::setActiveTrackEnabled(bool v)
-{
-    const bool was = m_activeTrackEnabled;
-    m_activeTrackEnabled = v;
-    Q_EMIT activeTrackEnabledChanged();
-    forwardMode(QStringLiteral("activeTrack"), QStringLiteral("activeTrackEnabled"), was, v, {});
-}
 QString DashboardModel::activeTrackLabel() const
 {
-    return m_activeTrackEnabled ? QStringLiteral("Stop Track") : QStringLiteral("ActiveTrack");
+    return activeTrackEnabled() ? QStringLiteral("Stop Track") : QStringLiteral("ActiveTrack");
 }
 QColor DashboardModel::activeTrackColor() const
 {
-    return m_activeTrackEnabled ? zeltrin::palette().themeRed : zeltrin::palette().themeGold;
+    return activeTrackEnabled() ? zeltrin::palette().themeRed : zeltrin::palette().themeGold;
 }
 void DashboardModel::setShowPOI(bool v) { m_showPOI = v; Q_EMIT showPOIChanged(); }
-void DashboardModel::setPoiEnabled(bool v)
+QVariant DashboardModel::poiTarget() const
 {
-    const bool was = m_poiEnabled;
-    m_poiEnabled = v;
-    Q_EMIT poiEnabledChanged();
-    QVariantMap settings;
-    const QVariantMap target = m_poiTarget.toMap();
-    if (target.contains(QStringLiteral("latitude")) && target.contains(QStringLiteral("longitude"))) {
-        settings.insert(QStringLiteral("latitude"), target.value(QStringLiteral("latitude")));
-        settings.insert(QStringLiteral("longitude"), target.value(QStringLiteral("longitude")));
-    }
-    forwardMode(QStringLiteral("poi"), QStringLiteral("poiEnabled"), was, v, settings);
+    const auto t = m_poi.target();
+    if (!t)
+        return {};
+    return QVariantMap{{QStringLiteral("latitude"), t->latitude}, {QStringLiteral("longitude"), t->longitude}};
 }
-void DashboardModel::setPoiTarget(const QVariant &v) { m_poiTarget = v; Q_EMIT poiTargetChanged(); }
+
+void DashboardModel::setPoiTarget(const QVariant &v)
+{
+    // A target is a place: both coordinates, as numbers. Anything else is no target.
+    const QVariantMap m = v.toMap();
+    bool latOk = false, lonOk = false;
+    const double lat = m.value(QStringLiteral("latitude")).toDouble(&latOk);
+    const double lon = m.value(QStringLiteral("longitude")).toDouble(&lonOk);
+    m_poi.setTarget(latOk && lonOk ? std::optional(zeltrin::Coordinate{lat, lon}) : std::nullopt);
+}
+
 void DashboardModel::setShowOrbit(bool v) { m_showOrbit = v; Q_EMIT showOrbitChanged(); }
-void DashboardModel::setOrbitEnabled(bool v)
-{
-    const bool was = m_orbitEnabled;
-    m_orbitEnabled = v;
-    Q_EMIT orbitEnabledChanged();
-    forwardMode(QStringLiteral("orbit"), QStringLiteral("orbitEnabled"), was, v, {});
-}
 void DashboardModel::setShowRTH(bool v) { m_showRTH = v; Q_EMIT showRTHChanged(); }
-void DashboardModel::setRthEnabled(bool v)
-{
-    const bool was = m_rthEnabled;
-    m_rthEnabled = v;
-    Q_EMIT rthEnabledChanged();
-    forwardMode(QStringLiteral("smartRTH"), QStringLiteral("rthEnabled"), was, v, {});
-}
 void DashboardModel::setShowGeofence(bool v) { m_showGeofence = v; Q_EMIT showGeofenceChanged(); }
-void DashboardModel::setGeofenceEnabled(bool v)
-{
-    const bool was = m_geofenceEnabled;
-    m_geofenceEnabled = v;
-    Q_EMIT geofenceEnabledChanged();
-    forwardMode(QStringLiteral("geofence"), QStringLiteral("geofenceEnabled"), was, v,
-                {{QStringLiteral("radius"), m_geofenceRadius}, {QStringLiteral("autoReturn"), true}});
-}
-
-void DashboardModel::setModeSettings(const QString &enabledField, const QVariantMap &settings)
-{
-    m_modeSettings.insert(enabledField, settings);
-}
-
-void DashboardModel::updateModeSettings(const QString &enabledField, const QVariantMap &settings)
-{
-    m_modeSettings.insert(enabledField, settings);
-    static const QHash<QString, QString> modes = {
-        {QStringLiteral("poiEnabled"), QStringLiteral("poi")},
-        {QStringLiteral("orbitEnabled"), QStringLiteral("orbit")},
-        {QStringLiteral("rthEnabled"), QStringLiteral("smartRTH")},
-        {QStringLiteral("geofenceEnabled"), QStringLiteral("geofence")},
-        {QStringLiteral("activeTrackEnabled"), QStringLiteral("activeTrack")},
-    };
-    const QString mode = modes.value(enabledField);
-    if (!mode.isEmpty() && m_drone && property(enabledField.toUtf8().constData()).toBool())
-        m_drone->updateIntelligentMode(mode, settings);
-}
-
-// A mode flag turned on or off by its sheet also starts or stops the mode on the aircraft, with
-// the sheet's own settings over the screen's.
-void DashboardModel::forwardMode(const QString &mode, const QString &enabledField, bool was, bool now,
-                                 QVariantMap settings)
-{
-    if (was == now || !m_drone)
-        return;
-    const QVariantMap own = m_modeSettings.value(enabledField);
-    for (auto it = own.begin(); it != own.end(); ++it)
-        settings.insert(it.key(), it.value());
-    if (now)
-        m_drone->startIntelligentMode(mode, settings);
-    else
-        m_drone->stopIntelligentMode(mode);
-}
-
-void DashboardModel::setGeofenceRadius(double v)
-{
-    // The boundary stays inside what the sheet offers; a non-number keeps the last radius.
-    if (!std::isnan(v))
-        m_geofenceRadius = std::clamp(v, kMinGeofenceRadius, kMaxGeofenceRadius);
-    Q_EMIT geofenceRadiusChanged();
-}
 
 void DashboardModel::toggleLink()
 {
@@ -240,9 +175,9 @@ void DashboardModel::openPOI()
 {
     if (m_drone) {
         const FlightData f = m_drone->flightData();
-        setPoiTarget(QVariantMap{{QStringLiteral("latitude"), f.latitude}, {QStringLiteral("longitude"), f.longitude}});
+        m_poi.setTarget(zeltrin::Coordinate{f.latitude, f.longitude});
     } else {
-        setPoiTarget(QVariant()); // no link, no position to circle
+        m_poi.setTarget(std::nullopt); // no link, no position to circle
     }
     setShowPOI(true);
 }

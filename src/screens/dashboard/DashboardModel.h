@@ -2,17 +2,18 @@
 
 #include "AppState.h"
 #include "DJIDroneManager.h"
+#include "FlightModeLink.h"
 
 #include <QColor>
-#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QQmlEngine>
 #include <QVariant>
 
 // The dashboard's texts, colours and rules, computed from the drone link, plus the screen's own
-// state: which mode sheet is up and which intelligent modes are on. Created by the screen, so it
-// starts afresh whenever the dashboard is built.
+// state: which mode sheet is up and which intelligent modes are on. Each mode's flag lives in
+// its link, which the mode's sheet edits and which starts and stops the mode on the aircraft.
+// Created by the screen, so it starts afresh whenever the dashboard is built.
 class DashboardModel : public QObject
 {
     Q_OBJECT
@@ -61,9 +62,15 @@ class DashboardModel : public QObject
     Q_PROPERTY(bool showGeofence READ showGeofence WRITE setShowGeofence NOTIFY showGeofenceChanged)
     Q_PROPERTY(bool geofenceEnabled READ geofenceEnabled WRITE setGeofenceEnabled NOTIFY geofenceEnabledChanged)
     Q_PROPERTY(double geofenceRadius READ geofenceRadius WRITE setGeofenceRadius NOTIFY geofenceRadiusChanged)
+    // What each mode's sheet is handed.
+    Q_PROPERTY(FlightModeLink *activeTrackLink READ activeTrackLink CONSTANT)
+    Q_PROPERTY(PointOfInterestLink *poiLink READ poiLink CONSTANT)
+    Q_PROPERTY(FlightModeLink *orbitLink READ orbitLink CONSTANT)
+    Q_PROPERTY(FlightModeLink *rthLink READ rthLink CONSTANT)
+    Q_PROPERTY(GeofenceLink *geofenceLink READ geofenceLink CONSTANT)
 
 public:
-    static constexpr double kInitialGeofenceRadius = 500.0;
+    static constexpr double kInitialGeofenceRadius = GeofenceLink::kInitialRadius;
 
     explicit DashboardModel(QObject *parent = nullptr);
 
@@ -107,30 +114,36 @@ public:
 
     bool showActiveTrack() const { return m_showActiveTrack; }
     void setShowActiveTrack(bool v);
-    bool activeTrackEnabled() const { return m_activeTrackEnabled; }
-    void setActiveTrackEnabled(bool v);
+    bool activeTrackEnabled() const { return m_activeTrack.isEnabled(); }
+    void setActiveTrackEnabled(bool v) { m_activeTrack.setEnabled(v); }
     QString activeTrackLabel() const;
     QColor activeTrackColor() const;
     bool showPOI() const { return m_showPOI; }
     void setShowPOI(bool v);
-    bool poiEnabled() const { return m_poiEnabled; }
-    void setPoiEnabled(bool v);
-    QVariant poiTarget() const { return m_poiTarget; }
+    bool poiEnabled() const { return m_poi.isEnabled(); }
+    void setPoiEnabled(bool v) { m_poi.setEnabled(v); }
+    // {latitude, longitude}, or undefined: no target.
+    QVariant poiTarget() const;
     void setPoiTarget(const QVariant &v);
     bool showOrbit() const { return m_showOrbit; }
     void setShowOrbit(bool v);
-    bool orbitEnabled() const { return m_orbitEnabled; }
-    void setOrbitEnabled(bool v);
+    bool orbitEnabled() const { return m_orbit.isEnabled(); }
+    void setOrbitEnabled(bool v) { m_orbit.setEnabled(v); }
     bool showRTH() const { return m_showRTH; }
     void setShowRTH(bool v);
-    bool rthEnabled() const { return m_rthEnabled; }
-    void setRthEnabled(bool v);
+    bool rthEnabled() const { return m_rth.isEnabled(); }
+    void setRthEnabled(bool v) { m_rth.setEnabled(v); }
     bool showGeofence() const { return m_showGeofence; }
     void setShowGeofence(bool v);
-    bool geofenceEnabled() const { return m_geofenceEnabled; }
-    void setGeofenceEnabled(bool v);
-    double geofenceRadius() const { return m_geofenceRadius; }
-    void setGeofenceRadius(double v);
+    bool geofenceEnabled() const { return m_geofence.isEnabled(); }
+    void setGeofenceEnabled(bool v) { m_geofence.setEnabled(v); }
+    double geofenceRadius() const { return m_geofence.radius(); }
+    void setGeofenceRadius(double v) { m_geofence.setRadius(v); }
+    FlightModeLink *activeTrackLink() { return &m_activeTrack; }
+    PointOfInterestLink *poiLink() { return &m_poi; }
+    FlightModeLink *orbitLink() { return &m_orbit; }
+    FlightModeLink *rthLink() { return &m_rth; }
+    GeofenceLink *geofenceLink() { return &m_geofence; }
 
     // Taps.
     Q_INVOKABLE void toggleLink();
@@ -143,11 +156,6 @@ public:
     Q_INVOKABLE void openOrbit() { setShowOrbit(true); }
     Q_INVOKABLE void openRTH() { setShowRTH(true); }
     Q_INVOKABLE void openGeofence() { setShowGeofence(true); }
-    // A sheet's own settings for its mode (orbit radius, return trigger, auto-return…), handed
-    // over just before it turns the mode's flag (`enabledField`) on; they go with the start.
-    Q_INVOKABLE void setModeSettings(const QString &enabledField, const QVariantMap &settings);
-    // The same sheet's settings changed while its mode runs: they go to the aircraft at once.
-    Q_INVOKABLE void updateModeSettings(const QString &enabledField, const QVariantMap &settings);
 
 Q_SIGNALS:
     void droneChanged();
@@ -170,7 +178,6 @@ Q_SIGNALS:
     void geofenceRadiusChanged();
 
 private:
-    void forwardMode(const QString &mode, const QString &enabledField, bool was, bool now, QVariantMap settings);
     void emitAll();
     // What the screen shows without a manager: the manager's own initial values.
     DJIDroneManager::ConnectionState state() const;
@@ -179,17 +186,14 @@ private:
 
     QPointer<DJIDroneManager> m_drone;
     QPointer<AppState> m_appState;
-    QHash<QString, QVariantMap> m_modeSettings; // by enabled field
     bool m_showActiveTrack = false;
-    bool m_activeTrackEnabled = false;
     bool m_showPOI = false;
-    bool m_poiEnabled = false;
-    QVariant m_poiTarget;
     bool m_showOrbit = false;
-    bool m_orbitEnabled = false;
     bool m_showRTH = false;
-    bool m_rthEnabled = false;
     bool m_showGeofence = false;
-    bool m_geofenceEnabled = false;
-    double m_geofenceRadius = kInitialGeofenceRadius;
+    FlightModeLink m_activeTrack{DJIIntelligentMode::activeTrack};
+    PointOfInterestLink m_poi;
+    FlightModeLink m_orbit{DJIIntelligentMode::orbit};
+    FlightModeLink m_rth{DJIIntelligentMode::smartReturnToHome};
+    GeofenceLink m_geofence;
 };

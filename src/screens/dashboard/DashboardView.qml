@@ -187,8 +187,7 @@ Rectangle {
         onDismissed: dashboard.showActiveTrack = false
         sheetContent: Component {
             ActiveTrackSheet {
-                presenter: dashboard
-                enabledField: "activeTrackEnabled"
+                link: dashboard.activeTrackLink
                 onDismissRequested: activeTrackSheet.dismiss()
             }
         }
@@ -199,9 +198,7 @@ Rectangle {
         onDismissed: dashboard.showPOI = false
         sheetContent: Component {
             POISheet {
-                presenter: dashboard
-                enabledField: "poiEnabled"
-                targetField: "poiTarget"
+                link: dashboard.poiLink
                 onDismissRequested: poiSheet.dismiss()
             }
         }
@@ -212,8 +209,7 @@ Rectangle {
         onDismissed: dashboard.showOrbit = false
         sheetContent: Component {
             OrbitModeSheet {
-                presenter: dashboard
-                enabledField: "orbitEnabled"
+                link: dashboard.orbitLink
                 onDismissRequested: orbitSheet.dismiss()
             }
         }
@@ -224,8 +220,7 @@ Rectangle {
         onDismissed: dashboard.showRTH = false
         sheetContent: Component {
             IntelligentRTHSheet {
-                presenter: dashboard
-                enabledField: "rthEnabled"
+                link: dashboard.rthLink
                 onDismissRequested: rthSheet.dismiss()
             }
         }
@@ -236,9 +231,7 @@ Rectangle {
         onDismissed: dashboard.showGeofence = false
         sheetContent: Component {
             CustomGeofenceSheet {
-                presenter: dashboard
-                enabledField: "geofenceEnabled"
-                radiusField: "geofenceRadius"
+                link: dashboard.geofenceLink
                 onDismissRequested: geofenceSheet.dismiss()
             }
         }

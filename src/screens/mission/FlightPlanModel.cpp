@@ -18,6 +18,8 @@ FlightPlanModel::FlightPlanModel(QObject *parent)
     m_uploadTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_uploadTimer, &QTimer::timeout, this, [this] {
         setUploadingMission(false);
+        if (m_drone)
+            m_drone->executeMission(aircraftMission());
         Q_EMIT missionUploaded();
     });
     connect(&m_waypoints, &CoordinateListModel::countChanged, this, [this] {
@@ -34,6 +36,31 @@ MapRegion FlightPlanModel::initialMapPosition()
     r.latitudeSpan = 0.05;
     r.longitudeSpan = 0.05;
     return r;
+}
+
+void FlightPlanModel::setDrone(DJIDroneManager *drone)
+{
+    m_drone = drone;
+    Q_EMIT droneChanged();
+}
+
+DJIWaypointMission FlightPlanModel::aircraftMission() const
+{
+    DJIWaypointMission mission;
+    const QList<zeltrin::Coordinate> &coordinates = m_waypoints.coordinates();
+    mission.waypoints.reserve(coordinates.size());
+    for (const zeltrin::Coordinate &c : coordinates) {
+        DJIWaypoint w;
+        w.latitude = c.latitude;
+        w.longitude = c.longitude;
+        w.height = m_altitude;
+        w.heightReference = DJIHeightReference::aboveTakeOff;
+        mission.waypoints.append(w);
+    }
+    mission.speed = m_speed;
+    mission.terrainFollow = m_terrain;
+    mission.multiBattery = m_multiBattery;
+    return mission;
 }
 
 void FlightPlanModel::setMapPosition(const MapRegion &r)

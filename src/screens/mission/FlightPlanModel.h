@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CinematicShot.h"
+#include "DJIDroneManager.h"
 #include "MapRegion.h"
 #include "MissionPlan.h"
 #include "WaypointListModel.h"
@@ -14,12 +15,14 @@
 #include <optional>
 
 // State and rules of the flight plan screen: the mission being planned, its parameters, the
-// selection, the feature flags and the flags that open the screen's sheets. Created by the
-// screen, so a new screen starts with a fresh plan.
+// selection, the feature flags and the flags that open the screen's sheets. At the end of the
+// upload step the plan goes to the aircraft through the drone link. Created by the screen, so
+// a new screen starts with a fresh plan.
 class FlightPlanModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    Q_PROPERTY(DJIDroneManager *drone READ drone WRITE setDrone NOTIFY droneChanged)
     Q_PROPERTY(MapRegion mapPosition READ mapPosition WRITE setMapPosition NOTIFY mapPositionChanged)
     Q_PROPERTY(WaypointListModel *waypoints READ waypoints CONSTANT)
     Q_PROPERTY(int waypointCount READ waypointCount NOTIFY waypointsChanged)
@@ -57,6 +60,12 @@ public:
     explicit FlightPlanModel(QObject *parent = nullptr);
 
     static MapRegion initialMapPosition();
+
+    DJIDroneManager *drone() const { return m_drone; }
+    void setDrone(DJIDroneManager *drone);
+    // The plan as the aircraft is handed it: each waypoint at the mission altitude above the
+    // take-off point, with no camera actions; the mission's speed and flags.
+    DJIWaypointMission aircraftMission() const;
 
     MapRegion mapPosition() const { return m_mapPosition; }
     void setMapPosition(const MapRegion &r);
@@ -132,6 +141,7 @@ public:
     Q_INVOKABLE static QString sliderValueText(double value, const QString &unit);
 
 Q_SIGNALS:
+    void droneChanged();
     void mapPositionChanged();
     void waypointsChanged();
     void missionAltitudeChanged();
@@ -139,7 +149,7 @@ Q_SIGNALS:
     void showWaypointListChanged();
     void selectedWaypointChanged();
     void isUploadingMissionChanged();
-    // The upload step ran to its end (not cancelled): the plan goes to the aircraft.
+    // The upload step ran to its end (not cancelled) and the plan went to the aircraft.
     void missionUploaded();
     void terrainFollowEnabledChanged();
     void multiBatteryEnabledChanged();
@@ -154,6 +164,7 @@ Q_SIGNALS:
     void planOpened(double south, double west, double north, double east);
 
 private:
+    QPointer<DJIDroneManager> m_drone;
     MapRegion m_mapPosition = initialMapPosition();
     WaypointListModel m_waypoints;
     double m_altitude = 50.0;

@@ -60,26 +60,16 @@ Item {
         map.fitBounds(south, west, north, east, Qt.rect(p.x, p.y, a.width, a.height))
     }
 
-    FlightPlanModel { id: plan }
+    // At the end of the upload step the plan hands itself to the aircraft, which flies it
+    // (taking off first when on the ground).
+    FlightPlanModel {
+        id: plan
+        drone: App.droneManager
+    }
     AreaSelectModel {
         id: areaSelect
         storeMeanTileBytes: App.offlineMaps ? App.offlineMaps.meanTileBytes : 0
         seenMeanTileBytes: map.meanTileBytes
-    }
-
-    // At the end of the upload step the plan is handed to the aircraft, which flies it (taking
-    // off first when on the ground).
-    Connections {
-        target: plan
-        function onMissionUploaded() {
-            if (!App.droneManager)
-                return
-            const list = []
-            for (let i = 0; i < plan.waypointCount; ++i)
-                list.push({ latitude: plan.waypoints.latitudeAt(i), longitude: plan.waypoints.longitudeAt(i) })
-            App.droneManager.executeMission(list, plan.missionAltitude, plan.missionSpeed,
-                                            plan.terrainFollowEnabled, plan.multiBatteryEnabled)
-        }
     }
 
     Rectangle {

@@ -6,8 +6,7 @@ import Zeltrin
 // obstacle avoidance are this sheet's and start afresh each time it opens.
 FeatureSheetFrame {
     id: sheet
-    property alias presenter: track.presenter
-    property alias enabledField: track.enabledField
+    property alias link: track.link
     readonly property alias model: track
     signal dismissRequested()
 

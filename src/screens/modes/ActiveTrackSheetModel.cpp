@@ -1,7 +1,8 @@
 #include "ActiveTrackSheetModel.h"
 
 ActiveTrackSheetModel::ActiveTrackSheetModel(QObject *parent)
-    : FeatureSheetModel(QStringLiteral("Start ActiveTrack"), QStringLiteral("Stop Tracking"), parent)
+    : FlagSheetModel(DJIIntelligentMode::activeTrack, QStringLiteral("Start ActiveTrack"),
+                     QStringLiteral("Stop Tracking"), parent)
 {
 }
 
@@ -10,26 +11,31 @@ void ActiveTrackSheetModel::setTrackingModeIndex(int index)
     if (index >= 0 && index < int(ActiveTrackModeInfo::allCases.size()))
         m_trackingMode = ActiveTrackModeInfo::allCases[size_t(index)];
     Q_EMIT trackingModeChanged();
+    settingTouched();
 }
 
 void ActiveTrackSheetModel::setTrackingSpeed(double v)
 {
     assignClamped(m_trackingSpeed, v, kMinSpeed, kMaxSpeed);
     Q_EMIT trackingSpeedChanged();
+    settingTouched();
 }
 
 void ActiveTrackSheetModel::setTrackingDistance(double v)
 {
     assignClamped(m_trackingDistance, v, kMinDistance, kMaxDistance);
     Q_EMIT trackingDistanceChanged();
+    settingTouched();
 }
 
-void ActiveTrackSheetModel::setObstacleAvoidance(bool v) { m_obstacleAvoidance = v; Q_EMIT obstacleAvoidanceChanged(); }
-
-QVariantMap ActiveTrackSheetModel::modeSettings() const
+void ActiveTrackSheetModel::setObstacleAvoidance(bool v)
 {
-    return {{QStringLiteral("trackingMode"), ActiveTrackModeInfo::rawValue(m_trackingMode)},
-            {QStringLiteral("speed"), m_trackingSpeed},
-            {QStringLiteral("distance"), m_trackingDistance},
-            {QStringLiteral("obstacleAvoidance"), m_obstacleAvoidance}};
+    m_obstacleAvoidance = v;
+    Q_EMIT obstacleAvoidanceChanged();
+    settingTouched();
+}
+
+DJIModeSettings ActiveTrackSheetModel::modeSettings() const
+{
+    return DJIActiveTrackSettings{m_trackingMode, m_trackingSpeed, m_trackingDistance, m_obstacleAvoidance};
 }

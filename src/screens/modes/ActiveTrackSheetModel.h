@@ -5,7 +5,7 @@
 
 // The ActiveTrack sheet: mode, speed, distance and obstacle avoidance of its own; the tracking
 // flag is the presenter's.
-class ActiveTrackSheetModel : public FeatureSheetModel
+class ActiveTrackSheetModel : public FlagSheetModel
 {
     Q_OBJECT
     QML_ELEMENT
@@ -18,8 +18,9 @@ class ActiveTrackSheetModel : public FeatureSheetModel
     Q_PROPERTY(QVariantMap distanceRange READ distanceRange CONSTANT)
 
 public:
-    static constexpr double kInitialSpeed = 5, kMinSpeed = 1, kMaxSpeed = 15;
-    static constexpr double kInitialDistance = 10, kMinDistance = 3, kMaxDistance = 30;
+    static constexpr DJIActiveTrackSettings kInitial{};
+    static constexpr double kInitialSpeed = kInitial.speed, kMinSpeed = 1, kMaxSpeed = 15;
+    static constexpr double kInitialDistance = kInitial.distance, kMinDistance = 3, kMaxDistance = 30;
 
     explicit ActiveTrackSheetModel(QObject *parent = nullptr);
 
@@ -42,12 +43,12 @@ Q_SIGNALS:
     void trackingDistanceChanged();
     void obstacleAvoidanceChanged();
 
-protected:
-    QVariantMap modeSettings() const override;
+public:
+    DJIModeSettings modeSettings() const override;
 
 private:
-    ActiveTrackMode m_trackingMode = ActiveTrackMode::trace;
+    ActiveTrackMode m_trackingMode = kInitial.mode;
     double m_trackingSpeed = kInitialSpeed;
     double m_trackingDistance = kInitialDistance;
-    bool m_obstacleAvoidance = true;
+    bool m_obstacleAvoidance = kInitial.obstacleAvoidance;
 };

@@ -6,9 +6,7 @@ import Zeltrin
 // edited in place; the two warning options are this sheet's.
 FeatureSheetFrame {
     id: sheet
-    property alias presenter: fence.presenter
-    property alias enabledField: fence.enabledField
-    property alias radiusField: fence.radiusField
+    property alias link: fence.link
     readonly property alias model: fence
     signal dismissRequested()
 

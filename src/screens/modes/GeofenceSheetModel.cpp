@@ -1,45 +1,55 @@
 #include "GeofenceSheetModel.h"
 
 // No start/stop button here: the enable toggle takes its place, so the titles go unused.
-GeofenceSheetModel::GeofenceSheetModel(QObject *parent) : FeatureSheetModel(QString(), QString(), parent) {}
-
-void GeofenceSheetModel::setRadiusField(const QString &field)
+GeofenceSheetModel::GeofenceSheetModel(QObject *parent)
+    : FeatureSheetModel(DJIIntelligentMode::geofence, QString(), QString(), parent)
 {
-    m_radiusField.name = field;
-    presenterRewired();
 }
 
-void GeofenceSheetModel::presenterRewired()
+void GeofenceSheetModel::setLink(GeofenceLink *link)
 {
-    watch(m_radiusField, SIGNAL(radiusChanged()));
+    QObject::disconnect(m_radiusConnection);
+    m_fenceLink = link;
+    attach(link);
+    if (link)
+        m_radiusConnection = connect(link, &GeofenceLink::radiusChanged, this, &GeofenceSheetModel::radiusTouched);
     Q_EMIT radiusChanged();
 }
 
-double GeofenceSheetModel::radius() const
+// The radius is a setting too, whoever changes it.
+void GeofenceSheetModel::radiusTouched()
 {
-    const QVariant v = read(m_radiusField);
-    return v.isValid() ? v.toDouble() : m_localRadius;
+    Q_EMIT radiusChanged();
+    settingTouched();
 }
+
+double GeofenceSheetModel::radius() const { return m_fenceLink ? m_fenceLink->radius() : m_localRadius; }
 
 void GeofenceSheetModel::setRadius(double v)
 {
-    double clamped = radius();
-    assignClamped(clamped, v, kMinRadius, kMaxRadius);
-    if (write(m_radiusField, clamped)) {
-        if (!m_radiusField.connection)
-            Q_EMIT radiusChanged();
+    if (m_fenceLink) {
+        m_fenceLink->setRadius(v); // its notification comes back through radiusTouched
         return;
     }
-    m_localRadius = clamped;
+    assignClamped(m_localRadius, v, kMinRadius, kMaxRadius);
     Q_EMIT radiusChanged();
 }
 
-void GeofenceSheetModel::setAlertWhenNear(bool v) { m_alertWhenNear = v; Q_EMIT alertWhenNearChanged(); }
-void GeofenceSheetModel::setAutoReturn(bool v) { m_autoReturn = v; Q_EMIT autoReturnChanged(); }
-
-QVariantMap GeofenceSheetModel::modeSettings() const
+void GeofenceSheetModel::setAlertWhenNear(bool v)
 {
-    return {{QStringLiteral("radius"), radius()},
-            {QStringLiteral("alertWhenNear"), m_alertWhenNear},
-            {QStringLiteral("autoReturn"), m_autoReturn}};
+    m_alertWhenNear = v;
+    Q_EMIT alertWhenNearChanged();
+    settingTouched();
+}
+
+void GeofenceSheetModel::setAutoReturn(bool v)
+{
+    m_autoReturn = v;
+    Q_EMIT autoReturnChanged();
+    settingTouched();
+}
+
+DJIModeSettings GeofenceSheetModel::modeSettings() const
+{
+    return DJIGeofenceSettings{radius(), m_autoReturn, m_alertWhenNear};
 }

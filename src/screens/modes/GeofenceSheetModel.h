@@ -2,28 +2,29 @@
 
 #include "FeatureSheetModel.h"
 
-// The custom geofence sheet: the enabled flag and the radius both belong to the presenter and
-// are edited in place; the two warning options are the sheet's own.
+// The custom geofence sheet: the enabled flag and the radius both belong to the presenter's link
+// and are edited in place; the two warning options are the sheet's own.
 class GeofenceSheetModel : public FeatureSheetModel
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QString radiusField READ radiusField WRITE setRadiusField NOTIFY radiusChanged)
+    Q_PROPERTY(GeofenceLink *link READ link WRITE setLink NOTIFY linkChanged)
     Q_PROPERTY(double radius READ radius WRITE setRadius NOTIFY radiusChanged)
     Q_PROPERTY(bool alertWhenNear READ alertWhenNear WRITE setAlertWhenNear NOTIFY alertWhenNearChanged)
     Q_PROPERTY(bool autoReturn READ autoReturn WRITE setAutoReturn NOTIFY autoReturnChanged)
     Q_PROPERTY(QVariantMap radiusRange READ radiusRange CONSTANT)
 
 public:
-    static constexpr double kMinRadius = 50, kMaxRadius = 2000;
-    static constexpr double kFallbackRadius = 500; // only without a presenter
-    static constexpr bool kInitialAlert = true;
-    static constexpr bool kInitialAutoReturn = true;
+    static constexpr DJIGeofenceSettings kInitial{};
+    static constexpr double kMinRadius = GeofenceLink::kMinRadius, kMaxRadius = GeofenceLink::kMaxRadius;
+    static constexpr double kFallbackRadius = kInitial.radius; // only without a presenter
+    static constexpr bool kInitialAlert = kInitial.alertWhenNear;
+    static constexpr bool kInitialAutoReturn = kInitial.autoReturn;
 
     explicit GeofenceSheetModel(QObject *parent = nullptr);
 
-    QString radiusField() const { return m_radiusField.name; }
-    void setRadiusField(const QString &field);
+    GeofenceLink *link() const { return m_fenceLink; }
+    void setLink(GeofenceLink *link);
     double radius() const;
     void setRadius(double v);
     bool alertWhenNear() const { return m_alertWhenNear; }
@@ -37,12 +38,14 @@ Q_SIGNALS:
     void alertWhenNearChanged();
     void autoReturnChanged();
 
-protected:
-    QVariantMap modeSettings() const override;
-    void presenterRewired() override;
+public:
+    DJIModeSettings modeSettings() const override;
 
 private:
-    PresenterField m_radiusField;
+    void radiusTouched();
+
+    QPointer<GeofenceLink> m_fenceLink;
+    QMetaObject::Connection m_radiusConnection;
     double m_localRadius = kFallbackRadius;
     bool m_alertWhenNear = kInitialAlert;
     bool m_autoReturn = kInitialAutoReturn;

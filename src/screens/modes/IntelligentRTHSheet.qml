@@ -6,8 +6,7 @@ import Zeltrin
 // sheet stays open; trigger, reserve and wind are this sheet's; the figures are fixed.
 FeatureSheetFrame {
     id: sheet
-    property alias presenter: rth.presenter
-    property alias enabledField: rth.enabledField
+    property alias link: rth.link
     readonly property alias model: rth
     signal dismissRequested()
 

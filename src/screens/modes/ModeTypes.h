@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DJIIntelligentModes.h"
+
 #include <QString>
 #include <QStringView>
 #include <QVariantList>
@@ -11,7 +13,7 @@
 class ActiveTrackModeInfo
 {
 public:
-    enum class Value { trace, profile, spotlight };
+    using Value = DJIActiveTrackMode;
     static constexpr std::array<Value, 3> allCases{Value::trace, Value::profile, Value::spotlight};
     static QString rawValue(Value mode);
     static std::optional<Value> fromRaw(QStringView raw);
@@ -26,7 +28,7 @@ using ActiveTrackMode = ActiveTrackModeInfo::Value;
 class POIDirectionInfo
 {
 public:
-    enum class Value { clockwise, counterclockwise };
+    using Value = DJICircleDirection;
     static constexpr std::array<Value, 2> allCases{Value::clockwise, Value::counterclockwise};
     static QString rawValue(Value direction);
     static std::optional<Value> fromRaw(QStringView raw);

@@ -6,8 +6,7 @@ import Zeltrin
 // altitude hold are this sheet's.
 FeatureSheetFrame {
     id: sheet
-    property alias presenter: orbit.presenter
-    property alias enabledField: orbit.enabledField
+    property alias link: orbit.link
     readonly property alias model: orbit
     signal dismissRequested()
 

@@ -4,7 +4,7 @@
 
 // The orbit sheet: radius, rotation speed and altitude hold of its own; the enabled flag is
 // the presenter's.
-class OrbitSheetModel : public FeatureSheetModel
+class OrbitSheetModel : public FlagSheetModel
 {
     Q_OBJECT
     QML_ELEMENT
@@ -15,9 +15,10 @@ class OrbitSheetModel : public FeatureSheetModel
     Q_PROPERTY(QVariantMap speedRange READ speedRange CONSTANT)
 
 public:
-    static constexpr double kInitialRadius = 30, kMinRadius = 5, kMaxRadius = 100;
-    static constexpr double kInitialSpeed = 5, kMinSpeed = 1, kMaxSpeed = 15;
-    static constexpr bool kInitialMaintainAltitude = true;
+    static constexpr DJIOrbitSettings kInitial{};
+    static constexpr double kInitialRadius = kInitial.radius, kMinRadius = 5, kMaxRadius = 100;
+    static constexpr double kInitialSpeed = kInitial.speed, kMinSpeed = 1, kMaxSpeed = 15;
+    static constexpr bool kInitialMaintainAltitude = kInitial.maintainAltitude;
 
     explicit OrbitSheetModel(QObject *parent = nullptr);
 
@@ -35,8 +36,8 @@ Q_SIGNALS:
     void rotationSpeedChanged();
     void maintainAltitudeChanged();
 
-protected:
-    QVariantMap modeSettings() const override;
+public:
+    DJIModeSettings modeSettings() const override;
 
 private:
     double m_orbitRadius = kInitialRadius;

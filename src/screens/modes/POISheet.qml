@@ -3,12 +3,10 @@ import QtQuick.Layouts
 import Zeltrin
 
 // Circle a target with the camera on it. The enabled flag and the target are the presenter's
-// (named fields of `presenter`); direction, radius, altitude and speed are this sheet's.
+// (its link for this mode); direction, radius, altitude and speed are this sheet's.
 FeatureSheetFrame {
     id: sheet
-    property alias presenter: poi.presenter
-    property alias enabledField: poi.enabledField
-    property alias targetField: poi.targetField
+    property alias link: poi.link
     readonly property alias model: poi
     signal dismissRequested()
 

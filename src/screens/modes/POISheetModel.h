@@ -9,7 +9,8 @@ class POISheetModel : public FeatureSheetModel
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QString targetField READ targetField WRITE setTargetField NOTIFY targetChanged)
+    Q_PROPERTY(PointOfInterestLink *link READ link WRITE setLink NOTIFY linkChanged)
+    // {latitude, longitude}, or undefined without a target.
     Q_PROPERTY(QVariant target READ target NOTIFY targetChanged)
     Q_PROPERTY(double radius READ radius WRITE setRadius NOTIFY radiusChanged)
     Q_PROPERTY(double altitude READ altitude WRITE setAltitude NOTIFY altitudeChanged)
@@ -21,15 +22,16 @@ class POISheetModel : public FeatureSheetModel
     Q_PROPERTY(QVariantMap speedRange READ speedRange CONSTANT)
 
 public:
-    static constexpr double kInitialRadius = 20, kMinRadius = 5, kMaxRadius = 50;
-    static constexpr double kInitialAltitude = 30, kMinAltitude = 5, kMaxAltitude = 100;
-    static constexpr double kInitialSpeed = 3, kMinSpeed = 1, kMaxSpeed = 10;
+    static constexpr DJIPointOfInterestSettings kInitial{};
+    static constexpr double kInitialRadius = kInitial.radius, kMinRadius = 5, kMaxRadius = 50;
+    static constexpr double kInitialAltitude = kInitial.altitude, kMinAltitude = 5, kMaxAltitude = 100;
+    static constexpr double kInitialSpeed = kInitial.speed, kMinSpeed = 1, kMaxSpeed = 10;
 
     explicit POISheetModel(QObject *parent = nullptr);
 
-    QString targetField() const { return m_target.name; }
-    void setTargetField(const QString &field);
-    QVariant target() const { return read(m_target); }
+    PointOfInterestLink *link() const { return m_poiLink; }
+    void setLink(PointOfInterestLink *link);
+    QVariant target() const;
     double radius() const { return m_radius; }
     void setRadius(double v);
     double altitude() const { return m_altitude; }
@@ -51,14 +53,14 @@ Q_SIGNALS:
     void speedChanged();
     void directionChanged();
 
-protected:
-    QVariantMap modeSettings() const override;
-    void presenterRewired() override;
+public:
+    DJIModeSettings modeSettings() const override;
 
 private:
-    PresenterField m_target;
+    QPointer<PointOfInterestLink> m_poiLink;
+    QMetaObject::Connection m_targetConnection;
     double m_radius = kInitialRadius;
     double m_altitude = kInitialAltitude;
     double m_speed = kInitialSpeed;
-    POIDirection m_direction = POIDirection::clockwise;
+    POIDirection m_direction = kInitial.direction;
 };

@@ -3,21 +3,31 @@
 #include <QVariantMap>
 
 // No start/stop button here: the enable toggle takes its place, so the titles go unused.
-RTHSheetModel::RTHSheetModel(QObject *parent) : FeatureSheetModel(QString(), QString(), parent) {}
+RTHSheetModel::RTHSheetModel(QObject *parent)
+    : FlagSheetModel(DJIIntelligentMode::smartReturnToHome, QString(), QString(), parent)
+{
+}
 
 void RTHSheetModel::setBatteryThreshold(double v)
 {
     assignClamped(m_batteryThreshold, v, kMinThreshold, kMaxThreshold);
     Q_EMIT batteryThresholdChanged();
+    settingTouched();
 }
 
 void RTHSheetModel::setReservePercentage(double v)
 {
     assignClamped(m_reservePercentage, v, kMinReserve, kMaxReserve);
     Q_EMIT reservePercentageChanged();
+    settingTouched();
 }
 
-void RTHSheetModel::setIncludeWindCalculation(bool v) { m_includeWind = v; Q_EMIT includeWindCalculationChanged(); }
+void RTHSheetModel::setIncludeWindCalculation(bool v)
+{
+    m_includeWind = v;
+    Q_EMIT includeWindCalculationChanged();
+    settingTouched();
+}
 
 QVariantList RTHSheetModel::calculations()
 {
@@ -31,9 +41,7 @@ QVariantList RTHSheetModel::calculations()
             stat("RTH Time", "2:30", "clock")};
 }
 
-QVariantMap RTHSheetModel::modeSettings() const
+DJIModeSettings RTHSheetModel::modeSettings() const
 {
-    return {{QStringLiteral("batteryThreshold"), m_batteryThreshold},
-            {QStringLiteral("reservePercentage"), m_reservePercentage},
-            {QStringLiteral("includeWindCalculation"), m_includeWind}};
+    return DJISmartReturnSettings{m_batteryThreshold, m_reservePercentage, m_includeWind};
 }

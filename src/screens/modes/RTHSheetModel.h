@@ -4,7 +4,7 @@
 
 // The intelligent return-to-home sheet: trigger level, reserve and wind option of its own; its
 // enable toggle edits the presenter's flag directly. The calculation figures are fixed.
-class RTHSheetModel : public FeatureSheetModel
+class RTHSheetModel : public FlagSheetModel
 {
     Q_OBJECT
     QML_ELEMENT
@@ -17,9 +17,10 @@ class RTHSheetModel : public FeatureSheetModel
     Q_PROPERTY(QVariantList calculations READ calculations CONSTANT)
 
 public:
-    static constexpr double kInitialThreshold = 25, kMinThreshold = 15, kMaxThreshold = 50;
-    static constexpr double kInitialReserve = 15, kMinReserve = 10, kMaxReserve = 30;
-    static constexpr bool kInitialWind = true;
+    static constexpr DJISmartReturnSettings kInitial{};
+    static constexpr double kInitialThreshold = kInitial.batteryThreshold, kMinThreshold = 15, kMaxThreshold = 50;
+    static constexpr double kInitialReserve = kInitial.reservePercentage, kMinReserve = 10, kMaxReserve = 30;
+    static constexpr bool kInitialWind = kInitial.includeWindCalculation;
 
     explicit RTHSheetModel(QObject *parent = nullptr);
 
@@ -38,8 +39,8 @@ Q_SIGNALS:
     void reservePercentageChanged();
     void includeWindCalculationChanged();
 
-protected:
-    QVariantMap modeSettings() const override;
+public:
+    DJIModeSettings modeSettings() const override;
 
 private:
     double m_batteryThreshold = kInitialThreshold;

@@ -1,5 +1,6 @@
 list(APPEND ZELTRIN_SOURCES
     screens/modes/ModeTypes.h screens/modes/ModeTypes.cpp
+    screens/modes/FlightModeLink.h screens/modes/FlightModeLink.cpp
     screens/modes/FeatureSheetModel.h screens/modes/FeatureSheetModel.cpp
     screens/modes/POISheetModel.h screens/modes/POISheetModel.cpp
     screens/modes/OrbitSheetModel.h screens/modes/OrbitSheetModel.cpp

@@ -5,6 +5,8 @@
 #include "FeatureSheetModel.h"
 #include "ScreenHarness.h"
 
+#include <QQmlEngine>
+#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSignalSpy>
@@ -111,6 +113,13 @@ private Q_SLOTS:
 
         first->startStop();
         QVERIFY(flag(m, kind));
+        // The screen handed the sheet its mode's link: the aircraft got that mode, as edited.
+        DJIModeSettings expected = first->modeSettings();
+        if (auto *poi = std::get_if<DJIPointOfInterestSettings>(&expected))
+            poi->target = m->poiLink()->target(); // the dashboard's part
+        QCOMPARE(s.fakeSdk()->modeStarts.size(), 1);
+        QVERIFY(s.fakeSdk()->modeStarts[0] == expected);
+        QCOMPARE(modeOf(s.fakeSdk()->modeStarts[0]), first->mode());
         QTRY_VERIFY(!shown(m, show));
         QTRY_VERIFY(!s.sheet());
 
@@ -389,6 +398,33 @@ private Q_SLOTS:
         QTRY_VERIFY(dashboardView->isVisible());
         QVERIFY(m->activeTrackEnabled());
         QVERIFY(s.findByProperty("label", QStringLiteral("Stop Track"), dashboardView));
+    }
+
+    // QML sees the one enumeration of flight modes, and each sheet's link carries its case.
+    void flightModesAreOneEnumerationInQml_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("qmlCase");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("poi") << "poiLink" << "pointOfInterest" << int(DJIIntelligentMode::pointOfInterest);
+        QTest::newRow("orbit") << "orbitLink" << "orbit" << int(DJIIntelligentMode::orbit);
+        QTest::newRow("rth") << "rthLink" << "smartReturnToHome" << int(DJIIntelligentMode::smartReturnToHome);
+        QTest::newRow("geofence") << "geofenceLink" << "geofence" << int(DJIIntelligentMode::geofence);
+        QTest::newRow("activetrack") << "activeTrackLink" << "activeTrack" << int(DJIIntelligentMode::activeTrack);
+    }
+    void flightModesAreOneEnumerationInQml()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, qmlCase);
+        QFETCH(int, mode);
+        Screen s;
+        QQmlExpression e(s.view.engine()->contextForObject(s.root()), s.root(),
+                         QStringLiteral("[DJIIntelligentModes.Mode.%1, model.%2.mode]").arg(qmlCase, link));
+        const QVariantList got = e.evaluate().toList();
+        QVERIFY2(!e.hasError(), qPrintable(e.error().toString()));
+        QCOMPARE(got.size(), 2);
+        QCOMPARE(got[0].toInt(), mode);
+        QCOMPARE(got[1].toInt(), mode);
     }
 
     void poiSheetCarriesTheAircraftPosition()

@@ -133,10 +133,16 @@ private Q_SLOTS:
         QQuickItem *panel = s.root()->findChild<QQuickItem *>(QStringLiteral("missionControlPanel"));
         QVERIFY(progress && panel);
         QVERIFY(!progress->isVisible());
-        QVariantList points;
-        for (int i = 0; i < 4; ++i)
-            points.append(QVariantMap{{QStringLiteral("latitude"), 43.0 + 0.003 * i}, {QStringLiteral("longitude"), -84.0 + 0.003 * i}});
-        s.drone()->executeMission(points, 60, 8);
+        DJIWaypointMission mission;
+        for (int i = 0; i < 4; ++i) {
+            DJIWaypoint w;
+            w.latitude = 43.0 + 0.003 * i;
+            w.longitude = -84.0 + 0.003 * i;
+            w.height = 60;
+            mission.waypoints << w;
+        }
+        mission.speed = 8;
+        s.drone()->executeMission(mission);
         s.fly(30);
         QCOMPARE(s.drone()->missionState(), QStringLiteral("executing"));
         QTRY_VERIFY(isShown(progress));

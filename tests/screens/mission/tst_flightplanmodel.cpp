@@ -1,3 +1,4 @@
+#include "FakeDJISDK.h"
 #include "FlightPlanModel.h"
 #include "PlanFormats.h"
 
@@ -159,6 +160,76 @@ private Q_SLOTS:
         QCOMPARE(m.waypointCount(), 2);
         QCOMPARE(m.selectedWaypointInt(), 1);
         QCOMPARE(m.missionAltitude(), 70.0);
+    }
+
+    // When the upload step ends the aircraft gets the plan as it is then: waypoint n of the
+    // tapped plan at (43 + 0.003 n, -84 + 0.003 n), every one at the mission altitude above the
+    // take-off point with no camera actions, and the plan's speed and flags. A cancelled step
+    // sends nothing.
+    void theAircraftGetsThePlan_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("altitude");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<bool>("terrain");
+        QTest::addColumn<bool>("multiBattery");
+        QTest::addColumn<int>("addedDuringUpload");
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("one waypoint, as planned") << 1 << 50.0 << 8.0 << false << false << 0 << false;
+        QTest::newRow("four, high and fast, both flags") << 4 << 120.0 << 15.0 << true << true << 0 << false;
+        QTest::newRow("fractions kept") << 2 << 49.7 << 3.25 << false << true << 0 << false;
+        QTest::newRow("edited during the upload") << 2 << 60.0 << 8.0 << false << false << 1 << false;
+        QTest::newRow("cancelled") << 3 << 50.0 << 8.0 << false << false << 0 << true;
+    }
+    void theAircraftGetsThePlan()
+    {
+        QFETCH(int, count);
+        QFETCH(double, altitude);
+        QFETCH(double, speed);
+        QFETCH(bool, terrain);
+        QFETCH(bool, multiBattery);
+        QFETCH(int, addedDuringUpload);
+        QFETCH(bool, cancel);
+        FakeDJISDK sdk;
+        DJIDroneManager drone(&sdk);
+        drone.setLogSink([](const QString &) {});
+        FlightPlanModel m;
+        m.setDrone(&drone);
+        m.setUploadDurationMs(50);
+        add(m, count);
+        m.setMissionAltitude(altitude);
+        m.setMissionSpeed(speed);
+        m.setTerrainFollowEnabled(terrain);
+        m.setMultiBatteryEnabled(multiBattery);
+        QSignalSpy uploaded(&m, &FlightPlanModel::missionUploaded);
+        m.executeMission();
+        add(m, addedDuringUpload);
+        QVERIFY(sdk.missions.isEmpty()); // not before the step ends
+        if (cancel)
+            m.cancelUpload();
+        QTest::qWait(150);
+        QVERIFY(!m.isUploadingMission());
+        if (cancel) {
+            QVERIFY(sdk.missions.isEmpty());
+            QCOMPARE(uploaded.count(), 0);
+            return;
+        }
+        QCOMPARE(uploaded.count(), 1);
+        QCOMPARE(sdk.missions.size(), 1);
+        const DJIWaypointMission &got = sdk.missions[0];
+        QCOMPARE(got.waypoints.size(), count + addedDuringUpload);
+        for (int n = 0; n < got.waypoints.size(); ++n) {
+            const DJIWaypoint &w = got.waypoints[n];
+            QCOMPARE(w.latitude, 43.0 + 0.003 * n);
+            QCOMPARE(w.longitude, -84.0 + 0.003 * n);
+            QCOMPARE(w.height, altitude);
+            QCOMPARE(w.heightReference, DJIHeightReference::aboveTakeOff);
+            QVERIFY(w.actions.isEmpty());
+        }
+        QCOMPARE(got.speed, speed);
+        QCOMPARE(got.terrainFollow, terrain);
+        QCOMPARE(got.multiBattery, multiBattery);
+        QVERIFY(got == m.aircraftMission());
     }
 
     void cancelDropsFlagAtOnce()

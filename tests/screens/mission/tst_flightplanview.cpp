@@ -115,6 +115,16 @@ private Q_SLOTS:
         QTRY_VERIFY(!m_plan->isUploadingMission());
         QCOMPARE(spy.count(), 2);
         QVERIFY(upload->isEnabled());
+        // The screen's plan went to the app's aircraft, once, as the plan stood at the end.
+        QCOMPARE(m_screen->fakeSdk()->missions.size(), 1);
+        const DJIWaypointMission &sent = m_screen->fakeSdk()->missions[0];
+        QCOMPARE(sent.waypoints.size(), m_plan->waypointCount());
+        for (int i = 0; i < m_plan->waypointCount(); ++i) {
+            QCOMPARE(sent.waypoints[i].latitude, m_plan->waypoints()->coordinates().at(i).latitude);
+            QCOMPARE(sent.waypoints[i].longitude, m_plan->waypoints()->coordinates().at(i).longitude);
+            QCOMPARE(sent.waypoints[i].height, 50.0);
+        }
+        QCOMPARE(sent.speed, 8.0);
     }
 
     void waypointRowTapSelectsAndDismisses()

@@ -1,11 +1,6 @@
-#include "ActiveTrackSheetModel.h"
-#include "DashboardModel.h"
 #include "Fmt.h"
-#include "GeofenceSheetModel.h"
+#include "ModeSheets.h"
 #include "ModeTypes.h"
-#include "OrbitSheetModel.h"
-#include "POISheetModel.h"
-#include "RTHSheetModel.h"
 #include "SimFlight.h"
 
 #include <QSignalSpy>
@@ -16,47 +11,6 @@
 #include <memory>
 
 namespace {
-
-// A sheet model wired to the dashboard the way its screen wires it.
-std::unique_ptr<FeatureSheetModel> makeSheet(const QString &kind, DashboardModel *presenter)
-{
-    std::unique_ptr<FeatureSheetModel> m;
-    QString flag;
-    if (kind == "poi") {
-        auto poi = std::make_unique<POISheetModel>();
-        poi->setTargetField(QStringLiteral("poiTarget"));
-        m = std::move(poi);
-        flag = "poiEnabled";
-    } else if (kind == "orbit") {
-        m = std::make_unique<OrbitSheetModel>();
-        flag = "orbitEnabled";
-    } else if (kind == "rth") {
-        m = std::make_unique<RTHSheetModel>();
-        flag = "rthEnabled";
-    } else if (kind == "geofence") {
-        auto g = std::make_unique<GeofenceSheetModel>();
-        g->setRadiusField(QStringLiteral("geofenceRadius"));
-        m = std::move(g);
-        flag = "geofenceEnabled";
-    } else {
-        m = std::make_unique<ActiveTrackSheetModel>();
-        flag = "activeTrackEnabled";
-    }
-    m->setEnabledField(flag);
-    m->setPresenter(presenter);
-    return m;
-}
-
-// Sets each of `values` on the sheet; false if one is not a property of it.
-bool setAll(QObject *sheet, const QVariantMap &values)
-{
-    for (auto it = values.begin(); it != values.end(); ++it)
-        if (!sheet->setProperty(it.key().toUtf8().constData(), it.value())) {
-            qWarning("no property %s", qPrintable(it.key()));
-            return false;
-        }
-    return true;
-}
 
 // The aircraft hovering, the dashboard wired to it, and a sheet wired to the dashboard.
 struct SheetInFlight {
@@ -282,9 +236,7 @@ private Q_SLOTS:
         QFETCH(double, stored);
         DashboardModel dashboard;
         GeofenceSheetModel sheet;
-        sheet.setPresenter(&dashboard);
-        sheet.setEnabledField(QStringLiteral("geofenceEnabled"));
-        sheet.setRadiusField(QStringLiteral("geofenceRadius"));
+        sheet.setLink(dashboard.geofenceLink());
         QCOMPARE(sheet.radius(), 500.0);
         QSignalSpy presenterSpy(&dashboard, &DashboardModel::geofenceRadiusChanged);
         QSignalSpy sheetSpy(&sheet, &GeofenceSheetModel::radiusChanged);
@@ -447,14 +399,38 @@ private Q_SLOTS:
         QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
     }
 
+    // Shown on its own, a sheet keeps its flag (and the geofence its radius) itself.
+    void sheetWithoutPresenterKeepsItsOwnFlag_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("stopTitle");
+        QTest::newRow("poi") << "poi" << "Stop POI Mode";
+        QTest::newRow("orbit") << "orbit" << "Stop Orbit";
+        QTest::newRow("rth") << "rth" << "";
+        QTest::newRow("geofence") << "geofence" << "";
+        QTest::newRow("activetrack") << "activetrack" << "Stop Tracking";
+    }
     void sheetWithoutPresenterKeepsItsOwnFlag()
     {
-        OrbitSheetModel m;
-        QSignalSpy spy(&m, &FeatureSheetModel::isEnabledChanged);
-        m.startStop();
-        QVERIFY(m.isEnabled());
-        QCOMPARE(m.actionTitle(), QStringLiteral("Stop Orbit"));
+        QFETCH(QString, kind);
+        QFETCH(QString, stopTitle);
+        auto m = makeSheet(kind, nullptr);
+        QVERIFY(!m->modeLink());
+        QSignalSpy spy(m.get(), &FeatureSheetModel::isEnabledChanged);
+        QSignalSpy dismissed(m.get(), &FeatureSheetModel::dismissRequested);
+        m->startStop();
+        QVERIFY(m->isEnabled());
+        QCOMPARE(m->actionTitle(), stopTitle);
         QCOMPARE(spy.count(), 1);
+        QCOMPARE(dismissed.count(), 1);
+        m->setIsEnabled(false);
+        QVERIFY(!m->isEnabled());
+        QCOMPARE(spy.count(), 2);
+        if (auto *fence = qobject_cast<GeofenceSheetModel *>(m.get())) {
+            QCOMPARE(fence->radius(), 500.0);
+            fence->setRadius(2500);
+            QCOMPARE(fence->radius(), 2000.0);
+        }
     }
 
     void presenterGoingAwayIsSafe()
@@ -462,8 +438,7 @@ private Q_SLOTS:
         OrbitSheetModel m;
         {
             DashboardModel dashboard;
-            m.setPresenter(&dashboard);
-            m.setEnabledField(QStringLiteral("orbitEnabled"));
+            m.setLink(dashboard.orbitLink());
             dashboard.setOrbitEnabled(true);
             QVERIFY(m.isEnabled());
         }

@@ -6,7 +6,7 @@ DashboardView {
     property int settleMs: 500
     Component.onCompleted: {
         tour.simConnect()
-        App.droneManager.executeMission([
+        tour.simMission([
             { latitude: 43.0004, longitude: -84.0021 }, { latitude: 43.0004, longitude: -83.9987 },
             { latitude: 43.0019, longitude: -83.9987 }, { latitude: 43.0019, longitude: -84.0021 }], 60, 9)
         tour.simFly(126)

@@ -6,7 +6,7 @@ DashboardView {
     property int settleMs: 500
     Component.onCompleted: {
         tour.simConnect()
-        App.droneManager.executeMission([{ latitude: 43.0029, longitude: -83.9997 }], 50, 10)
+        tour.simMission([{ latitude: 43.0029, longitude: -83.9997 }], 50, 10)
         tour.simFly(40)
         tour.simDropLink()
         tour.simFly(5)

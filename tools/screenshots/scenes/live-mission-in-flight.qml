@@ -1,7 +1,7 @@
 import QtQuick
 import Zeltrin
 
-// Four waypoints planned by tapping the map, handed to the aircraft as the upload step does,
+// Four waypoints planned by tapping the map, handed to the aircraft by the upload step,
 // 150 s into the flight: the aircraft between waypoints, its home point, the track flown so
 // far, and the progress in the control panel.
 Item {
@@ -18,11 +18,10 @@ Item {
             r.latitudeSpan = 0.02
             r.longitudeSpan = 0.02
             plan.mapPosition = r
-            const points = []
-            for (let i = 0; i < plan.waypointCount; ++i)
-                points.push({ latitude: plan.waypoints.latitudeAt(i), longitude: plan.waypoints.longitudeAt(i) })
             tour.simConnect()
-            App.droneManager.executeMission(points, plan.missionAltitude, plan.missionSpeed)
+            // The upload step without its wait: the plan goes to the aircraft on the first tick.
+            plan.uploadDurationMs = 0
+            plan.executeMission()
             tour.simFly(150)
         }
         // Framed once the panel has its place, so the path clears it and the tools at every size.

@@ -6,7 +6,7 @@ DashboardView {
     property int settleMs: 500
     Component.onCompleted: {
         tour.simConnect()
-        App.droneManager.executeMission([{ latitude: 43.0040, longitude: -84.0021 }], 40, 12)
+        tour.simMission([{ latitude: 43.0040, longitude: -84.0021 }], 40, 12)
         tour.simFly(70)
         App.droneManager.returnToHome()
         tour.simFly(25)
