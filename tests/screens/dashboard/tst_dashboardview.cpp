@@ -418,7 +418,7 @@ private Q_SLOTS:
         QFETCH(QString, qmlCase);
         QFETCH(int, mode);
         Screen s;
-        QQmlExpression e(s.view.engine()->contextForObject(s.root()), s.root(),
+        QQmlExpression e(s.view()->engine()->contextForObject(s.root()), s.root(),
                          QStringLiteral("[DJIIntelligentModes.Mode.%1, model.%2.mode]").arg(qmlCase, link));
         const QVariantList got = e.evaluate().toList();
         QVERIFY2(!e.hasError(), qPrintable(e.error().toString()));
