@@ -28,6 +28,8 @@ TileMapItem::TileMapItem(QQuickItem *parent) : QQuickItem(parent)
         update();
         Q_EMIT tilesChanged();
     });
+    // Areas downloaded or opened while the map is up draw at once.
+    connect(&m_loader, &TileLoader::offlineTilesChanged, this, &QQuickItem::polish);
     markerTitleFunction = [](int i) { return QStringLiteral("WP%1").arg(i + 1); };
 
     m_inertia.setInterval(16);
@@ -157,24 +159,12 @@ void TileMapItem::setCacheDirectory(const QString &dir)
     Q_EMIT sourceChanged();
 }
 
-void TileMapItem::setOfflineTiles(QObject *source)
+void TileMapItem::setOfflineTiles(OfflineTileSource *source)
 {
-    if (m_offlineTiles == source)
+    if (m_loader.offlineSource() == source)
         return;
-    if (m_offlineTiles)
-        disconnect(m_offlineTiles, nullptr, this, nullptr);
-    m_offlineTiles = source;
-    m_loader.setOfflineSource(source, dynamic_cast<OfflineTileSource *>(source));
-    // Areas downloaded or opened while the map is up draw at once.
-    if (source && source->metaObject()->indexOfSignal("offlineTilesChanged()") >= 0)
-        connect(source, SIGNAL(offlineTilesChanged()), this, SLOT(offlineTilesAdded()));
+    m_loader.setOfflineSource(source);
     Q_EMIT sourceChanged();
-    polish();
-}
-
-void TileMapItem::offlineTilesAdded()
-{
-    m_loader.offlineTilesChanged();
     polish();
 }
 

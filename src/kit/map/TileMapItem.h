@@ -39,8 +39,8 @@ class TileMapItem : public QQuickItem
     Q_PROPERTY(QString labelsUrlTemplate READ labelsUrlTemplate WRITE setLabelsUrlTemplate NOTIFY sourceChanged)
     Q_PROPERTY(QString attribution READ attribution WRITE setAttribution NOTIFY sourceChanged)
     Q_PROPERTY(QString cacheDirectory READ cacheDirectory WRITE setCacheDirectory NOTIFY sourceChanged)
-    // Tiles kept on the device, drawn before any from the network (an OfflineTileSource).
-    Q_PROPERTY(QObject *offlineTiles READ offlineTiles WRITE setOfflineTiles NOTIFY sourceChanged)
+    // Tiles kept on the device, drawn before any from the network.
+    Q_PROPERTY(OfflineTileSource *offlineTiles READ offlineTiles WRITE setOfflineTiles NOTIFY sourceChanged)
     Q_PROPERTY(int maxConcurrentRequests READ maxConcurrentRequests WRITE setMaxConcurrentRequests NOTIFY sourceChanged)
     // The aircraft (heading-rotated), its home point and its flown track, over the waypoints.
     Q_PROPERTY(TrackLine *track READ track WRITE setTrack NOTIFY trackChanged)
@@ -89,8 +89,8 @@ public:
     void setAttribution(const QString &a);
     QString cacheDirectory() const { return m_cacheDir; }
     void setCacheDirectory(const QString &dir);
-    QObject *offlineTiles() const { return m_offlineTiles; }
-    void setOfflineTiles(QObject *source);
+    OfflineTileSource *offlineTiles() const { return m_loader.offlineSource(); }
+    void setOfflineTiles(OfflineTileSource *source);
     int maxConcurrentRequests() const { return m_loader.maxConcurrent(); }
     void setMaxConcurrentRequests(int n);
     TrackLine *track() const { return m_track; }
@@ -169,9 +169,6 @@ protected:
     void touchEvent(QTouchEvent *e) override;
     void touchUngrabEvent() override;
 
-private Q_SLOTS:
-    void offlineTilesAdded();
-
 private:
     static constexpr qint64 kSelectionMs = 300; // stand-in for a spring of response 0.3 s, damping 0.825
     static constexpr qsizetype kNothingChanged = std::numeric_limits<qsizetype>::max();
@@ -230,7 +227,6 @@ private:
     QString m_templates[2];
     QString m_attribution;
     QString m_cacheDir;
-    QPointer<QObject> m_offlineTiles;
     TileLoader m_loader;
     int m_visibleTiles = 0;
     bool m_exposeMarkers = false;
