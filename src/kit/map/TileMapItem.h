@@ -2,6 +2,7 @@
 
 #include "CoordinateListModel.h"
 #include "MapCamera.h"
+#include "MapGestureRecognizer.h"
 #include "MapOverlay.h"
 #include "MapRegion.h"
 #include "MarkerIndex.h"
@@ -151,10 +152,12 @@ Q_SIGNALS:
     void sourceChanged();
     void tilesChanged();
     void accessibleMarkersChanged();
-    // A single tap outside the markers, delivered at once.
-    void mapTapped();
-    // The last mapTapped was the first half of a double tap; what it appended was removed.
-    void mapTapWithdrawn();
+    // A single tap outside the markers, delivered at once, with where it landed.
+    void mapTapped(double latitude, double longitude);
+    // The second tap of a double tap (the first came as a tap); the map zooms in about it.
+    void mapDoubleTapped(double latitude, double longitude);
+    // A press held still outside the markers.
+    void mapLongPressed(double latitude, double longitude);
     void markerTapped(int index);
 
 protected:
@@ -208,13 +211,9 @@ private:
     void updateRegionFromCamera();
     void requestTiles();
     void stepInertia();
-    void pointerPress(QPointF pos);
-    void pointerMove(QPointF pos);
-    void pointerRelease(QPointF pos);
-    void pointerCancel();
-    void pinchTo(QPointF a, QPointF b);
-    void handleTap(QPointF pos);
-    void withdrawLastTap();
+    MapGestureRecognizer::Reports gestureReports();
+    void keepGrabs();
+    zeltrin::Coordinate coordinateAt(QPointF point) const;
     void updateAccessibleMarkers();
     double selectionAmount(qsizetype index) const;
     void markChunkDirty(std::optional<qsizetype> position);
@@ -243,22 +242,7 @@ private:
     Vehicles m_vehicles;
     VehicleDraw m_askedVehicles; // what the last frame drew, or what a move since has asked a frame for
 
-    // Gestures
-    QPointF m_pressPos, m_lastPos;
-    QElapsedTimer m_pressClock;
-    bool m_dragging = false;
-    bool m_pressed = false;
-    QPointF m_velocity; // px per ms
-    QElapsedTimer m_moveClock;
+    MapGestureRecognizer m_gestures{gestureReports()};
+    QPointF m_velocity; // of a fling, px per ms
     QTimer m_inertia;
-    QPointF m_lastTapPos;
-    struct TapAdded {
-        qsizetype position;
-        zeltrin::Coordinate coordinate;
-    };
-    std::optional<TapAdded> m_tapAdded;
-    std::pair<int, int> m_pinchIds{-1, -1};
-    QElapsedTimer m_lastTapClock;
-    bool m_pinching = false;
-    QPointF m_pinchA, m_pinchB;
 };
