@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Coordinate.h"
+#include "MapRegion.h"
+
 #include <QPointF>
 #include <QRectF>
 
@@ -33,6 +36,22 @@ struct MapCamera {
     void zoomAround(double factor, QPointF anchor);
     // Wraps the centre around the date line and keeps it on the map vertically.
     void normalise();
+
+    // Regions and coordinates (degrees) against the view; `width` and `height` must be set.
+    // Shows the whole region, as a map view does; the bearing stays.
+    void fitRegion(const MapRegion &r);
+    // What the view shows (normalises first).
+    MapRegion region();
+    // Shows the bounds as large as fits in `area` (view pixels), north up.
+    void fitBounds(double south, double west, double north, double east, QRectF area);
+    // The bounds under a rectangle of the view, north up whatever the bearing, cut at the edges
+    // of the world.
+    struct Bounds {
+        double south = 0, west = 0, north = 0, east = 0;
+    };
+    Bounds boundsOf(QRectF area) const;
+    // The coordinate under a point of the view, on the world's first copy.
+    zeltrin::Coordinate coordinateAt(QPointF screen) const;
 };
 
 // The tiles of one zoom level that cover the screen; x may run past the world's edge (wrap it).

@@ -11,6 +11,7 @@
 #include <vector>
 
 class MarkerIndex;
+class QQuickWindow;
 
 // The frame the path, the markers and the graticule are built in: screen pixels of the camera
 // as it was at build time, relative to the world point then at the centre. Panning only
@@ -32,6 +33,19 @@ struct OverlayFrame {
     bool covers(const MapCamera &cam) const;
 };
 
+// What a layer builds a frame from, while the GUI thread waits for the sync.
+struct LayerSync {
+    QQuickWindow *window = nullptr;
+    qreal dpr = 1;
+    bool software = false; // the software renderer: layers paint rather than build geometry
+    bool placed = false;   // the camera is placed (the item has a size and a region)
+    MapCamera cam;
+    OverlayFrame frame;
+    bool frameChanged = false; // everything built in the old frame is stale
+    QRectF bounds;             // the item's
+    QPointF offset() const { return frame.offsetOn(cam); }
+};
+
 struct MarkerDraw {
     QPointF pos;
     int number;      // 1-based, as shown
@@ -50,6 +64,9 @@ struct VehicleDraw {
 
 // The path is dashed 5 px on, 5 px off, the pattern running on from a run's first point.
 constexpr double kDashOn = 5, kDashPeriod = 10;
+namespace overlay {
+constexpr double kPathWidth = 2;
+}
 
 // A stretch of the dashed path, drawn as one piece: a leg, or its part inside the built region.
 // `phase` is where its start lies in the dash pattern (0 to kDashPeriod).
