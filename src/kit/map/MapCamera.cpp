@@ -135,10 +135,10 @@ zeltrin::Coordinate MapCamera::coordinateAt(QPointF screen) const
     return {merc::latitude(std::clamp(w.y(), 0.0, 1.0)), merc::longitude(w.x() - std::floor(w.x()))};
 }
 
-TileRange TileRange::covering(const MapCamera &cam, int z)
+TileRange MapCamera::tilesCovering(int z) const
 {
     const int n = 1 << z;
-    const QRectF b = cam.worldBounds();
+    const QRectF b = worldBounds();
     TileRange r;
     r.z = z;
     // Bounded before the cast: a camera far off the world must not overflow an int.

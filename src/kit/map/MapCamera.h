@@ -8,6 +8,13 @@
 
 #include <algorithm>
 
+// The tiles of one zoom level that cover the screen; x may run past the world's edge (wrap it).
+struct TileRange {
+    int z = 0;
+    int x0 = 0, x1 = -1, y0 = 0, y1 = -1;
+    int count() const { return std::max(0, x1 - x0 + 1) * std::max(0, y1 - y0 + 1); }
+};
+
 // Where the map looks: the centre in web-Mercator world units (the world is the unit square),
 // pixels per world unit, the bearing in degrees and the view's size. Every conversion between
 // the world and the screen goes through here.
@@ -30,6 +37,8 @@ struct MapCamera {
     QRectF worldBounds(double margin = 0) const;
     double zoomLevel() const;
     int tileZoom() const;
+    // The tiles of zoom `z` that cover the view.
+    TileRange tilesCovering(int z) const;
     // Moves the centre by a screen-space drag of (dx, dy).
     void pan(double dx, double dy);
     // Keeps the world point under `anchor` in place while the scale changes.
@@ -52,12 +61,4 @@ struct MapCamera {
     Bounds boundsOf(QRectF area) const;
     // The coordinate under a point of the view, on the world's first copy.
     zeltrin::Coordinate coordinateAt(QPointF screen) const;
-};
-
-// The tiles of one zoom level that cover the screen; x may run past the world's edge (wrap it).
-struct TileRange {
-    int z = 0;
-    int x0 = 0, x1 = -1, y0 = 0, y1 = -1;
-    int count() const { return std::max(0, x1 - x0 + 1) * std::max(0, y1 - y0 + 1); }
-    static TileRange covering(const MapCamera &cam, int z);
 };

@@ -104,7 +104,7 @@ double TileLayer::meanTileBytes() const
 
 void TileLayer::request(const MapCamera &cam)
 {
-    const TileRange r = TileRange::covering(cam, cam.tileZoom());
+    const TileRange r = cam.tilesCovering(cam.tileZoom());
     const int n = 1 << r.z;
     QList<TileKey> wanted;
     wanted.reserve(2 * r.count());

@@ -30,7 +30,7 @@ QSGImageNode *TileSetNode::nodeFor(QQuickWindow *window, const TileKey &placed, 
 int TileSetNode::update(QQuickWindow *window, const TileLoader &loader, const MapCamera &cam, int layer)
 {
     const int z = cam.tileZoom();
-    const TileRange range = TileRange::covering(cam, z);
+    const TileRange range = cam.tilesCovering(z);
     const int n = 1 << z;
     // What to draw, by the tile that supplies the pixels; the x of a wrapped copy is kept apart.
     QHash<TileKey, TileKey> shown; // placed (x not wrapped) -> the tile supplying the pixels
