@@ -15,9 +15,10 @@ class QWheelEvent;
 
 // Tells the map's gestures apart in the input of the mouse, the wheel and the fingers, and
 // reports each in item coordinates: a drag pans and may end in a fling; two fingers pan, zoom
-// about their midpoint and rotate; a press released where it began is a tap, a second tap soon
-// after near the first a double tap, and a press held still a long press. It knows nothing of
-// what the map shows. Time is read from the clock it is given (monotonic ms), so tests can drive it.
+// about their midpoint and rotate; a press that stays within the tap slop is a tap when released
+// and a long press when held; a second tap soon after the first and near it is a double tap. It
+// knows nothing of what the map shows. Time is read from the clock it is given (monotonic ms),
+// so tests can drive it.
 //
 // The mouse and a single finger share one path (press, move, release); a second finger turns
 // whatever the first began into a pinch, which ends with all fingers up and never as a tap.

@@ -273,7 +273,8 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     const QPointF offset = s.offset();
 
     if (s.software) {
-        // The software renderer draws no geometry nodes: the layers paint the same data.
+        // The software renderer draws no geometry nodes: the layers paint the same data, the
+        // track between the path and the markers.
         PainterLayerNode::in(root->overlay, s.window, s.bounds)->paint =
             [offset, layers = std::array{m_markers.pathPainter(), m_track.painter(), m_markers.markerPainter(),
                                          m_vehicles.painter()}](QPainter *p) {
@@ -285,7 +286,7 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     }
     bool all = false; // the nodes are new: every run goes in
     OverlayNodes *nodes = OverlayNodes::in(root->overlay, s.window, s.dpr, &all);
-    // Here the track goes over the resting markers (OverlayNodes' slots), and under the selected ones.
+    // Here the track goes over the resting markers and under the selected ones (the slots' order).
     nodes->setOffset(offset);
     m_markers.updateNodes(*nodes, all);
     m_track.updateNodes(*nodes, all);
