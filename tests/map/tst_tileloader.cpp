@@ -1,6 +1,7 @@
 #include "TileLoader.h"
 #include "TileServer.h"
 
+#include <QBuffer>
 #include <QMutex>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -33,6 +34,29 @@ struct DecodeGate {
             entered.release();
             open.acquire();
         };
+    }
+};
+
+// Tiles held on the device, answered on the next turn of the event loop.
+class HeldTiles : public OfflineTileSource
+{
+public:
+    QHash<TileKey, QByteArray> held;
+    int asked = 0;
+    void findTile(int z, int x, int y, QObject *context, std::function<void(const QByteArray &)> done) override
+    {
+        ++asked;
+        QMetaObject::invokeMethod(context, [done, bytes = held.value({0, z, x, y})] { done(bytes); }, Qt::QueuedConnection);
+    }
+    void add(const TileKey &k)
+    {
+        QImage img(256, 256, QImage::Format_RGB32);
+        img.fill(Qt::darkGreen);
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        img.save(&png, "PNG");
+        held.insert(k, png.data());
+        Q_EMIT offlineTilesChanged();
     }
 };
 
@@ -277,6 +301,52 @@ private Q_SLOTS:
             QVERIFY(got[i].first == children[i]);
             QCOMPARE(got[i].second, loader.image(children[i]));
         }
+    }
+
+    // A tile the offline source did not hold is looked for there again once the source says its
+    // tiles changed; a source replaced or gone is neither listened to nor asked.
+    void offlineSourceChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("heard");
+        QTest::addColumn<bool>("drawn");
+        QTest::newRow("its tiles change") << "add" << 1 << true;
+        QTest::newRow("a replaced source's tiles change") << "replace" << 0 << false;
+        QTest::newRow("the source is gone") << "destroy" << 0 << false;
+    }
+    void offlineSourceChanges()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, heard);
+        QFETCH(bool, drawn);
+        TileLoader loader;
+        loader.setUrlTemplate(0, m_server.urlTemplate("o"));
+        const TileKey k{0, 5, 3, 4};
+        m_server.corruptPaths << QStringLiteral("/o/5/3/4.png"); // no good copy on the network
+        auto source = std::make_unique<HeldTiles>();
+        HeldTiles other;
+        loader.setOfflineSource(source.get());
+        loader.request({k});
+        QTRY_COMPARE(loader.failedCount(), 1); // missed on the device, then failed on the network
+        QCOMPARE(source->asked, 1);
+        QSignalSpy heardSpy(&loader, &TileLoader::offlineTilesChanged);
+        if (change == "replace")
+            loader.setOfflineSource(&other);
+        if (change == "destroy") {
+            source.reset();
+            QCOMPARE(loader.offlineSource(), nullptr);
+        } else {
+            source->add(k);
+        }
+        QCOMPARE(heardSpy.count(), heard);
+        loader.setRetryAfter(0);
+        loader.request({k});
+        if (drawn)
+            QTRY_VERIFY(loader.image(k));
+        else
+            QTRY_COMPARE(loader.failedCount(), 2);
+        QCOMPARE(loader.offlineHits(), drawn ? 1 : 0);
+        QCOMPARE(other.asked, change == "replace" ? 1 : 0);
     }
 
     void corruptBodyIsRetriedLaterNotLooped_data()

@@ -33,13 +33,13 @@ struct PlanWindow : MapWindow {
     CoordinateListModel markers;
     QSignalSpy mapTaps{map, &TileMapItem::mapTapped};
     QSignalSpy markerTaps{map, &TileMapItem::markerTapped};
-    QSignalSpy withdrawn{map, &TileMapItem::mapTapWithdrawn};
+    QSignalSpy doubleTaps{map, &TileMapItem::mapDoubleTapped};
     QSignalSpy moved{map, &TileMapItem::regionMoved};
     explicit PlanWindow(QList<Coordinate> initial = {})
     {
         markers.setCoordinates(std::move(initial));
         map->setMarkers(&markers);
-        QObject::connect(map, &TileMapItem::mapTapped, &markers, [this] {
+        QObject::connect(map, &TileMapItem::mapTapped, &markers, [this](double, double) {
             const double n = markers.count();
             markers.append({43.0 + 0.003 * n, -84.0 + 0.003 * n});
         });
@@ -90,14 +90,15 @@ private Q_SLOTS:
         QTest::mouseClick(&w.window, Qt::LeftButton, {}, QPoint(50, 700));
         QCOMPARE(map.count(), 1);
 
-        // A double click zooms; the first click's tap is withdrawn.
+        // A double click zooms; its second click is reported as such.
         QTest::qWait(400);
-        QSignalSpy withdrawn(w.map, &TileMapItem::mapTapWithdrawn);
+        QSignalSpy doubleTaps(w.map, &TileMapItem::mapDoubleTapped);
         const double span = w.map->region().longitudeSpan;
         QTest::mouseClick(&w.window, Qt::LeftButton, {}, QPoint(60, 700));
         QTest::qWait(60);
         QTest::mouseClick(&w.window, Qt::LeftButton, {}, QPoint(62, 702));
         QCOMPARE(map.count(), 2);
+        QCOMPARE(doubleTaps.count(), 1);
         QVERIFY(w.map->region().longitudeSpan < span * 0.6);
     }
 
@@ -176,7 +177,7 @@ private Q_SLOTS:
         QCOMPARE(w.markers.count(), 2 + waypointsAdded);
         QTest::qWait(350);
         QCOMPARE(w.markers.count(), 2 + waypointsAdded);
-        QCOMPARE(w.withdrawn.count(), 0);
+        QCOMPARE(w.doubleTaps.count(), 0);
         QCOMPARE(w.markerTaps.count(), markerSelected >= 0 ? 1 : 0);
         if (markerSelected >= 0)
             QCOMPARE(w.markerTaps.at(0).at(0).toInt(), markerSelected);
@@ -190,49 +191,70 @@ private Q_SLOTS:
             QCOMPARE(w.map->region().longitudeSpan, span);
     }
 
-    // Each tap adds its waypoint at once; a second tap near the first in place and time zooms
-    // and takes the first one's waypoint back.
-    void tapSequences_data()
+    // Taps are reported at once, with where they land; the second of a double tap zooms in by 2
+    // about itself; a press held still is a long press. The map leaves its markers alone.
+    void tapsReportWhereTheyLand_data()
     {
         QTest::addColumn<QList<QPoint>>("taps");
         QTest::addColumn<int>("gapMs");
-        QTest::addColumn<int>("added");
-        QTest::addColumn<int>("doubleTaps");
-        QTest::newRow("one tap") << QList<QPoint>{{100, 600}} << 0 << 1 << 0;
+        QTest::addColumn<int>("holdMs");
+        QTest::addColumn<QString>("reports"); // t mapTapped, d mapDoubleTapped, l mapLongPressed
+        QTest::newRow("one tap") << QList<QPoint>{{100, 600}} << 0 << 0 << "t";
         QTest::newRow("rapid taps at different places")
-            << QList<QPoint>{{60, 600}, {160, 600}, {260, 600}, {160, 700}} << 60 << 4 << 0;
-        QTest::newRow("double tap") << QList<QPoint>{{100, 600}, {104, 603}} << 60 << 0 << 1;
-        QTest::newRow("slow taps at one place") << QList<QPoint>{{100, 600}, {100, 600}} << 450 << 2 << 0;
+            << QList<QPoint>{{60, 600}, {160, 600}, {260, 600}, {160, 700}} << 60 << 0 << "tttt";
+        QTest::newRow("double tap") << QList<QPoint>{{100, 600}, {104, 603}} << 60 << 0 << "td";
+        QTest::newRow("slow taps at one place") << QList<QPoint>{{100, 600}, {100, 600}} << 450 << 0 << "tt";
         QTest::newRow("triple tap: zoom, then a new tap")
-            << QList<QPoint>{{100, 600}, {100, 600}, {100, 600}} << 60 << 1 << 1;
-        QTest::newRow("two double taps") << QList<QPoint>{{100, 600}, {100, 600}, {100, 600}, {100, 600}}
-                                         << 60 << 0 << 2;
+            << QList<QPoint>{{100, 600}, {100, 600}, {100, 600}} << 60 << 0 << "tdt";
+        QTest::newRow("two double taps") << QList<QPoint>{{100, 600}, {100, 600}, {100, 600}, {100, 600}} << 60 << 0
+                                         << "tdtd";
+        QTest::newRow("held still") << QList<QPoint>{{100, 600}} << 0 << 650 << "l";
     }
-    void tapSequences()
+    void tapsReportWhereTheyLand()
     {
         QFETCH(QList<QPoint>, taps);
         QFETCH(int, gapMs);
-        QFETCH(int, added);
-        QFETCH(int, doubleTaps);
-        PlanWindow w;
-        w.markers.setMarked(7); // a stored selection past the end is kept through a withdrawal
+        QFETCH(int, holdMs);
+        QFETCH(QString, reports);
+        MapWindow w;
+        CoordinateListModel markers;
+        markers.setCoordinates({{43.02, -84.02}, {43.021, -84.021}}); // far from the taps
+        markers.setMarked(7);
+        w.map->setMarkers(&markers);
+        QSignalSpy markerTaps(w.map, &TileMapItem::markerTapped);
         QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        const QList<Coordinate> before = markers.coordinates();
+        QString seen;
+        QList<QPointF> where; // each report's coordinate, on screen as the report came
+        auto record = [&](QChar kind) {
+            return [&, kind](double lat, double lon) {
+                seen += kind;
+                where << w.map->coordinateToPoint(lat, lon);
+            };
+        };
+        QObject::connect(w.map, &TileMapItem::mapTapped, w.map, record(QLatin1Char('t')));
+        QObject::connect(w.map, &TileMapItem::mapDoubleTapped, w.map, record(QLatin1Char('d')));
+        QObject::connect(w.map, &TileMapItem::mapLongPressed, w.map, record(QLatin1Char('l')));
         const double span = w.map->region().longitudeSpan;
         for (qsizetype i = 0; i < taps.size(); ++i) {
             if (i > 0)
                 QTest::qWait(gapMs);
-            // Zooming moves the markers under the fingers; keep the taps off them.
             QVERIFY(w.map->markerAt(taps[i]) < 0);
-            fingerTap(&w.window, taps[i]);
-            if (i == 0)
-                QCOMPARE(w.markers.count(), 1); // no wait for a possible second tap
+            QTest::touchEvent(&w.window, touchscreen()).press(0, taps[i]);
+            if (holdMs > 0)
+                QTest::qWait(holdMs);
+            QTest::touchEvent(&w.window, touchscreen()).release(0, taps[i]);
+            QCOMPARE(seen.size(), i + 1); // at once, with no wait for a second tap
         }
-        QCOMPARE(w.markers.count(), added);
-        QCOMPARE(w.withdrawn.count(), doubleTaps);
-        QCOMPARE(w.markers.marked(), std::optional<qsizetype>(7));
-        for (int i = 0; i < added; ++i)
-            QCOMPARE(w.markers.coordinates().at(i), (Coordinate{43.0 + 0.003 * i, -84.0 + 0.003 * i}));
-        QVERIFY(std::abs(w.map->region().longitudeSpan * std::pow(2.0, doubleTaps) / span - 1) < 1e-6);
+        QCOMPARE(seen, reports);
+        for (qsizetype i = 0; i < taps.size(); ++i)
+            QVERIFY2(QLineF(where[i], taps[i]).length() < 0.01,
+                     qPrintable(QStringLiteral("%1,%2").arg(where[i].x()).arg(where[i].y())));
+        const auto doubles = seen.count(QLatin1Char('d'));
+        QVERIFY(std::abs(w.map->region().longitudeSpan * std::pow(2.0, doubles) / span - 1) < 1e-6);
+        QCOMPARE(markers.coordinates(), before);
+        QCOMPARE(markers.marked(), std::optional<qsizetype>(7));
+        QCOMPARE(markerTaps.count(), 0);
     }
 
     void dragPans()

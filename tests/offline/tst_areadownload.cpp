@@ -408,7 +408,7 @@ void TestAreaDownload::anAreaHeldDrawsWithTheNetworkGone()
 
     TileLoader loader;
     loader.setUrlTemplate(0, server.urlTemplate(QStringLiteral("imagery"))); // nothing answers there now
-    loader.setOfflineSource(&maps, &maps);
+    loader.setOfflineSource(&maps);
     for (int z = kFieldMinZoom; z <= kFieldMaxZoom; ++z) {
         QList<TileKey> wanted;
         forEachTile(kField, z, z, [&](int tz, int x, int y) {

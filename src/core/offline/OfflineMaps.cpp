@@ -16,7 +16,7 @@ struct OfflineMaps::Worker : QObject {
     std::unique_ptr<OfflineStore> store;
 };
 
-OfflineMaps::OfflineMaps(Options options, QObject *parent) : QObject(parent), m_options(std::move(options))
+OfflineMaps::OfflineMaps(Options options, QObject *parent) : OfflineTileSource(parent), m_options(std::move(options))
 {
     if (m_options.storePath.isEmpty())
         m_options.storePath = OfflineStore::defaultPath();

@@ -3,7 +3,7 @@
 #include "AreaDownload.h"
 #include "OfflineAreaListModel.h"
 #include "OfflineStore.h"
-#include "TileLoader.h"
+#include "OfflineTileSource.h"
 
 #include <QObject>
 #include <QThread>
@@ -15,7 +15,7 @@
 // The app's offline maps: the store (on a thread of its own, so no query ever waits on the
 // UI thread), the one area download at a time, the tile lookups for the map, and the browsing
 // cache's size. A download left running when the app ended goes on at the next start.
-class OfflineMaps : public QObject, public OfflineTileSource
+class OfflineMaps : public OfflineTileSource
 {
     Q_OBJECT
     Q_PROPERTY(bool ready READ ready NOTIFY areasChanged)
@@ -114,7 +114,6 @@ public:
 Q_SIGNALS:
     void areasChanged();
     void downloadChanged();
-    void offlineTilesChanged();
     void browsingCacheChanged();
     void noticeChanged();
     void importFinished(bool ok);

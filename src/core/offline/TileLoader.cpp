@@ -110,14 +110,21 @@ void TileLoader::setCacheDirectory(const QString &dir, qint64 maxBytes)
     m_nam->setCache(cache); // takes ownership
 }
 
-void TileLoader::setOfflineSource(QObject *owner, OfflineTileSource *source)
+void TileLoader::setOfflineSource(OfflineTileSource *source)
 {
-    m_offlineOwner = owner;
-    m_offline = owner ? source : nullptr;
-    offlineTilesChanged();
+    if (m_offline == source)
+        return;
+    disconnect(m_offlineWatch);
+    m_offline = source;
+    if (source)
+        m_offlineWatch = source->watchTiles(this, [this] {
+            forgetOfflineMisses();
+            Q_EMIT offlineTilesChanged();
+        });
+    forgetOfflineMisses();
 }
 
-void TileLoader::offlineTilesChanged()
+void TileLoader::forgetOfflineMisses()
 {
     m_offlineMissed.clear();
     m_failedAt.removeIf([](const auto &it) { return it.key().layer == 0; });
@@ -125,7 +132,7 @@ void TileLoader::offlineTilesChanged()
 
 bool TileLoader::askOffline(const TileKey &k)
 {
-    if (k.layer != 0 || !m_offline || !m_offlineOwner || m_offlineMissed.contains(k))
+    if (k.layer != 0 || !m_offline || m_offlineMissed.contains(k))
         return false;
     if (m_asking.contains(k))
         return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OfflineTileSource.h"
+
 #include <QCache>
 #include <QHash>
 #include <QImage>
@@ -41,16 +43,6 @@ struct TileFallback {
     int levelsUp = 0;
 };
 
-// Tiles kept on the device (the offline map areas), asked before the network for imagery.
-class OfflineTileSource
-{
-public:
-    virtual ~OfflineTileSource() = default;
-    // Calls `done` later on `context`'s thread with the tile's bytes, or empty when it is not
-    // held; never once `context` is gone.
-    virtual void findTile(int z, int x, int y, QObject *context, std::function<void(const QByteArray &)> done) = 0;
-};
-
 // Fetches tiles over HTTP(S) with a bounded number of requests in flight. Requests for tiles
 // that are no longer wanted are dropped from the queue or aborted. Responses go through a
 // size-capped disk cache, so areas already seen still draw without a network. Bodies are decoded
@@ -76,10 +68,10 @@ public:
     int maxConcurrent() const { return m_maxConcurrent; }
     // Empty disables the disk cache.
     void setCacheDirectory(const QString &dir, qint64 maxBytes);
-    // Imagery is looked for here first; `owner` is the object behind `source` (it may go first).
-    void setOfflineSource(QObject *owner, OfflineTileSource *source);
-    // The offline tiles changed: tiles found missing there are looked for again.
-    void offlineTilesChanged();
+    // Imagery is looked for here first (the source may go first). When its tiles change, those
+    // found missing there are looked for again at the next request, and offlineTilesChanged says so.
+    void setOfflineSource(OfflineTileSource *source);
+    OfflineTileSource *offlineSource() const { return m_offline; }
     // Bound of the decoded tiles kept in memory, in bytes of image data.
     void setMemoryLimit(qsizetype bytes);
     qsizetype memoryLimit() const { return m_images.maxCost(); }
@@ -114,6 +106,8 @@ public:
 
 Q_SIGNALS:
     void tileLoaded();
+    // The offline source's tiles changed: the view asks for its tiles again.
+    void offlineTilesChanged();
 
 private:
     struct Delivery;
@@ -123,6 +117,7 @@ private:
     void decoded(const TileKey &k, quint64 generation, const QImage &img);
     void failed(const TileKey &k);
     void decode(const TileKey &k, const QByteArray &bytes);
+    void forgetOfflineMisses();
     bool askOffline(const TileKey &k);
     void offlineAnswered(const TileKey &k, quint64 generation, const QByteArray &bytes);
 
@@ -138,8 +133,8 @@ private:
     QHash<TileKey, qint64> m_failedAt; // monotonic ms; failed tiles are retried later, not in a loop
     std::shared_ptr<Delivery> m_delivery;
     DecodeHook m_decodeHook;
-    QPointer<QObject> m_offlineOwner;
-    OfflineTileSource *m_offline = nullptr;
+    QPointer<OfflineTileSource> m_offline;
+    QMetaObject::Connection m_offlineWatch;
     QSet<TileKey> m_asking;         // looked for offline, no answer yet
     QSet<TileKey> m_offlineMissed;  // not held offline: fetched from the network
     QSet<TileKey> m_wanted;

@@ -1,8 +1,12 @@
 #include "MapCamera.h"
 
+#include "WebMercator.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+
+namespace merc = zeltrin::mercator;
 
 namespace {
 double radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
@@ -68,10 +72,73 @@ void MapCamera::normalise()
     cy = std::clamp(cy, 0.0, 1.0);
 }
 
-TileRange TileRange::covering(const MapCamera &cam, int z)
+void MapCamera::fitRegion(const MapRegion &r)
+{
+    const double lat = std::clamp(r.centerLatitude, -merc::kMaxLatitude, merc::kMaxLatitude);
+    cx = merc::worldX(r.centerLongitude);
+    cy = merc::worldY(lat);
+    const double spanX = r.longitudeSpan / 360.0;
+    const double spanY = std::abs(merc::worldY(lat - r.latitudeSpan / 2) - merc::worldY(lat + r.latitudeSpan / 2));
+    double s = width / spanX;
+    if (spanY > 0)
+        s = std::min(s, height / spanY);
+    scale = std::clamp(s, kMinScale, kMaxScale);
+}
+
+MapRegion MapCamera::region()
+{
+    normalise(); // wraps around the date line
+    MapRegion r;
+    r.centerLongitude = merc::longitude(cx);
+    r.centerLatitude = merc::latitude(cy);
+    r.longitudeSpan = width / scale * 360.0;
+    const double half = height / scale / 2;
+    r.latitudeSpan = merc::latitude(cy - half) - merc::latitude(cy + half);
+    return r;
+}
+
+void MapCamera::fitBounds(double south, double west, double north, double east, QRectF area)
+{
+    const QPointF nw = merc::toWorld(north, west), se = merc::toWorld(south, east);
+    // A single point (or a line along one axis) gets a street-level view, not infinite zoom.
+    constexpr double kMinSpan = 256.0 / (256.0 * (1 << 17));
+    const double dx = std::max(se.x() - nw.x(), kMinSpan), dy = std::max(se.y() - nw.y(), kMinSpan);
+    bearing = 0;
+    scale = std::clamp(std::min(area.width() / dx, area.height() / dy), kMinScale, kMaxScale);
+    // The bounds' centre goes to the area's centre.
+    const QPointF offset = (area.center() - QPointF(width / 2, height / 2)) / scale;
+    cx = (nw.x() + se.x()) / 2 - offset.x();
+    cy = (nw.y() + se.y()) / 2 - offset.y();
+}
+
+MapCamera::Bounds MapCamera::boundsOf(QRectF area) const
+{
+    double x0 = 1, x1 = 0, y0 = 1, y1 = 0;
+    for (const QPointF &corner : {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()}) {
+        const QPointF w = screenToWorld(corner);
+        x0 = std::min(x0, w.x());
+        x1 = std::max(x1, w.x());
+        y0 = std::min(y0, w.y());
+        y1 = std::max(y1, w.y());
+    }
+    // One copy of the world: a frame over its edge is cut there.
+    x0 = std::clamp(x0, 0.0, 1.0);
+    x1 = std::clamp(x1, 0.0, 1.0);
+    y0 = std::clamp(y0, 0.0, 1.0);
+    y1 = std::clamp(y1, 0.0, 1.0);
+    return {merc::latitude(y1), merc::longitude(x0), merc::latitude(y0), merc::longitude(x1)};
+}
+
+zeltrin::Coordinate MapCamera::coordinateAt(QPointF screen) const
+{
+    const QPointF w = screenToWorld(screen);
+    return {merc::latitude(std::clamp(w.y(), 0.0, 1.0)), merc::longitude(w.x() - std::floor(w.x()))};
+}
+
+TileRange MapCamera::tilesCovering(int z) const
 {
     const int n = 1 << z;
-    const QRectF b = cam.worldBounds();
+    const QRectF b = worldBounds();
     TileRange r;
     r.z = z;
     // Bounded before the cast: a camera far off the world must not overflow an int.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MapCamera.h"
+#include "OverlayFrame.h"
 
 #include <QLineF>
 #include <QPointF>
@@ -11,25 +12,19 @@
 #include <vector>
 
 class MarkerIndex;
+class QQuickWindow;
 
-// The frame the path, the markers and the graticule are built in: screen pixels of the camera
-// as it was at build time, relative to the world point then at the centre. Panning only
-// translates this frame on screen, so the built geometry is kept until the zoom, the bearing or
-// the size changes, or the screen leaves the region built around it.
-struct OverlayFrame {
-    double ox = 0, oy = 0; // world origin
-    double scale = 0;
-    double bearing = 0;
-    double width = 0, height = 0;
-    QRectF region; // what was built, in frame pixels
-    bool valid = false;
-
-    static OverlayFrame around(const MapCamera &cam);
-    QPointF project(QPointF world) const;
-    // Where the frame's origin lies on screen under `cam` (the translation to apply).
-    QPointF offsetOn(const MapCamera &cam) const;
-    // True while this frame's geometry, translated, still covers the screen of `cam`.
-    bool covers(const MapCamera &cam) const;
+// What a layer builds a frame from, while the GUI thread waits for the sync.
+struct LayerSync {
+    QQuickWindow *window = nullptr;
+    qreal dpr = 1;
+    bool software = false; // the software renderer: layers paint rather than build geometry
+    bool placed = false;   // the camera is placed (the item has a size and a region)
+    MapCamera cam;
+    OverlayFrame frame;
+    bool frameChanged = false; // everything built in the old frame is stale
+    QRectF bounds;             // the item's
+    QPointF offset() const { return frame.offsetOn(cam); }
 };
 
 struct MarkerDraw {
@@ -50,6 +45,9 @@ struct VehicleDraw {
 
 // The path is dashed 5 px on, 5 px off, the pattern running on from a run's first point.
 constexpr double kDashOn = 5, kDashPeriod = 10;
+namespace overlay {
+constexpr double kPathWidth = 2;
+}
 
 // A stretch of the dashed path, drawn as one piece: a leg, or its part inside the built region.
 // `phase` is where its start lies in the dash pattern (0 to kDashPeriod).

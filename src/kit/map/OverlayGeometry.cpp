@@ -1,6 +1,7 @@
 #include "OverlayGeometry.h"
 
-#include <QSGGeometry>
+#include <QSGGeometryNode>
+#include <QSGTransformNode>
 
 #include <algorithm>
 #include <array>
@@ -140,6 +141,23 @@ void writeQuad(QSGGeometry *g, const MarkerAtlas::Quad &quad)
     std::copy(tri, tri + 6, g->indexDataAsUInt());
     g->markVertexDataDirty();
     g->markIndexDataDirty();
+}
+
+QSGGeometryNode *geometryNode(QSGGeometry *g, QSGMaterial *m)
+{
+    auto *node = new QSGGeometryNode;
+    node->setGeometry(g);
+    node->setMaterial(m);
+    node->setFlags(QSGNode::OwnsGeometry | QSGNode::OwnsMaterial);
+    return node;
+}
+
+void setSnappedOffset(QSGTransformNode *node, QPointF offset, qreal dpr)
+{
+    QMatrix4x4 m;
+    m.translate(float(snap(offset.x(), dpr)), float(snap(offset.y(), dpr)));
+    if (m != node->matrix())
+        node->setMatrix(m);
 }
 
 } // namespace overlaygeometry

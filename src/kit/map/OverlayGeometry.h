@@ -9,6 +9,9 @@
 #include <vector>
 
 class QSGGeometry;
+class QSGGeometryNode;
+class QSGMaterial;
+class QSGTransformNode;
 
 // The overlay's vertex data: what each node's geometry holds, written in place.
 namespace overlaygeometry {
@@ -22,5 +25,9 @@ double snap(double v, qreal dpr);
 void writeMarkers(QSGGeometry *g, const std::vector<MarkerDraw> &markers, const MarkerAtlas &atlas,
                   MarkerAtlas::StyleKind kind = MarkerAtlas::Plain);
 void writeQuad(QSGGeometry *g, const MarkerAtlas::Quad &quad);
+// A node owning its geometry and material.
+QSGGeometryNode *geometryNode(QSGGeometry *g, QSGMaterial *m);
+// Moves an overlay frame's node by `offset`, on whole device pixels.
+void setSnappedOffset(QSGTransformNode *node, QPointF offset, qreal dpr);
 
 } // namespace overlaygeometry

@@ -1,104 +1,76 @@
 #pragma once
 
-#include "MapOverlay.h"
 #include "MarkerPainter.h"
 
-#include <QSGNode>
-#include <QSGRenderNode>
+#include <QSGGeometryNode>
 #include <QSGTransformNode>
 
 #include <functional>
-#include <memory>
 #include <vector>
 
 class QQuickWindow;
-class QSGGeometryNode;
-class QSGOpacityNode;
 class QSGTexture;
 
-// The path, the markers and the graticule as scene-graph geometry in an overlay frame: vertex
-// buffers that change only with the data or the frame, under a transform node that a pan moves.
-// Runs of markers are separate nodes, so an edit re-uploads only its runs; they share one
-// material state (the marker atlas), so the renderer batches them.
+// The overlay on a GPU renderer: what the layers over the tiles build, in an overlay frame, under
+// a transform node that a pan only moves. Every marker and vehicle is a few textured quads from
+// one marker atlas and the path's dashes repeat one texture, so the renderer batches them. Each
+// layer keeps its nodes in its slots, which are in drawing order.
 class OverlayNodes : public QSGTransformNode
 {
 public:
+    enum Slot { Paths, Markers, Track, Lifted, Vehicles, SlotCount };
+
     OverlayNodes(QQuickWindow *window, qreal dpr);
     ~OverlayNodes() override;
+    // The nodes in `slot`, made anew (and `*made` set) on first use or for another pixel ratio.
+    static OverlayNodes *in(QSGNode *slot, QQuickWindow *window, qreal dpr, bool *made);
 
     qreal devicePixelRatio() const { return m_atlas.devicePixelRatio(); }
+    const MarkerAtlas &atlas() const { return m_atlas; }
     void setOffset(QPointF offset);
-    // Makes run `c`'s nodes show `chunk`; runs past `count` are removed.
-    void setChunk(qsizetype c, const OverlayChunk &chunk);
-    void setChunkCount(qsizetype count);
-    // The selected marker, and the one just deselected while it fades, over every run (frame
-    // pixels; `selected` is how far each is into its selected look).
-    void setSelection(const std::vector<MarkerDraw> &markers);
-    // Makes run `r` of the flown track show `points` (a polyline); runs past `count` are removed.
-    void setTrackRunCount(qsizetype count);
-    void setTrackRun(qsizetype r, const std::vector<QPointF> &points);
-    // The home point and the aircraft: atlas quads that a move only re-places.
-    void setVehicles(const VehicleDraw &v);
+    QSGNode *slot(Slot s) const { return m_slots[s]; }
+    // New nodes drawing quads from the atlas, and dashes of the path.
+    QSGGeometryNode *atlasNode() const;
+    QSGGeometryNode *dashNode() const;
 
 private:
-    // One marker over the runs: its plain and its selected look, each scaled and faded.
-    struct Lifted {
-        QSGNode *root = nullptr;
-        QSGOpacityNode *fade[2] = {nullptr, nullptr};
-        QSGTransformNode *place[2] = {nullptr, nullptr};
-        QSGGeometryNode *quads[2] = {nullptr, nullptr};
-        int number = -1;
-    };
-    QSGGeometryNode *atlasNode();
-    struct Run {
-        QSGGeometryNode *path = nullptr;
-        QSGGeometryNode *markers = nullptr;
-    };
-    QQuickWindow *m_window;
     MarkerAtlas m_atlas;
     QSGTexture *m_atlasTexture = nullptr;
     QSGTexture *m_dashTexture = nullptr;
-    QSGNode *m_paths = nullptr;
-    QSGNode *m_markers = nullptr;
-    QSGNode *m_lifted = nullptr;
-    QSGNode *m_track = nullptr;
-    QSGTransformNode *m_home = nullptr, *m_aircraft = nullptr; // their quads as children
-    VehicleDraw m_shownVehicles;
-    std::vector<Run> m_runs;
-    std::vector<Lifted> m_liftedMarkers;
+    QSGNode *m_slots[SlotCount] = {};
 };
 
-// The graticule's lines in an overlay frame, under the tiles.
-class GraticuleNode : public QSGTransformNode
+// One geometry node per run (of markers, of path legs, of the flown track), so an edit
+// re-uploads only the runs it touched.
+class RunNodes : public QSGNode
 {
 public:
-    GraticuleNode();
-    void setOffset(QPointF offset, qreal dpr);
-    void setLines(const std::vector<QLineF> &lines);
+    // Keeps `count` runs: new ones come from `make`, those past the end are deleted.
+    void resize(qsizetype count, const std::function<QSGGeometryNode *()> &make)
+    {
+        while (qsizetype(m_runs.size()) > count) {
+            delete m_runs.back(); // leaves its parent
+            m_runs.pop_back();
+        }
+        while (qsizetype(m_runs.size()) < count) {
+            m_runs.push_back(make());
+            appendChildNode(m_runs.back());
+        }
+    }
+    qsizetype count() const { return qsizetype(m_runs.size()); }
+    QSGGeometryNode *at(qsizetype r) const { return m_runs[size_t(r)]; }
+
+    // The runs in `slot` (made on first use).
+    static RunNodes *in(QSGNode *slot)
+    {
+        auto *runs = static_cast<RunNodes *>(slot->firstChild());
+        if (!runs) {
+            runs = new RunNodes;
+            slot->appendChildNode(runs);
+        }
+        return runs;
+    }
 
 private:
-    QSGGeometryNode *m_lines;
+    std::vector<QSGGeometryNode *> m_runs;
 };
-
-// A layer painted with QPainter straight into the software renderer's painter each frame.
-class PainterLayerNode : public QSGRenderNode
-{
-public:
-    std::function<void(QPainter *)> paint;
-    QRectF bounds;
-    QQuickWindow *window = nullptr;
-
-    void render(const RenderState *state) override;
-    StateFlags changedStates() const override { return {}; }
-    RenderingFlags flags() const override { return BoundedRectRendering; }
-    QRectF rect() const override { return bounds; }
-};
-
-namespace overlay {
-// What the software renderer draws of the same data, translated by `offset`.
-void paintGraticule(QPainter *p, const std::vector<QLineF> &lines);
-void paintPath(QPainter *p, const std::vector<PathPiece> &pieces);
-void paintMarkers(QPainter *p, const std::vector<MarkerDraw> &markers);
-void paintTrack(QPainter *p, const std::vector<QPointF> &points);
-void paintVehicles(QPainter *p, const VehicleDraw &v);
-} // namespace overlay

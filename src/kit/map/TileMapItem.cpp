@@ -1,47 +1,50 @@
 #include "TileMapItem.h"
 
-#include "MarkerPainter.h"
-#include "WebMercator.h"
+#include "OverlayNodes.h"
+#include "PainterLayerNode.h"
 
 #include <QAccessible>
-#include <QStandardPaths>
+#include <QLineF>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 
+#include <array>
 #include <cmath>
 
-namespace merc = zeltrin::mercator;
+namespace {
+
+// The tiles' nodes, then the overlay's. A transform node (identity), not a plain one: the
+// software renderer re-places a changed node's subtree from its direct parent's recorded state,
+// and records none for plain nodes.
+class MapRootNode : public QSGTransformNode
+{
+public:
+    QSGNode *tiles = nullptr;
+    QSGNode *overlay = nullptr;
+};
+
+} // namespace
 
 TileMapItem::TileMapItem(QQuickItem *parent) : QQuickItem(parent)
 {
     setFlag(ItemHasContents);
     setAcceptedMouseButtons(Qt::LeftButton);
+    // The item takes touch itself, so no mouse events are synthesised for a finger.
     setAcceptTouchEvents(true);
     setClip(true);
-    m_templates[0] = defaultImageryUrlTemplate();
-    m_templates[1] = defaultLabelsUrlTemplate();
-    m_attribution = defaultAttribution();
-    m_loader.setUrlTemplate(0, m_templates[0]);
-    m_loader.setUrlTemplate(1, m_templates[1]);
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    m_cacheDir = base.isEmpty() ? QString() : base + QStringLiteral("/tiles");
-    m_loader.setCacheDirectory(m_cacheDir, 200ll * 1024 * 1024);
-    connect(&m_loader, &TileLoader::tileLoaded, this, [this] {
+    connect(&m_tiles.loader(), &TileLoader::tileLoaded, this, [this] {
         update();
         Q_EMIT tilesChanged();
     });
+    // Areas downloaded or opened while the map is up draw at once.
+    connect(&m_tiles.loader(), &TileLoader::offlineTilesChanged, this, &QQuickItem::polish);
     markerTitleFunction = [](int i) { return QStringLiteral("WP%1").arg(i + 1); };
 
     m_inertia.setInterval(16);
     connect(&m_inertia, &QTimer::timeout, this, &TileMapItem::stepInertia);
-
-    m_region.centerLatitude = 0;
-    m_region.centerLongitude = 0;
-    m_region.latitudeSpan = 60;
-    m_region.longitudeSpan = 60;
-    m_overlay = std::make_shared<OverlayState>();
 }
 
 TileMapItem::~TileMapItem() = default;
-
 
 void TileMapItem::setRegion(const MapRegion &r)
 {
@@ -66,79 +69,27 @@ void TileMapItem::setBearing(double degrees)
     update();
 }
 
-double TileMapItem::zoomLevel() const { return m_cam.zoomLevel(); }
-
-double TileMapItem::meanTileBytes() const
-{
-    return m_loader.bodiesReceived() > 0 ? double(m_loader.bodyBytesReceived()) / m_loader.bodiesReceived() : 0.0;
-}
-
 QVariantMap TileMapItem::boundsOf(QRectF area) const
 {
     if (m_cam.width <= 0 || m_cam.height <= 0 || area.isEmpty())
         return {}; // not laid out yet: no area
-    double x0 = 1, x1 = 0, y0 = 1, y1 = 0;
-    for (const QPointF &corner : {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()}) {
-        const QPointF w = m_cam.screenToWorld(corner);
-        x0 = std::min(x0, w.x());
-        x1 = std::max(x1, w.x());
-        y0 = std::min(y0, w.y());
-        y1 = std::max(y1, w.y());
-    }
-    // One copy of the world: a frame over its edge is cut there.
-    x0 = std::clamp(x0, 0.0, 1.0);
-    x1 = std::clamp(x1, 0.0, 1.0);
-    y0 = std::clamp(y0, 0.0, 1.0);
-    y1 = std::clamp(y1, 0.0, 1.0);
-    return {{QStringLiteral("south"), merc::latitude(y1)}, {QStringLiteral("west"), merc::longitude(x0)},
-            {QStringLiteral("north"), merc::latitude(y0)}, {QStringLiteral("east"), merc::longitude(x1)}};
+    const MapCamera::Bounds b = m_cam.boundsOf(area);
+    return {{QStringLiteral("south"), b.south}, {QStringLiteral("west"), b.west},
+            {QStringLiteral("north"), b.north}, {QStringLiteral("east"), b.east}};
 }
 
 void TileMapItem::setMarkers(CoordinateListModel *m)
 {
-    if (m_markers == m)
+    if (m_markers.model() == m)
         return;
-    if (m_markers)
-        m_markers->disconnect(this);
-    m_markers = m;
-    m_shownSelection = m_markers ? m_markers->marked() : std::nullopt;
-    m_previousSelection.reset();
-    m_firstChanged = 0;
-    if (m_markers) {
-        connect(m_markers, &CoordinateListModel::coordinatesChangedFrom, this,
-                [this](qsizetype first) { m_firstChanged = std::min(m_firstChanged, first); });
-        connect(m_markers, &CoordinateListModel::contentChanged, this, [this] {
-            const auto now = m_markers ? m_markers->marked() : std::nullopt;
-            if (now != m_shownSelection) {
-                // Both runs change: one gets its marker back, the other gives one up.
-                markChunkDirty(m_previousSelection);
-                markChunkDirty(m_shownSelection);
-                markChunkDirty(now);
-                m_previousSelection = m_shownSelection;
-                m_shownSelection = now;
-                m_selectionClock.start();
-            }
-            update();
-            polish();
-        });
-    }
+    m_markers.setModel(m);
     Q_EMIT markersChanged();
     update();
 }
 
-void TileMapItem::setImageryUrlTemplate(const QString &t)
+void TileMapItem::setUrlTemplate(int layer, const QString &t)
 {
-    m_templates[0] = t;
-    m_loader.setUrlTemplate(0, t);
-    Q_EMIT sourceChanged();
-    polish();
-    update();
-}
-
-void TileMapItem::setLabelsUrlTemplate(const QString &t)
-{
-    m_templates[1] = t;
-    m_loader.setUrlTemplate(1, t);
+    m_tiles.setUrlTemplate(layer, t);
     Q_EMIT sourceChanged();
     polish();
     update();
@@ -146,42 +97,47 @@ void TileMapItem::setLabelsUrlTemplate(const QString &t)
 
 void TileMapItem::setAttribution(const QString &a)
 {
-    m_attribution = a;
+    m_tiles.setAttribution(a);
     Q_EMIT sourceChanged();
 }
 
 void TileMapItem::setCacheDirectory(const QString &dir)
 {
-    m_cacheDir = dir;
-    m_loader.setCacheDirectory(dir, 200ll * 1024 * 1024);
+    m_tiles.setCacheDirectory(dir);
     Q_EMIT sourceChanged();
 }
 
-void TileMapItem::setOfflineTiles(QObject *source)
+void TileMapItem::setOfflineTiles(OfflineTileSource *source)
 {
-    if (m_offlineTiles == source)
+    if (offlineTiles() == source)
         return;
-    if (m_offlineTiles)
-        disconnect(m_offlineTiles, nullptr, this, nullptr);
-    m_offlineTiles = source;
-    m_loader.setOfflineSource(source, dynamic_cast<OfflineTileSource *>(source));
-    // Areas downloaded or opened while the map is up draw at once.
-    if (source && source->metaObject()->indexOfSignal("offlineTilesChanged()") >= 0)
-        connect(source, SIGNAL(offlineTilesChanged()), this, SLOT(offlineTilesAdded()));
+    m_tiles.loader().setOfflineSource(source);
     Q_EMIT sourceChanged();
-    polish();
-}
-
-void TileMapItem::offlineTilesAdded()
-{
-    m_loader.offlineTilesChanged();
     polish();
 }
 
 void TileMapItem::setMaxConcurrentRequests(int n)
 {
-    m_loader.setMaxConcurrent(n);
+    m_tiles.loader().setMaxConcurrent(n);
     Q_EMIT sourceChanged();
+}
+
+void TileMapItem::setTrack(TrackLine *t)
+{
+    if (m_track.line() == t)
+        return;
+    m_track.setLine(t);
+    Q_EMIT trackChanged();
+    update();
+}
+
+qreal TileMapItem::devicePixelRatio() const { return window() ? window()->effectiveDevicePixelRatio() : 1.0; }
+
+void TileMapItem::vehiclesMoved()
+{
+    Q_EMIT vehiclesChanged();
+    if (m_vehicles.needsFrame(m_frame, m_cam.bearing, devicePixelRatio()))
+        update();
 }
 
 void TileMapItem::applyRegion()
@@ -190,35 +146,15 @@ void TileMapItem::applyRegion()
     m_cam.height = height();
     if (width() <= 0 || height() <= 0)
         return;
-    const double lat = std::clamp(m_region.centerLatitude, -merc::kMaxLatitude, merc::kMaxLatitude);
-    m_cam.cx = merc::worldX(m_region.centerLongitude);
-    m_cam.cy = merc::worldY(lat);
-    const double spanX = m_region.longitudeSpan / 360.0;
-    const double spanY = std::abs(merc::worldY(lat - m_region.latitudeSpan / 2)
-                                  - merc::worldY(lat + m_region.latitudeSpan / 2));
-    // Fit the whole region, as a map view does.
-    double scale = width() / spanX;
-    if (spanY > 0)
-        scale = std::min(scale, height() / spanY);
-    m_cam.scale = std::clamp(scale, MapCamera::kMinScale, MapCamera::kMaxScale);
+    m_cam.fitRegion(m_region);
     m_cameraValid = true;
     polish();
     update();
 }
 
-void TileMapItem::updateRegionFromCamera()
-{
-    m_cam.normalise(); // wraps around the date line
-    m_region.centerLongitude = merc::longitude(m_cam.cx);
-    m_region.centerLatitude = merc::latitude(m_cam.cy);
-    m_region.longitudeSpan = width() / m_cam.scale * 360.0;
-    const double half = height() / m_cam.scale / 2;
-    m_region.latitudeSpan = merc::latitude(m_cam.cy - half) - merc::latitude(m_cam.cy + half);
-}
-
 void TileMapItem::cameraMoved(bool byGesture)
 {
-    updateRegionFromCamera();
+    m_region = m_cam.region();
     Q_EMIT regionChanged();
     if (byGesture)
         Q_EMIT regionMoved();
@@ -233,18 +169,9 @@ void TileMapItem::fitBounds(double south, double west, double north, double east
         return;
     if (!area.isValid() || area.isEmpty())
         area = QRectF(0, 0, width(), height());
-    const QPointF nw = merc::toWorld(north, west), se = merc::toWorld(south, east);
-    // A single point (or a line along one axis) gets a street-level view, not infinite zoom.
-    constexpr double kMinSpan = 256.0 / (256.0 * (1 << 17));
-    const double dx = std::max(se.x() - nw.x(), kMinSpan), dy = std::max(se.y() - nw.y(), kMinSpan);
     m_cam.width = width();
     m_cam.height = height();
-    m_cam.bearing = 0;
-    m_cam.scale = std::clamp(std::min(area.width() / dx, area.height() / dy), MapCamera::kMinScale, MapCamera::kMaxScale);
-    // The bounds' centre goes to the area's centre.
-    const QPointF offset = (area.center() - QPointF(width() / 2, height() / 2)) / m_cam.scale;
-    m_cam.cx = (nw.x() + se.x()) / 2 - offset.x();
-    m_cam.cy = (nw.y() + se.y()) / 2 - offset.y();
+    m_cam.fitBounds(south, west, north, east, area);
     m_cameraValid = true;
     Q_EMIT bearingChanged();
     cameraMoved(true);
@@ -259,47 +186,6 @@ void TileMapItem::geometryChange(const QRectF &newGeometry, const QRectF &oldGeo
         applyRegion();
     polish();
     update();
-}
-
-QPointF TileMapItem::coordinateToPoint(double latitude, double longitude) const
-{
-    return m_cam.worldToScreen(merc::toWorld(latitude, longitude));
-}
-
-int TileMapItem::markerAt(QPointF point) const
-{
-    if (!m_markers)
-        return -1;
-    const auto &list = m_markers->coordinates();
-    const auto marked = m_markers->marked();
-    // Later markers are drawn on top, so search from the end.
-    for (qsizetype i = list.size() - 1; i >= 0; --i) {
-        const QPointF s = coordinateToPoint(list[i].latitude, list[i].longitude);
-        const double r = marker::hitRadius(marked && *marked == i);
-        const QPointF d = s - point;
-        if (d.x() * d.x() + d.y() * d.y() <= r * r)
-            return int(i);
-    }
-    return -1;
-}
-
-double TileMapItem::selectionAmount(qsizetype index) const
-{
-    double t = 1.0;
-    if (m_selectionClock.isValid()) {
-        const double x = std::min(1.0, double(m_selectionClock.elapsed()) / double(kSelectionMs));
-        t = 1.0 - std::pow(1.0 - x, 3); // ease out
-    }
-    if (m_shownSelection && *m_shownSelection == index)
-        return t;
-    if (m_previousSelection && *m_previousSelection == index)
-        return 1.0 - t;
-    return 0.0;
-}
-
-QString TileMapItem::markerTitle(int index) const
-{
-    return markerTitleFunction ? markerTitleFunction(index) : QString();
 }
 
 void TileMapItem::panBy(double dx, double dy)
@@ -328,7 +214,8 @@ void TileMapItem::rotateBy(double degrees)
 
 void TileMapItem::updatePolish()
 {
-    requestTiles();
+    if (m_cameraValid && width() > 0 && height() > 0)
+        m_tiles.request(m_cam);
     updateAccessibleMarkers();
 }
 
@@ -343,41 +230,162 @@ void TileMapItem::updateAccessibleMarkers()
 {
     if (!m_exposeMarkers && !QAccessible::isActive())
         return;
-    QList<int> onScreen;
-    if (m_markers && m_cameraValid) {
-        const auto &list = m_markers->coordinates();
-        const QRectF area = boundingRect();
-        constexpr int kMaxExposed = 200;
-        for (qsizetype i = 0; i < list.size() && onScreen.size() < kMaxExposed; ++i)
-            if (area.contains(coordinateToPoint(list[i].latitude, list[i].longitude)))
-                onScreen.append(int(i));
-    }
+    constexpr int kMaxExposed = 200;
+    const QList<int> onScreen = m_cameraValid ? m_markers.markersIn(m_cam, boundingRect(), kMaxExposed) : QList<int>();
     if (onScreen != m_accessibleMarkers) {
         m_accessibleMarkers = onScreen;
         Q_EMIT accessibleMarkersChanged();
     }
 }
 
-void TileMapItem::requestTiles()
+// The layers bring their nodes up to date while the GUI thread waits.
+QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 {
-    if (!m_cameraValid || width() <= 0 || height() <= 0)
-        return;
-    const TileRange r = TileRange::covering(m_cam, m_cam.tileZoom());
-    const int n = 1 << r.z;
-    QList<TileKey> wanted;
-    wanted.reserve(2 * r.count());
-    // Imagery before labels, centre tiles first.
-    const int mx = (r.x0 + r.x1) / 2, my = (r.y0 + r.y1) / 2;
-    for (int layer = 0; layer < 2; ++layer) {
-        const qsizetype start = wanted.size();
-        for (int y = r.y0; y <= r.y1; ++y)
-            for (int x = r.x0; x <= r.x1; ++x)
-                wanted.append({layer, r.z, ((x % n) + n) % n, y});
-        std::sort(wanted.begin() + start, wanted.end(), [&](const TileKey &a, const TileKey &b) {
-            return std::abs(a.x - mx) + std::abs(a.y - my) < std::abs(b.x - mx) + std::abs(b.y - my);
-        });
+    auto *root = static_cast<MapRootNode *>(old);
+    LayerSync s;
+    s.window = window();
+    s.dpr = s.window->effectiveDevicePixelRatio();
+    s.software = s.window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
+    s.placed = m_cameraValid;
+    s.cam = m_cam;
+    s.bounds = boundingRect();
+    if (m_cameraValid) {
+        // Panning only moves what was built, until the frame no longer covers the view.
+        s.frameChanged = !m_frame.covers(m_cam);
+        if (s.frameChanged)
+            m_frame = OverlayFrame::around(m_cam);
+        s.frame = m_frame;
     }
-    m_visibleTiles = int(wanted.size() / 2);
-    m_loader.request(wanted);
+    if (!root) {
+        root = new MapRootNode;
+        root->tiles = m_tiles.updateNode(nullptr, s);
+        root->appendChildNode(root->tiles);
+        root->overlay = new QSGNode;
+        root->appendChildNode(root->overlay);
+    } else {
+        m_tiles.updateNode(root->tiles, s);
+    }
+    if (!m_cameraValid)
+        return root;
+    m_markers.sync(s);
+    m_track.sync(s);
+    m_vehicles.sync(s);
+    const QPointF offset = s.offset();
+
+    if (s.software) {
+        // The software renderer draws no geometry nodes: the layers paint the same data, the
+        // track between the path and the markers.
+        PainterLayerNode::in(root->overlay, s.window, s.bounds)->paint =
+            [offset, layers = std::array{m_markers.pathPainter(), m_track.painter(), m_markers.markerPainter(),
+                                         m_vehicles.painter()}](QPainter *p) {
+                p->translate(offset);
+                for (const auto &paint : layers)
+                    paint(p);
+            };
+        return root;
+    }
+    bool all = false; // the nodes are new: every run goes in
+    OverlayNodes *nodes = OverlayNodes::in(root->overlay, s.window, s.dpr, &all);
+    // Here the track goes over the resting markers and under the selected ones (the slots' order).
+    nodes->setOffset(offset);
+    m_markers.updateNodes(*nodes, all);
+    m_track.updateNodes(*nodes, all);
+    m_vehicles.updateNodes(*nodes);
+    return root;
 }
 
+MapGestureRecognizer::Reports TileMapItem::gestureReports()
+{
+    MapGestureRecognizer::Reports r;
+    r.contact = [this] { m_inertia.stop(); };
+    r.pan = [this](QPointF d) { panBy(d.x(), d.y()); };
+    r.zoom = [this](double factor, QPointF anchor) { zoomBy(factor, anchor); };
+    r.rotate = [this](double degrees) { rotateBy(degrees); };
+    r.fling = [this](QPointF velocity) {
+        m_velocity = velocity;
+        m_inertia.start();
+    };
+    r.tap = [this](QPointF at) {
+        const int marker = markerAt(at);
+        if (marker >= 0) {
+            m_gestures.forgetTap(); // a marker tap is no first half of a double tap
+            Q_EMIT markerTapped(marker);
+            return;
+        }
+        const zeltrin::Coordinate c = m_cam.coordinateAt(at);
+        Q_EMIT mapTapped(c.latitude, c.longitude);
+    };
+    r.doubleTap = [this](QPointF at) {
+        const zeltrin::Coordinate c = m_cam.coordinateAt(at);
+        Q_EMIT mapDoubleTapped(c.latitude, c.longitude);
+        zoomBy(2.0, at);
+    };
+    r.longPress = [this](QPointF at) {
+        if (markerAt(at) >= 0)
+            return;
+        const zeltrin::Coordinate c = m_cam.coordinateAt(at);
+        Q_EMIT mapLongPressed(c.latitude, c.longitude);
+    };
+    return r;
+}
+
+void TileMapItem::stepInertia()
+{
+    m_velocity *= 0.92;
+    if (QLineF(QPointF(), m_velocity).length() < 0.02) {
+        m_inertia.stop();
+        return;
+    }
+    panBy(m_velocity.x() * 16, m_velocity.y() * 16);
+}
+
+// A drag or a pinch keeps the grab from the items under the map (a flickable sheet, say).
+void TileMapItem::keepGrabs()
+{
+    setKeepMouseGrab(m_gestures.dragging());
+    setKeepTouchGrab(m_gestures.dragging() || m_gestures.pinching());
+}
+
+void TileMapItem::mousePressEvent(QMouseEvent *e)
+{
+    m_gestures.mouseEvent(*e);
+    keepGrabs();
+    e->accept();
+}
+
+void TileMapItem::mouseMoveEvent(QMouseEvent *e)
+{
+    m_gestures.mouseEvent(*e);
+    keepGrabs();
+}
+
+void TileMapItem::mouseReleaseEvent(QMouseEvent *e)
+{
+    m_gestures.mouseEvent(*e);
+    keepGrabs();
+}
+
+void TileMapItem::mouseUngrabEvent()
+{
+    m_gestures.cancelPointer();
+    keepGrabs();
+}
+
+void TileMapItem::touchEvent(QTouchEvent *e)
+{
+    m_gestures.touchEvent(*e);
+    keepGrabs();
+    e->accept();
+}
+
+void TileMapItem::touchUngrabEvent()
+{
+    m_gestures.cancelTouch();
+    keepGrabs();
+}
+
+void TileMapItem::wheelEvent(QWheelEvent *e)
+{
+    m_gestures.wheelEvent(*e);
+    e->accept();
+}

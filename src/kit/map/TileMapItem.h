@@ -2,27 +2,27 @@
 
 #include "CoordinateListModel.h"
 #include "MapCamera.h"
+#include "MapGestureRecognizer.h"
 #include "MapOverlay.h"
 #include "MapRegion.h"
-#include "MarkerIndex.h"
-#include "TileLoader.h"
-#include "TrackLine.h"
+#include "MarkerLayer.h"
+#include "TileLayer.h"
+#include "TileSources.h"
+#include "TrackLayer.h"
+#include "VehicleLayer.h"
+#include "WebMercator.h"
 
-#include <QElapsedTimer>
-#include <QPointer>
 #include <QQuickItem>
 #include <QTimer>
 #include <QVariantMap>
 
 #include <functional>
-#include <limits>
-#include <memory>
 
-// A slippy map drawn with scene-graph nodes: one texture node per web-Mercator tile (imagery
-// plus a labels overlay), a dark graticule underneath so the map is usable with no tiles at
-// all, and the markers and the dashed path of a coordinate list as vertex buffers that a pan
-// only moves. The camera is a region (centre and spans in degrees) plus a bearing.
-// Gestures are in MapGestures.cpp, the nodes in OverlayNodes and TileNodes.
+// A slippy map drawn with scene-graph nodes, north up or turned to a bearing. The camera is a
+// region (centre and spans in degrees) plus the bearing. The item owns the camera and the
+// gesture recognizer, and composes its layers, bottom to top: the tiles (with the graticule
+// under them), the waypoints and their dashed path, the flown track, and the aircraft with its
+// home point. It reports taps and never edits what it shows.
 class TileMapItem : public QQuickItem
 {
     Q_OBJECT
@@ -39,8 +39,8 @@ class TileMapItem : public QQuickItem
     Q_PROPERTY(QString labelsUrlTemplate READ labelsUrlTemplate WRITE setLabelsUrlTemplate NOTIFY sourceChanged)
     Q_PROPERTY(QString attribution READ attribution WRITE setAttribution NOTIFY sourceChanged)
     Q_PROPERTY(QString cacheDirectory READ cacheDirectory WRITE setCacheDirectory NOTIFY sourceChanged)
-    // Tiles kept on the device, drawn before any from the network (an OfflineTileSource).
-    Q_PROPERTY(QObject *offlineTiles READ offlineTiles WRITE setOfflineTiles NOTIFY sourceChanged)
+    // Tiles kept on the device, drawn before any from the network.
+    Q_PROPERTY(OfflineTileSource *offlineTiles READ offlineTiles WRITE setOfflineTiles NOTIFY sourceChanged)
     Q_PROPERTY(int maxConcurrentRequests READ maxConcurrentRequests WRITE setMaxConcurrentRequests NOTIFY sourceChanged)
     // The aircraft (heading-rotated), its home point and its flown track, over the waypoints.
     Q_PROPERTY(TrackLine *track READ track WRITE setTrack NOTIFY trackChanged)
@@ -58,77 +58,77 @@ class TileMapItem : public QQuickItem
     Q_PROPERTY(bool exposesMarkers READ exposesMarkers WRITE setExposesMarkers NOTIFY accessibleMarkersChanged)
     Q_PROPERTY(QList<int> accessibleMarkers READ accessibleMarkers NOTIFY accessibleMarkersChanged)
 public:
+    using Vehicle = VehicleLayer::State;
+
     explicit TileMapItem(QQuickItem *parent = nullptr);
     ~TileMapItem() override;
 
-    // The sources built in, and the ones a new map starts with: the environment's
-    // ZELTRIN_TILE_IMAGERY_URL and ZELTRIN_TILE_LABELS_URL when set (empty for none). The
-    // built-in imagery's attribution goes with it: imagery from the environment takes
-    // ZELTRIN_TILE_ATTRIBUTION, or none.
-    static QString builtInImageryUrlTemplate();
-    static QString builtInLabelsUrlTemplate();
-    static QString builtInAttribution();
-    static QString defaultImageryUrlTemplate();
-    static QString defaultLabelsUrlTemplate();
-    static QString defaultAttribution();
+    static QString builtInImageryUrlTemplate() { return TileSources::builtInImageryUrlTemplate(); }
+    static QString builtInLabelsUrlTemplate() { return TileSources::builtInLabelsUrlTemplate(); }
+    static QString builtInAttribution() { return TileSources::builtInAttribution(); }
+    static QString defaultImageryUrlTemplate() { return TileSources::defaultImageryUrlTemplate(); }
+    static QString defaultLabelsUrlTemplate() { return TileSources::defaultLabelsUrlTemplate(); }
+    static QString defaultAttribution() { return TileSources::defaultAttribution(); }
 
     MapRegion region() const { return m_region; }
     void setRegion(const MapRegion &r);
     double bearing() const { return m_cam.bearing; }
     void setBearing(double degrees);
-    double zoomLevel() const;
+    double zoomLevel() const { return m_cam.zoomLevel(); }
     int tileZoom() const { return m_cam.tileZoom(); }
-    double meanTileBytes() const;
-    CoordinateListModel *markers() const { return m_markers; }
+    double meanTileBytes() const { return m_tiles.meanTileBytes(); }
+    CoordinateListModel *markers() const { return m_markers.model(); }
     void setMarkers(CoordinateListModel *m);
-    QString imageryUrlTemplate() const { return m_templates[0]; }
-    void setImageryUrlTemplate(const QString &t);
-    QString labelsUrlTemplate() const { return m_templates[1]; }
-    void setLabelsUrlTemplate(const QString &t);
-    QString attribution() const { return m_attribution; }
+    QString imageryUrlTemplate() const { return m_tiles.urlTemplate(0); }
+    void setImageryUrlTemplate(const QString &t) { setUrlTemplate(0, t); }
+    QString labelsUrlTemplate() const { return m_tiles.urlTemplate(1); }
+    void setLabelsUrlTemplate(const QString &t) { setUrlTemplate(1, t); }
+    QString attribution() const { return m_tiles.attribution(); }
     void setAttribution(const QString &a);
-    QString cacheDirectory() const { return m_cacheDir; }
+    QString cacheDirectory() const { return m_tiles.cacheDirectory(); }
     void setCacheDirectory(const QString &dir);
-    QObject *offlineTiles() const { return m_offlineTiles; }
-    void setOfflineTiles(QObject *source);
-    int maxConcurrentRequests() const { return m_loader.maxConcurrent(); }
+    OfflineTileSource *offlineTiles() const { return m_tiles.loader().offlineSource(); }
+    void setOfflineTiles(OfflineTileSource *source);
+    int maxConcurrentRequests() const { return m_tiles.loader().maxConcurrent(); }
     void setMaxConcurrentRequests(int n);
-    TrackLine *track() const { return m_track; }
+    TrackLine *track() const { return m_track.line(); }
     void setTrack(TrackLine *t);
-    bool showsAircraft() const { return m_vehicles.showsAircraft; }
-    void setShowsAircraft(bool on) { setVehicleValue(m_vehicles.showsAircraft, on); }
-    double aircraftLatitude() const { return m_vehicles.aircraft.latitude; }
-    void setAircraftLatitude(double v) { setVehicleValue(m_vehicles.aircraft.latitude, v); }
-    double aircraftLongitude() const { return m_vehicles.aircraft.longitude; }
-    void setAircraftLongitude(double v) { setVehicleValue(m_vehicles.aircraft.longitude, v); }
-    double aircraftHeading() const { return m_vehicles.heading; }
-    void setAircraftHeading(double v) { setVehicleValue(m_vehicles.heading, v); }
-    bool showsHome() const { return m_vehicles.showsHome; }
-    void setShowsHome(bool on) { setVehicleValue(m_vehicles.showsHome, on); }
-    double homeLatitude() const { return m_vehicles.home.latitude; }
-    void setHomeLatitude(double v) { setVehicleValue(m_vehicles.home.latitude, v); }
-    double homeLongitude() const { return m_vehicles.home.longitude; }
-    void setHomeLongitude(double v) { setVehicleValue(m_vehicles.home.longitude, v); }
-    // Runs of the track the last frame rebuilt (for tests and benchmarks: a new point stays local).
-    int lastRebuiltTrackRuns() const { return int(m_overlay->rebuiltTrack.size()); }
-    int loadedTileCount() const { return m_loader.loadedCount(); }
-    int visibleTileCount() const { return m_visibleTiles; }
-    const TileLoader &loader() const { return m_loader; }
-    // Runs of markers the last frame rebuilt (for tests and benchmarks: an edit must stay local).
-    int lastRebuiltRuns() const { return int(m_overlay->rebuilt.size()); }
+    bool showsAircraft() const { return m_vehicles.state().showsAircraft; }
+    void setShowsAircraft(bool on) { setVehicle(&Vehicle::showsAircraft, on); }
+    double aircraftLatitude() const { return m_vehicles.state().aircraftLatitude; }
+    void setAircraftLatitude(double v) { setVehicle(&Vehicle::aircraftLatitude, v); }
+    double aircraftLongitude() const { return m_vehicles.state().aircraftLongitude; }
+    void setAircraftLongitude(double v) { setVehicle(&Vehicle::aircraftLongitude, v); }
+    double aircraftHeading() const { return m_vehicles.state().aircraftHeading; }
+    void setAircraftHeading(double v) { setVehicle(&Vehicle::aircraftHeading, v); }
+    bool showsHome() const { return m_vehicles.state().showsHome; }
+    void setShowsHome(bool on) { setVehicle(&Vehicle::showsHome, on); }
+    double homeLatitude() const { return m_vehicles.state().homeLatitude; }
+    void setHomeLatitude(double v) { setVehicle(&Vehicle::homeLatitude, v); }
+    double homeLongitude() const { return m_vehicles.state().homeLongitude; }
+    void setHomeLongitude(double v) { setVehicle(&Vehicle::homeLongitude, v); }
+    int loadedTileCount() const { return m_tiles.loader().loadedCount(); }
+    int visibleTileCount() const { return m_tiles.visibleCount(); }
+    const TileLoader &loader() const { return m_tiles.loader(); }
+    // Runs the last frame rebuilt (for tests and benchmarks: an edit or a new point stays local).
+    int lastRebuiltRuns() const { return m_markers.lastRebuiltRuns(); }
+    int lastRebuiltTrackRuns() const { return m_track.lastRebuiltRuns(); }
     bool exposesMarkers() const { return m_exposeMarkers; }
     void setExposesMarkers(bool on);
     QList<int> accessibleMarkers() const { return m_accessibleMarkers; }
 
     // Screen position (item coordinates) of a coordinate under the current camera.
-    Q_INVOKABLE QPointF coordinateToPoint(double latitude, double longitude) const;
+    Q_INVOKABLE QPointF coordinateToPoint(double latitude, double longitude) const
+    {
+        return m_cam.worldToScreen(zeltrin::mercator::toWorld(latitude, longitude));
+    }
     // The area (degrees: south, west, north, east) under a rectangle of the item, north up
     // whatever the bearing.
     Q_INVOKABLE QVariantMap boundsOf(QRectF area) const;
     // The topmost marker under a point, or -1.
-    Q_INVOKABLE int markerAt(QPointF point) const;
+    Q_INVOKABLE int markerAt(QPointF point) const { return m_markers.markerAt(m_cam, point); }
     // Accessible name of a marker ("WP1" for the first).
-    Q_INVOKABLE QString markerTitle(int index) const;
+    Q_INVOKABLE QString markerTitle(int index) const { return markerTitleFunction ? markerTitleFunction(index) : QString(); }
     // Camera moves as a gesture would make them (also used by tests and benchmarks).
     Q_INVOKABLE void panBy(double dx, double dy);
     Q_INVOKABLE void zoomBy(double factor, QPointF anchor);
@@ -151,10 +151,12 @@ Q_SIGNALS:
     void sourceChanged();
     void tilesChanged();
     void accessibleMarkersChanged();
-    // A single tap outside the markers, delivered at once.
-    void mapTapped();
-    // The last mapTapped was the first half of a double tap; what it appended was removed.
-    void mapTapWithdrawn();
+    // A single tap outside the markers, delivered at once, with where it landed.
+    void mapTapped(double latitude, double longitude);
+    // The second tap of a double tap (the first came as a tap); the map zooms in about it.
+    void mapDoubleTapped(double latitude, double longitude);
+    // A press held still outside the markers.
+    void mapLongPressed(double latitude, double longitude);
     void markerTapped(int index);
 
 protected:
@@ -169,100 +171,37 @@ protected:
     void touchEvent(QTouchEvent *e) override;
     void touchUngrabEvent() override;
 
-private Q_SLOTS:
-    void offlineTilesAdded();
-
 private:
-    static constexpr qint64 kSelectionMs = 300; // stand-in for a spring of response 0.3 s, damping 0.825
-    static constexpr qsizetype kNothingChanged = std::numeric_limits<qsizetype>::max();
-    // What the overlay was built from; shared with the software painter.
-    struct OverlayState {
-        OverlayFrame frame;
-        // Built runs are never changed in place: the software painter may still hold the old ones.
-        std::vector<std::shared_ptr<const OverlayChunk>> chunks;
-        std::vector<bool> dirty;
-        std::vector<qsizetype> rebuilt; // runs built in the last sync
-        std::shared_ptr<const std::vector<QLineF>> graticule;
-        bool frameChanged = true;
-        // The flown track in runs of kTrackRun legs (each run also holds the next run's first point).
-        std::vector<std::shared_ptr<const std::vector<QPointF>>> track;
-        std::vector<qsizetype> rebuiltTrack;
-        VehicleDraw vehicles;
-    };
-    struct Vehicles {
-        bool showsAircraft = false, showsHome = false;
-        zeltrin::Coordinate aircraft, home;
-        double heading = 0;
-    };
     template<typename T>
-    void setVehicleValue(T &field, T value)
+    void setVehicle(T Vehicle::*field, T value)
     {
-        if (field == value)
-            return;
-        field = value;
-        vehiclesMoved();
+        if (m_vehicles.set(field, value))
+            vehiclesMoved();
     }
     // Asks for a frame only when what is drawn of the vehicles changes.
     void vehiclesMoved();
-    void syncTrack();
-    VehicleDraw vehicleDraw() const;
+    void setUrlTemplate(int layer, const QString &t);
     void applyRegion();
     void cameraMoved(bool byGesture);
-    void updateRegionFromCamera();
-    void requestTiles();
+    MapGestureRecognizer::Reports gestureReports();
+    void keepGrabs();
     void stepInertia();
-    void pointerPress(QPointF pos);
-    void pointerMove(QPointF pos);
-    void pointerRelease(QPointF pos);
-    void pointerCancel();
-    void pinchTo(QPointF a, QPointF b);
-    void handleTap(QPointF pos);
-    void withdrawLastTap();
     void updateAccessibleMarkers();
-    double selectionAmount(qsizetype index) const;
-    void markChunkDirty(std::optional<qsizetype> position);
-    void syncOverlay();
+    qreal devicePixelRatio() const;
 
-    MapRegion m_region;
+    MapRegion m_region = {0, 0, 60, 60};
     MapCamera m_cam;
     bool m_cameraValid = false;
-    QPointer<CoordinateListModel> m_markers;
-    QString m_templates[2];
-    QString m_attribution;
-    QString m_cacheDir;
-    QPointer<QObject> m_offlineTiles;
-    TileLoader m_loader;
-    int m_visibleTiles = 0;
+    // The frame the overlay was last built in (see OverlayFrame).
+    OverlayFrame m_frame;
+    TileLayer m_tiles;
+    MarkerLayer m_markers{this};
+    TrackLayer m_track{this, [this] { return m_vehicles.state().showsAircraft; }};
+    VehicleLayer m_vehicles;
     bool m_exposeMarkers = false;
-    // The markers' world positions and the overlay built from them; an edit re-reads the list
-    // from its first changed position and rebuilds only the runs it touched.
-    MarkerIndex m_index;
-    qsizetype m_firstChanged = 0;
-    std::shared_ptr<OverlayState> m_overlay;
-    std::optional<qsizetype> m_shownSelection, m_previousSelection;
-    QElapsedTimer m_selectionClock;
     QList<int> m_accessibleMarkers;
-    QPointer<TrackLine> m_track;
-    qsizetype m_trackFirstChanged = 0;
-    Vehicles m_vehicles;
-    VehicleDraw m_askedVehicles; // what the last frame drew, or what a move since has asked a frame for
 
-    // Gestures
-    QPointF m_pressPos, m_lastPos;
-    QElapsedTimer m_pressClock;
-    bool m_dragging = false;
-    bool m_pressed = false;
-    QPointF m_velocity; // px per ms
-    QElapsedTimer m_moveClock;
+    MapGestureRecognizer m_gestures{gestureReports()};
+    QPointF m_velocity; // of a fling, px per ms
     QTimer m_inertia;
-    QPointF m_lastTapPos;
-    struct TapAdded {
-        qsizetype position;
-        zeltrin::Coordinate coordinate;
-    };
-    std::optional<TapAdded> m_tapAdded;
-    std::pair<int, int> m_pinchIds{-1, -1};
-    QElapsedTimer m_lastTapClock;
-    bool m_pinching = false;
-    QPointF m_pinchA, m_pinchB;
 };

@@ -1,5 +1,4 @@
-// Where a new map takes its tiles from: the sources chosen at build time, or the environment's.
-#include "TileMapItem.h"
+#include "TileSources.h"
 
 #ifndef ZELTRIN_TILE_IMAGERY_URL
 #define ZELTRIN_TILE_IMAGERY_URL ""
@@ -20,21 +19,21 @@ QString sourceFromEnvironment(const char *name, const QString &builtIn)
 }
 } // namespace
 
-QString TileMapItem::builtInImageryUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_IMAGERY_URL); }
-QString TileMapItem::builtInLabelsUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_LABELS_URL); }
-QString TileMapItem::builtInAttribution() { return QStringLiteral(ZELTRIN_TILE_ATTRIBUTION); }
+QString TileSources::builtInImageryUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_IMAGERY_URL); }
+QString TileSources::builtInLabelsUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_LABELS_URL); }
+QString TileSources::builtInAttribution() { return QStringLiteral(ZELTRIN_TILE_ATTRIBUTION); }
 
-QString TileMapItem::defaultImageryUrlTemplate()
+QString TileSources::defaultImageryUrlTemplate()
 {
     return sourceFromEnvironment("ZELTRIN_TILE_IMAGERY_URL", builtInImageryUrlTemplate());
 }
 
-QString TileMapItem::defaultLabelsUrlTemplate()
+QString TileSources::defaultLabelsUrlTemplate()
 {
     return sourceFromEnvironment("ZELTRIN_TILE_LABELS_URL", builtInLabelsUrlTemplate());
 }
 
-QString TileMapItem::defaultAttribution()
+QString TileSources::defaultAttribution()
 {
     // Another source's tiles, or none, are not the built-in provider's to credit.
     if (qEnvironmentVariableIsSet("ZELTRIN_TILE_IMAGERY_URL"))

@@ -172,6 +172,25 @@ void FlightPlanModel::addWaypoint()
     m_waypoints.append({43.0 + 0.003 * n, -84.0 + 0.003 * n});
 }
 
+void FlightPlanModel::mapTapped(double, double)
+{
+    const qsizetype before = waypointCount();
+    addWaypoint();
+    m_tapAdded = TapAdded{before, m_waypoints.coordinates().constLast()};
+}
+
+void FlightPlanModel::mapDoubleTapped(double, double)
+{
+    const std::optional<TapAdded> added = std::exchange(m_tapAdded, std::nullopt);
+    const auto &list = m_waypoints.coordinates();
+    if (!added || list.size() != added->position + 1 || !(list.constLast() == added->coordinate))
+        return;
+    const auto selected = selectedWaypoint();
+    m_waypoints.removePositions({added->position});
+    if (selectedWaypoint() != selected)
+        setSelectedWaypoint(selected);
+}
+
 void FlightPlanModel::selectWaypoint(int position)
 {
     setSelectedWaypointInt(position);

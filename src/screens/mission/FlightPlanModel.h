@@ -105,6 +105,11 @@ public:
     QVariantList banners() const;
 
     Q_INVOKABLE void addWaypoint();
+    // The map's taps. A tap adds a waypoint (addWaypoint: where it lands is not used). The
+    // second tap of a double tap zooms the map; here it takes back what the first one added,
+    // if the list is still as that tap left it, and keeps the selection.
+    Q_INVOKABLE void mapTapped(double latitude, double longitude);
+    Q_INVOKABLE void mapDoubleTapped(double latitude, double longitude);
     Q_INVOKABLE void selectWaypoint(int position);
     Q_INVOKABLE void deleteSelectedWaypoint();
     Q_INVOKABLE void executeMission();
@@ -187,6 +192,11 @@ private:
     };
     std::optional<PendingOpen> m_pending;
     std::optional<zeltrin::MissionPlan::Home> m_plannedHome; // of the opened file, written back on save
+    struct TapAdded {
+        qsizetype position;
+        zeltrin::Coordinate coordinate;
+    };
+    std::optional<TapAdded> m_tapAdded; // by the last map tap
     // The upload step's wait; a monotonic timer owned by the model, so it dies with the screen.
     QTimer m_uploadTimer;
 };

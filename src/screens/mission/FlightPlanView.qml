@@ -88,7 +88,10 @@ Item {
         region: plan.mapPosition
         onRegionMoved: plan.mapPosition = region
         onRegionChanged: screen.frameArea()
-        onMapTapped: if (!screen.choosingArea) plan.addWaypoint()
+        // The plan decides what a tap adds and what a double tap takes back; no waypoint while
+        // an area to download is being chosen.
+        onMapTapped: (latitude, longitude) => { if (!screen.choosingArea) plan.mapTapped(latitude, longitude) }
+        onMapDoubleTapped: (latitude, longitude) => { if (!screen.choosingArea) plan.mapDoubleTapped(latitude, longitude) }
         offlineTiles: App.offlineMaps
         onMarkerTapped: (index) => plan.selectWaypoint(index)
         // The aircraft, its home point and its track, while there is a position to show.

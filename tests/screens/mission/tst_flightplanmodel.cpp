@@ -75,6 +75,59 @@ private Q_SLOTS:
         QCOMPARE(c[1], c[2]);
     }
 
+    // A map tap adds the next stepped waypoint wherever it lands; the second tap of a double tap
+    // takes back what the first added, only while the list is as that tap left it, and leaves
+    // the stored selection as it was.
+    void mapTapsAndDoubleTaps_data()
+    {
+        // Steps: t map tap, d double tap's second tap, a addWaypoint, x delete the first row,
+        // m move the last row first, sN select N.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("a tap") << "t" << 1 << -1;
+        QTest::newRow("a double tap leaves nothing") << "t d" << 0 << -1;
+        QTest::newRow("a triple tap: one waypoint") << "t d t" << 1 << -1;
+        QTest::newRow("two double taps") << "t d t d" << 0 << -1;
+        QTest::newRow("only the last tap is taken back") << "t t t d" << 2 << -1;
+        QTest::newRow("taken back once") << "t t d d" << 1 << -1;
+        QTest::newRow("no tap before: nothing") << "a a d" << 2 << -1;
+        QTest::newRow("added since by another way: kept") << "t a d" << 2 << -1;
+        QTest::newRow("a row deleted since: kept") << "t t x d" << 1 << -1;
+        QTest::newRow("rows moved since: kept") << "t t m d" << 2 << -1;
+        QTest::newRow("a stale selection is kept") << "s7 t d" << 0 << 7;
+        QTest::newRow("the taken-back waypoint's selection is kept") << "t s0 d" << 0 << 0;
+        QTest::newRow("an earlier selection is kept") << "t s0 t d" << 1 << 0;
+    }
+    void mapTapsAndDoubleTaps()
+    {
+        QFETCH(QString, steps);
+        QFETCH(int, count);
+        QFETCH(int, selected);
+        FlightPlanModel m;
+        double where = 0;
+        for (const QString &step : steps.split(QLatin1Char(' '))) {
+            where += 7; // anywhere: the tap position is not used
+            if (step == QLatin1String("t"))
+                m.mapTapped(where, -where);
+            else if (step == QLatin1String("d"))
+                m.mapDoubleTapped(where, -where);
+            else if (step == QLatin1String("a"))
+                m.addWaypoint();
+            else if (step == QLatin1String("x"))
+                m.deleteWaypoints({0});
+            else if (step == QLatin1String("m"))
+                m.moveWaypoints({m.waypointCount() - 1}, 0);
+            else if (step.startsWith(QLatin1Char('s')))
+                m.selectWaypoint(step.mid(1).toInt());
+        }
+        QCOMPARE(m.waypointCount(), count);
+        QCOMPARE(m.selectedWaypointInt(), selected);
+        if (!steps.contains(QLatin1Char('x')) && !steps.contains(QLatin1Char('m')))
+            for (int i = 0; i < count; ++i)
+                QCOMPARE(coords(m).at(i), (Coordinate{43.0 + 0.003 * i, -84.0 + 0.003 * i}));
+    }
+
     void deleteSelected_data()
     {
         QTest::addColumn<int>("count");

@@ -92,6 +92,37 @@ private Q_SLOTS:
         QVERIFY(!find(root(), "trashTool")->isVisible());
     }
 
+    // By finger: a tap adds at once; the second tap of a double tap zooms the map in and takes
+    // the first one's waypoint back. While an area to download is chosen, taps add nothing.
+    void mapTapsByTouch_data()
+    {
+        QTest::addColumn<bool>("choosingArea");
+        QTest::addColumn<int>("afterFirstTap");
+        QTest::newRow("planning") << false << 2;
+        QTest::newRow("choosing a download area") << true << 1;
+    }
+    void mapTapsByTouch()
+    {
+        QFETCH(bool, choosingArea);
+        QFETCH(int, afterFirstTap);
+        m_plan->addWaypoint(); // at the map's centre
+        if (choosingArea)
+            QMetaObject::invokeMethod(root(), "beginAreaDownload");
+        QCOMPARE(root()->property("choosingArea").toBool(), choosingArea);
+        const double span = m_map->region().longitudeSpan;
+        const QPoint p(120, 330);
+        QVERIFY(m_map->markerAt(m_map->mapFromScene(p)) < 0);
+        tap(true, p);
+        QCOMPARE(m_plan->waypointCount(), afterFirstTap);
+        tap(true, p + QPoint(3, 3));
+        QCOMPARE(m_plan->waypointCount(), 1);
+        QVERIFY(std::abs(m_map->region().longitudeSpan * 2 / span - 1) < 1e-6);
+        QCOMPARE(m_plan->mapPosition().longitudeSpan, m_map->region().longitudeSpan);
+        QTest::qWait(300);
+        tap(true, p);
+        QCOMPARE(m_plan->waypointCount(), afterFirstTap);
+    }
+
     void panningWritesMapPosition()
     {
         QSignalSpy spy(m_plan, &FlightPlanModel::mapPositionChanged);

@@ -1,4 +1,4 @@
-#include "TileNodes.h"
+#include "TileSetNode.h"
 
 #include <QQuickWindow>
 #include <QSGImageNode>
@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-TileLayerNode::TileLayerNode()
+TileSetNode::TileSetNode()
 {
     // Transform nodes (identity), not plain ones: the software renderer takes the position of a
     // node added later from its parent's recorded state, which it keeps for transform nodes.
@@ -16,7 +16,7 @@ TileLayerNode::TileLayerNode()
     }
 }
 
-QSGImageNode *TileLayerNode::nodeFor(QQuickWindow *window, const TileKey &placed, const QImage &img)
+QSGImageNode *TileSetNode::nodeFor(QQuickWindow *window, const TileKey &placed, const QImage &img)
 {
     if (QSGImageNode *tn = m_tiles.take(placed))
         return tn;
@@ -27,10 +27,10 @@ QSGImageNode *TileLayerNode::nodeFor(QQuickWindow *window, const TileKey &placed
     return tn;
 }
 
-int TileLayerNode::update(QQuickWindow *window, const TileLoader &loader, const MapCamera &cam, int layer)
+int TileSetNode::update(QQuickWindow *window, const TileLoader &loader, const MapCamera &cam, int layer)
 {
     const int z = cam.tileZoom();
-    const TileRange range = TileRange::covering(cam, z);
+    const TileRange range = cam.tilesCovering(z);
     const int n = 1 << z;
     // What to draw, by the tile that supplies the pixels; the x of a wrapped copy is kept apart.
     QHash<TileKey, TileKey> shown; // placed (x not wrapped) -> the tile supplying the pixels

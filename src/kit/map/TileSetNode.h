@@ -9,13 +9,14 @@
 class QQuickWindow;
 class QSGImageNode;
 
-// One layer's tiles under the map's rotation. Where a tile of the current zoom has not arrived,
-// the nearest loaded ancestor (up to four levels up) or the loaded children show in its place,
-// so the map never goes blank while zooming. Coarser tiles lie underneath finer ones.
-class TileLayerNode : public QSGNode
+// One tile set (the imagery, or the labels) under the map's rotation. Where a tile of the
+// current zoom has not arrived, the nearest loaded ancestor (up to four levels up) or the loaded
+// children show in its place, so the map never goes blank while zooming. Coarser tiles lie
+// underneath finer ones.
+class TileSetNode : public QSGNode
 {
 public:
-    TileLayerNode();
+    TileSetNode();
     // Returns how many tiles of the current zoom are drawn.
     int update(QQuickWindow *window, const TileLoader &loader, const MapCamera &cam, int layer);
 
