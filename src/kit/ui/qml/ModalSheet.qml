@@ -33,7 +33,8 @@ T.Popup {
     property real _offset: 0
     readonly property var _detentNames: {
         const names = []
-        const given = Array.isArray(detents) ? detents : [detents]
+        // A list from C++ arrives as a sequence, not an Array: only a lone name is wrapped.
+        const given = typeof detents === "string" ? [detents] : (detents || [])
         for (let i = 0; i < given.length; ++i)
             if ((given[i] === "medium" || given[i] === "large") && names.indexOf(given[i]) < 0)
                 names.push(given[i])

@@ -15,7 +15,15 @@ Item {
 
     signal activated(int index)
 
-    readonly property int count: Array.isArray(model) ? model.length : 0
+    // A list from C++ arrives as a sequence, not an Array: the segments are drawn from a copy.
+    readonly property var _entries: {
+        const out = []
+        if (model && typeof model !== "string" && typeof model.length === "number")
+            for (let i = 0; i < model.length; ++i)
+                out.push(model[i])
+        return out
+    }
+    readonly property int count: _entries.length
     readonly property real _segmentWidth: count > 0 ? (width - 4) / count : 0
 
     function _textOf(entry) { return typeof entry === "string" ? entry : (entry && entry.text ? entry.text : "") }
@@ -67,7 +75,7 @@ Item {
         x: 2
         y: 2
         Repeater {
-            model: picker.model
+            model: picker._entries
             T.AbstractButton {
                 id: segment
                 required property int index
