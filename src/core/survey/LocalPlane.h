@@ -19,8 +19,9 @@ struct PlanePoint {
 // A transverse Mercator plane about `origin` on the WGS 84 ellipsoid, worked by PROJ. Its scale
 // error is x²/2R² at x metres from the origin's meridian: 1.2 ppm at 10 km, so lengths and areas
 // of a survey a few kilometres across are true to well under a centimetre per kilometre.
-// PROJ's transverse Mercator costs about 0.14 µs a point each way here (its azimuthal
-// equidistant 0.5 to 0.85 µs), so a survey's tens of thousands of corners take a few ms.
+// Its inverse, in PROJ's classic series (+approx), costs some 0.15 to 0.25 µs a point here, the
+// azimuthal equidistant 0.5 µs (0.85 forward): a 1,000 ha survey's 55,000 photo centres and
+// footprint corners take about 10 ms of its 15.
 class LocalPlane
 {
 public:
