@@ -283,11 +283,16 @@ QByteArray writeQgcPlan(const MissionPlan &plan)
 {
     auto [altitude, reference] = missionHeight(plan);
     // A survey's items fly at its height above take-off, or above the ground with terrain follow.
-    const auto surveyImage = plan.survey ? survey::imageGeometry(plan.survey->spec) : std::nullopt;
-    if (surveyImage) {
-        altitude = surveyImage->height;
-        reference = plan.terrainFollow.value_or(false) || reference == HeightReference::Ground ? HeightReference::Ground
-                                                                                               : HeightReference::TakeOff;
+    std::optional<QJsonObject> surveyItem;
+    if (const auto image = plan.survey ? survey::imageGeometry(plan.survey->spec) : std::nullopt) {
+        const bool ground = plan.terrainFollow.value_or(false) || reference == HeightReference::Ground;
+        int jumpId = 1;
+        surveyItem = qgcSurveyItem(plan, {image->height, ground ? kModeTerrainFrame : kModeRelative,
+                                          ground ? kFrameTerrain : kFrameRelative}, jumpId);
+        if (surveyItem) {
+            altitude = image->height;
+            reference = ground ? HeightReference::Ground : HeightReference::TakeOff;
+        }
     }
     const double speed = plan.speed.value_or(8.0);
     const int mode = reference == HeightReference::Ground ? kModeTerrainFrame
@@ -299,8 +304,6 @@ QByteArray writeQgcPlan(const MissionPlan &plan)
 
     const MissionPlan::Home home = plan.plannedHome.value_or(
         MissionPlan::Home{plan.waypoints.isEmpty() ? Coordinate{} : plan.waypoints.first(), 0.0});
-    int surveyJumpId = 1;
-    const auto surveyItem = surveyImage ? qgcSurveyItem(plan, {altitude, mode, frame}, surveyJumpId) : std::nullopt;
     const QJsonObject mission{
         {"version", 2},
         {"firmwareType", 0},  // generic autopilot

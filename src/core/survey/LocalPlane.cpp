@@ -69,6 +69,8 @@ Coordinate LocalPlane::toGeo(PlanePoint p) const
 void LocalPlane::toPlane(std::span<const Coordinate> in, std::span<PlanePoint> out) const
 {
     const size_t n = std::min(in.size(), out.size());
+    if (n == 0)
+        return;
     for (size_t i = 0; i < n; ++i) {
         const Coordinate c = in[i];
         out[i] = {c.longitude * kRad, c.latitude * kRad};
@@ -88,6 +90,8 @@ void LocalPlane::toPlane(std::span<const Coordinate> in, std::span<PlanePoint> o
 void LocalPlane::toGeo(std::span<const PlanePoint> in, std::span<Coordinate> out) const
 {
     const size_t n = std::min(in.size(), out.size());
+    if (n == 0)
+        return;
     // Coordinate holds latitude first: PROJ's x (longitude) goes to the second field.
     for (size_t i = 0; i < n; ++i) {
         const PlanePoint p = in[i];

@@ -22,8 +22,10 @@ SurveyFlight failure(QString why)
 // The area on the plane, valid for Boost.Geometry; else why not.
 QString areaOnPlane(const QList<Coordinate> &corners, const LocalPlane &plane, Polygon &area)
 {
-    std::vector<PlanePoint> points(size_t(corners.size()));
-    plane.toPlane(std::span<const Coordinate>(corners.constData(), size_t(corners.size())), points);
+    // A ring given closed, its first corner again at the end, is the same area.
+    const qsizetype n = corners.size() > 3 && corners.front() == corners.back() ? corners.size() - 1 : corners.size();
+    std::vector<PlanePoint> points(static_cast<size_t>(n));
+    plane.toPlane(std::span<const Coordinate>(corners.constData(), size_t(n)), points);
     for (const PlanePoint &p : points) {
         if (!std::isfinite(p.east) || !std::isfinite(p.north))
             return QStringLiteral("A corner of the area could not be placed on the survey's plane.");
@@ -99,7 +101,8 @@ struct Builder {
         if (previous && previous->pass == passIndex) {
             const Segment &p = passes[size_t(passIndex)].segments[size_t(previous->segment)];
             const double gap = forward ? s.x0 - p.x1 : p.x0 - s.x1;
-            straightOn = p.line == s.line && previous->forward == forward && gap >= 0 && gap <= 2 * turnaround;
+            straightOn = turnaround > 0 && p.line == s.line && previous->forward == forward && gap >= 0
+                && gap <= 2 * turnaround;
         }
         if (straightOn) {
             waypoints.pop_back(); // the last run's overshoot
@@ -173,8 +176,8 @@ SurveyFlight plan(const SurveySpec &spec, const SurveyFlightSettings &settings)
 
     std::vector<Pass> passes;
     for (int p = 0; p < passCount; ++p)
-        passes.push_back(layPass(area, spec.gridAngle + 90.0 * p, image.lineSpacing, image.footprintLength,
-                                 image.triggerDistance));
+        passes.push_back(layPass(area, std::fmod(spec.gridAngle + 90.0 * p, 360.0), image.lineSpacing,
+                                 image.footprintLength, image.triggerDistance));
     qint64 photoCount = 0;
     for (const Pass &p : passes)
         for (const Segment &s : p.segments)

@@ -84,8 +84,11 @@ Pass layPass(const Polygon &area, double heading, double spacing, double footpri
 
 double estimatePhotos(const Polygon &area, double spacing, double trigger)
 {
-    // Every photo adds about one spacing by one trigger distance of new ground.
-    return std::abs(bg::area(area)) / (spacing * trigger);
+    // Every photo adds about one spacing by one trigger distance of new ground, and every line
+    // across the area takes at least one.
+    const Box env = bg::return_envelope<Box>(area);
+    const double across = std::hypot(env.max_corner().x() - env.min_corner().x(), env.max_corner().y() - env.min_corner().y());
+    return std::max(std::abs(bg::area(area)) / (spacing * trigger), across / spacing);
 }
 
 } // namespace zeltrin::survey::detail

@@ -29,7 +29,7 @@ public:
     {
         const int lines = int(m_byLine.size());
         const auto offset = [&](int k) { return std::abs(m_pass.firstY + k * m_pass.spacing - at.y()); };
-        const int home = std::clamp(int(std::lround((at.y() - m_pass.firstY) / m_pass.spacing)), 0, lines - 1);
+        const int home = int(std::clamp(std::round((at.y() - m_pass.firstY) / m_pass.spacing), 0.0, double(lines - 1)));
         double best = std::numeric_limits<double>::infinity();
         std::pair<int, bool> found{-1, true};
         const auto scan = [&](int k) {
