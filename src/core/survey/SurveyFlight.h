@@ -11,7 +11,8 @@
 
 // Planning a mapping survey: parallel photo lines over a polygon on flat ground, the photos and
 // their footprints, the flight path in order and its figures. One call plans it from scratch,
-// cheaply enough to run on every drag of a corner (a 1,000 ha area in a few tens of ms).
+// cheaply enough to run on every drag of a corner (a 1,000 ha area in about 6 ms of CPU), and it
+// shares nothing, so it may also run on a worker thread.
 namespace zeltrin::survey {
 
 // Each turn of more than 30° on the path counts this long: the simulated aircraft stops on a

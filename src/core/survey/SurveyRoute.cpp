@@ -152,7 +152,8 @@ std::optional<std::vector<Point>> TransitRouter::route(const Point &a, const Poi
     best[from] = 0;
     queue.push({0, from});
     while (!queue.empty()) {
-        const auto [d, u] = queue.top();
+        const double d = queue.top().first; // not a structured binding: lambdas capture it below
+        const size_t u = queue.top().second;
         queue.pop();
         if (d > best[u] || u == to)
             continue;
