@@ -3,6 +3,9 @@
 #include "LocalPlane.h"
 #include "SurveyFlight.h"
 
+#ifndef BOOST_ALLOW_DEPRECATED_HEADERS
+#define BOOST_ALLOW_DEPRECATED_HEADERS
+#endif
 #include <boost/geometry.hpp>
 #include <boost/geometry/geometries/linestring.hpp>
 #include <boost/geometry/geometries/multi_polygon.hpp>

@@ -1,5 +1,9 @@
 #pragma once
 
+// Boost 1.74's geometry reaches a header its maths library has since renamed; nothing to fix here.
+#ifndef BOOST_ALLOW_DEPRECATED_HEADERS
+#define BOOST_ALLOW_DEPRECATED_HEADERS
+#endif
 #include <boost/geometry.hpp>
 #include <boost/geometry/geometries/box.hpp>
 #include <boost/geometry/geometries/linestring.hpp>
