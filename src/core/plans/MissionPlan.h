@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Coordinate.h"
+#include "SurveySpec.h"
 
 #include <QList>
 #include <QString>
@@ -30,6 +31,16 @@ struct MissionPlan {
     HeightReference altitudeReference = HeightReference::TakeOff;
     std::optional<double> speed;    // metres per second
     std::optional<bool> terrainFollow;
+
+    // Set when the waypoints fly a mapping survey: what it was planned from, and the stretches of
+    // `waypoints` flown taking a photo every trigger distance. Formats that know surveys keep it
+    // (QGroundControl's "survey" item); the others write the waypoints alone.
+    struct Survey {
+        survey::SurveySpec spec;
+        QList<survey::PhotoRun> photoRuns; // in flight order
+        friend bool operator==(const Survey &, const Survey &) = default;
+    };
+    std::optional<Survey> survey;
 };
 
 // What a reader gives back: a plan, or the reason it refused the input. Items that were read

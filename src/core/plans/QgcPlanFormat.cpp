@@ -2,6 +2,7 @@
 // (surveys and scans, which carry their flattened SimpleItems).
 #include "PlanChecks.h"
 #include "PlanFormats.h"
+#include "QgcSurveyItem.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -82,6 +83,12 @@ struct Reader {
     bool altitudeTaken = false;
     bool altitudeFromWaypoint = false;
     std::optional<int> firstMode, firstFrame;
+    // The plan is an editable survey when its only positions are one survey's, with every field.
+    int surveys = 0;
+    bool positionOutsideSurvey = false;
+    std::optional<survey::SurveySpec> surveySpec;
+    std::optional<QgcPhotoRuns> runs; // while inside the first survey's items
+    std::optional<QList<survey::PhotoRun>> photoRuns;
 
     bool fail(QString e)
     {
@@ -112,6 +119,8 @@ struct Reader {
                 plan.speed = speed;
             return true;
         }
+        if (*command == kDoSetCamTriggDist && runs)
+            runs->trigger(params.at(0).isDouble() ? params.at(0).toDouble() : qQNaN(), plan.waypoints.size());
         if (!isPositional(*command) || !isPositionFrame(*frame)) {
             ++skipped;
             return true;
@@ -133,6 +142,7 @@ struct Reader {
         if (QString e = coordinateProblem(lat, lon, what); !e.isEmpty())
             return fail(e);
         plan.waypoints.append({lat, lon});
+        positionOutsideSurvey = positionOutsideSurvey || !runs;
 
         // The mission altitude is the first plain waypoint's, else the first position's.
         const bool waypoint = *command == kNavWaypoint;
@@ -172,10 +182,19 @@ struct Reader {
                 ++skipped;
                 return true;
             }
+            const bool firstSurvey = o.value(u"complexItemType").toString() == u"survey" && ++surveys == 1;
+            if (firstSurvey) {
+                surveySpec = qgcSurveySpec(o);
+                runs.emplace();
+            }
             const QJsonArray items = inner.toArray();
             for (qsizetype i = 0; i < items.size(); ++i)
                 if (!item(items.at(i), QStringLiteral("%1.%2").arg(what).arg(i + 1)))
                     return false;
+            if (firstSurvey) {
+                photoRuns = runs->finish(plan.waypoints.size());
+                runs.reset();
+            }
             return true;
         }
         ++skipped;
@@ -248,6 +267,9 @@ PlanReadResult detail::readQgcPlanDocument(const QJsonDocument &doc)
         if (!r.item(items.at(i), QStringLiteral("item %1").arg(i + 1)))
             return PlanReadResult::failure(r.error);
 
+    if (r.surveys == 1 && !r.positionOutsideSurvey && r.surveySpec && r.photoRuns)
+        r.plan.survey = MissionPlan::Survey{*r.surveySpec, *r.photoRuns};
+
     const auto global = intField(mission.value(u"globalPlanAltitudeMode"));
     const auto terrainMode = [](std::optional<int> m) { return m == kModeCalcAboveTerrain || m == kModeTerrainFrame; };
     if (r.firstMode)
@@ -259,7 +281,19 @@ PlanReadResult detail::readQgcPlanDocument(const QJsonDocument &doc)
 
 QByteArray writeQgcPlan(const MissionPlan &plan)
 {
-    const auto [altitude, reference] = missionHeight(plan);
+    auto [altitude, reference] = missionHeight(plan);
+    // A survey's items fly at its height above take-off, or above the ground with terrain follow.
+    std::optional<QJsonObject> surveyItem;
+    if (const auto image = plan.survey ? survey::imageGeometry(plan.survey->spec) : std::nullopt) {
+        const bool ground = plan.terrainFollow.value_or(false) || reference == HeightReference::Ground;
+        int jumpId = 1;
+        surveyItem = qgcSurveyItem(plan, {image->height, ground ? kModeTerrainFrame : kModeRelative,
+                                          ground ? kFrameTerrain : kFrameRelative}, jumpId);
+        if (surveyItem) {
+            altitude = image->height;
+            reference = ground ? HeightReference::Ground : HeightReference::TakeOff;
+        }
+    }
     const double speed = plan.speed.value_or(8.0);
     const int mode = reference == HeightReference::Ground ? kModeTerrainFrame
         : reference == HeightReference::SeaLevel          ? kModeAbsolute
@@ -278,7 +312,7 @@ QByteArray writeQgcPlan(const MissionPlan &plan)
         {"hoverSpeed", speed},
         {"globalPlanAltitudeMode", mode},
         {"plannedHomePosition", QJsonArray{home.position.latitude, home.position.longitude, home.altitude}},
-        {"items", QJsonArray{}},
+        {"items", surveyItem ? QJsonArray{*surveyItem} : QJsonArray{}},
     };
     const QJsonObject root{
         {"fileType", "Plan"},
@@ -291,6 +325,8 @@ QByteArray writeQgcPlan(const MissionPlan &plan)
     // The items are written by hand: a QJsonObject per waypoint costs more than the whole
     // budget for saving 10,000 of them. Compact, so 100,000 waypoints stay within what we read.
     QByteArray out = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    if (surveyItem)
+        return out + '\n';
     const QByteArray slot = R"("items":[])";
     const qsizetype at = out.indexOf(slot);
     if (at < 0)

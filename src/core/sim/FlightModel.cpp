@@ -6,11 +6,7 @@
 
 namespace {
 
-constexpr double kHoverDrain = 0.065;    // %/s hovering: about 22 minutes from full
-constexpr double kSpeedDrain = 0.004;    // %/s per m/s of ground speed
-constexpr double kClimbDrain = 0.01;     // %/s per m/s of vertical speed
 constexpr double kMinTakeOffCharge = 15; // %
-constexpr double kLandingRate = 1.5;     // m/s
 constexpr double kHomeSpeed = 10;        // m/s
 constexpr double kGeofenceMargin = 10;   // m inside the radius where the pilot is warned
 constexpr double kWindTurn = 0.2;        // °/s the wind's direction drifts

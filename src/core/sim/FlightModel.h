@@ -35,6 +35,12 @@ public:
     static constexpr double kSafeReturnHeight = 30; // m: climbed to before flying home
     static constexpr double kWaypointReach = 0.5;   // m: a waypoint counts as passed within this
     static constexpr double kDefaultReturnCharge = 25; // % at which the aircraft goes home
+    // Battery drain, in % of a full pack per second: a hover's, plus so much per m/s of ground
+    // speed and per m/s of vertical speed (up or down).
+    static constexpr double kHoverDrain = 0.065; // about 22 minutes from full
+    static constexpr double kSpeedDrain = 0.004;
+    static constexpr double kClimbDrain = 0.01;
+    static constexpr double kLandingRate = 1.5; // m/s
 
     FlightModel();
 
