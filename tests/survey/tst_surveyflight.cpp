@@ -326,7 +326,7 @@ void TestSurveyFlight::energyMatchesTheSimulatedAircraft()
 {
     FlightModel sim;
     const double before = sim.charge();
-    QVERIFY(!sim.startMission({{0, 600}, {600, 600}, {600, 0}}, 60, 10));
+    QVERIFY(!sim.startMission({{{0, 600}, 60}, {{600, 600}, 60}, {{600, 0}, 60}}, 10));
     for (int i = 0; i < 20000 && sim.missionState() != FlightModel::MissionState::finished; ++i)
         sim.step(0.05);
     QCOMPARE(sim.missionState(), FlightModel::MissionState::finished);
