@@ -1,6 +1,12 @@
 #pragma once
 
+// The keychain and its stores, which every account test builds on.
+#include "EncryptedFileBackend.h"
+#include "InMemoryKeychainBackend.h"
 #include "KeychainHelper.h"
+#include "KeyringProbe.h"
+#include "SecretServiceBackend.h"
+#include "SecretServiceWithFallbackBackend.h"
 #include "MRVNetworkClient.h"
 #include "TlsTestServer.h"
 

@@ -3,6 +3,7 @@
 // account service; only the aircraft SDK is a double.
 #include "DevAccountService.h"
 #include "FakeDJISDK.h"
+#include "InMemoryKeychainBackend.h"
 #include "KeychainHelper.h"
 #include "QmlSetup.h"
 #include "TlsTestServer.h"

@@ -4,6 +4,7 @@
 // and an in-memory token store. Shared by the sign-in and settings view tests.
 #include "DevAccountService.h"
 #include "FakeDJISDK.h"
+#include "InMemoryKeychainBackend.h"
 #include "KeychainHelper.h"
 #include "QmlSetup.h"
 #include "QuickItems.h"
