@@ -9,7 +9,7 @@ ModalSheet {
     // Made afresh each time the sheet opens, so the fields start empty.
     sheetContent: Loader {
         id: loginLoader
-        property var model: item ? item.model : null
+        property var model: item ? (item as LoginView).model : null
         source: "qrc:/Zeltrin/screens/auth/LoginView.qml"
         Binding {
             target: loginLoader.item

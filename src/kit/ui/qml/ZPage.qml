@@ -9,8 +9,9 @@ Item {
     id: page
 
     property string title: ""
-    property list<Item> leadingItems
-    property list<Item> trailingItems
+    // The bar's items: after the back button, and at the right end.
+    property alias leadingItems: leadingRow.children
+    property alias trailingItems: trailing.children
     default property alias content: contentArea.data
     property bool showsNavigationBar: true
     property color backgroundColor: Theme.themeBackground
@@ -102,9 +103,9 @@ Item {
             }
 
             Row {
+                id: leadingRow
                 spacing: 16
                 height: parent.height
-                children: page.leadingItems
             }
         }
 
@@ -115,7 +116,6 @@ Item {
             anchors.top: parent.top
             anchors.bottom: parent.bottom
             spacing: 16
-            children: page.trailingItems
         }
 
         Text {
