@@ -7,6 +7,9 @@ import Zeltrin
 
 // The flight plan tab: a satellite map on which taps add waypoints, the tool column at the top
 // right, the mission control panel at the bottom and the screen's three sheets.
+// This file's components are not bound to it (pragma ComponentBehavior: Bound): a Loader in
+// Qt 6.4 cannot make a bound component, and a Loader makes the sheets. qmllint then cannot know
+// the ids reached from inside a component, so that check is off around those parts.
 Item {
     id: screen
     readonly property alias plan: plan
@@ -119,6 +122,7 @@ Item {
 
     // Markers are drawn in one batch; these stand-ins give assistive technology one element per
     // marker on screen ("WP1", "WP2", ...), only while it is active.
+    // qmllint disable unqualified
     Repeater {
         model: map.accessibleMarkers
         Item {
@@ -137,6 +141,7 @@ Item {
             Accessible.onPressAction: plan.selectWaypoint(modelData)
         }
     }
+    // qmllint enable unqualified
 
     // Navigation bar with the inline title, translucent over the map.
     Rectangle {
@@ -369,6 +374,7 @@ Item {
         onDismissed: plan.cancelReplace()
     }
 
+    // qmllint disable unqualified
     ModalSheet {
         id: listSheet
         presented: plan.showWaypointList
@@ -411,4 +417,5 @@ Item {
             }
         }
     }
+    // qmllint enable unqualified
 }
