@@ -226,7 +226,11 @@ Rectangle {
                             }
                         }
 
-                        contentItem: Item {
+                        // Given by id rather than written in place: ids inside an object set on a
+                        // deferred property would build it at once anyway.
+                        contentItem: rowContent
+                        Item {
+                            id: rowContent
                             FlightLogRow {
                                 id: logRow
                                 anchors.left: parent.left

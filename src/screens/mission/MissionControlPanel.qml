@@ -245,7 +245,10 @@ Item {
                 Accessible.name: clearText.text
                 Accessible.onPressAction: panel.plan.clearWaypoints()
                 onClicked: panel.plan.clearWaypoints()
-                contentItem: Text {
+                // Given by id rather than written in place: ids inside an object set on a deferred
+                // property would build it at once anyway.
+                contentItem: clearText
+                Text {
                     id: clearText
                     text: "Clear All Waypoints"
                     color: Theme.platformRed

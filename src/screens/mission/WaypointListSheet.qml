@@ -118,7 +118,11 @@ ZPage {
                 }
             }
 
-            contentItem: Item {
+            // Given by id rather than written in place: ids inside an object set on a deferred
+            // property would build it at once anyway.
+            contentItem: rowContent
+            Item {
+                id: rowContent
                 // Edit mode: a red delete control at the left, a move handle at the right.
                 T.AbstractButton {
                     id: minus

@@ -136,7 +136,12 @@ T.Popup {
         }
     }
 
-    contentItem: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway. A popup's children go into its content, so this one is held by
+    // a property of its own.
+    contentItem: body
+    property Item _body: Item {
+        id: body
         focus: true
         Keys.onEscapePressed: dialog.dismiss()
         Keys.onBackPressed: dialog.dismiss()

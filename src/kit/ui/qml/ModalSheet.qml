@@ -175,7 +175,11 @@ T.Popup {
         duration: 260; easing.type: Easing.OutCubic
     }
 
-    contentItem: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway. A popup's children go into its content, so this one is held by
+    // a property of its own.
+    contentItem: root
+    property Item _root: Item {
         id: root
         focus: true
         Keys.onEscapePressed: sheet.dismiss()

@@ -82,7 +82,10 @@ Item {
                 opacity: down ? 0.35 : 1
                 Behavior on opacity { NumberAnimation { duration: 120 } }
 
-                contentItem: Row {
+                // Given by id rather than written in place: ids inside an object set on a deferred
+                // property would build it at once anyway.
+                contentItem: backRow
+                Row {
                     id: backRow
                     spacing: 3
                     Icon {
