@@ -70,21 +70,22 @@ struct MilestoneWatch {
         };
         // Read while the GUI thread waits for the scene to be synchronised, so the items are
         // safe to look at on either render loop; the frame swapped next is the one that shows it.
-        QObject::connect(w, &QQuickWindow::beforeSynchronizing, qApp, [this, reached, gatePainted] {
+        auto onSync = [this, reached, gatePainted] {
             synced.store(reached());
             gateSynced.store(gatePainted());
-        }, Qt::DirectConnection);
-        QObject::connect(w, &QQuickWindow::frameSwapped, qApp, [this, auth] {
+        };
+        // The pilot's tap arrives on the GUI thread, whichever thread swapped the frame.
+        auto tapLater = [this, auth] {
+            QTimer::singleShot(guestTapDelayMs, auth, [auth] {
+                reportNow("TAP_NS");
+                auth->continueAsGuest();
+            });
+        };
+        auto onSwap = [this, auth, tapLater] {
             if (milestone == Milestone::guestDashboard && !gateSeen && gateSynced.load()) {
                 gateSeen = true;
                 reportNow("GATE_NS");
-                // The pilot's tap arrives on the GUI thread, whichever thread swapped the frame.
-                QMetaObject::invokeMethod(auth, [this, auth] {
-                    QTimer::singleShot(guestTapDelayMs, auth, [auth] {
-                        reportNow("TAP_NS");
-                        auth->continueAsGuest();
-                    });
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(auth, tapLater, Qt::QueuedConnection);
                 return;
             }
             if (done || !synced.load())
@@ -92,7 +93,9 @@ struct MilestoneWatch {
             done = true;
             reportFirstFrame();
             QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        }, Qt::DirectConnection);
+        };
+        QObject::connect(w, &QQuickWindow::beforeSynchronizing, qApp, onSync, Qt::DirectConnection);
+        QObject::connect(w, &QQuickWindow::frameSwapped, qApp, onSwap, Qt::DirectConnection);
     }
 };
 
