@@ -14,12 +14,14 @@ PACKAGES=(
   qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus dbus-x11
   qcoro-qt6-dev libssl-dev openssl locales
   libzip-dev gdal-bin gpsbabel qml6-module-qt-labs-folderlistmodel tzdata sqlite3
+  clang-format git
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   PACKAGES+=(clang libclang-rt-14-dev)
 fi
 # qml6-module-qtqml describes QtQml's types (Timer, Connections, Binding) to qmllint; the engine
-# has them built in.
+# has them built in. clang-format (14) and git check the format of changed lines
+# (scripts/check-format.sh).
 # libzip unpacks KMZ plans; Qt Quick Dialogs' own file dialog needs the folder list model;
 # gdal-bin's ogrinfo/ogr2ogr check our plan files in the tests.
 # gpsbabel, a second independent reader, checks the flight tracks we export; sqlite3 reads the
