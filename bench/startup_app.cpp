@@ -105,9 +105,9 @@ int main(int argc, char **argv)
 {
     MilestoneWatch watch;
     const char *which = argc > 1 ? argv[1] : "first";
-    watch.milestone = std::strcmp(which, "gate") == 0    ? Milestone::gate
-                      : std::strcmp(which, "guest") == 0 ? Milestone::guestDashboard
-                                                         : Milestone::firstFrame;
+    watch.milestone = std::strcmp(which, "gate") == 0 ? Milestone::gate
+        : std::strcmp(which, "guest") == 0            ? Milestone::guestDashboard
+                                                      : Milestone::firstFrame;
     watch.guestTapDelayMs = argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
     zeltrin::RunHooks hooks;
     hooks.windowCreated = [&watch](QQuickWindow &window, ZeltrinPilotApp &app) { watch.watch(window, app); };

@@ -6,10 +6,10 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QTimer>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQuickWindow>
+#include <QTimer>
 
 #include <memory>
 

@@ -27,7 +27,11 @@ public:
     virtual void startWrite(const QString &account, const QByteArray &data, QObject *context, Done done) = 0;
     virtual void startRemove(const QString &account, QObject *context, Done done) = 0;
     // Whether the item of `account`, as last seen, lies in a weaker store than the keyring.
-    virtual bool keepsInWeakerStore(const QString &account) const { Q_UNUSED(account); return false; }
+    virtual bool keepsInWeakerStore(const QString &account) const
+    {
+        Q_UNUSED(account);
+        return false;
+    }
 };
 
 namespace keychain {

@@ -70,11 +70,13 @@ bool probeBlocking(const QString &address, const QStringList &names, int callTim
             const QDBusMessage r = busCall("NameHasOwner", {n});
             if (r.type() == QDBusMessage::ReplyMessage && r.arguments().value(0).toBool())
                 return true;
-            if (r.type() == QDBusMessage::ErrorMessage && r.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
+            if (r.type() == QDBusMessage::ErrorMessage
+                && r.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
                 return false; // a bus that stalls once stalls again
         }
         const QDBusMessage r = busCall("ListActivatableNames", {});
-        const QStringList activatable = r.type() == QDBusMessage::ReplyMessage ? r.arguments().value(0).toStringList() : QStringList();
+        const QStringList activatable = r.type() == QDBusMessage::ReplyMessage ? r.arguments().value(0).toStringList()
+                                                                               : QStringList();
         return std::any_of(names.begin(), names.end(), [&](const QString &n) { return activatable.contains(n); });
     });
 }
@@ -85,8 +87,9 @@ std::optional<bool> holdsBlocking(const QString &address, const QMap<QString, QS
 {
     return onOwnConnection(address, callTimeoutMs, std::optional<bool>(), [&](auto, auto call) -> std::optional<bool> {
         const QString secrets = QStringLiteral("org.freedesktop.secrets");
-        const QDBusMessage r = call(secrets, QStringLiteral("/org/freedesktop/secrets"), QStringLiteral("org.freedesktop.Secret.Service"),
-                                    "SearchItems", {QVariant::fromValue(attributes)}, false);
+        const QDBusMessage r = call(secrets, QStringLiteral("/org/freedesktop/secrets"),
+                                    QStringLiteral("org.freedesktop.Secret.Service"), "SearchItems",
+                                    {QVariant::fromValue(attributes)}, false);
         const QVariantList found = r.arguments();
         if (r.type() != QDBusMessage::ReplyMessage || found.size() != 2)
             return std::nullopt;
@@ -166,18 +169,22 @@ void askOnOwnThread(QObject *context, std::function<void(std::optional<bool>)> d
         {
             const std::lock_guard lock(shared->mutex);
             if (auto *r = static_cast<ProbeReceiver *>(shared->receiver))
-                QMetaObject::invokeMethod(r, [r, answer] { r->finish(answer); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    r, [r, answer] { r->finish(answer); }, Qt::QueuedConnection);
         }
         --g_runningProbes;
     }).detach();
 }
 
-void start(QObject *context, std::function<void(bool)> done, std::chrono::milliseconds deadline, const QString &busAddress)
+void start(QObject *context, std::function<void(bool)> done, std::chrono::milliseconds deadline,
+           const QString &busAddress)
 {
     const QString address = busAddress.isEmpty() ? sessionBusAddress() : busAddress;
     askOnOwnThread(
         context, [done = std::move(done)](std::optional<bool> a) { done(a.value_or(false)); }, deadline,
-        [address, names = busNames()](int callTimeout) { return std::optional<bool>(probeBlocking(address, names, callTimeout)); });
+        [address, names = busNames()](int callTimeout) {
+            return std::optional<bool>(probeBlocking(address, names, callTimeout));
+        });
 }
 
 void lookUp(QObject *context, const QMap<QString, QString> &attributes, std::function<void(std::optional<bool>)> done,
@@ -206,7 +213,7 @@ bool qtKeychainUsesSecretService()
         return qEnvironmentVariable(var).contains(QLatin1String(what), Qt::CaseInsensitive);
     };
     return !has("XDG_CURRENT_DESKTOP", "KDE") && !has("DESKTOP_SESSION", "kde") && !has("DESKTOP_SESSION", "plasma")
-           && qEnvironmentVariableIsEmpty("KDE_FULL_SESSION");
+        && qEnvironmentVariableIsEmpty("KDE_FULL_SESSION");
 }
 
 } // namespace keyringprobe

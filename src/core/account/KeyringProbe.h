@@ -20,7 +20,8 @@ void start(QObject *context, std::function<void(bool reachable)> done,
 // Whether the running Secret Service holds any item with all of `attributes` (unlocked or locked),
 // asked the same way; no answer when it is not running, does not reply within `deadline`, or the
 // bus has none.
-void lookUp(QObject *context, const QMap<QString, QString> &attributes, std::function<void(std::optional<bool> holds)> done,
+void lookUp(QObject *context, const QMap<QString, QString> &attributes,
+            std::function<void(std::optional<bool> holds)> done,
             std::chrono::milliseconds deadline = std::chrono::milliseconds(1500), const QString &busAddress = {});
 // The attributes QtKeychain gives the item it keeps for `account` of `service`.
 QMap<QString, QString> qtKeychainAttributes(const QString &service, const QString &account);

@@ -50,7 +50,8 @@ void SecretServiceWithFallbackBackend::startRead(const QString &account, QObject
     });
 }
 
-void SecretServiceWithFallbackBackend::startWrite(const QString &account, const QByteArray &data, QObject *context, Done done)
+void SecretServiceWithFallbackBackend::startWrite(const QString &account, const QByteArray &data, QObject *context,
+                                                  Done done)
 {
     const QPointer<QObject> ctx(context);
     const bool hadContext = context != nullptr;
@@ -79,8 +80,8 @@ void SecretServiceWithFallbackBackend::startRemove(const QString &account, QObje
         const Status file = m_fallback->remove(account);
         m_inFallback.remove(account);
         const Status overall = (s == Status::ok || file == Status::ok) ? Status::ok
-            : (s == Status::failed || file == Status::failed)           ? Status::failed
-                                                                         : Status::notFound;
+            : (s == Status::failed || file == Status::failed)          ? Status::failed
+                                                                       : Status::notFound;
         if (done)
             reportTo(ctx, hadContext, [&] { done(overall); });
     });

@@ -15,7 +15,8 @@
 class SecretServiceWithFallbackBackend : public KeychainBackend
 {
 public:
-    SecretServiceWithFallbackBackend(std::unique_ptr<KeychainBackend> primary, std::unique_ptr<ImmediateKeychainBackend> fallback);
+    SecretServiceWithFallbackBackend(std::unique_ptr<KeychainBackend> primary,
+                                     std::unique_ptr<ImmediateKeychainBackend> fallback);
     void startRead(const QString &account, QObject *context, ReadDone done) override;
     void startWrite(const QString &account, const QByteArray &data, QObject *context, Done done) override;
     void startRemove(const QString &account, QObject *context, Done done) override;
