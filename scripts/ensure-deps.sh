@@ -8,17 +8,21 @@ PACKAGES=(
   qt6-base-dev qt6-declarative-dev qt6-svg-dev qt6-qpa-plugins libqt6sql6-sqlite
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-shapes qml6-module-qtquick-window qml6-module-qtquick-templates
-  qml6-module-qtqml-workerscript qml6-module-qttest qml6-module-qtquick-dialogs
+  qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qttest qml6-module-qtquick-dialogs
   libgl1-mesa-dri libgl-dev libegl1 fonts-dejavu-core fonts-inter fonts-material-design-icons-iconfont
   xvfb xauth xdotool imagemagick
   qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus dbus-x11
   qcoro-qt6-dev libssl-dev openssl locales
   libzip-dev gdal-bin gpsbabel qml6-module-qt-labs-folderlistmodel tzdata sqlite3
   libboost-dev libproj-dev proj-data
+  clang-format git
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   PACKAGES+=(clang libclang-rt-14-dev)
 fi
+# qml6-module-qtqml describes QtQml's types (Timer, Connections, Binding) to qmllint; the engine
+# has them built in. clang-format (14) and git check the format of changed lines
+# (scripts/check-format.sh).
 # libzip unpacks KMZ plans; Qt Quick Dialogs' own file dialog needs the folder list model;
 # gdal-bin's ogrinfo/ogr2ogr check our plan files in the tests.
 # gpsbabel, a second independent reader, checks the flight tracks we export; sqlite3 reads the

@@ -6,14 +6,11 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QTimer>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
-#include <QQuickItem>
 #include <QQuickWindow>
+#include <QTimer>
 
-#include <atomic>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -133,29 +130,7 @@ void ZeltrinPilotApp::startSession()
 
 namespace zeltrin {
 
-namespace {
-
-// A screen of the given type is on screen with its content: the view exists, is shown and has
-// its size, and the frame paints it. A screen fading in starts at opacity 0, and the frame that
-// starts the fade paints nothing of it.
-bool screenPainted(QQuickWindow *window, const char *typeName)
-{
-    const size_t length = std::strlen(typeName);
-    QList<QQuickItem *> items{window->contentItem()};
-    while (!items.isEmpty()) {
-        QQuickItem *item = items.takeLast();
-        if (!item->isVisible() || item->opacity() <= 0)
-            continue;
-        if (std::strncmp(item->metaObject()->className(), typeName, length) == 0)
-            return item->width() > 0 && item->height() > 0 && !item->childItems().isEmpty();
-        items.append(item->childItems());
-    }
-    return false;
-}
-
-} // namespace
-
-int runApp(int argc, char **argv, const RunOptions &options)
+int runApp(int argc, char **argv, const RunHooks &hooks)
 {
     tuneSceneGraph(); // before any thread that might read the environment
     QGuiApplication::setApplicationName(QStringLiteral("ZeltrinPilot"));
@@ -191,57 +166,11 @@ int runApp(int argc, char **argv, const RunOptions &options)
     if (engine.rootObjects().isEmpty())
         return 1;
 
-    if (auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
-        window && (options.onMilestone || options.quitAfterMilestone)) {
-        using Milestone = RunOptions::Milestone;
-        MRVAuthManager *auth = app.authManager();
-        auto gatePainted = [auth, window] {
-            return !auth->isCheckingSession() && !auth->isAuthenticated() && screenPainted(window, "AuthGateView");
-        };
-        auto reached = [&options, auth, window, gatePainted]() {
-            switch (options.milestone) {
-            case Milestone::firstFrame: return true;
-            case Milestone::gate: return gatePainted();
-            case Milestone::guestDashboard: return auth->isAuthenticated() && screenPainted(window, "DashboardView");
-            }
-            return false;
-        };
-        // Read while the GUI thread waits for the scene to be synchronised, so the items are
-        // safe to look at on either render loop; the frame swapped next is the one that shows it.
-        auto synced = std::make_shared<std::atomic<bool>>(false);
-        auto gateSynced = std::make_shared<std::atomic<bool>>(false);
-        QObject::connect(window, &QQuickWindow::beforeSynchronizing, &qapp, [synced, gateSynced, reached, gatePainted] {
-            synced->store(reached());
-            gateSynced->store(gatePainted());
-        }, Qt::DirectConnection);
-        QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [&options, synced, gateSynced, auth]() {
-            static bool gateSeen = false;
-            if (options.milestone == Milestone::guestDashboard && !gateSeen && gateSynced->load()) {
-                gateSeen = true;
-                if (options.onGate)
-                    options.onGate();
-                // The pilot's tap arrives on the GUI thread, whichever thread swapped the frame.
-                QMetaObject::invokeMethod(auth, [&options, auth] {
-                    QTimer::singleShot(options.guestTapDelayMs, auth, [&options, auth] {
-                        if (options.onGuestTap)
-                            options.onGuestTap();
-                        auth->continueAsGuest();
-                    });
-                }, Qt::QueuedConnection);
-                return;
-            }
-            static bool done = false;
-            if (done || !synced->load())
-                return;
-            done = true;
-            if (options.onMilestone)
-                options.onMilestone();
-            if (options.quitAfterMilestone)
-                QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        }, Qt::DirectConnection);
-    }
+    auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
+    if (window && hooks.windowCreated)
+        hooks.windowCreated(*window, app);
     // The window icon is not needed for the first frame: it is set once that frame is out.
-    if (auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst())) {
+    if (window) {
         auto connection = std::make_shared<QMetaObject::Connection>();
         *connection = QObject::connect(window, &QQuickWindow::frameSwapped, &qapp, [connection] {
             QObject::disconnect(*connection);

@@ -19,6 +19,7 @@
 #include <optional>
 
 class QJSEngine;
+class QQuickWindow;
 
 // Creates and owns the shared state objects for the whole run and makes them reachable from
 // every screen as the QML singleton App (App.authManager, App.droneManager, App.appState).
@@ -113,23 +114,14 @@ private:
 
 namespace zeltrin {
 
-// For startup benchmarks: which frame to report, and whether to quit after it.
-struct RunOptions {
-    enum class Milestone {
-        firstFrame,     // the first frame of the window, whatever it shows
-        gate,           // the first frame that paints the sign-in gate (it fades in from transparent)
-        guestDashboard, // enters as a guest once the gate is up; the first frame that paints the dashboard
-    };
-    Milestone milestone = Milestone::firstFrame;
-    // guestDashboard: how long after the gate's first painted frame "Continue as Guest" is taken.
-    int guestTapDelayMs = 0;
-    std::function<void()> onMilestone;
-    std::function<void()> onGate;      // guestDashboard: the gate's first painted frame
-    std::function<void()> onGuestTap;  // guestDashboard: just before entering as a guest
-    bool quitAfterMilestone = false;
+// What a caller of runApp may add to the run; main() adds nothing. Benchmarks use it to watch
+// the window's frames.
+struct RunHooks {
+    // Called once, when the root window is created and before the event loop starts.
+    std::function<void(QQuickWindow &window, ZeltrinPilotApp &app)> windowCreated;
 };
 
 // The whole app: what main() runs.
-int runApp(int argc, char **argv, const RunOptions &options = {});
+int runApp(int argc, char **argv, const RunHooks &hooks = {});
 
 } // namespace zeltrin

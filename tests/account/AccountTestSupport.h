@@ -1,7 +1,13 @@
 #pragma once
 
+// The keychain with its stores, the account service client and the TLS server the tests use.
+#include "EncryptedFileBackend.h"
+#include "InMemoryKeychainBackend.h"
 #include "KeychainHelper.h"
+#include "KeyringProbe.h"
 #include "MRVNetworkClient.h"
+#include "SecretServiceBackend.h"
+#include "SecretServiceWithFallbackBackend.h"
 #include "TlsTestServer.h"
 
 #include <QFile>

@@ -1,7 +1,8 @@
 // The bus search that answers "nothing stored" before QtKeychain loads: it must see exactly what
 // QtKeychain keeps in a real keyring, or a stored session would be lost at every launch.
 #include "AccountTestSupport.h"
-#include "KeychainHelper.h"
+#include "KeyringProbe.h"
+#include "SecretServiceBackend.h"
 
 #include <QDBusConnection>
 #include <QTest>

@@ -2,6 +2,7 @@
 // survives a sign-out, and signing in from guest mode through settings. Real HTTPS to a local
 // account service; only the aircraft SDK is a double.
 #include "DevAccountService.h"
+#include "InMemoryKeychainBackend.h"
 #include "KeychainHelper.h"
 #include "QmlSetup.h"
 #include "ScreenHarness.h"

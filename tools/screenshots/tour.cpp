@@ -4,7 +4,9 @@
 // Offscreen with the software scene graph by default; --window renders in a real window on the
 // display's platform (xcb with OpenGL under Xvfb), as a pilot's device draws.
 #include "DevAccountService.h"
+#include "EncryptedFileBackend.h"
 #include "FakeDJISDK.h"
+#include "InMemoryKeychainBackend.h"
 #include "SimulatedDJISDK.h"
 
 #include <QFileInfo>

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Layouts
 import Zeltrin
@@ -11,7 +13,7 @@ Rectangle {
 
     // The screen of tab `index`, once it has been shown.
     function screenAt(index) {
-        const loader = screens.itemAt(index)
+        const loader = screens.itemAt(index) as Loader
         return loader ? loader.item : null
     }
 

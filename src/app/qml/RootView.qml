@@ -8,13 +8,13 @@ Item {
     readonly property var auth: App.authManager
     // 0 splash, 1 main tab view, 2 sign-in gate
     readonly property int screen: auth.isCheckingSession ? 0 : (auth.isAuthenticated ? 1 : 2)
-    property Item current: null
+    property ScreenHolder current: null
     // The screen now showing (splash, tab view or gate).
-    readonly property Item currentScreen: current ? current.item : null
-    property Item leaving: null
+    readonly property Item currentScreen: current ? current.item as Item : null
+    property ScreenHolder leaving: null
     // The tab view, built out of sight while the sign-in gate is up. Both ways out of the gate
     // lead to the tabs, so the pilot's first tap finds them ready instead of waiting on them.
-    property Item standby: null
+    property ScreenHolder standby: null
     // True while the splash, the first decision, waits for the event loop to turn. When the
     // check ends first, the splash is never built, and the next screen still fades in as it
     // would over the splash, which starts transparent.
@@ -29,17 +29,18 @@ Item {
     ]
     // Holds one screen; the cross-fade animates the holder, so a screen's own opacity
     // (the splash's fade-in) stays its own.
+    component ScreenHolder: Item {
+        property alias source: loader.source
+        property alias item: loader.item
+        property alias asynchronous: loader.asynchronous
+        anchors.fill: parent
+        Loader { id: loader; anchors.fill: parent }
+        // Ends a build still running in the background here and now.
+        function finish() { loader.asynchronous = false }
+    }
     Component {
         id: holderComponent
-        Item {
-            property alias source: loader.source
-            property alias item: loader.item
-            property alias asynchronous: loader.asynchronous
-            anchors.fill: parent
-            Loader { id: loader; anchors.fill: parent }
-            // Ends a build still running in the background here and now.
-            function finish() { loader.asynchronous = false }
-        }
+        ScreenHolder {}
     }
 
     // Each decision makes its screen anew and cross-fades from the previous one over 0.35 s.
@@ -111,7 +112,9 @@ Item {
         // first runs (nothing stored) would build it only to throw it away before any frame.
         if (screen === 0) {
             splashPending = true
-            Qt.callLater(showSplashIfStillChecking)
+            // Qt 6.4 declares Qt.callLater as a QJSValue property, which qmllint's type check takes
+            // for a value that may not be callable.
+            Qt.callLater(showSplashIfStillChecking) // qmllint disable type
         }
         else
             show(screen)

@@ -1,4 +1,4 @@
-#include "KeychainHelper.h"
+#include "EncryptedFileBackend.h"
 
 #include <QCryptographicHash>
 #include <QDir>

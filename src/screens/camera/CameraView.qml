@@ -6,6 +6,9 @@ import Zeltrin
 // Upright, the feed sits above the scrolling controls. In a window wider than it is tall the
 // feed takes the left side and the controls a column on the right, with capture and record
 // pinned under the scrolling part so they never scroll out of reach.
+// This file's components are not bound to it (pragma ComponentBehavior: Bound): a Loader in
+// Qt 6.4 cannot make a bound component, and a Loader makes the sheet. qmllint then cannot know
+// the ids reached from inside a component, so that check is off where they are.
 Rectangle {
     id: screen
     color: Theme.themeBackground
@@ -64,7 +67,7 @@ Rectangle {
                         // Elapsed recording time, so a pilot sees that the camera is rolling.
                         Rectangle {
                             objectName: "recordingTimer"
-                            visible: cam.isRecording
+                            visible: cam.isRecording // qmllint disable unqualified
                             anchors.top: parent.top
                             anchors.topMargin: 10
                             anchors.horizontalCenter: parent.horizontalCenter
@@ -85,7 +88,7 @@ Rectangle {
                                 }
                                 Text {
                                     objectName: "recordingTimeText"
-                                    text: cam.recordingTimeText
+                                    text: cam.recordingTimeText // qmllint disable unqualified
                                     color: "white"
                                     font.family: Theme.monoFamily
                                     font.pixelSize: 13
@@ -113,7 +116,7 @@ Rectangle {
                             }
                         }
                         Connections {
-                            target: cam
+                            target: cam // qmllint disable unqualified
                             function onPhotoCaptureRequested() { flashAnim.restart() }
                         }
                     }
@@ -171,7 +174,7 @@ Rectangle {
                                             width: parent.width
                                             Accessible.name: "Mode"
                                             model: [{text: "Photo"}, {text: "Video"}]
-                                            currentIndex: cam.isPhotoMode ? 0 : 1
+                                            currentIndex: cam.isPhotoMode ? 0 : 1 // qmllint disable unqualified
                                             onActivated: (index) => cam.isPhotoMode = index === 0
                                         }
                                     }
@@ -188,7 +191,7 @@ Rectangle {
                                     color: Theme.alpha(Theme.themeGold, 0.15)
                                     Accessible.role: Accessible.Button
                                     Accessible.name: "Advanced Camera Controls"
-                                    Accessible.onPressAction: cam.showAdvancedControls = true
+                                    Accessible.onPressAction: cam.showAdvancedControls = true // qmllint disable unqualified
                                     RowLayout {
                                         id: advancedRow
                                         anchors.fill: parent
@@ -209,7 +212,7 @@ Rectangle {
                                         Item { Layout.fillWidth: true }
                                     }
                                     TapHandler {
-                                        onTapped: cam.showAdvancedControls = true
+                                        onTapped: cam.showAdvancedControls = true // qmllint disable unqualified
                                     }
                                 }
 
@@ -225,10 +228,12 @@ Rectangle {
                                         CameraSlider {
                                             Layout.fillWidth: true
                                             label: "ISO"
+                                            // qmllint disable unqualified
                                             value: cam.iso
                                             from: cam.isoMin
                                             to: cam.isoMax
                                             step: cam.isoStep
+                                            // qmllint enable unqualified
                                             unit: ""
                                             onEdited: (v) => cam.iso = v
                                         }
@@ -254,6 +259,7 @@ Rectangle {
                                                     height: rowHeight * 3
                                                     visibleRowCount: 3
                                                     label: "Shutter"
+                                                    // qmllint disable unqualified
                                                     model: cam.shutterSpeeds
                                                     currentIndex: cam.shutterIndex
                                                     onActivated: (index) => cam.shutterIndex = index
@@ -270,6 +276,7 @@ Rectangle {
                                             unit: "\u00B0"
                                             onEdited: (v) => cam.gimbalPitch = v
                                             onChange: cam.sendGimbalPitch()
+                                            // qmllint enable unqualified
                                         }
                                     }
                                 }
@@ -308,7 +315,7 @@ Rectangle {
                                 opacity: captureTap.pressed ? 0.6 : 1
                                 Accessible.role: Accessible.Button
                                 Accessible.name: "Capture"
-                                Accessible.onPressAction: cam.capturePhoto()
+                                Accessible.onPressAction: cam.capturePhoto() // qmllint disable unqualified
                                 Rectangle {
                                     anchors.centerIn: parent
                                     width: 64
@@ -327,6 +334,7 @@ Rectangle {
                                 }
                                 TapHandler {
                                     id: captureTap
+                                    // qmllint disable unqualified
                                     onTapped: cam.capturePhoto()
                                 }
                             }
@@ -354,6 +362,7 @@ Rectangle {
                                     name: cam.recordIcon
                                     size: Theme.title
                                     color: cam.recordIconColor
+                                    // qmllint enable unqualified
                                 }
                                 Rectangle {
                                     anchors.centerIn: parent
@@ -366,7 +375,7 @@ Rectangle {
                                 }
                                 TapHandler {
                                     id: recordTap
-                                    onTapped: cam.toggleRecording()
+                                    onTapped: cam.toggleRecording() // qmllint disable unqualified
                                 }
                             }
                         }
@@ -384,8 +393,10 @@ Rectangle {
         sheetContent: Component {
             AdvancedCameraControlsSheet {
                 objectName: "advancedSheet"
+                // qmllint disable unqualified
                 camera: cam
                 onDismissRequested: advancedSheet.dismiss()
+                // qmllint enable unqualified
             }
         }
     }

@@ -7,6 +7,10 @@ import Zeltrin
 // The logbook tab: an entry into the analytics sheet and the list of flights, newest first.
 // A row opens its flight's page; a swipe deletes a recorded flight after a confirmation.
 // The bar's share button saves the whole logbook as CSV into a folder the pilot picks.
+// This file's components are not bound to it (pragma ComponentBehavior: Bound): in Qt 6.4 a
+// Loader cannot make a bound component (it makes the sheet), nor a list view its header.
+// Inside a component, the ids it reaches are then unknown to qmllint, whose check is off
+// there.
 Rectangle {
     id: screen
     color: Theme.themeBackground
@@ -27,7 +31,7 @@ Rectangle {
 
     Component {
         id: detailPage
-        FlightDetailView { book: screen.model }
+        FlightDetailView { book: screen.model } // qmllint disable unqualified
     }
 
     NavigationContainer {
@@ -42,6 +46,7 @@ Rectangle {
                         iconName: "square.and.arrow.up"
                         color: Theme.themeGold
                         Accessible.name: "Export"
+                        // qmllint disable unqualified
                         onClicked: exportDialog.open()
                     }
                 ]
@@ -78,6 +83,7 @@ Rectangle {
                             text: book.message
                             isError: book.messageIsError
                             onDismissRequested: book.clearMessage()
+                            // qmllint enable unqualified
                         }
 
                         // Analytics entry: a list row on the screen's own backdrop, its content inset
@@ -95,7 +101,7 @@ Rectangle {
                             opacity: entryArea.pressed ? 0.7 : 1
                             Accessible.role: Accessible.Button
                             Accessible.name: "Advanced Analytics"
-                            Accessible.onPressAction: book.showAdvancedAnalytics = true
+                            Accessible.onPressAction: book.showAdvancedAnalytics = true // qmllint disable unqualified
                             RowLayout {
                                 id: entry
                                 anchors.fill: parent
@@ -127,7 +133,7 @@ Rectangle {
                             MouseArea {
                                 id: entryArea
                                 anchors.fill: parent
-                                onClicked: book.showAdvancedAnalytics = true
+                                onClicked: book.showAdvancedAnalytics = true // qmllint disable unqualified
                             }
                         }
 
@@ -155,6 +161,7 @@ Rectangle {
                         required property string speedText
                         required property string distanceText
                         required property string endText
+                        // qmllint disable unqualified
                         width: list.width - 32
                         height: Math.max(44, logRow.implicitHeight + 12)
                         padding: 0
@@ -205,6 +212,7 @@ Rectangle {
                             }
                             Rectangle {
                                 visible: row.index < list.count - 1
+                                // qmllint enable unqualified
                                 anchors.bottom: parent.bottom
                                 x: 16
                                 width: parent.width - 16
@@ -218,7 +226,11 @@ Rectangle {
                             }
                         }
 
-                        contentItem: Item {
+                        // Given by id rather than written in place: ids inside an object set on a
+                        // deferred property would build it at once anyway.
+                        contentItem: rowContent
+                        Item {
+                            id: rowContent
                             FlightLogRow {
                                 id: logRow
                                 anchors.left: parent.left
@@ -237,7 +249,7 @@ Rectangle {
                 // Nothing to list yet.
                 Item {
                     objectName: "emptyView"
-                    visible: book.isEmpty
+                    visible: book.isEmpty // qmllint disable unqualified
                     anchors.fill: parent
                     ColumnLayout {
                         anchors.centerIn: parent
@@ -299,8 +311,10 @@ Rectangle {
         sheetContent: Component {
             AdvancedAnalyticsSheet {
                 objectName: "analyticsSheet"
+                // qmllint disable unqualified
                 book: screen.model
                 onDismissRequested: analyticsSheet.dismiss()
+                // qmllint enable unqualified
             }
         }
     }

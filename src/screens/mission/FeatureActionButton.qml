@@ -19,7 +19,11 @@ T.AbstractButton {
         radius: 10
         color: Theme.alpha(Theme.themeGold, control.down ? 0.2 : 0.12)
     }
-    contentItem: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway.
+    contentItem: face
+    Item {
+        id: face
         Column {
             id: content
             anchors.centerIn: parent

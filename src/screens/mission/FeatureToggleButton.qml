@@ -30,7 +30,11 @@ T.AbstractButton {
         border.width: 1.5
         border.color: Theme.alpha(Theme.themeGold, control._on)
     }
-    contentItem: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway.
+    contentItem: face
+    Item {
+        id: face
         Column {
             id: content
             anchors.centerIn: parent

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Templates as T
@@ -162,6 +164,7 @@ Item {
                 Repeater {
                     model: panel.plan.banners
                     Rectangle {
+                        id: banner
                         required property var modelData
                         Layout.fillWidth: true
                         implicitHeight: bannerRow.implicitHeight + 12
@@ -175,9 +178,9 @@ Item {
                             anchors.leftMargin: 12
                             anchors.rightMargin: 12
                             spacing: 6
-                            Icon { name: modelData.icon; size: Theme.caption; color: Theme.themeGold }
+                            Icon { name: banner.modelData.icon; size: Theme.caption; color: Theme.themeGold }
                             Text {
-                                text: modelData.text
+                                text: banner.modelData.text
                                 color: Theme.themeGold
                                 font.family: Theme.fontFamily
                                 font.pixelSize: Theme.caption
@@ -242,7 +245,10 @@ Item {
                 Accessible.name: clearText.text
                 Accessible.onPressAction: panel.plan.clearWaypoints()
                 onClicked: panel.plan.clearWaypoints()
-                contentItem: Text {
+                // Given by id rather than written in place: ids inside an object set on a deferred
+                // property would build it at once anyway.
+                contentItem: clearText
+                Text {
                     id: clearText
                     text: "Clear All Waypoints"
                     color: Theme.platformRed

@@ -22,7 +22,11 @@ T.AbstractButton {
         radius: 8
         color: control.isOn ? Theme.themeGold : Theme.alpha(Theme.themeGold, control.down ? 0.25 : 0.15)
     }
-    contentItem: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway.
+    contentItem: face
+    Item {
+        id: face
         Row {
             id: row
             anchors.centerIn: parent

@@ -15,7 +15,10 @@ T.AbstractButton {
     Accessible.name: text
     Accessible.onPressAction: control.clicked()
     opacity: down ? 0.35 : 1
-    contentItem: Text {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway.
+    contentItem: label
+    Text {
         id: label
         text: control.text
         color: Theme.themeGold

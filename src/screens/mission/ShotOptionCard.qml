@@ -28,7 +28,11 @@ T.AbstractButton {
         border.width: 2
         border.color: Theme.alpha(Theme.themeGold, card._on)
     }
-    contentItem: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway.
+    contentItem: face
+    Item {
+        id: face
         RowLayout {
             id: row
             anchors.fill: parent

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Templates as T
@@ -116,7 +118,11 @@ ZPage {
                 }
             }
 
-            contentItem: Item {
+            // Given by id rather than written in place: ids inside an object set on a deferred
+            // property would build it at once anyway.
+            contentItem: rowContent
+            Item {
+                id: rowContent
                 // Edit mode: a red delete control at the left, a move handle at the right.
                 T.AbstractButton {
                     id: minus

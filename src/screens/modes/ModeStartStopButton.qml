@@ -19,7 +19,10 @@ T.AbstractButton {
     text: title
     Accessible.name: title
 
-    contentItem: ModeActionButton {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway.
+    contentItem: look
+    ModeActionButton {
         id: look
         title: button.title
         isDestructive: button.isDestructive

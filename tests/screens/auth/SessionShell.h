@@ -3,6 +3,7 @@
 // The whole app in a window, driven by touch, against a real HTTPS account service on 127.0.0.1
 // and an in-memory token store. Shared by the sign-in and settings view tests.
 #include "DevAccountService.h"
+#include "InMemoryKeychainBackend.h"
 #include "KeychainHelper.h"
 #include "QmlSetup.h"
 #include "ScreenHarness.h"

@@ -1,3 +1,4 @@
+#include "InMemoryKeychainBackend.h"
 #include "KeychainHelper.h"
 #include "LoginModel.h"
 #include "TlsTestServer.h"

@@ -23,11 +23,14 @@ Item {
             plan.uploadDurationMs = 0
             plan.executeMission()
             tour.simFly(150)
+            frame.start()
         }
         // Framed once the panel has its place, so the path clears it and the tools at every size.
+        // Started after the flight: the flight turns the event loop, and on a busy machine the
+        // panel is not yet in its place when it has run 50 ms.
         Timer {
+            id: frame
             interval: 50
-            running: true
             onTriggered: {
                 const d = App.droneManager
                 let s = d.homeLatitude, n = s, w = d.homeLongitude, e = w

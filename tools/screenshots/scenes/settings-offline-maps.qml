@@ -13,12 +13,14 @@ MainTabView {
             console.error("the second area did not start")
         App.offlineMaps.pauseDownload()
         App.appState.selectedTab = 5
+        findSection.start()
     }
-    // The tab is made when first shown.
+    // The tab is made when first shown. Started once the downloads are done: they turn the
+    // event loop, and on a busy machine they outlast the tries.
     Timer {
+        id: findSection
         property int tries: 0
         interval: 150
-        running: true
         repeat: true
         onTriggered: {
             if (tour.scrollIntoView("offlineMapsSection"))

@@ -3,4 +3,5 @@ import Zeltrin
 
 UiKitGallery {
     property int settleMs: 500
+    connectionStates: App.droneManager.connectionStateCases()
 }

@@ -26,7 +26,11 @@ T.AbstractButton {
     Accessible.name: text !== "" ? text : iconName
     Accessible.onPressAction: control.clicked()
 
-    contentItem: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway.
+    contentItem: content
+    Item {
+        id: content
         Row {
             id: row
             anchors.centerIn: parent

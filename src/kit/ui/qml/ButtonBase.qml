@@ -50,14 +50,17 @@ Item {
         anchors.centerIn: parent
         spacing: 8
         // Made only for a button with an icon: an empty icon would still load the icon font.
+        // In Qt 6.4 a Loader cannot make a component bound to its file (pragma
+        // ComponentBehavior: Bound), so qmllint cannot know `control` there: that check is off
+        // on those lines.
         Loader {
             active: control.iconName !== ""
             visible: active
             anchors.verticalCenter: parent.verticalCenter
             sourceComponent: Icon {
-                name: control.iconName
+                name: control.iconName // qmllint disable unqualified
                 size: 18
-                color: control.foreground
+                color: control.foreground // qmllint disable unqualified
             }
         }
         Text {

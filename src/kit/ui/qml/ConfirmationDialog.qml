@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Templates as T
 import Zeltrin.Kit
@@ -79,7 +81,9 @@ T.Popup {
         target: dialog._host
         function onWindowChanged() {
             if (dialog.presented && !dialog._shown)
-                Qt.callLater(dialog._open)
+                // Qt 6.4 declares Qt.callLater as a QJSValue property, which qmllint's type check takes
+                // for a value that may not be callable.
+                Qt.callLater(dialog._open) // qmllint disable type
         }
     }
     onClosed: {
@@ -132,7 +136,12 @@ T.Popup {
         }
     }
 
-    contentItem: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway. A popup's children go into its content, so this one is held by
+    // a property of its own.
+    contentItem: body
+    property Item _body: Item {
+        id: body
         focus: true
         Keys.onEscapePressed: dialog.dismiss()
         Keys.onBackPressed: dialog.dismiss()
@@ -204,19 +213,20 @@ T.Popup {
                     Repeater {
                         model: dialog.actions
                         Column {
+                            id: actionEntry
                             required property int index
                             required property string modelData
                             width: group.width
                             Rectangle {
-                                visible: index > 0 || header.visible
+                                visible: actionEntry.index > 0 || header.visible
                                 width: parent.width
                                 height: 0.5
                                 color: Theme.separator
                             }
                             ActionRow {
-                                objectName: "action" + index
-                                text: modelData
-                                onClicked: dialog._chooseAction(index)
+                                objectName: "action" + actionEntry.index
+                                text: actionEntry.modelData
+                                onClicked: dialog._chooseAction(actionEntry.index)
                             }
                         }
                     }

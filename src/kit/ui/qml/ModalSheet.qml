@@ -18,7 +18,7 @@ T.Popup {
     property color backgroundColor: Theme.themeBackground
     // Height of the strip at the top (grabber and the content's bar) that drags the sheet.
     property real dragAreaHeight: 56
-    readonly property Item sheetItem: loader.item
+    readonly property Item sheetItem: loader.item as Item
     readonly property string currentDetent: _detentNames[_detentIndex] !== undefined ? _detentNames[_detentIndex] : ""
     readonly property bool shown: _shown
 
@@ -127,7 +127,9 @@ T.Popup {
         target: sheet._host
         function onWindowChanged() {
             if (sheet.presented && !sheet._shown)
-                Qt.callLater(sheet._open)
+                // Qt 6.4 declares Qt.callLater as a QJSValue property, which qmllint's type check takes
+                // for a value that may not be callable.
+                Qt.callLater(sheet._open) // qmllint disable type
         }
     }
     onHeightChanged: if (_shown && !drag.active && !detentAnim.running) _restTop = _topOf(_detentNames[_detentIndex])
@@ -174,7 +176,11 @@ T.Popup {
         duration: 260; easing.type: Easing.OutCubic
     }
 
-    contentItem: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway. A popup's children go into its content, so this one is held by
+    // a property of its own.
+    contentItem: root
+    property Item _root: Item {
         id: root
         focus: true
         Keys.onEscapePressed: sheet.dismiss()

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Layouts
 import Zeltrin.Kit
@@ -11,6 +13,8 @@ Rectangle {
         ["themeSurfaceRaised", Theme.themeSurfaceRaised], ["themeGold", Theme.themeGold],
         ["themeBlue", Theme.themeBlue], ["themeRed", Theme.themeRed],
         ["themeGreen", Theme.themeGreen], ["themeGrey", Theme.themeGrey]]
+    // The status badges to show, as {text, color}: the drone link's states, which the app knows.
+    property var connectionStates: []
 
     component Caption: Text {
         color: Theme.secondaryText
@@ -32,18 +36,20 @@ Rectangle {
             Repeater {
                 model: gallery.swatches
                 ColumnLayout {
+                    id: swatch
+                    required property var modelData
                     spacing: 2
                     Layout.fillWidth: true
                     Rectangle {
                         Layout.fillWidth: true
                         Layout.preferredHeight: 24
                         radius: 6
-                        color: modelData[1]
+                        color: swatch.modelData[1]
                         border.width: 1
                         border.color: Theme.alpha("white", 0.15)
                     }
                     Text {
-                        text: modelData[0]
+                        text: swatch.modelData[0]
                         color: "white"
                         font.family: Theme.fontFamily
                         font.pixelSize: 9
@@ -85,8 +91,12 @@ Rectangle {
             Layout.fillWidth: true
             spacing: 6
             Repeater {
-                model: App.droneManager.connectionStateCases()
-                StatusBadge { label: modelData.text; color: modelData.color }
+                model: gallery.connectionStates
+                StatusBadge {
+                    required property var modelData
+                    label: modelData.text
+                    color: modelData.color
+                }
             }
             StatusBadge { label: ""; color: Theme.themeBlue }
         }
@@ -102,11 +112,13 @@ Rectangle {
             cellHeight: 26
             model: Icons.allIds()
             delegate: Item {
+                id: iconCell
+                required property string modelData
                 width: icons.cellWidth
                 height: icons.cellHeight
                 Icon {
                     id: glyph
-                    name: modelData
+                    name: iconCell.modelData
                     size: 16
                     color: Theme.themeGold
                     width: 18
@@ -117,7 +129,7 @@ Rectangle {
                     anchors.leftMargin: 2
                     anchors.right: parent.right
                     anchors.verticalCenter: parent.verticalCenter
-                    text: modelData
+                    text: iconCell.modelData
                     color: "white"
                     font.family: Theme.fontFamily
                     font.pixelSize: 7

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Templates as T
 import Zeltrin.Kit
@@ -42,7 +44,10 @@ Item {
         wrap: false
         onCurrentIndexChanged: if (moving) picker.activated(currentIndex)
 
-        contentItem: ListView {
+        // Given by id rather than written in place: ids inside an object set on a deferred property
+        // would build it at once anyway.
+        contentItem: wheel
+        ListView {
             id: wheel
             model: tumbler.model
             delegate: tumbler.delegate

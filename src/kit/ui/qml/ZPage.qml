@@ -9,8 +9,9 @@ Item {
     id: page
 
     property string title: ""
-    property list<Item> leadingItems
-    property list<Item> trailingItems
+    // The bar's items: after the back button, and at the right end.
+    property alias leadingItems: leadingRow.children
+    property alias trailingItems: trailing.children
     default property alias content: contentArea.data
     property bool showsNavigationBar: true
     property color backgroundColor: Theme.themeBackground
@@ -81,7 +82,10 @@ Item {
                 opacity: down ? 0.35 : 1
                 Behavior on opacity { NumberAnimation { duration: 120 } }
 
-                contentItem: Row {
+                // Given by id rather than written in place: ids inside an object set on a deferred
+                // property would build it at once anyway.
+                contentItem: backRow
+                Row {
                     id: backRow
                     spacing: 3
                     Icon {
@@ -102,9 +106,9 @@ Item {
             }
 
             Row {
+                id: leadingRow
                 spacing: 16
                 height: parent.height
-                children: page.leadingItems
             }
         }
 
@@ -115,7 +119,6 @@ Item {
             anchors.top: parent.top
             anchors.bottom: parent.bottom
             spacing: 16
-            children: page.trailingItems
         }
 
         Text {

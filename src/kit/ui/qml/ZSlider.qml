@@ -63,7 +63,11 @@ T.Slider {
         }
     }
 
-    handle: Item {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway.
+    handle: thumb
+    Item {
+        id: thumb
         objectName: "thumb"
         z: 1
         x: control.leftPadding + control.visualPosition * (control.availableWidth - width)

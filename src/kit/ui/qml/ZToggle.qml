@@ -20,7 +20,11 @@ T.Switch {
     Accessible.name: text
     Accessible.checked: checked
 
-    indicator: Rectangle {
+    // Given by id rather than written in place: ids inside an object set on a deferred property
+    // would build it at once anyway.
+    indicator: track
+    Rectangle {
+        id: track
         width: 51
         height: 31
         radius: 15.5
