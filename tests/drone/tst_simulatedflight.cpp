@@ -159,10 +159,58 @@ private Q_SLOTS:
         f.flyUntil([&] { return f.model().phase() == FlightModel::Phase::goingHome; }, 600);
         QCOMPARE(f.model().phase(), FlightModel::Phase::goingHome);
         QVERIFY(f.model().charge() <= level + 0.01);
-        QCOMPARE(f.alerts, QStringList{QStringLiteral("Battery low: returning home")});
+        // With the sheet's trigger, the alert names it.
+        QCOMPARE(f.alerts, QStringList{trigger > 0 ? QStringLiteral("Battery low (RTH Trigger 40%): returning home")
+                                                   : QStringLiteral("Battery low: returning home")});
         f.flyUntil([&] { return !f.manager.isFlying(); }, 900);
         QVERIFY(!f.manager.isFlying());
         QVERIFY(f.manager.flightData().distanceFromHome < 0.5);
+    }
+
+    // The wind as autopilots report it: its speed and where it blows from.
+    void windIsReported_data()
+    {
+        QTest::addColumn<double>("east"); // where the air moves, m/s
+        QTest::addColumn<double>("north");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<double>("from");
+        QTest::newRow("from the south") << 0.0 << 8.0 << 8.0 << 180.0;
+        QTest::newRow("from the east") << -3.0 << 0.0 << 3.0 << 90.0;
+        QTest::newRow("from the south-west") << 3.0 << 3.0 << std::sqrt(18.0) << 225.0;
+        QTest::newRow("from the north-west") << 2.1 << -1.4 << std::hypot(2.1, 1.4) << 303.69;
+        QTest::newRow("calm") << 0.0 << 0.0 << 0.0 << 0.0;
+    }
+    void windIsReported()
+    {
+        QFETCH(double, east);
+        QFETCH(double, north);
+        QFETCH(double, speed);
+        QFETCH(double, from);
+        Flight f;
+        QVERIFY(f.connectAircraft());
+        f.model().setWind({east, north});
+        f.fly(0.1); // it turns by 0.02° in a tick
+        QVERIFY(f.manager.wind());
+        QVERIFY(qAbs(f.manager.wind()->speed - speed) < 1e-9);
+        QVERIFY2(qAbs(f.manager.wind()->directionFrom - from) < 0.05, qPrintable(QString::number(f.manager.wind()->directionFrom)));
+    }
+
+    // Hovering into a wind costs what flying through the air at its speed costs.
+    void windCostsBattery()
+    {
+        double used[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            Flight f;
+            QVERIFY(f.connectAircraft());
+            f.model().setWind({0, i * 8.0});
+            f.manager.takeOff();
+            f.fly(5);
+            const double before = f.model().charge();
+            f.fly(60);
+            used[i] = before - f.model().charge();
+        }
+        QVERIFY(qAbs(used[0] - 60 * FlightModel::kHoverDrain) < 0.01);
+        QVERIFY(qAbs(used[1] - used[0] - 60 * 8 * FlightModel::kAirspeedDrain) < 0.01);
     }
 
     void refusalsNameTheirReason_data()
