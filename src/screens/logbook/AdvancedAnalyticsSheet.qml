@@ -103,6 +103,7 @@ ZPage {
             }
 
             ColumnLayout {
+                objectName: "performanceMetrics"
                 Layout.fillWidth: true
                 Layout.leftMargin: 16
                 Layout.rightMargin: 16
