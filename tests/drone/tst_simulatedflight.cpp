@@ -167,34 +167,6 @@ private Q_SLOTS:
         QVERIFY(f.manager.flightData().distanceFromHome < 0.5);
     }
 
-    // The wind as autopilots report it: its speed and where it blows from.
-    void windIsReported_data()
-    {
-        QTest::addColumn<double>("east"); // where the air moves, m/s
-        QTest::addColumn<double>("north");
-        QTest::addColumn<double>("speed");
-        QTest::addColumn<double>("from");
-        QTest::newRow("from the south") << 0.0 << 8.0 << 8.0 << 180.0;
-        QTest::newRow("from the east") << -3.0 << 0.0 << 3.0 << 90.0;
-        QTest::newRow("from the south-west") << 3.0 << 3.0 << std::sqrt(18.0) << 225.0;
-        QTest::newRow("from the north-west") << 2.1 << -1.4 << std::hypot(2.1, 1.4) << 303.69;
-        QTest::newRow("calm") << 0.0 << 0.0 << 0.0 << 0.0;
-    }
-    void windIsReported()
-    {
-        QFETCH(double, east);
-        QFETCH(double, north);
-        QFETCH(double, speed);
-        QFETCH(double, from);
-        Flight f;
-        QVERIFY(f.connectAircraft());
-        f.model().setWind({east, north});
-        f.fly(0.1); // it turns by 0.02° in a tick
-        QVERIFY(f.manager.wind());
-        QVERIFY(qAbs(f.manager.wind()->speed - speed) < 1e-9);
-        QVERIFY2(qAbs(f.manager.wind()->directionFrom - from) < 0.05, qPrintable(QString::number(f.manager.wind()->directionFrom)));
-    }
-
     // Hovering into a wind costs what flying through the air at its speed costs.
     void windCostsBattery()
     {

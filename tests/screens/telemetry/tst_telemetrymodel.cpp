@@ -110,8 +110,8 @@ private Q_SLOTS:
         QCOMPARE(model.valueFor(label), value);
     }
 
-    // The simulated aircraft's wind, while its estimate is live; the placeholders once the link
-    // is gone.
+    // The simulated aircraft's wind (speed, and where it blows from), while its estimate is live;
+    // the placeholders once the link is gone.
     void liveWind_data()
     {
         QTest::addColumn<double>("east"); // where the air moves, m/s
@@ -120,6 +120,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("direction");
         QTest::newRow("from the south") << 0.0 << 8.0 << "8.0 m/s" << QStringLiteral("180\u00B0");
         QTest::newRow("from the north-west") << 2.1 << -1.4 << "2.5 m/s" << QStringLiteral("304\u00B0");
+        QTest::newRow("from the east") << -3.0 << 0.0 << "3.0 m/s" << QStringLiteral("90\u00B0");
         QTest::newRow("from just west of north") << 0.01 << -0.3 << "0.3 m/s" << QStringLiteral("358\u00B0");
         QTest::newRow("calm") << 0.0 << 0.0 << "0.0 m/s" << QStringLiteral("0\u00B0");
     }
