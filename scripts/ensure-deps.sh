@@ -13,7 +13,7 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick
   qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus dbus-x11
   qcoro-qt6-dev libssl-dev openssl locales
-  libzip-dev gdal-bin gpsbabel qml6-module-qt-labs-folderlistmodel tzdata sqlite3
+  libzip-dev gdal-bin gpsbabel qml6-module-qt-labs-folderlistmodel tzdata sqlite3 poppler-utils
   libboost-dev libproj-dev proj-data
   clang-format git
 )
@@ -26,7 +26,8 @@ fi
 # libzip unpacks KMZ plans; Qt Quick Dialogs' own file dialog needs the folder list model;
 # gdal-bin's ogrinfo/ogr2ogr check our plan files in the tests.
 # gpsbabel, a second independent reader, checks the flight tracks we export; sqlite3 reads the
-# logbook store in its tests; tzdata's zone table names take-off places.
+# logbook store in its tests; tzdata's zone table names take-off places; poppler-utils' pdftotext
+# reads back the analytics report.
 # Survey planning clips with Boost.Geometry (headers) and places areas on a plane with PROJ.
 # xdotool and imagemagick (above) drive the real app and read its window in the walk and in
 # scripts/e2e-signin.sh, which also looks into the keyring.

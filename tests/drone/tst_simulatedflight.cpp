@@ -159,10 +159,30 @@ private Q_SLOTS:
         f.flyUntil([&] { return f.model().phase() == FlightModel::Phase::goingHome; }, 600);
         QCOMPARE(f.model().phase(), FlightModel::Phase::goingHome);
         QVERIFY(f.model().charge() <= level + 0.01);
-        QCOMPARE(f.alerts, QStringList{QStringLiteral("Battery low: returning home")});
+        // With the sheet's trigger, the alert names it.
+        QCOMPARE(f.alerts, QStringList{trigger > 0 ? QStringLiteral("Battery low (RTH Trigger 40%): returning home")
+                                                   : QStringLiteral("Battery low: returning home")});
         f.flyUntil([&] { return !f.manager.isFlying(); }, 900);
         QVERIFY(!f.manager.isFlying());
         QVERIFY(f.manager.flightData().distanceFromHome < 0.5);
+    }
+
+    // Hovering into a wind costs what flying through the air at its speed costs.
+    void windCostsBattery()
+    {
+        double used[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            Flight f;
+            QVERIFY(f.connectAircraft());
+            f.model().setWind({0, i * 8.0});
+            f.manager.takeOff();
+            f.fly(5);
+            const double before = f.model().charge();
+            f.fly(60);
+            used[i] = before - f.model().charge();
+        }
+        QVERIFY(qAbs(used[0] - 60 * FlightModel::kHoverDrain) < 0.01);
+        QVERIFY(qAbs(used[1] - used[0] - 60 * 8 * FlightModel::kAirspeedDrain) < 0.01);
     }
 
     void refusalsNameTheirReason_data()

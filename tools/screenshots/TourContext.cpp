@@ -15,6 +15,9 @@
 #include <QQuickWindow>
 #include <QUrl>
 
+#include <cmath>
+#include <numbers>
+
 #include "DevAccountService.h"
 
 void TourContext::setBattery(qint64 percentage, double voltage, double temperature, qint64 chargeCount,
@@ -144,6 +147,20 @@ bool TourContext::simSurveyFlight(int legs, double legMetres, double altitude)
     flyUntil([&] { return !drone->isFlying(); }, 900);
     simFly(2);
     return true;
+}
+
+void TourContext::simBattery(double percent)
+{
+    if (m_sim && percent >= 0 && percent <= 100)
+        m_sim->model().setBatteryCharge(percent);
+}
+
+void TourContext::simWind(double speed, double fromDegrees)
+{
+    if (!m_sim || !std::isfinite(speed) || !std::isfinite(fromDegrees))
+        return;
+    const double towards = (fromDegrees + 180.0) * std::numbers::pi / 180.0;
+    m_sim->model().setWind({speed * std::sin(towards), speed * std::cos(towards)});
 }
 
 void TourContext::simSkip(double seconds)

@@ -70,6 +70,9 @@ public:
     // `altitude`, then home and down. simSkip moves the recorder's clock on without flying
     // (to the next day's flight).
     Q_INVOKABLE bool simSurveyFlight(int legs, double legMetres, double altitude);
+    // A fresh pack at `percent`, and the wind at `speed` m/s blowing from `fromDegrees`.
+    Q_INVOKABLE void simBattery(double percent);
+    Q_INVOKABLE void simWind(double speed, double fromDegrees);
     Q_INVOKABLE void simSkip(double seconds);
     qint64 recorderNowMs() const;
     // A folder of this scene, as a folder dialog would hand it over.

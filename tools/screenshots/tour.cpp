@@ -70,9 +70,12 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     // "live-" scenes fly the simulated aircraft on a clock of their own; the rest set values.
     // Logbook and flight scenes fly it too, and record into a logbook of their own; one named
     // "-damaged-db" finds that logbook damaged.
+    // A few are named for what they show rather than by these prefixes.
     const QString baseName = QFileInfo(path).baseName();
-    const bool recording = baseName.startsWith(QLatin1String("logbook-")) || baseName.startsWith(QLatin1String("flight-"));
-    const bool live = QFileInfo(path).fileName().startsWith(QLatin1String("live-")) || recording;
+    const bool recording = baseName.startsWith(QLatin1String("logbook-")) || baseName.startsWith(QLatin1String("flight-"))
+        || baseName == QLatin1String("analytics-computed");
+    const bool live = QFileInfo(path).fileName().startsWith(QLatin1String("live-")) || recording
+        || baseName == QLatin1String("rth-live") || baseName == QLatin1String("telemetry-wind");
     ManualClock clock;
     FakeDJISDK *sdk = nullptr;
     SimulatedDJISDK *sim = nullptr;

@@ -283,6 +283,15 @@ void DJIDroneManager::didUpdateTelemetry(const DJITelemetryReading &reading)
         m_home = Home{*reading.homeLatitude, *reading.homeLongitude};
         Q_EMIT homeChanged();
     }
+    if (reading.wind && m_wind != reading.wind) {
+        m_wind = reading.wind;
+        Q_EMIT windChanged();
+    }
     if (m_connectionState == ConnectionState::connected)
         setValuesAreLive(true);
+}
+
+std::optional<DJIReturnProfile> DJIDroneManager::returnProfile() const
+{
+    return m_sdk ? m_sdk->returnProfile() : std::nullopt;
 }

@@ -87,6 +87,10 @@ public:
     bool hasHome() const { return m_home.has_value(); }
     double homeLatitude() const { return m_home ? m_home->latitude : 0.0; }
     double homeLongitude() const { return m_home ? m_home->longitude : 0.0; }
+    // The aircraft's last wind estimate, if it gave one (live or not: see valuesAreLive).
+    std::optional<DJIWindEstimate> wind() const { return m_wind; }
+    // How the connected aircraft flies home, if it says.
+    std::optional<DJIReturnProfile> returnProfile() const;
 
     // Plain assignments of the published fields (used by the callbacks and by live feeds).
     void setConnectionState(ConnectionState v);
@@ -145,6 +149,7 @@ Q_SIGNALS:
     void valuesAreLiveChanged();
     void missionProgressChanged();
     void homeChanged();
+    void windChanged();
     // A command the aircraft refused or could not carry out: `command` names it ("Take Off"),
     // `reason` is for the pilot.
     void commandFailed(const QString &command, const QString &reason);
@@ -175,4 +180,5 @@ private:
         double latitude, longitude;
     };
     std::optional<Home> m_home;
+    std::optional<DJIWindEstimate> m_wind;
 };

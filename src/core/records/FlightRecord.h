@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace zeltrin {
 
 // One sample of a recorded track, taken once a second while airborne.
@@ -64,6 +66,18 @@ struct FlightTotals {
     double distance = 0;
     double maxAltitudeSum = 0;
     double maxSpeedSum = 0;
+    // For the analytics' metrics (FlightInsights.h). The highest maxSpeed, 0 with no flight.
+    double fastest = 0;
+    // Flights with both battery figures known, a charge that did not rise, and a duration.
+    qsizetype batteryFlights = 0;
+    double batteryUsed = 0;    // % in all
+    double batteryMinutes = 0; // their durations in all
+    // Flights with both battery figures known that used at least kMinEfficiencyBattery %.
+    double efficiencyDistance = 0; // m in all
+    double efficiencyBattery = 0;  // % in all
+    double bestEfficiency = 0;     // m per %, the best single flight's; 0 with none
+    // % per minute of the newest flight that has a battery figure per minute.
+    std::optional<double> latestBatteryPerMinute;
 };
 // Metres between two points on the WGS 84 mean sphere (haversine).
 double haversineMetres(double lat1, double lon1, double lat2, double lon2);

@@ -1,5 +1,7 @@
 #include "FlightStore.h"
 
+#include "FlightInsights.h"
+
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -255,7 +257,39 @@ FlightTotals FlightStore::totals() const
     t.distance = q.value(2).toDouble();
     t.maxAltitudeSum = q.value(3).toDouble();
     t.maxSpeedSum = q.value(4).toDouble();
+    addInsightTotals(t);
     return t;
+}
+
+// The same sums as totalsOf() (FlightInsights.cpp), over the whole logbook without reading it.
+void FlightStore::addInsightTotals(FlightTotals &t) const
+{
+    // Known at both ends, not risen, with a duration: what batteryPerMinute() accepts.
+    const QString perMinute = QStringLiteral("battery_start >= 0 AND battery_end >= 0 AND battery_start >= battery_end"
+                                             " AND duration > 0");
+    QSqlQuery q(connection());
+    if (q.exec(QStringLiteral("SELECT coalesce(max(max_speed), 0) FROM flights")) && q.next())
+        t.fastest = q.value(0).toDouble();
+    if (q.exec(QStringLiteral("SELECT count(*), total(battery_start - battery_end), total(duration) / 60.0 FROM flights"
+                              " WHERE %1").arg(perMinute))
+        && q.next()) {
+        t.batteryFlights = q.value(0).toLongLong();
+        t.batteryUsed = q.value(1).toDouble();
+        t.batteryMinutes = q.value(2).toDouble();
+    }
+    if (q.exec(QStringLiteral("SELECT total(distance), total(battery_start - battery_end),"
+                              " coalesce(max(distance / (battery_start - battery_end)), 0) FROM flights"
+                              " WHERE battery_end >= 0 AND battery_start - battery_end >= %1")
+                   .arg(kMinEfficiencyBattery))
+        && q.next()) {
+        t.efficiencyDistance = q.value(0).toDouble();
+        t.efficiencyBattery = q.value(1).toDouble();
+        t.bestEfficiency = q.value(2).toDouble();
+    }
+    if (q.exec(QStringLiteral("SELECT (battery_start - battery_end) / (duration / 60.0) FROM flights WHERE %1"
+                              " ORDER BY takeoff_ms DESC, id LIMIT 1").arg(perMinute))
+        && q.next())
+        t.latestBatteryPerMinute = q.value(0).toDouble();
 }
 
 std::optional<FlightRecord> FlightStore::flight(const QUuid &id) const

@@ -54,6 +54,7 @@ Q_SIGNALS:
 
 private:
     void closeInterrupted();
+    void addInsightTotals(zeltrin::FlightTotals &t) const;
     QSqlDatabase connection() const { return m_db.database(); }
 
     zeltrin::SqliteStore m_db;

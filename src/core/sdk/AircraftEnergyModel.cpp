@@ -10,7 +10,7 @@ AircraftEnergyModel AircraftEnergyModel::simulated()
     AircraftEnergyModel m;
     m.capacity = 100.0;
     m.hoverDrain = FlightModel::kHoverDrain;
-    m.speedDrain = FlightModel::kSpeedDrain;
+    m.speedDrain = FlightModel::kAirspeedDrain;
     m.climbDrain = FlightModel::kClimbDrain;
     m.climbRate = limits.maxClimb;
     m.descentRate = FlightModel::kLandingRate;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DJIIntelligentModes.h"
+#include "DJIReturnEstimate.h"
 #include "DJIWaypointMission.h"
 #include "DroneTypes.h"
 
@@ -41,6 +42,7 @@ struct DJITelemetryReading {
     std::optional<bool> isFlying;
     std::optional<DJIMissionProgress> mission;
     std::optional<double> homeLatitude, homeLongitude;
+    std::optional<DJIWindEstimate> wind; // the aircraft's estimate of the wind where it is
 };
 
 // How a command ended: no value on success, else the reason, in words for the pilot.
@@ -87,6 +89,8 @@ public:
     virtual void setGimbalPitch(float, DJICompletion done) { refuse(std::move(done)); }
     // True for a simulated aircraft, which the screens mark as such.
     virtual bool isSimulated() const { return false; }
+    // How the connected aircraft flies home and what it costs, when it says.
+    virtual std::optional<DJIReturnProfile> returnProfile() const { return std::nullopt; }
 
     static QString notConnectedReason() { return QStringLiteral("Aircraft is not connected"); }
 

@@ -1,5 +1,7 @@
 #include "SimulatedDJISDK.h"
 
+#include "NumberFormat.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -155,7 +157,62 @@ DJITelemetryReading SimulatedDJISDK::reading() const
     const DJIWaypoint home = toLatLon(m.home());
     r.homeLatitude = home.latitude;
     r.homeLongitude = home.longitude;
+    r.wind = windEstimate(m.wind());
     return r;
+}
+
+DJIReturnProfile SimulatedDJISDK::profile()
+{
+    const FlightModel::Limits limits;
+    DJIReturnProfile p;
+    p.homeSpeed = FlightModel::kHomeSpeed;
+    p.horizontalAcceleration = limits.horizontalAcceleration;
+    p.returnHeight = FlightModel::kSafeReturnHeight;
+    p.climbRate = limits.maxClimb;
+    p.landingRate = FlightModel::kLandingRate;
+    p.verticalAcceleration = limits.verticalAcceleration;
+    p.hoverDrain = FlightModel::kHoverDrain;
+    p.airspeedDrain = FlightModel::kAirspeedDrain;
+    p.climbDrain = FlightModel::kClimbDrain;
+    return p;
+}
+
+DJIWindEstimate SimulatedDJISDK::windEstimate(FlightModel::Point wind)
+{
+    const double speed = std::hypot(wind.east, wind.north);
+    // It blows from the opposite of where the air moves.
+    const double from = speed > 0 ? std::atan2(-wind.east, -wind.north) * 180.0 / std::numbers::pi : 0.0;
+    return {speed, std::fmod(from + 360.0, 360.0)};
+}
+
+DJIReturnPosition SimulatedDJISDK::returnPosition(const FlightModel &m)
+{
+    DJIReturnPosition at;
+    at.isFlying = m.isFlying();
+    at.distance = m.distanceFromHome();
+    at.height = m.height();
+    at.groundSpeed = m.groundSpeed();
+    const FlightModel::Point p = m.position(), home = m.home();
+    if (at.distance > 1e-6)
+        at.courseHome = std::fmod(std::atan2(home.east - p.east, home.north - p.north) * 180.0 / std::numbers::pi + 360.0, 360.0);
+    at.wind = windEstimate(m.wind());
+    return at;
+}
+
+void SimulatedDJISDK::setSmartReturn(const DJISmartReturnSettings &s)
+{
+    const double trigger = std::clamp(finiteOr(s.batteryThreshold, FlightModel::kDefaultReturnCharge), 5.0, 95.0);
+    m_model.setReturnCharge(trigger);
+    // Checked before the model's own low-charge return, so the alert says which level was reached.
+    m_model.setReturnRule([s, trigger](const FlightModel &m) -> std::optional<QString> {
+        if (m.charge() <= trigger)
+            return zeltrin::format("Battery low (RTH Trigger %.0f%%): returning home", trigger);
+        const std::optional<DJIReturnEstimate> e = estimateReturn(profile(), returnPosition(m), s);
+        if (e && m.charge() <= e->battery)
+            return zeltrin::format("Battery low (%.0f%% needed to get home with the reserve): returning home",
+                                   e->battery);
+        return std::nullopt;
+    });
 }
 
 void SimulatedDJISDK::complete(DJICompletion done, const DJICommandError &error)
@@ -203,8 +260,8 @@ void SimulatedDJISDK::startMission(const DJIWaypointMission &mission, DJIComplet
     });
 }
 
-// The altitude and direction of a point of interest, the orbit's altitude hold, the return's
-// reserve and wind option and every ActiveTrack setting are carried but not yet flown.
+// The altitude and direction of a point of interest, the orbit's altitude hold and every
+// ActiveTrack setting are carried but not yet flown.
 void SimulatedDJISDK::startIntelligentMode(const DJIModeSettings &settings, DJICompletion done)
 {
     command(std::move(done), [this, &settings]() -> DJICommandError {
@@ -229,7 +286,7 @@ void SimulatedDJISDK::startIntelligentMode(const DJIModeSettings &settings, DJIC
                                               finiteOr(s.speed, 5));
                 },
                 [this](const DJISmartReturnSettings &s) -> DJICommandError {
-                    m_model.setReturnCharge(std::clamp(finiteOr(s.batteryThreshold, FlightModel::kDefaultReturnCharge), 5.0, 95.0));
+                    setSmartReturn(s);
                     return std::nullopt;
                 },
                 [this](const DJIGeofenceSettings &s) -> DJICommandError {
@@ -265,7 +322,9 @@ void SimulatedDJISDK::updateIntelligentMode(const DJIModeSettings &settings, DJI
                 [&](const DJIPointOfInterestSettings &s) { return retune(s.radius, s.speed); },
                 [&](const DJIOrbitSettings &s) { return retune(s.radius, s.speed); },
                 [this](const DJISmartReturnSettings &s) -> DJICommandError {
-                    m_model.setReturnCharge(std::clamp(finiteOr(s.batteryThreshold, m_model.returnCharge()), 5.0, 95.0));
+                    DJISmartReturnSettings kept = s;
+                    kept.batteryThreshold = finiteOr(s.batteryThreshold, m_model.returnCharge());
+                    setSmartReturn(kept);
                     return std::nullopt;
                 },
                 [this](const DJIGeofenceSettings &s) -> DJICommandError {
@@ -289,6 +348,7 @@ void SimulatedDJISDK::stopIntelligentMode(DJIIntelligentMode mode, DJICompletion
             return std::nullopt;
         case DJIIntelligentMode::smartReturnToHome:
             m_model.setReturnCharge(FlightModel::kDefaultReturnCharge);
+            m_model.setReturnRule({});
             return std::nullopt;
         case DJIIntelligentMode::geofence:
             m_model.setGeofence(std::nullopt, false);

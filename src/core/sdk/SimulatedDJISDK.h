@@ -39,6 +39,12 @@ public:
     void setRecording(bool on, DJICompletion done) override;
     void setGimbalPitch(float degrees, DJICompletion done) override;
     bool isSimulated() const override { return true; }
+    std::optional<DJIReturnProfile> returnProfile() const override { return profile(); }
+    // The simulated aircraft's own figures.
+    static DJIReturnProfile profile();
+    // Its way home from where the model is, and its wind as it reports it.
+    static DJIReturnPosition returnPosition(const FlightModel &model);
+    static DJIWindEstimate windEstimate(FlightModel::Point wind);
 
     // Scripted faults.
     void dropLink();
@@ -62,6 +68,9 @@ private:
     void connectAircraft();
     DJITelemetryReading reading() const;
     void setGeofence(const DJIGeofenceSettings &settings);
+    // The battery-aware return: home at the trigger level, or when the charge is down to what the
+    // flight home needs with the reserve, whichever comes first.
+    void setSmartReturn(const DJISmartReturnSettings &settings);
     // Completes `done` through the event loop with `error`, or refuses when the link is down.
     void complete(DJICompletion done, const DJICommandError &error);
     template <typename Command>

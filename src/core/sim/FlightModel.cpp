@@ -7,7 +7,6 @@
 namespace {
 
 constexpr double kMinTakeOffCharge = 15; // %
-constexpr double kHomeSpeed = 10;        // m/s
 constexpr double kGeofenceMargin = 10;   // m inside the radius where the pilot is warned
 constexpr double kWindTurn = 0.2;        // °/s the wind's direction drifts
 
@@ -20,6 +19,7 @@ double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallb
 FlightModel::FlightModel() = default;
 
 double FlightModel::groundSpeed() const { return std::hypot(m_vx, m_vy); }
+double FlightModel::airspeed() const { return std::hypot(m_vx - m_wind.east, m_vy - m_wind.north); }
 
 double FlightModel::distanceFromHome() const
 {
@@ -246,7 +246,7 @@ void FlightModel::climbTo(double height, double dt, double rate)
 
 void FlightModel::drain(double dt)
 {
-    const double rate = kHoverDrain + kSpeedDrain * groundSpeed() + kClimbDrain * std::abs(m_vz);
+    const double rate = kHoverDrain + kAirspeedDrain * airspeed() + kClimbDrain * std::abs(m_vz);
     m_charge = std::max(0.0, m_charge - rate * dt);
     // Smoothed over about ten seconds, so the estimate does not jump with every manoeuvre.
     const double k = std::min(1.0, dt / 10.0);
@@ -257,11 +257,16 @@ void FlightModel::drain(double dt)
 void FlightModel::watchSafety(std::vector<QString> &alerts)
 {
     const bool returning = m_phase == Phase::goingHome || m_phase == Phase::landing;
-    if (!m_lowChargeHandled && m_charge <= m_returnCharge && !returning) {
-        m_lowChargeHandled = true;
-        alerts.push_back(QStringLiteral("Battery low: returning home"));
-        goHome();
-        return;
+    if (!m_lowChargeHandled && !returning) {
+        std::optional<QString> why = m_returnRule ? m_returnRule(*this) : std::nullopt;
+        if (!why && m_charge <= m_returnCharge)
+            why = QStringLiteral("Battery low: returning home");
+        if (why) {
+            m_lowChargeHandled = true;
+            alerts.push_back(*why);
+            goHome();
+            return;
+        }
     }
     if (m_geofence) {
         const double d = distanceFromHome();

@@ -2,12 +2,13 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 // A small multirotor flight model stepped on a fixed tick: position in metres east and north of
 // the home point, height above it, limited speeds and accelerations, a battery that drains with
-// time aloft and speed, a constant wind that drifts slowly, and the automatic behaviours a
+// time aloft and speed through the air, a wind that drifts slowly, and the automatic behaviours a
 // pilot relies on (return at a low charge, at a geofence, and landing). It knows nothing of time
 // or threads: whoever owns it calls step() with the tick's length.
 class FlightModel
@@ -35,11 +36,12 @@ public:
     static constexpr double kSafeReturnHeight = 30; // m: climbed to before flying home
     static constexpr double kWaypointReach = 0.5;   // m: a waypoint counts as passed within this
     static constexpr double kDefaultReturnCharge = 25; // % at which the aircraft goes home
-    // Battery drain, in % of a full pack per second: a hover's, plus so much per m/s of ground
-    // speed and per m/s of vertical speed (up or down).
-    static constexpr double kHoverDrain = 0.065; // about 22 minutes from full
-    static constexpr double kSpeedDrain = 0.004;
+    // What flying costs, in % of charge per second: hovering (about 22 minutes from full), per
+    // m/s of speed through the air, per m/s climbed or descended.
+    static constexpr double kHoverDrain = 0.065;
+    static constexpr double kAirspeedDrain = 0.004;
     static constexpr double kClimbDrain = 0.01;
+    static constexpr double kHomeSpeed = 10;  // m/s flying home
     static constexpr double kLandingRate = 1.5; // m/s
 
     FlightModel();
@@ -75,6 +77,12 @@ public:
     // A scripted degraded link: weaker signal and GPS at any distance.
     void setDegraded(bool degraded) { m_degraded = degraded; }
     void setBatteryCharge(double percent) { m_charge = percent; }
+    // The air's velocity, m/s east and north (where it blows to); it drifts on from there.
+    void setWind(Point wind) { m_wind = wind; }
+    // A rule of the aircraft's own that may send it home, asked every tick in flight before the
+    // low-charge return: the alert to raise, or none. Once per flight, like the low-charge return.
+    using ReturnRule = std::function<std::optional<QString>(const FlightModel &)>;
+    void setReturnRule(ReturnRule rule) { m_returnRule = std::move(rule); }
     void setHasGps(bool has) { m_hasGps = has; }
 
     // State.
@@ -95,6 +103,8 @@ public:
     int signalPercent() const;
     int gpsLevel() const;
     Point wind() const { return m_wind; }
+    // Speed through the air: the ground velocity less the wind's.
+    double airspeed() const;
     MissionState missionState() const { return m_missionState; }
     int missionWaypoint() const { return m_missionIndex; }
     int missionWaypointCount() const { return int(m_mission.size()); }
@@ -133,6 +143,7 @@ private:
     HomeLeg m_homeLeg = HomeLeg::climb;
     double m_returnCharge = kDefaultReturnCharge;
     bool m_lowChargeHandled = false;
+    ReturnRule m_returnRule;
 
     std::optional<double> m_geofence;
     bool m_geofenceAutoReturn = false;

@@ -1,15 +1,19 @@
 pragma ComponentBehavior: Bound
 
 import QtQuick
+import QtQuick.Dialogs
 import QtQuick.Layouts
 import Zeltrin
 
-// Totals and averages of the flights handed over, fixed performance bars and trend notes.
-// "Done" and the export button ask the presenter to close the sheet.
+// Totals and averages of the flights handed over, performance bars against the pilot's own
+// flights and the trends of the last flights. "Done" asks the presenter to close the sheet; the
+// export button saves the report as a PDF into a folder the pilot picks, then closes it (the
+// logbook's banner tells how the saving went).
 ZPage {
     id: sheet
     property FlightLogModel book
     readonly property alias analytics: analytics
+    readonly property alias exportFolderDialog: reportDialog
     signal dismissRequested()
 
     title: ""
@@ -101,6 +105,7 @@ ZPage {
             }
 
             ColumnLayout {
+                objectName: "performanceMetrics"
                 Layout.fillWidth: true
                 Layout.leftMargin: 16
                 Layout.rightMargin: 16
@@ -146,8 +151,19 @@ ZPage {
                 Layout.bottomMargin: 32
                 text: "Export Analytics Report"
                 iconName: "square.and.arrow.up"
-                onClicked: sheet.dismissRequested()
+                onClicked: reportDialog.open()
             }
+        }
+    }
+
+    FolderDialog {
+        id: reportDialog
+        title: "Export Analytics Report To"
+        parentWindow: sheet.Window.window
+        onAccepted: {
+            if (sheet.book)
+                sheet.book.exportAnalyticsReport(selectedFolder)
+            sheet.dismissRequested()
         }
     }
 }

@@ -1,16 +1,14 @@
 #include "FlightLogModel.h"
 
 #include "FlightExport.h"
-#include "Palette.h"
+#include "FlightReport.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 using namespace zeltrin;
 
-namespace {
-
-QList<FlightRecord> asRecords(const QList<FlightLog> &logs)
+QList<FlightRecord> FlightLogModel::asRecords(const QList<FlightLog> &logs)
 {
     QList<FlightRecord> out;
     out.reserve(logs.size());
@@ -22,8 +20,6 @@ QList<FlightRecord> asRecords(const QList<FlightLog> &logs)
     }
     return out;
 }
-
-} // namespace
 
 FlightLogModel::FlightLogModel(QObject *parent) : FlightLogModel(QDateTime::currentDateTime(), parent) {}
 
@@ -86,6 +82,20 @@ FlightAnalytics FlightLogModel::analytics() const
     return computeAnalytics(m_logs);
 }
 
+FlightTotals FlightLogModel::totals() const
+{
+    if (m_recorded && m_store)
+        return m_store->totals();
+    return totalsOf(m_rows.flights());
+}
+
+QList<FlightRecord> FlightLogModel::allRecords() const
+{
+    if (m_recorded && m_store)
+        return m_store->flights();
+    return m_rows.flights();
+}
+
 bool FlightLogModel::deleteFlight(const QString &id)
 {
     const QUuid uuid = QUuid::fromString(id);
@@ -137,6 +147,27 @@ bool FlightLogModel::exportLogbook(const QUrl &folder)
     return true;
 }
 
+bool FlightLogModel::exportAnalyticsReport(const QUrl &folder)
+{
+    const QString dir = folder.isLocalFile() ? folder.toLocalFile() : folder.toString();
+    if (dir.isEmpty() || !QFileInfo(dir).isDir()) {
+        setMessage(QStringLiteral("Choose a folder to save the report in."), true);
+        return false;
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString name = analyticsReportFileName(now);
+    const FlightInsights insights = computeInsights(totals(), m_rows.flights());
+    const QByteArray pdf = analyticsReportPdf(analytics(), insights, allRecords(), now);
+    const QString error = pdf.isEmpty() ? QStringLiteral("Could not save %1: the report could not be made").arg(name)
+                                        : writeExportFile(QDir(dir).filePath(name), pdf);
+    if (!error.isEmpty()) {
+        setMessage(error, true);
+        return false;
+    }
+    setMessage(QStringLiteral("Saved \u201c%1\u201d").arg(name), false);
+    return true;
+}
+
 QVariantMap FlightLogModel::rowTexts(const FlightLog &log, const QLocale &locale)
 {
     return {
@@ -162,85 +193,4 @@ void FlightLogModel::setShowAdvancedAnalytics(bool v)
 {
     m_showAdvancedAnalytics = v;
     Q_EMIT showAdvancedAnalyticsChanged();
-}
-
-FlightAnalyticsModel::FlightAnalyticsModel(QObject *parent)
-    : QObject(parent), m_analytics(computeAnalytics({}))
-{
-}
-
-void FlightAnalyticsModel::setBook(FlightLogModel *book)
-{
-    if (m_book == book)
-        return;
-    if (m_book)
-        disconnect(m_book, nullptr, this, nullptr);
-    m_book = book;
-    if (m_book) {
-        auto take = [this] {
-            m_logs = m_book->logList();
-            m_analytics = m_book->analytics();
-            Q_EMIT logsChanged();
-        };
-        connect(m_book, &FlightLogModel::logsChanged, this, take);
-        take();
-    }
-    Q_EMIT bookChanged();
-}
-
-void FlightAnalyticsModel::setLogList(const QList<FlightLog> &logs)
-{
-    m_logs = logs;
-    m_analytics = computeAnalytics(m_logs);
-    Q_EMIT logsChanged();
-}
-
-namespace {
-QVariantMap card(const QString &label, const QString &value, const char *icon, const QColor &color)
-{
-    return {{QStringLiteral("label"), label}, {QStringLiteral("value"), value},
-            {QStringLiteral("icon"), QString::fromLatin1(icon)}, {QStringLiteral("color"), color}};
-}
-QVariantMap metric(const QString &label, const QString &value, double percentage, const QColor &color)
-{
-    return {{QStringLiteral("label"), label}, {QStringLiteral("value"), value},
-            {QStringLiteral("percentage"), percentage}, {QStringLiteral("color"), color}};
-}
-QVariantMap trend(const char *icon, const QString &title, const QString &description, const QColor &color)
-{
-    return {{QStringLiteral("icon"), QString::fromLatin1(icon)}, {QStringLiteral("title"), title},
-            {QStringLiteral("description"), description}, {QStringLiteral("color"), color}};
-}
-} // namespace
-
-QVariantList FlightAnalyticsModel::statCards() const
-{
-    const auto &p = palette();
-    return {
-        card(QStringLiteral("Total Flights"), m_analytics.totalFlights, "airplane.circle", p.themeGold),
-        card(QStringLiteral("Flight Time"), m_analytics.flightTime, "clock", p.themeBlue),
-        card(QStringLiteral("Distance"), m_analytics.distance, "arrow.left.and.right", p.themeGreen),
-        card(QStringLiteral("Avg Altitude"), m_analytics.avgAltitude, "arrow.up.to.line", p.themeGold),
-    };
-}
-
-QVariantList FlightAnalyticsModel::performanceMetrics() const
-{
-    const auto &p = palette();
-    // Only the average speed is computed; the other two rows are fixed content.
-    return {
-        metric(QStringLiteral("Average Speed"), m_analytics.avgSpeed, 85, p.themeGold),
-        metric(QStringLiteral("Flight Efficiency"), QStringLiteral("92%"), 92, p.themeGreen),
-        metric(QStringLiteral("Battery Usage"), QStringLiteral("Optimal"), 78, p.themeBlue),
-    };
-}
-
-QVariantList FlightAnalyticsModel::trends()
-{
-    const auto &p = palette();
-    return {
-        trend("arrow.up.right", QStringLiteral("Flight Duration Increasing"), QStringLiteral("+15% over last 5 flights"), p.themeGreen),
-        trend("equal", QStringLiteral("Consistent Altitude"), QStringLiteral("Stable flight patterns"), p.themeGold),
-        trend("arrow.up.right", QStringLiteral("Improving Efficiency"), QStringLiteral("Better battery management"), p.themeGreen),
-    };
 }

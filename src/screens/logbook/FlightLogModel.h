@@ -51,6 +51,12 @@ public:
     const QList<zeltrin::FlightRecord> &records() const { return m_rows.flights(); }
     // Totals and averages over every flight listed.
     zeltrin::FlightAnalytics analytics() const;
+    // The sums behind the analytics' metrics, over every flight listed.
+    zeltrin::FlightTotals totals() const;
+    // Every flight listed, newest first (a store's read whole).
+    QList<zeltrin::FlightRecord> allRecords() const;
+    // The samples as records: no battery figures.
+    static QList<zeltrin::FlightRecord> asRecords(const QList<FlightLog> &logs);
 
     // Deletes a recorded flight with its track (the samples cannot be deleted).
     Q_INVOKABLE bool deleteFlight(const QString &id);
@@ -60,6 +66,8 @@ public:
     Q_INVOKABLE void clearMessage();
     // Writes the whole logbook as CSV into `folder`; the outcome goes to `message`.
     Q_INVOKABLE bool exportLogbook(const QUrl &folder);
+    // Writes the analytics report (PDF) into `folder`; the outcome goes to `message`.
+    Q_INVOKABLE bool exportAnalyticsReport(const QUrl &folder);
 
     const QList<FlightLog> &logList() const { return m_logs; }
     void setLogList(const QList<FlightLog> &logs);
@@ -93,43 +101,4 @@ private:
     QString m_notice;
     QString m_message;
     bool m_messageIsError = false;
-};
-
-// The analytics sheet's figures for the list it is handed; the bars and trend notes are fixed.
-class FlightAnalyticsModel : public QObject
-{
-    Q_OBJECT
-    QML_ELEMENT
-    Q_PROPERTY(QVariantList logs READ logs WRITE setLogs NOTIFY logsChanged)
-    // The logbook's flights, taken as they are (a long logbook is not copied through maps).
-    Q_PROPERTY(FlightLogModel *book READ book WRITE setBook NOTIFY bookChanged)
-    // Four cards, row by row: label, value, icon, color.
-    Q_PROPERTY(QVariantList statCards READ statCards NOTIFY logsChanged)
-    // Three bars: label, value, percentage, color.
-    Q_PROPERTY(QVariantList performanceMetrics READ performanceMetrics NOTIFY logsChanged)
-    // Three notes: icon, title, description, color.
-    Q_PROPERTY(QVariantList trends READ trends CONSTANT)
-
-public:
-    explicit FlightAnalyticsModel(QObject *parent = nullptr);
-
-    QVariantList logs() const { return zeltrin::toVariantList(m_logs); }
-    void setLogs(const QVariantList &logs) { setLogList(zeltrin::flightLogsFromVariantList(logs)); }
-    void setLogList(const QList<FlightLog> &logs);
-    const zeltrin::FlightAnalytics &analytics() const { return m_analytics; }
-
-    QVariantList statCards() const;
-    QVariantList performanceMetrics() const;
-    static QVariantList trends();
-    FlightLogModel *book() const { return m_book; }
-    void setBook(FlightLogModel *book);
-
-Q_SIGNALS:
-    void logsChanged();
-    void bookChanged();
-
-private:
-    QList<FlightLog> m_logs;
-    QPointer<FlightLogModel> m_book;
-    zeltrin::FlightAnalytics m_analytics;
 };

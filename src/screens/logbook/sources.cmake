@@ -1,5 +1,6 @@
 list(APPEND ZELTRIN_SOURCES
     screens/logbook/FlightLogModel.h screens/logbook/FlightLogModel.cpp
+    screens/logbook/FlightAnalyticsModel.h screens/logbook/FlightAnalyticsModel.cpp
     screens/logbook/FlightRowsModel.h screens/logbook/FlightRowsModel.cpp
     screens/logbook/FlightDetailModel.h screens/logbook/FlightDetailModel.cpp
 )

@@ -3,7 +3,8 @@ import QtQuick.Layouts
 import Zeltrin
 
 // Battery-aware return home. The enable toggle edits the presenter's flag at once and the
-// sheet stays open; trigger, reserve and wind are this sheet's; the figures are fixed.
+// sheet stays open; trigger, reserve and wind are this sheet's; the figures are the aircraft's
+// way home as it flies now ("—" without a live aircraft).
 FeatureSheetFrame {
     id: sheet
     property alias link: rth.link
@@ -17,6 +18,7 @@ FeatureSheetFrame {
 
     RTHSheetModel {
         id: rth
+        drone: App.droneManager
         onDismissRequested: sheet.dismissRequested()
     }
 

@@ -47,7 +47,8 @@ void TelemetryModel::setDrone(DJIDroneManager *drone)
     m_drone = drone;
     if (m_drone) {
         for (auto sig : {&DJIDroneManager::batteryChanged, &DJIDroneManager::flightDataChanged,
-                         &DJIDroneManager::gpsSignalChanged})
+                         &DJIDroneManager::gpsSignalChanged, &DJIDroneManager::windChanged,
+                         &DJIDroneManager::valuesAreLiveChanged})
             QObject::connect(m_drone, sig, this, &TelemetryModel::valuesChanged);
         QObject::connect(m_drone, &QObject::destroyed, this, &TelemetryModel::valuesChanged, Qt::QueuedConnection);
     }
@@ -74,6 +75,9 @@ QVariantMap TelemetryModel::values() const
     const BatteryInfo b = m_drone ? m_drone->battery() : BatteryInfo{};
     const FlightData f = m_drone ? m_drone->flightData() : FlightData::zero;
     const GPSLevel gps = m_drone ? m_drone->gpsSignal() : GPSLevel::none;
+    // The wind only while the aircraft's estimate is live: an old one would mislead.
+    const std::optional<DJIWindEstimate> wind =
+        m_drone && m_drone->valuesAreLive() ? m_drone->wind() : std::nullopt;
     using zeltrin::format;
     return {
         {QStringLiteral("charge"), format("%d%%", b.percentage)},
@@ -89,9 +93,9 @@ QVariantMap TelemetryModel::values() const
         {QStringLiteral("latitude"), coordinateText(f.latitude)},
         {QStringLiteral("longitude"), coordinateText(f.longitude)},
         {QStringLiteral("gpsLevel"), format("%d/4", DJIDroneManager::rawValue(gps))},
-        // No wind estimate is computed: fixed placeholders.
-        {QStringLiteral("windSpeed"), QStringLiteral("\u2014 m/s")},
-        {QStringLiteral("windDirection"), QStringLiteral("\u2014\u00B0")},
+        {QStringLiteral("windSpeed"), wind ? format("%.1f m/s", wind->speed) : QStringLiteral("\u2014 m/s")},
+        {QStringLiteral("windDirection"),
+         wind ? format("%.0f\u00B0", wind->directionFrom) : QStringLiteral("\u2014\u00B0")},
     };
 }
 

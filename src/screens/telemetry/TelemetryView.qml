@@ -45,6 +45,7 @@ Rectangle {
                                     TelemetryRow {
                                         required property var modelData
                                         required property int index
+                                        objectName: modelData.key + "Row"
                                         lastInCard: index === section.modelData.rows.length - 1
                                         label: modelData.label
                                         value: telemetry.values[modelData.key] ?? ""

@@ -1,7 +1,9 @@
 // The dashboard and the telemetry screen with the simulated aircraft behind the link, on a clock
 // the test drives: a take-off confirmed by holding, refusals and alerts in the banner, live
-// values read from the QML, and how the screens look once the link drops.
+// values read from the QML (the wind, the way home), and how the screens look once the link
+// drops.
 #include "DJIDroneManager.h"
+#include "RTHSheetModel.h"
 #include "ScreenHarness.h"
 #include "SimulatedDJISDK.h"
 
@@ -87,6 +89,62 @@ private Q_SLOTS:
         s.fly(6);
         QVERIFY(s.named(QStringLiteral("Altitude (AGL) 1.20 m")));
         QVERIFY(s.named(QStringLiteral("Latitude ") + QString::asprintf("%.6f\u00B0", s.drone()->flightData().latitude)));
+    }
+
+    void telemetryShowsTheWindWhileLive()
+    {
+        LiveScreen s("qrc:/Zeltrin/screens/telemetry/TelemetryView.qml");
+        QVERIFY(s.loaded);
+        QVERIFY(s.named(QStringLiteral("Est. Wind Speed \u2014 m/s")));
+        QVERIFY(s.connectAircraft());
+        s.simulator()->model().setWind({-6.0, 0.0}); // the air moves west: an east wind
+        s.fly(0.1);
+        QTRY_VERIFY(s.named(QStringLiteral("Est. Wind Speed 6.0 m/s")));
+        QVERIFY(s.named(QStringLiteral("Est. Wind Dir. 90\u00B0")));
+        s.simulator()->dropLink();
+        QTRY_VERIFY(s.named(QStringLiteral("Est. Wind Dir. \u2014\u00B0")));
+    }
+
+    // The return sheet's figures are the aircraft's way home, live; the wind option changes
+    // them by touch; without a link they are unknown.
+    void returnSheetShowsTheWayHome()
+    {
+        LiveScreen s("qrc:/Zeltrin/screens/dashboard/DashboardView.qml");
+        QVERIFY(s.loaded);
+        QVERIFY(s.connectAircraft());
+        s.simulator()->model().setWind({0.0, 8.0});
+        DJIWaypointMission out;
+        out.waypoints << SimulatedDJISDK::toLatLon({0, 600});
+        out.waypoints[0].height = 40;
+        out.speed = 10;
+        s.drone()->executeMission(out);
+        for (int i = 0; i < 40 && s.drone()->missionState() != QLatin1String("finished"); ++i)
+            s.fly(5);
+        QCOMPARE(s.drone()->missionState(), QStringLiteral("finished"));
+        s.tap(s.named(QStringLiteral("Smart RTH")));
+        RTHSheetModel reckoned; // the same sums, off screen
+        reckoned.setDrone(s.drone());
+        auto card = [&](int i) {
+            const QVariantMap c = reckoned.calculations()[i].toMap();
+            return c.value(QStringLiteral("label")).toString() + u' ' + c.value(QStringLiteral("value")).toString();
+        };
+        QTRY_VERIFY(s.named(card(0)));
+        QCOMPARE(card(0), QStringLiteral("Distance Home 600m"));
+        QVERIFY(s.named(card(1)));
+        QVERIFY(s.named(card(2)));
+        const QString withWind = card(1);
+        QQuickItem *wind = s.findWhere([](QQuickItem *i) {
+            return i->inherits("QQuickAbstractButton") && i->property("text").toString() == QLatin1String("Wind Calculation");
+        });
+        QVERIFY(wind);
+        s.tap(wind);
+        reckoned.setIncludeWindCalculation(false);
+        QVERIFY(card(1) != withWind);
+        QTRY_VERIFY(s.named(card(1)));
+        s.simulator()->dropLink();
+        QTRY_VERIFY(s.named(QStringLiteral("Distance Home \u2014")));
+        QVERIFY(s.named(QStringLiteral("Est. Battery \u2014")));
+        QVERIFY(s.named(QStringLiteral("RTH Time \u2014")));
     }
 
     // After the link drops, the last values stay, dimmed, and the SIM mark stays with the model.

@@ -1,4 +1,5 @@
 #include "FlightLog.h"
+#include "FlightAnalyticsModel.h"
 #include "FlightLogModel.h"
 #include "Palette.h"
 
@@ -190,16 +191,48 @@ private Q_SLOTS:
         QCOMPARE(cards[3].toMap().value("label").toString(), QStringLiteral("Avg Altitude"));
         QCOMPARE(cards[3].toMap().value("value").toString(), expected[3]);
 
-        // The bars are fixed whatever the records; only the speed text is computed.
+        // Fewer than ten flights, none with battery figures: the speed is told, the battery
+        // figures are unknown, the bars empty, and every trend waits for more flights.
         const QVariantList bars = m.performanceMetrics();
         QCOMPARE(bars.size(), 3);
         QCOMPARE(bars[0].toMap().value("value").toString(), expected[4]);
-        QCOMPARE(bars[0].toMap().value("percentage").toDouble(), 85.0);
-        QCOMPARE(bars[1].toMap().value("percentage").toDouble(), 92.0);
-        QCOMPARE(bars[1].toMap().value("value").toString(), QStringLiteral("92%"));
-        QCOMPARE(bars[2].toMap().value("percentage").toDouble(), 78.0);
-        QCOMPARE(bars[2].toMap().value("value").toString(), QStringLiteral("Optimal"));
-        QCOMPARE(FlightAnalyticsModel::trends().size(), 3);
+        QCOMPARE(bars[1].toMap().value("value").toString(), kDash);
+        QCOMPARE(bars[2].toMap().value("value").toString(), kDash);
+        for (const QVariant &b : bars)
+            QCOMPARE(b.toMap().value("percentage").toDouble(), 0.0);
+        const QVariantList trends = m.trends();
+        QCOMPARE(trends.size(), 3);
+        QStringList titles;
+        for (const QVariant &t : trends) {
+            titles << t.toMap().value("title").toString();
+            QCOMPARE(t.toMap().value("description").toString(), QStringLiteral("Not enough flights yet"));
+            QCOMPARE(t.toMap().value("icon").toString(), QStringLiteral("hourglass"));
+            QCOMPARE(t.toMap().value("color").value<QColor>(), palette().themeGrey);
+        }
+        QCOMPARE(titles, (QStringList{"Flight Duration", "Altitude Spread", "Battery Use"}));
+    }
+
+    // Ten flights give every bar and trend; each trend's look follows its direction.
+    void trendsLookTheirDirection()
+    {
+        QList<FlightLog> logs;
+        for (int i = 0; i < 10; ++i) // newest first: the last five 20 % longer, twice as spread
+            logs << log(i < 5 ? 720 : 600, i < 5 ? 40.0 + 30 * (i % 2) : 45.0 + 10 * (i % 2), 10, 1000);
+        FlightAnalyticsModel m;
+        m.setLogList(logs);
+        const QVariantList trends = m.trends();
+        const QVariantMap duration = trends[0].toMap(), spread = trends[1].toMap(), battery = trends[2].toMap();
+        QCOMPARE(duration.value("title").toString(), QStringLiteral("Flight Duration Increasing"));
+        QCOMPARE(duration.value("description").toString(), QStringLiteral("+20% over last 5 flights"));
+        QCOMPARE(duration.value("icon").toString(), QStringLiteral("arrow.up.right"));
+        QCOMPARE(duration.value("color").value<QColor>(), palette().themeGreen);
+        // Standard deviations: 14.7 m against 4.9 m.
+        QCOMPARE(spread.value("title").toString(), QStringLiteral("Altitude Spread Increasing"));
+        QCOMPARE(spread.value("description").toString(), QStringLiteral("15 m over last 5 flights, was 5 m"));
+        QCOMPARE(spread.value("color").value<QColor>(), palette().themeBlue);
+        // The list carries no battery figures.
+        QCOMPARE(battery.value("description").toString(), QStringLiteral("Not enough battery readings yet"));
+        QCOMPARE(m.performanceMetrics()[0].toMap().value("percentage").toDouble(), 100.0); // all at 10 m/s
     }
 
     // The sheet is handed the logbook's list through QML; nothing is lost on the way.

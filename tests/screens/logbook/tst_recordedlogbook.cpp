@@ -2,6 +2,7 @@
 // recorded flights listed newest first, a row opening its flight's page with the track and the
 // curves drawn, a swipe deleting a flight only after it is confirmed, the damaged-file notice
 // said once, and the exports written where the pilot chose.
+#include "FlightAnalyticsModel.h"
 #include "FlightDetailModel.h"
 #include "FlightLogModel.h"
 #include "ScreenHarness.h"

@@ -305,19 +305,6 @@ private Q_SLOTS:
         QVERIFY(!m.isEnabled()); // selection never touches the flag
     }
 
-    void rthCalculationsAreFixed()
-    {
-        DashboardModel dashboard;
-        auto sheet = makeSheet("rth", &dashboard);
-        auto *rth = static_cast<RTHSheetModel *>(sheet.get());
-        rth->setBatteryThreshold(45);
-        rth->setIncludeWindCalculation(false);
-        QStringList values;
-        for (const QVariant &c : rth->calculations())
-            values << c.toMap().value("value").toString();
-        QCOMPARE(values, (QStringList{"450m", "18%", "2:30"}));
-    }
-
     void poiCarriesTheTarget()
     {
         DashboardModel dashboard;

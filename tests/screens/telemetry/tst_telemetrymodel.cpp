@@ -1,4 +1,5 @@
 #include "FakeDJISDK.h"
+#include "SimFlight.h"
 #include "TelemetryModel.h"
 
 #include <QSignalSpy>
@@ -107,6 +108,41 @@ private Q_SLOTS:
         drone.setGpsSignal(label == "Signal Level" ? DJIDroneManager::GPSLevel::excellent : DJIDroneManager::GPSLevel::none);
         QCOMPARE(spy.count(), 3);
         QCOMPARE(model.valueFor(label), value);
+    }
+
+    // The simulated aircraft's wind (speed, and where it blows from), while its estimate is live;
+    // the placeholders once the link is gone.
+    void liveWind_data()
+    {
+        QTest::addColumn<double>("east"); // where the air moves, m/s
+        QTest::addColumn<double>("north");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<QString>("direction");
+        QTest::newRow("from the south") << 0.0 << 8.0 << "8.0 m/s" << QStringLiteral("180\u00B0");
+        QTest::newRow("from the north-west") << 2.1 << -1.4 << "2.5 m/s" << QStringLiteral("304\u00B0");
+        QTest::newRow("from the east") << -3.0 << 0.0 << "3.0 m/s" << QStringLiteral("90\u00B0");
+        QTest::newRow("from just west of north") << 0.01 << -0.3 << "0.3 m/s" << QStringLiteral("358\u00B0");
+        QTest::newRow("calm") << 0.0 << 0.0 << "0.0 m/s" << QStringLiteral("0\u00B0");
+    }
+    void liveWind()
+    {
+        QFETCH(double, east);
+        QFETCH(double, north);
+        QFETCH(QString, speed);
+        QFETCH(QString, direction);
+        simflight::Flight f;
+        TelemetryModel model;
+        model.setDrone(&f.manager);
+        QVERIFY(f.connectAircraft());
+        f.model().setWind({east, north});
+        f.fly(0.1);
+        QCOMPARE(model.valueFor(QStringLiteral("Est. Wind Speed")), speed);
+        QCOMPARE(model.valueFor(QStringLiteral("Est. Wind Dir.")), direction);
+        QSignalSpy spy(&model, &TelemetryModel::valuesChanged);
+        f.sdk.dropLink();
+        QVERIFY(spy.count() > 0);
+        QCOMPARE(model.valueFor(QStringLiteral("Est. Wind Speed")), QStringLiteral("\u2014 m/s"));
+        QCOMPARE(model.valueFor(QStringLiteral("Est. Wind Dir.")), QStringLiteral("\u2014\u00B0"));
     }
 
     void extremeTimeLeftDoesNotOverflow()

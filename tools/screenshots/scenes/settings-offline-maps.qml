@@ -25,7 +25,7 @@ MainTabView {
         onTriggered: {
             if (tour.scrollIntoView("offlineMapsSection"))
                 stop()
-            else if (++tries > 10) {
+            else if (++tries > 40) { // a loaded machine makes the tab late
                 stop()
                 console.error("no offline maps section")
             }
