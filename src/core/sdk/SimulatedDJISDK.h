@@ -24,6 +24,9 @@ public:
     // not own one that is given).
     explicit SimulatedDJISDK(int stepMs = 150, QObject *parent = nullptr, SimClock *clock = nullptr);
     void startConnectionToProduct() override;
+    // The pilot ends the link: the aircraft flies on by itself, and a new connection request
+    // finds it again.
+    void stopConnectionToProduct() override;
 
     void takeOff(DJICompletion done) override;
     void land(DJICompletion done) override;
@@ -38,9 +41,11 @@ public:
     void capturePhoto(DJICompletion done) override;
     void setRecording(bool on, DJICompletion done) override;
     void setGimbalPitch(float degrees, DJICompletion done) override;
+    void uploadMission(const DJIWaypointMission &mission, DJICompletion done) override;
+    void setAltitudeCeiling(double metres, DJICompletion done) override;
     bool isSimulated() const override { return true; }
 
-    // Scripted faults.
+    // Scripted faults. A dropped link answers no connection request until it is restored.
     void dropLink();
     void restoreLink();
     void setDegraded(bool degraded) { m_model.setDegraded(degraded); }
@@ -62,6 +67,8 @@ private:
     void connectAircraft();
     DJITelemetryReading reading() const;
     void setGeofence(const DJIGeofenceSettings &settings);
+    // The model's waypoints for a mission, or why it cannot be flown.
+    DJICommandError modelWaypoints(const DJIWaypointMission &mission, std::vector<FlightModel::Waypoint> &out) const;
     // Completes `done` through the event loop with `error`, or refuses when the link is down.
     void complete(DJICompletion done, const DJICommandError &error);
     template <typename Command>
@@ -73,6 +80,7 @@ private:
     QPointer<SimClock> m_clock;
     bool m_linkUp = false;
     bool m_everConnected = false;
+    bool m_dropped = false; // by a scripted fault, not by the pilot
     int m_photos = 0;
     bool m_recording = false;
     float m_gimbalPitch = 0;
