@@ -11,7 +11,7 @@ Rectangle {
 
     // The content of the sheet that is up, if any (tests and the screenshot tour reach in).
     function presentedSheetContent() {
-        for (const sheet of [activeTrackSheet, poiSheet, orbitSheet, rthSheet, geofenceSheet])
+        for (const sheet of [activeTrackSheet, poiSheet, orbitSheet, rthSheet, geofenceSheet, checklistSheet])
             if (sheet.shown && sheet.sheetItem)
                 return sheet.sheetItem
         return null
@@ -21,6 +21,8 @@ Rectangle {
         id: dashboard
         drone: App.droneManager
         appState: App.appState
+        // Take-off goes by a hold, after the checklist when the settings ask for one.
+        onTakeOffHoldRequested: takeOffConfirm.open = true
     }
 
     NavigationContainer {
@@ -68,11 +70,7 @@ Rectangle {
                         spacing: 16
                         AircraftStatusCard { Layout.fillWidth: true; model: dashboard }
                         TelemetryGridCard { Layout.fillWidth: true; model: dashboard }
-                        QuickActionsCard {
-                            Layout.fillWidth: true
-                            model: dashboard
-                            onTakeOffRequested: takeOffConfirm.open = true
-                        }
+                        QuickActionsCard { Layout.fillWidth: true; model: dashboard }
                         FlightModesCard { Layout.fillWidth: true; model: dashboard }
                     }
                 }
@@ -80,12 +78,10 @@ Rectangle {
         }
     }
 
-    DroneNoticeModel {
-        id: notice
-        drone: App.droneManager
-    }
+    readonly property DroneNoticeModel notice: dashboard.notice
 
-    // A refused command or an aircraft alert, for a few seconds under the bar; a tap dismisses it.
+    // A refused command, an aircraft alert, or why a quick action cannot act, for a few seconds
+    // under the bar; a tap dismisses it.
     Rectangle {
         id: toast
         objectName: "droneNotice"
@@ -181,6 +177,20 @@ Rectangle {
         }
     }
 
+    ModalSheet {
+        id: checklistSheet
+        objectName: "checklistSheet"
+        presented: App.appState !== null && App.appState.showingPreFlight
+        // Every assignment notifies: only a sheet closed by the pilot writes the flag.
+        onDismissed: if (App.appState && App.appState.showingPreFlight) App.appState.showingPreFlight = false
+        sheetContent: Component {
+            PreflightChecklistSheet {
+                checklist: dashboard.checklist
+                onContinueRequested: dashboard.continueFromChecklist()
+                onDismissRequested: checklistSheet.dismiss()
+            }
+        }
+    }
     ModalSheet {
         id: activeTrackSheet
         presented: dashboard.showActiveTrack
