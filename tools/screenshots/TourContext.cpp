@@ -111,6 +111,12 @@ void TourContext::simDropLink()
         m_sim->dropLink();
 }
 
+void TourContext::simBattery(double percent)
+{
+    if (m_sim)
+        m_sim->model().setBatteryCharge(percent);
+}
+
 bool TourContext::simSurveyFlight(int legs, double legMetres, double altitude)
 {
     DJIDroneManager *drone = m_app->droneManager();

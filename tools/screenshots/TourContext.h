@@ -63,6 +63,8 @@ public:
     Q_INVOKABLE bool simConnect();
     Q_INVOKABLE void simFly(double seconds);
     Q_INVOKABLE void simDropLink();
+    // The simulated aircraft's charge, in percent.
+    Q_INVOKABLE void simBattery(double percent);
     // Hands the aircraft a mission through `points` ([{latitude, longitude}]) at `height` above
     // the take-off point, as the flight plan screen's upload step does.
     Q_INVOKABLE void simMission(const QVariantList &points, double height, double speed);
