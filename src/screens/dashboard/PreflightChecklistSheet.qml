@@ -19,15 +19,17 @@ FeatureSheetFrame {
     FeatureSection {
         heading: "Aircraft"
         spacing: 10
+        // By position, so the rows stay while their values change (a tick, a live reading).
         Repeater {
-            model: sheet.checklist.items
+            model: sheet.checklist.items.length
             ChecklistRow {
-                required property var modelData
-                visible: !modelData.manual
-                objectName: "checklist-" + modelData.key
-                title: modelData.title
-                detail: modelData.detail
-                passed: modelData.passed
+                required property int index
+                readonly property var entry: sheet.checklist.items[index]
+                visible: !entry.manual
+                objectName: "checklist-" + entry.key
+                title: entry.title
+                detail: entry.detail
+                passed: entry.passed
             }
         }
     }
@@ -36,16 +38,17 @@ FeatureSheetFrame {
         heading: "Pilot"
         spacing: 10
         Repeater {
-            model: sheet.checklist.items
+            model: sheet.checklist.items.length
             ChecklistRow {
-                required property var modelData
-                visible: modelData.manual
-                objectName: "checklist-" + modelData.key
-                title: modelData.title
-                detail: modelData.detail
-                passed: modelData.passed
+                required property int index
+                readonly property var entry: sheet.checklist.items[index]
+                visible: entry.manual
+                objectName: "checklist-" + entry.key
+                title: entry.title
+                detail: entry.detail
+                passed: entry.passed
                 manual: true
-                onToggled: sheet.checklist.setTicked(modelData.key, !modelData.passed)
+                onToggled: sheet.checklist.setTicked(entry.key, !entry.passed)
             }
         }
     }

@@ -34,7 +34,8 @@ private Q_SLOTS:
     {
         // Without the pre-flight checklist, take-off goes as it always did: by a hold.
         QCoreApplication::setOrganizationName(QStringLiteral("ZeltrinTests"));
-        QCoreApplication::setApplicationName(QStringLiteral("tst_livescreens"));
+        // A store of this process's own: the offscreen and the window runs go side by side.
+        QCoreApplication::setApplicationName(QStringLiteral("tst_livescreens-%1").arg(QCoreApplication::applicationPid()));
         QSettings().setValue(QStringLiteral("enablePreflightChecklist"), false);
     }
 
