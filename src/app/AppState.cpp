@@ -19,3 +19,11 @@ void AppState::setActiveAlert(const std::optional<AppAlert> &alert)
     m_activeAlert = alert;
     Q_EMIT activeAlertChanged();
 }
+
+void AppState::setPlannedMission(const std::optional<DJIWaypointMission> &mission)
+{
+    if (m_plannedMission == mission)
+        return;
+    m_plannedMission = mission;
+    Q_EMIT plannedMissionChanged();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppTab.h"
+#include "DJIWaypointMission.h"
 
 #include <QObject>
 #include <QQmlEngine>
@@ -40,14 +41,20 @@ public:
     const std::optional<AppAlert> &activeAlert() const { return m_activeAlert; }
     void setActiveAlert(const std::optional<AppAlert> &alert);
     bool hasActiveAlert() const { return m_activeAlert.has_value(); }
+    // The mission planned on the Mission tab, as the aircraft would be handed it (none while
+    // the plan is empty), for the checks before take-off.
+    const std::optional<DJIWaypointMission> &plannedMission() const { return m_plannedMission; }
+    void setPlannedMission(const std::optional<DJIWaypointMission> &mission);
 
 Q_SIGNALS:
     void selectedTabChanged();
     void showingPreFlightChanged();
     void activeAlertChanged();
+    void plannedMissionChanged();
 
 private:
     AppTab m_selectedTab = AppTab::dashboard;
     bool m_showingPreFlight = false;
     std::optional<AppAlert> m_activeAlert;
+    std::optional<DJIWaypointMission> m_plannedMission;
 };

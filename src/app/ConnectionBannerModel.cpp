@@ -13,6 +13,7 @@ void ConnectionBannerModel::setDrone(DJIDroneManager *drone)
         QObject::connect(m_drone, &DJIDroneManager::connectionStateChanged, this, &ConnectionBannerModel::changed);
         QObject::connect(m_drone, &DJIDroneManager::batteryChanged, this, &ConnectionBannerModel::changed);
         QObject::connect(m_drone, &DJIDroneManager::flightDataChanged, this, &ConnectionBannerModel::changed);
+        QObject::connect(m_drone, &DJIDroneManager::returnCauseChanged, this, &ConnectionBannerModel::changed);
     }
     Q_EMIT droneChanged();
     Q_EMIT changed();

@@ -18,6 +18,8 @@ class ConnectionBannerModel : public QObject
     Q_PROPERTY(bool showsTelemetry READ showsTelemetry NOTIFY changed)
     Q_PROPERTY(QString batteryText READ batteryText NOTIFY changed)
     Q_PROPERTY(QString altitudeText READ altitudeText NOTIFY changed)
+    // An automatic return, for as long as it lasts ("Returning home — low battery").
+    Q_PROPERTY(QString returnText READ returnText NOTIFY changed)
 public:
     explicit ConnectionBannerModel(QObject *parent = nullptr) : QObject(parent) {}
 
@@ -29,6 +31,7 @@ public:
     bool showsTelemetry() const;
     QString batteryText() const;  // "0%"
     QString altitudeText() const; // "%.0fm"
+    QString returnText() const { return m_drone ? m_drone->autoReturnText() : QString(); }
 
 Q_SIGNALS:
     void droneChanged();

@@ -2,6 +2,7 @@
 
 #include "BundledImageProvider.h"
 #include "QmlSetup.h"
+#include "SettingsModel.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -33,6 +34,8 @@ ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
     // The auth manager comes first: its session check is scheduled before anything else exists.
     m_authManager = std::make_unique<MRVAuthManager>(m_accountClient.get(), m_keychain);
     m_droneManager = std::make_unique<DJIDroneManager>(m_sdk.get());
+    // "Max Altitude" holds from the first connection on, whether or not the settings are opened.
+    m_droneManager->setAltitudeCeiling(SettingsModel::storedMaxAltitude(QSettings()));
     m_appState = std::make_unique<AppState>();
     m_flownTrack = std::make_unique<TrackLine>();
     // A take-off starts a new track; every reading while airborne extends it.

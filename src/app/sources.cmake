@@ -10,6 +10,7 @@ list(APPEND ZELTRIN_SOURCES
 list(APPEND ZELTRIN_QML
     app/qml/Main.qml
     app/qml/ConnectionBanner.qml
+    app/qml/ReturnHomeStrip.qml
     app/qml/MainTabView.qml
     app/qml/SplashView.qml
     app/qml/RootView.qml

@@ -3,6 +3,7 @@
 #include "SimulatedDJISDK.h"
 
 #include <QSignalSpy>
+#include <limits>
 #include <QTest>
 
 using State = DJIDroneManager::ConnectionState;
@@ -81,37 +82,95 @@ private Q_SLOTS:
         QVERIFY(!DJIDroneManager::gpsLevelFromRaw(5).has_value());
     }
 
-    void connectNotifiesTwiceAndEndsConnected_data()
+    // The link control asks the SDK and shows "Connecting…"; only a reported product connects,
+    // and with none in time the state falls back once, with the reason.
+    void connectAsksTheSdk_data()
     {
         QTest::addColumn<int>("from");
-        QTest::newRow("disconnected") << int(State::disconnected);
-        QTest::newRow("connecting") << int(State::connecting);
-        QTest::newRow("error") << int(State::error);
+        QTest::addColumn<bool>("productComes");
+        QTest::newRow("disconnected, an aircraft answers") << int(State::disconnected) << true;
+        QTest::newRow("error, an aircraft answers") << int(State::error) << true;
+        QTest::newRow("disconnected, nothing answers") << int(State::disconnected) << false;
     }
-    void connectNotifiesTwiceAndEndsConnected()
+    void connectAsksTheSdk()
     {
         QFETCH(int, from);
+        QFETCH(bool, productComes);
         Harness h;
         h.manager.setConnectionState(State(from));
+        h.manager.setConnectTimeoutMs(1000);
         QList<State> seen;
         QObject::connect(&h.manager, &DJIDroneManager::connectionStateChanged, &h.manager,
                          [&] { seen << h.manager.connectionState(); });
-        QSignalSpy aircraft(&h.manager, &DJIDroneManager::aircraftChanged);
+        QSignalSpy timedOut(&h.manager, &DJIDroneManager::connectionTimedOut);
         h.manager.connect();
-        QCOMPARE(seen, (QList<State>{State::connecting, State::connected}));
-        QCOMPARE(aircraft.count(), 0);
-        QCOMPARE(h.manager.aircraft().model, kDash); // a state change only
-        QCOMPARE(h.sdk.connectionRequests, 0);
+        h.manager.connect(); // a second tap while connecting asks nothing more
+        QCOMPARE(seen, QList<State>{State::connecting});
+        QCOMPARE(h.sdk.connectionRequests, 1);
+        QCOMPARE(h.manager.aircraft().model, kDash);
+        if (productComes) {
+            h.sdk.connectAircraft(QStringLiteral("Falcon"));
+            QCOMPARE(seen, (QList<State>{State::connecting, State::connected, State::connecting, State::connected}));
+            QCOMPARE(h.lines, QStringList{QStringLiteral("[DJI] Product connected: Falcon")});
+            QTest::qWait(1200);
+            QCOMPARE(timedOut.count(), 0); // the time-out went with the connection
+            QCOMPARE(h.manager.connectionState(), State::connected);
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(h.manager.connectionState(), State::disconnected, 3000);
+        QCOMPARE(timedOut.count(), 1);
+        QCOMPARE(timedOut.first().first().toString(),
+                 QStringLiteral("No aircraft answered within 1 s. Check that it and the remote controller are on."));
+        QTest::qWait(1200);
+        QCOMPARE(timedOut.count(), 1); // said once
+        QCOMPARE(seen, (QList<State>{State::connecting, State::disconnected}));
+        // A product reported later still connects.
+        h.sdk.connectAircraft(QStringLiteral("Falcon"));
+        QCOMPARE(h.manager.connectionState(), State::connected);
     }
 
-    void disconnectChangesNothing()
+    void connectTimeoutIsTenSeconds() { QCOMPARE(DJIDroneManager(nullptr).connectTimeoutMs(), 10000); }
+
+    // The link control ends the link: the SDK reports the product gone, with its line, and the
+    // last values stay, marked stale. While not connected it asks nothing.
+    void disconnectEndsTheLink()
     {
         Harness h;
-        h.sdk.connectAircraft(QStringLiteral("Falcon"));
-        QSignalSpy spy(&h.manager, &DJIDroneManager::connectionStateChanged);
         h.manager.disconnect();
-        QCOMPARE(spy.count(), 0);
-        QCOMPARE(h.manager.connectionState(), State::connected);
+        QCOMPARE(h.sdk.disconnectRequests, 0);
+        h.sdk.connectAircraft(QStringLiteral("Falcon"));
+        DJITelemetryReading r;
+        r.battery = BatteryInfo{64, 15.2, 31.0, 9, 900};
+        h.sdk.reportTelemetry(r);
+        h.manager.disconnect();
+        QCOMPARE(h.sdk.disconnectRequests, 1);
+        QCOMPARE(h.manager.connectionState(), State::disconnected);
+        QCOMPARE(h.lines.last(), QStringLiteral("[DJI] Product disconnected"));
+        QCOMPARE(h.manager.aircraft().model, QStringLiteral("Falcon"));
+        QCOMPARE(h.manager.battery().percentage, 64);
+        QVERIFY(h.manager.valuesAreStale());
+    }
+
+    // "Max Altitude" reaches the aircraft at every connection and with every change while
+    // connected; a height that is not one is not sent.
+    void ceilingGoesAtConnectionAndOnChange()
+    {
+        Harness h;
+        h.manager.setAltitudeCeiling(120);
+        QVERIFY(h.sdk.ceilings.isEmpty()); // no aircraft yet
+        h.sdk.connectAircraft(QStringLiteral("Falcon"));
+        QCOMPARE(h.sdk.ceilings, QList<double>{120});
+        h.manager.setAltitudeCeiling(60);
+        h.manager.setAltitudeCeiling(60);
+        h.manager.setAltitudeCeiling(std::numeric_limits<double>::quiet_NaN());
+        h.manager.setAltitudeCeiling(-5);
+        QCOMPARE(h.sdk.ceilings, (QList<double>{120, 60}));
+        h.sdk.disconnectProduct();
+        h.manager.setAltitudeCeiling(80);
+        QCOMPARE(h.sdk.ceilings.size(), 2);
+        h.sdk.connectAircraft(QStringLiteral("Falcon"));
+        QCOMPARE(h.sdk.ceilings, (QList<double>{120, 60, 80}));
+        QCOMPARE(h.manager.altitudeCeiling(), std::optional<double>(80));
     }
 
     void productCallbacks_data()

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QTimer>
 #include <QString>
 
 #include <functional>
@@ -23,6 +24,13 @@ public:
             onConnectionRequest();
     }
 
+    // The pilot ends the link: the product goes, as the vendor's SDK reports it.
+    void stopConnectionToProduct() override
+    {
+        ++disconnectRequests;
+        disconnectProduct();
+    }
+
     Q_INVOKABLE void connectAircraft(const QString &model);
     void connectProduct(std::optional<QString> model, bool isAircraft);
     void connectAbsentProduct();
@@ -30,16 +38,32 @@ public:
     Q_INVOKABLE void reportProgress(double fractionCompleted);
     void reportTelemetry(const DJITelemetryReading &reading);
 
-    // Commands are recorded as received, then refused as by an SDK without an aircraft.
+    // Commands are recorded as received, then refused as by an SDK without an aircraft, or
+    // answered with `answer` when a test sets one (no value: accepted).
     void startMission(const DJIWaypointMission &mission, DJICompletion done) override
     {
         missions << mission;
-        refuse(std::move(done));
+        reply(std::move(done));
+    }
+    void uploadMission(const DJIWaypointMission &mission, DJICompletion done) override
+    {
+        uploads << mission;
+        if (holdUploads)
+            heldUploads << std::move(done);
+        else
+            reply(std::move(done));
     }
     void startIntelligentMode(const DJIModeSettings &settings, DJICompletion done) override
     {
         modeStarts << settings;
-        refuse(std::move(done));
+        reply(std::move(done));
+    }
+    // Always taken: the ceiling is a setting, which a connected aircraft keeps.
+    void setAltitudeCeiling(double metres, DJICompletion done) override
+    {
+        ceilings << metres;
+        if (done)
+            QTimer::singleShot(0, this, [done = std::move(done)] { done(std::nullopt); });
     }
     void updateIntelligentMode(const DJIModeSettings &settings, DJICompletion done) override
     {
@@ -52,9 +76,27 @@ public:
         refuse(std::move(done));
     }
 
-    QList<DJIWaypointMission> missions;
+    // Set to answer the commands above with this instead of refusing them.
+    std::optional<DJICommandError> answer;
+    // Uploads wait here, unanswered, while set.
+    bool holdUploads = false;
+    QList<DJICompletion> heldUploads;
+    QList<DJIWaypointMission> missions, uploads;
+    QList<double> ceilings;
+    int disconnectRequests = 0;
     QList<DJIModeSettings> modeStarts, modeUpdates;
     QList<DJIIntelligentMode> modeStops;
     int connectionRequests = 0;
     std::function<void()> onConnectionRequest; // lets a test see when the link is asked for
+
+private:
+    void reply(DJICompletion done)
+    {
+        if (!answer) {
+            refuse(std::move(done));
+            return;
+        }
+        if (done)
+            QTimer::singleShot(0, this, [done = std::move(done), a = *answer] { done(a); });
+    }
 };

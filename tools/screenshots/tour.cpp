@@ -74,7 +74,10 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     const QString baseName = QFileInfo(path).baseName();
     const bool recording = baseName.startsWith(QLatin1String("logbook-")) || baseName.startsWith(QLatin1String("flight-"))
         || baseName == QLatin1String("analytics-computed");
-    const bool live = QFileInfo(path).fileName().startsWith(QLatin1String("live-")) || recording
+    // So do scenes that fly it by name (tour.simConnect() and the like).
+    QFile sceneFile(path);
+    const bool flies = sceneFile.open(QIODevice::ReadOnly) && sceneFile.readAll().contains("tour.sim");
+    const bool live = QFileInfo(path).fileName().startsWith(QLatin1String("live-")) || recording || flies
         || baseName == QLatin1String("rth-live") || baseName == QLatin1String("telemetry-wind");
     ManualClock clock;
     FakeDJISDK *sdk = nullptr;
@@ -85,6 +88,8 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
         deps.sdk.reset(sim);
     } else {
         sdk = new FakeDJISDK;
+        // It stands for an aircraft that takes what it is told: a scene's mode stays on.
+        sdk->answer = DJICommandError{};
         deps.sdk.reset(sdk);
     }
     // Scenes never touch the real keyring: each starts signed out with nothing stored. A

@@ -3,11 +3,11 @@ import QtQuick.Layouts
 import Zeltrin
 
 // The drone link at a glance, above every tab: state dot and text, and while connected the
-// battery and altitude on the right.
+// battery and altitude on the right. Below it, while the aircraft goes home by itself, why.
 Item {
     id: banner
     property alias model: bannerModel
-    implicitHeight: row.implicitHeight + 12
+    implicitHeight: row.implicitHeight + 12 + returnStrip.implicitHeight
 
     ConnectionBannerModel {
         id: bannerModel
@@ -20,13 +20,24 @@ Item {
         color: Theme.alpha(Theme.themeSurface, 0.7)
     }
 
+    ReturnHomeStrip {
+        id: returnStrip
+        objectName: "autoReturnBanner"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        height: implicitHeight
+        text: bannerModel.returnText
+    }
+
     RowLayout {
         id: row
-        anchors.fill: parent
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        height: implicitHeight + 12
         anchors.leftMargin: 16
         anchors.rightMargin: 16
-        anchors.topMargin: 6
-        anchors.bottomMargin: 6
         spacing: 8
 
         Rectangle {

@@ -52,6 +52,8 @@ DJIDroneManager::DJIDroneManager(DJISDKManager *sdk, QObject *parent) : QObject(
 {
     if (m_sdk)
         m_sdk->setDelegate(this);
+    m_connectTimer.setSingleShot(true);
+    QObject::connect(&m_connectTimer, &QTimer::timeout, this, &DJIDroneManager::connectTimedOut);
 }
 
 DJIDroneManager::~DJIDroneManager()
@@ -97,16 +99,74 @@ void DJIDroneManager::startConnection()
         m_sdk->startConnectionToProduct();
 }
 
+// The pilot asks for the link: the state is "Connecting…" until the SDK reports a product, and
+// falls back to "Disconnected" when none comes in time. A product arriving later still connects.
 void DJIDroneManager::connect()
 {
+    if (m_connectionState == ConnectionState::connected || m_connectTimer.isActive())
+        return;
     setConnectionState(ConnectionState::connecting);
-    setConnectionState(ConnectionState::connected);
+    m_connectTimer.start(m_connectTimeoutMs);
+    if (m_sdk)
+        m_sdk->startConnectionToProduct();
+}
+
+void DJIDroneManager::connectTimedOut()
+{
+    if (m_connectionState != ConnectionState::connecting)
+        return;
+    setConnectionState(ConnectionState::disconnected);
+    Q_EMIT connectionTimedOut(
+        zeltrin::format("No aircraft answered within %.0f s. Check that it and the remote controller are on.",
+                        m_connectTimeoutMs / 1000.0));
+}
+
+void DJIDroneManager::setConnectTimeoutMs(int ms)
+{
+    m_connectTimeoutMs = std::max(0, ms);
+    Q_EMIT connectTimeoutMsChanged();
+}
+
+// Ends the link; the state follows the SDK's productDisconnected, and the last values stay.
+void DJIDroneManager::disconnect()
+{
+    m_connectTimer.stop();
+    if (m_sdk && m_connectionState == ConnectionState::connected)
+        m_sdk->stopConnectionToProduct();
+}
+
+void DJIDroneManager::setAltitudeCeiling(double metres)
+{
+    if (!std::isfinite(metres) || metres <= 0)
+        return;
+    const bool changed = m_ceiling != metres;
+    m_ceiling = metres;
+    Q_EMIT altitudeCeilingChanged();
+    if (changed && m_connectionState == ConnectionState::connected)
+        sendAltitudeCeiling();
+}
+
+void DJIDroneManager::sendAltitudeCeiling()
+{
+    if (m_sdk && m_ceiling)
+        m_sdk->setAltitudeCeiling(*m_ceiling, outcome(QStringLiteral("Max Altitude")));
+}
+
+QString DJIDroneManager::autoReturnText(DJIReturnCause cause)
+{
+    switch (cause) {
+    case DJIReturnCause::lowBattery: return QStringLiteral("Returning home — low battery");
+    case DJIReturnCause::geofence: return QStringLiteral("Returning home — geofence reached");
+    case DJIReturnCause::smartReturn: return QStringLiteral("Returning home — Smart RTH");
+    case DJIReturnCause::none:
+    case DJIReturnCause::pilot: return {};
+    }
+    return {};
 }
 
 // Each command reaches the aircraft; its outcome arrives later through the SDK's completion.
 // The published fields move only with the aircraft's own reports (the recording flag also at
 // once, as the camera screen expects).
-void DJIDroneManager::disconnect() {}
 void DJIDroneManager::startRecording()
 {
     setIsRecording(true);
@@ -145,10 +205,22 @@ void DJIDroneManager::returnToHome()
         m_sdk->goHome(outcome(QStringLiteral("RTH")));
 }
 
-void DJIDroneManager::executeMission(const DJIWaypointMission &mission)
+void DJIDroneManager::executeMission(const DJIWaypointMission &mission, QObject *context, Answer answered)
 {
+    DJICompletion done = outcome(QStringLiteral("Mission"), context, std::move(answered));
     if (m_sdk)
-        m_sdk->startMission(mission, outcome(QStringLiteral("Mission")));
+        m_sdk->startMission(mission, std::move(done));
+    else
+        DJISDKManager::refuse(std::move(done));
+}
+
+void DJIDroneManager::uploadMission(const DJIWaypointMission &mission, QObject *context, Answer answered)
+{
+    DJICompletion done = outcome(QStringLiteral("Upload"), context, std::move(answered));
+    if (m_sdk)
+        m_sdk->uploadMission(mission, std::move(done));
+    else
+        DJISDKManager::refuse(std::move(done));
 }
 
 void DJIDroneManager::pauseMission()
@@ -179,10 +251,13 @@ QString DJIDroneManager::commandName(DJIIntelligentMode mode)
     return {};
 }
 
-void DJIDroneManager::startIntelligentMode(const DJIModeSettings &settings)
+void DJIDroneManager::startIntelligentMode(const DJIModeSettings &settings, QObject *context, Answer answered)
 {
+    DJICompletion done = outcome(commandName(modeOf(settings)), context, std::move(answered));
     if (m_sdk)
-        m_sdk->startIntelligentMode(settings, outcome(commandName(modeOf(settings))));
+        m_sdk->startIntelligentMode(settings, std::move(done));
+    else
+        DJISDKManager::refuse(std::move(done));
 }
 
 void DJIDroneManager::updateIntelligentMode(const DJIModeSettings &settings)
@@ -197,9 +272,15 @@ void DJIDroneManager::stopIntelligentMode(DJIIntelligentMode mode)
         m_sdk->stopIntelligentMode(mode, outcome(commandName(mode)));
 }
 
-DJICompletion DJIDroneManager::outcome(const QString &name)
+DJICompletion DJIDroneManager::outcome(const QString &name, QObject *context, Answer answered)
 {
-    return [self = QPointer<DJIDroneManager>(this), name](const DJICommandError &error) {
+    return [self = QPointer<DJIDroneManager>(this), name, caller = QPointer<QObject>(context),
+            hasCaller = context != nullptr, answered = std::move(answered)](const DJICommandError &error) {
+        if (!self)
+            return;
+        // The caller hears first, so what it shows has changed before the notices go out.
+        if (answered && (!hasCaller || caller))
+            answered(error);
         if (!self)
             return;
         if (error)
@@ -237,12 +318,16 @@ void DJIDroneManager::productConnected(const DJIBaseProduct *product)
     const QString unknown = QStringLiteral("Unknown");
     const QString model = product && product->model ? *product->model : unknown;
     log(QStringLiteral("[DJI] Product connected: ") + model);
+    m_connectTimer.stop();
     setConnectionState(ConnectionState::connected);
     if (product && product->isAircraft) {
         AircraftInfo info = m_aircraft;
         info.model = product->model.value_or(unknown);
         setAircraft(info);
-        connect();
+        // The specified sequence: connecting, then connected, in one step.
+        setConnectionState(ConnectionState::connecting);
+        setConnectionState(ConnectionState::connected);
+        sendAltitudeCeiling();
     }
 }
 
@@ -286,6 +371,10 @@ void DJIDroneManager::didUpdateTelemetry(const DJITelemetryReading &reading)
     if (reading.wind && m_wind != reading.wind) {
         m_wind = reading.wind;
         Q_EMIT windChanged();
+    }
+    if (reading.returnCause && *reading.returnCause != m_returnCause) {
+        m_returnCause = *reading.returnCause;
+        Q_EMIT returnCauseChanged();
     }
     if (m_connectionState == ConnectionState::connected)
         setValuesAreLive(true);

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -37,6 +38,13 @@ class DJIDroneManager : public QObject, public DJISDKManagerDelegate
     Q_PROPERTY(bool hasHome READ hasHome NOTIFY homeChanged)
     Q_PROPERTY(double homeLatitude READ homeLatitude NOTIFY homeChanged)
     Q_PROPERTY(double homeLongitude READ homeLongitude NOTIFY homeChanged)
+    // The height the aircraft is told never to climb above ("Max Altitude" in the settings).
+    Q_PROPERTY(bool hasAltitudeCeiling READ hasAltitudeCeiling NOTIFY altitudeCeilingChanged)
+    Q_PROPERTY(double altitudeCeiling READ altitudeCeilingOrZero NOTIFY altitudeCeilingChanged)
+    // "Returning home — low battery" while an automatic return lasts, else empty.
+    Q_PROPERTY(QString autoReturnText READ autoReturnText NOTIFY returnCauseChanged)
+    // How long `connect` waits for a product; 10 s, shorter in tests and the tour.
+    Q_PROPERTY(int connectTimeoutMs READ connectTimeoutMs WRITE setConnectTimeoutMs NOTIFY connectTimeoutMsChanged)
 
 public:
     enum class ConnectionState { disconnected, connecting, connected, error };
@@ -47,6 +55,8 @@ public:
     using AircraftInfo = ::AircraftInfo;
     using BatteryInfo = ::BatteryInfo;
     using FlightData = ::FlightData;
+
+    static constexpr int kConnectTimeoutMs = 10000;
 
     // Raw values: the text shown for a link state, and the integer of a GPS level.
     static QString rawValue(ConnectionState s);
@@ -91,6 +101,18 @@ public:
     std::optional<DJIWindEstimate> wind() const { return m_wind; }
     // How the connected aircraft flies home, if it says.
     std::optional<DJIReturnProfile> returnProfile() const;
+    std::optional<double> altitudeCeiling() const { return m_ceiling; }
+    bool hasAltitudeCeiling() const { return m_ceiling.has_value(); }
+    double altitudeCeilingOrZero() const { return m_ceiling.value_or(0.0); }
+    // Kept, and sent to the aircraft now when connected and at every connection. A height that
+    // is not a positive number is ignored.
+    Q_INVOKABLE void setAltitudeCeiling(double metres);
+    DJIReturnCause returnCause() const { return m_returnCause; }
+    QString autoReturnText() const { return autoReturnText(m_returnCause); }
+    // The pilot's words for an automatic return; empty for none and for the pilot's own.
+    static QString autoReturnText(DJIReturnCause cause);
+    int connectTimeoutMs() const { return m_connectTimeoutMs; }
+    void setConnectTimeoutMs(int ms);
 
     // Plain assignments of the published fields (used by the callbacks and by live feeds).
     void setConnectionState(ConnectionState v);
@@ -116,13 +138,19 @@ public:
     Q_INVOKABLE void land();
     Q_INVOKABLE void returnToHome();
 
+    // How a caller hears the aircraft's answer to its own command, on the main thread, once,
+    // while `context` lives (commandFailed and commandSucceeded are emitted as well).
+    using Answer = std::function<void(const DJICommandError &)>;
+
     // Mission and intelligent-mode commands. Each failure is reported by commandFailed.
-    void executeMission(const DJIWaypointMission &mission);
+    void executeMission(const DJIWaypointMission &mission, QObject *context = nullptr, Answer answered = {});
+    // The aircraft checks the mission and keeps it, without flying it.
+    void uploadMission(const DJIWaypointMission &mission, QObject *context, Answer answered);
     Q_INVOKABLE void pauseMission();
     Q_INVOKABLE void resumeMission();
     Q_INVOKABLE void stopMission();
     // Starts the mode these settings are for.
-    void startIntelligentMode(const DJIModeSettings &settings);
+    void startIntelligentMode(const DJIModeSettings &settings, QObject *context = nullptr, Answer answered = {});
     void stopIntelligentMode(DJIIntelligentMode mode);
     // New settings for a running mode.
     void updateIntelligentMode(const DJIModeSettings &settings);
@@ -156,11 +184,18 @@ Q_SIGNALS:
     void commandSucceeded(const QString &command);
     // Something the aircraft reports that the pilot must see at once.
     void alertRaised(const QString &message);
+    // `connect` found no product in time; `reason` is for the pilot.
+    void connectionTimedOut(const QString &reason);
+    void altitudeCeilingChanged();
+    void returnCauseChanged();
+    void connectTimeoutMsChanged();
 
 private:
     void log(const QString &line);
     // The completion of a command named `name`, reporting its outcome while this manager lives.
-    DJICompletion outcome(const QString &name);
+    DJICompletion outcome(const QString &name, QObject *context = nullptr, Answer answered = {});
+    void sendAltitudeCeiling();
+    void connectTimedOut();
     void setValuesAreLive(bool live);
 
     DJISDKManager *m_sdk;
@@ -181,4 +216,8 @@ private:
     };
     std::optional<Home> m_home;
     std::optional<DJIWindEstimate> m_wind;
+    QTimer m_connectTimer; // member: stops with the manager
+    int m_connectTimeoutMs = kConnectTimeoutMs;
+    std::optional<double> m_ceiling;
+    DJIReturnCause m_returnCause = DJIReturnCause::none;
 };

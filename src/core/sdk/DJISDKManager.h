@@ -33,6 +33,10 @@ struct DJIMissionProgress {
     bool operator==(const DJIMissionProgress &) const = default;
 };
 
+// Why the aircraft is flying home: the pilot asked, or one of its automatic returns (the
+// geofence, a low battery, or the battery the flight home needs).
+enum class DJIReturnCause { none, pilot, lowBattery, geofence, smartReturn };
+
 // One reading of the aircraft's live values; a field left empty was not part of the reading.
 struct DJITelemetryReading {
     std::optional<BatteryInfo> battery;
@@ -43,6 +47,7 @@ struct DJITelemetryReading {
     std::optional<DJIMissionProgress> mission;
     std::optional<double> homeLatitude, homeLongitude;
     std::optional<DJIWindEstimate> wind; // the aircraft's estimate of the wind where it is
+    std::optional<DJIReturnCause> returnCause;
 };
 
 // How a command ended: no value on success, else the reason, in words for the pilot.
@@ -69,6 +74,8 @@ public:
     void setDelegate(DJISDKManagerDelegate *delegate) { m_delegate = delegate; }
     DJISDKManagerDelegate *delegate() const { return m_delegate; }
     virtual void startConnectionToProduct() = 0;
+    // Ends the link to the product; an SDK that had one then reports productDisconnected.
+    virtual void stopConnectionToProduct() {}
 
     // Aircraft commands. Each completes later, on the main thread, exactly once. An SDK without
     // an aircraft refuses them all.
@@ -87,14 +94,19 @@ public:
     virtual void capturePhoto(DJICompletion done) { refuse(std::move(done)); }
     virtual void setRecording(bool, DJICompletion done) { refuse(std::move(done)); }
     virtual void setGimbalPitch(float, DJICompletion done) { refuse(std::move(done)); }
+    // Hands the aircraft a mission to check and keep, without flying it; startMission flies one.
+    virtual void uploadMission(const DJIWaypointMission &, DJICompletion done) { refuse(std::move(done)); }
+    // The height above the take-off point that the aircraft never climbs above, in any mode.
+    virtual void setAltitudeCeiling(double, DJICompletion done) { refuse(std::move(done)); }
     // True for a simulated aircraft, which the screens mark as such.
     virtual bool isSimulated() const { return false; }
     // How the connected aircraft flies home and what it costs, when it says.
     virtual std::optional<DJIReturnProfile> returnProfile() const { return std::nullopt; }
 
     static QString notConnectedReason() { return QStringLiteral("Aircraft is not connected"); }
+    // What an aircraft on the ground says to a command that needs it in the air.
+    static QString notFlyingReason() { return QStringLiteral("Aircraft is not flying"); }
 
-protected:
     // Completes `done` with the reason that no aircraft is connected, through the event loop.
     static void refuse(DJICompletion done);
 

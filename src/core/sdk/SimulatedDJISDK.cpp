@@ -60,10 +60,24 @@ FlightModel::Point SimulatedDJISDK::toLocal(double latitude, double longitude)
 
 void SimulatedDJISDK::startConnectionToProduct()
 {
-    if (m_timer.isActive() || m_everConnected)
+    if (m_timer.isActive() || m_linkUp || m_dropped)
         return;
-    m_step = 0;
+    // The flight database is downloaded once; a later connection finds the aircraft at once.
+    m_step = m_everConnected ? int(std::size(kProgressSteps)) : 0;
     m_timer.start();
+}
+
+void SimulatedDJISDK::stopConnectionToProduct()
+{
+    m_timer.stop();
+    if (!m_linkUp)
+        return;
+    m_linkUp = false;
+    // Reported through the event loop, as the vendor's SDK reports it.
+    QMetaObject::invokeMethod(this, [this] {
+        if (DJISDKManagerDelegate *d = delegate(); d && !m_linkUp)
+            d->productDisconnected();
+    }, Qt::QueuedConnection);
 }
 
 void SimulatedDJISDK::step()
@@ -83,6 +97,7 @@ void SimulatedDJISDK::step()
 void SimulatedDJISDK::connectAircraft()
 {
     m_linkUp = true;
+    m_dropped = false;
     m_everConnected = true;
     if (DJISDKManagerDelegate *d = delegate()) {
         const DJIBaseProduct aircraft{QString::fromLatin1(kModelName), true};
@@ -98,6 +113,7 @@ void SimulatedDJISDK::dropLink()
     if (!m_linkUp)
         return;
     m_linkUp = false;
+    m_dropped = true;
     if (DJISDKManagerDelegate *d = delegate())
         d->productDisconnected();
 }
@@ -106,6 +122,7 @@ void SimulatedDJISDK::restoreLink()
 {
     if (m_linkUp || !m_everConnected)
         return;
+    m_timer.stop();
     connectAircraft();
 }
 
@@ -158,6 +175,7 @@ DJITelemetryReading SimulatedDJISDK::reading() const
     r.homeLatitude = home.latitude;
     r.homeLongitude = home.longitude;
     r.wind = windEstimate(m.wind());
+    r.returnCause = DJIReturnCause(int(m.returnCause()));
     return r;
 }
 
@@ -242,21 +260,50 @@ void SimulatedDJISDK::stopMission(DJICompletion done) { command(std::move(done),
 // The simulated aircraft flies each waypoint's height above the take-off point. Heights over
 // the ground or the sea need terrain it does not have, so such a mission is refused. Camera
 // actions are carried with the mission but not yet performed.
+DJICommandError SimulatedDJISDK::modelWaypoints(const DJIWaypointMission &mission,
+                                                std::vector<FlightModel::Waypoint> &points) const
+{
+    points.clear();
+    points.reserve(size_t(mission.waypoints.size()));
+    for (qsizetype i = 0; i < mission.waypoints.size(); ++i) {
+        const DJIWaypoint &w = mission.waypoints[i];
+        if (!std::isfinite(w.latitude) || !std::isfinite(w.longitude) || std::abs(w.latitude) > 90
+            || std::abs(w.longitude) > 180)
+            return QStringLiteral("The mission has a waypoint without a position");
+        if (const QString refusal = heightReferenceRefusal(w.heightReference); !refusal.isEmpty())
+            return QStringLiteral("Waypoint %1: %2").arg(i + 1).arg(refusal);
+        points.push_back({toLocal(w.latitude, w.longitude), w.height});
+    }
+    return m_model.missionRefusal(points);
+}
+
 void SimulatedDJISDK::startMission(const DJIWaypointMission &mission, DJICompletion done)
 {
     command(std::move(done), [this, &mission]() -> DJICommandError {
         std::vector<FlightModel::Waypoint> points;
-        points.reserve(size_t(mission.waypoints.size()));
-        for (qsizetype i = 0; i < mission.waypoints.size(); ++i) {
-            const DJIWaypoint &w = mission.waypoints[i];
-            if (!std::isfinite(w.latitude) || !std::isfinite(w.longitude) || std::abs(w.latitude) > 90
-                || std::abs(w.longitude) > 180)
-                return QStringLiteral("The mission has a waypoint without a position");
-            if (const QString refusal = heightReferenceRefusal(w.heightReference); !refusal.isEmpty())
-                return QStringLiteral("Waypoint %1: %2").arg(i + 1).arg(refusal);
-            points.push_back({toLocal(w.latitude, w.longitude), w.height});
-        }
+        if (auto refused = modelWaypoints(mission, points))
+            return refused;
         return m_model.startMission(std::move(points), mission.speed);
+    });
+}
+
+// Checked as the aircraft would check it before flying: every waypoint placed, its height
+// flyable and under the ceiling.
+void SimulatedDJISDK::uploadMission(const DJIWaypointMission &mission, DJICompletion done)
+{
+    command(std::move(done), [this, &mission]() -> DJICommandError {
+        std::vector<FlightModel::Waypoint> points;
+        return modelWaypoints(mission, points);
+    });
+}
+
+void SimulatedDJISDK::setAltitudeCeiling(double metres, DJICompletion done)
+{
+    command(std::move(done), [this, metres]() -> DJICommandError {
+        if (!std::isfinite(metres) || metres <= 0)
+            return QStringLiteral("The altitude limit is not a height");
+        m_model.setCeiling(metres);
+        return std::nullopt;
     });
 }
 
@@ -295,7 +342,7 @@ void SimulatedDJISDK::startIntelligentMode(const DJIModeSettings &settings, DJIC
                 },
                 [this](const DJIActiveTrackSettings &) -> DJICommandError {
                     if (!m_model.isFlying())
-                        return QStringLiteral("Aircraft is not flying");
+                        return notFlyingReason();
                     return std::nullopt;
                 },
             },

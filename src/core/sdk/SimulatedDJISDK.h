@@ -24,6 +24,9 @@ public:
     // not own one that is given).
     explicit SimulatedDJISDK(int stepMs = 150, QObject *parent = nullptr, SimClock *clock = nullptr);
     void startConnectionToProduct() override;
+    // The pilot ends the link: the aircraft flies on by itself, and a new connection request
+    // finds it again.
+    void stopConnectionToProduct() override;
 
     void takeOff(DJICompletion done) override;
     void land(DJICompletion done) override;
@@ -38,6 +41,8 @@ public:
     void capturePhoto(DJICompletion done) override;
     void setRecording(bool on, DJICompletion done) override;
     void setGimbalPitch(float degrees, DJICompletion done) override;
+    void uploadMission(const DJIWaypointMission &mission, DJICompletion done) override;
+    void setAltitudeCeiling(double metres, DJICompletion done) override;
     bool isSimulated() const override { return true; }
     std::optional<DJIReturnProfile> returnProfile() const override { return profile(); }
     // The simulated aircraft's own figures.
@@ -46,7 +51,7 @@ public:
     static DJIReturnPosition returnPosition(const FlightModel &model);
     static DJIWindEstimate windEstimate(FlightModel::Point wind);
 
-    // Scripted faults.
+    // Scripted faults. A dropped link answers no connection request until it is restored.
     void dropLink();
     void restoreLink();
     void setDegraded(bool degraded) { m_model.setDegraded(degraded); }
@@ -71,6 +76,8 @@ private:
     // The battery-aware return: home at the trigger level, or when the charge is down to what the
     // flight home needs with the reserve, whichever comes first.
     void setSmartReturn(const DJISmartReturnSettings &settings);
+    // The model's waypoints for a mission, or why it cannot be flown.
+    DJICommandError modelWaypoints(const DJIWaypointMission &mission, std::vector<FlightModel::Waypoint> &out) const;
     // Completes `done` through the event loop with `error`, or refuses when the link is down.
     void complete(DJICompletion done, const DJICommandError &error);
     template <typename Command>
@@ -82,6 +89,7 @@ private:
     QPointer<SimClock> m_clock;
     bool m_linkUp = false;
     bool m_everConnected = false;
+    bool m_dropped = false; // by a scripted fault, not by the pilot
     int m_photos = 0;
     bool m_recording = false;
     float m_gimbalPitch = 0;

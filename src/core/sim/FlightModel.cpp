@@ -1,5 +1,7 @@
 #include "FlightModel.h"
 
+#include "NumberFormat.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -72,6 +74,7 @@ std::optional<QString> FlightModel::takeOff()
     m_flightTime = 0;
     m_lowChargeHandled = false;
     m_geofenceWarned = false;
+    m_returnCause = ReturnCause::none;
     m_phase = Phase::takingOff;
     return std::nullopt;
 }
@@ -83,33 +86,62 @@ std::optional<QString> FlightModel::land()
     if (m_missionState == MissionState::executing || m_missionState == MissionState::paused)
         m_missionState = MissionState::stopped;
     m_phase = Phase::landing;
+    m_returnCause = ReturnCause::none; // the pilot takes over
     return std::nullopt;
 }
 
-std::optional<QString> FlightModel::goHome()
+std::optional<QString> FlightModel::goHome(ReturnCause cause)
 {
     if (!isFlying())
         return QStringLiteral("Aircraft is not flying");
     if (m_missionState == MissionState::executing || m_missionState == MissionState::paused)
         m_missionState = MissionState::stopped;
+    m_returnCause = cause == ReturnCause::none ? ReturnCause::pilot : cause;
     m_phase = Phase::goingHome;
     m_homeLeg = HomeLeg::climb;
     return std::nullopt;
 }
 
-std::optional<QString> FlightModel::startMission(std::vector<Waypoint> waypoints, double speed)
+namespace {
+// The height a mission waypoint is flown at.
+double flownHeight(double height) { return std::clamp(finiteOr(height, 50), 2.0, 500.0); }
+} // namespace
+
+void FlightModel::setCeiling(std::optional<double> metres)
+{
+    m_ceiling = metres && std::isfinite(*metres) && *metres > 0 ? metres : std::nullopt;
+}
+
+std::optional<QString> FlightModel::missionRefusal(const std::vector<Waypoint> &waypoints) const
 {
     if (waypoints.empty())
         return QStringLiteral("The mission has no waypoints");
-    for (const Waypoint &w : waypoints)
+    double highest = 0;
+    for (const Waypoint &w : waypoints) {
         if (!std::isfinite(w.at.east) || !std::isfinite(w.at.north))
             return QStringLiteral("The mission has a waypoint without a position");
+        highest = std::max(highest, flownHeight(w.height));
+    }
+    if (m_ceiling && highest > *m_ceiling + 1e-9) {
+        // Whole metres, unless rounding would make the two look equal.
+        const bool close = zeltrin::format("%.0f", highest) == zeltrin::format("%.0f", *m_ceiling);
+        const char *f = close ? "Mission altitude %.1f m is above the %.1f m ceiling" : "Mission altitude %.0f m is above the %.0f m ceiling";
+        return zeltrin::format(f, highest, *m_ceiling);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> FlightModel::startMission(std::vector<Waypoint> waypoints, double speed)
+{
+    if (auto refused = missionRefusal(waypoints))
+        return refused;
     if (!isFlying()) {
         if (auto refused = takeOff())
             return refused;
     }
     for (Waypoint &w : waypoints)
-        w.height = std::clamp(finiteOr(w.height, 50), 2.0, 500.0);
+        w.height = flownHeight(w.height);
+    m_returnCause = ReturnCause::none;
     m_mission = std::move(waypoints);
     m_missionIndex = 0;
     m_missionSpeed = std::clamp(finiteOr(speed, 8), 0.5, m_limits.maxHorizontalSpeed);
@@ -153,6 +185,7 @@ std::optional<QString> FlightModel::startOrbit(Point centre, double radius, doub
     m_orbitRadius = std::clamp(finiteOr(radius, 30), 5.0, 500.0);
     m_orbitSpeed = std::clamp(finiteOr(speed, 5), 0.5, m_limits.maxHorizontalSpeed);
     m_orbitAngle = std::atan2(m_pos.east - centre.east, m_pos.north - centre.north);
+    m_returnCause = ReturnCause::none;
     m_phase = Phase::orbiting;
     return std::nullopt;
 }
@@ -227,6 +260,10 @@ void FlightModel::holdPosition(double dt)
 
 void FlightModel::climbTo(double height, double dt, double rate)
 {
+    // Every climb and hold goes through here, so no mode takes the aircraft above its ceiling;
+    // above it (the ceiling was lowered) it comes down to it.
+    if (m_ceiling)
+        height = std::min(height, *m_ceiling);
     const double dz = height - m_height;
     const double a = m_limits.verticalAcceleration;
     double limit = dz > 0 ? m_limits.maxClimb : m_limits.maxDescent;
@@ -259,12 +296,15 @@ void FlightModel::watchSafety(std::vector<QString> &alerts)
     const bool returning = m_phase == Phase::goingHome || m_phase == Phase::landing;
     if (!m_lowChargeHandled && !returning) {
         std::optional<QString> why = m_returnRule ? m_returnRule(*this) : std::nullopt;
-        if (!why && m_charge <= m_returnCharge)
+        ReturnCause cause = ReturnCause::smartReturn;
+        if (!why && m_charge <= m_returnCharge) {
             why = QStringLiteral("Battery low: returning home");
+            cause = ReturnCause::lowBattery;
+        }
         if (why) {
             m_lowChargeHandled = true;
             alerts.push_back(*why);
-            goHome();
+            goHome(cause);
             return;
         }
     }
@@ -274,7 +314,7 @@ void FlightModel::watchSafety(std::vector<QString> &alerts)
             m_geofenceWarned = true;
             if (m_geofenceAutoReturn && !returning) {
                 alerts.push_back(QStringLiteral("Geofence reached: returning home"));
-                goHome();
+                goHome(ReturnCause::geofence);
             } else if (m_geofenceAlertNear) {
                 alerts.push_back(QStringLiteral("Approaching the geofence"));
             }
@@ -342,12 +382,14 @@ std::vector<QString> FlightModel::step(double dt)
     }
     case Phase::goingHome:
         switch (m_homeLeg) {
-        case HomeLeg::climb:
+        case HomeLeg::climb: {
+            const double safe = m_ceiling ? std::min(kSafeReturnHeight, *m_ceiling) : kSafeReturnHeight;
             holdPosition(dt);
-            climbTo(std::max(kSafeReturnHeight, m_height), dt);
-            if (m_height >= kSafeReturnHeight - 1e-9 && std::abs(m_vz) < 1e-6)
+            climbTo(std::max(safe, m_height), dt);
+            if (m_height >= safe - 1e-9 && std::abs(m_vz) < 1e-6)
                 m_homeLeg = HomeLeg::fly;
             break;
+        }
         case HomeLeg::fly:
             climbTo(m_height, dt);
             steerTo(m_home, kHomeSpeed, dt);
@@ -366,6 +408,7 @@ std::vector<QString> FlightModel::step(double dt)
             m_height = 0;
             m_vz = 0;
             m_phase = Phase::onGround;
+            m_returnCause = ReturnCause::none;
         }
         break;
     }

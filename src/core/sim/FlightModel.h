@@ -16,6 +16,8 @@ class FlightModel
 public:
     enum class Phase { onGround, takingOff, hovering, mission, goingHome, landing, orbiting };
     enum class MissionState { none, executing, paused, finished, stopped };
+    // Why the aircraft is flying home: the pilot asked, or one of its automatic returns.
+    enum class ReturnCause { none, pilot, lowBattery, geofence, smartReturn };
 
     struct Point {
         double east = 0, north = 0;
@@ -52,7 +54,8 @@ public:
     // Commands: an error in words, or none when accepted.
     std::optional<QString> takeOff();
     std::optional<QString> land();
-    std::optional<QString> goHome();
+    // A return the pilot asks for unless `cause` says which automatic one it is.
+    std::optional<QString> goHome(ReturnCause cause = ReturnCause::pilot);
     // Flies to each waypoint in turn at its own height, at up to `speed`.
     std::optional<QString> startMission(std::vector<Waypoint> waypoints, double speed);
     std::optional<QString> pauseMission();
@@ -74,6 +77,11 @@ public:
     bool geofenceAlertNear() const { return m_geofenceAlertNear; }
     double orbitRadius() const { return m_orbitRadius; }
     double orbitSpeed() const { return m_orbitSpeed; }
+    // The height it never climbs above, in metres above the home point (none: no limit).
+    void setCeiling(std::optional<double> metres);
+    std::optional<double> ceiling() const { return m_ceiling; }
+    // Why a mission through these waypoints cannot be flown, or none when it can.
+    std::optional<QString> missionRefusal(const std::vector<Waypoint> &waypoints) const;
     // A scripted degraded link: weaker signal and GPS at any distance.
     void setDegraded(bool degraded) { m_degraded = degraded; }
     void setBatteryCharge(double percent) { m_charge = percent; }
@@ -106,6 +114,8 @@ public:
     // Speed through the air: the ground velocity less the wind's.
     double airspeed() const;
     MissionState missionState() const { return m_missionState; }
+    // Why it is going home, until it lands or the pilot takes over (none otherwise).
+    ReturnCause returnCause() const { return m_returnCause; }
     int missionWaypoint() const { return m_missionIndex; }
     int missionWaypointCount() const { return int(m_mission.size()); }
     const Limits &limits() const { return m_limits; }
@@ -149,6 +159,9 @@ private:
     bool m_geofenceAutoReturn = false;
     bool m_geofenceAlertNear = true;
     bool m_geofenceWarned = false;
+
+    std::optional<double> m_ceiling;
+    ReturnCause m_returnCause = ReturnCause::none;
 
     Point m_orbitCentre;
     double m_orbitRadius = 30, m_orbitSpeed = 5, m_orbitAngle = 0;

@@ -2,6 +2,7 @@
 
 #include "NumberFormat.h"
 #include "Palette.h"
+#include "SettingsModel.h"
 
 #include <QVariantMap>
 
@@ -17,6 +18,11 @@ DashboardModel::DashboardModel(QObject *parent) : QObject(parent)
     connect(&m_rth, &FlightModeLink::isEnabledChanged, this, &DashboardModel::rthEnabledChanged);
     connect(&m_geofence, &FlightModeLink::isEnabledChanged, this, &DashboardModel::geofenceEnabledChanged);
     connect(&m_geofence, &GeofenceLink::radiusChanged, this, &DashboardModel::geofenceRadiusChanged);
+    for (auto sig : {&DashboardModel::linkChanged, &DashboardModel::statsChanged})
+        connect(this, sig, this, &DashboardModel::actionsChanged);
+    for (auto sig : {&DashboardModel::rthEnabledChanged, &DashboardModel::geofenceEnabledChanged,
+                     &DashboardModel::geofenceRadiusChanged})
+        connect(this, sig, this, &DashboardModel::updateChecklistInputs);
 }
 
 QString DashboardModel::batteryText(qint64 percentage) { return zeltrin::format("%d%%", percentage); }
@@ -59,6 +65,8 @@ void DashboardModel::setDrone(DJIDroneManager *drone)
     if (m_drone)
         QObject::disconnect(m_drone, nullptr, this, nullptr);
     m_drone = drone;
+    m_notice.setDrone(drone);
+    m_checklist.setDrone(drone);
     for (FlightModeLink *link : {&m_activeTrack, &m_orbit, &m_rth, static_cast<FlightModeLink *>(&m_poi),
                                  static_cast<FlightModeLink *>(&m_geofence)})
         link->setDrone(drone);
@@ -85,8 +93,51 @@ void DashboardModel::emitAll()
 
 void DashboardModel::setAppState(AppState *state)
 {
+    if (m_appState)
+        QObject::disconnect(m_appState, nullptr, this, nullptr);
     m_appState = state;
+    if (state)
+        QObject::connect(state, &AppState::plannedMissionChanged, this, &DashboardModel::updateChecklistInputs);
+    updateChecklistInputs();
     Q_EMIT appStateChanged();
+}
+
+void DashboardModel::updateChecklistInputs()
+{
+    // Without Smart RTH the aircraft goes home at its own level, which the mode's defaults are.
+    const DJIModeSettings rth = m_rth.settings();
+    const auto *smart = std::get_if<DJISmartReturnSettings>(&rth);
+    m_checklist.setReturnTrigger(m_rth.isEnabled() && smart ? smart->batteryThreshold
+                                                            : DJISmartReturnSettings{}.batteryThreshold);
+    m_checklist.setGeofence(m_geofence.isEnabled() ? std::optional(m_geofence.radius()) : std::nullopt);
+    m_checklist.setMission(m_appState ? m_appState->plannedMission() : std::nullopt);
+}
+
+QString DashboardModel::takeOffBlockedReason(State state, bool flying)
+{
+    if (state != State::connected)
+        return QStringLiteral("No aircraft connected");
+    return flying ? QStringLiteral("Already flying") : QString();
+}
+
+QString DashboardModel::landBlockedReason(State state, bool flying)
+{
+    if (state != State::connected)
+        return QStringLiteral("No aircraft connected");
+    return flying ? QString() : QStringLiteral("Not flying");
+}
+
+QString DashboardModel::takeOffBlockedReason() const
+{
+    return takeOffBlockedReason(state(), m_drone && m_drone->isFlying());
+}
+
+QString DashboardModel::landBlockedReason() const { return landBlockedReason(state(), m_drone && m_drone->isFlying()); }
+
+bool DashboardModel::checklistRequired() const
+{
+    QSettings store;
+    return SettingsModel::storedPreflight(store);
 }
 
 State DashboardModel::state() const { return m_drone ? m_drone->connectionState() : State::disconnected; }
@@ -161,9 +212,62 @@ void DashboardModel::toggleLink()
         m_drone->connect();
 }
 
-void DashboardModel::takeOff() { if (m_drone) m_drone->takeOff(); }
-void DashboardModel::land() { if (m_drone) m_drone->land(); }
-void DashboardModel::returnToHome() { if (m_drone) m_drone->returnToHome(); }
+void DashboardModel::requestTakeOff()
+{
+    if (const QString why = takeOffBlockedReason(); !why.isEmpty()) {
+        m_notice.show(why, false);
+        return;
+    }
+    if (!checklistRequired()) {
+        Q_EMIT takeOffHoldRequested();
+        return;
+    }
+    updateChecklistInputs();
+    m_checklist.reset();
+    if (m_appState)
+        m_appState->setShowingPreFlight(true);
+}
+
+void DashboardModel::continueFromChecklist()
+{
+    if (!m_checklist.allPassed())
+        return;
+    if (m_appState)
+        m_appState->setShowingPreFlight(false);
+    Q_EMIT takeOffHoldRequested();
+}
+
+// The checklist is read again at the hold's end: live values may have changed meanwhile.
+void DashboardModel::takeOff()
+{
+    if (!m_drone)
+        return;
+    if (const QString why = takeOffBlockedReason(); !why.isEmpty()) {
+        m_notice.show(why, false);
+        return;
+    }
+    if (checklistRequired() && !m_checklist.allPassed()) {
+        m_notice.show(QStringLiteral("Take Off: the pre-flight checklist is not complete"), true);
+        return;
+    }
+    m_drone->takeOff();
+}
+
+void DashboardModel::land()
+{
+    if (const QString why = landBlockedReason(); !why.isEmpty())
+        m_notice.show(why, false);
+    else if (m_drone)
+        m_drone->land();
+}
+
+void DashboardModel::returnToHome()
+{
+    if (const QString why = rthBlockedReason(); !why.isEmpty())
+        m_notice.show(why, false);
+    else if (m_drone)
+        m_drone->returnToHome();
+}
 
 void DashboardModel::openMission()
 {

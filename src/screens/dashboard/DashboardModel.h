@@ -2,7 +2,9 @@
 
 #include "AppState.h"
 #include "DJIDroneManager.h"
+#include "DroneNoticeModel.h"
 #include "FlightModeLink.h"
+#include "PreflightChecklistModel.h"
 
 #include <QColor>
 #include <QObject>
@@ -68,6 +70,14 @@ class DashboardModel : public QObject
     Q_PROPERTY(FlightModeLink *orbitLink READ orbitLink CONSTANT)
     Q_PROPERTY(FlightModeLink *rthLink READ rthLink CONSTANT)
     Q_PROPERTY(GeofenceLink *geofenceLink READ geofenceLink CONSTANT)
+
+    // Why a quick action cannot act now ("Already flying"), or empty when it can.
+    Q_PROPERTY(QString takeOffBlockedReason READ takeOffBlockedReason NOTIFY actionsChanged)
+    Q_PROPERTY(QString landBlockedReason READ landBlockedReason NOTIFY actionsChanged)
+    Q_PROPERTY(QString rthBlockedReason READ rthBlockedReason NOTIFY actionsChanged)
+    // The notices under the bar, and the checks before take-off.
+    Q_PROPERTY(DroneNoticeModel *notice READ notice CONSTANT)
+    Q_PROPERTY(PreflightChecklistModel *checklist READ checklist CONSTANT)
 
 public:
     static constexpr double kInitialGeofenceRadius = GeofenceLink::kInitialRadius;
@@ -144,9 +154,26 @@ public:
     FlightModeLink *orbitLink() { return &m_orbit; }
     FlightModeLink *rthLink() { return &m_rth; }
     GeofenceLink *geofenceLink() { return &m_geofence; }
+    DroneNoticeModel *notice() { return &m_notice; }
+    PreflightChecklistModel *checklist() { return &m_checklist; }
+
+    // The rules for the quick actions, separate from any manager.
+    static QString takeOffBlockedReason(DJIDroneManager::ConnectionState state, bool flying);
+    static QString landBlockedReason(DJIDroneManager::ConnectionState state, bool flying);
+    QString takeOffBlockedReason() const;
+    QString landBlockedReason() const;
+    QString rthBlockedReason() const { return landBlockedReason(); }
+    // "Pre-Flight Checklist" in the settings; read when it is needed.
+    bool checklistRequired() const;
 
     // Taps.
     Q_INVOKABLE void toggleLink();
+    // "Take Off": says why it cannot act, or opens the checklist (when the settings ask for
+    // one), or asks for the hold (takeOffHoldRequested).
+    Q_INVOKABLE void requestTakeOff();
+    // The checklist's "Continue": with every item passed, on to the hold.
+    Q_INVOKABLE void continueFromChecklist();
+    // The hold was held: the aircraft is told to take off, if nothing stands against it now.
     Q_INVOKABLE void takeOff();
     Q_INVOKABLE void land();
     Q_INVOKABLE void returnToHome();
@@ -176,6 +203,8 @@ Q_SIGNALS:
     void showGeofenceChanged();
     void geofenceEnabledChanged();
     void geofenceRadiusChanged();
+    void actionsChanged();
+    void takeOffHoldRequested();
 
 private:
     void emitAll();
@@ -184,8 +213,13 @@ private:
     DJIDroneManager::BatteryInfo battery() const;
     DJIDroneManager::FlightData flight() const;
 
+    // The return level, geofence and planned mission the checklist judges by.
+    void updateChecklistInputs();
+
     QPointer<DJIDroneManager> m_drone;
     QPointer<AppState> m_appState;
+    DroneNoticeModel m_notice;
+    PreflightChecklistModel m_checklist;
     bool m_showActiveTrack = false;
     bool m_showPOI = false;
     bool m_showOrbit = false;

@@ -14,7 +14,7 @@ Rectangle {
 
     // The content of the sheet that is up, if any (tests and the screenshot tour reach in).
     function presentedSheetContent() {
-        for (const sheet of [activeTrackSheet, poiSheet, orbitSheet, rthSheet, geofenceSheet])
+        for (const sheet of [activeTrackSheet, poiSheet, orbitSheet, rthSheet, geofenceSheet, checklistSheet])
             if (sheet.shown && sheet.sheetItem)
                 return sheet.sheetItem
         return null
@@ -24,6 +24,8 @@ Rectangle {
         id: dashboard
         drone: App.droneManager
         appState: App.appState
+        // Take-off goes by a hold, after the checklist when the settings ask for one.
+        onTakeOffHoldRequested: takeOffConfirm.open = true
     }
 
     NavigationContainer {
@@ -74,11 +76,7 @@ Rectangle {
                         // qmllint disable unqualified
                         AircraftStatusCard { Layout.fillWidth: true; model: dashboard }
                         TelemetryGridCard { Layout.fillWidth: true; model: dashboard }
-                        QuickActionsCard {
-                            Layout.fillWidth: true
-                            model: dashboard
-                            onTakeOffRequested: takeOffConfirm.open = true
-                        }
+                        QuickActionsCard { Layout.fillWidth: true; model: dashboard }
                         FlightModesCard { Layout.fillWidth: true; model: dashboard }
                         // qmllint enable unqualified
                     }
@@ -87,12 +85,10 @@ Rectangle {
         }
     }
 
-    DroneNoticeModel {
-        id: notice
-        drone: App.droneManager
-    }
+    readonly property DroneNoticeModel notice: dashboard.notice
 
-    // A refused command or an aircraft alert, for a few seconds under the bar; a tap dismisses it.
+    // A refused command, an aircraft alert, or why a quick action cannot act, for a few seconds
+    // under the bar; a tap dismisses it.
     Rectangle {
         id: toast
         objectName: "droneNotice"
@@ -189,6 +185,20 @@ Rectangle {
     }
 
     // qmllint disable unqualified
+    ModalSheet {
+        id: checklistSheet
+        objectName: "checklistSheet"
+        presented: App.appState !== null && App.appState.showingPreFlight
+        // Every assignment notifies: only a sheet closed by the pilot writes the flag.
+        onDismissed: if (App.appState && App.appState.showingPreFlight) App.appState.showingPreFlight = false
+        sheetContent: Component {
+            PreflightChecklistSheet {
+                checklist: dashboard.checklist
+                onContinueRequested: dashboard.continueFromChecklist()
+                onDismissRequested: checklistSheet.dismiss()
+            }
+        }
+    }
     ModalSheet {
         id: activeTrackSheet
         presented: dashboard.showActiveTrack

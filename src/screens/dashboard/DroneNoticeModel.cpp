@@ -1,6 +1,19 @@
 #include "DroneNoticeModel.h"
 
 #include "DJIDroneManager.h"
+#include "FlightModeLink.h"
+
+namespace {
+// A refused command as the pilot reads it: a flight mode's refusal in its own words, any other
+// under the command's name ("Land: Aircraft is not flying").
+QString refusalText(const QString &command, const QString &reason)
+{
+    for (int m = 0; m < int(std::variant_size_v<DJIModeSettings>); ++m)
+        if (command == DJIDroneManager::commandName(DJIIntelligentMode(m)))
+            return FlightModeLink::refusalText(DJIIntelligentMode(m), reason);
+    return command + QStringLiteral(": ") + reason;
+}
+} // namespace
 
 DroneNoticeModel::DroneNoticeModel(QObject *parent) : QObject(parent)
 {
@@ -18,8 +31,9 @@ void DroneNoticeModel::setDrone(DJIDroneManager *drone)
     m_drone = drone;
     if (drone) {
         connect(drone, &DJIDroneManager::commandFailed, this,
-                [this](const QString &command, const QString &reason) { show(command + QStringLiteral(": ") + reason, true); });
+                [this](const QString &command, const QString &reason) { show(refusalText(command, reason), true); });
         connect(drone, &DJIDroneManager::alertRaised, this, [this](const QString &message) { show(message, false); });
+        connect(drone, &DJIDroneManager::connectionTimedOut, this, [this](const QString &reason) { show(reason, true); });
     }
     Q_EMIT droneChanged();
 }

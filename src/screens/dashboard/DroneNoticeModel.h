@@ -8,8 +8,9 @@
 class DJIDroneManager;
 
 // The dashboard's transient banner: a command the aircraft refused ("Land: Aircraft is not
-// flying") or an alert it raised ("Battery low: returning home"). The latest wins; each shows
-// for a few seconds, or until dismissed.
+// flying", "ActiveTrack needs the aircraft in the air"), an alert it raised ("Battery low:
+// returning home"), a connection that found no aircraft, or why a quick action cannot act now.
+// The latest wins; each shows for a few seconds, or until dismissed.
 class DroneNoticeModel : public QObject
 {
     Q_OBJECT

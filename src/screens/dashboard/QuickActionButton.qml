@@ -2,13 +2,15 @@ import QtQuick
 import Zeltrin
 
 // A tile that runs its action. While active it takes its colour as an outline and a faint
-// fill, the label turns that colour and a green dot marks the icon; the change springs.
+// fill, the label turns that colour and a green dot marks the icon; the change springs. A tile
+// that cannot act now is faded; a tap still runs its action, which says why.
 Item {
     id: button
     property string label: ""
     property string icon: ""
     property color color: Theme.themeGold
     property bool isActive: false
+    property bool available: true
     signal action()
 
     // 0 idle .. 1 active, on a spring of response 0.3 s (w = 2*pi/0.3 = 20.94 /s) and damping
@@ -26,6 +28,7 @@ Item {
     Accessible.role: Accessible.Button
     Accessible.name: label
     Accessible.checked: isActive
+    Accessible.description: available ? "" : "Not available now"
     Accessible.onPressAction: button.action()
 
     Rectangle {
@@ -58,6 +61,7 @@ Item {
         id: column
         anchors.centerIn: parent
         spacing: 6
+        opacity: button.available ? 1 : 0.35
         Icon {
             id: glyph
             objectName: "quickActionIcon"

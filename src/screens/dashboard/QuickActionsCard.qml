@@ -7,8 +7,6 @@ import Zeltrin
 ZeltrinCard {
     id: card
     required property DashboardModel model
-    // Take-off asks for a hold first; the presenter confirms and then calls the model.
-    signal takeOffRequested()
     padding: 16
 
     ColumnLayout {
@@ -23,16 +21,19 @@ ZeltrinCard {
             QuickActionButton {
                 Layout.fillWidth: true; Layout.preferredWidth: 1
                 label: "Take Off"; icon: "airplane.departure"; color: Theme.themeGreen
-                onAction: card.takeOffRequested()
+                available: card.model.takeOffBlockedReason === ""
+                onAction: card.model.requestTakeOff()
             }
             QuickActionButton {
                 Layout.fillWidth: true; Layout.preferredWidth: 1
                 label: "Land"; icon: "airplane.arrival"; color: Theme.themeBlue
+                available: card.model.landBlockedReason === ""
                 onAction: card.model.land()
             }
             QuickActionButton {
                 Layout.fillWidth: true; Layout.preferredWidth: 1
                 label: "RTH"; icon: "house.circle.fill"; color: Theme.themeGold
+                available: card.model.rthBlockedReason === ""
                 onAction: card.model.returnToHome()
             }
             QuickActionButton {

@@ -1,6 +1,7 @@
 list(APPEND ZELTRIN_SOURCES
     screens/dashboard/DashboardModel.h screens/dashboard/DashboardModel.cpp
     screens/dashboard/DroneNoticeModel.h screens/dashboard/DroneNoticeModel.cpp
+    screens/dashboard/PreflightChecklistModel.h screens/dashboard/PreflightChecklistModel.cpp
 )
 list(APPEND ZELTRIN_QML
     screens/dashboard/DashboardView.qml
@@ -13,4 +14,6 @@ list(APPEND ZELTRIN_QML
     screens/dashboard/FlightModesCard.qml
     screens/dashboard/CardHeading.qml
     screens/dashboard/HoldToConfirmButton.qml
+    screens/dashboard/PreflightChecklistSheet.qml
+    screens/dashboard/ChecklistRow.qml
 )

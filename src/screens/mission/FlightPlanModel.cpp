@@ -12,20 +12,53 @@
 namespace planio = zeltrin::planio;
 
 FlightPlanModel::FlightPlanModel(QObject *parent)
-    : QObject(parent), m_waypoints(this), m_shot(this), m_uploadTimer(this)
+    : QObject(parent), m_waypoints(this), m_shot(this), m_uploadTimer(this), m_answerTimer(this)
 {
     m_uploadTimer.setSingleShot(true);
     m_uploadTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_uploadTimer, &QTimer::timeout, this, [this] {
-        setUploadingMission(false);
-        if (m_drone)
-            m_drone->executeMission(aircraftMission());
-        Q_EMIT missionUploaded();
+        m_upload.waited = true;
+        finishUpload();
+    });
+    // Never waits on the aircraft for ever.
+    m_answerTimer.setSingleShot(true);
+    connect(&m_answerTimer, &QTimer::timeout, this, [this] {
+        uploadAnswered(m_upload.id, QStringLiteral("The aircraft did not answer the upload"));
     });
     connect(&m_waypoints, &CoordinateListModel::countChanged, this, [this] {
         Q_EMIT waypointsChanged();
         Q_EMIT uploadEnabledChanged();
     });
+    // Every edit of what the aircraft would be handed is published for the take-off checks.
+    connect(&m_waypoints, &QAbstractItemModel::dataChanged, this, &FlightPlanModel::publishPlan);
+    connect(&m_waypoints, &QAbstractItemModel::modelReset, this, &FlightPlanModel::publishPlan);
+    connect(&m_waypoints, &QAbstractItemModel::rowsMoved, this, &FlightPlanModel::publishPlan);
+    for (auto sig : {&FlightPlanModel::waypointsChanged, &FlightPlanModel::missionAltitudeChanged,
+                     &FlightPlanModel::missionSpeedChanged, &FlightPlanModel::terrainFollowEnabledChanged,
+                     &FlightPlanModel::multiBatteryEnabledChanged})
+        connect(this, sig, this, &FlightPlanModel::publishPlan);
+}
+
+FlightPlanModel::~FlightPlanModel()
+{
+    // The plan goes with the screen.
+    if (m_appState)
+        m_appState->setPlannedMission(std::nullopt);
+}
+
+void FlightPlanModel::setAppState(AppState *state)
+{
+    if (m_appState && m_appState != state)
+        m_appState->setPlannedMission(std::nullopt);
+    m_appState = state;
+    publishPlan();
+    Q_EMIT appStateChanged();
+}
+
+void FlightPlanModel::publishPlan()
+{
+    if (m_appState)
+        m_appState->setPlannedMission(waypointCount() > 0 ? std::optional(aircraftMission()) : std::nullopt);
 }
 
 MapRegion FlightPlanModel::initialMapPosition()
@@ -40,8 +73,29 @@ MapRegion FlightPlanModel::initialMapPosition()
 
 void FlightPlanModel::setDrone(DJIDroneManager *drone)
 {
+    if (m_drone)
+        QObject::disconnect(m_drone, nullptr, this, nullptr);
     m_drone = drone;
+    if (drone)
+        connect(drone, &DJIDroneManager::returnCauseChanged, this, &FlightPlanModel::autoReturnTextChanged);
     Q_EMIT droneChanged();
+    Q_EMIT autoReturnTextChanged();
+}
+
+bool FlightPlanModel::missionRunning() const
+{
+    if (!m_drone)
+        return false;
+    const QString state = m_drone->missionState();
+    return state == QLatin1String("executing") || state == QLatin1String("paused");
+}
+
+QString FlightPlanModel::replaceMissionMessage() const
+{
+    if (!m_drone)
+        return {};
+    return zeltrin::format("The aircraft is flying waypoint %d of %d. This plan of %d takes its place, from its first waypoint.",
+                           m_drone->missionWaypoint() + 1, m_drone->missionWaypointCount(), waypointCount());
 }
 
 DJIWaypointMission FlightPlanModel::aircraftMission() const
@@ -209,19 +263,94 @@ void FlightPlanModel::deleteSelectedWaypoint()
 void FlightPlanModel::executeMission()
 {
     // A second tap while the step runs starts nothing (the button is disabled, but be sure).
-    if (waypointCount() == 0 || m_uploading)
+    if (waypointCount() == 0 || m_uploading || m_replaceMissionPending)
         return;
+    if (missionRunning()) {
+        m_replaceMissionPending = true;
+        Q_EMIT replaceMissionPendingChanged();
+        return;
+    }
+    startUpload();
+}
+
+void FlightPlanModel::confirmReplaceMission()
+{
+    if (!m_replaceMissionPending)
+        return;
+    m_replaceMissionPending = false;
+    Q_EMIT replaceMissionPendingChanged();
+    if (waypointCount() > 0 && !m_uploading)
+        startUpload();
+}
+
+void FlightPlanModel::cancelReplaceMission()
+{
+    if (!m_replaceMissionPending)
+        return;
+    m_replaceMissionPending = false;
+    Q_EMIT replaceMissionPendingChanged();
+}
+
+// The plan as it is at the tap is what the aircraft checks and, once accepted, flies.
+void FlightPlanModel::startUpload()
+{
+    setUploadMessage({});
+    m_upload = Upload{m_upload.id + 1, aircraftMission(), false, false, std::nullopt};
     setUploadingMission(true);
     m_uploadTimer.start(m_uploadMs);
+    m_answerTimer.start(std::max(m_uploadMs, kAnswerTimeoutMs));
+    const quint64 id = m_upload.id;
+    if (m_drone)
+        m_drone->uploadMission(m_upload.mission, this,
+                               [this, id](const DJICommandError &refusal) { uploadAnswered(id, refusal); });
+    else
+        uploadAnswered(id, DJISDKManager::notConnectedReason());
+}
+
+void FlightPlanModel::uploadAnswered(quint64 id, const DJICommandError &refusal)
+{
+    if (id != m_upload.id || !m_uploading || m_upload.answered)
+        return;
+    m_answerTimer.stop();
+    m_upload.answered = true;
+    m_upload.refusal = refusal;
+    finishUpload();
+}
+
+void FlightPlanModel::finishUpload()
+{
+    if (!m_upload.waited || !m_upload.answered)
+        return;
+    setUploadingMission(false);
+    if (m_upload.refusal) {
+        setUploadMessage(*m_upload.refusal);
+        return;
+    }
+    Q_EMIT missionUploaded();
+    if (m_drone)
+        m_drone->executeMission(m_upload.mission, this, [this](const DJICommandError &refusal) {
+            if (refusal)
+                setUploadMessage(*refusal);
+        });
 }
 
 void FlightPlanModel::cancelUpload()
 {
-    if (!m_uploadTimer.isActive())
+    if (!m_uploading)
         return;
     m_uploadTimer.stop();
+    m_answerTimer.stop();
+    ++m_upload.id;
     setUploadingMission(false);
 }
+
+void FlightPlanModel::setUploadMessage(const QString &text)
+{
+    m_uploadMessage = text;
+    Q_EMIT uploadMessageChanged();
+}
+
+void FlightPlanModel::dismissUploadMessage() { setUploadMessage({}); }
 
 void FlightPlanModel::clearWaypoints()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppState.h"
 #include "CinematicShot.h"
 #include "DJIDroneManager.h"
 #include "MapRegion.h"
@@ -15,14 +16,17 @@
 #include <optional>
 
 // State and rules of the flight plan screen: the mission being planned, its parameters, the
-// selection, the feature flags and the flags that open the screen's sheets. At the end of the
-// upload step the plan goes to the aircraft through the drone link. Created by the screen, so
-// a new screen starts with a fresh plan.
+// selection, the feature flags and the flags that open the screen's sheets. The upload step
+// hands the plan to the aircraft at its start and ends when both its two seconds are over and
+// the aircraft has answered; an accepted plan is then flown, a refused one stays here with the
+// aircraft's reason. Created by the screen, so a new screen starts with a fresh plan.
 class FlightPlanModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(DJIDroneManager *drone READ drone WRITE setDrone NOTIFY droneChanged)
+    // Where the plan is published for the checks before take-off.
+    Q_PROPERTY(AppState *appState READ appState WRITE setAppState NOTIFY appStateChanged)
     Q_PROPERTY(MapRegion mapPosition READ mapPosition WRITE setMapPosition NOTIFY mapPositionChanged)
     Q_PROPERTY(WaypointListModel *waypoints READ waypoints CONSTANT)
     Q_PROPERTY(int waypointCount READ waypointCount NOTIFY waypointsChanged)
@@ -55,14 +59,27 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(QString replaceMessage READ replaceMessage NOTIFY replacePendingChanged)
     // Length of the upload step; 2 s, shorter in tests.
     Q_PROPERTY(int uploadDurationMs READ uploadDurationMs WRITE setUploadDurationMs NOTIFY uploadDurationMsChanged)
+    // Why the aircraft refused the last upload or its start, in its words; empty otherwise.
+    Q_PROPERTY(QString uploadMessage READ uploadMessage NOTIFY uploadMessageChanged)
+    // An upload asked for while a mission runs waits for the pilot's word.
+    Q_PROPERTY(bool replaceMissionPending READ replaceMissionPending NOTIFY replaceMissionPendingChanged)
+    Q_PROPERTY(QString replaceMissionMessage READ replaceMissionMessage NOTIFY replaceMissionPendingChanged)
+    // "Returning home — low battery" while the aircraft goes home by itself, else empty.
+    Q_PROPERTY(QString autoReturnText READ autoReturnText NOTIFY autoReturnTextChanged)
 
 public:
+    // How long the step waits for the aircraft's answer before it gives up.
+    static constexpr int kAnswerTimeoutMs = 15000;
+
     explicit FlightPlanModel(QObject *parent = nullptr);
+    ~FlightPlanModel() override;
 
     static MapRegion initialMapPosition();
 
     DJIDroneManager *drone() const { return m_drone; }
     void setDrone(DJIDroneManager *drone);
+    AppState *appState() const { return m_appState; }
+    void setAppState(AppState *state);
     // The plan as the aircraft is handed it: each waypoint at the mission altitude above the
     // take-off point, with no camera actions; the mission's speed and flags.
     DJIWaypointMission aircraftMission() const;
@@ -95,6 +112,12 @@ public:
     void setShow3DPreview(bool v);
     int uploadDurationMs() const { return m_uploadMs; }
     void setUploadDurationMs(int ms);
+    QString uploadMessage() const { return m_uploadMessage; }
+    bool replaceMissionPending() const { return m_replaceMissionPending; }
+    QString replaceMissionMessage() const;
+    QString autoReturnText() const { return m_drone ? m_drone->autoReturnText() : QString(); }
+    // The aircraft is flying a mission, or holding one paused.
+    bool missionRunning() const;
 
     bool showsPreviewTool() const { return waypointCount() >= 2; }
     bool showsTrashTool() const { return selectedWaypoint().has_value(); }
@@ -113,8 +136,12 @@ public:
     Q_INVOKABLE void selectWaypoint(int position);
     Q_INVOKABLE void deleteSelectedWaypoint();
     Q_INVOKABLE void executeMission();
-    // Ends a running upload step early; the flag drops at once.
+    // The pilot's answer to "Replace the running mission?".
+    Q_INVOKABLE void confirmReplaceMission();
+    Q_INVOKABLE void cancelReplaceMission();
+    // Ends a running upload step early; the flag drops at once and the answer is not waited for.
     Q_INVOKABLE void cancelUpload();
+    Q_INVOKABLE void dismissUploadMessage();
     Q_INVOKABLE void clearWaypoints();
     // Waypoint list edits: removed positions; source positions and a destination offset.
     Q_INVOKABLE void deleteWaypoints(const QList<int> &positions);
@@ -154,8 +181,13 @@ Q_SIGNALS:
     void showWaypointListChanged();
     void selectedWaypointChanged();
     void isUploadingMissionChanged();
-    // The upload step ran to its end (not cancelled) and the plan went to the aircraft.
+    // The upload step ran to its end (not cancelled) and the aircraft took the plan; it is
+    // now told to fly it.
     void missionUploaded();
+    void appStateChanged();
+    void uploadMessageChanged();
+    void replaceMissionPendingChanged();
+    void autoReturnTextChanged();
     void terrainFollowEnabledChanged();
     void multiBatteryEnabledChanged();
     void showShotDesignerChanged();
@@ -199,4 +231,23 @@ private:
     std::optional<TapAdded> m_tapAdded; // by the last map tap
     // The upload step's wait; a monotonic timer owned by the model, so it dies with the screen.
     QTimer m_uploadTimer;
+    // How far the running step is: the wait over, the aircraft's answer in.
+    struct Upload {
+        quint64 id = 0; // answers to an older step are not this one's
+        DJIWaypointMission mission;
+        bool waited = false;
+        bool answered = false;
+        DJICommandError refusal;
+    };
+    Upload m_upload;
+    QTimer m_answerTimer;
+    QPointer<AppState> m_appState;
+    QString m_uploadMessage;
+    bool m_replaceMissionPending = false;
+
+    void startUpload();
+    void uploadAnswered(quint64 id, const DJICommandError &refusal);
+    void finishUpload();
+    void setUploadMessage(const QString &text);
+    void publishPlan();
 };

@@ -22,6 +22,7 @@ Item {
     readonly property alias saveDialog: saveDialog
     readonly property alias shareDialog: shareDialog
     readonly property alias replaceConfirm: replaceConfirm
+    readonly property alias replaceMissionConfirm: replaceMissionConfirm
     readonly property alias areaSelect: areaSelect
     readonly property alias areaCard: areaCard
     // "Download Map Area…": the frame and the card are up instead of the mission panel.
@@ -63,11 +64,12 @@ Item {
         map.fitBounds(south, west, north, east, Qt.rect(p.x, p.y, a.width, a.height))
     }
 
-    // At the end of the upload step the plan hands itself to the aircraft, which flies it
-    // (taking off first when on the ground).
+    // The upload step hands the plan to the aircraft, which flies it once accepted (taking off
+    // first when on the ground). The plan is also published for the checks before take-off.
     FlightPlanModel {
         id: plan
         drone: App.droneManager
+        appState: App.appState
     }
     AreaSelectModel {
         id: areaSelect
@@ -365,6 +367,17 @@ Item {
         destructiveText: "Replace"
         onDestructiveTriggered: plan.confirmReplace()
         onDismissed: plan.cancelReplace()
+    }
+
+    ConfirmationDialog {
+        id: replaceMissionConfirm
+        objectName: "replaceMissionConfirm"
+        presented: plan.replaceMissionPending
+        title: "Replace the running mission?"
+        message: plan.replaceMissionMessage
+        destructiveText: "Replace"
+        onDestructiveTriggered: plan.confirmReplaceMission()
+        onDismissed: plan.cancelReplaceMission()
     }
 
     // qmllint disable unqualified

@@ -60,6 +60,16 @@ Item {
                 color: Theme.themeSurfaceRaised
             }
 
+            ReturnHomeStrip {
+                objectName: "panelAutoReturn"
+                Layout.fillWidth: true
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
+                horizontalPadding: 12
+                radius: 8
+                text: panel.plan.autoReturnText
+            }
+
             MissionProgressRow {
                 Layout.fillWidth: true
                 Layout.leftMargin: 16
@@ -190,6 +200,38 @@ Item {
                         }
                     }
                 }
+            }
+
+            // The aircraft's refusal of the last upload (or of flying it): the plan stays as it was.
+            Rectangle {
+                objectName: "uploadRefusal"
+                visible: panel.plan.uploadMessage !== ""
+                Layout.fillWidth: true
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
+                implicitHeight: refusalRow.implicitHeight + 12
+                radius: 8
+                color: Theme.alpha(Theme.themeRed, 0.15)
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: panel.plan.uploadMessage
+                RowLayout {
+                    id: refusalRow
+                    anchors.fill: parent
+                    anchors.leftMargin: 12
+                    anchors.rightMargin: 12
+                    spacing: 6
+                    Icon { name: "xmark.circle.fill"; size: Theme.caption; color: Theme.themeRed }
+                    Text {
+                        objectName: "uploadRefusalText"
+                        Layout.fillWidth: true
+                        text: panel.plan.uploadMessage
+                        color: "white"
+                        wrapMode: Text.WordWrap
+                        font.family: Theme.fontFamily
+                        font.pixelSize: Theme.caption
+                    }
+                }
+                TapHandler { onTapped: panel.plan.dismissUploadMessage() }
             }
 
             GoldButtonStyle {

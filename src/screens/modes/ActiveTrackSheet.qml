@@ -17,6 +17,7 @@ FeatureSheetFrame {
     description: "Automatically follow a moving subject while maintaining distance and avoiding obstacles"
     descriptionInset: 16
     onDoneClicked: track.done()
+    notice: track.refusal
 
     ActiveTrackSheetModel {
         id: track

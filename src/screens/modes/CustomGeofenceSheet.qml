@@ -14,6 +14,7 @@ FeatureSheetFrame {
     title: "Custom Geofence"
     description: "Set custom flight boundaries for safety"
     onDoneClicked: fence.done()
+    notice: fence.refusal
 
     GeofenceSheetModel {
         id: fence

@@ -10,6 +10,8 @@ Rectangle {
     property string title: ""
     property string description: ""
     property real descriptionInset: 0
+    // Why the aircraft refused the mode, under the description; empty shows nothing.
+    property string notice: ""
     signal doneClicked()
     default property alias content: column.data
 
@@ -71,6 +73,36 @@ Rectangle {
                         horizontalAlignment: Text.AlignHCenter
                         font.family: Theme.fontFamily
                         font.pixelSize: Theme.subheadline
+                    }
+                    Rectangle {
+                        objectName: "modeRefusal"
+                        visible: frame.notice !== ""
+                        Layout.fillWidth: true
+                        Layout.leftMargin: 16
+                        Layout.rightMargin: 16
+                        Layout.topMargin: 4
+                        implicitHeight: refusalRow.implicitHeight + 16
+                        radius: 10
+                        color: Theme.alpha(Theme.themeRed, 0.15)
+                        Accessible.role: Accessible.AlertMessage
+                        Accessible.name: frame.notice
+                        RowLayout {
+                            id: refusalRow
+                            anchors.fill: parent
+                            anchors.margins: 8
+                            anchors.leftMargin: 12
+                            anchors.rightMargin: 12
+                            spacing: 8
+                            Icon { name: "xmark.circle.fill"; size: Theme.subheadline; color: Theme.themeRed }
+                            Text {
+                                Layout.fillWidth: true
+                                text: frame.notice
+                                color: "white"
+                                wrapMode: Text.WordWrap
+                                font.family: Theme.fontFamily
+                                font.pixelSize: Theme.subheadline
+                            }
+                        }
                     }
                 }
             }

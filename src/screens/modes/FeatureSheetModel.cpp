@@ -21,13 +21,17 @@ bool FeatureSheetModel::attach(FlightModeLink *link)
         return false;
     }
     QObject::disconnect(m_linkConnection);
+    QObject::disconnect(m_refusalConnection);
     m_link = link;
     m_sent.reset();
     m_resend.stop();
-    if (link)
+    if (link) {
         m_linkConnection = connect(link, &FlightModeLink::isEnabledChanged, this, &FeatureSheetModel::isEnabledChanged);
+        m_refusalConnection = connect(link, &FlightModeLink::refusalChanged, this, &FeatureSheetModel::refusalChanged);
+    }
     Q_EMIT linkChanged();
     Q_EMIT isEnabledChanged();
+    Q_EMIT refusalChanged();
     return true;
 }
 

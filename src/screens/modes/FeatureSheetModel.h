@@ -21,6 +21,8 @@ class FeatureSheetModel : public QObject
     Q_PROPERTY(bool isEnabled READ isEnabled WRITE setIsEnabled NOTIFY isEnabledChanged)
     Q_PROPERTY(bool isDestructive READ isEnabled NOTIFY isEnabledChanged)
     Q_PROPERTY(QString actionTitle READ actionTitle NOTIFY isEnabledChanged)
+    // Why the aircraft refused the last start, in the pilot's words; empty when it did not.
+    Q_PROPERTY(QString refusal READ refusal NOTIFY refusalChanged)
 
 public:
     DJIIntelligentMode mode() const { return m_mode; }
@@ -29,6 +31,7 @@ public:
     bool isEnabled() const;
     void setIsEnabled(bool v);
     QString actionTitle() const { return isEnabled() ? m_stopTitle : m_startTitle; }
+    QString refusal() const { return m_link ? m_link->refusal() : QString(); }
 
     // The sheet's own settings, as the aircraft is handed them.
     virtual DJIModeSettings modeSettings() const = 0;
@@ -44,6 +47,7 @@ public:
 Q_SIGNALS:
     void linkChanged();
     void isEnabledChanged();
+    void refusalChanged();
     void dismissRequested();
 
 protected:
@@ -65,7 +69,7 @@ private:
 
     const DJIIntelligentMode m_mode;
     QPointer<FlightModeLink> m_link;
-    QMetaObject::Connection m_linkConnection;
+    QMetaObject::Connection m_linkConnection, m_refusalConnection;
     QTimer m_resend;
     std::optional<DJIModeSettings> m_sent; // what the running mode was last given
     bool m_localEnabled = false;

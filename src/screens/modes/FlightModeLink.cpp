@@ -15,10 +15,55 @@ void FlightModeLink::setEnabled(bool on)
     Q_EMIT isEnabledChanged();
     if (was == on || !m_drone)
         return;
-    if (on)
-        m_drone->startIntelligentMode(settings());
-    else
+    const quint64 attempt = ++m_attempt;
+    if (on) {
+        setRefusal({});
+        m_drone->startIntelligentMode(settings(), this, [this, attempt](const DJICommandError &error) {
+            if (error)
+                refused(attempt, *error);
+        });
+    } else {
         m_drone->stopIntelligentMode(m_mode);
+    }
+}
+
+// The mode never started, so nothing is stopped: the flag only shows it off again.
+void FlightModeLink::refused(quint64 attempt, const QString &reason)
+{
+    if (attempt != m_attempt || !m_enabled)
+        return;
+    setRefusal(refusalText(m_mode, reason));
+    m_enabled = false;
+    Q_EMIT isEnabledChanged();
+}
+
+void FlightModeLink::setRefusal(const QString &text)
+{
+    if (m_refusal == text)
+        return;
+    m_refusal = text;
+    Q_EMIT refusalChanged();
+}
+
+QString FlightModeLink::modeTitle(DJIIntelligentMode mode)
+{
+    switch (mode) {
+    case DJIIntelligentMode::pointOfInterest: return QStringLiteral("Point of interest");
+    case DJIIntelligentMode::orbit: return QStringLiteral("Orbit");
+    case DJIIntelligentMode::smartReturnToHome: return QStringLiteral("Smart RTH");
+    case DJIIntelligentMode::geofence: return QStringLiteral("The geofence");
+    case DJIIntelligentMode::activeTrack: return QStringLiteral("ActiveTrack");
+    }
+    return {};
+}
+
+QString FlightModeLink::refusalText(DJIIntelligentMode mode, const QString &reason)
+{
+    if (reason == DJISDKManager::notFlyingReason())
+        return modeTitle(mode) + QStringLiteral(" needs the aircraft in the air");
+    if (reason == DJISDKManager::notConnectedReason())
+        return modeTitle(mode) + QStringLiteral(" needs a connected aircraft");
+    return modeTitle(mode) + QStringLiteral(": ") + reason;
 }
 
 DJIModeSettings FlightModeLink::settings() const

@@ -13,7 +13,8 @@
 // and a mode sheet edits, and the settings the sheet hands over. Turning the flag on starts
 // the mode on the aircraft with those settings, turning it off stops it; new settings while it
 // runs go to the aircraft at once. Every assignment of the flag notifies, also of an equal
-// value; only a change commands the aircraft.
+// value; only a change commands the aircraft. When the aircraft refuses a start, the flag goes
+// off again and `refusal` says why in the pilot's words, until the next start.
 class FlightModeLink : public QObject
 {
     Q_OBJECT
@@ -21,6 +22,7 @@ class FlightModeLink : public QObject
     QML_UNCREATABLE("A screen owns its flight mode links")
     Q_PROPERTY(DJIIntelligentModes::Mode mode READ mode CONSTANT)
     Q_PROPERTY(bool isEnabled READ isEnabled WRITE setEnabled NOTIFY isEnabledChanged)
+    Q_PROPERTY(QString refusal READ refusal NOTIFY refusalChanged)
 
 public:
     explicit FlightModeLink(DJIIntelligentMode mode, QObject *parent = nullptr);
@@ -29,6 +31,12 @@ public:
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool on);
     void setDrone(DJIDroneManager *drone) { m_drone = drone; }
+    QString refusal() const { return m_refusal; }
+
+    // The mode as the pilot calls it ("ActiveTrack"), and an aircraft's refusal of it in the
+    // pilot's words ("ActiveTrack needs the aircraft in the air").
+    static QString modeTitle(DJIIntelligentMode mode);
+    static QString refusalText(DJIIntelligentMode mode, const QString &reason);
 
     // What the aircraft is given when the mode starts.
     DJIModeSettings settings() const;
@@ -40,6 +48,7 @@ public:
 
 Q_SIGNALS:
     void isEnabledChanged();
+    void refusalChanged();
 
 protected:
     // The screen's own part of the settings (a target, a radius), over the sheet's.
@@ -47,9 +56,14 @@ protected:
 
 private:
     const DJIIntelligentMode m_mode;
+    void setRefusal(const QString &text);
+    void refused(quint64 attempt, const QString &reason);
+
     bool m_enabled = false;
     DJIModeSettings m_settings;
     QPointer<DJIDroneManager> m_drone;
+    QString m_refusal;
+    quint64 m_attempt = 0; // only the latest start's answer counts
 };
 
 // The point of interest: the screen also owns the target the mode circles.

@@ -15,6 +15,7 @@ FeatureSheetFrame {
     title: "Intelligent Battery RTH"
     description: "Smart return-to-home with real-time battery calculations"
     onDoneClicked: rth.done()
+    notice: rth.refusal
 
     RTHSheetModel {
         id: rth

@@ -14,6 +14,7 @@ FeatureSheetFrame {
     title: "Orbit Mode"
     description: "Create perfect circular shots around subjects"
     onDoneClicked: orbit.done()
+    notice: orbit.refusal
 
     OrbitSheetModel {
         id: orbit

@@ -14,6 +14,7 @@ FeatureSheetFrame {
     title: "Point of Interest"
     description: "Circle around a target automatically while keeping camera focused on it"
     onDoneClicked: poi.done()
+    notice: poi.refusal
 
     POISheetModel {
         id: poi

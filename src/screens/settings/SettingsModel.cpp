@@ -27,12 +27,25 @@ void SettingsModel::load()
 {
     // A value of the wrong type or out of range in the store falls back to something the
     // controls can show, rather than a broken slider.
-    bool ok = false;
-    const double stored = m_store->value(kMaxAltitudeKey, kAltitudeDefault).toDouble(&ok);
-    m_maxAltitudeLimit = ok && std::isfinite(stored) ? std::clamp(stored, kAltitudeMin, kAltitudeMax) : kAltitudeDefault;
-    m_enablePreflight = m_store->value(kPreflightKey, true).toBool();
+    m_maxAltitudeLimit = storedMaxAltitude(*m_store);
+    m_enablePreflight = storedPreflight(*m_store);
     m_useMetric = m_store->value(kMetricKey, true).toBool();
     m_fileStoreNoticeSeen = m_store->value(kFileStoreNoticeKey, false).toBool();
+}
+
+double SettingsModel::storedMaxAltitude(const QSettings &store)
+{
+    bool ok = false;
+    const double stored = store.value(kMaxAltitudeKey, kAltitudeDefault).toDouble(&ok);
+    return ok && std::isfinite(stored) ? std::clamp(stored, kAltitudeMin, kAltitudeMax) : kAltitudeDefault;
+}
+
+bool SettingsModel::storedPreflight(const QSettings &store) { return store.value(kPreflightKey, true).toBool(); }
+
+void SettingsModel::setDrone(DJIDroneManager *drone)
+{
+    m_drone = drone;
+    Q_EMIT droneChanged();
 }
 
 double SettingsModel::snapAltitude(double metres)
@@ -49,6 +62,8 @@ void SettingsModel::setMaxAltitudeLimit(double metres)
     m_store->setValue(kMaxAltitudeKey, m_maxAltitudeLimit);
     m_store->sync();
     Q_EMIT maxAltitudeLimitChanged();
+    if (m_drone)
+        m_drone->setAltitudeCeiling(m_maxAltitudeLimit);
 }
 
 QString SettingsModel::maxAltitudeText() const

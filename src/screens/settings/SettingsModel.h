@@ -1,6 +1,9 @@
 #pragma once
 
+#include "DJIDroneManager.h"
+
 #include <QObject>
+#include <QPointer>
 #include <QQmlEngine>
 #include <QSettings>
 #include <QUrl>
@@ -8,11 +11,13 @@
 #include <memory>
 
 // The settings screen's state: three stored preferences (read with their defaults, written on
-// every change) and the sign-out confirmation flag.
+// every change) and the sign-out confirmation flag. "Max Altitude" is the aircraft's ceiling:
+// each change goes to the drone link, which tells the aircraft.
 class SettingsModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    Q_PROPERTY(DJIDroneManager *drone READ drone WRITE setDrone NOTIFY droneChanged)
     Q_PROPERTY(double maxAltitudeLimit READ maxAltitudeLimit WRITE setMaxAltitudeLimit NOTIFY maxAltitudeLimitChanged)
     Q_PROPERTY(QString maxAltitudeText READ maxAltitudeText NOTIFY maxAltitudeLimitChanged)
     Q_PROPERTY(bool enablePreflight READ enablePreflight WRITE setEnablePreflight NOTIFY enablePreflightChanged)
@@ -35,6 +40,14 @@ public:
     // Tests hand in their own store.
     explicit SettingsModel(std::unique_ptr<QSettings> store, QObject *parent = nullptr);
     ~SettingsModel() override;
+
+    DJIDroneManager *drone() const { return m_drone; }
+    void setDrone(DJIDroneManager *drone);
+
+    // The two flight-safety preferences as a store holds them, with their defaults (for the
+    // parts of the app that act on them).
+    static double storedMaxAltitude(const QSettings &store);
+    static bool storedPreflight(const QSettings &store);
 
     double maxAltitudeLimit() const { return m_maxAltitudeLimit; }
     void setMaxAltitudeLimit(double metres);
@@ -64,6 +77,7 @@ public:
     Q_INVOKABLE void openUrl(const QUrl &url) const;
 
 Q_SIGNALS:
+    void droneChanged();
     void maxAltitudeLimitChanged();
     void enablePreflightChanged();
     void useMetricChanged();
@@ -74,6 +88,7 @@ private:
     void load();
 
     std::unique_ptr<QSettings> m_store;
+    QPointer<DJIDroneManager> m_drone;
     double m_maxAltitudeLimit = kAltitudeDefault;
     bool m_enablePreflight = true;
     bool m_useMetric = true;

@@ -14,7 +14,10 @@ NavigationContainer {
     function openSignIn() { return nav.push(gatePage) }
     readonly property var auth: App.authManager
 
-    SettingsModel { id: settings }
+    SettingsModel {
+        id: settings
+        drone: App.droneManager
+    }
 
     component SectionHeader: Text {
         Layout.fillWidth: true

@@ -67,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(s.camera->shutterSpeeds().at(4), QStringLiteral("1/500"));
         QCOMPARE(s.find(QStringLiteral("recordingTimer"))->isVisible(), false);
         // The placeholder stays while an aircraft is connected.
-        s.drone()->connect();
+        s.fakeSdk()->connectAircraft(QStringLiteral("Falcon"));
         QVERIFY(s.find(QStringLiteral("feed"))->isVisible());
     }
 

@@ -176,34 +176,59 @@ private Q_SLOTS:
         QCOMPARE(shown, text);
     }
 
+    // The link button asks the SDK while not connected (the state shows "Connecting…" until a
+    // product is reported) and ends the link while connected.
     void linkButton_data()
     {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
-        QTest::addColumn<int>("notifications");
-        QTest::newRow("disconnected connects") << int(State::disconnected) << int(State::connected) << 2;
-        QTest::newRow("connecting connects") << int(State::connecting) << int(State::connected) << 2;
-        QTest::newRow("error connects") << int(State::error) << int(State::connected) << 2;
-        QTest::newRow("connected stays") << int(State::connected) << int(State::connected) << 0;
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<int>("disconnects");
+        QTest::newRow("disconnected asks") << int(State::disconnected) << int(State::connecting) << 1 << 0;
+        QTest::newRow("error asks") << int(State::error) << int(State::connecting) << 1 << 0;
+        QTest::newRow("connected ends the link") << int(State::connected) << int(State::disconnected) << 0 << 1;
     }
 
     void linkButton()
     {
         QFETCH(int, from);
         QFETCH(int, to);
-        QFETCH(int, notifications);
+        QFETCH(int, requests);
+        QFETCH(int, disconnects);
         Harness h;
-        h.drone.setConnectionState(State(from));
-        QSignalSpy spy(&h.model, &DashboardModel::linkChanged);
+        if (State(from) == State::connected)
+            h.sdk.connectAircraft(QStringLiteral("Falcon"));
+        else
+            h.drone.setConnectionState(State(from));
         h.model.toggleLink();
         QCOMPARE(int(h.drone.connectionState()), to);
-        QCOMPARE(spy.count(), notifications);
-        const bool connected = State(to) == State::connected;
-        QCOMPARE(h.model.linkIcon(), connected ? QStringLiteral("antenna.radiowaves.left.and.right")
-                                               : QStringLiteral("antenna.radiowaves.left.and.right.slash"));
+        QCOMPARE(h.sdk.connectionRequests, requests);
+        QCOMPARE(h.sdk.disconnectRequests, disconnects);
+        QCOMPARE(h.model.linkIcon(), QStringLiteral("antenna.radiowaves.left.and.right.slash"));
         QCOMPARE(h.model.linkColor(), DJIDroneManager::color(State(to)));
         QCOMPARE(h.model.connectionText(), DJIDroneManager::rawValue(State(to)));
-        QCOMPARE(h.drone.aircraft().model, QStringLiteral("\u2014")); // a state change only
+    }
+
+    // The quick actions' rules: what each needs, and the words for what is missing.
+    void quickActionRules_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("flying");
+        QTest::addColumn<QString>("takeOff");
+        QTest::addColumn<QString>("land");
+        QTest::newRow("no link") << int(State::disconnected) << false << "No aircraft connected" << "No aircraft connected";
+        QTest::newRow("connecting, last seen flying") << int(State::connecting) << true << "No aircraft connected" << "No aircraft connected";
+        QTest::newRow("grounded") << int(State::connected) << false << "" << "Not flying";
+        QTest::newRow("flying") << int(State::connected) << true << "Already flying" << "";
+    }
+    void quickActionRules()
+    {
+        QFETCH(int, state);
+        QFETCH(bool, flying);
+        QFETCH(QString, takeOff);
+        QFETCH(QString, land);
+        QCOMPARE(DashboardModel::takeOffBlockedReason(State(state), flying), takeOff);
+        QCOMPARE(DashboardModel::landBlockedReason(State(state), flying), land);
     }
 
     void activeTrackControl()

@@ -24,10 +24,12 @@ void collectWarnings(QtMsgType type, const QMessageLogContext &, const QString &
         g_warnings << msg;
 }
 
-// A screen on the aircraft SDK double, with the dashboard's sheets.
+// A screen on the aircraft SDK double, with the dashboard's sheets; the double takes every
+// mode it is given, as an aircraft in the air does.
 struct Screen : ScreenHarness {
     explicit Screen(const char *path = "qrc:/Zeltrin/screens/dashboard/DashboardView.qml")
     {
+        fakeSdk()->answer = DJICommandError{};
         loaded = open(QUrl(QString::fromLatin1(path)));
     }
     bool loaded = false;

@@ -9,6 +9,7 @@
 
 #include <QQuickItem>
 #include <QQuickView>
+#include <QSettings>
 #include <QTest>
 
 namespace {
@@ -31,6 +32,15 @@ class TestLiveScreens : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // Without the pre-flight checklist, take-off goes as it always did: by a hold.
+        QCoreApplication::setOrganizationName(QStringLiteral("ZeltrinTests"));
+        // A store of this process's own: the offscreen and the window runs go side by side.
+        QCoreApplication::setApplicationName(QStringLiteral("tst_livescreens-%1").arg(QCoreApplication::applicationPid()));
+        QSettings().setValue(QStringLiteral("enablePreflightChecklist"), false);
+    }
+
     // A tap only asks; holding the confirmation takes off, letting go early does not.
     void takeOffNeedsAHold_data()
     {
@@ -67,17 +77,22 @@ private Q_SLOTS:
         }
     }
 
+    // The aircraft's own refusal, after the hold, in the banner under the bar.
     void refusalShowsInTheBanner()
     {
         LiveScreen s("qrc:/Zeltrin/screens/dashboard/DashboardView.qml");
         QVERIFY(s.loaded);
         QVERIFY(s.connectAircraft());
-        s.tap(s.named(QStringLiteral("Land")));
-        QTRY_VERIFY(s.named(QStringLiteral("Land: Aircraft is not flying")));
+        s.simulator()->model().setBatteryCharge(10);
+        s.tap(s.named(QStringLiteral("Take Off")));
+        QTRY_VERIFY(s.named(QStringLiteral("holdToTakeOff")));
+        s.ScreenHarness::tap(s.named(QStringLiteral("holdToTakeOff")), true, 1300, 0);
+        const QString refusal = QStringLiteral("Take Off: Battery too low for take-off");
+        QTRY_VERIFY(s.named(refusal));
         QVERIFY(!s.drone()->isFlying());
         // A tap on the banner puts it away.
         s.tap(s.named(QStringLiteral("droneNotice")));
-        QTRY_VERIFY(!s.named(QStringLiteral("Land: Aircraft is not flying")));
+        QTRY_VERIFY(!s.named(refusal));
     }
 
     void telemetryShowsTheLiveFlight()

@@ -215,10 +215,10 @@ private Q_SLOTS:
         QCOMPARE(m.missionAltitude(), 70.0);
     }
 
-    // When the upload step ends the aircraft gets the plan as it is then: waypoint n of the
-    // tapped plan at (43 + 0.003 n, -84 + 0.003 n), every one at the mission altitude above the
-    // take-off point with no camera actions, and the plan's speed and flags. A cancelled step
-    // sends nothing.
+    // The upload hands the aircraft the plan as it is at the tap: waypoint n of the tapped plan
+    // at (43 + 0.003 n, -84 + 0.003 n), every one at the mission altitude above the take-off
+    // point with no camera actions, and the plan's speed and flags. Once the step ends, the
+    // aircraft, having taken it, is told to fly that same mission; a cancelled step flies nothing.
     void theAircraftGetsThePlan_data()
     {
         QTest::addColumn<int>("count");
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QTest::newRow("one waypoint, as planned") << 1 << 50.0 << 8.0 << false << false << 0 << false;
         QTest::newRow("four, high and fast, both flags") << 4 << 120.0 << 15.0 << true << true << 0 << false;
         QTest::newRow("fractions kept") << 2 << 49.7 << 3.25 << false << true << 0 << false;
-        QTest::newRow("edited during the upload") << 2 << 60.0 << 8.0 << false << false << 1 << false;
+        QTest::newRow("edited during the upload: not sent") << 2 << 60.0 << 8.0 << false << false << 1 << false;
         QTest::newRow("cancelled") << 3 << 50.0 << 8.0 << false << false << 0 << true;
     }
     void theAircraftGetsThePlan()
@@ -244,6 +244,7 @@ private Q_SLOTS:
         QFETCH(int, addedDuringUpload);
         QFETCH(bool, cancel);
         FakeDJISDK sdk;
+        sdk.answer = DJICommandError{}; // the aircraft takes it
         DJIDroneManager drone(&sdk);
         drone.setLogSink([](const QString &) {});
         FlightPlanModel m;
@@ -254,10 +255,12 @@ private Q_SLOTS:
         m.setMissionSpeed(speed);
         m.setTerrainFollowEnabled(terrain);
         m.setMultiBatteryEnabled(multiBattery);
+        const DJIWaypointMission tapped = m.aircraftMission();
         QSignalSpy uploaded(&m, &FlightPlanModel::missionUploaded);
         m.executeMission();
         add(m, addedDuringUpload);
-        QVERIFY(sdk.missions.isEmpty()); // not before the step ends
+        QCOMPARE(sdk.uploads, QList<DJIWaypointMission>{tapped}); // handed over at the tap
+        QVERIFY(sdk.missions.isEmpty()); // not flown before the step ends
         if (cancel)
             m.cancelUpload();
         QTest::qWait(150);
@@ -270,7 +273,7 @@ private Q_SLOTS:
         QCOMPARE(uploaded.count(), 1);
         QCOMPARE(sdk.missions.size(), 1);
         const DJIWaypointMission &got = sdk.missions[0];
-        QCOMPARE(got.waypoints.size(), count + addedDuringUpload);
+        QCOMPARE(got.waypoints.size(), count);
         for (int n = 0; n < got.waypoints.size(); ++n) {
             const DJIWaypoint &w = got.waypoints[n];
             QCOMPARE(w.latitude, 43.0 + 0.003 * n);
@@ -282,7 +285,8 @@ private Q_SLOTS:
         QCOMPARE(got.speed, speed);
         QCOMPARE(got.terrainFollow, terrain);
         QCOMPARE(got.multiBattery, multiBattery);
-        QVERIFY(got == m.aircraftMission());
+        QVERIFY(got == tapped);
+        QCOMPARE(m.uploadMessage(), QString());
     }
 
     void cancelDropsFlagAtOnce()

@@ -135,6 +135,7 @@ private Q_SLOTS:
     {
         m_plan->addWaypoint();
         m_plan->setUploadDurationMs(300);
+        m_screen->fakeSdk()->answer = DJICommandError{}; // the aircraft takes the plan
         QSignalSpy spy(m_plan, &FlightPlanModel::isUploadingMissionChanged);
         QQuickItem *upload = find(root(), "uploadButton");
         QVERIFY(upload && upload->isEnabled());
@@ -146,11 +147,14 @@ private Q_SLOTS:
         QTRY_VERIFY(!m_plan->isUploadingMission());
         QCOMPARE(spy.count(), 2);
         QVERIFY(upload->isEnabled());
-        // The screen's plan went to the app's aircraft, once, as the plan stood at the end.
-        QCOMPARE(m_screen->fakeSdk()->missions.size(), 1);
+        // The screen's plan went to the app's aircraft, once, as it stood at the tap, and was
+        // then flown. (The second click, on the disabled button, reaches the map behind it.)
+        QCOMPARE(m_screen->fakeSdk()->uploads.size(), 1);
+        QTRY_COMPARE(m_screen->fakeSdk()->missions.size(), 1);
         const DJIWaypointMission &sent = m_screen->fakeSdk()->missions[0];
-        QCOMPARE(sent.waypoints.size(), m_plan->waypointCount());
-        for (int i = 0; i < m_plan->waypointCount(); ++i) {
+        QVERIFY(sent == m_screen->fakeSdk()->uploads[0]);
+        QCOMPARE(sent.waypoints.size(), 1);
+        for (int i = 0; i < sent.waypoints.size(); ++i) {
             QCOMPARE(sent.waypoints[i].latitude, m_plan->waypoints()->coordinates().at(i).latitude);
             QCOMPARE(sent.waypoints[i].longitude, m_plan->waypoints()->coordinates().at(i).longitude);
             QCOMPARE(sent.waypoints[i].height, 50.0);

@@ -169,6 +169,7 @@ private Q_SLOTS:
         QFETCH(QVariantMap, then);
         QFETCH(QStringList, updates);
         Linked t;
+        t.sdk.answer = DJICommandError{}; // the aircraft runs the mode
         t.dashboard.setPoiTarget(kPlace);
         auto sheet = makeSheet(kind, &t.dashboard);
         sheet->setIsEnabled(true);
@@ -184,7 +185,8 @@ private Q_SLOTS:
     }
 
     // The dashboard's flags, however set, start and stop their mode only when they change,
-    // each under the name the pilot's notices show; every assignment still notifies.
+    // each under its mode's command name; every assignment still notifies. Refusals that come
+    // after the pilot turned the mode off leave it off.
     void flagsCommandTheAircraftOnChange_data()
     {
         QTest::addColumn<QString>("kind");
