@@ -93,7 +93,7 @@ Rectangle {
         id: toast
         objectName: "droneNotice"
         visible: opacity > 0
-        opacity: notice.shown ? 1 : 0
+        opacity: view.notice.shown ? 1 : 0
         Behavior on opacity { NumberAnimation { duration: 200 } }
         anchors.horizontalCenter: parent.horizontalCenter
         y: 52
@@ -101,23 +101,23 @@ Rectangle {
         width: Math.min(parent.width - 32, 480)
         height: noticeText.implicitHeight + 24
         radius: 12
-        color: notice.isError ? Theme.alpha(Theme.themeRed, 0.92) : Theme.alpha(Theme.themeGold, 0.92)
+        color: view.notice.isError ? Theme.alpha(Theme.themeRed, 0.92) : Theme.alpha(Theme.themeGold, 0.92)
         Accessible.role: Accessible.AlertMessage
-        Accessible.name: notice.text
+        Accessible.name: view.notice.text
         Text {
             id: noticeText
             anchors.fill: parent
             anchors.margins: 12
-            text: notice.text
+            text: view.notice.text
             wrapMode: Text.Wrap
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
-            color: notice.isError ? "white" : Theme.themeBackground
+            color: view.notice.isError ? "white" : Theme.themeBackground
             font.family: Theme.fontFamily
             font.pixelSize: Theme.subheadline
             font.weight: Font.DemiBold
         }
-        TapHandler { onTapped: notice.dismiss() }
+        TapHandler { onTapped: view.notice.dismiss() }
     }
 
     // Take-off goes only after a deliberate hold, as flight apps ask.
