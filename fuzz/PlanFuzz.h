@@ -46,8 +46,8 @@ inline void checkResult(const PlanReadResult &r)
 inline bool near(double a, double b) { return std::abs(a - b) <= 1e-8; }
 
 // With keepsHeights, the format must also keep the altitude and its reference.
-inline void checkRoundTrip(const PlanReadResult &r, planio::Format f,
-                           PlanReadResult (*reader)(const QByteArray &), bool keepsHeights = false)
+inline void checkRoundTrip(const PlanReadResult &r, planio::Format f, PlanReadResult (*reader)(const QByteArray &),
+                           bool keepsHeights = false)
 {
     if (!r.ok())
         return;
@@ -67,7 +67,8 @@ inline void checkRoundTrip(const PlanReadResult &r, planio::Format f,
     FUZZ_CHECK(again.plan->altitude.has_value() == r.plan->altitude.has_value());
     if (r.plan->altitude) {
         // Nine decimals, relative to the size of a value that may be huge.
-        FUZZ_CHECK(std::abs(*again.plan->altitude - *r.plan->altitude) <= 1e-8 * std::max(1.0, std::abs(*r.plan->altitude)));
+        FUZZ_CHECK(std::abs(*again.plan->altitude - *r.plan->altitude)
+                   <= 1e-8 * std::max(1.0, std::abs(*r.plan->altitude)));
         FUZZ_CHECK(again.plan->altitudeReference == r.plan->altitudeReference);
     }
 }

@@ -44,7 +44,12 @@ fi
 
 if $fix; then
   # --force: files with unstaged changes are formatted too.
-  git clang-format --force --extensions cpp,h "$BASE" -- "${PATHS[@]}"
+  # A reformatted line can widen the changed range into its neighbours: repeat until settled.
+  for _ in 1 2 3 4; do
+    out=$(git clang-format --force --extensions cpp,h "$BASE" -- "${PATHS[@]}")
+    printf '%s\n' "$out"
+    grep -q '^changed files:' <<<"$out" || exit 0
+  done
   exit 0
 fi
 

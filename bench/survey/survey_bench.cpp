@@ -35,8 +35,8 @@ QList<Coordinate> field(double hectares, bool lShaped)
 {
     std::vector<std::pair<double, double>> shape = lShaped
         ? std::vector<std::pair<double, double>>{{0, 0}, {1, 0}, {1, 0.45}, {0.5, 0.5}, {0.45, 1}, {0, 1}}
-        : std::vector<std::pair<double, double>>{{0, 0.1}, {0.55, 0}, {1, 0.2}, {0.95, 0.6}, {1.05, 0.95},
-                                                  {0.5, 1}, {0.1, 0.9}, {-0.05, 0.5}};
+        : std::vector<std::pair<double, double>>{{0, 0.1},     {0.55, 0}, {1, 0.2},   {0.95, 0.6},
+                                                 {1.05, 0.95}, {0.5, 1},  {0.1, 0.9}, {-0.05, 0.5}};
     double area = 0;
     for (size_t i = 0; i < shape.size(); ++i) {
         const auto &[x0, y0] = shape[i];
@@ -119,7 +119,13 @@ int main(int argc, char **argv)
     std::printf("| What | Area | Lines | Photos | Waypoints | Median ms | p95 ms | CPU median ms | CPU p95 ms |\n"
                 "|---|---|---|---|---|---|---|---|---|\n");
     row("From scratch", specFor(field(1000, false)), repeats, false);
-    row("From scratch, crosshatch", [] { SurveySpec s = specFor(field(1000, false)); s.crosshatch = true; return s; }(),
+    row(
+        "From scratch, crosshatch",
+        [] {
+            SurveySpec s = specFor(field(1000, false));
+            s.crosshatch = true;
+            return s;
+        }(),
         repeats, false);
     row("From scratch, L-shaped", specFor(field(1000, true)), repeats, false);
     row("A corner moved", specFor(field(100, false)), repeats, true);

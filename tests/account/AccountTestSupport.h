@@ -113,7 +113,10 @@ struct Stores {
     QTemporaryDir dir;
     QString itemsDir() const { return dir.path() + QStringLiteral("/data/store"); }
     QString keyFile() const { return dir.path() + QStringLiteral("/config/store.key"); }
-    std::unique_ptr<EncryptedFileBackend> file() const { return std::make_unique<EncryptedFileBackend>(itemsDir(), keyFile()); }
+    std::unique_ptr<EncryptedFileBackend> file() const
+    {
+        return std::make_unique<EncryptedFileBackend>(itemsDir(), keyFile());
+    }
     static std::unique_ptr<SecretServiceBackend> keyring()
     {
         return std::make_unique<SecretServiceBackend>(QString::fromLatin1(KeychainHelper::kAccountPrefix));
@@ -123,7 +126,8 @@ struct Stores {
     {
         auto k = keyring();
         std::optional<KeychainBackend::ReadResult> r;
-        k->startRead(KeychainHelper::rawValue(KeychainHelper::Key::authToken), nullptr, [&](const auto &res) { r = res; });
+        k->startRead(KeychainHelper::rawValue(KeychainHelper::Key::authToken), nullptr,
+                     [&](const auto &res) { r = res; });
         (void)QTest::qWaitFor([&] { return r.has_value(); }, 10000);
         return r.value_or(KeychainBackend::ReadResult{});
     }

@@ -116,7 +116,6 @@ void TestKeychainHelper::failedSaveKeepsPreviousToken()
     QVERIFY(!saveNow(helper, QStringLiteral("new"))); // reported, so the caller can drop "old"
     QCOMPARE(mem->removeCount, 0); // no delete-before-add
     QCOMPARE(loadNow(helper), std::optional<QString>(QStringLiteral("old")));
-
 }
 
 void TestKeychainHelper::invalidUtf8ReadsAsAbsent()

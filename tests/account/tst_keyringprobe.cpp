@@ -68,7 +68,8 @@ int noBusProbe()
     std::printf("%s\n", loadNow(helper) ? "present" : "absent");
     SecretServiceBackend direct(QString::fromLatin1(KeychainHelper::kAccountPrefix));
     std::optional<KeychainBackend::Status> status;
-    direct.startRead(QStringLiteral("probe"), nullptr, [&](const KeychainBackend::ReadResult &r) { status = r.status; });
+    direct.startRead(QStringLiteral("probe"), nullptr,
+                     [&](const KeychainBackend::ReadResult &r) { status = r.status; });
     (void)QTest::qWaitFor([&] { return status.has_value(); }, 10000);
     const bool unavailable = status == KeychainBackend::Status::unavailable;
     std::printf("%s\n", unavailable ? "secret service unavailable" : "secret service answered");
@@ -115,7 +116,8 @@ void TestKeyringProbe::probeAsksForEveryKeyringName()
             QVERIFY(owner.registerService(registered));
         QObject context;
         std::optional<bool> answer;
-        keyringprobe::start(&context, [&](bool r) { answer = r; }, std::chrono::milliseconds(3000), bus.address);
+        keyringprobe::start(
+            &context, [&](bool r) { answer = r; }, std::chrono::milliseconds(3000), bus.address);
         QTRY_VERIFY_WITH_TIMEOUT(answer.has_value(), 5000);
         QCOMPARE(*answer, reachable);
     }
@@ -134,8 +136,9 @@ void TestKeyringProbe::stalledBusNeverBlocksTheThread()
     std::optional<bool> answer;
     QElapsedTimer t;
     t.start();
-    keyringprobe::start(&context, [&](bool r) { answer = r; }, std::chrono::milliseconds(400),
-                        QStringLiteral("unix:path=") + silent.fullServerName());
+    keyringprobe::start(
+        &context, [&](bool r) { answer = r; }, std::chrono::milliseconds(400),
+        QStringLiteral("unix:path=") + silent.fullServerName());
     qint64 longestGap = 0, last = t.elapsed();
     while (!answer && t.elapsed() < 5000) {
         QTest::qWait(5);
@@ -186,12 +189,14 @@ void TestKeyringProbe::stalledSessionBus()
     QByteArray out;
     QElapsedTimer sinceExiting;
     // Bounded well under D-Bus's 25 s: a hang fails here rather than stalling the run.
-    QVERIFY(QTest::qWaitFor([&] {
-        out += child.readAllStandardOutput();
-        if (!sinceExiting.isValid() && out.contains("exiting\n"))
-            sinceExiting.start();
-        return child.state() == QProcess::NotRunning;
-    }, 15000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            out += child.readAllStandardOutput();
+            if (!sinceExiting.isValid() && out.contains("exiting\n"))
+                sinceExiting.start();
+            return child.state() == QProcess::NotRunning;
+        },
+        15000));
     out += child.readAllStandardOutput();
     QVERIFY2(sinceExiting.isValid(), out.constData());
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);

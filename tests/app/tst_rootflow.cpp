@@ -173,7 +173,7 @@ private Q_SLOTS:
         Shell s;
         QVERIFY(s.waitForScreen(kGate));
         s.app()->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
-                                    QString::fromLatin1(DevAccountService::kDemoPassword));
+                                      QString::fromLatin1(DevAccountService::kDemoPassword));
         QVERIFY(s.waitForScreen(kTabs));
         QVERIFY(!s.store->items.value(Shell::tokenAccount()).isEmpty());
         s.app()->appState()->setSelectedTab(AppTab::logbook);
@@ -217,18 +217,24 @@ private Q_SLOTS:
         // swapped next paints the gate when its holder is above opacity 0.
         std::atomic<bool> nextPaintsGate{false}, gatePainted{false}, builtBeforeThePaint{false};
         QObject watching; // goes before the shell, and the connections with it
-        QObject::connect(s.view(), &QQuickWindow::beforeSynchronizing, &watching, [&] {
-            if (!s.root())
-                return;
-            if (s.root()->property("standby").value<QObject *>() && !gatePainted)
-                builtBeforeThePaint = true;
-            const auto *holder = s.root()->property("current").value<QQuickItem *>();
-            nextPaintsGate = s.screen() == kGate && holder && holder->opacity() > 0;
-        }, Qt::DirectConnection);
-        QObject::connect(s.view(), &QQuickWindow::frameSwapped, &watching, [&] {
-            if (nextPaintsGate)
-                gatePainted = true;
-        }, Qt::DirectConnection);
+        QObject::connect(
+            s.view(), &QQuickWindow::beforeSynchronizing, &watching,
+            [&] {
+                if (!s.root())
+                    return;
+                if (s.root()->property("standby").value<QObject *>() && !gatePainted)
+                    builtBeforeThePaint = true;
+                const auto *holder = s.root()->property("current").value<QQuickItem *>();
+                nextPaintsGate = s.screen() == kGate && holder && holder->opacity() > 0;
+            },
+            Qt::DirectConnection);
+        QObject::connect(
+            s.view(), &QQuickWindow::frameSwapped, &watching,
+            [&] {
+                if (nextPaintsGate)
+                    gatePainted = true;
+            },
+            Qt::DirectConnection);
         QVERIFY(s.waitForScreen(kGate));
         QVERIFY(QTest::qWaitFor([&] { return s.root()->property("standby").value<QObject *>() != nullptr; }, 5000));
         QTest::qWait(100); // the fade's next frames, synced after the build started
@@ -305,7 +311,7 @@ private Q_SLOTS:
             s.app()->authManager()->continueAsGuest();
         } else {
             s.app()->authManager()->login(QString::fromLatin1(DevAccountService::kDemoEmail),
-                                        QString::fromLatin1(DevAccountService::kDemoPassword));
+                                          QString::fromLatin1(DevAccountService::kDemoPassword));
         }
         QVERIFY(s.waitForScreen(kTabs));
         QQuickItem *dashboard = nullptr;

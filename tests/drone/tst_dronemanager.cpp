@@ -3,8 +3,8 @@
 #include "SimulatedDJISDK.h"
 
 #include <QSignalSpy>
-#include <limits>
 #include <QTest>
+#include <limits>
 
 using State = DJIDroneManager::ConnectionState;
 

@@ -74,7 +74,8 @@ private Q_SLOTS:
         QTest::addColumn<double>("height");
         QTest::addColumn<QString>("refusal");
         QTest::newRow("120 over 60") << 60.0 << 120.0 << "Mission altitude 120 m is above the 60 m ceiling";
-        QTest::newRow("rounding would hide it") << 60.0 << 60.4 << "Mission altitude 60.4 m is above the 60.0 m ceiling";
+        QTest::newRow("rounding would hide it")
+            << 60.0 << 60.4 << "Mission altitude 60.4 m is above the 60.0 m ceiling";
         QTest::newRow("at the ceiling") << 60.0 << 60.0 << "";
     }
     void missionAboveTheCeilingIsRefused()
@@ -109,10 +110,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cause");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("pilotLands");
-        QTest::newRow("low battery, lands") << "battery" << "Returning home \u2014 low battery" << false;
-        QTest::newRow("geofence, lands") << "geofence" << "Returning home \u2014 geofence reached" << false;
-        QTest::newRow("low battery, pilot lands") << "battery" << "Returning home \u2014 low battery" << true;
-        QTest::newRow("the pilot's RTH") << "pilot" << "" << false;
+        QTest::newRow("low battery, lands") << "battery"
+                                            << "Returning home \u2014 low battery" << false;
+        QTest::newRow("geofence, lands") << "geofence"
+                                         << "Returning home \u2014 geofence reached" << false;
+        QTest::newRow("low battery, pilot lands") << "battery"
+                                                  << "Returning home \u2014 low battery" << true;
+        QTest::newRow("the pilot's RTH") << "pilot"
+                                         << "" << false;
     }
     void returnCauseLastsUntilLandingOrTakeover()
     {

@@ -53,8 +53,8 @@ private Q_SLOTS:
             seconds += 0.1;
             const FlightData d = f.manager.flightData();
             for (int i = 0; i < n; ++i)
-                closest[size_t(i)] = std::min(closest[size_t(i)],
-                                              metresBetween(d.latitude, d.longitude, wps[i].latitude, wps[i].longitude));
+                closest[size_t(i)] = std::min(
+                    closest[size_t(i)], metresBetween(d.latitude, d.longitude, wps[i].latitude, wps[i].longitude));
         }
         QCOMPARE(f.manager.missionState(), QStringLiteral("finished"));
         for (int i = 0; i < n; ++i)
@@ -97,18 +97,20 @@ private Q_SLOTS:
         QVERIFY2(f.failures.isEmpty(), qPrintable(f.failures.join(u';')));
         QList<double> atArrival(heights.size(), -1);
         int last = -1;
-        f.flyUntil([&] {
-            // The waypoint index moves on the tick the aircraft arrives: its height then.
-            const int now = f.model().missionWaypoint();
-            if (now != last && last >= 0)
-                atArrival[last] = f.model().height();
-            last = now;
-            if (f.model().missionState() == FlightModel::MissionState::finished) {
-                atArrival[now] = f.model().height();
-                return true;
-            }
-            return false;
-        }, 600);
+        f.flyUntil(
+            [&] {
+                // The waypoint index moves on the tick the aircraft arrives: its height then.
+                const int now = f.model().missionWaypoint();
+                if (now != last && last >= 0)
+                    atArrival[last] = f.model().height();
+                last = now;
+                if (f.model().missionState() == FlightModel::MissionState::finished) {
+                    atArrival[now] = f.model().height();
+                    return true;
+                }
+                return false;
+            },
+            600);
         for (qsizetype i = 0; i < expected.size(); ++i)
             QVERIFY2(std::abs(atArrival[i] - expected[i]) < 0.01,
                      qPrintable(QStringLiteral("waypoint %1 reached at %2 m").arg(i + 1).arg(atArrival[i])));
@@ -160,8 +162,9 @@ private Q_SLOTS:
         QCOMPARE(f.model().phase(), FlightModel::Phase::goingHome);
         QVERIFY(f.model().charge() <= level + 0.01);
         // With the sheet's trigger, the alert names it.
-        QCOMPARE(f.alerts, QStringList{trigger > 0 ? QStringLiteral("Battery low (RTH Trigger 40%): returning home")
-                                                   : QStringLiteral("Battery low: returning home")});
+        QCOMPARE(f.alerts,
+                 QStringList{trigger > 0 ? QStringLiteral("Battery low (RTH Trigger 40%): returning home")
+                                         : QStringLiteral("Battery low: returning home")});
         f.flyUntil([&] { return !f.manager.isFlying(); }, 900);
         QVERIFY(!f.manager.isFlying());
         QVERIFY(f.manager.flightData().distanceFromHome < 0.5);
@@ -197,10 +200,12 @@ private Q_SLOTS:
         QTest::newRow("take off twice") << "flying" << "takeOff" << "Take Off: Aircraft is already flying";
         QTest::newRow("pause, no mission") << "flying" << "pause" << "Pause: No mission is running";
         QTest::newRow("empty mission") << "" << "mission" << "Mission: The mission has no waypoints";
-        QTest::newRow("height above sea level") << "" << "mission-sea"
-            << "Mission: Waypoint 2: height above sea level is not supported yet";
-        QTest::newRow("height above ground") << "" << "mission-ground"
-            << "Mission: Waypoint 2: height above ground is not supported yet";
+        QTest::newRow("height above sea level") << ""
+                                                << "mission-sea"
+                                                << "Mission: Waypoint 2: height above sea level is not supported yet";
+        QTest::newRow("height above ground") << ""
+                                             << "mission-ground"
+                                             << "Mission: Waypoint 2: height above ground is not supported yet";
         QTest::newRow("link down") << "drop" << "takeOff" << "Take Off: Aircraft is not connected";
         QTest::newRow("no aircraft yet") << "unconnected" << "land" << "Land: Aircraft is not connected";
     }
@@ -235,7 +240,7 @@ private Q_SLOTS:
         else if (command.startsWith(QLatin1String("mission-"))) {
             DJIWaypointMission m = mission(route(3, 100), 50, 8);
             m.waypoints[1].heightReference = command == QLatin1String("mission-sea") ? DJIHeightReference::aboveSeaLevel
-                                                                                      : DJIHeightReference::aboveGround;
+                                                                                     : DJIHeightReference::aboveGround;
             f.manager.executeMission(m);
         }
         QVERIFY(f.failures.isEmpty()); // never inline
@@ -288,7 +293,8 @@ private Q_SLOTS:
         QFETCH(bool, alertNear);
         Flight f;
         QVERIFY(f.connectAircraft());
-        f.manager.startIntelligentMode(DJIGeofenceSettings{.radius = 200, .autoReturn = autoReturn, .alertWhenNear = alertNear});
+        f.manager.startIntelligentMode(
+            DJIGeofenceSettings{.radius = 200, .autoReturn = autoReturn, .alertWhenNear = alertNear});
         f.settle();
         const DJIWaypoint far = SimulatedDJISDK::toLatLon({0, 400});
         f.manager.executeMission(mission({far}, 30, 10));

@@ -29,7 +29,9 @@ struct Recorded {
             zoomAnchor = a;
         };
         r.rotate = [this](double d) { rotation += d; };
-        r.fling = [this](QPointF v) { events << QStringLiteral("fling %1,%2").arg(v.x(), 0, 'f', 2).arg(v.y(), 0, 'f', 2); };
+        r.fling = [this](QPointF v) {
+            events << QStringLiteral("fling %1,%2").arg(v.x(), 0, 'f', 2).arg(v.y(), 0, 'f', 2);
+        };
         r.tap = [this](QPointF p) {
             events << "tap " + at(p);
             if (std::exchange(nextTapHitsMarker, false))
@@ -82,53 +84,56 @@ private Q_SLOTS:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("reports");
         QTest::addColumn<QPointF>("pan");
-        QTest::newRow("a tap") << "p100,600 r100,600" << "tap 100,600" << QPointF();
-        QTest::newRow("a press wandering within the slop is a tap")
-            << "p100,600 m105,605 r105,605" << "tap 105,605" << QPointF();
-        QTest::newRow("rapid taps at different places")
-            << "p60,600 r60,600 +60 p160,600 r160,600 +60 p260,600 r260,600"
-            << "tap 60,600|tap 160,600|tap 260,600" << QPointF();
-        QTest::newRow("a double tap") << "p100,600 r100,600 +60 p104,603 r104,603" << "tap 100,600|doubleTap 104,603"
-                                      << QPointF();
+        QTest::newRow("a tap") << "p100,600 r100,600"
+                               << "tap 100,600" << QPointF();
+        QTest::newRow("a press wandering within the slop is a tap") << "p100,600 m105,605 r105,605"
+                                                                    << "tap 105,605" << QPointF();
+        QTest::newRow("rapid taps at different places") << "p60,600 r60,600 +60 p160,600 r160,600 +60 p260,600 r260,600"
+                                                        << "tap 60,600|tap 160,600|tap 260,600" << QPointF();
+        QTest::newRow("a double tap") << "p100,600 r100,600 +60 p104,603 r104,603"
+                                      << "tap 100,600|doubleTap 104,603" << QPointF();
         // From release to release: the second press may come at once and be held a while.
         QTest::newRow("second tap 249 ms on") << "p100,600 r100,600 +200 p100,600 +49 r100,600"
                                               << "tap 100,600|doubleTap 100,600" << QPointF();
-        QTest::newRow("second tap 250 ms on: two taps")
-            << "p100,600 r100,600 +250 p100,600 r100,600" << "tap 100,600|tap 100,600" << QPointF();
+        QTest::newRow("second tap 250 ms on: two taps") << "p100,600 r100,600 +250 p100,600 r100,600"
+                                                        << "tap 100,600|tap 100,600" << QPointF();
         QTest::newRow("second tap 39 px off") << "p100,600 r100,600 +60 p139,600 r139,600"
                                               << "tap 100,600|doubleTap 139,600" << QPointF();
-        QTest::newRow("second tap 40 px off: two taps")
-            << "p100,600 r100,600 +60 p124,632 r124,632" << "tap 100,600|tap 124,632" << QPointF();
+        QTest::newRow("second tap 40 px off: two taps") << "p100,600 r100,600 +60 p124,632 r124,632"
+                                                        << "tap 100,600|tap 124,632" << QPointF();
         QTest::newRow("a triple tap: a double tap, then a tap")
             << "p100,600 r100,600 +60 p100,600 r100,600 +60 p100,600 r100,600"
             << "tap 100,600|doubleTap 100,600|tap 100,600" << QPointF();
         QTest::newRow("two double taps")
             << "p100,600 r100,600 +60 p100,600 r100,600 +60 p100,600 r100,600 +60 p100,600 r100,600"
             << "tap 100,600|doubleTap 100,600|tap 100,600|doubleTap 100,600" << QPointF();
-        QTest::newRow("a tap on a marker begins no double tap")
-            << "* p100,600 r100,600 +60 p100,600 r100,600" << "tap 100,600|tap 100,600" << QPointF();
-        QTest::newRow("held 499 ms: a tap") << "p100,600 +499 r100,600" << "tap 100,600" << QPointF();
-        QTest::newRow("held 500 ms: a long press, and no tap")
-            << "p100,600 +500 r100,600" << "longPress 100,600" << QPointF();
-        QTest::newRow("a long press where the finger rests")
-            << "p100,600 m104,605 +300 +200 r104,605" << "longPress 104,605" << QPointF();
-        QTest::newRow("a long press due at the release counts") << "p100,600 ~500 r100,600" << "longPress 100,600"
-                                                                << QPointF();
-        QTest::newRow("a long press begins no double tap")
-            << "p100,600 +500 r100,600 +60 p100,600 r100,600" << "longPress 100,600|tap 100,600" << QPointF();
+        QTest::newRow("a tap on a marker begins no double tap") << "* p100,600 r100,600 +60 p100,600 r100,600"
+                                                                << "tap 100,600|tap 100,600" << QPointF();
+        QTest::newRow("held 499 ms: a tap") << "p100,600 +499 r100,600"
+                                            << "tap 100,600" << QPointF();
+        QTest::newRow("held 500 ms: a long press, and no tap") << "p100,600 +500 r100,600"
+                                                               << "longPress 100,600" << QPointF();
+        QTest::newRow("a long press where the finger rests") << "p100,600 m104,605 +300 +200 r104,605"
+                                                             << "longPress 104,605" << QPointF();
+        QTest::newRow("a long press due at the release counts") << "p100,600 ~500 r100,600"
+                                                                << "longPress 100,600" << QPointF();
+        QTest::newRow("a long press begins no double tap") << "p100,600 +500 r100,600 +60 p100,600 r100,600"
+                                                           << "longPress 100,600|tap 100,600" << QPointF();
         // Past the slop the drag pans from the last position seen, not from the press.
-        QTest::newRow("a drag pans and never long-presses")
-            << "p100,600 m105,600 m120,610 +600 m130,610 +100 r130,610" << "" << QPointF(25, 10);
+        QTest::newRow("a drag pans and never long-presses") << "p100,600 m105,600 m120,610 +600 m130,610 +100 r130,610"
+                                                            << "" << QPointF(25, 10);
         // Both moves in the same millisecond count as 1 ms apart: 12 px/ms, smoothed to
         // 0.7 × 12 = 8.4, then 0.3 × 8.4 + 0.7 × 12 = 10.92.
-        QTest::newRow("a quick drag flings") << "p150,400 m162,400 m174,400 r174,400" << "fling 10.92,0.00"
-                                             << QPointF(24, 0);
-        QTest::newRow("a drag resting 79 ms flings")
-            << "p150,400 m162,400 m174,400 +79 r174,400" << "fling 10.92,0.00" << QPointF(24, 0);
-        QTest::newRow("a drag resting 80 ms does not fling")
-            << "p150,400 m162,400 m174,400 +80 r174,400" << "" << QPointF(24, 0);
-        QTest::newRow("a lost grab: no tap, no long press") << "p100,600 c +600 r100,600" << "" << QPointF();
-        QTest::newRow("a move with nothing pressed") << "m100,600 m200,600 r200,600" << "" << QPointF();
+        QTest::newRow("a quick drag flings") << "p150,400 m162,400 m174,400 r174,400"
+                                             << "fling 10.92,0.00" << QPointF(24, 0);
+        QTest::newRow("a drag resting 79 ms flings") << "p150,400 m162,400 m174,400 +79 r174,400"
+                                                     << "fling 10.92,0.00" << QPointF(24, 0);
+        QTest::newRow("a drag resting 80 ms does not fling") << "p150,400 m162,400 m174,400 +80 r174,400"
+                                                             << "" << QPointF(24, 0);
+        QTest::newRow("a lost grab: no tap, no long press") << "p100,600 c +600 r100,600"
+                                                            << "" << QPointF();
+        QTest::newRow("a move with nothing pressed") << "m100,600 m200,600 r200,600"
+                                                     << "" << QPointF();
     }
     void onePointer()
     {
@@ -177,7 +182,8 @@ private Q_SLOTS:
             r.gestures.touch({pt(0, pair(0).first, QEventPoint::Pressed), pt(1, pair(0).second, QEventPoint::Pressed)});
         } else {
             r.gestures.touch({pt(0, pair(0).first, QEventPoint::Pressed)});
-            r.gestures.touch({pt(0, pair(0).first, QEventPoint::Stationary), pt(1, pair(0).second, QEventPoint::Pressed)});
+            r.gestures.touch(
+                {pt(0, pair(0).first, QEventPoint::Stationary), pt(1, pair(0).second, QEventPoint::Pressed)});
         }
         QVERIFY(r.gestures.pinching());
         for (int i = 1; i <= 10; ++i)

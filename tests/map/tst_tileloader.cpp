@@ -46,7 +46,8 @@ public:
     void findTile(int z, int x, int y, QObject *context, std::function<void(const QByteArray &)> done) override
     {
         ++asked;
-        QMetaObject::invokeMethod(context, [done, bytes = held.value({0, z, x, y})] { done(bytes); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context, [done, bytes = held.value({0, z, x, y})] { done(bytes); }, Qt::QueuedConnection);
     }
     void add(const TileKey &k)
     {

@@ -165,7 +165,8 @@ private Q_SLOTS:
         for (const QPointF p : {QPointF(6, 6), QPointF(838, 838)}) {
             if (map.contains(p))
                 continue;
-            QVERIFY2(at(p).lightness() > 240, qPrintable(QStringLiteral("map drawn at %1,%2 (%3)").arg(p.x()).arg(p.y()).arg(at(p).name())));
+            QVERIFY2(at(p).lightness() > 240,
+                     qPrintable(QStringLiteral("map drawn at %1,%2 (%3)").arg(p.x()).arg(p.y()).arg(at(p).name())));
         }
     }
 };

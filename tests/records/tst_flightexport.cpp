@@ -134,7 +134,8 @@ QJsonArray gdalFeatures(const QString &path, const QString &driver, const QStrin
         return {};
     }
     const QJsonObject doc = QJsonDocument::fromJson(
-        run(ogr2ogr, config + QStringList{"-f", "GeoJSON", "/vsistdout/", path} + layers)).object();
+                                run(ogr2ogr, config + QStringList{"-f", "GeoJSON", "/vsistdout/", path} + layers))
+                                .object();
     if (layerName)
         *layerName = doc.value("name").toString();
     return doc.value("features").toArray();
@@ -334,12 +335,16 @@ private Q_SLOTS:
         for (const char *reader : {"GPSBabel GPX", "GDAL GPX", "GDAL KML", "GDAL LIBKML"}) {
             const bool kml = QByteArray(reader).endsWith("KML"), gdal = QByteArray(reader).startsWith("GDAL");
             QTest::addRow("%s, track", reader) << reader << kGood << kGood << gdal << kNaN;
-            QTest::addRow("%s, bad points among good", reader) << reader << withBadPoints(kGood) << kGood << gdal << kNaN;
+            QTest::addRow("%s, bad points among good", reader)
+                << reader << withBadPoints(kGood) << kGood << gdal << kNaN;
             // KML without a placemark is a document GDAL finds no layer in.
-            QTest::addRow("%s, only bad points", reader) << reader << kBad << QList<TrackPoint>() << (gdal && !kml) << kNaN;
-            QTest::addRow("%s, empty", reader) << reader << QList<TrackPoint>() << QList<TrackPoint>() << (gdal && !kml) << kNaN;
+            QTest::addRow("%s, only bad points", reader)
+                << reader << kBad << QList<TrackPoint>() << (gdal && !kml) << kNaN;
+            QTest::addRow("%s, empty", reader)
+                << reader << QList<TrackPoint>() << QList<TrackPoint>() << (gdal && !kml) << kNaN;
             // A line needs two positions: one sample is a take-off point alone.
-            QTest::addRow("%s, one point", reader) << reader << one << (kml ? QList<TrackPoint>() : one) << gdal << kNaN;
+            QTest::addRow("%s, one point", reader)
+                << reader << one << (kml ? QList<TrackPoint>() : one) << gdal << kNaN;
             QTest::addRow("%s, take-off elevation known", reader) << reader << kGood << kGood << gdal << 431.5;
         }
     }
@@ -353,8 +358,9 @@ private Q_SLOTS:
         const bool gpx = reader.endsWith(u"GPX");
         const QString path = m_dir.filePath(gpx ? "track.gpx" : "track.kml");
         const std::optional<double> elevation = std::isnan(takeoff) ? std::nullopt : std::optional<double>(takeoff);
-        QCOMPARE(writeExportFile(path, gpx ? flightGpx(flight(kTrickyPlace), points, elevation)
-                                           : flightKml(flight(kTrickyPlace), points, elevation)),
+        QCOMPARE(writeExportFile(path,
+                                 gpx ? flightGpx(flight(kTrickyPlace), points, elevation)
+                                     : flightKml(flight(kTrickyPlace), points, elevation)),
                  QString());
         const QString babel = tool("ZELTRIN_GPSBABEL"), gdal = tool("ZELTRIN_OGR2OGR");
         if (reader.startsWith(u"GPSBabel")) {
@@ -382,7 +388,8 @@ private Q_SLOTS:
             const double height = !std::isnan(takeoff) ? takeoff + e.altitude : gpx ? kNaN : e.altitude;
             QVERIFY2(same(s.altitude, height), qPrintable(QStringLiteral("height %1: %2").arg(i).arg(s.altitude)));
             if (!seen.aboveTakeoff.isEmpty())
-                QVERIFY2(same(seen.aboveTakeoff[i], e.altitude), qPrintable(QStringLiteral("above take-off %1").arg(i)));
+                QVERIFY2(same(seen.aboveTakeoff[i], e.altitude),
+                         qPrintable(QStringLiteral("above take-off %1").arg(i)));
             if (!seen.times.isEmpty())
                 QCOMPARE(seen.times[i], isoTime(e.timeMs));
         }
@@ -400,15 +407,18 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("absent");
         const QString ours = QStringLiteral("xmlns:zeltrin=\"https://zeltrin.app/xmlns/gpx/1\"");
-        QTest::newRow("GPX, elevation unknown") << true << kNaN << QStringList{ours, "<zeltrin:heightAboveTakeoff>12.50<"}
-                                                << QStringList{"<ele>"};
-        QTest::newRow("GPX, elevation known") << true << 431.5
-                                              << QStringList{"<ele>444.00</ele>", "<zeltrin:heightAboveTakeoff>12.50<"} << QStringList{};
-        QTest::newRow("GPX, elevation not finite") << true << kInf << QStringList{"heightAboveTakeoff>12.50<"} << QStringList{"<ele>"};
-        QTest::newRow("KML, elevation unknown") << false << kNaN << QStringList{"relativeToGround", ",12.50 ", "<value>takeoff<"}
-                                                << QStringList{"absolute", "sealevel"};
-        QTest::newRow("KML, elevation known") << false << 431.5 << QStringList{"absolute", ",444.00 ", "<value>sealevel<"}
-                                              << QStringList{"relativeToGround", "takeoff"};
+        QTest::newRow("GPX, elevation unknown")
+            << true << kNaN << QStringList{ours, "<zeltrin:heightAboveTakeoff>12.50<"} << QStringList{"<ele>"};
+        QTest::newRow("GPX, elevation known")
+            << true << 431.5 << QStringList{"<ele>444.00</ele>", "<zeltrin:heightAboveTakeoff>12.50<"} << QStringList{};
+        QTest::newRow("GPX, elevation not finite")
+            << true << kInf << QStringList{"heightAboveTakeoff>12.50<"} << QStringList{"<ele>"};
+        QTest::newRow("KML, elevation unknown")
+            << false << kNaN << QStringList{"relativeToGround", ",12.50 ", "<value>takeoff<"}
+            << QStringList{"absolute", "sealevel"};
+        QTest::newRow("KML, elevation known")
+            << false << 431.5 << QStringList{"absolute", ",444.00 ", "<value>sealevel<"}
+            << QStringList{"relativeToGround", "takeoff"};
     }
     void heightReferences()
     {

@@ -1,8 +1,8 @@
 // The analytics' metrics and trends, worked by hand on ten flights; the store's sums against
 // the same sums over its flights; and the PDF report read back by pdftotext.
+#include "FlightExport.h"
 #include "FlightInsights.h"
 #include "FlightReport.h"
-#include "FlightExport.h"
 #include "FlightStore.h"
 
 #include <QFileInfo>
@@ -50,16 +50,15 @@ QList<FlightRecord> tenFlights()
 
 QStringList trendTexts(const FlightInsights &in)
 {
-    return {in.duration.title, in.duration.description, in.altitudeSpread.title, in.altitudeSpread.description,
+    return {in.duration.title,   in.duration.description,  in.altitudeSpread.title, in.altitudeSpread.description,
             in.batteryUse.title, in.batteryUse.description};
 }
 
-const QStringList kBaseTrends{
-    "Flight Duration Increasing", "+15% over last 5 flights",
-    "Altitude Spread Decreasing", "0 m over last 5 flights, was 9 m",
-    "Battery Use Decreasing", "2.0%/min over last 5 flights, was 3.0%/min"};
+const QStringList kBaseTrends{"Flight Duration Increasing", "+15% over last 5 flights",
+                              "Altitude Spread Decreasing", "0 m over last 5 flights, was 9 m",
+                              "Battery Use Decreasing",     "2.0%/min over last 5 flights, was 3.0%/min"};
 const QStringList kNotEnough{"Flight Duration", "Not enough flights yet", "Altitude Spread", "Not enough flights yet",
-                             "Battery Use", "Not enough flights yet"};
+                             "Battery Use",     "Not enough flights yet"};
 
 QString tool(const char *variable)
 {
@@ -84,8 +83,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("trends");
         QTest::newRow("ten flights") << Change([](auto &) {}) << "89 m/%" << 100 * 23500.0 / 265 / 100 << kBaseTrends;
         // Left out, not taken as 0 % (that would make the last five 1.6 %/min): 21200 m on 242 %.
-        QTest::newRow("unknown battery") << Change([](auto &f) { f[2].batteryStart = -1; }) << "88 m/%"
-                                         << 21200.0 / 242 << kBaseTrends;
+        QTest::newRow("unknown battery") << Change([](auto &f) { f[2].batteryStart = -1; }) << "88 m/%" << 21200.0 / 242
+                                         << kBaseTrends;
         QTest::newRow("charge rose") << Change([](auto &f) { f[3].batteryEnd = 95; }) << "88 m/%" << 21200.0 / 242
                                      << kBaseTrends;
         // +3 % in time; both spreads 0; 31 % over 10.3 min is 3.01 %/min against 3.0. 74.2 and 80 m/%.
@@ -98,14 +97,17 @@ private Q_SLOTS:
         }) << "77 m/%" << 100 * (23500.0 / 305) / 80
                                 << QStringList{"Flight Duration Steady", "+3% over last 5 flights",
                                                "Altitude Spread Steady", "0 m over last 5 flights, was 0 m",
-                                               "Battery Use Steady", "3.0%/min over last 5 flights, was 3.0%/min"};
+                                               "Battery Use Steady",     "3.0%/min over last 5 flights, was 3.0%/min"};
         // 510 s is -15 %; 23 % over 8.5 min is 2.7 %/min.
         QTest::newRow("shorter") << Change([](auto &f) {
             for (int i = 0; i < 5; ++i)
                 f[i].log.duration = 510;
         }) << "89 m/%" << 100 * 23500.0 / 265 / 100
-                                 << QStringList{"Flight Duration Decreasing", "-15% over last 5 flights",
-                                                kBaseTrends[2], kBaseTrends[3], "Battery Use Decreasing",
+                                 << QStringList{"Flight Duration Decreasing",
+                                                "-15% over last 5 flights",
+                                                kBaseTrends[2],
+                                                kBaseTrends[3],
+                                                "Battery Use Decreasing",
                                                 "2.7%/min over last 5 flights, was 3.0%/min"};
         // Too short a flight to judge distance per percent: 1000 m on 2 % is not the best.
         QTest::newRow("a short hop, oldest") << Change([](auto &f) { f << flight(20, 120, 30, 8, 1000, 50, 48); })
@@ -122,7 +124,8 @@ private Q_SLOTS:
         change(flights);
         const FlightInsights in = computeInsights(totalsOf(flights), flights);
         QCOMPARE(in.efficiency.value, efficiency);
-        QVERIFY2(qAbs(in.efficiency.percentage - efficiencyBar) < 1e-9, qPrintable(QString::number(in.efficiency.percentage)));
+        QVERIFY2(qAbs(in.efficiency.percentage - efficiencyBar) < 1e-9,
+                 qPrintable(QString::number(in.efficiency.percentage)));
         QCOMPARE(trendTexts(in), trends);
     }
 
@@ -210,8 +213,8 @@ private Q_SLOTS:
         QVERIFY(bytes.startsWith("%PDF-"));
         QCOMPARE(writeExportFile(pdf, bytes), QString());
         QProcess p;
-        p.start(pdftotext, {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf,
-                            QStringLiteral("-")});
+        p.start(pdftotext,
+                {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 0);
         const QString text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
@@ -223,9 +226,9 @@ private Q_SLOTS:
               QStringLiteral("best flight: 100 m/%"), QStringLiteral("Battery Usage"),
               QStringLiteral("Flight Duration Increasing"), QStringLiteral("+15% over last 5 flights"),
               QStringLiteral("Altitude Spread Decreasing"), QStringLiteral("Battery Use Decreasing"),
-              QStringLiteral("2.0%/min over last 5 flights, was 3.0%/min"),
-              QStringLiteral("Z\u00FCrich <Lake> & Co"), QStringLiteral("11m 30s 50m 10.0 m/s 2300m 23%"),
-              QStringLiteral("10m 0s 50m 16.0 m/s 2400m 30%"), QStringLiteral("2300m \u2014")})
+              QStringLiteral("2.0%/min over last 5 flights, was 3.0%/min"), QStringLiteral("Z\u00FCrich <Lake> & Co"),
+              QStringLiteral("11m 30s 50m 10.0 m/s 2300m 23%"), QStringLiteral("10m 0s 50m 16.0 m/s 2400m 30%"),
+              QStringLiteral("2300m \u2014")})
             QVERIFY2(text.contains(want), qPrintable(want + QStringLiteral(" not in: ") + text));
         QCOMPARE(text.count(QStringLiteral("Ridge")), 9);
     }

@@ -21,7 +21,8 @@ namespace {
 constexpr quint32 kAppId = 0x5A4C5452;
 const char kKillEnv[] = "SQLITESTORE_MIGRATE_UNTIL_KILLED";
 
-const SqliteSchema::Step kStep1{1, {QStringLiteral("CREATE TABLE IF NOT EXISTS things (id INTEGER PRIMARY KEY, name TEXT NOT NULL)")}};
+const SqliteSchema::Step kStep1{
+    1, {QStringLiteral("CREATE TABLE IF NOT EXISTS things (id INTEGER PRIMARY KEY, name TEXT NOT NULL)")}};
 const SqliteSchema::Step kStep2{2, {QStringLiteral("CREATE TABLE IF NOT EXISTS notes (thing_id INTEGER, text TEXT)")}};
 
 SqliteSchema schema(QList<SqliteSchema::Step> steps = {kStep1, kStep2}, quint32 applicationId = 0)
@@ -61,11 +62,10 @@ void writeFile(const QString &path, const QByteArray &bytes)
 }
 
 // A version-1 file as sqlite3 writes it, with `rows` things.
-const QString kVersion1 = QStringLiteral(
-    "CREATE TABLE things (id INTEGER PRIMARY KEY, name TEXT NOT NULL);"
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
-    " INSERT INTO things (name) SELECT 'thing ' || i FROM n;"
-    "PRAGMA user_version = 1;");
+const QString kVersion1 = QStringLiteral("CREATE TABLE things (id INTEGER PRIMARY KEY, name TEXT NOT NULL);"
+                                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
+                                         " INSERT INTO things (name) SELECT 'thing ' || i FROM n;"
+                                         "PRAGMA user_version = 1;");
 
 // Makes the file a row of opens() starts from; returns the path to open.
 QString prepare(const QString &kind, const QTemporaryDir &dir)
@@ -137,18 +137,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("version");     // of the file after, as sqlite3 reads it
         QTest::addColumn<int>("things");      // rows it then holds
 
-        QTest::newRow("no file") << "none" << false << "open" << "" << 2 << 0;
-        QTest::newRow("empty file") << "empty" << false << "open" << "" << 2 << 0;
-        QTest::newRow("older: brought up, rows kept") << "version 1" << false << "open" << "" << 2 << 3;
-        QTest::newRow("newer: used as it is") << "newer" << false << "open" << "" << 7 << 3;
+        QTest::newRow("no file") << "none" << false << "open"
+                                 << "" << 2 << 0;
+        QTest::newRow("empty file") << "empty" << false << "open"
+                                    << "" << 2 << 0;
+        QTest::newRow("older: brought up, rows kept") << "version 1" << false << "open"
+                                                      << "" << 2 << 3;
+        QTest::newRow("newer: used as it is") << "newer" << false << "open"
+                                              << "" << 7 << 3;
         QTest::newRow("newer without our tables") << "newer without ours" << false << "aside"
                                                   << "The things are damaged: no such table: things" << 2 << 0;
-        QTest::newRow("id written on the way up") << "version 1" << true << "open" << "" << 2 << 3;
-        QTest::newRow("our application id") << "our id" << true << "open" << "" << 2 << 3;
+        QTest::newRow("id written on the way up") << "version 1" << true << "open"
+                                                  << "" << 2 << 3;
+        QTest::newRow("our application id") << "our id" << true << "open"
+                                            << "" << 2 << 3;
         QTest::newRow("another application id") << "other id" << true << "aside"
                                                 << "The things are damaged: not our things" << 2 << 0;
         QTest::newRow("another program's database") << "foreign" << false << "aside"
-                                                     << "The things are damaged: not our things" << 2 << 0;
+                                                    << "The things are damaged: not our things" << 2 << 0;
         QTest::newRow("another program's, versioned") << "foreign versioned" << false << "aside"
                                                       << "The things are damaged: no such table: things" << 2 << 0;
         QTest::newRow("a column missing") << "column missing" << false << "aside"
@@ -159,8 +165,10 @@ private Q_SLOTS:
                                     << "The things are damaged: not a database" << 2 << 0;
         QTest::newRow("an SQLite header, then garbage") << "header only" << false << "aside"
                                                         << "The things are damaged: file is not a database" << 2 << 0;
-        QTest::newRow("cut short") << "truncated" << false << "aside" << "The things are damaged: " << 2 << 0;
-        QTest::newRow("pages overwritten") << "scribbled" << false << "aside" << "The things are damaged: " << 2 << 0;
+        QTest::newRow("cut short") << "truncated" << false << "aside"
+                                   << "The things are damaged: " << 2 << 0;
+        QTest::newRow("pages overwritten") << "scribbled" << false << "aside"
+                                           << "The things are damaged: " << 2 << 0;
         QTest::newRow("folder cannot be made") << "no folder" << false << "closed"
                                                << "Could not make the things folder: " << -1 << -1;
         QTest::newRow("a folder in its place") << "a folder" << false << "closed"
@@ -179,8 +187,8 @@ private Q_SLOTS:
         const QString path = prepare(kind, dir);
         const QByteArray before = fileBytes(path);
         if (!said.isEmpty())
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^ThingStore: ")
-                                                                  + QRegularExpression::escape(said)));
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(QStringLiteral("^ThingStore: ") + QRegularExpression::escape(said)));
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         const SqliteSchema s = schema({kStep1, kStep2}, withAppId ? kAppId : 0);
         {
@@ -200,15 +208,15 @@ private Q_SLOTS:
         QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA user_version")), QString::number(version));
         QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM things")), QString::number(things));
         QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
-        QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA application_id")),
-                 QString::number(withAppId ? kAppId : 0));
+        QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA application_id")), QString::number(withAppId ? kAppId : 0));
         QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 
         // Set aside whole, under its own name, and only once: the next start says nothing.
         const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("things.db.damaged-*")});
         QCOMPARE(aside.size(), outcome == QLatin1String("aside") ? 1 : 0);
         if (!aside.isEmpty()) {
-            QVERIFY(QRegularExpression(QStringLiteral("^things\\.db\\.damaged-\\d{8}-\\d{6}$")).match(aside[0]).hasMatch());
+            QVERIFY(
+                QRegularExpression(QStringLiteral("^things\\.db\\.damaged-\\d{8}-\\d{6}$")).match(aside[0]).hasMatch());
             QCOMPARE(fileBytes(dir.filePath(aside[0])), before);
         }
         SqliteStore again(path, s);
@@ -245,12 +253,10 @@ private Q_SLOTS:
             << QList<SqliteSchema::Step>{kStep1, kStep2, {3, {half, QStringLiteral("INSERT INTO missing VALUES (1)")}}}
             << "Could not update the things: no such table: missing";
         QTest::newRow("fails on its last")
-            << QList<SqliteSchema::Step>{kStep1, kStep2,
-                                         {3, {half, QStringLiteral("UPDATE things SET name = NULL")}}}
+            << QList<SqliteSchema::Step>{kStep1, kStep2, {3, {half, QStringLiteral("UPDATE things SET name = NULL")}}}
             << "Could not update the things: NOT NULL constraint failed: things.name";
-        QTest::newRow("numbered wrongly")
-            << QList<SqliteSchema::Step>{kStep1, kStep2, {4, {half}}}
-            << "Could not update the things: step 3 is numbered 4";
+        QTest::newRow("numbered wrongly") << QList<SqliteSchema::Step>{kStep1, kStep2, {4, {half}}}
+                                          << "Could not update the things: step 3 is numbered 4";
     }
 
     void aStepThatFailsIsRolledBack()
@@ -259,9 +265,10 @@ private Q_SLOTS:
         QFETCH(QString, error);
         QTemporaryDir dir;
         const QString path = prepare(QStringLiteral("version 1"), dir);
-        const QString tables = QStringLiteral("SELECT group_concat(name) FROM (SELECT name FROM sqlite_master ORDER BY name)");
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^ThingStore: ")
-                                                              + QRegularExpression::escape(error)));
+        const QString tables = QStringLiteral(
+            "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master ORDER BY name)");
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^ThingStore: ") + QRegularExpression::escape(error)));
         {
             SqliteStore store(path, schema(steps));
             QVERIFY(!store.isOpen());
@@ -271,7 +278,8 @@ private Q_SLOTS:
         // The steps before it stay; nothing of it does.
         QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
         QCOMPARE(sqlite3(path, tables), QStringLiteral("notes,things"));
-        QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM things WHERE name IS NOT NULL")), QStringLiteral("3"));
+        QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM things WHERE name IS NOT NULL")),
+                 QStringLiteral("3"));
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.damaged-*")}), QStringList());
         // Fixed, it goes through.
         SqliteStore fixed(path, schema({kStep1, kStep2, {3, {QStringLiteral("CREATE TABLE done (x)")}}}));
@@ -301,7 +309,8 @@ private Q_SLOTS:
         QVERIFY2(store.isOpen(), qPrintable(store.errorText()));
         QVERIFY(store.setAsidePath().isEmpty());
         QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
-        QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'filler'")), QStringLiteral("0"));
+        QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'filler'")),
+                 QStringLiteral("0"));
         QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM things")), QStringLiteral("3"));
         QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     }
@@ -340,9 +349,13 @@ int main(int argc, char *argv[])
     if (const QString path = qEnvironmentVariable(kKillEnv); !path.isEmpty()) {
         const QString rows = QStringLiteral(
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) ");
-        SqliteStore store(path, schema({kStep1, {2, {QStringLiteral("CREATE TABLE filler (b BLOB)"),
-                                                     rows.arg(8000) + QStringLiteral("INSERT INTO filler SELECT randomblob(1024) FROM n"),
-                                                     rows.arg(4'000'000'000LL) + QStringLiteral("SELECT count(*) FROM n")}}}));
+        SqliteStore store(
+            path,
+            schema({kStep1,
+                    {2,
+                     {QStringLiteral("CREATE TABLE filler (b BLOB)"),
+                      rows.arg(8000) + QStringLiteral("INSERT INTO filler SELECT randomblob(1024) FROM n"),
+                      rows.arg(4'000'000'000LL) + QStringLiteral("SELECT count(*) FROM n")}}}));
         return 3;
     }
     TestSqliteStore test;

@@ -4,8 +4,8 @@
 
 #include <QList>
 #include <QObject>
-#include <QTimer>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <optional>

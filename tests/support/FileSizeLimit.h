@@ -35,7 +35,7 @@ public:
     bool isSet() const { return m_set; }
 
 private:
-    rlimit m_before {};
+    rlimit m_before{};
     void (*m_oldHandler)(int) = SIG_DFL;
     bool m_set = false;
 };

@@ -10,11 +10,20 @@
 #include <atomic>
 #include <cmath>
 
-ScreenHarness::ScreenHarness(Aircraft aircraft) { launch({}, aircraft); }
+ScreenHarness::ScreenHarness(Aircraft aircraft)
+{
+    launch({}, aircraft);
+}
 
-ScreenHarness::ScreenHarness(ZeltrinPilotApp::Dependencies deps, Aircraft aircraft) { launch(std::move(deps), aircraft); }
+ScreenHarness::ScreenHarness(ZeltrinPilotApp::Dependencies deps, Aircraft aircraft)
+{
+    launch(std::move(deps), aircraft);
+}
 
-ScreenHarness::~ScreenHarness() { shutdown(); }
+ScreenHarness::~ScreenHarness()
+{
+    shutdown();
+}
 
 void ScreenHarness::launch(ZeltrinPilotApp::Dependencies deps, Aircraft aircraft)
 {
@@ -35,7 +44,10 @@ void ScreenHarness::shutdown()
     m_app.reset();
 }
 
-FakeDJISDK *ScreenHarness::fakeSdk() const { return m_app ? dynamic_cast<FakeDJISDK *>(m_app->sdk()) : nullptr; }
+FakeDJISDK *ScreenHarness::fakeSdk() const
+{
+    return m_app ? dynamic_cast<FakeDJISDK *>(m_app->sdk()) : nullptr;
+}
 
 SimulatedDJISDK *ScreenHarness::simulator() const
 {
@@ -59,7 +71,10 @@ bool ScreenHarness::load(const QUrl &url, QSize size)
     return true;
 }
 
-bool ScreenHarness::waitExposed() { return QTest::qWaitForWindowExposed(m_view.get()); }
+bool ScreenHarness::waitExposed()
+{
+    return QTest::qWaitForWindowExposed(m_view.get());
+}
 
 bool ScreenHarness::open(const QUrl &url, QSize size)
 {
@@ -91,10 +106,12 @@ QQuickItem *ScreenHarness::find(const QString &name, QQuickItem *under) const
 
 QQuickItem *ScreenHarness::findShown(const QString &name, QQuickItem *under) const
 {
-    return findWhere([&](QQuickItem *i) {
-        return isShown(i)
-            && (i->objectName() == name || i->property("text").toString() == name || accessibleName(i) == name);
-    }, under);
+    return findWhere(
+        [&](QQuickItem *i) {
+            return isShown(i)
+                && (i->objectName() == name || i->property("text").toString() == name || accessibleName(i) == name);
+        },
+        under);
 }
 
 QQuickItem *ScreenHarness::findByProperty(const char *property, const QString &value, QQuickItem *under) const
@@ -170,14 +187,17 @@ void ScreenHarness::drag(QPoint from, QPoint to, bool touch, const Stroke &how)
         QTest::qWait(how.afterMs);
 }
 
-void ScreenHarness::drag(QPoint from, QPoint to, bool touch) { drag(from, to, touch, Stroke{}); }
+void ScreenHarness::drag(QPoint from, QPoint to, bool touch)
+{
+    drag(from, to, touch, Stroke{});
+}
 
 bool ScreenHarness::waitForFrame(int timeoutMs)
 {
     // Swapped on the render thread where the window has one.
     auto swapped = std::make_shared<std::atomic<bool>>(false);
-    const auto c = QObject::connect(m_view.get(), &QQuickWindow::frameSwapped, m_view.get(),
-                                    [swapped] { *swapped = true; }, Qt::DirectConnection);
+    const auto c = QObject::connect(
+        m_view.get(), &QQuickWindow::frameSwapped, m_view.get(), [swapped] { *swapped = true; }, Qt::DirectConnection);
     m_view->update();
     const bool ok = QTest::qWaitFor([&] { return swapped->load(); }, timeoutMs);
     QObject::disconnect(c);

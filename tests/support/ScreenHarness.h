@@ -69,7 +69,7 @@ public:
     QQuickView *view() const { return m_view.get(); }
     QQuickItem *root() const { return m_view->rootObject(); }
     // The screen's C++ model, held in the root's `property`.
-    template <class T>
+    template<class T>
     T *model(const char *property = "model") const
     {
         return root() ? root()->property(property).template value<T *>() : nullptr;

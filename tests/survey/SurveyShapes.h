@@ -40,9 +40,15 @@ inline QList<Coordinate> corners(const std::vector<std::pair<double, double>> &m
 }
 
 // 410 m east-west by 300 m north-south.
-inline QList<Coordinate> rectangle() { return corners({{-205, -150}, {205, -150}, {205, 150}, {-205, 150}}); }
+inline QList<Coordinate> rectangle()
+{
+    return corners({{-205, -150}, {205, -150}, {205, 150}, {-205, 150}});
+}
 // 600 m square less its north-east quarter.
-inline QList<Coordinate> lShape() { return corners({{0, 0}, {600, 0}, {600, 300}, {300, 300}, {300, 600}, {0, 600}}); }
+inline QList<Coordinate> lShape()
+{
+    return corners({{0, 0}, {600, 0}, {600, 300}, {300, 300}, {300, 600}, {0, 600}});
+}
 // 1,500 m long and 30 m wide, running 30° east of north.
 inline QList<Coordinate> thinStrip()
 {

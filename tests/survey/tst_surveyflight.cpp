@@ -15,7 +15,10 @@ Q_DECLARE_METATYPE(zeltrin::survey::SurveySpec)
 
 namespace {
 
-CameraProfile camera(const char *name) { return *builtInCameraProfile(QString::fromUtf8(name)); }
+CameraProfile camera(const char *name)
+{
+    return *builtInCameraProfile(QString::fromUtf8(name));
+}
 
 SurveySpec specOver(const QList<Coordinate> &polygon, double angle)
 {
@@ -242,7 +245,8 @@ void TestSurveyFlight::transitsGoRoundTheNotch()
 {
     namespace d = zeltrin::survey::detail;
     d::Polygon l;
-    for (const auto &[x, y] : std::vector<std::pair<double, double>>{{0, 0}, {600, 0}, {600, 300}, {300, 300}, {300, 600}, {0, 600}})
+    for (const auto &[x, y] :
+         std::vector<std::pair<double, double>>{{0, 0}, {600, 0}, {600, 300}, {300, 300}, {300, 600}, {0, 600}})
         l.outer().push_back({x, y});
     d::bg::correct(l);
     d::TransitRouter router(l, 10);
@@ -251,10 +255,11 @@ void TestSurveyFlight::transitsGoRoundTheNotch()
     QCOMPARE(round->size(), size_t(1));
     QCOMPARE(round->front().x(), 300.0);
     QCOMPARE(round->front().y(), 300.0);
-    const double length = d::bg::distance(d::Point{550, 250}, round->front()) + d::bg::distance(round->front(), d::Point{250, 550});
+    const double length = d::bg::distance(d::Point{550, 250}, round->front())
+        + d::bg::distance(round->front(), d::Point{250, 550});
     QCOMPARE_LE(std::abs(length - 509.902), 0.001);
     QVERIFY(router.route({550, 305}, {305, 305})->empty()); // 5 m into the notch, along its edge: straight
-    QVERIFY(!router.route({550, 305}, {450, 450})); // to the notch's middle: no way inside
+    QVERIFY(!router.route({550, 305}, {450, 450}));         // to the notch's middle: no way inside
 }
 
 // 400 m square, lines north (0°): ⌈400 / 45⌉ = 9 lines of ⌈300 / 20⌉ + 1 = 16 photos (an exact
@@ -298,14 +303,14 @@ void TestSurveyFlight::refusesWhatCannotBeFlown_data()
     SurveySpec many = ok;
     many.polygon = corners({{0, 0}, {5000, 0}, {5000, 5000}, {0, 5000}});
     many.height = 5; // photos 5 m apart in lines 2.25 m apart: some 2 million
-    QTest::newRow("too many photos") << many << 8.0
-                                     << "The survey would take more than 100,000 photos: fly higher or with less overlap.";
+    QTest::newRow("too many photos")
+        << many << 8.0 << "The survey would take more than 100,000 photos: fly higher or with less overlap.";
     QTest::newRow("too fast") << ok << 15.5 << "The speed must be between 1 and 15 m/s.";
     SurveySpec low = ok;
     low.given = SurveySpec::Given::GroundSampleDistance;
     low.groundSampleDistance = 0.1; // 3.6 m
-    QTest::newRow("GSD too fine") << low << 8.0
-                                  << "This ground sample distance needs a height of 4 m; the aircraft flies between 5 and 120 m.";
+    QTest::newRow("GSD too fine")
+        << low << 8.0 << "This ground sample distance needs a height of 4 m; the aircraft flies between 5 and 120 m.";
 }
 
 void TestSurveyFlight::refusesWhatCannotBeFlown()

@@ -145,7 +145,8 @@ void TestSurveyPlanFile::writtenSurveyReadsBack()
 // last. It opens as an editable survey, which this planner can plan again.
 void TestSurveyPlanFile::openStationSurveyOpensAsSurvey()
 {
-    QFile file(qEnvironmentVariable("ZELTRIN_SOURCE_DIR") + QStringLiteral("/tests/survey/data/qgc-survey-8-corners.plan"));
+    QFile file(qEnvironmentVariable("ZELTRIN_SOURCE_DIR")
+               + QStringLiteral("/tests/survey/data/qgc-survey-8-corners.plan"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const PlanReadResult r = planio::readPlan(file.readAll());
     QVERIFY2(r.ok(), qPrintable(r.error));
@@ -192,10 +193,11 @@ void TestSurveyPlanFile::incompleteSurveyOpensAsWaypoints_data()
     QTest::addColumn<Change>("change");
     QTest::newRow("no sensor width") << Change([](QJsonObject &, QJsonObject &c) { c.remove(u"SensorWidth"); });
     QTest::newRow("manual camera") << Change([](QJsonObject &, QJsonObject &c) {
-        c = QJsonObject{{"CameraName", "Manual (no camera specs)"}, {"DistanceToSurface", 50}, {"DistanceMode", 1},
-                        {"AdjustedFootprintFrontal", 25}, {"AdjustedFootprintSide", 25}, {"version", 2}};
+        c = QJsonObject{{"CameraName", "Manual (no camera specs)"}, {"DistanceToSurface", 50},     {"DistanceMode", 1},
+                        {"AdjustedFootprintFrontal", 25},           {"AdjustedFootprintSide", 25}, {"version", 2}};
     });
-    QTest::newRow("height above sea level") << Change([](QJsonObject &, QJsonObject &c) { c.insert(u"DistanceMode", 2); });
+    QTest::newRow("height above sea level")
+        << Change([](QJsonObject &, QJsonObject &c) { c.insert(u"DistanceMode", 2); });
     QTest::newRow("overlap 95 %") << Change([](QJsonObject &, QJsonObject &c) { c.insert(u"SideOverlap", 95); });
     QTest::newRow("two corners") << Change([](QJsonObject &item, QJsonObject &) {
         QJsonArray polygon = item.value(u"polygon").toArray();

@@ -82,7 +82,8 @@ void TestSurveySpec::specProblems_data()
         change(s);
         return s;
     };
-    QTest::newRow("two corners") << with([](SurveySpec &s) { s.polygon.removeLast(); }) << "The area needs at least 3 corners.";
+    QTest::newRow("two corners") << with([](SurveySpec &s) { s.polygon.removeLast(); })
+                                 << "The area needs at least 3 corners.";
     QTest::newRow("NaN corner") << with([](SurveySpec &s) { s.polygon[1].latitude = qQNaN(); })
                                 << "A corner of the area is not a position on the map.";
     QTest::newRow("no camera name") << with([](SurveySpec &s) { s.camera.name = QStringLiteral("  "); })
@@ -109,7 +110,8 @@ void TestSurveySpec::specProblems_data()
                                       << "The overlaps must be between 50 and 90 %.";
     QTest::newRow("side overlap 49.9") << with([](SurveySpec &s) { s.sideOverlap = 49.9; })
                                        << "The overlaps must be between 50 and 90 %.";
-    QTest::newRow("NaN angle") << with([](SurveySpec &s) { s.gridAngle = qQNaN(); }) << "The grid angle must be a number.";
+    QTest::newRow("NaN angle") << with([](SurveySpec &s) { s.gridAngle = qQNaN(); })
+                               << "The grid angle must be a number.";
     QTest::newRow("negative turnaround") << with([](SurveySpec &s) { s.turnaround = -1; })
                                          << "The turnaround distance must be between 0 and 200 m.";
 }
@@ -129,9 +131,12 @@ void TestSurveySpec::planeKeepsDistances_data()
     QTest::addColumn<Coordinate>("origin");
     QTest::addColumn<Coordinate>("a");
     QTest::addColumn<Coordinate>("b");
-    QTest::newRow("5 km north-east") << Coordinate{47.3977, 8.5456} << Coordinate{47.3977, 8.5456} << Coordinate{47.43, 8.59};
-    QTest::newRow("10 km east of the origin") << Coordinate{-33.87, 151.2} << Coordinate{-33.87, 151.3} << Coordinate{-33.9, 151.32};
-    QTest::newRow("across the antimeridian") << Coordinate{-16.7, 179.99} << Coordinate{-16.72, 179.95} << Coordinate{-16.68, -179.96};
+    QTest::newRow("5 km north-east") << Coordinate{47.3977, 8.5456} << Coordinate{47.3977, 8.5456}
+                                     << Coordinate{47.43, 8.59};
+    QTest::newRow("10 km east of the origin")
+        << Coordinate{-33.87, 151.2} << Coordinate{-33.87, 151.3} << Coordinate{-33.9, 151.32};
+    QTest::newRow("across the antimeridian")
+        << Coordinate{-16.7, 179.99} << Coordinate{-16.72, 179.95} << Coordinate{-16.68, -179.96};
     QTest::newRow("70° north") << Coordinate{70.0, 25.0} << Coordinate{70.02, 24.9} << Coordinate{69.98, 25.12};
 }
 
@@ -204,9 +209,12 @@ void TestSurveySpec::storeRefusesAndSetsAside()
         raw.setValue(QStringLiteral("name"), QStringLiteral("Edited"));
         raw.setValue(QStringLiteral("sensorWidth"), QStringLiteral("wide"));
         raw.setArrayIndex(1);
-        for (const auto &[k, v] : std::initializer_list<std::pair<const char *, QVariant>>{
-                 {"name", "Good"}, {"sensorWidth", 6.4}, {"sensorHeight", 4.8}, {"focalLength", 4.7},
-                 {"imageWidth", 8000}, {"imageHeight", 6000}})
+        for (const auto &[k, v] : std::initializer_list<std::pair<const char *, QVariant>>{{"name", "Good"},
+                                                                                           {"sensorWidth", 6.4},
+                                                                                           {"sensorHeight", 4.8},
+                                                                                           {"focalLength", 4.7},
+                                                                                           {"imageWidth", 8000},
+                                                                                           {"imageHeight", 6000}})
             raw.setValue(QString::fromUtf8(k), v);
         raw.endArray();
     }

@@ -20,38 +20,43 @@ SqliteSchema offlineSchema()
     s.noun = QStringLiteral("offline maps");
     s.damaged = QStringLiteral("The offline maps are damaged");
     s.foreign = QStringLiteral("not our offline maps");
-    s.steps = {{1, {
-        // MBTiles 1.3 with tiles kept once: `tiles` is the view every reader of the format looks at.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS metadata (name TEXT PRIMARY KEY, value TEXT)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS images (tile_id TEXT PRIMARY KEY, tile_data BLOB NOT NULL)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS map (zoom_level INTEGER NOT NULL, tile_column INTEGER NOT NULL,"
-                       " tile_row INTEGER NOT NULL, tile_id TEXT NOT NULL,"
-                       " PRIMARY KEY (zoom_level, tile_column, tile_row)) WITHOUT ROWID"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS map_by_image ON map (tile_id)"),
-        QStringLiteral("CREATE VIEW IF NOT EXISTS tiles AS SELECT map.zoom_level AS zoom_level,"
-                       " map.tile_column AS tile_column, map.tile_row AS tile_row, images.tile_data AS tile_data"
-                       " FROM map JOIN images ON images.tile_id = map.tile_id"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS zeltrin_areas (id INTEGER PRIMARY KEY, name TEXT NOT NULL,"
-                       " south REAL NOT NULL, west REAL NOT NULL, north REAL NOT NULL, east REAL NOT NULL,"
-                       " min_zoom INTEGER NOT NULL, max_zoom INTEGER NOT NULL, tile_count INTEGER NOT NULL,"
-                       " created_ms INTEGER NOT NULL, state TEXT NOT NULL, url_template TEXT NOT NULL DEFAULT '')"),
-        // Rows of an area's tiles are TMS rows, as in `map`.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS zeltrin_area_tiles (area_id INTEGER NOT NULL,"
-                       " zoom_level INTEGER NOT NULL, tile_column INTEGER NOT NULL, tile_row INTEGER NOT NULL,"
-                       " held INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (area_id, zoom_level, tile_column, tile_row))"
-                       " WITHOUT ROWID"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS area_tiles_by_tile ON zeltrin_area_tiles"
-                       " (zoom_level, tile_column, tile_row)"),
-        QStringLiteral("INSERT OR IGNORE INTO metadata (name, value) VALUES ('name', 'ZeltrinPilot offline maps'),"
-                       " ('type', 'baselayer'), ('version', '1'), ('format', 'png'),"
-                       " ('description', 'Map areas kept for flying without a network')"),
-    }}};
+    s.steps = {
+        {1,
+         {
+             // MBTiles 1.3 with tiles kept once: `tiles` is the view every reader of the format looks at.
+             QStringLiteral("CREATE TABLE IF NOT EXISTS metadata (name TEXT PRIMARY KEY, value TEXT)"),
+             QStringLiteral("CREATE TABLE IF NOT EXISTS images (tile_id TEXT PRIMARY KEY, tile_data BLOB NOT NULL)"),
+             QStringLiteral("CREATE TABLE IF NOT EXISTS map (zoom_level INTEGER NOT NULL, tile_column INTEGER NOT NULL,"
+                            " tile_row INTEGER NOT NULL, tile_id TEXT NOT NULL,"
+                            " PRIMARY KEY (zoom_level, tile_column, tile_row)) WITHOUT ROWID"),
+             QStringLiteral("CREATE INDEX IF NOT EXISTS map_by_image ON map (tile_id)"),
+             QStringLiteral("CREATE VIEW IF NOT EXISTS tiles AS SELECT map.zoom_level AS zoom_level,"
+                            " map.tile_column AS tile_column, map.tile_row AS tile_row, images.tile_data AS tile_data"
+                            " FROM map JOIN images ON images.tile_id = map.tile_id"),
+             QStringLiteral(
+                 "CREATE TABLE IF NOT EXISTS zeltrin_areas (id INTEGER PRIMARY KEY, name TEXT NOT NULL,"
+                 " south REAL NOT NULL, west REAL NOT NULL, north REAL NOT NULL, east REAL NOT NULL,"
+                 " min_zoom INTEGER NOT NULL, max_zoom INTEGER NOT NULL, tile_count INTEGER NOT NULL,"
+                 " created_ms INTEGER NOT NULL, state TEXT NOT NULL, url_template TEXT NOT NULL DEFAULT '')"),
+             // Rows of an area's tiles are TMS rows, as in `map`.
+             QStringLiteral(
+                 "CREATE TABLE IF NOT EXISTS zeltrin_area_tiles (area_id INTEGER NOT NULL,"
+                 " zoom_level INTEGER NOT NULL, tile_column INTEGER NOT NULL, tile_row INTEGER NOT NULL,"
+                 " held INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (area_id, zoom_level, tile_column, tile_row))"
+                 " WITHOUT ROWID"),
+             QStringLiteral("CREATE INDEX IF NOT EXISTS area_tiles_by_tile ON zeltrin_area_tiles"
+                            " (zoom_level, tile_column, tile_row)"),
+             QStringLiteral("INSERT OR IGNORE INTO metadata (name, value) VALUES ('name', 'ZeltrinPilot offline maps'),"
+                            " ('type', 'baselayer'), ('version', '1'), ('format', 'png'),"
+                            " ('description', 'Map areas kept for flying without a network')"),
+         }}};
     s.tables = {
         {QStringLiteral("map"), QStringLiteral("zoom_level, tile_column, tile_row, tile_id")},
         {QStringLiteral("images"), QStringLiteral("tile_id, tile_data")},
         {QStringLiteral("tiles"), QStringLiteral("zoom_level, tile_column, tile_row, tile_data")},
-        {QStringLiteral("zeltrin_areas"), QStringLiteral("id, name, south, west, north, east, min_zoom, max_zoom,"
-                                                         " tile_count, created_ms, state, url_template")},
+        {QStringLiteral("zeltrin_areas"),
+         QStringLiteral("id, name, south, west, north, east, min_zoom, max_zoom,"
+                        " tile_count, created_ms, state, url_template")},
         {QStringLiteral("zeltrin_area_tiles"), QStringLiteral("area_id, zoom_level, tile_column, tile_row, held")},
     };
     return s;

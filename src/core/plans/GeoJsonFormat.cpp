@@ -156,7 +156,8 @@ struct GeoReader {
         if (propertyAltitude) {
             plan.altitude = propertyAltitude;
             if (propertyReference.isString())
-                plan.altitudeReference = heightReferenceFromKey(propertyReference.toString()).value_or(HeightReference::Unknown);
+                plan.altitudeReference =
+                    heightReferenceFromKey(propertyReference.toString()).value_or(HeightReference::Unknown);
             else if (plan.terrainFollow)
                 plan.altitudeReference = *plan.terrainFollow ? HeightReference::Ground : HeightReference::TakeOff;
             else

@@ -19,8 +19,8 @@ const QString kFile = QStringLiteral("GPX file");
 
 struct Point {
     Coordinate position;
-    std::optional<double> elevation;       // above sea level
-    std::optional<double> aboveTakeoff;    // our extension
+    std::optional<double> elevation;    // above sea level
+    std::optional<double> aboveTakeoff; // our extension
 };
 
 struct GpxReader {

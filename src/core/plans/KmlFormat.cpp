@@ -276,7 +276,8 @@ QByteArray writeKml(const MissionPlan &plan)
     if (plan.speed)
         data.append({QStringLiteral("speed"), number(*plan.speed)});
     if (plan.terrainFollow)
-        data.append({QStringLiteral("terrainFollow"), *plan.terrainFollow ? QStringLiteral("true") : QStringLiteral("false")});
+        data.append(
+            {QStringLiteral("terrainFollow"), *plan.terrainFollow ? QStringLiteral("true") : QStringLiteral("false")});
     if (!data.isEmpty()) {
         w.writeStartElement(QStringLiteral("ExtendedData"));
         for (const auto &[name, value] : std::as_const(data)) {

@@ -27,8 +27,9 @@ PlanReadResult readKmz(const QByteArray &bytes, qint64 maxUnpacked)
     ZipPtr archive(zip_open_from_source(source, ZIP_RDONLY, &error));
     if (!archive) {
         // A zip is read from its end, where a cut-off file has no directory.
-        QString reason = zip_error_code_zip(&error) == ZIP_ER_NOZIP ? QStringLiteral("it is cut short, or not a ZIP archive")
-                                                                    : QString::fromUtf8(zip_error_strerror(&error));
+        QString reason = zip_error_code_zip(&error) == ZIP_ER_NOZIP
+            ? QStringLiteral("it is cut short, or not a ZIP archive")
+            : QString::fromUtf8(zip_error_strerror(&error));
         zip_error_fini(&error);
         zip_source_free(source);
         if (!reason.isEmpty())

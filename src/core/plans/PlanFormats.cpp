@@ -154,9 +154,10 @@ PlanReadResult readPlan(const QByteArray &bytes, std::optional<FileKind> named)
         return notThat(QStringLiteral("JSON of another kind"));
     }
     if (named)
-        return PlanReadResult::failure(QStringLiteral("it is not %1, nor another flight plan that can be read").arg(expected));
-    return PlanReadResult::failure(
-        QStringLiteral("it is not a flight plan (a QGroundControl plan, waypoint list, KML, KMZ, GeoJSON or GPX file)"));
+        return PlanReadResult::failure(
+            QStringLiteral("it is not %1, nor another flight plan that can be read").arg(expected));
+    return PlanReadResult::failure(QStringLiteral(
+        "it is not a flight plan (a QGroundControl plan, waypoint list, KML, KMZ, GeoJSON or GPX file)"));
 }
 
 PlanReadResult readPlanFile(const QString &path)

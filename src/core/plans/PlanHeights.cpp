@@ -20,8 +20,8 @@ QString heightReferenceKey(HeightReference r)
 
 std::optional<HeightReference> heightReferenceFromKey(QStringView key)
 {
-    for (HeightReference r : {HeightReference::TakeOff, HeightReference::Ground, HeightReference::SeaLevel,
-                              HeightReference::Unknown})
+    for (HeightReference r :
+         {HeightReference::TakeOff, HeightReference::Ground, HeightReference::SeaLevel, HeightReference::Unknown})
         if (key == heightReferenceKey(r))
             return r;
     return std::nullopt;
@@ -48,14 +48,13 @@ OpenedHeights openedHeights(const MissionPlan &plan, double currentAltitude, dou
             out.note = QStringLiteral("The file's heights are above the ground: Terrain Follow is on");
         out.terrainFollow = true;
         break;
-    case HeightReference::TakeOff:
-        break;
+    case HeightReference::TakeOff: break;
     }
     out.altitude = std::clamp(fileAltitude, minimum, maximum);
     QString range;
     if (fileAltitude > maximum)
-        range = format("The file's altitude of %.0f m is above the %.0f m limit: the mission flies at %.0f m", fileAltitude,
-                       maximum, maximum);
+        range = format("The file's altitude of %.0f m is above the %.0f m limit: the mission flies at %.0f m",
+                       fileAltitude, maximum, maximum);
     else if (fileAltitude < minimum)
         range = format("The file's altitude of %.0f m is below the %.0f m minimum: the mission flies at %.0f m",
                        fileAltitude, minimum, minimum);

@@ -227,7 +227,8 @@ PlanReadResult detail::readQgcPlanDocument(const QJsonDocument &doc)
 {
     const QJsonObject root = doc.object();
     if (!doc.isObject() || !root.value(u"fileType").isString())
-        return PlanReadResult::failure(QStringLiteral("this is JSON, but not a QGroundControl plan: it has no \"fileType\""));
+        return PlanReadResult::failure(
+            QStringLiteral("this is JSON, but not a QGroundControl plan: it has no \"fileType\""));
     if (const QString type = root.value(u"fileType").toString(); type != u"Plan")
         return PlanReadResult::failure(
             QStringLiteral("this QGroundControl file holds a \"%1\", not a plan").arg(excerpt(type)));
@@ -287,8 +288,9 @@ QByteArray writeQgcPlan(const MissionPlan &plan)
     if (const auto image = plan.survey ? survey::imageGeometry(plan.survey->spec) : std::nullopt) {
         const bool ground = plan.terrainFollow.value_or(false) || reference == HeightReference::Ground;
         int jumpId = 1;
-        surveyItem = qgcSurveyItem(plan, {image->height, ground ? kModeTerrainFrame : kModeRelative,
-                                          ground ? kFrameTerrain : kFrameRelative}, jumpId);
+        surveyItem = qgcSurveyItem(
+            plan, {image->height, ground ? kModeTerrainFrame : kModeRelative, ground ? kFrameTerrain : kFrameRelative},
+            jumpId);
         if (surveyItem) {
             altitude = image->height;
             reference = ground ? HeightReference::Ground : HeightReference::TakeOff;
@@ -306,8 +308,8 @@ QByteArray writeQgcPlan(const MissionPlan &plan)
         MissionPlan::Home{plan.waypoints.isEmpty() ? Coordinate{} : plan.waypoints.first(), 0.0});
     const QJsonObject mission{
         {"version", 2},
-        {"firmwareType", 0},  // generic autopilot
-        {"vehicleType", 2},   // quadrotor
+        {"firmwareType", 0}, // generic autopilot
+        {"vehicleType", 2},  // quadrotor
         {"cruiseSpeed", speed},
         {"hoverSpeed", speed},
         {"globalPlanAltitudeMode", mode},

@@ -28,8 +28,8 @@ QJsonArray coordinates(const QList<Coordinate> &points)
 
 QJsonObject missionItem(int command, int frame, const QJsonArray &params, int &jumpId)
 {
-    return {{"autoContinue", true}, {"command", command}, {"doJumpId", jumpId++}, {"frame", frame},
-            {"params", params}, {"type", "SimpleItem"}};
+    return {{"autoContinue", true}, {"command", command}, {"doJumpId", jumpId++},
+            {"frame", frame},       {"params", params},   {"type", "SimpleItem"}};
 }
 
 // Metres between two nearby coordinates (a run's ends), for the photo count QGroundControl shows.
@@ -91,7 +91,8 @@ std::optional<QJsonObject> qgcSurveyItem(const MissionPlan &plan, const QgcHeigh
         wp.insert("AltitudeMode", heights.mode);
         items.append(wp);
         if (run < runs.size() && runs[run].first == i)
-            items.append(missionItem(kDoSetCamTriggDist, kFrameMission, {image->triggerDistance, 0, 1, 0, 0, 0, 0}, jumpId));
+            items.append(
+                missionItem(kDoSetCamTriggDist, kFrameMission, {image->triggerDistance, 0, 1, 0, 0, 0, 0}, jumpId));
         if (run < runs.size() && runs[run].last == i) {
             items.append(missionItem(kDoSetCamTriggDist, kFrameMission, {0, 0, 0, 0, 0, 0, 0}, jumpId));
             shots += std::floor(metresBetween(plan.waypoints[runs[run].first], c) / image->triggerDistance + 1e-6) + 1;
@@ -150,7 +151,8 @@ std::optional<survey::SurveySpec> qgcSurveySpec(const QJsonObject &item)
     const QJsonObject transects = item.value(u"TransectStyleComplexItem").toObject();
     const QJsonObject camera = transects.value(u"CameraCalc").toObject();
     // Hover-and-capture surveys stop for each photo: not the runs this planner flies.
-    if (transects.value(u"HoverAndCapture").toBool(false) || transects.value(u"CameraTriggerInTurnAround").toBool(false))
+    if (transects.value(u"HoverAndCapture").toBool(false)
+        || transects.value(u"CameraTriggerInTurnAround").toBool(false))
         return std::nullopt;
 
     survey::SurveySpec spec;
@@ -186,7 +188,8 @@ std::optional<survey::SurveySpec> qgcSurveySpec(const QJsonObject &item)
     spec.frontOverlap = *front;
     spec.sideOverlap = *side;
     spec.crosshatch = transects.value(u"Refly90Degrees").toBool(false);
-    spec.camera = {camera.value(u"CameraName").toString(), *sensorWidth, *sensorHeight, *focal, *imageWidth, *imageHeight};
+    spec.camera = {
+        camera.value(u"CameraName").toString(), *sensorWidth, *sensorHeight, *focal, *imageWidth, *imageHeight};
     // A camera mounted upright has the image's height across the lines.
     if (!camera.value(u"Landscape").toBool(true)) {
         std::swap(spec.camera.sensorWidth, spec.camera.sensorHeight);

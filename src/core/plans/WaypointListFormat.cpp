@@ -56,22 +56,24 @@ PlanReadResult readWaypointList(const QByteArray &bytes)
             continue;
         if (!headerSeen) {
             if (line != u"QGC WPL 110" && line != u"QGC WPL 120")
-                return PlanReadResult::failure(QStringLiteral("its first line is \u201C%1\u201D, not \u201CQGC WPL 110\u201D")
-                                                   .arg(excerpt(line)));
+                return PlanReadResult::failure(
+                    QStringLiteral("its first line is \u201C%1\u201D, not \u201CQGC WPL 110\u201D").arg(excerpt(line)));
             headerSeen = true;
             continue;
         }
         static const QRegularExpression fieldGap(QStringLiteral("[\\t ]+"));
         const QStringList f = line.split(fieldGap);
         if (f.size() != 12)
-            return PlanReadResult::failure(QStringLiteral("%1 has %2 fields, not the 12 of a waypoint").arg(where).arg(f.size()));
+            return PlanReadResult::failure(
+                QStringLiteral("%1 has %2 fields, not the 12 of a waypoint").arg(where).arg(f.size()));
         double v[12];
         for (int i = 0; i < 12; ++i) {
             bool ok = false;
             v[i] = f.at(i).toDouble(&ok);
             if (!ok)
                 return PlanReadResult::failure(QStringLiteral("field %1 on %2 (\u201C%3\u201D) is not a number")
-                                                   .arg(i + 1).arg(where, excerpt(f.at(i), 20)));
+                                                   .arg(i + 1)
+                                                   .arg(where, excerpt(f.at(i), 20)));
         }
         const auto whole = [](double d) { return std::isfinite(d) && d == std::floor(d) && std::abs(d) < 1e9; };
         if (!whole(v[2]) || !whole(v[3]))

@@ -192,7 +192,8 @@ void writeTextIfAny(QXmlStreamWriter &w, const QString &name, const QString &tex
         w.writeTextElement(name, text);
 }
 
-void writeKmlPoint(QXmlStreamWriter &w, const QString &name, const TrackPoint &p, std::optional<double> takeoffElevation)
+void writeKmlPoint(QXmlStreamWriter &w, const QString &name, const TrackPoint &p,
+                   std::optional<double> takeoffElevation)
 {
     w.writeStartElement(QStringLiteral("Placemark"));
     w.writeTextElement(QStringLiteral("name"), name);
@@ -217,7 +218,8 @@ QByteArray logbookCsv(const QList<FlightRecord> &flights)
     return out;
 }
 
-QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points, std::optional<double> takeoffElevation)
+QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points,
+                     std::optional<double> takeoffElevation)
 {
     takeoffElevation = finiteOnly(takeoffElevation);
     const QList<TrackPoint> track = usablePoints(points);
@@ -252,7 +254,8 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
         writeTextIfAny(w, QStringLiteral("time"), isoUtc(p.timeMs));
         if (const QByteArray height = fixed(p.altitude, kHeightDecimals); !height.isEmpty()) {
             w.writeStartElement(QStringLiteral("extensions"));
-            w.writeTextElement(planio::kGpxExtensionNamespace, planio::kGpxHeightAboveTakeoff, QString::fromLatin1(height));
+            w.writeTextElement(planio::kGpxExtensionNamespace, planio::kGpxHeightAboveTakeoff,
+                               QString::fromLatin1(height));
             w.writeEndElement();
         }
         w.writeEndElement(); // trkpt
@@ -264,7 +267,8 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
     return out;
 }
 
-QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points, std::optional<double> takeoffElevation)
+QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points,
+                     std::optional<double> takeoffElevation)
 {
     takeoffElevation = finiteOnly(takeoffElevation);
     const QList<TrackPoint> track = usablePoints(points);
@@ -276,7 +280,8 @@ QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points
     w.writeStartElement(QStringLiteral("ExtendedData"));
     w.writeStartElement(QStringLiteral("Data"));
     w.writeAttribute(QStringLiteral("name"), QStringLiteral("altitudeReference"));
-    w.writeTextElement(QStringLiteral("value"), takeoffElevation ? QStringLiteral("sealevel") : QStringLiteral("takeoff"));
+    w.writeTextElement(QStringLiteral("value"),
+                       takeoffElevation ? QStringLiteral("sealevel") : QStringLiteral("takeoff"));
     w.writeEndElement(); // Data
     w.writeEndElement(); // ExtendedData
 

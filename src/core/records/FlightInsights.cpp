@@ -59,7 +59,7 @@ double share(double value, double reference)
 }
 
 // The finite values of `field` over flights [from, from + 5) of `recent`.
-template <typename Field>
+template<typename Field>
 QList<double> group(const QList<FlightRecord> &recent, qsizetype from, Field field)
 {
     QList<double> out;
@@ -113,7 +113,10 @@ FlightTrend durationTrend(const QList<FlightRecord> &recent)
     const double change = 100.0 * (a - b) / b;
     const QString text = format("%+.0f%% over last 5 flights", change);
     const double shown = std::round(change);
-    return trend(subject, std::abs(shown) < 5 ? Direction::steady : shown > 0 ? Direction::increasing : Direction::decreasing,
+    return trend(subject,
+                 std::abs(shown) < 5 ? Direction::steady
+                     : shown > 0     ? Direction::increasing
+                                     : Direction::decreasing,
                  text);
 }
 
@@ -161,11 +164,12 @@ FlightInsights computeInsights(const FlightTotals &t, const QList<FlightRecord> 
     const double n = double(t.count);
     const double averageSpeed = t.count > 0 ? t.maxSpeedSum / n : 0.0;
     in.averageSpeed.value = format("%.1f m/s", averageSpeed);
-    const std::optional<double> efficiency =
-        t.efficiencyBattery > 0 ? std::optional(t.efficiencyDistance / t.efficiencyBattery) : std::nullopt;
+    const std::optional<double> efficiency = t.efficiencyBattery > 0
+        ? std::optional(t.efficiencyDistance / t.efficiencyBattery)
+        : std::nullopt;
     in.efficiency.value = efficiency ? format("%.0f m/%%", *efficiency) : kPlaceholder;
-    const std::optional<double> averageUse =
-        t.batteryMinutes > 0 ? std::optional(t.batteryUsed / t.batteryMinutes) : std::nullopt;
+    const std::optional<double> averageUse = t.batteryMinutes > 0 ? std::optional(t.batteryUsed / t.batteryMinutes)
+                                                                  : std::nullopt;
     in.batteryUsage.value = t.latestBatteryPerMinute ? format("%.1f%%/min", *t.latestBatteryPerMinute) : kPlaceholder;
 
     if (!in.enoughFlights) {
@@ -182,7 +186,8 @@ FlightInsights computeInsights(const FlightTotals &t, const QList<FlightRecord> 
     }
     // Full while the latest flight drew no more per minute than the pilot's average.
     if (averageUse && t.latestBatteryPerMinute) {
-        in.batteryUsage.percentage = *t.latestBatteryPerMinute > 0 ? share(*averageUse, *t.latestBatteryPerMinute) : 100.0;
+        in.batteryUsage.percentage = *t.latestBatteryPerMinute > 0 ? share(*averageUse, *t.latestBatteryPerMinute)
+                                                                   : 100.0;
         in.batteryUsage.reference = format("average: %.1f%%/min", *averageUse);
     }
     in.duration = durationTrend(recent);

@@ -89,8 +89,13 @@ QByteArray analyticsReportPdf(const FlightAnalytics &totals, const FlightInsight
     html += QStringLiteral("</table>");
 
     html += QStringLiteral("<h2>Flights</h2><table width=\"100%\" cellspacing=\"0\" border=\"1\" class=\"flights\">");
-    html += headerRow({{"Take-off", 19}, {"Place", 25}, {"Duration", 12}, {"Max Altitude", 11}, {"Max Speed", 11},
-                       {"Distance", 11}, {"Battery Used", 11}});
+    html += headerRow({{"Take-off", 19},
+                       {"Place", 25},
+                       {"Duration", 12},
+                       {"Max Altitude", 11},
+                       {"Max Speed", 11},
+                       {"Distance", 11},
+                       {"Battery Used", 11}});
     for (const FlightRecord &f : flights)
         html += QStringLiteral("<tr>") + cell(dateText(f.log.date)) + cell(f.log.location)
             + cell(logDurationText(f.log.duration), true) + cell(logAltitudeText(f.log.maxAltitude), true)

@@ -26,25 +26,28 @@ SqliteSchema logbookSchema()
     s.damaged = QStringLiteral("The logbook is damaged");
     s.foreign = QStringLiteral("not a logbook");
     s.steps = {
-        {1, {
-            // Flights and their tracks.
-            QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"),
-            QStringLiteral("CREATE TABLE IF NOT EXISTS flights ("
-                           " id TEXT PRIMARY KEY, takeoff_ms INTEGER NOT NULL, duration REAL NOT NULL DEFAULT 0,"
-                           " max_altitude REAL NOT NULL DEFAULT 0, max_speed REAL NOT NULL DEFAULT 0,"
-                           " distance REAL NOT NULL DEFAULT 0, location TEXT NOT NULL DEFAULT '',"
-                           " end_reason TEXT NOT NULL DEFAULT 'open', battery_start INTEGER NOT NULL DEFAULT -1,"
-                           " battery_end INTEGER NOT NULL DEFAULT -1, takeoff_lat REAL NOT NULL DEFAULT 0,"
-                           " takeoff_lon REAL NOT NULL DEFAULT 0, point_count INTEGER NOT NULL DEFAULT 0)"),
-            QStringLiteral("CREATE TABLE IF NOT EXISTS track_points ("
-                           " flight_id TEXT NOT NULL, t_ms INTEGER NOT NULL, lat REAL NOT NULL, lon REAL NOT NULL,"
-                           " alt REAL NOT NULL, speed REAL NOT NULL, battery INTEGER NOT NULL, signal INTEGER NOT NULL,"
-                           " PRIMARY KEY (flight_id, t_ms)) WITHOUT ROWID"),
-        }},
-        {2, {
-            // The list reads newest first.
-            QStringLiteral("CREATE INDEX IF NOT EXISTS flights_by_takeoff ON flights (takeoff_ms DESC)"),
-        }},
+        {1,
+         {
+             // Flights and their tracks.
+             QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"),
+             QStringLiteral("CREATE TABLE IF NOT EXISTS flights ("
+                            " id TEXT PRIMARY KEY, takeoff_ms INTEGER NOT NULL, duration REAL NOT NULL DEFAULT 0,"
+                            " max_altitude REAL NOT NULL DEFAULT 0, max_speed REAL NOT NULL DEFAULT 0,"
+                            " distance REAL NOT NULL DEFAULT 0, location TEXT NOT NULL DEFAULT '',"
+                            " end_reason TEXT NOT NULL DEFAULT 'open', battery_start INTEGER NOT NULL DEFAULT -1,"
+                            " battery_end INTEGER NOT NULL DEFAULT -1, takeoff_lat REAL NOT NULL DEFAULT 0,"
+                            " takeoff_lon REAL NOT NULL DEFAULT 0, point_count INTEGER NOT NULL DEFAULT 0)"),
+             QStringLiteral(
+                 "CREATE TABLE IF NOT EXISTS track_points ("
+                 " flight_id TEXT NOT NULL, t_ms INTEGER NOT NULL, lat REAL NOT NULL, lon REAL NOT NULL,"
+                 " alt REAL NOT NULL, speed REAL NOT NULL, battery INTEGER NOT NULL, signal INTEGER NOT NULL,"
+                 " PRIMARY KEY (flight_id, t_ms)) WITHOUT ROWID"),
+         }},
+        {2,
+         {
+             // The list reads newest first.
+             QStringLiteral("CREATE INDEX IF NOT EXISTS flights_by_takeoff ON flights (takeoff_ms DESC)"),
+         }},
     };
     s.tables = {
         {QStringLiteral("flights"), QLatin1String(kRecordColumns)},
@@ -248,8 +251,9 @@ FlightTotals FlightStore::totals() const
     FlightTotals t;
     QSqlQuery q(connection());
     if (!isOpen()
-        || !q.exec(QStringLiteral("SELECT count(*), total(duration), total(distance), total(max_altitude), total(max_speed)"
-                                  " FROM flights"))
+        || !q.exec(
+            QStringLiteral("SELECT count(*), total(duration), total(distance), total(max_altitude), total(max_speed)"
+                           " FROM flights"))
         || !q.next())
         return t;
     t.count = q.value(0).toLongLong();
@@ -271,7 +275,8 @@ void FlightStore::addInsightTotals(FlightTotals &t) const
     if (q.exec(QStringLiteral("SELECT coalesce(max(max_speed), 0) FROM flights")) && q.next())
         t.fastest = q.value(0).toDouble();
     if (q.exec(QStringLiteral("SELECT count(*), total(battery_start - battery_end), total(duration) / 60.0 FROM flights"
-                              " WHERE %1").arg(perMinute))
+                              " WHERE %1")
+                   .arg(perMinute))
         && q.next()) {
         t.batteryFlights = q.value(0).toLongLong();
         t.batteryUsed = q.value(1).toDouble();
@@ -287,7 +292,8 @@ void FlightStore::addInsightTotals(FlightTotals &t) const
         t.bestEfficiency = q.value(2).toDouble();
     }
     if (q.exec(QStringLiteral("SELECT (battery_start - battery_end) / (duration / 60.0) FROM flights WHERE %1"
-                              " ORDER BY takeoff_ms DESC, id LIMIT 1").arg(perMinute))
+                              " ORDER BY takeoff_ms DESC, id LIMIT 1")
+                   .arg(perMinute))
         && q.next())
         t.latestBatteryPerMinute = q.value(0).toDouble();
 }

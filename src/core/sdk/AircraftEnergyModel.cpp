@@ -19,7 +19,10 @@ AircraftEnergyModel AircraftEnergyModel::simulated()
 }
 
 namespace {
-bool usable(double v) { return std::isfinite(v) && v >= 0.0; }
+bool usable(double v)
+{
+    return std::isfinite(v) && v >= 0.0;
+}
 } // namespace
 
 std::optional<double> batteryShare(const AircraftEnergyModel &m, const FlightEnergyDemand &f)

@@ -28,9 +28,9 @@ enum class DJIActiveTrackMode { trace, profile, spotlight };
 // The initial values are the sheets' own.
 struct DJIPointOfInterestSettings {
     std::optional<zeltrin::Coordinate> target; // none: the point under the aircraft
-    double radius = 20;   // metres
-    double altitude = 30; // metres above the take-off point
-    double speed = 3;     // metres per second
+    double radius = 20;                        // metres
+    double altitude = 30;                      // metres above the take-off point
+    double speed = 3;                          // metres per second
     DJICircleDirection direction = DJICircleDirection::clockwise;
     bool operator==(const DJIPointOfInterestSettings &) const = default;
 };
@@ -69,16 +69,18 @@ struct DJIActiveTrackSettings {
 using DJIModeSettings = std::variant<DJIPointOfInterestSettings, DJIOrbitSettings, DJISmartReturnSettings,
                                      DJIGeofenceSettings, DJIActiveTrackSettings>;
 
-inline DJIIntelligentMode modeOf(const DJIModeSettings &settings) { return DJIIntelligentMode(settings.index()); }
+inline DJIIntelligentMode modeOf(const DJIModeSettings &settings)
+{
+    return DJIIntelligentMode(settings.index());
+}
 
 static_assert(std::variant_size_v<DJIModeSettings> == 5);
-template <DJIIntelligentMode M, typename Settings>
+template<DJIIntelligentMode M, typename Settings>
 constexpr bool alternativeIs = std::is_same_v<std::variant_alternative_t<size_t(M), DJIModeSettings>, Settings>;
-static_assert(alternativeIs<DJIIntelligentMode::pointOfInterest, DJIPointOfInterestSettings>
-              && alternativeIs<DJIIntelligentMode::orbit, DJIOrbitSettings>
-              && alternativeIs<DJIIntelligentMode::smartReturnToHome, DJISmartReturnSettings>
-              && alternativeIs<DJIIntelligentMode::geofence, DJIGeofenceSettings>
-              && alternativeIs<DJIIntelligentMode::activeTrack, DJIActiveTrackSettings>);
+static_assert(
+    alternativeIs<
+        DJIIntelligentMode::pointOfInterest,
+        DJIPointOfInterestSettings> && alternativeIs<DJIIntelligentMode::orbit, DJIOrbitSettings> && alternativeIs<DJIIntelligentMode::smartReturnToHome, DJISmartReturnSettings> && alternativeIs<DJIIntelligentMode::geofence, DJIGeofenceSettings> && alternativeIs<DJIIntelligentMode::activeTrack, DJIActiveTrackSettings>);
 
 // A mode's settings at their initial values.
 DJIModeSettings defaultSettings(DJIIntelligentMode mode);

@@ -6,8 +6,14 @@
 
 namespace {
 
-double toRad(double deg) { return deg * std::numbers::pi / 180.0; }
-double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallback; }
+double toRad(double deg)
+{
+    return deg * std::numbers::pi / 180.0;
+}
+double finiteOr(double v, double fallback)
+{
+    return std::isfinite(v) ? v : fallback;
+}
 
 // Seconds to move `s` metres from rest to rest at up to `v`, speeding up and braking at `a`.
 double moveTime(double s, double v, double a)

@@ -11,14 +11,17 @@ namespace {
 constexpr double kProgressSteps[] = {0.25, 0.5, 0.75, 1.0};
 constexpr double kMetresPerDegree = 111320.0;
 
-double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallback; }
+double finiteOr(double v, double fallback)
+{
+    return std::isfinite(v) ? v : fallback;
+}
 
 // The visitor of a settings variant: one lambda per mode.
-template <typename... F>
+template<typename... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
-template <typename... F>
+template<typename... F>
 Overloaded(F...) -> Overloaded<F...>;
 
 // Why a waypoint's height cannot be flown, or empty when it can.
@@ -74,10 +77,13 @@ void SimulatedDJISDK::stopConnectionToProduct()
         return;
     m_linkUp = false;
     // Reported through the event loop, as the vendor's SDK reports it.
-    QMetaObject::invokeMethod(this, [this] {
-        if (DJISDKManagerDelegate *d = delegate(); d && !m_linkUp)
-            d->productDisconnected();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (DJISDKManagerDelegate *d = delegate(); d && !m_linkUp)
+                d->productDisconnected();
+        },
+        Qt::QueuedConnection);
 }
 
 void SimulatedDJISDK::step()
@@ -212,7 +218,8 @@ DJIReturnPosition SimulatedDJISDK::returnPosition(const FlightModel &m)
     at.groundSpeed = m.groundSpeed();
     const FlightModel::Point p = m.position(), home = m.home();
     if (at.distance > 1e-6)
-        at.courseHome = std::fmod(std::atan2(home.east - p.east, home.north - p.north) * 180.0 / std::numbers::pi + 360.0, 360.0);
+        at.courseHome = std::fmod(
+            std::atan2(home.east - p.east, home.north - p.north) * 180.0 / std::numbers::pi + 360.0, 360.0);
     at.wind = windEstimate(m.wind());
     return at;
 }
@@ -312,41 +319,41 @@ void SimulatedDJISDK::setAltitudeCeiling(double metres, DJICompletion done)
 void SimulatedDJISDK::startIntelligentMode(const DJIModeSettings &settings, DJICompletion done)
 {
     command(std::move(done), [this, &settings]() -> DJICommandError {
-        return std::visit(
-            Overloaded{
-                [this](const DJIPointOfInterestSettings &s) -> DJICommandError {
-                    // Circles the target, or the point under the aircraft when the sheet has none.
-                    FlightModel::Point centre = m_model.position();
-                    if (s.target) {
-                        if (!std::isfinite(s.target->latitude) || !std::isfinite(s.target->longitude))
-                            return QStringLiteral("The point of interest has no position");
-                        centre = toLocal(s.target->latitude, s.target->longitude);
-                    }
-                    return m_model.startOrbit(centre, finiteOr(s.radius, 50), finiteOr(s.speed, 5));
-                },
-                [this](const DJIOrbitSettings &s) -> DJICommandError {
-                    const double radius = finiteOr(s.radius, 30);
-                    // The circle's centre lies ahead of the aircraft, so it starts on the circle.
-                    const double h = m_model.heading() * std::numbers::pi / 180.0;
-                    const FlightModel::Point p = m_model.position();
-                    return m_model.startOrbit({p.east + radius * std::sin(h), p.north + radius * std::cos(h)}, radius,
-                                              finiteOr(s.speed, 5));
-                },
-                [this](const DJISmartReturnSettings &s) -> DJICommandError {
-                    setSmartReturn(s);
-                    return std::nullopt;
-                },
-                [this](const DJIGeofenceSettings &s) -> DJICommandError {
-                    setGeofence(s);
-                    return std::nullopt;
-                },
-                [this](const DJIActiveTrackSettings &) -> DJICommandError {
-                    if (!m_model.isFlying())
-                        return notFlyingReason();
-                    return std::nullopt;
-                },
-            },
-            settings);
+        return std::visit(Overloaded{
+                              [this](const DJIPointOfInterestSettings &s) -> DJICommandError {
+                                  // Circles the target, or the point under the aircraft when the sheet has none.
+                                  FlightModel::Point centre = m_model.position();
+                                  if (s.target) {
+                                      if (!std::isfinite(s.target->latitude) || !std::isfinite(s.target->longitude))
+                                          return QStringLiteral("The point of interest has no position");
+                                      centre = toLocal(s.target->latitude, s.target->longitude);
+                                  }
+                                  return m_model.startOrbit(centre, finiteOr(s.radius, 50), finiteOr(s.speed, 5));
+                              },
+                              [this](const DJIOrbitSettings &s) -> DJICommandError {
+                                  const double radius = finiteOr(s.radius, 30);
+                                  // The circle's centre lies ahead of the aircraft, so it starts on the circle.
+                                  const double h = m_model.heading() * std::numbers::pi / 180.0;
+                                  const FlightModel::Point p = m_model.position();
+                                  return m_model.startOrbit(
+                                      {p.east + radius * std::sin(h), p.north + radius * std::cos(h)}, radius,
+                                      finiteOr(s.speed, 5));
+                              },
+                              [this](const DJISmartReturnSettings &s) -> DJICommandError {
+                                  setSmartReturn(s);
+                                  return std::nullopt;
+                              },
+                              [this](const DJIGeofenceSettings &s) -> DJICommandError {
+                                  setGeofence(s);
+                                  return std::nullopt;
+                              },
+                              [this](const DJIActiveTrackSettings &) -> DJICommandError {
+                                  if (!m_model.isFlying())
+                                      return notFlyingReason();
+                                  return std::nullopt;
+                              },
+                          },
+                          settings);
     });
 }
 
@@ -364,23 +371,22 @@ void SimulatedDJISDK::updateIntelligentMode(const DJIModeSettings &settings, DJI
                 return std::nullopt;
             return m_model.retuneOrbit(finiteOr(radius, m_model.orbitRadius()), finiteOr(speed, m_model.orbitSpeed()));
         };
-        return std::visit(
-            Overloaded{
-                [&](const DJIPointOfInterestSettings &s) { return retune(s.radius, s.speed); },
-                [&](const DJIOrbitSettings &s) { return retune(s.radius, s.speed); },
-                [this](const DJISmartReturnSettings &s) -> DJICommandError {
-                    DJISmartReturnSettings kept = s;
-                    kept.batteryThreshold = finiteOr(s.batteryThreshold, m_model.returnCharge());
-                    setSmartReturn(kept);
-                    return std::nullopt;
-                },
-                [this](const DJIGeofenceSettings &s) -> DJICommandError {
-                    setGeofence(s);
-                    return std::nullopt;
-                },
-                [](const DJIActiveTrackSettings &) -> DJICommandError { return std::nullopt; },
-            },
-            settings);
+        return std::visit(Overloaded{
+                              [&](const DJIPointOfInterestSettings &s) { return retune(s.radius, s.speed); },
+                              [&](const DJIOrbitSettings &s) { return retune(s.radius, s.speed); },
+                              [this](const DJISmartReturnSettings &s) -> DJICommandError {
+                                  DJISmartReturnSettings kept = s;
+                                  kept.batteryThreshold = finiteOr(s.batteryThreshold, m_model.returnCharge());
+                                  setSmartReturn(kept);
+                                  return std::nullopt;
+                              },
+                              [this](const DJIGeofenceSettings &s) -> DJICommandError {
+                                  setGeofence(s);
+                                  return std::nullopt;
+                              },
+                              [](const DJIActiveTrackSettings &) -> DJICommandError { return std::nullopt; },
+                          },
+                          settings);
     });
 }
 

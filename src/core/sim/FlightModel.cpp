@@ -21,7 +21,10 @@ double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallb
 FlightModel::FlightModel() = default;
 
 double FlightModel::groundSpeed() const { return std::hypot(m_vx, m_vy); }
-double FlightModel::airspeed() const { return std::hypot(m_vx - m_wind.east, m_vy - m_wind.north); }
+double FlightModel::airspeed() const
+{
+    return std::hypot(m_vx - m_wind.east, m_vy - m_wind.north);
+}
 
 double FlightModel::distanceFromHome() const
 {
@@ -104,7 +107,10 @@ std::optional<QString> FlightModel::goHome(ReturnCause cause)
 
 namespace {
 // The height a mission waypoint is flown at.
-double flownHeight(double height) { return std::clamp(finiteOr(height, 50), 2.0, 500.0); }
+double flownHeight(double height)
+{
+    return std::clamp(finiteOr(height, 50), 2.0, 500.0);
+}
 } // namespace
 
 void FlightModel::setCeiling(std::optional<double> metres)
@@ -125,7 +131,8 @@ std::optional<QString> FlightModel::missionRefusal(const std::vector<Waypoint> &
     if (m_ceiling && highest > *m_ceiling + 1e-9) {
         // Whole metres, unless rounding would make the two look equal.
         const bool close = zeltrin::format("%.0f", highest) == zeltrin::format("%.0f", *m_ceiling);
-        const char *f = close ? "Mission altitude %.1f m is above the %.1f m ceiling" : "Mission altitude %.0f m is above the %.0f m ceiling";
+        const char *f = close ? "Mission altitude %.1f m is above the %.1f m ceiling"
+                              : "Mission altitude %.0f m is above the %.0f m ceiling";
         return zeltrin::format(f, highest, *m_ceiling);
     }
     return std::nullopt;

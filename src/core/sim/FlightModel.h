@@ -43,7 +43,7 @@ public:
     static constexpr double kHoverDrain = 0.065;
     static constexpr double kAirspeedDrain = 0.004;
     static constexpr double kClimbDrain = 0.01;
-    static constexpr double kHomeSpeed = 10;  // m/s flying home
+    static constexpr double kHomeSpeed = 10;    // m/s flying home
     static constexpr double kLandingRate = 1.5; // m/s
 
     FlightModel();

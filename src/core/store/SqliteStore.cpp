@@ -83,13 +83,10 @@ bool SqliteStore::openFile()
     // A file that is not SQLite at all is refused here; the driver would open it and fail later.
     QString why;
     switch (sqlitefile::readHeader(m_path, &why)) {
-    case sqlitefile::Header::unreadable:
-        return fail(QStringLiteral("Could not read the %1").arg(m_schema.noun), why);
-    case sqlitefile::Header::other:
-        return damaged(QStringLiteral("not a database"));
+    case sqlitefile::Header::unreadable: return fail(QStringLiteral("Could not read the %1").arg(m_schema.noun), why);
+    case sqlitefile::Header::other: return damaged(QStringLiteral("not a database"));
     case sqlitefile::Header::missing:
-    case sqlitefile::Header::sqlite:
-        break;
+    case sqlitefile::Header::sqlite: break;
     }
     QSqlDatabase db = QSqlDatabase::contains(m_connection)
         ? database()
@@ -111,7 +108,8 @@ bool SqliteStore::usable()
     q.finish();
     // Another program's file is left exactly as it was: nothing is written before this.
     if (!q.exec(QStringLiteral("SELECT (SELECT user_version FROM pragma_user_version),"
-                               " (SELECT count(*) FROM sqlite_master)")) || !q.next())
+                               " (SELECT count(*) FROM sqlite_master)"))
+        || !q.next())
         return damaged(q.lastError().text());
     const int version = q.value(0).toInt();
     bool foreign = version == 0 && q.value(1).toInt() != 0;

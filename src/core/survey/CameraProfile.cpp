@@ -5,7 +5,10 @@
 namespace zeltrin::survey {
 
 namespace {
-bool inRange(double v, double lo, double hi) { return std::isfinite(v) && v >= lo && v <= hi; }
+bool inRange(double v, double lo, double hi)
+{
+    return std::isfinite(v) && v >= lo && v <= hi;
+}
 } // namespace
 
 QString cameraProblem(const CameraProfile &c)
@@ -14,15 +17,20 @@ QString cameraProblem(const CameraProfile &c)
         return QStringLiteral("The camera needs a name.");
     if (c.name.size() > kMaxProfileName)
         return QStringLiteral("The camera's name is longer than %1 characters.").arg(kMaxProfileName);
-    if (!inRange(c.sensorWidth, kMinSensorSide, kMaxSensorSide) || !inRange(c.sensorHeight, kMinSensorSide, kMaxSensorSide))
+    if (!inRange(c.sensorWidth, kMinSensorSide, kMaxSensorSide)
+        || !inRange(c.sensorHeight, kMinSensorSide, kMaxSensorSide))
         return QStringLiteral("The sensor's width and height must be between %1 and %2 mm.")
-            .arg(kMinSensorSide).arg(kMaxSensorSide);
+            .arg(kMinSensorSide)
+            .arg(kMaxSensorSide);
     if (!inRange(c.focalLength, kMinFocalLength, kMaxFocalLength))
-        return QStringLiteral("The focal length must be between %1 and %2 mm.").arg(kMinFocalLength).arg(kMaxFocalLength);
+        return QStringLiteral("The focal length must be between %1 and %2 mm.")
+            .arg(kMinFocalLength)
+            .arg(kMaxFocalLength);
     if (c.imageWidth < kMinImageSide || c.imageWidth > kMaxImageSide || c.imageHeight < kMinImageSide
         || c.imageHeight > kMaxImageSide)
         return QStringLiteral("The image's width and height must be between %1 and %2 pixels.")
-            .arg(kMinImageSide).arg(kMaxImageSide);
+            .arg(kMinImageSide)
+            .arg(kMaxImageSide);
     return {};
 }
 

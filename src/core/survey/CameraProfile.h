@@ -20,10 +20,10 @@ struct CameraProfile {
 };
 
 // Sane ranges for a drone's mapping camera.
-constexpr double kMinSensorSide = 1.0, kMaxSensorSide = 100.0; // mm
+constexpr double kMinSensorSide = 1.0, kMaxSensorSide = 100.0;   // mm
 constexpr double kMinFocalLength = 1.0, kMaxFocalLength = 600.0; // mm
-constexpr int kMinImageSide = 100, kMaxImageSide = 100000;      // px
-constexpr qsizetype kMaxProfileName = 60;                       // characters
+constexpr int kMinImageSide = 100, kMaxImageSide = 100000;       // px
+constexpr qsizetype kMaxProfileName = 60;                        // characters
 
 // Empty when every figure is a positive finite number in its range and the name is set, else
 // the first problem, as a sentence for the pilot.

@@ -48,12 +48,13 @@ CameraProfileStore::Stored CameraProfileStore::read() const
         QVariantMap raw;
         for (const QString &key : m_settings->childKeys())
             raw.insert(key, m_settings->value(key));
-        CameraProfile p{raw.value(QStringLiteral("name")).toString(), numberOf(raw.value(QStringLiteral("sensorWidth"))),
-                        numberOf(raw.value(QStringLiteral("sensorHeight"))),
-                        numberOf(raw.value(QStringLiteral("focalLength"))), pixelsOf(raw.value(QStringLiteral("imageWidth"))),
-                        pixelsOf(raw.value(QStringLiteral("imageHeight")))};
+        CameraProfile p{
+            raw.value(QStringLiteral("name")).toString(),        numberOf(raw.value(QStringLiteral("sensorWidth"))),
+            numberOf(raw.value(QStringLiteral("sensorHeight"))), numberOf(raw.value(QStringLiteral("focalLength"))),
+            pixelsOf(raw.value(QStringLiteral("imageWidth"))),   pixelsOf(raw.value(QStringLiteral("imageHeight")))};
         const bool duplicate = builtInCameraProfile(p.name)
-            || std::any_of(s.profiles.cbegin(), s.profiles.cend(), [&](const CameraProfile &q) { return q.name == p.name; });
+            || std::any_of(s.profiles.cbegin(), s.profiles.cend(),
+                           [&](const CameraProfile &q) { return q.name == p.name; });
         if (cameraProblem(p).isEmpty() && !duplicate && s.profiles.size() < kMaxCustomProfiles)
             s.profiles.append(p);
         else if (!raw.isEmpty())
@@ -92,9 +93,15 @@ void CameraProfileStore::write(const QList<CameraProfile> &profiles, const Store
     m_settings->sync();
 }
 
-QList<CameraProfile> CameraProfileStore::customProfiles() const { return read().profiles; }
+QList<CameraProfile> CameraProfileStore::customProfiles() const
+{
+    return read().profiles;
+}
 
-QList<CameraProfile> CameraProfileStore::allProfiles() const { return builtInCameraProfiles() + customProfiles(); }
+QList<CameraProfile> CameraProfileStore::allProfiles() const
+{
+    return builtInCameraProfiles() + customProfiles();
+}
 
 std::optional<CameraProfile> CameraProfileStore::profile(const QString &name) const
 {
@@ -112,7 +119,8 @@ QString CameraProfileStore::save(const CameraProfile &profile)
         return QStringLiteral("\u201c%1\u201d is the name of a built-in camera.").arg(profile.name);
     const Stored old = read();
     QList<CameraProfile> profiles = old.profiles;
-    auto same = std::find_if(profiles.begin(), profiles.end(), [&](const CameraProfile &p) { return p.name == profile.name; });
+    auto same = std::find_if(profiles.begin(), profiles.end(),
+                             [&](const CameraProfile &p) { return p.name == profile.name; });
     if (same != profiles.end()) {
         *same = profile;
     } else {

@@ -34,23 +34,31 @@ LocalPlane::LocalPlane(Coordinate origin) : m_origin(origin), m_proj(std::make_u
     }
     // "+approx": the classic series, some 40 % faster than PROJ's default exact algorithm and within
     // 1e-8 m of it over the 10 km either side of the origin a survey may reach.
-    const QByteArray definition = QStringLiteral("+proj=tmerc +approx +lat_0=%1 +lon_0=%2 +k=1 +x_0=0 +y_0=0 +ellps=WGS84 +units=m")
-                                      .arg(origin.latitude, 0, 'f', 12)
-                                      .arg(origin.longitude, 0, 'f', 12)
-                                      .toLatin1();
+    const QByteArray definition =
+        QStringLiteral("+proj=tmerc +approx +lat_0=%1 +lon_0=%2 +k=1 +x_0=0 +y_0=0 +ellps=WGS84 +units=m")
+            .arg(origin.latitude, 0, 'f', 12)
+            .arg(origin.longitude, 0, 'f', 12)
+            .toLatin1();
     m_proj->pj = proj_create(m_proj->context, definition.constData());
     if (!m_proj->pj)
         m_proj->error = QStringLiteral("the map projection library refused the survey's plane: %1")
-                            .arg(QString::fromUtf8(proj_context_errno_string(m_proj->context, proj_context_errno(m_proj->context))));
+                            .arg(QString::fromUtf8(
+                                proj_context_errno_string(m_proj->context, proj_context_errno(m_proj->context))));
 }
 
 LocalPlane::~LocalPlane() = default;
 LocalPlane::LocalPlane(LocalPlane &&) noexcept = default;
 LocalPlane &LocalPlane::operator=(LocalPlane &&) noexcept = default;
 
-bool LocalPlane::isValid() const { return m_proj && m_proj->pj; }
+bool LocalPlane::isValid() const
+{
+    return m_proj && m_proj->pj;
+}
 
-QString LocalPlane::error() const { return m_proj ? m_proj->error : QString(); }
+QString LocalPlane::error() const
+{
+    return m_proj ? m_proj->error : QString();
+}
 
 PlanePoint LocalPlane::toPlane(Coordinate c) const
 {

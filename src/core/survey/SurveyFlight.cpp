@@ -46,7 +46,8 @@ QString areaOnPlane(const QList<Coordinate> &corners, const LocalPlane &plane, P
     if (std::abs(bg::area(area)) < 1.0)
         return QStringLiteral("The area is smaller than a square metre.");
     const Box env = bg::return_envelope<Box>(area);
-    if (env.max_corner().x() - env.min_corner().x() > kMaxExtent || env.max_corner().y() - env.min_corner().y() > kMaxExtent)
+    if (env.max_corner().x() - env.min_corner().x() > kMaxExtent
+        || env.max_corner().y() - env.min_corner().y() > kMaxExtent)
         return QStringLiteral("The area is more than %1 km across.").arg(kMaxExtent / 1000.0);
     return {};
 }
@@ -89,8 +90,8 @@ struct Builder {
         roles.push_back(role);
     }
 
-    void fly(const Pass &pass, const Segment &s, bool forward, int passIndex, TransitRouter &router, const RunRef *previous,
-             const std::vector<Pass> &passes)
+    void fly(const Pass &pass, const Segment &s, bool forward, int passIndex, TransitRouter &router,
+             const RunRef *previous, const std::vector<Pass> &passes)
     {
         const Frame frame(pass.heading);
         const double dir = forward ? 1.0 : -1.0;
@@ -163,7 +164,8 @@ SurveyFlight plan(const SurveySpec &spec, const SurveyFlightSettings &settings)
         return failure(QStringLiteral("The speed must be between 1 and 15 m/s."));
     const ImageGeometry image = *imageGeometry(spec);
 
-    const LocalPlane plane(centreOf(std::span<const Coordinate>(spec.polygon.constData(), size_t(spec.polygon.size()))));
+    const LocalPlane plane(
+        centreOf(std::span<const Coordinate>(spec.polygon.constData(), size_t(spec.polygon.size()))));
     if (!plane.isValid())
         return failure(plane.error());
     Polygon area;
@@ -205,7 +207,8 @@ SurveyFlight plan(const SurveySpec &spec, const SurveyFlightSettings &settings)
     for (size_t i = 0; i < order.size(); ++i) {
         const RunRef &r = order[i];
         const Pass &pass = passes[size_t(r.pass)];
-        b.fly(pass, pass.segments[size_t(r.segment)], r.forward, r.pass, router, i > 0 ? &order[i - 1] : nullptr, passes);
+        b.fly(pass, pass.segments[size_t(r.segment)], r.forward, r.pass, router, i > 0 ? &order[i - 1] : nullptr,
+              passes);
     }
 
     SurveyFlight f;
@@ -244,7 +247,8 @@ SurveyFlight plan(const SurveySpec &spec, const SurveyFlightSettings &settings)
         fig.distance += bg::distance(path[i - 1], path[i]);
     fig.turnCount = turnsAlong(path);
     fig.flightTime = fig.distance / settings.speed + fig.turnCount * kTurnAllowance;
-    const FlightEnergyDemand demand{fig.distance, settings.speed, image.height, image.height, fig.turnCount * kTurnAllowance};
+    const FlightEnergyDemand demand{fig.distance, settings.speed, image.height, image.height,
+                                    fig.turnCount * kTurnAllowance};
     fig.batteryShare = batteryShare(settings.energy, demand);
     fig.batteryCount = batteriesNeeded(settings.energy, demand, settings.batteryReserve);
     fig.transitsLeavingArea = b.transitsLeaving;

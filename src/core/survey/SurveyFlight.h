@@ -59,12 +59,12 @@ struct SurveyPhoto {
 
 struct SurveyFigures {
     ImageGeometry image;
-    double area = 0.0;         // m² inside the polygon
-    int lineCount = 0;         // lines with photos, both passes (a line cut in two by a notch counts once)
+    double area = 0.0; // m² inside the polygon
+    int lineCount = 0; // lines with photos, both passes (a line cut in two by a notch counts once)
     int photoCount = 0;
-    double distance = 0.0;     // m along the path (from and back to the take-off point when given)
-    int turnCount = 0;         // corners of more than kTurnAngle on that path
-    double flightTime = 0.0;   // s: distance at the speed, plus kTurnAllowance per turn
+    double distance = 0.0;   // m along the path (from and back to the take-off point when given)
+    int turnCount = 0;       // corners of more than kTurnAngle on that path
+    double flightTime = 0.0; // s: distance at the speed, plus kTurnAllowance per turn
     // Climb to the height and descent from it, at the aircraft's rates, come on top.
     std::optional<double> batteryShare; // % of one full pack
     std::optional<int> batteryCount;    // packs, each landing with the reserve left
@@ -74,7 +74,7 @@ struct SurveyFigures {
 };
 
 struct SurveyFlight {
-    QString error; // why nothing was planned; empty when planned
+    QString error;                   // why nothing was planned; empty when planned
     QList<SurveyWaypoint> waypoints; // in flight order
     QList<PhotoRun> runs;            // each photo line's LineStart and LineEnd waypoint, in flight order
     QList<SurveyPhoto> photos;       // in the order taken

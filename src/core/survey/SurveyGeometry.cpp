@@ -87,7 +87,8 @@ double estimatePhotos(const Polygon &area, double spacing, double trigger)
     // Every photo adds about one spacing by one trigger distance of new ground, and every line
     // across the area takes at least one.
     const Box env = bg::return_envelope<Box>(area);
-    const double across = std::hypot(env.max_corner().x() - env.min_corner().x(), env.max_corner().y() - env.min_corner().y());
+    const double across = std::hypot(env.max_corner().x() - env.min_corner().x(),
+                                     env.max_corner().y() - env.min_corner().y());
     return std::max(std::abs(bg::area(area)) / (spacing * trigger), across / spacing);
 }
 

@@ -8,7 +8,10 @@ namespace zeltrin::survey::detail {
 
 namespace {
 
-double dist(const Point &a, const Point &b) { return std::hypot(a.x() - b.x(), a.y() - b.y()); }
+double dist(const Point &a, const Point &b)
+{
+    return std::hypot(a.x() - b.x(), a.y() - b.y());
+}
 
 // Runs not flown yet, by line.
 class Remaining

@@ -26,7 +26,10 @@ double heightOf(const SurveySpec &s)
     return s.given == SurveySpec::Given::Height ? s.height : heightForGsd(s.camera, s.groundSampleDistance);
 }
 
-bool finite(double v) { return std::isfinite(v); }
+bool finite(double v)
+{
+    return std::isfinite(v);
+}
 } // namespace
 
 QString specProblem(const SurveySpec &s)
@@ -40,15 +43,19 @@ QString specProblem(const SurveySpec &s)
             return QStringLiteral("A corner of the area is not a position on the map.");
     if (QString camera = cameraProblem(s.camera); !camera.isEmpty())
         return camera;
-    if (s.given == SurveySpec::Given::GroundSampleDistance && !(finite(s.groundSampleDistance) && s.groundSampleDistance > 0))
+    if (s.given == SurveySpec::Given::GroundSampleDistance
+        && !(finite(s.groundSampleDistance) && s.groundSampleDistance > 0))
         return QStringLiteral("The ground sample distance must be a positive number.");
     const double h = heightOf(s);
     // A GSD worked out from a height at either end of the range may come back a hair outside it.
     if (!finite(h) || h < kMinHeight * (1 - 1e-12) || h > kMaxHeight * (1 + 1e-12)) {
         if (s.given == SurveySpec::Given::Height)
             return QStringLiteral("The height must be between %1 and %2 m.").arg(kMinHeight).arg(kMaxHeight);
-        return QStringLiteral("This ground sample distance needs a height of %1 m; the aircraft flies between %2 and %3 m.")
-            .arg(h, 0, 'f', 0).arg(kMinHeight).arg(kMaxHeight);
+        return QStringLiteral(
+                   "This ground sample distance needs a height of %1 m; the aircraft flies between %2 and %3 m.")
+            .arg(h, 0, 'f', 0)
+            .arg(kMinHeight)
+            .arg(kMaxHeight);
     }
     for (double overlap : {s.frontOverlap, s.sideOverlap})
         if (!finite(overlap) || overlap < kMinOverlap || overlap > kMaxOverlap)

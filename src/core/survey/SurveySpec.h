@@ -15,7 +15,7 @@ namespace zeltrin::survey {
 // Limits of what can be planned.
 constexpr double kMinHeight = 5.0, kMaxHeight = 120.0;   // m above ground: the planner's altitude range
 constexpr double kMinOverlap = 50.0, kMaxOverlap = 90.0; // %
-constexpr double kMaxTurnaround = 200.0;                  // m
+constexpr double kMaxTurnaround = 200.0;                 // m
 constexpr qsizetype kMaxCorners = 1000;
 
 struct SurveySpec {

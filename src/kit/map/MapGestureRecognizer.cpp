@@ -22,17 +22,10 @@ MapGestureRecognizer::MapGestureRecognizer(Reports reports, Clock clock)
 void MapGestureRecognizer::mouseEvent(const QMouseEvent &e)
 {
     switch (e.type()) {
-    case QEvent::MouseButtonPress:
-        press(e.position());
-        break;
-    case QEvent::MouseMove:
-        move(e.position());
-        break;
-    case QEvent::MouseButtonRelease:
-        release(e.position());
-        break;
-    default:
-        break;
+    case QEvent::MouseButtonPress: press(e.position()); break;
+    case QEvent::MouseMove: move(e.position()); break;
+    case QEvent::MouseButtonRelease: release(e.position()); break;
+    default: break;
     }
 }
 
@@ -49,7 +42,10 @@ void MapGestureRecognizer::touchEvent(const QTouchEvent &e)
     touch(points);
 }
 
-void MapGestureRecognizer::wheelEvent(const QWheelEvent &e) { wheel(e.angleDelta().y() / 120.0, e.position()); }
+void MapGestureRecognizer::wheelEvent(const QWheelEvent &e)
+{
+    wheel(e.angleDelta().y() / 120.0, e.position());
+}
 
 void MapGestureRecognizer::press(QPointF pos)
 {
@@ -189,15 +185,9 @@ void MapGestureRecognizer::touch(const QList<TouchPoint> &points)
     } else if (!points.isEmpty()) {
         const TouchPoint &p = points.constFirst();
         switch (p.state) {
-        case QEventPoint::Pressed:
-            press(p.pos);
-            break;
-        case QEventPoint::Released:
-            release(p.pos);
-            break;
-        default:
-            move(p.pos);
-            break;
+        case QEventPoint::Pressed: press(p.pos); break;
+        case QEventPoint::Released: release(p.pos); break;
+        default: move(p.pos); break;
         }
     }
 }

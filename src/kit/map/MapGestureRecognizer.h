@@ -25,9 +25,9 @@ class QWheelEvent;
 class MapGestureRecognizer
 {
 public:
-    static constexpr double kTapSlop = 8;          // px a press may wander and still be a tap
-    static constexpr qint64 kDoubleTapMs = 250;    // from one tap's release to the next one's
-    static constexpr double kDoubleTapSlop = 40;   // px between the two
+    static constexpr double kTapSlop = 8;        // px a press may wander and still be a tap
+    static constexpr qint64 kDoubleTapMs = 250;  // from one tap's release to the next one's
+    static constexpr double kDoubleTapSlop = 40; // px between the two
     static constexpr qint64 kLongPressMs = 500;
     static constexpr qint64 kFlingRestMs = 80;     // a drag that rested this long before release does not fling
     static constexpr double kFlingMinSpeed = 0.05; // px per ms

@@ -90,9 +90,12 @@ int MarkerAtlas::layout(int number, std::array<Quad, 11> *out, StyleKind kind) c
         // A pill: the circle's two halves apart, and its middle column of texels between them.
         const QRectF &c = st.circle;
         const double texel = c.width() / (s * m_dpr), hx = stretch / 2;
-        (*out)[size_t(n++)] = {QRectF(-s / 2 - hx, -s / 2, s / 2, s), QRectF(c.left(), c.top(), c.width() / 2, c.height())};
-        (*out)[size_t(n++)] = {QRectF(-hx, -s / 2, stretch, s), QRectF(c.center().x() - texel / 2, c.top(), texel, c.height())};
-        (*out)[size_t(n++)] = {QRectF(hx, -s / 2, s / 2, s), QRectF(c.center().x(), c.top(), c.width() / 2, c.height())};
+        (*out)[size_t(n++)] = {QRectF(-s / 2 - hx, -s / 2, s / 2, s),
+                               QRectF(c.left(), c.top(), c.width() / 2, c.height())};
+        (*out)[size_t(n++)] = {QRectF(-hx, -s / 2, stretch, s),
+                               QRectF(c.center().x() - texel / 2, c.top(), texel, c.height())};
+        (*out)[size_t(n++)] = {QRectF(hx, -s / 2, s / 2, s),
+                               QRectF(c.center().x(), c.top(), c.width() / 2, c.height())};
     }
     // Centred as the painter centres a line: by its advance and its ascent plus descent.
     double x = snap(-width / 2);

@@ -30,13 +30,13 @@ public:
 private:
     static constexpr double kPad = 2; // keeps linear filtering from reading a neighbouring cell
     struct Style {
-        double circleSize = 0; // the quad, with the shadow
-        double discSize = 0;   // the disc's own diameter
+        double circleSize = 0;        // the quad, with the shadow
+        double discSize = 0;          // the disc's own diameter
         QRectF circle;                // texture coordinates
         std::array<QRectF, 10> digit; // texture coordinates
         std::array<double, 10> advance{};
-        QSizeF cell;            // item pixels of one digit's cell
-        double baseline = 0;    // from the cell's top
+        QSizeF cell;         // item pixels of one digit's cell
+        double baseline = 0; // from the cell's top
         double lineHeight = 0;
     };
     QImage m_image;

@@ -242,7 +242,8 @@ void MarkerLayer::sync(const LayerSync &s)
     // The selected marker, and the one just deselected while it fades, go over everything.
     m_lifted.clear();
     const QPointF offset = s.offset();
-    const QRectF shown = s.bounds.adjusted(-overlay::kMarkerCull, -overlay::kMarkerCull, overlay::kMarkerCull, overlay::kMarkerCull);
+    const QRectF shown = s.bounds.adjusted(-overlay::kMarkerCull, -overlay::kMarkerCull, overlay::kMarkerCull,
+                                           overlay::kMarkerCull);
     for (const auto &sel : {m_previousSelection, m_shownSelection}) {
         if (!sel || *sel < 0 || *sel >= m_index.size())
             continue;
@@ -252,7 +253,8 @@ void MarkerLayer::sync(const LayerSync &s)
     }
     if (animating())
         // Keep animating; queued because this may run on the render thread.
-        QMetaObject::invokeMethod(m_owner, [owner = m_owner] { owner->update(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_owner, [owner = m_owner] { owner->update(); }, Qt::QueuedConnection);
 }
 
 void MarkerLayer::updateNodes(OverlayNodes &nodes, bool all) const

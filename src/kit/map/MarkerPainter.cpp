@@ -49,7 +49,6 @@ void paintShadow(QPainter *p, QPointF centre, double r, double blur, double stre
     p->drawRect(QRectF(centre.x() - hx, centre.y() - outer, stretch, 2 * outer));
 }
 
-
 } // namespace
 
 namespace marker {

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QRectF>
 
-
 class QFont;
 class QPainter;
 

@@ -45,7 +45,10 @@ OverlayNodes *OverlayNodes::in(QSGNode *slot, QQuickWindow *window, qreal dpr, b
     return nodes;
 }
 
-void OverlayNodes::setOffset(QPointF offset) { setSnappedOffset(this, offset, m_atlas.devicePixelRatio()); }
+void OverlayNodes::setOffset(QPointF offset)
+{
+    setSnappedOffset(this, offset, m_atlas.devicePixelRatio());
+}
 
 QSGGeometryNode *OverlayNodes::atlasNode() const
 {

@@ -74,8 +74,10 @@ QVariantMap TileMapItem::boundsOf(QRectF area) const
     if (m_cam.width <= 0 || m_cam.height <= 0 || area.isEmpty())
         return {}; // not laid out yet: no area
     const MapCamera::Bounds b = m_cam.boundsOf(area);
-    return {{QStringLiteral("south"), b.south}, {QStringLiteral("west"), b.west},
-            {QStringLiteral("north"), b.north}, {QStringLiteral("east"), b.east}};
+    return {{QStringLiteral("south"), b.south},
+            {QStringLiteral("west"), b.west},
+            {QStringLiteral("north"), b.north},
+            {QStringLiteral("east"), b.east}};
 }
 
 void TileMapItem::setMarkers(CoordinateListModel *m)
@@ -131,7 +133,10 @@ void TileMapItem::setTrack(TrackLine *t)
     update();
 }
 
-qreal TileMapItem::devicePixelRatio() const { return window() ? window()->effectiveDevicePixelRatio() : 1.0; }
+qreal TileMapItem::devicePixelRatio() const
+{
+    return window() ? window()->effectiveDevicePixelRatio() : 1.0;
+}
 
 void TileMapItem::vehiclesMoved()
 {
@@ -276,8 +281,9 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
         // The software renderer draws no geometry nodes: the layers paint the same data, the
         // track between the path and the markers.
         PainterLayerNode::in(root->overlay, s.window, s.bounds)->paint =
-            [offset, layers = std::array{m_markers.pathPainter(), m_track.painter(), m_markers.markerPainter(),
-                                         m_vehicles.painter()}](QPainter *p) {
+            [offset,
+             layers = std::array{m_markers.pathPainter(), m_track.painter(), m_markers.markerPainter(),
+                                 m_vehicles.painter()}](QPainter *p) {
                 p->translate(offset);
                 for (const auto &paint : layers)
                     paint(p);

@@ -128,7 +128,10 @@ public:
     // The topmost marker under a point, or -1.
     Q_INVOKABLE int markerAt(QPointF point) const { return m_markers.markerAt(m_cam, point); }
     // Accessible name of a marker ("WP1" for the first).
-    Q_INVOKABLE QString markerTitle(int index) const { return markerTitleFunction ? markerTitleFunction(index) : QString(); }
+    Q_INVOKABLE QString markerTitle(int index) const
+    {
+        return markerTitleFunction ? markerTitleFunction(index) : QString();
+    }
     // Camera moves as a gesture would make them (also used by tests and benchmarks).
     Q_INVOKABLE void panBy(double dx, double dy);
     Q_INVOKABLE void zoomBy(double factor, QPointF anchor);

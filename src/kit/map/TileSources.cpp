@@ -19,9 +19,18 @@ QString sourceFromEnvironment(const char *name, const QString &builtIn)
 }
 } // namespace
 
-QString TileSources::builtInImageryUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_IMAGERY_URL); }
-QString TileSources::builtInLabelsUrlTemplate() { return QStringLiteral(ZELTRIN_TILE_LABELS_URL); }
-QString TileSources::builtInAttribution() { return QStringLiteral(ZELTRIN_TILE_ATTRIBUTION); }
+QString TileSources::builtInImageryUrlTemplate()
+{
+    return QStringLiteral(ZELTRIN_TILE_IMAGERY_URL);
+}
+QString TileSources::builtInLabelsUrlTemplate()
+{
+    return QStringLiteral(ZELTRIN_TILE_LABELS_URL);
+}
+QString TileSources::builtInAttribution()
+{
+    return QStringLiteral(ZELTRIN_TILE_ATTRIBUTION);
+}
 
 QString TileSources::defaultImageryUrlTemplate()
 {

@@ -17,7 +17,10 @@ namespace {
 
 constexpr double kTrackWidth = 3;
 
-QColor trackColour() { return zeltrin::palette().themeBlue; }
+QColor trackColour()
+{
+    return zeltrin::palette().themeBlue;
+}
 
 std::vector<QLineF> legsOf(const std::vector<QPointF> &points)
 {

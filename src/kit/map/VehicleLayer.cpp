@@ -61,7 +61,8 @@ public:
 private:
     explicit VehicleNodes(const OverlayNodes &nodes)
     {
-        for (auto [slot, quad] : {std::pair{&m_home, nodes.atlas().home()}, std::pair{&m_aircraft, nodes.atlas().aircraft()}}) {
+        for (auto [slot, quad] :
+             {std::pair{&m_home, nodes.atlas().home()}, std::pair{&m_aircraft, nodes.atlas().aircraft()}}) {
             *slot = new QSGTransformNode;
             QSGGeometryNode *node = nodes.atlasNode();
             writeQuad(node->geometry(), quad);
@@ -77,7 +78,8 @@ private:
 VehicleDraw VehicleLayer::draw(const OverlayFrame &frame, double bearing, qreal dpr) const
 {
     auto place = [&frame, dpr](double latitude, double longitude) -> std::optional<QPointF> {
-        if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(latitude) > 90 || std::abs(longitude) > 180)
+        if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(latitude) > 90
+            || std::abs(longitude) > 180)
             return std::nullopt;
         const QPointF p = frame.project(zeltrin::mercator::toWorld(latitude, longitude));
         return QPointF(std::round(p.x() * dpr) / dpr, std::round(p.y() * dpr) / dpr);
@@ -103,7 +105,10 @@ bool VehicleLayer::needsFrame(const OverlayFrame &frame, double bearing, qreal d
 }
 
 // The GUI thread waits for this sync, so the member is safe to set.
-void VehicleLayer::sync(const LayerSync &s) { m_drawn = draw(s.frame, s.cam.bearing, s.dpr); }
+void VehicleLayer::sync(const LayerSync &s)
+{
+    m_drawn = draw(s.frame, s.cam.bearing, s.dpr);
+}
 
 void VehicleLayer::updateNodes(OverlayNodes &nodes) const
 {

@@ -132,7 +132,10 @@ QString DashboardModel::takeOffBlockedReason() const
     return takeOffBlockedReason(state(), m_drone && m_drone->isFlying());
 }
 
-QString DashboardModel::landBlockedReason() const { return landBlockedReason(state(), m_drone && m_drone->isFlying()); }
+QString DashboardModel::landBlockedReason() const
+{
+    return landBlockedReason(state(), m_drone && m_drone->isFlying());
+}
 
 bool DashboardModel::checklistRequired() const
 {
@@ -170,7 +173,11 @@ QString DashboardModel::flightTimeText() const { return flightTimeText(flight().
 QString DashboardModel::linkIcon() const { return linkIcon(state()); }
 QColor DashboardModel::linkColor() const { return DJIDroneManager::color(state()); }
 
-void DashboardModel::setShowActiveTrack(bool v) { m_showActiveTrack = v; Q_EMIT showActiveTrackChanged(); }
+void DashboardModel::setShowActiveTrack(bool v)
+{
+    m_showActiveTrack = v;
+    Q_EMIT showActiveTrackChanged();
+}
 QString DashboardModel::activeTrackLabel() const
 {
     return activeTrackEnabled() ? QStringLiteral("Stop Track") : QStringLiteral("ActiveTrack");
@@ -198,9 +205,21 @@ void DashboardModel::setPoiTarget(const QVariant &v)
     m_poi.setTarget(latOk && lonOk ? std::optional(zeltrin::Coordinate{lat, lon}) : std::nullopt);
 }
 
-void DashboardModel::setShowOrbit(bool v) { m_showOrbit = v; Q_EMIT showOrbitChanged(); }
-void DashboardModel::setShowRTH(bool v) { m_showRTH = v; Q_EMIT showRTHChanged(); }
-void DashboardModel::setShowGeofence(bool v) { m_showGeofence = v; Q_EMIT showGeofenceChanged(); }
+void DashboardModel::setShowOrbit(bool v)
+{
+    m_showOrbit = v;
+    Q_EMIT showOrbitChanged();
+}
+void DashboardModel::setShowRTH(bool v)
+{
+    m_showRTH = v;
+    Q_EMIT showRTHChanged();
+}
+void DashboardModel::setShowGeofence(bool v)
+{
+    m_showGeofence = v;
+    Q_EMIT showGeofenceChanged();
+}
 
 void DashboardModel::toggleLink()
 {

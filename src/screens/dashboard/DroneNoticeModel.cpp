@@ -33,7 +33,8 @@ void DroneNoticeModel::setDrone(DJIDroneManager *drone)
         connect(drone, &DJIDroneManager::commandFailed, this,
                 [this](const QString &command, const QString &reason) { show(refusalText(command, reason), true); });
         connect(drone, &DJIDroneManager::alertRaised, this, [this](const QString &message) { show(message, false); });
-        connect(drone, &DJIDroneManager::connectionTimedOut, this, [this](const QString &reason) { show(reason, true); });
+        connect(drone, &DJIDroneManager::connectionTimedOut, this,
+                [this](const QString &reason) { show(reason, true); });
     }
     Q_EMIT droneChanged();
 }

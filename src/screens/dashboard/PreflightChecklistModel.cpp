@@ -10,7 +10,10 @@
 
 using State = DJIDroneManager::ConnectionState;
 
-PreflightChecklistModel::PreflightChecklistModel(QObject *parent) : QObject(parent) { refresh(); }
+PreflightChecklistModel::PreflightChecklistModel(QObject *parent) : QObject(parent)
+{
+    refresh();
+}
 
 namespace {
 
@@ -46,16 +49,17 @@ PreflightChecklistModel::Item missionItem(const PreflightChecklistModel::Inputs 
     if (in.geofence) {
         // The aircraft takes off where it stands: that is the fence's centre.
         if (!in.position)
-            return item("mission", title, QStringLiteral("Aircraft position unknown: the geofence cannot be checked"), false);
+            return item("mission", title, QStringLiteral("Aircraft position unknown: the geofence cannot be checked"),
+                        false);
         double farthest = 0;
         for (qsizetype i = 0; i < points.size(); ++i) {
-            const double d = zeltrin::haversineMetres(in.position->latitude, in.position->longitude,
-                                                      points[i].latitude, points[i].longitude);
+            const double d = zeltrin::haversineMetres(in.position->latitude, in.position->longitude, points[i].latitude,
+                                                      points[i].longitude);
             if (!(d <= *in.geofence))
-                return item("mission", title,
-                            zeltrin::format("Waypoint %d is %.0f m out, beyond the %.0f m geofence", i + 1, d,
-                                            *in.geofence),
-                            false);
+                return item(
+                    "mission", title,
+                    zeltrin::format("Waypoint %d is %.0f m out, beyond the %.0f m geofence", i + 1, d, *in.geofence),
+                    false);
             farthest = std::max(farthest, d);
         }
         detail += zeltrin::format("; %.0f m out, geofence %.0f m", farthest, *in.geofence);
@@ -90,7 +94,8 @@ QList<PreflightChecklistModel::Item> PreflightChecklistModel::automaticItems(con
     {
         const QString title = QStringLiteral("Home point recorded");
         if (live && in.home)
-            out << item("home", title, zeltrin::format("%.5f\u00B0, %.5f\u00B0", in.home->latitude, in.home->longitude), true);
+            out << item("home", title, zeltrin::format("%.5f\u00B0, %.5f\u00B0", in.home->latitude, in.home->longitude),
+                        true);
         else
             out << item("home", title, QStringLiteral("Not recorded yet"), false);
     }
@@ -181,8 +186,10 @@ QVariantList PreflightChecklistModel::itemList() const
 {
     QVariantList out;
     for (const Item &i : items())
-        out << QVariantMap{{QStringLiteral("key"), i.key},       {QStringLiteral("title"), i.title},
-                           {QStringLiteral("detail"), i.detail}, {QStringLiteral("passed"), i.passed},
+        out << QVariantMap{{QStringLiteral("key"), i.key},
+                           {QStringLiteral("title"), i.title},
+                           {QStringLiteral("detail"), i.detail},
+                           {QStringLiteral("passed"), i.passed},
                            {QStringLiteral("manual"), i.manual}};
     return out;
 }

@@ -41,13 +41,17 @@ void FlightAnalyticsModel::setLogList(const QList<FlightLog> &logs)
 namespace {
 QVariantMap card(const QString &label, const QString &value, const char *icon, const QColor &color)
 {
-    return {{QStringLiteral("label"), label}, {QStringLiteral("value"), value},
-            {QStringLiteral("icon"), QString::fromLatin1(icon)}, {QStringLiteral("color"), color}};
+    return {{QStringLiteral("label"), label},
+            {QStringLiteral("value"), value},
+            {QStringLiteral("icon"), QString::fromLatin1(icon)},
+            {QStringLiteral("color"), color}};
 }
 QVariantMap metric(const QString &label, const QString &value, double percentage, const QColor &color)
 {
-    return {{QStringLiteral("label"), label}, {QStringLiteral("value"), value},
-            {QStringLiteral("percentage"), percentage}, {QStringLiteral("color"), color}};
+    return {{QStringLiteral("label"), label},
+            {QStringLiteral("value"), value},
+            {QStringLiteral("percentage"), percentage},
+            {QStringLiteral("color"), color}};
 }
 
 // A trend's look: green where the pilot does better, red where worse, blue for a change that is
@@ -59,12 +63,23 @@ QVariantMap trend(const FlightTrend &t, const QColor &up, const QColor &down)
     QColor color = p.themeGrey;
     switch (t.direction) {
     case FlightTrend::Direction::notEnough: break;
-    case FlightTrend::Direction::increasing: icon = "arrow.up.right"; color = up; break;
-    case FlightTrend::Direction::decreasing: icon = "arrow.down.right"; color = down; break;
-    case FlightTrend::Direction::steady: icon = "equal"; color = p.themeGold; break;
+    case FlightTrend::Direction::increasing:
+        icon = "arrow.up.right";
+        color = up;
+        break;
+    case FlightTrend::Direction::decreasing:
+        icon = "arrow.down.right";
+        color = down;
+        break;
+    case FlightTrend::Direction::steady:
+        icon = "equal";
+        color = p.themeGold;
+        break;
     }
-    return {{QStringLiteral("icon"), QString::fromLatin1(icon)}, {QStringLiteral("title"), t.title},
-            {QStringLiteral("description"), t.description}, {QStringLiteral("color"), color}};
+    return {{QStringLiteral("icon"), QString::fromLatin1(icon)},
+            {QStringLiteral("title"), t.title},
+            {QStringLiteral("description"), t.description},
+            {QStringLiteral("color"), color}};
 }
 } // namespace
 

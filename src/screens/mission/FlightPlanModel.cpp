@@ -22,9 +22,8 @@ FlightPlanModel::FlightPlanModel(QObject *parent)
     });
     // Never waits on the aircraft for ever.
     m_answerTimer.setSingleShot(true);
-    connect(&m_answerTimer, &QTimer::timeout, this, [this] {
-        uploadAnswered(m_upload.id, QStringLiteral("The aircraft did not answer the upload"));
-    });
+    connect(&m_answerTimer, &QTimer::timeout, this,
+            [this] { uploadAnswered(m_upload.id, QStringLiteral("The aircraft did not answer the upload")); });
     connect(&m_waypoints, &CoordinateListModel::countChanged, this, [this] {
         Q_EMIT waypointsChanged();
         Q_EMIT uploadEnabledChanged();
@@ -94,8 +93,9 @@ QString FlightPlanModel::replaceMissionMessage() const
 {
     if (!m_drone)
         return {};
-    return zeltrin::format("The aircraft is flying waypoint %d of %d. This plan of %d takes its place, from its first waypoint.",
-                           m_drone->missionWaypoint() + 1, m_drone->missionWaypointCount(), waypointCount());
+    return zeltrin::format(
+        "The aircraft is flying waypoint %d of %d. This plan of %d takes its place, from its first waypoint.",
+        m_drone->missionWaypoint() + 1, m_drone->missionWaypointCount(), waypointCount());
 }
 
 DJIWaypointMission FlightPlanModel::aircraftMission() const
@@ -350,7 +350,10 @@ void FlightPlanModel::setUploadMessage(const QString &text)
     Q_EMIT uploadMessageChanged();
 }
 
-void FlightPlanModel::dismissUploadMessage() { setUploadMessage({}); }
+void FlightPlanModel::dismissUploadMessage()
+{
+    setUploadMessage({});
+}
 
 void FlightPlanModel::clearWaypoints()
 {

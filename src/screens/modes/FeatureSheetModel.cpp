@@ -52,7 +52,10 @@ void FeatureSheetModel::resend()
     m_link->updateSettings(now);
 }
 
-bool FeatureSheetModel::isEnabled() const { return m_link ? m_link->isEnabled() : m_localEnabled; }
+bool FeatureSheetModel::isEnabled() const
+{
+    return m_link ? m_link->isEnabled() : m_localEnabled;
+}
 
 void FeatureSheetModel::setIsEnabled(bool v)
 {

@@ -90,7 +90,9 @@ bool FlightModeLink::updateSettings(const DJIModeSettings &settings)
     return true;
 }
 
-PointOfInterestLink::PointOfInterestLink(QObject *parent) : FlightModeLink(DJIIntelligentMode::pointOfInterest, parent) {}
+PointOfInterestLink::PointOfInterestLink(QObject *parent) : FlightModeLink(DJIIntelligentMode::pointOfInterest, parent)
+{
+}
 
 void PointOfInterestLink::setTarget(std::optional<zeltrin::Coordinate> target)
 {

@@ -23,7 +23,10 @@ void GeofenceSheetModel::radiusTouched()
     settingTouched();
 }
 
-double GeofenceSheetModel::radius() const { return m_fenceLink ? m_fenceLink->radius() : m_localRadius; }
+double GeofenceSheetModel::radius() const
+{
+    return m_fenceLink ? m_fenceLink->radius() : m_localRadius;
+}
 
 void GeofenceSheetModel::setRadius(double v)
 {

@@ -44,9 +44,9 @@ void RTHSheetModel::setDrone(DJIDroneManager *drone)
         disconnect(m_drone, nullptr, this, nullptr);
     m_drone = drone;
     if (drone)
-        for (auto changed : {&DJIDroneManager::flightDataChanged, &DJIDroneManager::isFlyingChanged,
-                             &DJIDroneManager::windChanged, &DJIDroneManager::homeChanged,
-                             &DJIDroneManager::valuesAreLiveChanged})
+        for (auto changed :
+             {&DJIDroneManager::flightDataChanged, &DJIDroneManager::isFlyingChanged, &DJIDroneManager::windChanged,
+              &DJIDroneManager::homeChanged, &DJIDroneManager::valuesAreLiveChanged})
             connect(drone, changed, this, &RTHSheetModel::calculationsChanged);
     Q_EMIT droneChanged();
 }

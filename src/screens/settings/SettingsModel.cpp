@@ -40,7 +40,10 @@ double SettingsModel::storedMaxAltitude(const QSettings &store)
     return ok && std::isfinite(stored) ? std::clamp(stored, kAltitudeMin, kAltitudeMax) : kAltitudeDefault;
 }
 
-bool SettingsModel::storedPreflight(const QSettings &store) { return store.value(kPreflightKey, true).toBool(); }
+bool SettingsModel::storedPreflight(const QSettings &store)
+{
+    return store.value(kPreflightKey, true).toBool();
+}
 
 void SettingsModel::setDrone(DJIDroneManager *drone)
 {

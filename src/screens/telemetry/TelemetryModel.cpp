@@ -46,9 +46,9 @@ void TelemetryModel::setDrone(DJIDroneManager *drone)
         QObject::disconnect(m_drone, nullptr, this, nullptr);
     m_drone = drone;
     if (m_drone) {
-        for (auto sig : {&DJIDroneManager::batteryChanged, &DJIDroneManager::flightDataChanged,
-                         &DJIDroneManager::gpsSignalChanged, &DJIDroneManager::windChanged,
-                         &DJIDroneManager::valuesAreLiveChanged})
+        for (auto sig :
+             {&DJIDroneManager::batteryChanged, &DJIDroneManager::flightDataChanged, &DJIDroneManager::gpsSignalChanged,
+              &DJIDroneManager::windChanged, &DJIDroneManager::valuesAreLiveChanged})
             QObject::connect(m_drone, sig, this, &TelemetryModel::valuesChanged);
         QObject::connect(m_drone, &QObject::destroyed, this, &TelemetryModel::valuesChanged, Qt::QueuedConnection);
     }
@@ -76,8 +76,7 @@ QVariantMap TelemetryModel::values() const
     const FlightData f = m_drone ? m_drone->flightData() : FlightData::zero;
     const GPSLevel gps = m_drone ? m_drone->gpsSignal() : GPSLevel::none;
     // The wind only while the aircraft's estimate is live: an old one would mislead.
-    const std::optional<DJIWindEstimate> wind =
-        m_drone && m_drone->valuesAreLive() ? m_drone->wind() : std::nullopt;
+    const std::optional<DJIWindEstimate> wind = m_drone && m_drone->valuesAreLive() ? m_drone->wind() : std::nullopt;
     using zeltrin::format;
     return {
         {QStringLiteral("charge"), format("%d%%", b.percentage)},

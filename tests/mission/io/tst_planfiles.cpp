@@ -86,7 +86,7 @@ private Q_SLOTS:
     // temporary behind, whether it cannot begin or is cut short. Each target refuses root too.
     void failedSaveKeepsTheOldFile_data()
     {
-        QTest::addColumn<QString>("target"); // in a fresh folder holding keep.plan
+        QTest::addColumn<QString>("target");                        // in a fresh folder holding keep.plan
         QTest::newRow("a path under a file") << "keep.plan/x.plan"; // ENOTDIR for everyone
         QTest::newRow("a read-only folder") << "ro/x.plan";
         QTest::newRow("over the old file, cut short") << "keep.plan";

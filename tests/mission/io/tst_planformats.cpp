@@ -255,30 +255,43 @@ private Q_SLOTS:
         QTest::newRow("blank, BOM only") << QByteArray("\xEF\xBB\xBF \r\n") << "the file is empty";
         QTest::newRow("GIF") << QByteArray("GIF89a....") << "this is a GIF image, not a flight plan";
         QTest::newRow("PDF") << QByteArray("%PDF-1.7\n") << "this is a PDF document, not a flight plan";
-        QTest::newRow("web page") << QByteArray("<!doctype html><p>Sign in") << "this is a web page (HTML), not a flight plan";
+        QTest::newRow("web page") << QByteArray("<!doctype html><p>Sign in")
+                                  << "this is a web page (HTML), not a flight plan";
         QTest::newRow("binary") << QByteArray("\x01\x02\x03\0\x04", 5) << "this is binary data, not a flight plan";
-        QTest::newRow("text") << QByteArray("lat,lon\n47,8\n")
-                              << "it is not a flight plan (a QGroundControl plan, waypoint list, KML, KMZ, GeoJSON or GPX file)";
-        QTest::newRow("other JSON") << QByteArray(R"({"hello":1})") << "this is JSON of another kind, not a flight plan";
-        QTest::newRow("other XML") << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"/>") << "this is an SVG image, not a flight plan";
-        QTest::newRow("XML of another kind") << QByteArray("<?xml version=\"1.0\"?>\n<TrainingCenterDatabase/>")
-                                             << "this is an XML document with a <TrainingCenterDatabase> root, not a flight plan";
+        QTest::newRow("text")
+            << QByteArray("lat,lon\n47,8\n")
+            << "it is not a flight plan (a QGroundControl plan, waypoint list, KML, KMZ, GeoJSON or GPX file)";
+        QTest::newRow("other JSON") << QByteArray(R"({"hello":1})")
+                                    << "this is JSON of another kind, not a flight plan";
+        QTest::newRow("other XML") << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"/>")
+                                   << "this is an SVG image, not a flight plan";
+        QTest::newRow("XML of another kind")
+            << QByteArray("<?xml version=\"1.0\"?>\n<TrainingCenterDatabase/>")
+            << "this is an XML document with a <TrainingCenterDatabase> root, not a flight plan";
         // Cut off: the last line that holds anything is named (the plan is one line, the KML
         // and the waypoint list several).
-        QTest::newRow("truncated plan") << plan.left(plan.size() / 2) << "the JSON file is damaged: it ends unexpectedly at line 1";
-        QTest::newRow("truncated GeoJSON") << geoLine.left(30) + "\n\n" << "the JSON file is damaged: it ends unexpectedly at line 1";
+        QTest::newRow("truncated plan") << plan.left(plan.size() / 2)
+                                        << "the JSON file is damaged: it ends unexpectedly at line 1";
+        QTest::newRow("truncated GeoJSON") << geoLine.left(30) + "\n\n"
+                                           << "the JSON file is damaged: it ends unexpectedly at line 1";
         // The place is where the parser stopped: after "tru " (column 18 to 21), at the brace;
         // after the tag that closes the wrong element (columns 8 to 19).
         QTest::newRow("GeoJSON bad value") << QByteArray("{\"type\":\n  \"LineString\",\n  \"coordinates\": tru }")
                                            << "the JSON file is damaged at line 3, column 22: illegal value";
         QTest::newRow("truncated KML") << QByteArray(kmlLine).replace("><", ">\n<").left(kmlLine.size() - 10)
                                        << "the KML file is damaged: it ends unexpectedly at line 8";
-        QTest::newRow("KML tags crossed") << kml("<Placemark>\n<Point></Placemark></Point>")
-                                          << "the KML file is damaged at line 2, column 19: opening and ending tag mismatch";
-        QTest::newRow("truncated KMZ") << zipOf("doc.kml", kmlLine).left(60) << "the KMZ archive is damaged: it is cut short, or not a ZIP archive";
-        QTest::newRow("truncated waypoint line") << wplHome + "1\t0\t3\t16\t0\t0\t0\t0\t47.1\t8.1" << "line 3 has 10 fields, not the 12 of a waypoint";
-        QTest::newRow("plan of the wrong kind") << QByteArray(R"({"fileType":"GeoFence","version":1})") << "this QGroundControl file holds a \"GeoFence\", not a plan";
-        QTest::newRow("plan items not a list") << QByteArray(R"({"fileType":"Plan","version":1,"mission":{"version":2,"items":{}}})") << "the mission's items are not a list";
+        QTest::newRow("KML tags crossed")
+            << kml("<Placemark>\n<Point></Placemark></Point>")
+            << "the KML file is damaged at line 2, column 19: opening and ending tag mismatch";
+        QTest::newRow("truncated KMZ") << zipOf("doc.kml", kmlLine).left(60)
+                                       << "the KMZ archive is damaged: it is cut short, or not a ZIP archive";
+        QTest::newRow("truncated waypoint line") << wplHome + "1\t0\t3\t16\t0\t0\t0\t0\t47.1\t8.1"
+                                                 << "line 3 has 10 fields, not the 12 of a waypoint";
+        QTest::newRow("plan of the wrong kind") << QByteArray(R"({"fileType":"GeoFence","version":1})")
+                                                << "this QGroundControl file holds a \"GeoFence\", not a plan";
+        QTest::newRow("plan items not a list")
+            << QByteArray(R"({"fileType":"Plan","version":1,"mission":{"version":2,"items":{}}})")
+            << "the mission's items are not a list";
         QTest::newRow("plan param a string") << qgcItems(R"({"type":"SimpleItem","command":16,"frame":3,"params":[0,0,0,0,"47",8,30]})") << "item 1 has a param that is not a number";
         QTest::newRow("plan command missing") << qgcItems(R"({"type":"SimpleItem","frame":3,"params":[0,0,0,0,47,8,30]})") << "item 1 has no command";
         QTest::newRow("plan six params") << qgcItems(R"({"type":"SimpleItem","command":16,"params":[0,0,0,47,8,30]})") << "does not have 7 params";
@@ -286,20 +299,24 @@ private Q_SLOTS:
         QTest::newRow("plan latitude 91") << qgcItems(simple(16, 91, 8, 30)) << "item 1 has a latitude outside ±90°";
         QTest::newRow("plan longitude -181") << qgcItems(simple(16, 1, 8, 30) + "," + simple(16, 1, -181, 30)) << "item 2 has a longitude outside ±180°";
         QTest::newRow("plan latitude null") << qgcItems(R"({"type":"SimpleItem","command":16,"frame":3,"params":[0,0,0,0,null,8,30]})") << "not a number";
-        QTest::newRow("plan no positions") << qgcItems(simple(20, 0, 0, 0, 2)) << "the plan has no item with a position";
+        QTest::newRow("plan no positions")
+            << qgcItems(simple(20, 0, 0, 0, 2)) << "the plan has no item with a position";
         QTest::newRow("plan no items") << qgcItems({}) << "the plan has no item with a position";
         QTest::newRow("plan home outside") << QByteArray(plan).replace("[47.39,8.54,488]", "[47.39,200,488]") << "the planned home has a longitude";
         QTest::newRow("waypoint NaN") << wplHome + "1\t0\t3\t16\t0\t0\t0\t0\tnan\t8.1\t30\t1\n" << "line 3 has a coordinate that is not a number";
         QTest::newRow("waypoint altitude inf") << wplHome + "1\t0\t3\t16\t0\t0\t0\t0\t47\t8.1\tinf\t1\n" << "altitude that is not a number";
-        QTest::newRow("waypoint word") << wplHome + "1\t0\t3\t16\t0\t0\t0\t0\tx\t8.1\t30\t1\n" << "field 9 on line 3 (\u201Cx\u201D) is not a number";
+        QTest::newRow("waypoint word") << wplHome + "1\t0\t3\t16\t0\t0\t0\t0\tx\t8.1\t30\t1\n"
+                                       << "field 9 on line 3 (\u201Cx\u201D) is not a number";
         QTest::newRow("waypoint latitude -90.5") << wplHome + "1\t0\t3\t16\t0\t0\t0\t0\t-90.5\t8.1\t30\t1\n" << "latitude outside ±90°";
-        QTest::newRow("waypoint header") << QByteArray("QGC WPL 999\n") << "its first line is \u201CQGC WPL 999\u201D, not \u201CQGC WPL 110\u201D";
+        QTest::newRow("waypoint header") << QByteArray("QGC WPL 999\n")
+                                         << "its first line is \u201CQGC WPL 999\u201D, not \u201CQGC WPL 110\u201D";
         QTest::newRow("waypoint no items") << wplHome << "the waypoint list has no item with a position";
         QTest::newRow("kml NaN") << kml("<Placemark><Point><coordinates>nan,1</coordinates></Point></Placemark>") << "not a number";
         QTest::newRow("kml latitude order") << kml("<Placemark><Point><coordinates>47.1,100.2</coordinates></Point></Placemark>") << "latitude outside ±90°";
         QTest::newRow("kml longitude 180.5") << kml("<Placemark><Point><coordinates>180.5,1</coordinates></Point></Placemark>") << "longitude outside ±180°";
         QTest::newRow("kml one number") << kml("<Placemark><Point><coordinates>8.1</coordinates></Point></Placemark>") << "are not \"longitude,latitude";
-        QTest::newRow("kml no positions") << kml("<Placemark><name>x</name></Placemark>") << "the KML file has no placemark with a position";
+        QTest::newRow("kml no positions")
+            << kml("<Placemark><name>x</name></Placemark>") << "the KML file has no placemark with a position";
         QTest::newRow("billion laughs")
             << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE kml [<!ENTITY a \"lol\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
                           "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]><kml><Document><name>&c;</name></Document></kml>")
@@ -307,15 +324,18 @@ private Q_SLOTS:
         QTest::newRow("external entity")
             << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE kml [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><kml><name>&x;</name></kml>")
             << "it declares XML entities";
-        QTest::newRow("undeclared entity") << kml("<name>&x;</name>") << "the KML file is damaged at line 1, column 101: entity 'x' not declared";
+        QTest::newRow("undeclared entity")
+            << kml("<name>&x;</name>") << "the KML file is damaged at line 1, column 101: entity 'x' not declared";
         QTest::newRow("kmz without kml") << zipOf("readme.txt", "hello") << "holds no KML document";
         QTest::newRow("geojson latitude order") << QByteArray(R"({"type":"Point","coordinates":[8.1,147.1]})") << "latitude outside ±90°";
         QTest::newRow("geojson longitude 181") << QByteArray(R"({"type":"Point","coordinates":[181,1]})") << "longitude outside ±180°";
         QTest::newRow("geojson coordinate a string") << QByteArray(R"({"type":"Point","coordinates":["8",1]})") << "not [longitude, latitude]";
         QTest::newRow("geojson coordinates object") << QByteArray(R"({"type":"LineString","coordinates":{}})") << "not a list";
         QTest::newRow("geojson features not a list") << QByteArray(R"({"type":"FeatureCollection","features":3})") << "features are not a list";
-        QTest::newRow("geojson unknown geometry") << QByteArray(R"({"type":"Circle","coordinates":[1,2]})") << "the geometry has an unknown geometry type \"Circle\"";
-        QTest::newRow("geojson no positions") << QByteArray(R"({"type":"FeatureCollection","features":[]})") << "the GeoJSON has no feature with a position";
+        QTest::newRow("geojson unknown geometry") << QByteArray(R"({"type":"Circle","coordinates":[1,2]})")
+                                                  << "the geometry has an unknown geometry type \"Circle\"";
+        QTest::newRow("geojson no positions") << QByteArray(R"({"type":"FeatureCollection","features":[]})")
+                                              << "the GeoJSON has no feature with a position";
     }
     void refuses()
     {
@@ -333,17 +353,25 @@ private Q_SLOTS:
         QTest::addColumn<FileKind>("named");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason");
-        const QByteArray gpx = "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><rte><rtept lat=\"1\" lon=\"2\"/></rte></gpx>";
-        QTest::newRow("PNG as KML") << FileKind::Kml << QByteArray("\x89PNG\r\n\x1a\n") << "this is a PNG image, not KML";
-        QTest::newRow("JPEG as GPX") << FileKind::Gpx << QByteArray("\xFF\xD8\xFF\xE0") << "this is a JPEG image, not GPX";
-        QTest::newRow("page as plan") << FileKind::QgcPlan << QByteArray("<html><body>404</body></html>") << "this is a web page (HTML), not a QGroundControl plan";
-        QTest::newRow("text as GPX") << FileKind::Gpx << QByteArray("lat,lon\n1,2\n") << "it is not GPX, nor another flight plan that can be read";
+        const QByteArray gpx =
+            "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><rte><rtept lat=\"1\" lon=\"2\"/></rte></gpx>";
+        QTest::newRow("PNG as KML") << FileKind::Kml << QByteArray("\x89PNG\r\n\x1a\n")
+                                    << "this is a PNG image, not KML";
+        QTest::newRow("JPEG as GPX") << FileKind::Gpx << QByteArray("\xFF\xD8\xFF\xE0")
+                                     << "this is a JPEG image, not GPX";
+        QTest::newRow("page as plan") << FileKind::QgcPlan << QByteArray("<html><body>404</body></html>")
+                                      << "this is a web page (HTML), not a QGroundControl plan";
+        QTest::newRow("text as GPX") << FileKind::Gpx << QByteArray("lat,lon\n1,2\n")
+                                     << "it is not GPX, nor another flight plan that can be read";
         QTest::newRow("cut-off GeoJSON") << FileKind::GeoJson << QByteArray("{\"type\":\"Point\",\n\"coordinates\":[8,")
                                          << "the GeoJSON file is damaged: it ends unexpectedly at line 2";
-        QTest::newRow("cut-off plan") << FileKind::QgcPlan << QByteArray("{\"fileType\":\"Pl") << "the plan file is damaged: it ends unexpectedly at line 1";
-        QTest::newRow("cut-off before the root") << FileKind::Kml << QByteArray("<?xml version=\"1.0\"?>\n<km") << "the KML file is damaged: it ends unexpectedly at line 2";
+        QTest::newRow("cut-off plan") << FileKind::QgcPlan << QByteArray("{\"fileType\":\"Pl")
+                                      << "the plan file is damaged: it ends unexpectedly at line 1";
+        QTest::newRow("cut-off before the root") << FileKind::Kml << QByteArray("<?xml version=\"1.0\"?>\n<km")
+                                                 << "the KML file is damaged: it ends unexpectedly at line 2";
         // Read by content all the same: a GPX file named .kml opens.
-        QTest::newRow("GPX named KML, damaged") << FileKind::Kml << gpx.left(gpx.size() - 8) << "the GPX file is damaged: it ends unexpectedly at line 1";
+        QTest::newRow("GPX named KML, damaged")
+            << FileKind::Kml << gpx.left(gpx.size() - 8) << "the GPX file is damaged: it ends unexpectedly at line 1";
         // Handed to the KML and GPX readers themselves (a KMZ holding GPX, say).
         QTest::newRow("GPX to the KML reader") << FileKind::Kml << gpx << "this is a GPX file, not KML";
         QTest::newRow("KML to the GPX reader") << FileKind::Gpx << kml({}) << "this is a KML file, not GPX";

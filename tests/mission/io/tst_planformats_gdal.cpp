@@ -99,7 +99,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<Format>("format");
         QTest::addColumn<bool>("aboveGround"); // a height GDAL sees (KML relativeToGround)
-        QTest::addColumn<QByteArray>("wkt"); // how ogrinfo lists the geometry
+        QTest::addColumn<QByteArray>("wkt");   // how ogrinfo lists the geometry
         QTest::newRow("kml") << Format::Kml << false << QByteArray("  POINT (");
         QTest::newRow("kml above ground") << Format::Kml << true << QByteArray("  POINT Z (");
         QTest::newRow("kmz") << Format::Kmz << false << QByteArray("  POINT (");
@@ -119,8 +119,12 @@ private Q_SLOTS:
 
         // The features as GDAL lists them, geometry in WKT.
         const QByteArray info = run("ogrinfo", {"-ro", "-al", path});
-        QVERIFY2(info.contains("Feature Count: 1\n") && info.contains(wkt) && !info.contains("LINESTRING"), info.constData());
-        const QJsonArray features = QJsonDocument::fromJson(run("ogr2ogr", {"-f", "GeoJSON", "/vsistdout/", path})).object().value("features").toArray();
+        QVERIFY2(info.contains("Feature Count: 1\n") && info.contains(wkt) && !info.contains("LINESTRING"),
+                 info.constData());
+        const QJsonArray features = QJsonDocument::fromJson(run("ogr2ogr", {"-f", "GeoJSON", "/vsistdout/", path}))
+                                        .object()
+                                        .value("features")
+                                        .toArray();
         QCOMPARE(features.size(), 1);
         const QJsonObject g = features.at(0).toObject().value("geometry").toObject();
         QCOMPARE(g.value("type").toString(), "Point");

@@ -21,25 +21,26 @@ const double kNone = qQNaN();
 QByteArray qgcItem(int frame, double paramAltitude, const QByteArray &extra = {})
 {
     return R"({"fileType":"Plan","version":1,"mission":{"version":2,"items":[{"type":"SimpleItem","command":16,"frame":)"
-        + QByteArray::number(frame) + R"(,"params":[0,0,0,null,47.1,8.1,)" + QByteArray::number(paramAltitude) + "]" + extra
-        + "}]}}";
+        + QByteArray::number(frame) + R"(,"params":[0,0,0,null,47.1,8.1,)" + QByteArray::number(paramAltitude) + "]"
+        + extra + "}]}}";
 }
 
 QByteArray wpl(int frame, double altitude)
 {
-    return "QGC WPL 110\n0\t1\t0\t16\t0\t0\t0\t0\t47\t8\t412\t1\n1\t0\t" + QByteArray::number(frame) + "\t16\t0\t0\t0\t0\t47.1\t8.1\t"
-        + QByteArray::number(altitude) + "\t1\n";
+    return "QGC WPL 110\n0\t1\t0\t16\t0\t0\t0\t0\t47\t8\t412\t1\n1\t0\t" + QByteArray::number(frame)
+        + "\t16\t0\t0\t0\t0\t47.1\t8.1\t" + QByteArray::number(altitude) + "\t1\n";
 }
 
 QByteArray kml(const QByteArray &body)
 {
-    return "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\"><Document>" + body
-        + "</Document></kml>";
+    return "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\"><Document>"
+        + body + "</Document></kml>";
 }
 
 QByteArray kmlLine(const QByteArray &mode, const QByteArray &data = {})
 {
-    return kml(data + "<Placemark><LineString>" + mode + "<coordinates>8.1,47.1,768 8.2,47.2,770</coordinates></LineString></Placemark>");
+    return kml(data + "<Placemark><LineString>" + mode
+               + "<coordinates>8.1,47.1,768 8.2,47.2,770</coordinates></LineString></Placemark>");
 }
 
 QByteArray kmlData(const QList<std::pair<const char *, const char *>> &data)
@@ -59,7 +60,8 @@ QByteArray geoLine(const QByteArray &properties, bool heights)
 QByteArray gpx(const QByteArray &inPoint)
 {
     return "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" xmlns:z=\"https://zeltrin.app/xmlns/gpx/1\"><rte>"
-           "<rtept lat=\"47.1\" lon=\"8.1\">" + inPoint + "</rtept><rtept lat=\"47.2\" lon=\"8.2\"/></rte></gpx>";
+           "<rtept lat=\"47.1\" lon=\"8.1\">"
+        + inPoint + "</rtept><rtept lat=\"47.2\" lon=\"8.2\"/></rte></gpx>";
 }
 
 } // namespace
@@ -82,10 +84,14 @@ private Q_SLOTS:
         QTest::newRow("plan terrain frame") << qgcItem(10, 40) << 40.0 << Ground;
         QTest::newRow("plan mode relative") << qgcItem(3, 30, R"(,"AltitudeMode":1,"Altitude":30)") << 30.0 << TakeOff;
         QTest::newRow("plan mode AMSL") << qgcItem(0, 768, R"(,"AltitudeMode":2,"Altitude":768)") << 768.0 << SeaLevel;
-        QTest::newRow("plan mode above terrain") << qgcItem(0, 806, R"(,"AltitudeMode":3,"Altitude":40)") << 40.0 << Ground;
-        QTest::newRow("plan above terrain, no Altitude") << qgcItem(0, 806, R"(,"AltitudeMode":3)") << 806.0 << SeaLevel;
-        QTest::newRow("plan mode terrain frame") << qgcItem(10, 40, R"(,"AltitudeMode":4,"Altitude":40)") << 40.0 << Ground;
-        QTest::newRow("plan mode none, frame counts") << qgcItem(0, 768, R"(,"AltitudeMode":5,"Altitude":12)") << 768.0 << SeaLevel;
+        QTest::newRow("plan mode above terrain")
+            << qgcItem(0, 806, R"(,"AltitudeMode":3,"Altitude":40)") << 40.0 << Ground;
+        QTest::newRow("plan above terrain, no Altitude")
+            << qgcItem(0, 806, R"(,"AltitudeMode":3)") << 806.0 << SeaLevel;
+        QTest::newRow("plan mode terrain frame")
+            << qgcItem(10, 40, R"(,"AltitudeMode":4,"Altitude":40)") << 40.0 << Ground;
+        QTest::newRow("plan mode none, frame counts")
+            << qgcItem(0, 768, R"(,"AltitudeMode":5,"Altitude":12)") << 768.0 << SeaLevel;
 
         // Waypoint lists: by frame.
         QTest::newRow("wpl frame 0") << wpl(0, 768) << 768.0 << SeaLevel;
@@ -97,32 +103,43 @@ private Q_SLOTS:
 
         // KML: by altitude mode; our data names the reference and wins.
         QTest::newRow("kml absolute") << kmlLine("<altitudeMode>absolute</altitudeMode>") << 768.0 << SeaLevel;
-        QTest::newRow("kml relativeToGround") << kmlLine("<altitudeMode>relativeToGround</altitudeMode>") << 768.0 << Ground;
-        QTest::newRow("kml relativeToSeaFloor") << kmlLine("<gx:altitudeMode>relativeToSeaFloor</gx:altitudeMode>") << 768.0 << Ground;
+        QTest::newRow("kml relativeToGround")
+            << kmlLine("<altitudeMode>relativeToGround</altitudeMode>") << 768.0 << Ground;
+        QTest::newRow("kml relativeToSeaFloor")
+            << kmlLine("<gx:altitudeMode>relativeToSeaFloor</gx:altitudeMode>") << 768.0 << Ground;
         QTest::newRow("kml clampToGround") << kmlLine("<altitudeMode>clampToGround</altitudeMode>") << kNone << TakeOff;
         QTest::newRow("kml no mode") << kmlLine({}) << kNone << TakeOff;
         QTest::newRow("kml unknown mode") << kmlLine("<altitudeMode>aboveTheClouds</altitudeMode>") << 768.0 << Unknown;
-        QTest::newRow("kml our data")
-            << kmlLine("<altitudeMode>absolute</altitudeMode>", kmlData({{"altitude", "45"}, {"altitudeReference", "takeoff"}})) << 45.0 << TakeOff;
-        QTest::newRow("kml data, unknown word") << kmlLine({}, kmlData({{"altitude", "45"}, {"altitudeReference", "moon"}})) << 45.0 << Unknown;
-        QTest::newRow("kml earlier data, terrain off") << kmlLine({}, kmlData({{"altitude", "45"}, {"terrainFollow", "false"}})) << 45.0 << TakeOff;
-        QTest::newRow("kml earlier data, terrain on") << kmlLine({}, kmlData({{"altitude", "45"}, {"terrainFollow", "true"}})) << 45.0 << Ground;
+        QTest::newRow("kml our data") << kmlLine("<altitudeMode>absolute</altitudeMode>",
+                                                 kmlData({{"altitude", "45"}, {"altitudeReference", "takeoff"}}))
+                                      << 45.0 << TakeOff;
+        QTest::newRow("kml data, unknown word")
+            << kmlLine({}, kmlData({{"altitude", "45"}, {"altitudeReference", "moon"}})) << 45.0 << Unknown;
+        QTest::newRow("kml earlier data, terrain off")
+            << kmlLine({}, kmlData({{"altitude", "45"}, {"terrainFollow", "false"}})) << 45.0 << TakeOff;
+        QTest::newRow("kml earlier data, terrain on")
+            << kmlLine({}, kmlData({{"altitude", "45"}, {"terrainFollow", "true"}})) << 45.0 << Ground;
         QTest::newRow("kml bare altitude") << kmlLine({}, kmlData({{"altitude", "45"}})) << 45.0 << Unknown;
         QTest::newRow("kml reference alone (flight export)")
-            << kmlLine("<altitudeMode>relativeToGround</altitudeMode>", kmlData({{"altitudeReference", "takeoff"}})) << 768.0 << TakeOff;
+            << kmlLine("<altitudeMode>relativeToGround</altitudeMode>", kmlData({{"altitudeReference", "takeoff"}}))
+            << 768.0 << TakeOff;
 
         // GeoJSON: a position's height is above the ellipsoid; our properties name theirs.
         QTest::newRow("geojson position heights") << geoLine({}, true) << 768.0 << SeaLevel;
-        QTest::newRow("geojson our properties") << geoLine(R"("altitude":45,"altitudeReference":"ground")", true) << 45.0 << Ground;
-        QTest::newRow("geojson earlier properties") << geoLine(R"("altitude":45,"terrainFollow":false)", false) << 45.0 << TakeOff;
+        QTest::newRow("geojson our properties")
+            << geoLine(R"("altitude":45,"altitudeReference":"ground")", true) << 45.0 << Ground;
+        QTest::newRow("geojson earlier properties")
+            << geoLine(R"("altitude":45,"terrainFollow":false)", false) << 45.0 << TakeOff;
         QTest::newRow("geojson bare altitude") << geoLine(R"("altitude":45)", false) << 45.0 << Unknown;
-        QTest::newRow("geojson reference not a word") << geoLine(R"("altitude":45,"altitudeReference":3)", false) << 45.0 << Unknown;
+        QTest::newRow("geojson reference not a word")
+            << geoLine(R"("altitude":45,"altitudeReference":3)", false) << 45.0 << Unknown;
         QTest::newRow("geojson no heights") << geoLine({}, false) << kNone << TakeOff;
 
         // GPX: <ele> is above sea level; our extension is above take-off.
         QTest::newRow("gpx ele") << gpx("<ele>768.4</ele>") << 768.4 << SeaLevel;
         QTest::newRow("gpx our extension")
-            << gpx("<ele>768.4</ele><extensions><z:heightAboveTakeoff>35</z:heightAboveTakeoff></extensions>") << 35.0 << TakeOff;
+            << gpx("<ele>768.4</ele><extensions><z:heightAboveTakeoff>35</z:heightAboveTakeoff></extensions>") << 35.0
+            << TakeOff;
         QTest::newRow("gpx no ele") << gpx({}) << kNone << TakeOff;
     }
     void reads()
@@ -150,10 +167,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("labels"); // in the file
         QTest::addColumn<double>("readAltitude");
         QTest::addColumn<HeightReference>("readReference");
-        const auto row = [](const char *name, Format f, HeightReference ref, QStringList labels, double alt, HeightReference readRef) {
-            QTest::newRow(name) << f << ref << labels << alt << readRef;
-        };
-        row("plan take-off", Format::QgcPlan, TakeOff, {R"("AltitudeMode":1)", R"("frame":3)", R"("globalPlanAltitudeMode":1)"}, 65, TakeOff);
+        const auto row = [](const char *name, Format f, HeightReference ref, QStringList labels, double alt,
+                            HeightReference readRef) { QTest::newRow(name) << f << ref << labels << alt << readRef; };
+        row("plan take-off", Format::QgcPlan, TakeOff,
+            {R"("AltitudeMode":1)", R"("frame":3)", R"("globalPlanAltitudeMode":1)"}, 65, TakeOff);
         row("plan ground", Format::QgcPlan, Ground, {R"("AltitudeMode":4)", R"("frame":10)"}, 65, Ground);
         row("plan sea level", Format::QgcPlan, SeaLevel, {R"("AltitudeMode":2)", R"("frame":0,)"}, 65, SeaLevel);
         row("plan unknown", Format::QgcPlan, Unknown, {R"("Altitude":50,)", R"("frame":3)"}, 50, TakeOff);
@@ -162,15 +179,18 @@ private Q_SLOTS:
         row("wpl sea level", Format::WaypointList, SeaLevel, {"1\t0\t0\t16\t"}, 65, SeaLevel);
         row("wpl unknown", Format::WaypointList, Unknown, {"\t0\t3\t16\t", "\t50\t1\n"}, 50, TakeOff);
         // KML has no take-off reference: such a plan lies on the ground, its height in the data.
-        row("kml take-off", Format::Kml, TakeOff, {"clampToGround", "<coordinates>8.1,47.1</", "<value>takeoff<"}, 65, TakeOff);
+        row("kml take-off", Format::Kml, TakeOff, {"clampToGround", "<coordinates>8.1,47.1</", "<value>takeoff<"}, 65,
+            TakeOff);
         row("kml ground", Format::Kml, Ground, {"relativeToGround", "8.1,47.1,65", "<value>ground<"}, 65, Ground);
         row("kml sea level", Format::Kml, SeaLevel, {"absolute", "8.1,47.1,65", "<value>sealevel<"}, 65, SeaLevel);
         row("kml unknown", Format::Kml, Unknown, {"clampToGround", "<value>unknown<"}, 65, Unknown);
         row("kmz take-off", Format::Kmz, TakeOff, {}, 65, TakeOff);
         // GeoJSON positions hold no heights of ours.
-        row("geojson take-off", Format::GeoJson, TakeOff, {"[8.1,47.1]", R"("altitudeReference":"takeoff")"}, 65, TakeOff);
+        row("geojson take-off", Format::GeoJson, TakeOff, {"[8.1,47.1]", R"("altitudeReference":"takeoff")"}, 65,
+            TakeOff);
         row("geojson ground", Format::GeoJson, Ground, {"[8.1,47.1]", R"("altitudeReference":"ground")"}, 65, Ground);
-        row("geojson sea level", Format::GeoJson, SeaLevel, {"[8.1,47.1]", R"("altitudeReference":"sealevel")"}, 65, SeaLevel);
+        row("geojson sea level", Format::GeoJson, SeaLevel, {"[8.1,47.1]", R"("altitudeReference":"sealevel")"}, 65,
+            SeaLevel);
         row("geojson unknown", Format::GeoJson, Unknown, {R"("altitudeReference":"unknown")"}, 65, Unknown);
     }
     void writes()
@@ -197,23 +217,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<double>("fileAltitude"); // NaN: the file has none
         QTest::addColumn<HeightReference>("reference");
-        QTest::addColumn<int>("fileTerrain");     // -1: the file does not say
-        QTest::addColumn<double>("altitude");     // what the mission gets; NaN: it keeps its own (50)
-        QTest::addColumn<int>("terrain");         // -1: unchanged
+        QTest::addColumn<int>("fileTerrain"); // -1: the file does not say
+        QTest::addColumn<double>("altitude"); // what the mission gets; NaN: it keeps its own (50)
+        QTest::addColumn<int>("terrain");     // -1: unchanged
         QTest::addColumn<QString>("note");
         QTest::newRow("above take-off") << 80.0 << TakeOff << 0 << 80.0 << 0 << "";
         QTest::newRow("no altitude") << kNone << SeaLevel << -1 << kNone << -1 << "";
         QTest::newRow("above sea level")
-            << 768.0 << SeaLevel << -1 << kNone << -1 << "Heights above sea level were not used: the mission keeps its altitude of 50 m";
+            << 768.0 << SeaLevel << -1 << kNone << -1
+            << "Heights above sea level were not used: the mission keeps its altitude of 50 m";
         QTest::newRow("unknown")
-            << 45.0 << Unknown << 1 << kNone << 1 << "The file does not say what its heights are measured from: the mission keeps its altitude of 50 m";
+            << 45.0 << Unknown << 1 << kNone << 1
+            << "The file does not say what its heights are measured from: the mission keeps its altitude of 50 m";
         QTest::newRow("above ground, terrain follow") << 40.0 << Ground << 1 << 40.0 << 1 << "";
         QTest::newRow("above ground, no flag")
             << 40.0 << Ground << -1 << 40.0 << 1 << "The file's heights are above the ground: Terrain Follow is on";
         QTest::newRow("above the limit")
-            << 150.4 << TakeOff << -1 << 120.0 << -1 << "The file's altitude of 150 m is above the 120 m limit: the mission flies at 120 m";
+            << 150.4 << TakeOff << -1 << 120.0 << -1
+            << "The file's altitude of 150 m is above the 120 m limit: the mission flies at 120 m";
         QTest::newRow("below the minimum, printf rounding")
-            << -0.4 << TakeOff << -1 << 5.0 << -1 << "The file's altitude of -0 m is below the 5 m minimum: the mission flies at 5 m";
+            << -0.4 << TakeOff << -1 << 5.0 << -1
+            << "The file's altitude of -0 m is below the 5 m minimum: the mission flies at 5 m";
         QTest::newRow("above ground and the limit")
             << 130.0 << Ground << 0 << 120.0 << 1
             << "The file's heights are above the ground: Terrain Follow is on. The file's altitude of 130 m is above the 120 m limit: the mission flies at 120 m";
@@ -273,11 +297,13 @@ private Q_SLOTS:
     void lonePointReads_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("kml placemark") << kml("<Placemark><name>Summit</name><Point><coordinates>151.2092955,-33.8688197</coordinates></Point></Placemark>");
-        QTest::newRow("geojson feature") << QByteArray(R"({"type":"Feature","properties":null,"geometry":{"type":"Point","coordinates":[151.2092955,-33.8688197]}})");
+        QTest::newRow("kml placemark") << kml(
+            "<Placemark><name>Summit</name><Point><coordinates>151.2092955,-33.8688197</coordinates></Point></Placemark>");
+        QTest::newRow("geojson feature") << QByteArray(
+            R"({"type":"Feature","properties":null,"geometry":{"type":"Point","coordinates":[151.2092955,-33.8688197]}})");
         // (moc reads the "//" of a raw string's address as a comment: no raw strings here.)
-        QTest::newRow("gpx waypoint")
-            << QByteArray("<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\"><wpt lat=\"-33.8688197\" lon=\"151.2092955\"/></gpx>");
+        QTest::newRow("gpx waypoint") << QByteArray(
+            "<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\"><wpt lat=\"-33.8688197\" lon=\"151.2092955\"/></gpx>");
     }
     void lonePointReads()
     {

@@ -179,7 +179,8 @@ private Q_SLOTS:
         const QPoint start = pointFor(slider, 0);
         const QPoint end = pointFor(slider, target);
         int duringDrag = -1;
-        s.drag(start, end, touch, {.steps = 20, .stepMs = 0, .afterMs = 0, .whileHeld = [&] { duringDrag = int(sent.count()); }});
+        s.drag(start, end, touch,
+               {.steps = 20, .stepMs = 0, .afterMs = 0, .whileHeld = [&] { duringDrag = int(sent.count()); }});
         QCOMPARE(duringDrag, 1); // only the start so far
         QCOMPARE(sent.count(), 2);
         QCOMPARE(sent.at(0).at(0).toFloat(), 0.0f);
@@ -252,8 +253,9 @@ private Q_SLOTS:
         QVERIFY(tumbler);
         auto *row = tumbler->property("currentItem").value<QQuickItem *>();
         QVERIFY(row);
-        QTRY_VERIFY2(qAbs(centreOf(row).y() - centreOf(picker).y()) <= 1,
-                     qPrintable(QStringLiteral("row at %1, centre %2").arg(centreOf(row).y()).arg(centreOf(picker).y())));
+        QTRY_VERIFY2(
+            qAbs(centreOf(row).y() - centreOf(picker).y()) <= 1,
+            qPrintable(QStringLiteral("row at %1, centre %2").arg(centreOf(row).y()).arg(centreOf(picker).y())));
         QTest::qWait(100);
         QCOMPARE(changed.count(), rows == 0 ? 0 : 1);
         // The owner's binding stays: a value set on the model shows on the wheel.
@@ -286,8 +288,9 @@ private Q_SLOTS:
         QQuickItem *scroller = s.find(QStringLiteral("controlsScroller"));
         QVERIFY(scroller);
         bool scrollerHeld = false;
-        s.drag(from, from + QPoint(0, 70), touch,
-               {.steps = 14, .stepMs = 16, .afterMs = 0, .whileHeld = [&] { scrollerHeld = !scroller->property("interactive").toBool(); }});
+        s.drag(from, from + QPoint(0, 70), touch, {.steps = 14, .stepMs = 16, .afterMs = 0, .whileHeld = [&] {
+                                                       scrollerHeld = !scroller->property("interactive").toBool();
+                                                   }});
         // The controls around the wheel held still, and scroll again once the finger is up.
         QVERIFY(scrollerHeld);
         QCOMPARE(scroller->property("contentY").toDouble(), 0.0);

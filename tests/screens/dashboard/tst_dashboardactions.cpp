@@ -17,7 +17,10 @@ const char *kDashboard = "qrc:/Zeltrin/screens/dashboard/DashboardView.qml";
 
 struct Dashboard : ScreenHarness {
     bool loaded = false;
-    explicit Dashboard(Aircraft aircraft) : ScreenHarness(aircraft) { loaded = open(QUrl(QString::fromLatin1(kDashboard))); }
+    explicit Dashboard(Aircraft aircraft) : ScreenHarness(aircraft)
+    {
+        loaded = open(QUrl(QString::fromLatin1(kDashboard)));
+    }
     DashboardModel *model() const { return ScreenHarness::model<DashboardModel>(); }
     void tapNamed(const QString &name) { tap(findShown(name), true, 0, 0); }
     QString notice() const { return model()->notice()->shown() ? model()->notice()->text() : QString(); }
@@ -47,7 +50,8 @@ private Q_SLOTS:
         // The preferences the settings screen keeps, in this run's own store.
         QCoreApplication::setOrganizationName(QStringLiteral("ZeltrinTests"));
         // A store of this process's own: the offscreen and the window runs go side by side.
-        QCoreApplication::setApplicationName(QStringLiteral("tst_dashboardactions-%1").arg(QCoreApplication::applicationPid()));
+        QCoreApplication::setApplicationName(
+            QStringLiteral("tst_dashboardactions-%1").arg(QCoreApplication::applicationPid()));
     }
     void init() { setChecklist(true); }
 
@@ -72,7 +76,8 @@ private Q_SLOTS:
         QCOMPARE(s.model()->linkIcon(), QStringLiteral("antenna.radiowaves.left.and.right.slash"));
         if (!aircraftAnswers) {
             QTRY_VERIFY_WITH_TIMEOUT(s.findShown(QStringLiteral("Disconnected")), 3000);
-            const QString why = QStringLiteral("No aircraft answered within 1 s. Check that it and the remote controller are on.");
+            const QString why = QStringLiteral(
+                "No aircraft answered within 1 s. Check that it and the remote controller are on.");
             QCOMPARE(s.notice(), why);
             QTRY_VERIFY(s.findShown(why));
             return;
@@ -93,10 +98,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("why");
-        QTest::newRow("take off, no aircraft") << "none" << "Take Off" << "No aircraft connected";
-        QTest::newRow("take off, flying") << "flying" << "Take Off" << "Already flying";
-        QTest::newRow("land, grounded") << "grounded" << "Land" << "Not flying";
-        QTest::newRow("RTH, grounded") << "grounded" << "RTH" << "Not flying";
+        QTest::newRow("take off, no aircraft") << "none"
+                                               << "Take Off"
+                                               << "No aircraft connected";
+        QTest::newRow("take off, flying") << "flying"
+                                          << "Take Off"
+                                          << "Already flying";
+        QTest::newRow("land, grounded") << "grounded"
+                                        << "Land"
+                                        << "Not flying";
+        QTest::newRow("RTH, grounded") << "grounded"
+                                       << "RTH"
+                                       << "Not flying";
     }
     void quickActionsSayWhyTheyCannotAct()
     {
@@ -149,7 +162,8 @@ private Q_SLOTS:
         QTRY_VERIFY(s.findShown(QStringLiteral("checklist-propellers"))->property("passed").toBool());
         s.tapNamed(QStringLiteral("checklist-area"));
         QTRY_VERIFY(s.findShown(QStringLiteral("checklist-area"))->property("passed").toBool());
-        QCOMPARE(s.findShown(QStringLiteral("checklistOpen"))->property("text").toString(), QStringLiteral("1 item still open"));
+        QCOMPARE(s.findShown(QStringLiteral("checklistOpen"))->property("text").toString(),
+                 QStringLiteral("1 item still open"));
         s.tap(go, true, 0, 0);
         QVERIFY(!s.findShown(QStringLiteral("holdToTakeOff"))); // still blocked
 

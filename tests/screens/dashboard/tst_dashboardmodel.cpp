@@ -216,10 +216,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("flying");
         QTest::addColumn<QString>("takeOff");
         QTest::addColumn<QString>("land");
-        QTest::newRow("no link") << int(State::disconnected) << false << "No aircraft connected" << "No aircraft connected";
-        QTest::newRow("connecting, last seen flying") << int(State::connecting) << true << "No aircraft connected" << "No aircraft connected";
-        QTest::newRow("grounded") << int(State::connected) << false << "" << "Not flying";
-        QTest::newRow("flying") << int(State::connected) << true << "Already flying" << "";
+        QTest::newRow("no link") << int(State::disconnected) << false << "No aircraft connected"
+                                 << "No aircraft connected";
+        QTest::newRow("connecting, last seen flying") << int(State::connecting) << true << "No aircraft connected"
+                                                      << "No aircraft connected";
+        QTest::newRow("grounded") << int(State::connected) << false << ""
+                                  << "Not flying";
+        QTest::newRow("flying") << int(State::connected) << true << "Already flying"
+                                << "";
     }
     void quickActionRules()
     {

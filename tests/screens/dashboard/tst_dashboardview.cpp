@@ -5,12 +5,12 @@
 #include "FeatureSheetModel.h"
 #include "ScreenHarness.h"
 
+#include <QElapsedTimer>
 #include <QQmlEngine>
 #include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSignalSpy>
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <functional>
@@ -213,7 +213,8 @@ private Q_SLOTS:
         // The sheet follows the finger (over its bounds if it has nothing more to show).
         const double before = flick->property("contentY").toDouble();
         double during = before;
-        s.drag(at(0.7), at(0.7) - QPoint(0, 150), touch, {.whileHeld = [&] { during = flick->property("contentY").toDouble(); }});
+        s.drag(at(0.7), at(0.7) - QPoint(0, 150), touch,
+               {.whileHeld = [&] { during = flick->property("contentY").toDouble(); }});
         QVERIFY2(during > before + 40, qPrintable(QString::number(during)));
         QCOMPARE(m->geofenceRadius(), 500.0);
         QTest::qWait(600); // let the flick come to rest
@@ -408,11 +409,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("qmlCase");
         QTest::addColumn<int>("mode");
-        QTest::newRow("poi") << "poiLink" << "pointOfInterest" << int(DJIIntelligentMode::pointOfInterest);
-        QTest::newRow("orbit") << "orbitLink" << "orbit" << int(DJIIntelligentMode::orbit);
-        QTest::newRow("rth") << "rthLink" << "smartReturnToHome" << int(DJIIntelligentMode::smartReturnToHome);
-        QTest::newRow("geofence") << "geofenceLink" << "geofence" << int(DJIIntelligentMode::geofence);
-        QTest::newRow("activetrack") << "activeTrackLink" << "activeTrack" << int(DJIIntelligentMode::activeTrack);
+        QTest::newRow("poi") << "poiLink"
+                             << "pointOfInterest" << int(DJIIntelligentMode::pointOfInterest);
+        QTest::newRow("orbit") << "orbitLink"
+                               << "orbit" << int(DJIIntelligentMode::orbit);
+        QTest::newRow("rth") << "rthLink"
+                             << "smartReturnToHome" << int(DJIIntelligentMode::smartReturnToHome);
+        QTest::newRow("geofence") << "geofenceLink"
+                                  << "geofence" << int(DJIIntelligentMode::geofence);
+        QTest::newRow("activetrack") << "activeTrackLink"
+                                     << "activeTrack" << int(DJIIntelligentMode::activeTrack);
     }
     void flightModesAreOneEnumerationInQml()
     {

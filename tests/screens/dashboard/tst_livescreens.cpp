@@ -37,7 +37,8 @@ private Q_SLOTS:
         // Without the pre-flight checklist, take-off goes as it always did: by a hold.
         QCoreApplication::setOrganizationName(QStringLiteral("ZeltrinTests"));
         // A store of this process's own: the offscreen and the window runs go side by side.
-        QCoreApplication::setApplicationName(QStringLiteral("tst_livescreens-%1").arg(QCoreApplication::applicationPid()));
+        QCoreApplication::setApplicationName(
+            QStringLiteral("tst_livescreens-%1").arg(QCoreApplication::applicationPid()));
         QSettings().setValue(QStringLiteral("enablePreflightChecklist"), false);
     }
 
@@ -149,7 +150,8 @@ private Q_SLOTS:
         QVERIFY(s.named(card(2)));
         const QString withWind = card(1);
         QQuickItem *wind = s.findWhere([](QQuickItem *i) {
-            return i->inherits("QQuickAbstractButton") && i->property("text").toString() == QLatin1String("Wind Calculation");
+            return i->inherits("QQuickAbstractButton")
+                && i->property("text").toString() == QLatin1String("Wind Calculation");
         });
         QVERIFY(wind);
         s.tap(wind);

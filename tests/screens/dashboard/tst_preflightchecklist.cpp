@@ -59,31 +59,51 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("passed");
         QTest::addColumn<QString>("detail");
-        QTest::newRow("all good: battery") << "" << "battery" << true << "80% \u2014 returns home at 25%";
-        QTest::newRow("battery at the trigger") << "battery=25" << "battery" << false << "25% \u2014 returns home at 25%";
-        QTest::newRow("battery one above") << "battery=26" << "battery" << true << "26% \u2014 returns home at 25%";
-        QTest::newRow("trigger raised to 40") << "trigger=40" << "battery" << true << "80% \u2014 returns home at 40%";
-        QTest::newRow("no reading is no charge") << "stale" << "battery" << false << "No battery reading";
-        QTest::newRow("GPS 3 passes") << "gps=3" << "gps" << true << "3/4";
-        QTest::newRow("GPS 2 fails") << "gps=2" << "gps" << false << "2/4 \u2014 needs 3/4";
-        QTest::newRow("home recorded") << "" << "home" << true << "42.99860\u00B0, -84.00210\u00B0";
-        QTest::newRow("no home") << "nohome" << "home" << false << "Not recorded yet";
-        QTest::newRow("signal 40 passes") << "signal=40" << "link" << true << "40%";
-        QTest::newRow("signal 39 fails") << "signal=39" << "link" << false << "39% \u2014 needs 40%";
-        QTest::newRow("not connected") << "disconnected" << "link" << false << "No aircraft connected";
-        QTest::newRow("connected, nothing heard yet") << "stale" << "link" << false << "No reading from the aircraft yet";
-        QTest::newRow("no mission") << "" << "mission" << true << "No mission planned";
+        QTest::newRow("all good: battery") << ""
+                                           << "battery" << true << "80% \u2014 returns home at 25%";
+        QTest::newRow("battery at the trigger") << "battery=25"
+                                                << "battery" << false << "25% \u2014 returns home at 25%";
+        QTest::newRow("battery one above") << "battery=26"
+                                           << "battery" << true << "26% \u2014 returns home at 25%";
+        QTest::newRow("trigger raised to 40") << "trigger=40"
+                                              << "battery" << true << "80% \u2014 returns home at 40%";
+        QTest::newRow("no reading is no charge") << "stale"
+                                                 << "battery" << false << "No battery reading";
+        QTest::newRow("GPS 3 passes") << "gps=3"
+                                      << "gps" << true << "3/4";
+        QTest::newRow("GPS 2 fails") << "gps=2"
+                                     << "gps" << false << "2/4 \u2014 needs 3/4";
+        QTest::newRow("home recorded") << ""
+                                       << "home" << true << "42.99860\u00B0, -84.00210\u00B0";
+        QTest::newRow("no home") << "nohome"
+                                 << "home" << false << "Not recorded yet";
+        QTest::newRow("signal 40 passes") << "signal=40"
+                                          << "link" << true << "40%";
+        QTest::newRow("signal 39 fails") << "signal=39"
+                                         << "link" << false << "39% \u2014 needs 40%";
+        QTest::newRow("not connected") << "disconnected"
+                                       << "link" << false << "No aircraft connected";
+        QTest::newRow("connected, nothing heard yet") << "stale"
+                                                      << "link" << false << "No reading from the aircraft yet";
+        QTest::newRow("no mission") << ""
+                                    << "mission" << true << "No mission planned";
         // Worked by hand: 300 m north on the mean sphere, 50 m high; ceiling 120 m.
-        QTest::newRow("mission inside") << "mission=300,50" << "mission" << true << "Up to 50 m high, ceiling 120 m";
-        QTest::newRow("mission at the ceiling") << "mission=300,120" << "mission" << true << "Up to 120 m high, ceiling 120 m";
-        QTest::newRow("mission above the ceiling") << "mission=300,121" << "mission" << false
-                                                   << "Mission altitude 121 m is above the 120 m ceiling";
-        QTest::newRow("mission inside the fence") << "mission=300,50;fence=500" << "mission" << true
-                                                  << "Up to 50 m high, ceiling 120 m; 300 m out, geofence 500 m";
-        QTest::newRow("mission beyond the fence") << "mission=600,50;fence=500" << "mission" << false
-                                                  << "Waypoint 1 is 600 m out, beyond the 500 m geofence";
-        QTest::newRow("fence, position unknown") << "mission=300,50;fence=500;stale" << "mission" << false
-                                                 << "Aircraft position unknown: the geofence cannot be checked";
+        QTest::newRow("mission inside") << "mission=300,50"
+                                        << "mission" << true << "Up to 50 m high, ceiling 120 m";
+        QTest::newRow("mission at the ceiling") << "mission=300,120"
+                                                << "mission" << true << "Up to 120 m high, ceiling 120 m";
+        QTest::newRow("mission above the ceiling")
+            << "mission=300,121"
+            << "mission" << false << "Mission altitude 121 m is above the 120 m ceiling";
+        QTest::newRow("mission inside the fence")
+            << "mission=300,50;fence=500"
+            << "mission" << true << "Up to 50 m high, ceiling 120 m; 300 m out, geofence 500 m";
+        QTest::newRow("mission beyond the fence")
+            << "mission=600,50;fence=500"
+            << "mission" << false << "Waypoint 1 is 600 m out, beyond the 500 m geofence";
+        QTest::newRow("fence, position unknown")
+            << "mission=300,50;fence=500;stale"
+            << "mission" << false << "Aircraft position unknown: the geofence cannot be checked";
     }
     void automaticItems()
     {
@@ -96,15 +116,26 @@ private Q_SLOTS:
             const QStringList kv = c.split(u'=');
             const QString k = kv.first();
             const double v = kv.value(1).section(u',', 0, 0).toDouble();
-            if (k == "battery") in.battery = qint64(v);
-            if (k == "trigger") in.returnTrigger = v;
-            if (k == "gps") in.gpsLevel = int(v);
-            if (k == "signal") in.signal = qint64(v);
-            if (k == "nohome") in.home.reset();
-            if (k == "disconnected") in.connected = false;
-            if (k == "stale") { in.live = false; in.position.reset(); }
-            if (k == "fence") in.geofence = v;
-            if (k == "mission") in.mission = northOf(v, kv.value(1).section(u',', 1, 1).toDouble());
+            if (k == "battery")
+                in.battery = qint64(v);
+            if (k == "trigger")
+                in.returnTrigger = v;
+            if (k == "gps")
+                in.gpsLevel = int(v);
+            if (k == "signal")
+                in.signal = qint64(v);
+            if (k == "nohome")
+                in.home.reset();
+            if (k == "disconnected")
+                in.connected = false;
+            if (k == "stale") {
+                in.live = false;
+                in.position.reset();
+            }
+            if (k == "fence")
+                in.geofence = v;
+            if (k == "mission")
+                in.mission = northOf(v, kv.value(1).section(u',', 1, 1).toDouble());
         }
         const QList<Item> items = PreflightChecklistModel::automaticItems(in);
         QCOMPARE(items.size(), 5);

@@ -1,5 +1,5 @@
-#include "FlightLog.h"
 #include "FlightAnalyticsModel.h"
+#include "FlightLog.h"
 #include "FlightLogModel.h"
 #include "Palette.h"
 

@@ -161,8 +161,10 @@ private Q_SLOTS:
         QVERIFY(chart && chart->property("points").value<QList<QPointF>>().size() == 60);
         QVERIFY2(drawnPixels(lb, map) > 50, "the map shows no track");
         if (window.contains(chart->mapRectToScene(QRectF(0, 0, chart->width(), chart->height()))))
-            QVERIFY2(drawnPixels(lb, chart) > 100, qPrintable(QStringLiteral("the altitude curve is not drawn: %1 %2")
-                .arg(drawnPixels(lb, chart)).arg(drawnPixels(lb, altitude))));
+            QVERIFY2(drawnPixels(lb, chart) > 100,
+                     qPrintable(QStringLiteral("the altitude curve is not drawn: %1 %2")
+                                    .arg(drawnPixels(lb, chart))
+                                    .arg(drawnPixels(lb, altitude))));
     }
 
     void swipeDeletesOnlyAfterConfirmation_data()

@@ -260,7 +260,7 @@ private Q_SLOTS:
         m.executeMission();
         add(m, addedDuringUpload);
         QCOMPARE(sdk.uploads, QList<DJIWaypointMission>{tapped}); // handed over at the tap
-        QVERIFY(sdk.missions.isEmpty()); // not flown before the step ends
+        QVERIFY(sdk.missions.isEmpty());                          // not flown before the step ends
         if (cancel)
             m.cancelUpload();
         QTest::qWait(150);
@@ -430,24 +430,29 @@ private Q_SLOTS:
         const QByteArray home = "QGC WPL 110\n0\t1\t0\t16\t0\t0\t0\t0\t47\t8\t412\t1\n";
         QTest::newRow("KML above sea level (a 768 m launch)")
             << "alps.kml"
-            << QByteArray("<kml><Placemark><LineString><altitudeMode>absolute</altitudeMode><coordinates>8.1,47.1,768 8.2,47.2,790"
-                          "</coordinates></LineString></Placemark></kml>")
+            << QByteArray(
+                   "<kml><Placemark><LineString><altitudeMode>absolute</altitudeMode><coordinates>8.1,47.1,768 8.2,47.2,790"
+                   "</coordinates></LineString></Placemark></kml>")
             << 50.0 << false << "Heights above sea level were not used: the mission keeps its altitude of 50 m";
         QTest::newRow("waypoints above sea level, an item skipped")
-            << "amsl.waypoints" << home + "1\t0\t0\t16\t0\t0\t0\t0\t47.1\t8.1\t530\t1\n2\t0\t2\t206\t1\t0\t0\t0\t0\t0\t0\t1\n"
+            << "amsl.waypoints"
+            << home + "1\t0\t0\t16\t0\t0\t0\t0\t47.1\t8.1\t530\t1\n2\t0\t2\t206\t1\t0\t0\t0\t0\t0\t0\t1\n"
             << 50.0 << false
             << "1 item without a position was skipped. Heights above sea level were not used: the mission keeps its altitude of 50 m";
         QTest::newRow("GPX elevations")
-            << "route.gpx" << QByteArray("<gpx><rte><rtept lat=\"47.1\" lon=\"8.1\"><ele>1210</ele></rtept></rte></gpx>")
-            << 50.0 << false << "Heights above sea level were not used: the mission keeps its altitude of 50 m";
-        QTest::newRow("above take-off") << "rel.waypoints" << home + "1\t0\t3\t16\t0\t0\t0\t0\t47.1\t8.1\t65\t1\n" << 65.0 << false << "";
+            << "route.gpx"
+            << QByteArray("<gpx><rte><rtept lat=\"47.1\" lon=\"8.1\"><ele>1210</ele></rtept></rte></gpx>") << 50.0
+            << false << "Heights above sea level were not used: the mission keeps its altitude of 50 m";
+        QTest::newRow("above take-off") << "rel.waypoints" << home + "1\t0\t3\t16\t0\t0\t0\t0\t47.1\t8.1\t65\t1\n"
+                                        << 65.0 << false << "";
         QTest::newRow("above take-off, over the limit")
             << "high.waypoints" << home + "1\t0\t3\t16\t0\t0\t0\t0\t47.1\t8.1\t150\t1\n"
             << 120.0 << false << "The file's altitude of 150 m is above the 120 m limit: the mission flies at 120 m";
         QTest::newRow("KML above ground")
             << "hill.kml"
-            << QByteArray("<kml><Placemark><Point><altitudeMode>relativeToGround</altitudeMode><coordinates>8.1,47.1,40</coordinates>"
-                          "</Point></Placemark></kml>")
+            << QByteArray(
+                   "<kml><Placemark><Point><altitudeMode>relativeToGround</altitudeMode><coordinates>8.1,47.1,40</coordinates>"
+                   "</Point></Placemark></kml>")
             << 40.0 << true << "The file's heights are above the ground: Terrain Follow is on";
     }
     void openedFileHeights()

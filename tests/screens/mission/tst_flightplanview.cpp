@@ -27,10 +27,7 @@ class TestFlightPlanView : public QObject
     QQuickItem *root() const { return m_screen->root(); }
     QQuickView *view() const { return m_screen->view(); }
     // One finger (or the mouse) from `from` to `to` in `steps` moves.
-    void stroke(bool touch, QPoint from, QPoint to, int steps)
-    {
-        m_screen->drag(from, to, touch, {.steps = steps});
-    }
+    void stroke(bool touch, QPoint from, QPoint to, int steps) { m_screen->drag(from, to, touch, {.steps = steps}); }
     void tap(bool touch, QPoint p) { m_screen->tap(p, touch); }
 
     QQuickItem *openList()

@@ -55,11 +55,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("aircraft");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("flown");
-        QTest::newRow("taken at once") << "accepts" << "" << true;
-        QTest::newRow("taken after the wait") << "late" << "" << true;
-        QTest::newRow("refused") << "ceiling" << "Mission altitude 120 m is above the 60 m ceiling" << false;
-        QTest::newRow("no aircraft") << "none" << "Aircraft is not connected" << false;
-        QTest::newRow("no drone link") << "nolink" << "Aircraft is not connected" << false;
+        QTest::newRow("taken at once") << "accepts"
+                                       << "" << true;
+        QTest::newRow("taken after the wait") << "late"
+                                              << "" << true;
+        QTest::newRow("refused") << "ceiling"
+                                 << "Mission altitude 120 m is above the 60 m ceiling" << false;
+        QTest::newRow("no aircraft") << "none"
+                                     << "Aircraft is not connected" << false;
+        QTest::newRow("no drone link") << "nolink"
+                                       << "Aircraft is not connected" << false;
     }
     void stepEndsWithTheWaitAndTheAnswer()
     {

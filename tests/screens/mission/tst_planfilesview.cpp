@@ -195,14 +195,17 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
-        QTest::newRow("damaged") << QByteArray("damaged.plan") << planio::writeQgcPlan(gridPlan(3)).left(90)
-                                 << "\u201Cdamaged.plan\u201D could not be opened: the plan file is damaged: it ends unexpectedly at line 1.";
+        QTest::newRow("damaged")
+            << QByteArray("damaged.plan") << planio::writeQgcPlan(gridPlan(3)).left(90)
+            << "\u201Cdamaged.plan\u201D could not be opened: the plan file is damaged: it ends unexpectedly at line 1.";
         QTest::newRow("empty") << QByteArray("empty.kml") << QByteArray()
                                << "\u201Cempty.kml\u201D could not be opened: the file is empty.";
-        QTest::newRow("wrong format") << QByteArray("photo.plan") << QByteArray("\x89PNG\r\n")
-                                      << "\u201Cphoto.plan\u201D could not be opened: this is a PNG image, not a QGroundControl plan.";
-        QTest::newRow("no positions") << QByteArray("none.geojson") << QByteArray(R"({"type":"FeatureCollection","features":[]})")
-                                      << "\u201Cnone.geojson\u201D could not be opened: the GeoJSON has no feature with a position.";
+        QTest::newRow("wrong format")
+            << QByteArray("photo.plan") << QByteArray("\x89PNG\r\n")
+            << "\u201Cphoto.plan\u201D could not be opened: this is a PNG image, not a QGroundControl plan.";
+        QTest::newRow("no positions")
+            << QByteArray("none.geojson") << QByteArray(R"({"type":"FeatureCollection","features":[]})")
+            << "\u201Cnone.geojson\u201D could not be opened: the GeoJSON has no feature with a position.";
         QTest::newRow("over 50 MB") << QByteArray("huge.plan") << QByteArray("huge")
                                     << "\u201Chuge.plan\u201D could not be opened: the file is larger than 50 MB.";
     }

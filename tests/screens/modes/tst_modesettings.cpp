@@ -20,8 +20,7 @@ QString describe(const DJIModeSettings &settings)
             const QString target = s.target ? QString::asprintf("%g,%g", s.target->latitude, s.target->longitude)
                                             : QStringLiteral("none");
             return QString::asprintf("poi target %s radius %g altitude %g speed %g %s", qPrintable(target), s.radius,
-                                     s.altitude, s.speed,
-                                     s.direction == DJICircleDirection::clockwise ? "cw" : "ccw");
+                                     s.altitude, s.speed, s.direction == DJICircleDirection::clockwise ? "cw" : "ccw");
         }
         QString operator()(const DJIOrbitSettings &s) const
         {
@@ -70,10 +69,14 @@ struct Linked {
 
 FlightModeLink *linkOf(DashboardModel &d, const QString &kind)
 {
-    if (kind == "poi") return d.poiLink();
-    if (kind == "orbit") return d.orbitLink();
-    if (kind == "rth") return d.rthLink();
-    if (kind == "geofence") return d.geofenceLink();
+    if (kind == "poi")
+        return d.poiLink();
+    if (kind == "orbit")
+        return d.orbitLink();
+    if (kind == "rth")
+        return d.rthLink();
+    if (kind == "geofence")
+        return d.geofenceLink();
     return d.activeTrackLink();
 }
 
@@ -93,26 +96,36 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("target");
         QTest::addColumn<QVariantMap>("set");
         QTest::addColumn<DJIModeSettings>("expected");
-        QTest::newRow("poi, every field") << "poi" << QVariant(kPlace)
+        QTest::newRow("poi, every field")
+            << "poi" << QVariant(kPlace)
             << QVariantMap{{"radius", 40.0}, {"altitude", 80.0}, {"speed", 7.0}, {"direction", 1}}
             << DJIModeSettings(DJIPointOfInterestSettings{zeltrin::Coordinate{47.5, 8.5}, 40, 80, 7,
                                                           DJICircleDirection::counterclockwise});
-        QTest::newRow("poi, fresh sheet, no target") << "poi" << QVariant() << QVariantMap{}
+        QTest::newRow("poi, fresh sheet, no target")
+            << "poi" << QVariant() << QVariantMap{}
             << DJIModeSettings(DJIPointOfInterestSettings{std::nullopt, 20, 30, 3, DJICircleDirection::clockwise});
         QTest::newRow("orbit") << "orbit" << QVariant()
-            << QVariantMap{{"orbitRadius", 60.0}, {"rotationSpeed", 8.5}, {"maintainAltitude", false}}
-            << DJIModeSettings(DJIOrbitSettings{60, 8.5, false});
+                               << QVariantMap{{"orbitRadius", 60.0},
+                                              {"rotationSpeed", 8.5},
+                                              {"maintainAltitude", false}}
+                               << DJIModeSettings(DJIOrbitSettings{60, 8.5, false});
         QTest::newRow("orbit radius kept in range") << "orbit" << QVariant() << QVariantMap{{"orbitRadius", 150.0}}
-            << DJIModeSettings(DJIOrbitSettings{100, 5, true});
+                                                    << DJIModeSettings(DJIOrbitSettings{100, 5, true});
         QTest::newRow("return home") << "rth" << QVariant()
-            << QVariantMap{{"batteryThreshold", 40.0}, {"reservePercentage", 22.0}, {"includeWindCalculation", false}}
-            << DJIModeSettings(DJISmartReturnSettings{40, 22, false});
+                                     << QVariantMap{{"batteryThreshold", 40.0},
+                                                    {"reservePercentage", 22.0},
+                                                    {"includeWindCalculation", false}}
+                                     << DJIModeSettings(DJISmartReturnSettings{40, 22, false});
         QTest::newRow("geofence") << "geofence" << QVariant()
-            << QVariantMap{{"radius", 900.0}, {"autoReturn", false}, {"alertWhenNear", false}}
-            << DJIModeSettings(DJIGeofenceSettings{900, false, false});
+                                  << QVariantMap{{"radius", 900.0}, {"autoReturn", false}, {"alertWhenNear", false}}
+                                  << DJIModeSettings(DJIGeofenceSettings{900, false, false});
         QTest::newRow("activetrack") << "activetrack" << QVariant()
-            << QVariantMap{{"trackingMode", 2}, {"trackingSpeed", 12.0}, {"trackingDistance", 25.5}, {"obstacleAvoidance", false}}
-            << DJIModeSettings(DJIActiveTrackSettings{DJIActiveTrackMode::spotlight, 12, 25.5, false});
+                                     << QVariantMap{{"trackingMode", 2},
+                                                    {"trackingSpeed", 12.0},
+                                                    {"trackingDistance", 25.5},
+                                                    {"obstacleAvoidance", false}}
+                                     << DJIModeSettings(
+                                            DJIActiveTrackSettings{DJIActiveTrackMode::spotlight, 12, 25.5, false});
     }
     void sheetSettingsReachTheSdk()
     {
@@ -141,25 +154,23 @@ private Q_SLOTS:
         QTest::addColumn<QVariantMap>("first");
         QTest::addColumn<QVariantMap>("then");
         QTest::addColumn<QStringList>("updates");
-        QTest::newRow("orbit: a drag sends its last value") << "orbit" << false
-            << QVariantMap{{"orbitRadius", 40.0}} << QVariantMap{{"orbitRadius", 45.0}}
+        QTest::newRow("orbit: a drag sends its last value")
+            << "orbit" << false << QVariantMap{{"orbitRadius", 40.0}} << QVariantMap{{"orbitRadius", 45.0}}
             << QStringList{"orbit radius 45 speed 5 hold 1"};
-        QTest::newRow("poi: the target goes along") << "poi" << false
-            << QVariantMap{{"speed", 9.0}} << QVariantMap{{"direction", 1}}
+        QTest::newRow("poi: the target goes along")
+            << "poi" << false << QVariantMap{{"speed", 9.0}} << QVariantMap{{"direction", 1}}
             << QStringList{"poi target 47.5,8.5 radius 20 altitude 30 speed 9 ccw"};
-        QTest::newRow("return: trigger") << "rth" << false
-            << QVariantMap{{"batteryThreshold", 45.0}} << QVariantMap{}
-            << QStringList{"return at 45 reserve 15 wind 1"};
-        QTest::newRow("geofence: radius and alert") << "geofence" << false
-            << QVariantMap{{"radius", 600.0}} << QVariantMap{{"alertWhenNear", false}}
+        QTest::newRow("return: trigger") << "rth" << false << QVariantMap{{"batteryThreshold", 45.0}} << QVariantMap{}
+                                         << QStringList{"return at 45 reserve 15 wind 1"};
+        QTest::newRow("geofence: radius and alert")
+            << "geofence" << false << QVariantMap{{"radius", 600.0}} << QVariantMap{{"alertWhenNear", false}}
             << QStringList{"fence 600 auto 1 alert 0"};
-        QTest::newRow("activetrack: distance") << "activetrack" << false
-            << QVariantMap{{"trackingDistance", 20.0}} << QVariantMap{}
-            << QStringList{"track 0 speed 5 distance 20 avoid 1"};
-        QTest::newRow("unchanged: nothing") << "orbit" << false
-            << QVariantMap{{"orbitRadius", 30.0}} << QVariantMap{} << QStringList{};
-        QTest::newRow("stopped: nothing") << "geofence" << true
-            << QVariantMap{{"radius", 700.0}} << QVariantMap{} << QStringList{};
+        QTest::newRow("activetrack: distance") << "activetrack" << false << QVariantMap{{"trackingDistance", 20.0}}
+                                               << QVariantMap{} << QStringList{"track 0 speed 5 distance 20 avoid 1"};
+        QTest::newRow("unchanged: nothing")
+            << "orbit" << false << QVariantMap{{"orbitRadius", 30.0}} << QVariantMap{} << QStringList{};
+        QTest::newRow("stopped: nothing")
+            << "geofence" << true << QVariantMap{{"radius", 700.0}} << QVariantMap{} << QStringList{};
     }
     void changesWhileRunningAreSentOnceTheyRest()
     {
@@ -192,11 +203,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("start");
-        QTest::newRow("poi") << "poi" << "poi" << "poi target 47.5,8.5 radius 20 altitude 30 speed 3 cw";
-        QTest::newRow("orbit") << "orbit" << "orbit" << "orbit radius 30 speed 5 hold 1";
-        QTest::newRow("rth") << "rth" << "smartRTH" << "return at 25 reserve 15 wind 1";
-        QTest::newRow("geofence") << "geofence" << "geofence" << "fence 750 auto 1 alert 1";
-        QTest::newRow("activetrack") << "activetrack" << "activeTrack" << "track 0 speed 5 distance 10 avoid 1";
+        QTest::newRow("poi") << "poi"
+                             << "poi"
+                             << "poi target 47.5,8.5 radius 20 altitude 30 speed 3 cw";
+        QTest::newRow("orbit") << "orbit"
+                               << "orbit"
+                               << "orbit radius 30 speed 5 hold 1";
+        QTest::newRow("rth") << "rth"
+                             << "smartRTH"
+                             << "return at 25 reserve 15 wind 1";
+        QTest::newRow("geofence") << "geofence"
+                                  << "geofence"
+                                  << "fence 750 auto 1 alert 1";
+        QTest::newRow("activetrack") << "activetrack"
+                                     << "activeTrack"
+                                     << "track 0 speed 5 distance 10 avoid 1";
     }
     void flagsCommandTheAircraftOnChange()
     {
@@ -222,9 +243,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("sheetKind");
         QTest::addColumn<QString>("linkKind");
-        QTest::newRow("orbit sheet, return link") << "orbit" << "rth";
-        QTest::newRow("return sheet, tracking link") << "rth" << "activetrack";
-        QTest::newRow("tracking sheet, orbit link") << "activetrack" << "orbit";
+        QTest::newRow("orbit sheet, return link") << "orbit"
+                                                  << "rth";
+        QTest::newRow("return sheet, tracking link") << "rth"
+                                                     << "activetrack";
+        QTest::newRow("tracking sheet, orbit link") << "activetrack"
+                                                    << "orbit";
     }
     void aLinkOfAnotherModeIsRefused()
     {

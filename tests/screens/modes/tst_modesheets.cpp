@@ -391,11 +391,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("stopTitle");
-        QTest::newRow("poi") << "poi" << "Stop POI Mode";
-        QTest::newRow("orbit") << "orbit" << "Stop Orbit";
-        QTest::newRow("rth") << "rth" << "";
-        QTest::newRow("geofence") << "geofence" << "";
-        QTest::newRow("activetrack") << "activetrack" << "Stop Tracking";
+        QTest::newRow("poi") << "poi"
+                             << "Stop POI Mode";
+        QTest::newRow("orbit") << "orbit"
+                               << "Stop Orbit";
+        QTest::newRow("rth") << "rth"
+                             << "";
+        QTest::newRow("geofence") << "geofence"
+                                  << "";
+        QTest::newRow("activetrack") << "activetrack"
+                                     << "Stop Tracking";
     }
     void sheetWithoutPresenterKeepsItsOwnFlag()
     {

@@ -171,12 +171,14 @@ private Q_SLOTS:
         f.model().setBatteryCharge(charge);
         f.manager.executeMission(mission({SimulatedDJISDK::toLatLon({0, distance})}, 40, 10));
         double shownAtTurn = 0;
-        f.flyUntil([&] {
-            if (f.model().phase() == FlightModel::Phase::goingHome)
-                return true;
-            shownAtTurn = sheet.estimate()->battery; // what the pilot read just before
-            return false;
-        }, 900);
+        f.flyUntil(
+            [&] {
+                if (f.model().phase() == FlightModel::Phase::goingHome)
+                    return true;
+                shownAtTurn = sheet.estimate()->battery; // what the pilot read just before
+                return false;
+            },
+            900);
         QCOMPARE(f.model().phase(), FlightModel::Phase::goingHome);
         QCOMPARE(f.alerts.size(), 1);
         if (byEstimate) {
