@@ -166,6 +166,15 @@ Item {
             Accessible.name: "Plan"
             onClicked: planMenu.opened ? planMenu.close() : planMenu.open()
         }
+        // A map download hidden from its card: its progress until it ends; a tap shows the card.
+        DownloadProgressMark {
+            objectName: "downloadMark"
+            anchors.right: planButton.left
+            anchors.verticalCenter: parent.verticalCenter
+            maps: App.offlineMaps
+            hidden: screen.choosingArea
+            onActivated: screen.choosingArea = true
+        }
     }
 
     PlanMenu {
