@@ -55,28 +55,39 @@ ZPage {
 
                 Item { Layout.fillHeight: true }
 
+                // The scene's place in the stack: 200 high where the sheet has the room; on a
+                // small phone it gives way (the scene itself stays 200 high, centred on it, and
+                // draws nothing but the dots and the aircraft) so the summary cards stay in view.
                 Item {
-                    id: scene
-                    objectName: "scene"
                     Layout.fillWidth: true
+                    Layout.fillHeight: true
                     Layout.preferredHeight: 200
-                    // All dots in one node; only the aircraft moves each frame.
-                    PreviewDotsItem {
-                        objectName: "dots"
-                        anchors.fill: parent
-                        preview: page.preview
-                        color: Theme.themeGold
-                    }
-                    Icon {
-                        objectName: "aircraft"
-                        visible: preview.isAnimating
-                        name: "airplane"
-                        size: 32
-                        color: Theme.themeGold
-                        width: 32; height: 32
-                        x: scene.width / 2 - width / 2 + preview.aircraftOffsetX
-                        y: scene.height / 2 - height / 2 + preview.lift
-                        rotation: preview.aircraftRotation
+                    Layout.maximumHeight: 200
+                    Layout.minimumHeight: 96
+                    Item {
+                        id: scene
+                        objectName: "scene"
+                        anchors.centerIn: parent
+                        width: parent.width
+                        height: 200
+                        // All dots in one node; only the aircraft moves each frame.
+                        PreviewDotsItem {
+                            objectName: "dots"
+                            anchors.fill: parent
+                            preview: page.preview
+                            color: Theme.themeGold
+                        }
+                        Icon {
+                            objectName: "aircraft"
+                            visible: preview.isAnimating
+                            name: "airplane"
+                            size: 32
+                            color: Theme.themeGold
+                            width: 32; height: 32
+                            x: scene.width / 2 - width / 2 + preview.aircraftOffsetX
+                            y: scene.height / 2 - height / 2 + preview.lift
+                            rotation: preview.aircraftRotation
+                        }
                     }
                 }
 
