@@ -29,7 +29,7 @@ for program in "$@"; do
 
   run "$program" --help
   [[ $status -eq 0 ]] || fail "$name --help: status $status: $err"
-  grep -q "^Usage: $name" <<<"$out" || fail "$name --help: no usage line: $out"
+  grep -Eq "^Usage: (.*/)?$name( |\$)" <<<"$out" || fail "$name --help: no usage line: $out"
   [[ -z $written ]] || fail "$name --help wrote $written"
 
   for bad in --no-such-option -Z; do
@@ -37,7 +37,9 @@ for program in "$@"; do
     if [[ $status -eq 0 || $status -ge 124 ]]; then
       fail "$name $bad: status $status (refused with 1 or 2 expected)"
     fi
-    grep -q -- "${bad#-}" <<<"$err" || fail "$name $bad: the message does not name it: $err"
+    opt=${bad#-}
+    opt=${opt#-}
+    grep -q -- "'$opt'" <<<"$err" || fail "$name $bad: the message does not name it: $err"
     [[ -z $written ]] || fail "$name $bad wrote $written"
   done
 done
