@@ -43,7 +43,7 @@ class TestCameraWheel : public QObject
         if (!QTest::qWaitFor([&] { return s.find(QStringLiteral("advancedSheet")) != nullptr; }))
             return nullptr;
         QTest::qWait(600); // the opening slide
-        return s.find(QStringLiteral("advancedSheet"));
+        return s.find(QStringLiteral("advancedScroller"));
     }
 
     static QQuickItem *sliderLabelled(CameraScreen &s, const QString &label)
@@ -121,7 +121,8 @@ private Q_SLOTS:
         QTest::mouseClick(s.view(), Qt::LeftButton, {}, at);
         QCOMPARE(s.camera->shutterIndex(), 4); // a click on the selected row changes nothing
         QVERIFY(wheel->property("chosen").toBool());
-        wheelAt(s.view(), at, -1);
+        // A quick turn of the mouse wheel (one slow notch moves a snapping wheel less than a row).
+        wheelAt(s.view(), at, -3);
         QTRY_VERIFY2(s.camera->shutterIndex() > 4, "the chosen wheel turned");
         QTest::qWait(300);
         QCOMPARE(page->property("contentY").toDouble(), pageY);
