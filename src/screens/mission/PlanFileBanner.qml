@@ -25,18 +25,10 @@ Rectangle {
     readonly property string shownText: text !== "" ? text : _lastText
     readonly property bool shownError: text !== "" ? isError : _lastError
 
-    states: State {
-        name: "gone"
-        when: banner.text === ""
-        PropertyChanges { target: banner; opacity: 0; visible: false }
-    }
-    transitions: Transition {
-        to: "gone"
-        SequentialAnimation {
-            NumberAnimation { property: "opacity"; duration: 300 }
-            PropertyAction { property: "visible" }
-        }
-    }
+    // Absent from the start when there is nothing to say; fades out once cleared.
+    opacity: text !== "" ? 1 : 0
+    visible: opacity > 0
+    Behavior on opacity { NumberAnimation { duration: 300 } }
 
     implicitHeight: label.implicitHeight + 20
     radius: 10

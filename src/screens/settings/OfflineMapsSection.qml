@@ -177,18 +177,9 @@ Rectangle {
             }
             onTextChanged: remember()
             Component.onCompleted: remember()
-            states: State {
-                name: "gone"
-                when: notice.text === ""
-                PropertyChanges { target: notice; opacity: 0; visible: false }
-            }
-            transitions: Transition {
-                to: "gone"
-                SequentialAnimation {
-                    NumberAnimation { property: "opacity"; duration: 300 }
-                    PropertyAction { property: "visible" }
-                }
-            }
+            opacity: text !== "" ? 1 : 0
+            visible: opacity > 0
+            Behavior on opacity { NumberAnimation { duration: 300 } }
             Layout.fillWidth: true
             Layout.margins: 12
             implicitHeight: noticeText.implicitHeight + 20
