@@ -2,6 +2,7 @@
 // against the real default token store (whatever keyring the session bus offers: a locked one,
 // a stalled bus, none). A 1 ms timer measures how late the event loop turns.
 // Usage: session-stall   (run it under the bus and keyring to be measured)
+#include "CommandLine.h"
 #include "KeychainHelper.h"
 #include "MRVAuthManager.h"
 #include "MRVNetworkClient.h"
@@ -43,6 +44,11 @@ double longestStall(const std::function<bool()> &done, int limitMs)
 
 int main(int argc, char **argv)
 {
+    zeltrin::cli::CommandLine cli(
+        argc, argv,
+        QStringLiteral("The longest main-thread stall of the start-up session check and a sign-in, "
+                       "against the real token store. Run it under the bus and keyring to be measured."));
+    cli.parseOrExit(0);
     QCoreApplication app(argc, argv);
     KeychainHelper keychain(KeychainHelper::makeDefaultBackend());
     MRVNetworkClient::Options o;

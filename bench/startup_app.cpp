@@ -2,6 +2,7 @@
 //   startup-app [first|gate|guest [tap delay in ms]]
 // For "guest", "Continue as Guest" is taken the given time after the gate's first frame
 // (default 0); the gate's frame and the tap are reported as well.
+#include "CommandLine.h"
 #include "FirstFrame.h"
 #include "ZeltrinPilotApp.h"
 
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -103,12 +103,23 @@ struct MilestoneWatch {
 
 int main(int argc, char **argv)
 {
+    zeltrin::cli::CommandLine cli(argc, argv, QStringLiteral("The app as main() runs it, quitting at a milestone."));
+    cli.parser().addPositionalArgument(QStringLiteral("milestone"),
+                                       QStringLiteral("first (the first frame), gate or guest (default first)."),
+                                       QStringLiteral("[first|gate|guest"));
+    cli.parser().addPositionalArgument(
+        QStringLiteral("delay"), QStringLiteral("For guest: ms from the gate's first frame to the tap (default 0)."),
+        QStringLiteral("[delay]]"));
+    cli.parseOrExit(2);
     MilestoneWatch watch;
-    const char *which = argc > 1 ? argv[1] : "first";
-    watch.milestone = std::strcmp(which, "gate") == 0 ? Milestone::gate
-        : std::strcmp(which, "guest") == 0            ? Milestone::guestDashboard
-                                                      : Milestone::firstFrame;
-    watch.guestTapDelayMs = argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
+    const QString which = cli.positional(0, QStringLiteral("first"));
+    if (which != QLatin1String("first") && which != QLatin1String("gate") && which != QLatin1String("guest"))
+        cli.fail(QStringLiteral("the milestone is first, gate or guest, not '%1'.").arg(which));
+    watch.milestone = which == QLatin1String("gate") ? Milestone::gate
+        : which == QLatin1String("guest")            ? Milestone::guestDashboard
+                                                     : Milestone::firstFrame;
+    watch.guestTapDelayMs = std::max(
+        0, cli.wholeNumber(QStringLiteral("the delay"), cli.positional(1, QStringLiteral("0"))));
     zeltrin::RunHooks hooks;
     hooks.windowCreated = [&watch](QQuickWindow &window, ZeltrinPilotApp &app) { watch.watch(window, app); };
     int qtArgc = 1; // the milestone is ours, not Qt's

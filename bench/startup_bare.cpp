@@ -5,6 +5,7 @@
 // window is tapped the given time after that frame (default 0) and cross-fades to a second text
 // the way the app goes from the gate to the tabs; it quits at the first frame that paints the
 // second text, and reports the first painted frame and the tap as well, under the app's names.
+#include "CommandLine.h"
 #include "FirstFrame.h"
 
 #include <QGuiApplication>
@@ -16,13 +17,26 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 
 int main(int argc, char **argv)
 {
-    const bool tap = argc > 1 && std::strcmp(argv[1], "tap") == 0;
-    const bool fade = tap || (argc > 1 && std::strcmp(argv[1], "fade") == 0);
-    const int tapDelayMs = tap && argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
+    zeltrin::cli::CommandLine cli(
+        argc, argv, QStringLiteral("A bare Qt Quick window with one text, quitting after its first frame."));
+    cli.parser().addPositionalArgument(
+        QStringLiteral("mode"), QStringLiteral("fade: the text fades in; tap: it fades in, is tapped and cross-fades."),
+        QStringLiteral("[fade | tap"));
+    cli.parser().addPositionalArgument(
+        QStringLiteral("delay"), QStringLiteral("For tap: ms from the first painted frame to the tap (default 0)."),
+        QStringLiteral("[delay]]"));
+    cli.parseOrExit(2);
+    const QString mode = cli.positional(0);
+    if (!mode.isEmpty() && mode != QLatin1String("fade") && mode != QLatin1String("tap"))
+        cli.fail(QStringLiteral("the mode is fade or tap, not '%1'.").arg(mode));
+    const bool tap = mode == QLatin1String("tap");
+    const bool fade = tap || mode == QLatin1String("fade");
+    const int tapDelayMs = tap
+        ? std::max(0, cli.wholeNumber(QStringLiteral("the delay"), cli.positional(1, QStringLiteral("0"))))
+        : 0;
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
     QQmlApplicationEngine engine;

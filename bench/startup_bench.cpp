@@ -2,6 +2,8 @@
 // for a bare Qt Quick window, on the same platform and backend; prints the ratio. The app's way
 // from the gate to the tabs is set against the bare window doing the same tap and fade.
 // Usage: startup-bench [runs] [platform]   (defaults: 15 runs, offscreen)
+#include "CommandLine.h"
+
 #include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -65,9 +67,19 @@ double median(std::vector<double> v)
 
 int main(int argc, char **argv)
 {
+    zeltrin::cli::CommandLine cli(
+        argc, argv,
+        QStringLiteral("Median time from process start to the first frame, for the app and a bare "
+                       "Qt Quick window."));
+    cli.parser().addPositionalArgument(
+        QStringLiteral("runs"), QStringLiteral("Runs of each (at least 10, default 15)."), QStringLiteral("[runs]"));
+    cli.parser().addPositionalArgument(QStringLiteral("platform"),
+                                       QStringLiteral("QT_QPA_PLATFORM for the runs (default offscreen)."),
+                                       QStringLiteral("[platform]"));
+    cli.parseOrExit(2);
+    const int runs = std::max(10, cli.wholeNumber(QStringLiteral("runs"), cli.positional(0, QStringLiteral("15"))));
+    const QString platform = cli.positional(1, QStringLiteral("offscreen"));
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(10, atoi(argv[1])) : 15;
-    const QString platform = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("offscreen");
     const QString dir = QStringLiteral(ZELTRIN_BENCH_DIR);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -5,6 +5,7 @@
 //     resident memory, the flown track's points and the frame time as the track grows.
 //
 //   xvfb-run -a -s "-screen 0 1366x1024x24" env QT_QPA_PLATFORM=xcb build/bench/drone/mission-flight-bench [seconds [minutes]]
+#include "CommandLine.h"
 #include "DJIDroneManager.h"
 #include "DroneBench.h"
 #include "FakeDJISDK.h"
@@ -174,9 +175,21 @@ Result measure(MissionScreen &screen, double seconds)
 
 int main(int argc, char **argv)
 {
+    zeltrin::cli::CommandLine cli(argc, argv,
+                                  QStringLiteral("The mission map while the simulated aircraft flies a 1,000-waypoint "
+                                                 "mission: CPU, frames, then a long flight's memory and track."));
+    cli.parser().addPositionalArgument(QStringLiteral("seconds"),
+                                       QStringLiteral("Seconds of each measured run, 2 to 600 (default 15)."),
+                                       QStringLiteral("[seconds"));
+    cli.parser().addPositionalArgument(QStringLiteral("minutes"),
+                                       QStringLiteral("Minutes of the long flight, 15 to 600 (default 60)."),
+                                       QStringLiteral("[minutes]]"));
+    cli.parseOrExit(2);
+    const double seconds = std::clamp(cli.number(QStringLiteral("seconds"), cli.positional(0, QStringLiteral("15"))),
+                                      2.0, 600.0);
+    const int minutes = int(
+        std::clamp(cli.number(QStringLiteral("minutes"), cli.positional(1, QStringLiteral("60"))), 15.0, 600.0));
     QGuiApplication a(argc, argv);
-    const double seconds = argc > 1 ? std::clamp(std::atof(argv[1]), 2.0, 600.0) : 15.0;
-    const int minutes = argc > 2 ? int(std::clamp(std::atof(argv[2]), 15.0, 600.0)) : 60;
 
     std::printf("## Mission map, %d waypoints (390x844, %s, %.0f s each)\n\n", kWaypoints,
                 qPrintable(QGuiApplication::platformName()), seconds);

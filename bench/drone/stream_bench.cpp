@@ -3,6 +3,7 @@
 // parked behind a silent link; then a long simulated flight's memory.
 //
 //   xvfb-run -a -s "-screen 0 1366x1024x24" build/bench/drone/stream-bench [seconds]
+#include "CommandLine.h"
 #include "DJIDroneManager.h"
 #include "DroneBench.h"
 #include "FakeDJISDK.h"
@@ -91,8 +92,17 @@ Result run(std::unique_ptr<DJISDKManager> sdk, bool stream, double seconds)
 
 int main(int argc, char **argv)
 {
+    zeltrin::cli::CommandLine cli(
+        argc, argv,
+        QStringLiteral("The simulated aircraft's telemetry stream with the dashboard on screen: "
+                       "CPU and frame times, then a long flight's memory."));
+    cli.parser().addPositionalArgument(QStringLiteral("seconds"),
+                                       QStringLiteral("Seconds of each measured run, 2 to 600 (default 20)."),
+                                       QStringLiteral("[seconds]"));
+    cli.parseOrExit(1);
+    const double seconds = std::clamp(cli.number(QStringLiteral("seconds"), cli.positional(0, QStringLiteral("20"))),
+                                      2.0, 600.0);
     QGuiApplication a(argc, argv);
-    const double seconds = argc > 1 ? std::clamp(std::atof(argv[1]), 2.0, 600.0) : 20.0;
 
     std::printf("## Telemetry stream, dashboard on screen (390x844, %s, %.0f s each)\n\n",
                 qPrintable(QGuiApplication::platformName()), seconds);

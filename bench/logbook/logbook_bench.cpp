@@ -3,6 +3,7 @@
 // detail page; and the CPU the recorder adds to a flight. Run it in a real window
 // (QT_QPA_PLATFORM=xcb under Xvfb) for the GPU renderer's figures:
 //   logbook-bench [flights=10000]
+#include "CommandLine.h"
 #include "FakeDJISDK.h"
 #include "FlightLogModel.h"
 #include "FlightRecorder.h"
@@ -206,8 +207,16 @@ double flightCpu(double seconds, bool record, const QString &dir)
 
 int main(int argc, char **argv)
 {
+    zeltrin::cli::CommandLine cli(argc, argv,
+                                  QStringLiteral("The logbook with many recorded flights: first frames, scrolling, the "
+                                                 "analytics sheet, a long flight's page and the recorder's CPU."));
+    cli.parser().addPositionalArgument(QStringLiteral("flights"),
+                                       QStringLiteral("Recorded flights, 1 to 100,000 (default 10,000)."),
+                                       QStringLiteral("[flights]"));
+    cli.parseOrExit(1);
+    const int flights = std::clamp(
+        cli.wholeNumber(QStringLiteral("flights"), cli.positional(0, QStringLiteral("10000"))), 1, 100000);
     QGuiApplication a(argc, argv);
-    const int flights = argc > 1 ? std::clamp(std::atoi(argv[1]), 1, 100000) : 10000;
     QTemporaryDir dir;
     QUuid longFlight;
     QElapsedTimer seeding;

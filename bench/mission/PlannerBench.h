@@ -2,6 +2,7 @@
 
 // The planner screen in a window and the ways the benchmarks time it: pan frames, an edit with
 // its next frame, edit operations on their own. Shared by mission-bench and plan-files-bench.
+#include "CommandLine.h"
 #include "FakeDJISDK.h"
 #include "FlightPlanModel.h"
 #include "QmlSetup.h"
@@ -25,6 +26,45 @@
 #include <vector>
 
 namespace plannerbench {
+
+// The planner benchmarks' command line: [--software|--gl] [--dpr N] [frames].
+struct RunOptions {
+    bool gl = false;
+    double dpr = 1;
+    int frames = 0;
+};
+
+inline RunOptions readRunOptions(int argc, char **argv, const QString &description, int defaultFrames,
+                                 bool takesDpr = true)
+{
+    zeltrin::cli::CommandLine cli(argc, argv, description);
+    QCommandLineParser &parser = cli.parser();
+    const QCommandLineOption glOpt(QStringLiteral("gl"),
+                                   QStringLiteral("A real window on xcb with OpenGL (run it under xvfb-run)."));
+    const QCommandLineOption softwareOpt(QStringLiteral("software"),
+                                         QStringLiteral("Offscreen with the software scene graph (the default)."));
+    const QCommandLineOption dprOpt(
+        QStringLiteral("dpr"), QStringLiteral("Device pixel ratio, 1 to 4 (QT_SCALE_FACTOR)."), QStringLiteral("N"));
+    parser.addOption(glOpt);
+    if (takesDpr)
+        parser.addOptions({softwareOpt, dprOpt});
+    parser.addPositionalArgument(
+        QStringLiteral("frames"),
+        QStringLiteral("Frames timed in each pass (at least 30, default %1).").arg(defaultFrames),
+        QStringLiteral("[frames]"));
+    cli.parseOrExit(1);
+    RunOptions o;
+    // The last of --gl and --software wins, as the benchmarks always read them.
+    const QStringList names = parser.optionNames();
+    const qsizetype lastGl = names.lastIndexOf(QStringLiteral("gl"));
+    const qsizetype lastSoftware = names.lastIndexOf(QStringLiteral("software"));
+    o.gl = lastGl > lastSoftware;
+    if (takesDpr && parser.isSet(dprOpt))
+        o.dpr = std::clamp(cli.number(QStringLiteral("--dpr"), parser.value(dprOpt)), 1.0, 4.0);
+    o.frames = std::max(30,
+                        cli.wholeNumber(QStringLiteral("frames"), cli.positional(0, QString::number(defaultFrames))));
+    return o;
+}
 
 struct Stats {
     double median = 0, p95 = 0, max = 0;

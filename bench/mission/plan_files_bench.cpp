@@ -119,20 +119,14 @@ void panTable(Planner &planner, const QString &path, const char *size, int frame
 
 int main(int argc, char **argv)
 {
-    bool gl = false;
-    double dpr = 1;
-    int frames = 300;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg = argv[i];
-        if (arg == "--gl")
-            gl = true;
-        else if (arg == "--software")
-            gl = false;
-        else if (arg == "--dpr" && i + 1 < argc)
-            dpr = std::clamp(atof(argv[++i]), 1.0, 4.0);
-        else
-            frames = std::max(30, atoi(argv[i]));
-    }
+    const RunOptions options = readRunOptions(
+        argc, argv,
+        QStringLiteral("Flight plan files benchmark: opening and saving plans, and the planner "
+                       "at 100,000 waypoints (prints Markdown tables)."),
+        300);
+    const bool gl = options.gl;
+    const double dpr = options.dpr;
+    const int frames = options.frames;
     qputenv("QSG_RENDER_LOOP", "basic");
     qputenv("QT_SCALE_FACTOR", QByteArray::number(dpr));
     if (gl) {

@@ -2,6 +2,7 @@
 // (frame start to swap, basic render loop). Backend and ratio come from the environment:
 //   QT_QUICK_BACKEND=software | QT_QPA_PLATFORM=xcb (OpenGL), QT_SCALE_FACTOR=1|3
 // Usage: preview-bench [frames] [waypoints]
+#include "CommandLine.h"
 #include "Mission3DPreviewModel.h"
 #include "QmlSetup.h"
 
@@ -35,10 +36,23 @@ const char *apiName(QSGRendererInterface::GraphicsApi api)
 
 int main(int argc, char **argv)
 {
+    zeltrin::cli::CommandLine cli(
+        argc, argv,
+        QStringLiteral("The 3D preview sheet playing a mission: time per frame. The backend and "
+                       "ratio come from the environment (QT_QPA_PLATFORM, QT_QUICK_BACKEND, "
+                       "QT_SCALE_FACTOR)."));
+    cli.parser().addPositionalArgument(QStringLiteral("frames"),
+                                       QStringLiteral("Frames timed (at least 10, default 300)."),
+                                       QStringLiteral("[frames"));
+    cli.parser().addPositionalArgument(QStringLiteral("waypoints"),
+                                       QStringLiteral("Waypoints of the mission (at least 2, default 10,000)."),
+                                       QStringLiteral("[waypoints]]"));
+    cli.parseOrExit(2);
+    const int frames = std::max(10,
+                                cli.wholeNumber(QStringLiteral("frames"), cli.positional(0, QStringLiteral("300"))));
+    const int n = std::max(2, cli.wholeNumber(QStringLiteral("waypoints"), cli.positional(1, QStringLiteral("10000"))));
     qputenv("QSG_RENDER_LOOP", "basic");
     QGuiApplication app(argc, argv);
-    const int frames = argc > 1 ? std::max(10, atoi(argv[1])) : 300;
-    const int n = argc > 2 ? std::max(2, atoi(argv[2])) : 10000;
 
     QQuickView view;
     zeltrin::setupEngine(*view.engine());

@@ -47,15 +47,13 @@ OfflineMaps::Options optionsIn(const QTemporaryDir &dir)
 
 int main(int argc, char **argv)
 {
-    bool gl = false;
-    int frames = 240;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg = argv[i];
-        if (arg == "--gl")
-            gl = true;
-        else
-            frames = std::max(30, atoi(argv[i]));
-    }
+    const RunOptions options = readRunOptions(
+        argc, argv,
+        QStringLiteral("Offline maps benchmark: a download's throughput, pan frames while it "
+                       "runs, tile lookups and the first offline frame (prints Markdown tables)."),
+        240, false);
+    const bool gl = options.gl;
+    const int frames = options.frames;
     qputenv("QSG_RENDER_LOOP", "basic");
     if (gl) {
         qputenv("QT_QPA_PLATFORM", "xcb");

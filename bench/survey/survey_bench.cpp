@@ -3,6 +3,7 @@
 // drag on the map does on every move. Prints a Markdown table of median and 95th percentile.
 // The thread's CPU time beside the wall time tells the work from waits for a busy machine's cores.
 // Usage: survey-bench [repeats]
+#include "CommandLine.h"
 #include "LocalPlane.h"
 #include "SurveyFlight.h"
 
@@ -112,7 +113,16 @@ void row(const char *what, const SurveySpec &spec, int repeats, bool dragging)
 
 int main(int argc, char **argv)
 {
-    const int repeats = argc > 1 ? std::max(5, std::atoi(argv[1])) : 40;
+    zeltrin::cli::CommandLine cli(
+        argc, argv,
+        QStringLiteral("Survey planning from scratch and after a corner moved (prints a Markdown "
+                       "table)."));
+    cli.parser().addPositionalArgument(QStringLiteral("repeats"),
+                                       QStringLiteral("Plans timed in each row (at least 5, default 40)."),
+                                       QStringLiteral("[repeats]"));
+    cli.parseOrExit(1);
+    const int repeats = std::max(5,
+                                 cli.wholeNumber(QStringLiteral("repeats"), cli.positional(0, QStringLiteral("40"))));
     // The first plan in a process also starts PROJ.
     const double first = planMs(specFor(field(1000, false)));
     std::printf("First plan in the process (1,000 ha, PROJ starting): %.2f ms\n\n", first);

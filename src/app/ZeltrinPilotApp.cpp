@@ -4,6 +4,7 @@
 #include "QmlSetup.h"
 #include "SettingsModel.h"
 
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
@@ -12,6 +13,7 @@
 #include <QQuickWindow>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -140,6 +142,19 @@ int runApp(int argc, char **argv, const RunHooks &hooks)
     QGuiApplication::setOrganizationName(QStringLiteral("Zeltrin"));
     QGuiApplication::setOrganizationDomain(QStringLiteral("zeltrin.app"));
     QGuiApplication qapp(argc, argv);
+    {
+        // No options of its own: --help says so, anything else is refused before any window. Qt's
+        // own options (-platform and the like) were taken by the application object.
+        QCommandLineParser parser;
+        parser.setApplicationDescription(QStringLiteral("Zeltrin Pilot: the companion app for camera-drone pilots."));
+        parser.addHelpOption();
+        parser.process(qapp);
+        if (!parser.positionalArguments().isEmpty()) {
+            std::fprintf(stderr, "%s: unexpected argument '%s'.\nTry '%s --help'.\n", argv[0],
+                         qPrintable(parser.positionalArguments().constFirst()), argv[0]);
+            return 2;
+        }
+    }
     // Font setup is the longest step before the QML runs and needs none of what follows, so
     // it goes to a second core while the shared objects and the engine are built.
     ApplicationLookSetup look;

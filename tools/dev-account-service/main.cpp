@@ -1,5 +1,6 @@
 // A local development account service: the two account endpoints over HTTPS on 127.0.0.1, with
 // one demo user. It writes its CA certificate to a file so a build can trust it.
+#include "CommandLine.h"
 #include "DevAccountService.h"
 #include "TlsTestServer.h"
 
@@ -13,12 +14,8 @@
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("dev-account-service"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Local development account service for Zeltrin Pilot"));
-    parser.addHelpOption();
+    zeltrin::cli::CommandLine cli(argc, argv, QStringLiteral("Local development account service for Zeltrin Pilot"));
+    QCommandLineParser &parser = cli.parser();
     QCommandLineOption portOpt(QStringLiteral("port"), QStringLiteral("Port on 127.0.0.1 (default 8443)."),
                                QStringLiteral("port"), QStringLiteral("8443"));
     QCommandLineOption dirOpt(QStringLiteral("state-dir"),
@@ -26,7 +23,12 @@ int main(int argc, char **argv)
                               QStringLiteral("dir"));
     parser.addOption(portOpt);
     parser.addOption(dirOpt);
-    parser.process(app);
+    cli.parseOrExit(0);
+    const int port = cli.wholeNumber(QStringLiteral("--port"), parser.value(portOpt));
+    if (port < 0 || port > 65535)
+        cli.fail(QStringLiteral("--port takes 0 (any free port) to 65535."));
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("dev-account-service"));
 
     const QString dir = parser.isSet(dirOpt)
         ? parser.value(dirOpt)
@@ -55,8 +57,6 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    bool ok = false;
-    const quint16 port = quint16(parser.value(portOpt).toUInt(&ok));
     TlsTestServer server(*certs);
     DevAccountService service;
     // One line per request (method, path without query, status) so a developer or a script can
@@ -74,7 +74,7 @@ int main(int argc, char **argv)
         std::fflush(stdout);
         return reply;
     });
-    if (!ok || !server.listen(port)) {
+    if (!server.listen(quint16(port))) {
         std::fprintf(stderr, "Could not listen on 127.0.0.1:%s\n", qPrintable(parser.value(portOpt)));
         return 1;
     }

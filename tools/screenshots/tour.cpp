@@ -1,8 +1,10 @@
 // Renders each scene of the tour and writes <out>/<scene>.png at the phone size (390x844) and
 // <out>/<scene>@WxH.png at any other size asked for, on the command line or by the scene itself.
 // Usage: zeltrin-tour [--window] [--sizes WxH,WxH,...|--all-sizes] [out-dir] [scene-name-substring]
+// (--help says more)
 // Offscreen with the software scene graph by default; --window renders in a real window on the
 // display's platform (xcb with OpenGL under Xvfb), as a pilot's device draws.
+#include "CommandLine.h"
 #include "DevAccountService.h"
 #include "EncryptedFileBackend.h"
 #include "FakeDJISDK.h"
@@ -216,28 +218,38 @@ QList<QSize> parseSizes(const QString &list)
 
 int main(int argc, char **argv)
 {
-    bool window = false;
+    zeltrin::cli::CommandLine cli(argc, argv,
+                                  QStringLiteral("Renders each scene of the screenshot tour to <out-dir>/<scene>.png, "
+                                                 "offscreen unless --window is given."));
+    QCommandLineParser &parser = cli.parser();
+    const QCommandLineOption windowOpt(QStringLiteral("window"),
+                                       QStringLiteral("Render in a real window on the display's platform."));
+    const QCommandLineOption sizesOpt(QStringLiteral("sizes"),
+                                      QStringLiteral("Window sizes, each side 100 to 4096 (default 390x844)."),
+                                      QStringLiteral("WxH[,WxH...]"));
+    const QCommandLineOption allSizesOpt(
+        QStringLiteral("all-sizes"), QStringLiteral("The five sizes: 390x844, 320x568, 844x390, 820x1180, 1180x820."));
+    parser.addOptions({windowOpt, sizesOpt, allSizesOpt});
+    parser.addPositionalArgument(QStringLiteral("out-dir"),
+                                 QStringLiteral("Where the PNGs go (default out/screenshots)."),
+                                 QStringLiteral("[out-dir]"));
+    parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("Only the scenes whose names contain this."),
+                                 QStringLiteral("[scene]"));
+    cli.parseOrExit(2);
+    const bool window = parser.isSet(windowOpt);
     QList<QSize> sizes{kPhone};
     bool sizesGiven = false;
-    QStringList positional;
-    for (int i = 1; i < argc; ++i) {
-        const QString a = QString::fromLocal8Bit(argv[i]);
-        if (a == QLatin1String("--window")) {
-            window = true;
-        } else if (a == QLatin1String("--all-sizes")) {
-            sizes = {kPhone, QSize(320, 568), QSize(844, 390), QSize(820, 1180), QSize(1180, 820)};
-            sizesGiven = true;
-        } else if (a == QLatin1String("--sizes") && i + 1 < argc) {
-            sizes = parseSizes(QString::fromLocal8Bit(argv[++i]));
-            sizesGiven = true;
-            if (sizes.isEmpty()) {
-                std::fprintf(stderr, "--sizes takes WxH[,WxH...], each side 100 to 4096\n");
-                return 2;
-            }
-        } else {
-            positional.append(a);
-        }
+    if (parser.isSet(allSizesOpt)) {
+        sizes = {kPhone, QSize(320, 568), QSize(844, 390), QSize(820, 1180), QSize(1180, 820)};
+        sizesGiven = true;
     }
+    if (parser.isSet(sizesOpt)) {
+        sizes = parseSizes(parser.value(sizesOpt));
+        sizesGiven = true;
+        if (sizes.isEmpty())
+            cli.fail(QStringLiteral("--sizes takes WxH[,WxH...], each side 100 to 4096."));
+    }
+    const QStringList positional = parser.positionalArguments();
     if (!window) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);

@@ -1,6 +1,7 @@
 #include "OfflineMaps.h"
 
 #include "Gazetteer.h"
+#include "MessageTime.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -20,6 +21,8 @@ OfflineMaps::OfflineMaps(Options options, QObject *parent) : OfflineTileSource(p
 {
     if (m_options.storePath.isEmpty())
         m_options.storePath = OfflineStore::defaultPath();
+    m_noticeTimer.setSingleShot(true);
+    connect(&m_noticeTimer, &QTimer::timeout, this, &OfflineMaps::clearNotice);
     m_worker = new Worker;
     m_worker->moveToThread(&m_thread);
     m_thread.setObjectName(QStringLiteral("offline-maps"));
@@ -88,8 +91,10 @@ void OfflineMaps::opened(const QString &error, const QString &setAside)
     m_ready = error.isEmpty();
     m_error = error;
     if (!setAside.isEmpty())
+        // Said at start-up, maybe long before the pilot opens Settings: it stays until read.
         setNotice(QStringLiteral("The offline maps were damaged and have been set aside. Areas you need must be "
-                                 "downloaded again."), true);
+                                 "downloaded again."),
+                  true, true);
     Q_EMIT areasChanged();
     if (!m_ready)
         return;
@@ -403,10 +408,14 @@ void OfflineMaps::setMessage(const QString &text, bool error)
     Q_EMIT downloadChanged();
 }
 
-void OfflineMaps::setNotice(const QString &text, bool error)
+void OfflineMaps::setNotice(const QString &text, bool error, bool untilDismissed)
 {
     m_notice = text;
     m_noticeIsError = error;
+    if (text.isEmpty() || untilDismissed)
+        m_noticeTimer.stop();
+    else
+        m_noticeTimer.start(zeltrin::MessageTime::shownMs(text, error));
     Q_EMIT noticeChanged();
 }
 

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
@@ -125,7 +126,7 @@ private:
     void resumeArea(qint64 id, const QString &name, qint64 total, qint64 held, const QString &urlTemplate);
     void downloadEnded();
     void setMessage(const QString &text, bool error);
-    void setNotice(const QString &text, bool error);
+    void setNotice(const QString &text, bool error, bool untilDismissed = false);
     void storeBatch(const QList<zeltrin::offline::TileBlob> &tiles, std::function<void(bool, bool)> done);
 
     Options m_options;
@@ -146,5 +147,6 @@ private:
     bool m_messageIsError = false;
     QString m_notice;
     bool m_noticeIsError = false;
+    QTimer m_noticeTimer; // a notice goes by itself, but for the damaged store's
     qint64 m_cacheBytes = 0;
 };

@@ -41,6 +41,7 @@ ZPage {
 
     Flickable {
         id: scroller
+        objectName: "advancedScroller"
         anchors.fill: parent
         clip: true
         contentWidth: width

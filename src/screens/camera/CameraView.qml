@@ -4,8 +4,9 @@ import Zeltrin
 
 // The camera tab: feed placeholder, mode switch, exposure and gimbal, capture and record.
 // Upright, the feed sits above the scrolling controls. In a window wider than it is tall the
-// feed takes the left side and the controls a column on the right, with capture and record
-// pinned under the scrolling part so they never scroll out of reach.
+// feed takes the left side and the controls a column on the right. Capture and record follow
+// the controls where they fit, and are pinned under the scrolling part where they do not, so
+// they never scroll out of reach.
 // This file's components are not bound to it (pragma ComponentBehavior: Bound): a Loader in
 // Qt 6.4 cannot make a bound component, and a Loader makes the sheet. qmllint then cannot know
 // the ids reached from inside a component, so that check is off where they are.
@@ -134,7 +135,9 @@ Rectangle {
                             anchors.top: parent.top
                             anchors.left: parent.left
                             anchors.right: parent.right
-                            anchors.bottom: footer.top
+                            // Upright, no taller than the controls, so capture and record follow them.
+                            height: body.wide ? panel.height - footer.height
+                                              : Math.min(contentHeight, panel.height - footer.height)
                             clip: true
                             contentWidth: width
                             contentHeight: content.implicitHeight
@@ -281,29 +284,29 @@ Rectangle {
                                     }
                                 }
 
-                                // Where capture and record sit while upright.
+                                // Upright, the column's spacing before capture and record.
                                 Item {
-                                    id: shutterSlotInScroll
-                                    Layout.fillWidth: true
-                                    Layout.preferredHeight: body.wide ? 0 : shutterRow.implicitHeight + 16
+                                    Layout.preferredHeight: 0
                                     visible: !body.wide
                                 }
                             }
                         }
 
-                        // Where capture and record sit in a wide window: always in view.
+                        // Capture and record: under the controls, or at the panel's foot once
+                        // the controls scroll (and always in a wide window).
                         Item {
                             id: footer
+                            objectName: "shutterFooter"
                             anchors.left: parent.left
                             anchors.right: parent.right
-                            anchors.bottom: parent.bottom
-                            height: body.wide ? shutterRow.implicitHeight + 16 : 0
+                            y: body.wide ? panel.height - height : scroller.height
+                            height: shutterRow.implicitHeight + 16
                         }
 
                         // Capture and record.
                         Row {
                             id: shutterRow
-                            parent: body.wide ? footer : shutterSlotInScroll
+                            parent: footer
                             anchors.centerIn: parent
                             spacing: 24
 

@@ -25,16 +25,29 @@ Item {
         anchors.fill: parent
         radius: 14
         color: Theme.alpha(control.color, 0.18)
-        border.color: control.color
-        border.width: 1
+    }
+    // The fill is the button's own rounded shape, uncovered from the left: its corners stay
+    // inside the border at every step of the hold.
+    Item {
+        id: fill
+        objectName: "holdFill"
+        property real progress: 0
+        width: control.width * progress
+        height: control.height
         clip: true
         Rectangle {
-            id: fill
-            property real progress: 0
-            width: parent.width * progress
-            height: parent.height
+            width: control.width
+            height: control.height
+            radius: 14
             color: Theme.alpha(control.color, 0.55)
         }
+    }
+    Rectangle {
+        anchors.fill: parent
+        radius: 14
+        color: "transparent"
+        border.color: control.color
+        border.width: 1
     }
     Text {
         anchors.centerIn: parent

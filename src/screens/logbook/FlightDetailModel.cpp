@@ -2,6 +2,7 @@
 
 #include "FlightExport.h"
 #include "FlightLogModel.h"
+#include "MessageTime.h"
 #include "NumberFormat.h"
 
 #include <QDir>
@@ -56,7 +57,11 @@ double batteryOf(const TrackPoint &p) { return p.battery >= 0 ? double(p.battery
 
 } // namespace
 
-FlightDetailModel::FlightDetailModel(QObject *parent) : QObject(parent) {}
+FlightDetailModel::FlightDetailModel(QObject *parent) : QObject(parent)
+{
+    m_messageTimer.setSingleShot(true);
+    connect(&m_messageTimer, &QTimer::timeout, this, &FlightDetailModel::clearMessage);
+}
 
 void FlightDetailModel::setBook(FlightLogModel *book)
 {
@@ -142,9 +147,7 @@ bool FlightDetailModel::exportFlight(const QString &format, const QUrl &folder)
 {
     const QString dir = folder.isLocalFile() ? folder.toLocalFile() : folder.toString();
     auto fail = [this](const QString &text) {
-        m_message = text;
-        m_messageIsError = true;
-        Q_EMIT messageChanged();
+        setMessage(text, true);
         return false;
     };
     if (!m_found)
@@ -159,15 +162,22 @@ bool FlightDetailModel::exportFlight(const QString &format, const QUrl &folder)
                                           gpx ? flightGpx(m_flight, m_points) : flightKml(m_flight, m_points));
     if (!error.isEmpty())
         return fail(error);
-    m_message = QStringLiteral("Saved \u201c%1\u201d").arg(name);
-    m_messageIsError = false;
-    Q_EMIT messageChanged();
+    setMessage(QStringLiteral("Saved \u201c%1\u201d").arg(name), false);
     return true;
+}
+
+void FlightDetailModel::setMessage(const QString &text, bool error)
+{
+    m_message = text;
+    m_messageIsError = error;
+    if (text.isEmpty())
+        m_messageTimer.stop();
+    else
+        m_messageTimer.start(MessageTime::shownMs(text, error));
+    Q_EMIT messageChanged();
 }
 
 void FlightDetailModel::clearMessage()
 {
-    m_message.clear();
-    m_messageIsError = false;
-    Q_EMIT messageChanged();
+    setMessage({}, false);
 }

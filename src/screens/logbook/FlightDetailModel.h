@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QPointer>
 #include <QQmlEngine>
+#include <QTimer>
 #include <QUrl>
 
 
@@ -87,6 +88,7 @@ Q_SIGNALS:
 
 private:
     void load();
+    void setMessage(const QString &text, bool error);
 
     QPointer<FlightLogModel> m_book;
     QString m_id;
@@ -97,4 +99,5 @@ private:
     QList<QPointF> m_altitude, m_battery;
     QString m_message;
     bool m_messageIsError = false;
+    QTimer m_messageTimer; // the message goes by itself
 };

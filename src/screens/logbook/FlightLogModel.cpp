@@ -2,6 +2,7 @@
 
 #include "FlightExport.h"
 #include "FlightReport.h"
+#include "MessageTime.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,6 +28,8 @@ FlightLogModel::FlightLogModel(const QDateTime &now, QObject *parent)
     : QObject(parent), m_logs(sampleFlightLogs(now)), m_samples(m_logs)
 {
     m_rows.setFlights(asRecords(m_logs));
+    m_messageTimer.setSingleShot(true);
+    connect(&m_messageTimer, &QTimer::timeout, this, &FlightLogModel::clearMessage);
 }
 
 void FlightLogModel::setLogList(const QList<FlightLog> &logs)
@@ -125,6 +128,10 @@ void FlightLogModel::setMessage(const QString &text, bool error)
 {
     m_message = text;
     m_messageIsError = error;
+    if (text.isEmpty())
+        m_messageTimer.stop();
+    else
+        m_messageTimer.start(MessageTime::shownMs(text, error));
     Q_EMIT messageChanged();
 }
 

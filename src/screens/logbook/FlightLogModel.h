@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QQmlEngine>
+#include <QTimer>
 #include <QUrl>
 #include <QVariantList>
 
@@ -101,4 +102,5 @@ private:
     QString m_notice;
     QString m_message;
     bool m_messageIsError = false;
+    QTimer m_messageTimer; // the message goes by itself
 };

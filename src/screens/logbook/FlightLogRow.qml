@@ -19,10 +19,16 @@ ColumnLayout {
             font.family: Theme.fontFamily
             font.pixelSize: Theme.headline
             font.weight: Font.DemiBold
+            // A long place name takes a second line on a small phone before it is cut.
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
             elide: Text.ElideRight
             Layout.fillWidth: true
+            Layout.alignment: Qt.AlignBaseline
         }
         Text {
+            // Level with the name's first line.
+            Layout.alignment: Qt.AlignBaseline
             text: row.log.dateText ?? ""
             color: Theme.secondaryText
             font.family: Theme.fontFamily

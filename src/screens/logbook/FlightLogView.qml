@@ -172,12 +172,42 @@ Rectangle {
 
                         // The swipe makes its action item without an owner: it would outlive the row.
                         swipe.onRightItemChanged: Ownership.adopt(swipe.rightItem, row)
-                        swipe.right: Rectangle {
+                        // Shown only while the row is swiped, and rounded where the row is: at
+                        // rest it would show through the row's rounded corners.
+                        swipe.right: Item {
                             objectName: "swipeDeleteButton"
                             width: 88
                             height: row.height
                             anchors.right: parent.right
-                            color: Theme.platformRed
+                            visible: row.swipe.position < 0
+                            readonly property bool roundsTop: row.index === 0
+                            readonly property bool roundsBottom: row.index === list.count - 1
+                            Rectangle {
+                                anchors.fill: parent
+                                radius: parent.roundsTop || parent.roundsBottom ? 10 : 0
+                                color: Theme.platformRed
+                            }
+                            // Square wherever the row is not rounded.
+                            Rectangle {
+                                width: 10
+                                height: parent.height
+                                color: Theme.platformRed
+                            }
+                            Rectangle {
+                                visible: !parent.roundsTop
+                                anchors.right: parent.right
+                                width: 10
+                                height: 10
+                                color: Theme.platformRed
+                            }
+                            Rectangle {
+                                visible: !parent.roundsBottom
+                                anchors.right: parent.right
+                                anchors.bottom: parent.bottom
+                                width: 10
+                                height: 10
+                                color: Theme.platformRed
+                            }
                             Text {
                                 anchors.centerIn: parent
                                 text: "Delete"

@@ -1,5 +1,6 @@
 #include "FlightPlanModel.h"
 
+#include "MessageTime.h"
 #include "NumberFormat.h"
 #include "PlanFormats.h"
 #include "PlanHeights.h"
@@ -36,6 +37,10 @@ FlightPlanModel::FlightPlanModel(QObject *parent)
                      &FlightPlanModel::missionSpeedChanged, &FlightPlanModel::terrainFollowEnabledChanged,
                      &FlightPlanModel::multiBatteryEnabledChanged})
         connect(this, sig, this, &FlightPlanModel::publishPlan);
+    m_fileMessageTimer.setSingleShot(true);
+    connect(&m_fileMessageTimer, &QTimer::timeout, this, &FlightPlanModel::dismissFileMessage);
+    m_uploadMessageTimer.setSingleShot(true);
+    connect(&m_uploadMessageTimer, &QTimer::timeout, this, &FlightPlanModel::dismissUploadMessage);
 }
 
 FlightPlanModel::~FlightPlanModel()
@@ -347,6 +352,10 @@ void FlightPlanModel::cancelUpload()
 void FlightPlanModel::setUploadMessage(const QString &text)
 {
     m_uploadMessage = text;
+    if (text.isEmpty())
+        m_uploadMessageTimer.stop();
+    else
+        m_uploadMessageTimer.start(zeltrin::MessageTime::shownMs(text, true));
     Q_EMIT uploadMessageChanged();
 }
 
@@ -406,6 +415,10 @@ void FlightPlanModel::setFileMessage(const QString &text, bool isError)
 {
     m_fileMessage = text;
     m_fileMessageIsError = isError;
+    if (text.isEmpty())
+        m_fileMessageTimer.stop();
+    else
+        m_fileMessageTimer.start(zeltrin::MessageTime::shownMs(text, isError));
     Q_EMIT fileMessageChanged();
 }
 

@@ -217,6 +217,7 @@ private:
     void setFileMessage(const QString &text, bool isError);
     QString m_fileMessage;
     bool m_fileMessageIsError = false;
+    QTimer m_fileMessageTimer; // the message goes by itself, as the upload's does
     struct PendingOpen {
         zeltrin::MissionPlan plan;
         QString fileName;
@@ -243,6 +244,7 @@ private:
     QTimer m_answerTimer;
     QPointer<AppState> m_appState;
     QString m_uploadMessage;
+    QTimer m_uploadMessageTimer;
     bool m_replaceMissionPending = false;
 
     void startUpload();

@@ -166,6 +166,17 @@ Item {
             Accessible.name: "Plan"
             onClicked: planMenu.opened ? planMenu.close() : planMenu.open()
         }
+        // A map download hidden from its card: its progress until it ends; a tap shows the card.
+        // At the bar's left end, clear of the centred title on the smallest phone.
+        DownloadProgressMark {
+            objectName: "downloadMark"
+            anchors.left: parent.left
+            anchors.leftMargin: 8
+            anchors.verticalCenter: parent.verticalCenter
+            maps: App.offlineMaps
+            hidden: screen.choosingArea
+            onActivated: screen.choosingArea = true
+        }
     }
 
     PlanMenu {

@@ -25,4 +25,5 @@ list(APPEND ZELTRIN_QML
     screens/mission/PlanMenu.qml
     screens/mission/PlanFileBanner.qml
     screens/mission/OfflineAreaCard.qml
+    screens/mission/DownloadProgressMark.qml
 )

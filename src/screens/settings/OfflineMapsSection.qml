@@ -161,18 +161,34 @@ Rectangle {
             enabled: section.maps !== null && section.maps.ready
             onActivated: openDialog.open()
         }
+        // Opening a pack or deleting an area says how it went; the notice goes by itself (or at
+        // a tap) and fades out with its last words.
         Rectangle {
+            id: notice
             objectName: "offlineMapsNotice"
-            visible: section.maps !== null && section.maps.notice !== ""
+            readonly property string text: section.maps ? section.maps.notice : ""
+            property string lastText: ""
+            property bool lastError: false
+            function remember() {
+                if (text !== "") {
+                    lastText = text
+                    lastError = section.maps.noticeIsError
+                }
+            }
+            onTextChanged: remember()
+            Component.onCompleted: remember()
+            opacity: text !== "" ? 1 : 0
+            visible: opacity > 0
+            Behavior on opacity { NumberAnimation { duration: 300 } }
             Layout.fillWidth: true
             Layout.margins: 12
             implicitHeight: noticeText.implicitHeight + 20
             radius: 8
             color: "transparent"
             border.width: 1
-            border.color: section.maps && section.maps.noticeIsError ? Theme.platformRed : Theme.themeGold
+            border.color: notice.lastError ? Theme.platformRed : Theme.themeGold
             Accessible.role: Accessible.AlertMessage
-            Accessible.name: noticeText.text
+            Accessible.name: notice.text
             RowText {
                 id: noticeText
                 anchors.fill: parent
@@ -180,8 +196,8 @@ Rectangle {
                 wrapMode: Text.Wrap
                 elide: Text.ElideNone
                 font.pixelSize: Theme.footnote
-                text: section.maps ? section.maps.notice : ""
-                color: section.maps && section.maps.noticeIsError ? Theme.platformRed : Theme.themeGold
+                text: notice.text !== "" ? notice.text : notice.lastText
+                color: notice.lastError ? Theme.platformRed : Theme.themeGold
             }
             TapHandler { onTapped: section.maps.clearNotice() }
         }

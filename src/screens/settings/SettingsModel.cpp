@@ -2,7 +2,9 @@
 
 #include "NumberFormat.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QGuiApplication>
 
 #include <cmath>
 
@@ -96,9 +98,34 @@ void SettingsModel::setShowLogoutConfirm(bool on)
     Q_EMIT showLogoutConfirmChanged();
 }
 
-void SettingsModel::openUrl(const QUrl &url) const
+bool SettingsModel::openPage(const QString &name, const QUrl &url)
 {
-    QDesktopServices::openUrl(url);
+    // False where no browser is installed, or the platform opens no pages at all.
+    const bool opened = QDesktopServices::openUrl(url);
+    m_unopenedPage = opened ? QString() : name;
+    m_unopenedAddress = opened ? QString() : url.toString();
+    Q_EMIT unopenedChanged();
+    return opened;
+}
+
+QString SettingsModel::unopenedMessage() const
+{
+    if (m_unopenedAddress.isEmpty())
+        return {};
+    return QStringLiteral("No web browser could open this page. Its address is\n%1").arg(m_unopenedAddress);
+}
+
+void SettingsModel::copyUnopenedAddress() const
+{
+    if (QClipboard *clipboard = QGuiApplication::clipboard(); clipboard && !m_unopenedAddress.isEmpty())
+        clipboard->setText(m_unopenedAddress);
+}
+
+void SettingsModel::forgetUnopened()
+{
+    m_unopenedPage.clear();
+    m_unopenedAddress.clear();
+    Q_EMIT unopenedChanged();
 }
 
 void SettingsModel::acknowledgeFileStoreNotice()

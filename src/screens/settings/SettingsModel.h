@@ -29,6 +29,11 @@ class SettingsModel : public QObject
     Q_PROPERTY(QString appVersion READ appVersion CONSTANT)
     Q_PROPERTY(QUrl privacyUrl READ privacyUrl CONSTANT)
     Q_PROPERTY(QUrl termsUrl READ termsUrl CONSTANT)
+    // A page the system could not open (no browser): its name and address, for the pilot to
+    // copy; empty when there is none.
+    Q_PROPERTY(QString unopenedPage READ unopenedPage NOTIFY unopenedChanged)
+    Q_PROPERTY(QString unopenedAddress READ unopenedAddress NOTIFY unopenedChanged)
+    Q_PROPERTY(QString unopenedMessage READ unopenedMessage NOTIFY unopenedChanged)
 
 public:
     static constexpr double kAltitudeMin = 30.0;
@@ -74,7 +79,13 @@ public:
     // The slider's value snapped to whole steps inside its range (non-finite gives the default).
     static double snapAltitude(double metres);
 
-    Q_INVOKABLE void openUrl(const QUrl &url) const;
+    // Opens the page in the system's browser; where none can, says so through `unopened…`.
+    Q_INVOKABLE bool openPage(const QString &name, const QUrl &url);
+    QString unopenedPage() const { return m_unopenedPage; }
+    QString unopenedAddress() const { return m_unopenedAddress; }
+    QString unopenedMessage() const;
+    Q_INVOKABLE void copyUnopenedAddress() const;
+    Q_INVOKABLE void forgetUnopened();
 
 Q_SIGNALS:
     void droneChanged();
@@ -83,6 +94,7 @@ Q_SIGNALS:
     void useMetricChanged();
     void showLogoutConfirmChanged();
     void fileStoreNoticeSeenChanged();
+    void unopenedChanged();
 
 private:
     void load();
@@ -94,4 +106,6 @@ private:
     bool m_useMetric = true;
     bool m_showLogoutConfirm = false;
     bool m_fileStoreNoticeSeen = false;
+    QString m_unopenedPage;
+    QString m_unopenedAddress;
 };

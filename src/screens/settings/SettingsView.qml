@@ -303,9 +303,9 @@ NavigationContainer {
                     Separator {}
                     ValueRow { label: "Version"; value: settings.appVersion }
                     Separator {}
-                    LinkRow { label: "Privacy Policy"; onActivated: settings.openUrl(settings.privacyUrl) }
+                    LinkRow { label: "Privacy Policy"; onActivated: settings.openPage("Privacy Policy", settings.privacyUrl) }
                     Separator {}
-                    LinkRow { label: "Terms of Use"; onActivated: settings.openUrl(settings.termsUrl) }
+                    LinkRow { label: "Terms of Use"; onActivated: settings.openPage("Terms of Use", settings.termsUrl) }
                 }
             }
         }
@@ -319,5 +319,18 @@ NavigationContainer {
         destructiveText: "Sign Out"
         onDestructiveTriggered: nav.auth.logout()
         onDismissed: settings.showLogoutConfirm = false
+    }
+
+    // A page no browser could open: where to find it, to copy.
+    ConfirmationDialog {
+        id: unopenedPage
+        objectName: "unopenedPage"
+        presented: settings.unopenedAddress !== ""
+        title: settings.unopenedPage
+        message: settings.unopenedMessage
+        actions: ["Copy Address"]
+        cancelText: "OK"
+        onActionTriggered: settings.copyUnopenedAddress()
+        onDismissed: settings.forgetUnopened()
     }
 }

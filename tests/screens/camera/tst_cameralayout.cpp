@@ -98,27 +98,40 @@ private Q_SLOTS:
         }
     }
 
-    // In a wide window capture and record stay in view however the controls are scrolled.
-    void shutterButtonsPinnedWhenWide_data()
+    // Capture and record stay in view however the controls are scrolled, at every size: under
+    // the controls where they fit, at the panel's foot where the controls scroll.
+    void shutterButtonsStayInView_data()
     {
         QTest::addColumn<QSize>("size");
+        QTest::newRow("390x844") << QSize(390, 844);
+        QTest::newRow("320x568") << QSize(320, 568);
         QTest::newRow("844x390") << QSize(844, 390);
+        QTest::newRow("820x1180") << QSize(820, 1180);
         QTest::newRow("1180x820") << QSize(1180, 820);
     }
-    void shutterButtonsPinnedWhenWide()
+    void shutterButtonsStayInView()
     {
         QFETCH(QSize, size);
         CameraScreen s;
         QVERIFY(s.load(size));
         QQuickItem *scroller = s.find(QStringLiteral("controlsScroller"));
-        QQuickItem *record = s.find(QStringLiteral("recordButton"));
-        QVERIFY(scroller && record);
-        QVERIFY(!isWithin(record, scroller));
-        const QPointF before = record->mapToScene(QPointF(0, 0));
+        QVERIFY(scroller);
+        const QRectF window(QPointF(0, 0), QSizeF(size));
         const double maxY = scroller->property("contentHeight").toDouble() - scroller->height();
-        QVERIFY(maxY > 0 || size.height() > 500); // the phone on its side has to scroll
-        scroller->setProperty("contentY", std::max(0.0, maxY));
-        QCOMPARE(record->mapToScene(QPointF(0, 0)), before);
+        // The small phone upright and the phone on its side have to scroll.
+        QVERIFY(maxY > 0 || (size.height() > 600 && size.width() > 380));
+        for (const char *name : {"captureButton", "recordButton"}) {
+            QQuickItem *button = s.find(QString::fromLatin1(name));
+            QVERIFY2(button && !isWithin(button, scroller), name);
+            for (const double y : {0.0, std::max(0.0, maxY)}) {
+                scroller->setProperty("contentY", y);
+                QVERIFY(s.waitForFrame());
+                const QRectF r = button->mapRectToScene(QRectF(0, 0, button->width(), button->height()));
+                QVERIFY2(window.contains(r), name);
+                QQuickItem *top = topmostAt(s.view()->contentItem(), r.center());
+                QVERIFY2(top && isWithin(top, button), name);
+            }
+        }
     }
 };
 

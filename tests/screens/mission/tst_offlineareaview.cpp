@@ -114,6 +114,33 @@ private Q_SLOTS:
         QVERIFY(m_maps->downloadMessage().isEmpty());
     }
 
+    // "Hide" on a running download leaves a small mark in the bar until the download ends; a
+    // tap on it brings the card back.
+    void hiddenDownloadLeavesAMark()
+    {
+        touchTap(item("planMenuButton"));
+        touchTap(item("planDownloadArea"));
+        m_server.hold = true;
+        touchTap(item("areaDownload"));
+        QTRY_VERIFY(m_maps->downloadActive());
+        QVERIFY(!item("downloadMark")->isVisible()); // the card says it all
+        QCOMPARE(item("downloadClose")->property("text").toString(), QStringLiteral("Hide"));
+        touchTap(item("downloadClose"));
+        QVERIFY(!root()->property("choosingArea").toBool());
+        QVERIFY(m_maps->downloadActive());
+        touchTap(item("downloadMark"));
+        QVERIFY(root()->property("choosingArea").toBool());
+        QVERIFY(item("downloadProgressBar")->isVisible());
+        QVERIFY(!item("downloadMark")->isVisible());
+        touchTap(item("downloadClose"));
+        QVERIFY(item("downloadMark")->isVisible());
+        m_server.hold = false;
+        m_server.releaseAll();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_maps->downloadActive(), 60000);
+        QVERIFY(!item("downloadMark")->isVisible());
+        QVERIFY(!root()->property("choosingArea").toBool());
+    }
+
     // With the server gone, the framed area still draws: every tile on screen from the store.
     void theMapDrawsTheAreaOffline()
     {

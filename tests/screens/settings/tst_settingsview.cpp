@@ -1,7 +1,9 @@
 // Settings' kept-session rows by touch, in the whole app: resume and forget in guest mode,
-// forget when signed in, and the one-time notice that the session lies in the file store.
+// forget when signed in, the one-time notice that the session lies in the file store, and the
+// pages no browser can open.
 #include "../auth/SessionShell.h"
 
+#include <QClipboard>
 #include <QQuickView>
 #include <QSettings>
 #include <QStandardPaths>
@@ -121,6 +123,58 @@ private Q_SLOTS:
         QQuickItem *settings = s.openSettings();
         QVERIFY(settings);
         QVERIFY(!findItem(settings, QStringLiteral("fileStoreNotice"))->isVisible());
+    }
+
+    // Where no browser can open a page (none installed here, none named), a tap on its link
+    // says so and shows its address, which "Copy Address" puts on the clipboard.
+    void pageWithoutBrowser_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("privacy") << "Privacy Policy";
+        QTest::newRow("terms") << "Terms of Use";
+    }
+    void pageWithoutBrowser()
+    {
+        QFETCH(QString, page);
+        if (!QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+            QSKIP("a page launcher is installed on this machine");
+        qunsetenv("BROWSER");
+        qunsetenv("DEFAULT_BROWSER");
+        Shell s;
+        s.launch({});
+        QVERIFY(s.waitForScreen(kGate));
+        QTest::qWait(400);
+        s.tap(findItem(s.currentScreen(), QStringLiteral("gateContinueAsGuest")));
+        QVERIFY(s.waitForScreen(kTabs));
+        QQuickItem *settings = s.openSettings();
+        QVERIFY(settings);
+        QQuickItem *link = findByText(settings, page);
+        QVERIFY(link);
+        QQuickItem *scroller = link;
+        while (scroller && !scroller->inherits("QQuickFlickable"))
+            scroller = scroller->parentItem();
+        QVERIFY(scroller);
+        scroller->setProperty("contentY", scroller->property("contentHeight").toDouble() - scroller->height());
+        QTest::qWait(100);
+        QVERIFY(s.isReachable(link, scroller));
+        QGuiApplication::clipboard()->clear();
+        s.tap(link);
+
+        QObject *dialog = settings->findChild<QObject *>(QStringLiteral("unopenedPage"));
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog->property("presented").toBool());
+        QCOMPARE(dialog->property("title").toString(), page);
+        const QString message = dialog->property("message").toString();
+        QVERIFY2(message.startsWith(QStringLiteral("No web browser could open this page.")), qPrintable(message));
+        const QString address = message.section(QLatin1Char('\n'), -1);
+        QVERIFY2(address.startsWith(QStringLiteral("https://")), qPrintable(message));
+        QTRY_VERIFY(findByText(s.view()->contentItem(), message));
+        QQuickItem *copy = findItem(s.view()->contentItem(), QStringLiteral("action0"));
+        QVERIFY(copy);
+        QTest::qWait(400); // the dialog's opening
+        s.tap(copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), address);
+        QTRY_VERIFY(!dialog->property("presented").toBool());
     }
 };
 

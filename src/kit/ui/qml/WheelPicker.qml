@@ -7,6 +7,8 @@ import Zeltrin.Kit
 // A wheel of text rows (32 high); the row at the centre sits on a rounded band and the rows
 // above and below fade away. `model` is an array of strings. `activated(index)` is emitted when
 // the pilot turns the wheel to a new row, or taps a row in view (the wheel then turns to it).
+// The mouse wheel turns it only once the pilot has chosen it (pressed it, for as long as the
+// pointer stays on it, or given it keyboard focus); until then the wheel scrolls the page.
 Item {
     id: picker
 
@@ -16,14 +18,22 @@ Item {
     property string label: ""
     readonly property int rowHeight: 32
     readonly property bool moving: tumbler.moving
+    readonly property bool chosen: activeFocus || _pressChosen
+    property bool _pressChosen: false
 
     signal activated(int index)
 
     implicitWidth: 200
     implicitHeight: rowHeight * visibleRowCount
 
+    activeFocusOnTab: true
     Accessible.role: Accessible.List
     Accessible.name: label
+
+    WheelGate {
+        target: wheel
+        open: picker.chosen
+    }
 
     Rectangle {
         anchors.left: parent.left
@@ -116,8 +126,23 @@ Item {
     // and a stroke past the drag threshold cancels the tap.
     Item {
         anchors.fill: parent
+        HoverHandler {
+            id: hover
+            onHoveredChanged: if (!hovered && !press.active) picker._pressChosen = false
+        }
         PointHandler {
-            onActiveChanged: active ? picker.holdScrollers() : picker.releaseScrollers()
+            id: press
+            onActiveChanged: {
+                if (active) {
+                    picker._pressChosen = true
+                    picker.holdScrollers()
+                } else {
+                    picker.releaseScrollers()
+                    // A finger leaves nothing hovering: the choice ends with its touch.
+                    if (!hover.hovered)
+                        picker._pressChosen = false
+                }
+            }
         }
         TapHandler {
             objectName: "rowTap"

@@ -121,18 +121,35 @@ Item {
             spacing: 16
         }
 
+        // The title is centred while it fits between the bar's sides. A longer one (a place name
+        // on a small phone) takes all the room between the items, on up to two smaller lines,
+        // before it is cut.
+        TextMetrics {
+            id: titleWidth
+            font: titleText.font
+            text: page.title
+        }
         Text {
             id: titleText
-            anchors.centerIn: parent
-            width: Math.min(implicitWidth, Math.max(0, bar.width - 2 * Math.max(leading.width + leading.anchors.leftMargin,
-                                                                                trailing.width + 16) - 16))
+            readonly property real side: Math.max(leading.width + leading.anchors.leftMargin, trailing.width + 16)
+            readonly property bool centred: titleWidth.advanceWidth <= bar.width - 2 * side - 16
+            readonly property real leftEdge: leading.width + leading.anchors.leftMargin + 8
+            x: centred ? (bar.width - width) / 2 : leftEdge
+            width: centred ? Math.ceil(titleWidth.advanceWidth)
+                           : Math.max(0, bar.width - trailing.width - 16 - 8 - leftEdge)
+            height: bar.height
             text: page.title
             color: "white"
             font.family: Theme.fontFamily
             font.pixelSize: Theme.headline
             font.weight: Font.DemiBold
+            wrapMode: centred ? Text.NoWrap : Text.Wrap
+            maximumLineCount: 2
+            fontSizeMode: centred ? Text.FixedSize : Text.Fit
+            minimumPixelSize: Theme.caption
             elide: Text.ElideRight
             horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
             Accessible.role: Accessible.Heading
             Accessible.name: text
         }
