@@ -217,7 +217,8 @@ QByteArray logbookCsv(const QList<FlightRecord> &flights)
     return out;
 }
 
-QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points, std::optional<double> takeoffElevation)
+QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points,
+                     std::optional<double> takeoffElevation, const QList<PhotoRecord> &photos)
 {
     takeoffElevation = finiteOnly(takeoffElevation);
     const QList<TrackPoint> track = usablePoints(points);
@@ -240,6 +241,30 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
         time = isoUtc(track.first().timeMs);
     writeTextIfAny(w, QStringLiteral("time"), time);
     w.writeEndElement(); // metadata
+
+    // GPX puts waypoints before tracks.
+    for (const PhotoRecord &photo : photos) {
+        TrackPoint p;
+        p.timeMs = photo.timeMs;
+        p.latitude = photo.latitude;
+        p.longitude = photo.longitude;
+        p.altitude = photo.height;
+        if (!usable(p))
+            continue;
+        w.writeStartElement(QStringLiteral("wpt"));
+        w.writeAttribute(QStringLiteral("lat"), coordinateText(p.latitude));
+        w.writeAttribute(QStringLiteral("lon"), coordinateText(p.longitude));
+        writeTextIfAny(w, QStringLiteral("ele"), QString::fromLatin1(seaLevelHeight(p, takeoffElevation)));
+        writeTextIfAny(w, QStringLiteral("time"), isoUtc(p.timeMs));
+        w.writeTextElement(QStringLiteral("name"), QStringLiteral("Photo %1").arg(photo.number));
+        if (const QByteArray height = fixed(p.altitude, kHeightDecimals); !height.isEmpty()) {
+            w.writeStartElement(QStringLiteral("extensions"));
+            w.writeTextElement(planio::kGpxExtensionNamespace, planio::kGpxHeightAboveTakeoff,
+                               QString::fromLatin1(height));
+            w.writeEndElement();
+        }
+        w.writeEndElement(); // wpt
+    }
 
     w.writeStartElement(QStringLiteral("trk"));
     w.writeTextElement(QStringLiteral("name"), name);
