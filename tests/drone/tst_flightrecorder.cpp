@@ -1,6 +1,6 @@
 // The flight recorder on the simulated aircraft with a driven clock, writing a real store:
-// what a flight leaves in the logbook, how a lost link ends and restarts a record, and that a
-// killed app keeps every batch written before the kill.
+// what a flight leaves in the logbook with its photos, how a lost link ends and restarts a
+// record, and that a killed app keeps every batch written before the kill.
 #include "FlightRecorder.h"
 #include "FlightStore.h"
 #include "Gazetteer.h"
@@ -84,6 +84,56 @@ private Q_SLOTS:
         QCOMPARE(rec.log.location, QStringLiteral("42.9986\u00b0 N, 84.0021\u00b0 W"));
     }
 
+    // Photos every 20 m along 200 m: eleven, kept with the flight as the camera reported them,
+    // each within a batch of being taken. One taken on the ground before is not the flight's.
+    void photosAreKeptWithTheirFlight()
+    {
+        Recorded r;
+        QList<DJIPhotoCapture> reported;
+        connect(&r.f.manager, &DJIDroneManager::photoCaptured, [&](const DJIPhotoCapture &p) { reported << p; });
+        QVERIFY(r.f.connectAircraft());
+        r.f.manager.capturePhoto();
+        r.f.fly(1);
+        QVERIFY(r.airborne(1));
+        const QUuid id = r.recorder.current().log.id;
+        QList<DJIWaypoint> line{SimulatedDJISDK::toLatLon({0, 100}), SimulatedDJISDK::toLatLon({0, 150}),
+                                SimulatedDJISDK::toLatLon({0, 300})};
+        line[0].actions << DJIStartDistancePhotos{20};
+        line[2].actions << DJIStopDistancePhotos{};
+        r.f.manager.executeMission(mission(line, 30, 8));
+        r.f.settle();
+        qint64 worstLagMs = 0;
+        r.f.flyUntil(
+            [&] {
+                const qsizetype stored = r.store.photos(id).size(), heard = r.recorder.currentPhotos().size();
+                if (stored < heard)
+                    worstLagMs = std::max(worstLagMs,
+                                          kEpoch + r.f.clock.nowMs() - r.recorder.currentPhotos()[stored].timeMs);
+                return r.f.manager.missionState() == QLatin1String("finished");
+            },
+            300);
+        r.landAndSettle();
+        QCOMPARE_LE(worstLagMs, FlightRecorder::kBatchMs + SimClock::kTickMs);
+
+        const QList<PhotoRecord> photos = r.store.photos(id);
+        QCOMPARE(reported.size(), 12);
+        QCOMPARE(photos.size(), 11);
+        const auto track = r.store.track(id);
+        for (qsizetype i = 0; i < photos.size(); ++i) {
+            const PhotoRecord &p = photos[i];
+            const DJIPhotoCapture &c = reported[i + 1];
+            QCOMPARE(p.number, int(i) + 1);
+            QCOMPARE(p.latitude, c.latitude);
+            QCOMPARE(p.longitude, c.longitude);
+            QCOMPARE(p.height, c.height);
+            QCOMPARE(p.heading, c.heading);
+            QCOMPARE(p.gimbalPitch, c.gimbalPitch);
+            QVERIFY(p.timeMs >= track.first().timeMs && p.timeMs <= track.last().timeMs);
+            QCOMPARE_LE(
+                std::abs(metresBetween(p.latitude, p.longitude, line[0].latitude, line[0].longitude) - 20.0 * i), 0.5);
+        }
+    }
+
     void trackIsWrittenInBatchesAtMostFiveSecondsApart()
     {
         Recorded r;
@@ -154,8 +204,8 @@ private Q_SLOTS:
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QStringLiteral(FLIGHT_RECORDER_CHILD), {path});
         QVERIFY2(child.waitForStarted(5000), qPrintable(child.errorString()));
-        // The child prints how many points the store holds after each batch.
-        int reported = 0;
+        // The child prints how many points and photos the store holds after each batch.
+        int reported = 0, photosReported = 0;
         QByteArray out;
         while (reported < pointsBeforeKill && child.state() == QProcess::Running) {
             if (!child.waitForReadyRead(20000))
@@ -163,8 +213,10 @@ private Q_SLOTS:
             out += child.readAllStandardOutput();
             const auto lines = out.split('\n');
             for (const QByteArray &l : lines)
-                if (l.startsWith("stored "))
-                    reported = std::max(reported, l.mid(7).toInt());
+                if (const QList<QByteArray> w = l.trimmed().split(' '); w.size() == 4 && w[0] == "stored") {
+                    reported = std::max(reported, w[1].toInt());
+                    photosReported = std::max(photosReported, w[3].toInt());
+                }
         }
         QVERIFY2(reported >= pointsBeforeKill, out.constData());
         child.kill(); // SIGKILL: no handler, no clean-up
@@ -183,6 +235,21 @@ private Q_SLOTS:
         for (qsizetype i = 1; i < track.size(); ++i)
             QCOMPARE(track[i].timeMs - track[i - 1].timeMs, FlightRecorder::kSampleMs);
         QCOMPARE(flights[0].log.duration, (track.last().timeMs - track.first().timeMs) / 1000.0);
+        // The photos likewise: every one of a written batch, numbered without a gap, each taken
+        // 5 m after the one before (the first of them where the aircraft counted the waypoint as
+        // reached, up to half a metre short of it, the trigger counting from the waypoint).
+        const auto photos = store.photos(flights[0].log.id);
+        QVERIFY2(photos.size() >= photosReported,
+                 qPrintable(QStringLiteral("%1 < %2").arg(photos.size()).arg(photosReported)));
+        QVERIFY(photosReported > 0);
+        for (qsizetype i = 0; i < photos.size(); ++i) {
+            QCOMPARE(photos[i].number, int(i) + 1);
+            if (i > 0)
+                QCOMPARE_LE(std::abs(metresBetween(photos[i - 1].latitude, photos[i - 1].longitude, photos[i].latitude,
+                                                   photos[i].longitude)
+                                     - 5.0),
+                            FlightModel::kWaypointReach + 0.05);
+        }
     }
 
     void placeNames_data()

@@ -397,6 +397,32 @@ private Q_SLOTS:
             QCOMPARE(seen.name, kTrickyName);
     }
 
+    // Photos go before the track as waypoints "Photo n"; one without a usable position is left
+    // out. GPSBabel reads them as waypoints, and the track as before.
+    void photosAreWaypoints()
+    {
+        const QString babel = tool("ZELTRIN_GPSBABEL");
+        REQUIRE_TOOL(babel, "gpsbabel");
+        const QList<PhotoRecord> photos{{1, kT0 + 1500, 47.3978, 8.5461, 60, 90, -90},
+                                        {2, kT0 + 2000, kNaN, 8.5462, 60, 90, -90},
+                                        {3, kT0 + 3000, 47.3979, 8.5463, kNaN, 90, -90}};
+        const QString path = m_dir.filePath("photos.gpx");
+        QCOMPARE(writeExportFile(path, flightGpx(flight(), kGood, std::nullopt, photos)), QString());
+        const QList<QByteArray> lines =
+            run(babel, {"-w", "-i", "gpx", "-f", path, "-o", "unicsv,utc=0", "-F", "-"}).trimmed().split('\n');
+        QCOMPARE(lines.size(), 3);
+        const QList<QByteArray> header = lines[0].trimmed().split(',');
+        for (int i : {0, 1}) {
+            const QList<QByteArray> f = lines[i + 1].trimmed().split(',');
+            const PhotoRecord &p = photos[i * 2];
+            // unicsv quotes a name with a space in it.
+            QCOMPARE(f.value(header.indexOf("Name")), "\"Photo " + QByteArray::number(p.number) + '"');
+            QCOMPARE(f.value(header.indexOf("Latitude")).toDouble(), p.latitude);
+            QCOMPARE(f.value(header.indexOf("Longitude")).toDouble(), p.longitude);
+        }
+        QCOMPARE(gpsbabelGpx(path).points.size(), kGood.size());
+    }
+
     // Only a height above sea level is written as one: GPX's <ele> and KML's "absolute" wait
     // for the take-off's elevation. Our plan reader takes the export back with the first
     // sample's height: 0 m above take-off, or 431.5 m above sea level from a KML that has it.

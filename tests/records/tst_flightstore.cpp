@@ -27,6 +27,27 @@ FlightRecord makeFlight(qint64 takeoffMs, const QString &place = QStringLiteral(
     return r;
 }
 
+// `n` photos 10 m apart, one a second, looking down; the third has no heading.
+QList<PhotoRecord> photosAlong(qint64 fromMs, int n)
+{
+    QList<PhotoRecord> out;
+    for (int i = 0; i < n; ++i)
+        out << PhotoRecord{i + 1, fromMs + i * 1000, 47.3977 + i * 9e-5, 8.5456, 60.0, i == 2 ? std::nan("") : 0.0,
+                           -90.0};
+    return out;
+}
+
+bool samePhotos(const QList<PhotoRecord> &a, const QList<PhotoRecord> &b)
+{
+    auto same = [](double x, double y) { return x == y || (std::isnan(x) && std::isnan(y)); };
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [&](const PhotoRecord &p, const PhotoRecord &q) {
+               return p.number == q.number && p.timeMs == q.timeMs && same(p.latitude, q.latitude)
+                   && same(p.longitude, q.longitude) && same(p.height, q.height) && same(p.heading, q.heading)
+                   && same(p.gimbalPitch, q.gimbalPitch);
+           });
+}
+
 QList<TrackPoint> line(qint64 fromMs, int n, int battery = 95)
 {
     QList<TrackPoint> out;
@@ -136,6 +157,33 @@ private Q_SLOTS:
         QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM track_points")), QStringLiteral("0"));
     }
 
+    // Photos come back in order, an unknown value as unknown (NULL in the file); a batch written
+    // again changes nothing; deleting the flight takes them.
+    void photosComeBackAndGoWithTheirFlight()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
+        FlightStore store(path);
+        FlightRecord a = makeFlight(1000), b = makeFlight(2000);
+        const QList<PhotoRecord> photos = photosAlong(1000, 5);
+        QVERIFY(store.beginFlight(a) && store.beginFlight(b));
+        QVERIFY(store.appendPhotos(a.log.id, photos.first(3)));
+        QVERIFY(store.appendPhotos(a.log.id, photos.mid(2)));
+        QVERIFY(store.appendPhotos(b.log.id, photosAlong(2000, 2)));
+        QVERIFY(store.appendPhotos(b.log.id, {}));
+        QVERIFY(samePhotos(store.photos(a.log.id), photos));
+        QCOMPARE(sqlite3(path, QStringLiteral("SELECT n FROM photos WHERE heading IS NULL")), QStringLiteral("3"));
+        QCOMPARE(
+            sqlite3(path,
+                    QStringLiteral("SELECT count(*), min(gimbal_pitch), max(t_ms) FROM photos WHERE flight_id = '%1'")
+                        .arg(a.log.id.toString(QUuid::WithoutBraces))),
+            QStringLiteral("5|-90.0|5000"));
+        QVERIFY(store.deleteFlight(a.log.id));
+        QVERIFY(store.photos(a.log.id).isEmpty());
+        QCOMPARE(store.photos(b.log.id).size(), 2);
+        QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM photos")), QStringLiteral("2"));
+    }
+
     void openFlightIsClosedAsInterruptedOnTheNextStart()
     {
         QTemporaryDir dir;
@@ -187,6 +235,46 @@ private Q_SLOTS:
         QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA user_version")), QString::number(FlightStore::kSchemaVersion));
         QCOMPARE(sqlite3(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name = 'flights_by_takeoff'")),
                  QStringLiteral("flights_by_takeoff"));
+    }
+
+    // A logbook of the version before photos keeps its flights and tracks, and takes photos.
+    void versionTwoFileGainsThePhotos()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
+        const QString v2 = QStringLiteral(
+            "PRAGMA journal_mode = WAL;"
+            "CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT);"
+            "CREATE TABLE flights (id TEXT PRIMARY KEY, takeoff_ms INTEGER NOT NULL, duration REAL NOT NULL DEFAULT 0,"
+            " max_altitude REAL NOT NULL DEFAULT 0, max_speed REAL NOT NULL DEFAULT 0, distance REAL NOT NULL DEFAULT 0,"
+            " location TEXT NOT NULL DEFAULT '', end_reason TEXT NOT NULL DEFAULT 'open',"
+            " battery_start INTEGER NOT NULL DEFAULT -1, battery_end INTEGER NOT NULL DEFAULT -1,"
+            " takeoff_lat REAL NOT NULL DEFAULT 0, takeoff_lon REAL NOT NULL DEFAULT 0,"
+            " point_count INTEGER NOT NULL DEFAULT 0);"
+            "CREATE TABLE track_points (flight_id TEXT NOT NULL, t_ms INTEGER NOT NULL, lat REAL NOT NULL,"
+            " lon REAL NOT NULL, alt REAL NOT NULL, speed REAL NOT NULL, battery INTEGER NOT NULL,"
+            " signal INTEGER NOT NULL, PRIMARY KEY (flight_id, t_ms)) WITHOUT ROWID;"
+            "CREATE INDEX flights_by_takeoff ON flights (takeoff_ms DESC);"
+            "INSERT INTO flights (id, takeoff_ms, duration, location, end_reason, point_count) VALUES"
+            " ('6f1c2b9e-0000-4000-8000-000000000002', 5000, 2, 'Old Field', 'landed', 2);"
+            "INSERT INTO track_points VALUES ('6f1c2b9e-0000-4000-8000-000000000002', 5000, 47.1, 8.1, 0, 0, 90, 80),"
+            " ('6f1c2b9e-0000-4000-8000-000000000002', 7000, 47.2, 8.2, 12.5, 4, 89, 80);"
+            "PRAGMA user_version = 2;");
+        QCOMPARE(sqlite3(path, v2), QStringLiteral("wal"));
+        const QUuid id = QUuid::fromString(QStringLiteral("6f1c2b9e-0000-4000-8000-000000000002"));
+        FlightStore store(path);
+        QVERIFY2(store.isOpen(), qPrintable(store.errorText()));
+        QVERIFY(store.setAsidePath().isEmpty());
+        QCOMPARE(store.flights().size(), 1);
+        QCOMPARE(store.flight(id)->log.location, QStringLiteral("Old Field"));
+        const QList<TrackPoint> track = store.track(id);
+        QCOMPARE(track.size(), 2);
+        QCOMPARE(track[1], (TrackPoint{7000, 47.2, 8.2, 12.5, 4, 89, 80}));
+        QVERIFY(store.photos(id).isEmpty());
+        QVERIFY(store.appendPhotos(id, photosAlong(5000, 2)));
+        QVERIFY(samePhotos(store.photos(id), photosAlong(5000, 2)));
+        QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+        QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     }
 
     void versionBehindItsOwnTablesIsBroughtUp()

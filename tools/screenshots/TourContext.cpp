@@ -3,6 +3,7 @@
 #include "DJIDroneManager.h"
 #include "Keyboard.h"
 #include "PlanFormats.h"
+#include "SurveyMission.h"
 #include "SurveyPlan.h"
 #include "TileServer.h"
 
@@ -116,8 +117,46 @@ void TourContext::simDropLink()
 
 bool TourContext::simSurveyFlight(int legs, double legMetres, double altitude)
 {
+    if (legs < 1 || !(legMetres > 0) || !(altitude > 0))
+        return false;
+    DJIWaypointMission route;
+    route.speed = 10;
+    for (int i = 0; i < legs; ++i) {
+        const double east = (i % 2) * legMetres, north = (i / 2 + 1) * legMetres * 0.5;
+        DJIWaypoint w = SimulatedDJISDK::toLatLon({east, north});
+        w.height = altitude;
+        route.waypoints.append(w);
+    }
+    return simFlyMission(route);
+}
+
+int TourContext::simMappingFlight(double widthMetres, double depthMetres, double altitude)
+{
+    if (!(widthMetres > 0) || !(depthMetres > 0) || !(altitude > 0))
+        return 0;
+    namespace survey = zeltrin::survey;
+    survey::SurveySpec spec;
+    spec.camera = *survey::builtInCameraProfile(QStringLiteral("1-inch 20 MP"));
+    spec.height = altitude;
+    for (const auto &[east, north] :
+         {std::pair{-widthMetres / 2, 40.0}, std::pair{widthMetres / 2, 40.0},
+          std::pair{widthMetres / 2, 40.0 + depthMetres}, std::pair{-widthMetres / 2, 40.0 + depthMetres}}) {
+        const DJIWaypoint at = SimulatedDJISDK::toLatLon({east, north});
+        spec.polygon.append({at.latitude, at.longitude});
+    }
+    survey::SurveyFlightSettings settings;
+    settings.takeOff = zeltrin::Coordinate{SimulatedDJISDK::kParkedLatitude, SimulatedDJISDK::kParkedLongitude};
+    const survey::SurveyFlight flight = survey::planSurvey(spec, settings);
+    if (!flight.ok() || !simFlyMission(zeltrin::surveyAircraftMission(spec, flight, settings.speed)))
+        return 0;
+    return m_app->droneManager()->photoCount();
+}
+
+// Takes off, flies `mission`, then home and down, on the scene's clock.
+bool TourContext::simFlyMission(const DJIWaypointMission &mission)
+{
     DJIDroneManager *drone = m_app->droneManager();
-    if (!m_sim || !m_clock || legs < 1 || !(legMetres > 0) || !(altitude > 0))
+    if (!m_sim || !m_clock || mission.waypoints.isEmpty())
         return false;
     if (drone->connectionState() != DJIDroneManager::ConnectionState::connected && !simConnect())
         return false;
@@ -131,15 +170,7 @@ bool TourContext::simSurveyFlight(int legs, double legMetres, double altitude)
     drone->takeOff();
     flyUntil([&] { return drone->isFlying(); }, 30);
     simFly(6);
-    DJIWaypointMission route;
-    route.speed = 10;
-    for (int i = 0; i < legs; ++i) {
-        const double east = (i % 2) * legMetres, north = (i / 2 + 1) * legMetres * 0.5;
-        DJIWaypoint w = SimulatedDJISDK::toLatLon({east, north});
-        w.height = altitude;
-        route.waypoints.append(w);
-    }
-    drone->executeMission(route);
+    drone->executeMission(mission);
     // The last flight's mission still reads "finished" until this one is under way.
     flyUntil([&] { return drone->missionState() == QLatin1String("executing"); }, 60);
     flyUntil([&] { return drone->missionState() == QLatin1String("finished"); }, 3600);

@@ -70,6 +70,10 @@ public:
     // `altitude`, then home and down. simSkip moves the recorder's clock on without flying
     // (to the next day's flight).
     Q_INVOKABLE bool simSurveyFlight(int legs, double legMetres, double altitude);
+    // A recorded mapping flight: a survey planned over a field `widthMetres` by `depthMetres`
+    // just north of the take-off point, with the 1-inch camera at `altitude`, flown with its
+    // camera actions. Returns the photos the aircraft reported (0 when it could not fly).
+    Q_INVOKABLE int simMappingFlight(double widthMetres, double depthMetres, double altitude);
     // A fresh pack at `percent`, and the wind at `speed` m/s blowing from `fromDegrees`.
     Q_INVOKABLE void simBattery(double percent);
     Q_INVOKABLE void simWind(double speed, double fromDegrees);
@@ -86,6 +90,8 @@ Q_SIGNALS:
     void accountStallsChanged();
 
 private:
+    bool simFlyMission(const DJIWaypointMission &mission);
+
     bool m_accountStalls = false;
     ZeltrinPilotApp *m_app;
     qint64 m_skipMs = 0;

@@ -313,6 +313,13 @@ void DJIDroneManager::setValuesAreLive(bool live)
 
 void DJIDroneManager::didReceiveAlert(const QString &message) { Q_EMIT alertRaised(message); }
 
+void DJIDroneManager::didCapturePhoto(const DJIPhotoCapture &photo)
+{
+    ++m_photoCount;
+    Q_EMIT photoCountChanged();
+    Q_EMIT photoCaptured(photo);
+}
+
 void DJIDroneManager::productConnected(const DJIBaseProduct *product)
 {
     const QString unknown = QStringLiteral("Unknown");
@@ -356,8 +363,14 @@ void DJIDroneManager::didUpdateTelemetry(const DJITelemetryReading &reading)
     if (reading.gpsLevel)
         if (auto level = gpsLevelFromRaw(*reading.gpsLevel))
             setGpsSignal(*level);
-    if (reading.isFlying)
+    if (reading.isFlying) {
+        // A take-off starts the count of the flight's photos.
+        if (*reading.isFlying && !m_isFlying && m_photoCount != 0) {
+            m_photoCount = 0;
+            Q_EMIT photoCountChanged();
+        }
         setIsFlying(*reading.isFlying);
+    }
     if (reading.mission && !(*reading.mission == m_mission)) {
         m_mission = *reading.mission;
         Q_EMIT missionProgressChanged();

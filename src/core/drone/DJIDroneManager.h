@@ -43,6 +43,8 @@ class DJIDroneManager : public QObject, public DJISDKManagerDelegate
     Q_PROPERTY(double altitudeCeiling READ altitudeCeilingOrZero NOTIFY altitudeCeilingChanged)
     // "Returning home — low battery" while an automatic return lasts, else empty.
     Q_PROPERTY(QString autoReturnText READ autoReturnText NOTIFY returnCauseChanged)
+    // Photos the camera reported since the last take-off.
+    Q_PROPERTY(int photoCount READ photoCount NOTIFY photoCountChanged)
     // How long `connect` waits for a product; 10 s, shorter in tests and the tour.
     Q_PROPERTY(int connectTimeoutMs READ connectTimeoutMs WRITE setConnectTimeoutMs NOTIFY connectTimeoutMsChanged)
 
@@ -113,6 +115,7 @@ public:
     static QString autoReturnText(DJIReturnCause cause);
     int connectTimeoutMs() const { return m_connectTimeoutMs; }
     void setConnectTimeoutMs(int ms);
+    int photoCount() const { return m_photoCount; }
 
     // Plain assignments of the published fields (used by the callbacks and by live feeds).
     void setConnectionState(ConnectionState v);
@@ -164,6 +167,7 @@ public:
     void didUpdateDatabaseDownloadProgress(const DJISDKProgress &progress) override;
     void didUpdateTelemetry(const DJITelemetryReading &reading) override;
     void didReceiveAlert(const QString &message) override;
+    void didCapturePhoto(const DJIPhotoCapture &photo) override;
 
 Q_SIGNALS:
     void connectionStateChanged();
@@ -189,6 +193,9 @@ Q_SIGNALS:
     void altitudeCeilingChanged();
     void returnCauseChanged();
     void connectTimeoutMsChanged();
+    // The camera took a photo (photoCount has counted it).
+    void photoCaptured(const DJIPhotoCapture &photo);
+    void photoCountChanged();
 
 private:
     void log(const QString &line);
@@ -220,4 +227,5 @@ private:
     int m_connectTimeoutMs = kConnectTimeoutMs;
     std::optional<double> m_ceiling;
     DJIReturnCause m_returnCause = DJIReturnCause::none;
+    int m_photoCount = 0;
 };

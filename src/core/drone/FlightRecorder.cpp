@@ -26,6 +26,7 @@ FlightRecorder::FlightRecorder(DJIDroneManager *drone, FlightStore *store, Clock
     connect(drone, &DJIDroneManager::flightDataChanged, this, &FlightRecorder::update);
     connect(drone, &DJIDroneManager::isFlyingChanged, this, &FlightRecorder::update);
     connect(drone, &DJIDroneManager::valuesAreLiveChanged, this, &FlightRecorder::update);
+    connect(drone, &DJIDroneManager::photoCaptured, this, &FlightRecorder::photoTaken);
 }
 
 FlightRecorder::~FlightRecorder() = default;
@@ -77,12 +78,30 @@ void FlightRecorder::update()
         flush();
 }
 
+// Kept with the next batch; a photo outside a recorded flight is not the logbook's.
+void FlightRecorder::photoTaken(const DJIPhotoCapture &photo)
+{
+    if (!m_recording)
+        return;
+    PhotoRecord p;
+    p.number = int(m_photos.size()) + 1;
+    p.timeMs = m_clock();
+    p.latitude = photo.latitude;
+    p.longitude = photo.longitude;
+    p.height = photo.height;
+    p.heading = photo.heading;
+    p.gimbalPitch = photo.gimbalPitch;
+    m_photos << p;
+}
+
 void FlightRecorder::begin()
 {
     const qint64 now = m_clock();
     m_recording = true;
     m_track.clear();
     m_written = 0;
+    m_photos.clear();
+    m_photosWritten = 0;
     m_flight = FlightRecord{};
     const TrackPoint first = reading(now);
     m_flight.log.date = QDateTime::fromMSecsSinceEpoch(now, Qt::UTC);
@@ -109,11 +128,13 @@ void FlightRecorder::sample(qint64 now)
 void FlightRecorder::flush()
 {
     m_lastFlushMs = m_clock();
-    if (m_written >= m_track.size() || !m_store)
+    if (!m_store)
         return;
-    // A failed write keeps the points for the next batch.
-    if (m_store->appendPoints(m_flight.log.id, m_track.mid(m_written)))
+    // A failed write keeps the points and photos for the next batch.
+    if (m_written < m_track.size() && m_store->appendPoints(m_flight.log.id, m_track.mid(m_written)))
         m_written = m_track.size();
+    if (m_photosWritten < m_photos.size() && m_store->appendPhotos(m_flight.log.id, m_photos.mid(m_photosWritten)))
+        m_photosWritten = m_photos.size();
 }
 
 void FlightRecorder::end(FlightEnd how)

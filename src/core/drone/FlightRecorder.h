@@ -8,11 +8,13 @@
 #include <functional>
 
 class DJIDroneManager;
+struct DJIPhotoCapture;
 class FlightStore;
 
 // Records every flight the drone link reports: from the reading that says the aircraft is
 // airborne to the one that says it is down. The track is sampled once a second and written
-// to the store in batches, so a killed app loses at most one batch. A link lost while
+// to the store in batches with the photos the camera reported, so a killed app loses at most
+// one batch. A link lost while
 // airborne ends the flight at its last sample; if the link comes back with the aircraft
 // still airborne, a new flight begins.
 class FlightRecorder : public QObject
@@ -35,6 +37,7 @@ public:
     bool isRecording() const { return m_recording; }
     const zeltrin::FlightRecord &current() const { return m_flight; }
     const QList<zeltrin::TrackPoint> &currentTrack() const { return m_track; }
+    const QList<zeltrin::PhotoRecord> &currentPhotos() const { return m_photos; }
 
     // Ends an open flight as the app stops; the next start would otherwise call it interrupted.
     void finish();
@@ -50,6 +53,7 @@ private:
     void flush();
     void end(zeltrin::FlightEnd how);
     zeltrin::TrackPoint reading(qint64 now) const;
+    void photoTaken(const DJIPhotoCapture &photo);
 
     QPointer<DJIDroneManager> m_drone;
     QPointer<FlightStore> m_store;
@@ -59,6 +63,8 @@ private:
     zeltrin::FlightRecord m_flight;
     QList<zeltrin::TrackPoint> m_track; // the whole flight, for its figures
     qsizetype m_written = 0;            // how much of it the store holds
+    QList<zeltrin::PhotoRecord> m_photos;
+    qsizetype m_photosWritten = 0;
     qint64 m_lastSampleMs = 0;
     qint64 m_lastFlushMs = 0;
 };

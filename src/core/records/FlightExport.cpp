@@ -192,8 +192,7 @@ void writeTextIfAny(QXmlStreamWriter &w, const QString &name, const QString &tex
         w.writeTextElement(name, text);
 }
 
-void writeKmlPoint(QXmlStreamWriter &w, const QString &name, const TrackPoint &p,
-                   std::optional<double> takeoffElevation)
+void writeKmlPoint(QXmlStreamWriter &w, const QString &name, const TrackPoint &p, std::optional<double> takeoffElevation)
 {
     w.writeStartElement(QStringLiteral("Placemark"));
     w.writeTextElement(QStringLiteral("name"), name);
@@ -219,7 +218,7 @@ QByteArray logbookCsv(const QList<FlightRecord> &flights)
 }
 
 QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points,
-                     std::optional<double> takeoffElevation)
+                     std::optional<double> takeoffElevation, const QList<PhotoRecord> &photos)
 {
     takeoffElevation = finiteOnly(takeoffElevation);
     const QList<TrackPoint> track = usablePoints(points);
@@ -243,6 +242,30 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
     writeTextIfAny(w, QStringLiteral("time"), time);
     w.writeEndElement(); // metadata
 
+    // GPX puts waypoints before tracks.
+    for (const PhotoRecord &photo : photos) {
+        TrackPoint p;
+        p.timeMs = photo.timeMs;
+        p.latitude = photo.latitude;
+        p.longitude = photo.longitude;
+        p.altitude = photo.height;
+        if (!usable(p))
+            continue;
+        w.writeStartElement(QStringLiteral("wpt"));
+        w.writeAttribute(QStringLiteral("lat"), coordinateText(p.latitude));
+        w.writeAttribute(QStringLiteral("lon"), coordinateText(p.longitude));
+        writeTextIfAny(w, QStringLiteral("ele"), QString::fromLatin1(seaLevelHeight(p, takeoffElevation)));
+        writeTextIfAny(w, QStringLiteral("time"), isoUtc(p.timeMs));
+        w.writeTextElement(QStringLiteral("name"), QStringLiteral("Photo %1").arg(photo.number));
+        if (const QByteArray height = fixed(p.altitude, kHeightDecimals); !height.isEmpty()) {
+            w.writeStartElement(QStringLiteral("extensions"));
+            w.writeTextElement(planio::kGpxExtensionNamespace, planio::kGpxHeightAboveTakeoff,
+                               QString::fromLatin1(height));
+            w.writeEndElement();
+        }
+        w.writeEndElement(); // wpt
+    }
+
     w.writeStartElement(QStringLiteral("trk"));
     w.writeTextElement(QStringLiteral("name"), name);
     w.writeStartElement(QStringLiteral("trkseg"));
@@ -254,8 +277,7 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
         writeTextIfAny(w, QStringLiteral("time"), isoUtc(p.timeMs));
         if (const QByteArray height = fixed(p.altitude, kHeightDecimals); !height.isEmpty()) {
             w.writeStartElement(QStringLiteral("extensions"));
-            w.writeTextElement(planio::kGpxExtensionNamespace, planio::kGpxHeightAboveTakeoff,
-                               QString::fromLatin1(height));
+            w.writeTextElement(planio::kGpxExtensionNamespace, planio::kGpxHeightAboveTakeoff, QString::fromLatin1(height));
             w.writeEndElement();
         }
         w.writeEndElement(); // trkpt
@@ -267,8 +289,7 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
     return out;
 }
 
-QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points,
-                     std::optional<double> takeoffElevation)
+QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points, std::optional<double> takeoffElevation)
 {
     takeoffElevation = finiteOnly(takeoffElevation);
     const QList<TrackPoint> track = usablePoints(points);
@@ -280,8 +301,7 @@ QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points
     w.writeStartElement(QStringLiteral("ExtendedData"));
     w.writeStartElement(QStringLiteral("Data"));
     w.writeAttribute(QStringLiteral("name"), QStringLiteral("altitudeReference"));
-    w.writeTextElement(QStringLiteral("value"),
-                       takeoffElevation ? QStringLiteral("sealevel") : QStringLiteral("takeoff"));
+    w.writeTextElement(QStringLiteral("value"), takeoffElevation ? QStringLiteral("sealevel") : QStringLiteral("takeoff"));
     w.writeEndElement(); // Data
     w.writeEndElement(); // ExtendedData
 

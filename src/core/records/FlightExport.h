@@ -32,9 +32,10 @@ QByteArray logbookCsv(const QList<FlightRecord> &flights);
 // level, so it is written only when the take-off point's height above sea level is known
 // (takeoffElevation; none is yet), as that plus the point's height. The height above take-off
 // itself goes in our own extension, <zeltrin:heightAboveTakeoff> (planio::kGpxExtensionNamespace),
-// which the plan reader reads back. A height that is not finite is left out.
+// which the plan reader reads back. A height that is not finite is left out. Each photo with a
+// usable position is a waypoint named "Photo n", before the track, with its time and height.
 QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points,
-                     std::optional<double> takeoffElevation = std::nullopt);
+                     std::optional<double> takeoffElevation = std::nullopt, const QList<PhotoRecord> &photos = {});
 
 // KML 2.2: the track as a LineString with its time span, and a Point each for take-off and the
 // last position, with their times. Same rules for bad points. With the take-off elevation the

@@ -21,6 +21,18 @@ struct TrackPoint {
     bool operator==(const TrackPoint &) const = default;
 };
 
+// A photo the aircraft's camera took during a recorded flight. A value the aircraft did not
+// give is NaN.
+struct PhotoRecord {
+    int number = 0;         // 1 for the flight's first photo
+    qint64 timeMs = 0;      // UTC, milliseconds since the epoch, when the app heard of it
+    double latitude = 0;    // degrees
+    double longitude = 0;   // degrees
+    double height = 0;      // metres above take-off
+    double heading = 0;     // degrees clockwise from north
+    double gimbalPitch = 0; // degrees: 0 level, -90 straight down
+};
+
 // How a recorded flight came to its end.
 enum class FlightEnd {
     open,        // still being recorded

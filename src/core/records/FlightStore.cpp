@@ -25,40 +25,59 @@ SqliteSchema logbookSchema()
     s.noun = QStringLiteral("logbook");
     s.damaged = QStringLiteral("The logbook is damaged");
     s.foreign = QStringLiteral("not a logbook");
+    // One SQL statement a line reads best.
+    // clang-format off
     s.steps = {
-        {1,
-         {
-             // Flights and their tracks.
-             QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"),
-             QStringLiteral("CREATE TABLE IF NOT EXISTS flights ("
-                            " id TEXT PRIMARY KEY, takeoff_ms INTEGER NOT NULL, duration REAL NOT NULL DEFAULT 0,"
-                            " max_altitude REAL NOT NULL DEFAULT 0, max_speed REAL NOT NULL DEFAULT 0,"
-                            " distance REAL NOT NULL DEFAULT 0, location TEXT NOT NULL DEFAULT '',"
-                            " end_reason TEXT NOT NULL DEFAULT 'open', battery_start INTEGER NOT NULL DEFAULT -1,"
-                            " battery_end INTEGER NOT NULL DEFAULT -1, takeoff_lat REAL NOT NULL DEFAULT 0,"
-                            " takeoff_lon REAL NOT NULL DEFAULT 0, point_count INTEGER NOT NULL DEFAULT 0)"),
-             QStringLiteral(
-                 "CREATE TABLE IF NOT EXISTS track_points ("
-                 " flight_id TEXT NOT NULL, t_ms INTEGER NOT NULL, lat REAL NOT NULL, lon REAL NOT NULL,"
-                 " alt REAL NOT NULL, speed REAL NOT NULL, battery INTEGER NOT NULL, signal INTEGER NOT NULL,"
-                 " PRIMARY KEY (flight_id, t_ms)) WITHOUT ROWID"),
-         }},
-        {2,
-         {
-             // The list reads newest first.
-             QStringLiteral("CREATE INDEX IF NOT EXISTS flights_by_takeoff ON flights (takeoff_ms DESC)"),
-         }},
+        {1, {
+            // Flights and their tracks.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS flights ("
+                           " id TEXT PRIMARY KEY, takeoff_ms INTEGER NOT NULL, duration REAL NOT NULL DEFAULT 0,"
+                           " max_altitude REAL NOT NULL DEFAULT 0, max_speed REAL NOT NULL DEFAULT 0,"
+                           " distance REAL NOT NULL DEFAULT 0, location TEXT NOT NULL DEFAULT '',"
+                           " end_reason TEXT NOT NULL DEFAULT 'open', battery_start INTEGER NOT NULL DEFAULT -1,"
+                           " battery_end INTEGER NOT NULL DEFAULT -1, takeoff_lat REAL NOT NULL DEFAULT 0,"
+                           " takeoff_lon REAL NOT NULL DEFAULT 0, point_count INTEGER NOT NULL DEFAULT 0)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS track_points ("
+                           " flight_id TEXT NOT NULL, t_ms INTEGER NOT NULL, lat REAL NOT NULL, lon REAL NOT NULL,"
+                           " alt REAL NOT NULL, speed REAL NOT NULL, battery INTEGER NOT NULL, signal INTEGER NOT NULL,"
+                           " PRIMARY KEY (flight_id, t_ms)) WITHOUT ROWID"),
+        }},
+        {2, {
+            // The list reads newest first.
+            QStringLiteral("CREATE INDEX IF NOT EXISTS flights_by_takeoff ON flights (takeoff_ms DESC)"),
+        }},
+        {3, {
+            // The photos the camera took, numbered from 1 in each flight; NULL where the aircraft
+            // gave no value.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS photos ("
+                           " flight_id TEXT NOT NULL, n INTEGER NOT NULL, t_ms INTEGER NOT NULL, lat REAL, lon REAL,"
+                           " height REAL, heading REAL, gimbal_pitch REAL,"
+                           " PRIMARY KEY (flight_id, n)) WITHOUT ROWID"),
+        }},
     };
+    // clang-format on
     s.tables = {
         {QStringLiteral("flights"), QLatin1String(kRecordColumns)},
         {QStringLiteral("track_points"), QStringLiteral("flight_id, t_ms, lat, lon, alt, speed, battery, signal")},
         {QStringLiteral("meta"), QStringLiteral("key, value")},
+        {QStringLiteral("photos"), QStringLiteral("flight_id, n, t_ms, lat, lon, height, heading, gimbal_pitch"), 3},
     };
     return s;
 }
 
 // SQLite answers only finite doubles back as numbers; a NaN would come back as NULL.
 double finiteOr0(double v) { return std::isfinite(v) ? v : 0.0; }
+
+// Unknown stays unknown: NULL in the file, NaN when read back.
+QVariant orNull(double v)
+{
+    return std::isfinite(v) ? QVariant(v) : QVariant();
+}
+double orNaN(const QVariant &v)
+{
+    return v.isNull() ? std::nan("") : v.toDouble();
+}
 
 FlightRecord recordFrom(const QSqlQuery &q)
 {
@@ -195,6 +214,43 @@ bool FlightStore::appendPoints(const QUuid &flightId, const QList<TrackPoint> &p
     return true;
 }
 
+bool FlightStore::appendPhotos(const QUuid &flightId, const QList<PhotoRecord> &photos)
+{
+    if (!isOpen())
+        return false;
+    if (photos.isEmpty())
+        return true;
+    QSqlDatabase db = connection();
+    if (!db.transaction())
+        return m_db.fail(QStringLiteral("Could not save the photos"), db.lastError().text());
+    const QString id = flightId.toString(QUuid::WithoutBraces);
+    QSqlQuery q(db);
+    q.prepare(
+        QStringLiteral("INSERT OR REPLACE INTO photos (flight_id, n, t_ms, lat, lon, height, heading, gimbal_pitch)"
+                       " VALUES (?,?,?,?,?,?,?,?)"));
+    for (const PhotoRecord &p : photos) {
+        q.addBindValue(id);
+        q.addBindValue(p.number);
+        q.addBindValue(p.timeMs);
+        q.addBindValue(orNull(p.latitude));
+        q.addBindValue(orNull(p.longitude));
+        q.addBindValue(orNull(p.height));
+        q.addBindValue(orNull(p.heading));
+        q.addBindValue(orNull(p.gimbalPitch));
+        if (!q.exec()) {
+            const QString why = q.lastError().text();
+            db.rollback();
+            return m_db.fail(QStringLiteral("Could not save the photos"), why);
+        }
+    }
+    if (!db.commit()) {
+        const QString why = db.lastError().text();
+        db.rollback();
+        return m_db.fail(QStringLiteral("Could not save the photos"), why);
+    }
+    return true;
+}
+
 bool FlightStore::finishFlight(const FlightRecord &flight)
 {
     if (!isOpen())
@@ -251,9 +307,8 @@ FlightTotals FlightStore::totals() const
     FlightTotals t;
     QSqlQuery q(connection());
     if (!isOpen()
-        || !q.exec(
-            QStringLiteral("SELECT count(*), total(duration), total(distance), total(max_altitude), total(max_speed)"
-                           " FROM flights"))
+        || !q.exec(QStringLiteral("SELECT count(*), total(duration), total(distance), total(max_altitude), total(max_speed)"
+                                  " FROM flights"))
         || !q.next())
         return t;
     t.count = q.value(0).toLongLong();
@@ -275,8 +330,7 @@ void FlightStore::addInsightTotals(FlightTotals &t) const
     if (q.exec(QStringLiteral("SELECT coalesce(max(max_speed), 0) FROM flights")) && q.next())
         t.fastest = q.value(0).toDouble();
     if (q.exec(QStringLiteral("SELECT count(*), total(battery_start - battery_end), total(duration) / 60.0 FROM flights"
-                              " WHERE %1")
-                   .arg(perMinute))
+                              " WHERE %1").arg(perMinute))
         && q.next()) {
         t.batteryFlights = q.value(0).toLongLong();
         t.batteryUsed = q.value(1).toDouble();
@@ -292,8 +346,7 @@ void FlightStore::addInsightTotals(FlightTotals &t) const
         t.bestEfficiency = q.value(2).toDouble();
     }
     if (q.exec(QStringLiteral("SELECT (battery_start - battery_end) / (duration / 60.0) FROM flights WHERE %1"
-                              " ORDER BY takeoff_ms DESC, id LIMIT 1")
-                   .arg(perMinute))
+                              " ORDER BY takeoff_ms DESC, id LIMIT 1").arg(perMinute))
         && q.next())
         t.latestBatteryPerMinute = q.value(0).toDouble();
 }
@@ -336,6 +389,32 @@ QList<TrackPoint> FlightStore::track(const QUuid &id) const
     return out;
 }
 
+QList<PhotoRecord> FlightStore::photos(const QUuid &id) const
+{
+    QList<PhotoRecord> out;
+    if (!isOpen())
+        return out;
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT n, t_ms, lat, lon, height, heading, gimbal_pitch FROM photos"
+                             " WHERE flight_id = ? ORDER BY n"));
+    q.addBindValue(id.toString(QUuid::WithoutBraces));
+    if (!q.exec())
+        return out;
+    while (q.next()) {
+        PhotoRecord p;
+        p.number = q.value(0).toInt();
+        p.timeMs = q.value(1).toLongLong();
+        p.latitude = orNaN(q.value(2));
+        p.longitude = orNaN(q.value(3));
+        p.height = orNaN(q.value(4));
+        p.heading = orNaN(q.value(5));
+        p.gimbalPitch = orNaN(q.value(6));
+        out << p;
+    }
+    return out;
+}
+
 bool FlightStore::deleteFlight(const QUuid &id)
 {
     if (!isOpen())
@@ -344,12 +423,14 @@ bool FlightStore::deleteFlight(const QUuid &id)
     if (!db.transaction())
         return m_db.fail(QStringLiteral("Could not delete the flight"), db.lastError().text());
     const QString key = id.toString(QUuid::WithoutBraces);
-    QSqlQuery points(db), flight(db);
+    QSqlQuery points(db), photos(db), flight(db);
     points.prepare(QStringLiteral("DELETE FROM track_points WHERE flight_id = ?"));
     points.addBindValue(key);
+    photos.prepare(QStringLiteral("DELETE FROM photos WHERE flight_id = ?"));
+    photos.addBindValue(key);
     flight.prepare(QStringLiteral("DELETE FROM flights WHERE id = ?"));
     flight.addBindValue(key);
-    if (!points.exec() || !flight.exec() || !db.commit()) {
+    if (!points.exec() || !photos.exec() || !flight.exec() || !db.commit()) {
         db.rollback();
         return m_db.fail(QStringLiteral("Could not delete the flight"), db.lastError().text());
     }

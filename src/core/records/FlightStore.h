@@ -9,7 +9,8 @@
 
 #include <optional>
 
-// The logbook's store: one SQLite file (WAL) holding every recorded flight and its track.
+// The logbook's store: one SQLite file (WAL) holding every recorded flight, its track and the
+// photos its camera took.
 // Opening it brings an older schema up to date, closes flights a stopped app left open as
 // "interrupted", and sets a file it cannot read aside (renamed, never deleted) to start anew.
 // Every write is one transaction, so a kill at any moment keeps what was committed before it.
@@ -17,7 +18,7 @@ class FlightStore : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     explicit FlightStore(const QString &path, QObject *parent = nullptr);
     ~FlightStore() override;
@@ -37,6 +38,7 @@ public:
     // Recording. Each call commits before it returns; false (with errorText) if it could not.
     bool beginFlight(const zeltrin::FlightRecord &flight);
     bool appendPoints(const QUuid &flightId, const QList<zeltrin::TrackPoint> &points);
+    bool appendPhotos(const QUuid &flightId, const QList<zeltrin::PhotoRecord> &photos);
     bool finishFlight(const zeltrin::FlightRecord &flight);
 
     // Newest first; `limit` < 0 reads to the end.
@@ -45,7 +47,9 @@ public:
     zeltrin::FlightTotals totals() const;
     std::optional<zeltrin::FlightRecord> flight(const QUuid &id) const;
     QList<zeltrin::TrackPoint> track(const QUuid &id) const;
-    // The flight and its track.
+    // In the order taken.
+    QList<zeltrin::PhotoRecord> photos(const QUuid &id) const;
+    // The flight, its track and its photos.
     bool deleteFlight(const QUuid &id);
 
 Q_SIGNALS:

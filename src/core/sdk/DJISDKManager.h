@@ -50,6 +50,18 @@ struct DJITelemetryReading {
     std::optional<DJIReturnCause> returnCause;
 };
 
+// A photo the aircraft's camera took, as its capture event reports it: when, where the aircraft
+// was and how it was turned. A value the aircraft did not give is NaN.
+struct DJIPhotoCapture {
+    qint64 timeMs = 0;                  // UTC, milliseconds since the epoch, by the aircraft's clock
+    double latitude = 0, longitude = 0; // degrees
+    double height = 0;                  // metres above the take-off point
+    double heading = 0;                 // degrees clockwise from north
+    double gimbalPitch = 0;             // degrees: 0 level, -90 straight down
+    int index = 0;                      // 1 for the first photo since take-off
+    bool operator==(const DJIPhotoCapture &) const = default;
+};
+
 // How a command ended: no value on success, else the reason, in words for the pilot.
 using DJICommandError = std::optional<QString>;
 using DJICompletion = std::function<void(const DJICommandError &)>;
@@ -65,6 +77,8 @@ public:
     virtual void didUpdateTelemetry(const DJITelemetryReading &) {}
     // Something the pilot must know at once (a geofence being reached, a low battery return).
     virtual void didReceiveAlert(const QString &) {}
+    // The camera took a photo: one the pilot asked for, or one of a mission's camera actions.
+    virtual void didCapturePhoto(const DJIPhotoCapture &) {}
 };
 
 class DJISDKManager

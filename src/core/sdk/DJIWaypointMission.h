@@ -14,7 +14,7 @@ enum class DJIHeightReference { aboveTakeOff, aboveGround, aboveSeaLevel };
 struct DJITakePhoto {
     bool operator==(const DJITakePhoto &) const = default;
 };
-// Takes a photo every `metres` of flight from here on, until a stop.
+// Takes a photo here, and another every `metres` of flight from here on, until a stop.
 struct DJIStartDistancePhotos {
     double metres = 0;
     bool operator==(const DJIStartDistancePhotos &) const = default;

@@ -2,6 +2,8 @@
 
 #include "NumberFormat.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -9,7 +11,22 @@
 
 namespace {
 constexpr double kProgressSteps[] = {0.25, 0.5, 0.75, 1.0};
-constexpr double kMetresPerDegree = 111320.0;
+
+// Metres per degree of latitude and of longitude at the parked point, from the WGS 84 ellipsoid's
+// radii of curvature there: the aircraft's metres are the ground's, as a survey planned on the
+// ellipsoid measures them, so a photo every 16 m lands where the plan put it.
+struct DegreeLengths {
+    double north = 0, east = 0;
+};
+DegreeLengths degreeLengths()
+{
+    constexpr double a = 6378137.0, e2 = 0.00669437999014;
+    const double phi = SimulatedDJISDK::kParkedLatitude * std::numbers::pi / 180.0;
+    const double w = 1.0 - e2 * std::sin(phi) * std::sin(phi);
+    const double perRadian = std::numbers::pi / 180.0;
+    return {a * (1.0 - e2) / (w * std::sqrt(w)) * perRadian, a / std::sqrt(w) * std::cos(phi) * perRadian};
+}
+const DegreeLengths kDegree = degreeLengths();
 
 double finiteOr(double v, double fallback)
 {
@@ -35,10 +52,31 @@ QString heightReferenceRefusal(DJIHeightReference reference)
     return QStringLiteral("its height has no known reference");
 }
 
+FlightCamera::Action cameraAction(const DJICameraAction &action)
+{
+    using Kind = FlightCamera::Action::Kind;
+    return std::visit(Overloaded{
+                          [](const DJITakePhoto &) {
+                              return FlightCamera::Action{Kind::takePhoto, 0};
+                          },
+                          [](const DJIStartDistancePhotos &a) {
+                              return FlightCamera::Action{Kind::startDistance, a.metres};
+                          },
+                          [](const DJIStopDistancePhotos &) {
+                              return FlightCamera::Action{Kind::stopDistance, 0};
+                          },
+                          [](const DJISetGimbalPitch &a) {
+                              return FlightCamera::Action{Kind::gimbalPitch, a.degrees};
+                          },
+                      },
+                      action);
+}
+
 } // namespace
 
 SimulatedDJISDK::SimulatedDJISDK(int stepMs, QObject *parent, SimClock *clock) : QObject(parent), m_clock(clock)
 {
+    m_epochMs = QDateTime::currentMSecsSinceEpoch();
     m_timer.setInterval(stepMs);
     connect(&m_timer, &QTimer::timeout, this, &SimulatedDJISDK::step);
     if (!m_clock)
@@ -48,17 +86,15 @@ SimulatedDJISDK::SimulatedDJISDK(int stepMs, QObject *parent, SimClock *clock) :
 
 DJIWaypoint SimulatedDJISDK::toLatLon(FlightModel::Point p)
 {
-    const double cosLat = std::cos(kParkedLatitude * std::numbers::pi / 180.0);
     DJIWaypoint w;
-    w.latitude = kParkedLatitude + p.north / kMetresPerDegree;
-    w.longitude = kParkedLongitude + p.east / (kMetresPerDegree * cosLat);
+    w.latitude = kParkedLatitude + p.north / kDegree.north;
+    w.longitude = kParkedLongitude + p.east / kDegree.east;
     return w;
 }
 
 FlightModel::Point SimulatedDJISDK::toLocal(double latitude, double longitude)
 {
-    const double cosLat = std::cos(kParkedLatitude * std::numbers::pi / 180.0);
-    return {(longitude - kParkedLongitude) * kMetresPerDegree * cosLat, (latitude - kParkedLatitude) * kMetresPerDegree};
+    return {(longitude - kParkedLongitude) * kDegree.east, (latitude - kParkedLatitude) * kDegree.north};
 }
 
 void SimulatedDJISDK::startConnectionToProduct()
@@ -136,14 +172,35 @@ void SimulatedDJISDK::restoreLink()
 void SimulatedDJISDK::tick()
 {
     const std::vector<QString> alerts = m_model.step(SimClock::kTickMs / 1000.0);
-    if (!m_linkUp)
+    DJISDKManagerDelegate *d = m_linkUp ? delegate() : nullptr;
+    if (!d) {
+        m_model.camera().takePhotos(); // on the card, but their events never reach the app
         return;
-    DJISDKManagerDelegate *d = delegate();
-    if (!d)
-        return;
+    }
     for (const QString &a : alerts)
         d->didReceiveAlert(a);
     d->didUpdateTelemetry(reading());
+    reportPhotos(d);
+}
+
+void SimulatedDJISDK::reportPhotos(DJISDKManagerDelegate *d)
+{
+    const qint64 now = m_epochMs + (m_clock ? m_clock->nowMs() : 0);
+    const double flightTime = m_model.flightTime();
+    for (const FlightCamera::Photo &p : m_model.camera().takePhotos()) {
+        DJIPhotoCapture c;
+        const DJIWaypoint at = toLatLon({p.pose.east, p.pose.north});
+        // Taken during the tick that just ended: its moment, on the aircraft's clock.
+        const double ago = std::clamp(flightTime - p.pose.flightTime, 0.0, 1.0);
+        c.timeMs = now - qint64(std::lround(ago * 1000.0));
+        c.latitude = at.latitude;
+        c.longitude = at.longitude;
+        c.height = p.pose.height;
+        c.heading = p.pose.heading;
+        c.gimbalPitch = p.gimbalPitch;
+        c.index = p.index;
+        d->didCapturePhoto(c);
+    }
 }
 
 DJITelemetryReading SimulatedDJISDK::reading() const
@@ -265,8 +322,8 @@ void SimulatedDJISDK::resumeMission(DJICompletion done) { command(std::move(done
 void SimulatedDJISDK::stopMission(DJICompletion done) { command(std::move(done), [this] { return m_model.stopMission(); }); }
 
 // The simulated aircraft flies each waypoint's height above the take-off point. Heights over
-// the ground or the sea need terrain it does not have, so such a mission is refused. Camera
-// actions are carried with the mission but not yet performed.
+// the ground or the sea need terrain it does not have, so such a mission is refused. Its camera
+// performs each waypoint's actions on arrival.
 DJICommandError SimulatedDJISDK::modelWaypoints(const DJIWaypointMission &mission,
                                                 std::vector<FlightModel::Waypoint> &points) const
 {
@@ -279,7 +336,13 @@ DJICommandError SimulatedDJISDK::modelWaypoints(const DJIWaypointMission &missio
             return QStringLiteral("The mission has a waypoint without a position");
         if (const QString refusal = heightReferenceRefusal(w.heightReference); !refusal.isEmpty())
             return QStringLiteral("Waypoint %1: %2").arg(i + 1).arg(refusal);
-        points.push_back({toLocal(w.latitude, w.longitude), w.height});
+        FlightModel::Waypoint p;
+        p.at = toLocal(w.latitude, w.longitude);
+        p.height = w.height;
+        p.camera.reserve(size_t(w.actions.size()));
+        for (const DJICameraAction &a : w.actions)
+            p.camera.push_back(cameraAction(a));
+        points.push_back(std::move(p));
     }
     return m_model.missionRefusal(points);
 }
@@ -416,7 +479,8 @@ void SimulatedDJISDK::stopIntelligentMode(DJIIntelligentMode mode, DJICompletion
 void SimulatedDJISDK::capturePhoto(DJICompletion done)
 {
     command(std::move(done), [this]() -> DJICommandError {
-        ++m_photos;
+        if (!m_model.camera().takePhoto(m_model.pose()))
+            return QStringLiteral("The camera did not take the photo");
         return std::nullopt;
     });
 }
@@ -434,7 +498,7 @@ void SimulatedDJISDK::setGimbalPitch(float degrees, DJICompletion done)
     command(std::move(done), [this, degrees]() -> DJICommandError {
         if (!std::isfinite(degrees))
             return QStringLiteral("Gimbal pitch is not a number");
-        m_gimbalPitch = std::clamp(degrees, -90.0f, 30.0f);
+        m_model.camera().setGimbalPitch(degrees);
         return std::nullopt;
     });
 }

@@ -55,13 +55,15 @@ public:
     void dropLink();
     void restoreLink();
     void setDegraded(bool degraded) { m_model.setDegraded(degraded); }
+    // A camera that takes no photo while failing: neither those asked for nor a mission's.
+    void setCameraFailing(bool failing) { m_model.camera().setFailing(failing); }
 
     FlightModel &model() { return m_model; }
     SimClock *clock() const { return m_clock; }
     bool linkUp() const { return m_linkUp; }
-    int photosTaken() const { return m_photos; }
+    int photosTaken() const { return m_model.camera().taken(); }
     bool recording() const { return m_recording; }
-    float gimbalPitch() const { return m_gimbalPitch; }
+    float gimbalPitch() const { return float(m_model.camera().gimbalPitch()); }
 
     // Local metres east and north of the parked point, and back.
     static DJIWaypoint toLatLon(FlightModel::Point p);
@@ -72,6 +74,8 @@ private:
     void tick();
     void connectAircraft();
     DJITelemetryReading reading() const;
+    // The camera's photos since the last call, as capture events reach the app.
+    void reportPhotos(DJISDKManagerDelegate *d);
     void setGeofence(const DJIGeofenceSettings &settings);
     // The battery-aware return: home at the trigger level, or when the charge is down to what the
     // flight home needs with the reserve, whichever comes first.
@@ -90,7 +94,7 @@ private:
     bool m_linkUp = false;
     bool m_everConnected = false;
     bool m_dropped = false; // by a scripted fault, not by the pilot
-    int m_photos = 0;
     bool m_recording = false;
-    float m_gimbalPitch = 0;
+    // The aircraft's clock for its capture events: UTC at the SDK's creation, moved on by `m_clock`.
+    qint64 m_epochMs = 0;
 };

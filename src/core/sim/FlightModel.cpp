@@ -26,6 +26,11 @@ double FlightModel::airspeed() const
     return std::hypot(m_vx - m_wind.east, m_vy - m_wind.north);
 }
 
+FlightCamera::Pose FlightModel::pose() const
+{
+    return {m_pos.east, m_pos.north, m_height, m_heading, m_flightTime};
+}
+
 double FlightModel::distanceFromHome() const
 {
     return std::hypot(m_pos.east - m_home.east, m_pos.north - m_home.north);
@@ -79,6 +84,8 @@ std::optional<QString> FlightModel::takeOff()
     m_geofenceWarned = false;
     m_returnCause = ReturnCause::none;
     m_phase = Phase::takingOff;
+    m_camera.stopDistance();
+    m_camera.newFlight();
     return std::nullopt;
 }
 
@@ -90,6 +97,7 @@ std::optional<QString> FlightModel::land()
         m_missionState = MissionState::stopped;
     m_phase = Phase::landing;
     m_returnCause = ReturnCause::none; // the pilot takes over
+    m_camera.stopDistance();
     return std::nullopt;
 }
 
@@ -102,6 +110,7 @@ std::optional<QString> FlightModel::goHome(ReturnCause cause)
     m_returnCause = cause == ReturnCause::none ? ReturnCause::pilot : cause;
     m_phase = Phase::goingHome;
     m_homeLeg = HomeLeg::climb;
+    m_camera.stopDistance(); // no photos on the way home
     return std::nullopt;
 }
 
@@ -148,6 +157,7 @@ std::optional<QString> FlightModel::startMission(std::vector<Waypoint> waypoints
     }
     for (Waypoint &w : waypoints)
         w.height = flownHeight(w.height);
+    m_camera.stopDistance(); // a mission taking another's place starts with the camera idle
     m_returnCause = ReturnCause::none;
     m_mission = std::move(waypoints);
     m_missionIndex = 0;
@@ -181,6 +191,7 @@ std::optional<QString> FlightModel::stopMission()
     m_missionState = MissionState::stopped;
     if (m_phase == Phase::mission)
         m_phase = Phase::hovering;
+    m_camera.stopDistance();
     return std::nullopt;
 }
 
@@ -194,6 +205,7 @@ std::optional<QString> FlightModel::startOrbit(Point centre, double radius, doub
     m_orbitAngle = std::atan2(m_pos.east - centre.east, m_pos.north - centre.north);
     m_returnCause = ReturnCause::none;
     m_phase = Phase::orbiting;
+    m_camera.stopDistance();
     return std::nullopt;
 }
 
@@ -345,6 +357,7 @@ std::vector<QString> FlightModel::step(double dt)
         m_temperature += (25.0 - m_temperature) * 0.002 * dt;
         return alerts;
     }
+    const FlightCamera::Pose before = pose();
     m_flightTime += dt;
     switch (m_phase) {
     case Phase::onGround:
@@ -360,21 +373,27 @@ std::vector<QString> FlightModel::step(double dt)
         climbTo(m_height, dt);
         break;
     case Phase::mission: {
+        // A paused mission keeps its camera on: photos by distance while it brakes to a stop.
         if (m_missionState != MissionState::executing || m_missionIndex < 0
             || m_missionIndex >= int(m_mission.size())) {
             holdPosition(dt);
             climbTo(m_height, dt);
+            m_camera.flown(before, pose());
             break;
         }
         const Waypoint &next = m_mission[size_t(m_missionIndex)];
         climbTo(next.height, dt);
         const Point target = next.at;
         steerTo(target, m_missionSpeed, dt);
-        if (std::hypot(target.east - m_pos.east, target.north - m_pos.north) <= kWaypointReach) {
+        m_camera.flown(before, pose());
+        if (const double gap = std::hypot(target.east - m_pos.east, target.north - m_pos.north);
+            gap <= kWaypointReach) {
+            m_camera.arrive(next.camera, pose(), gap);
             if (++m_missionIndex >= int(m_mission.size())) {
                 m_missionIndex = int(m_mission.size()) - 1;
                 m_missionState = MissionState::finished;
                 m_phase = Phase::hovering;
+                m_camera.stopDistance();
             }
         }
         break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FlightCamera.h"
+
 #include <QString>
 
 #include <functional>
@@ -22,10 +24,12 @@ public:
     struct Point {
         double east = 0, north = 0;
     };
-    // A mission waypoint: where, and how high above the home point.
+    // A mission waypoint: where, how high above the home point, and what the camera does on
+    // reaching it.
     struct Waypoint {
         Point at;
         double height = 50;
+        std::vector<FlightCamera::Action> camera;
     };
     struct Limits {
         double maxHorizontalSpeed = 15; // m/s
@@ -92,6 +96,12 @@ public:
     using ReturnRule = std::function<std::optional<QString>(const FlightModel &)>;
     void setReturnRule(ReturnRule rule) { m_returnRule = std::move(rule); }
     void setHasGps(bool has) { m_hasGps = has; }
+    // The camera and its gimbal. Its distance trigger runs only on a mission, and goes off when
+    // the mission ends or is left (a return, a landing, an orbit).
+    FlightCamera &camera() { return m_camera; }
+    const FlightCamera &camera() const { return m_camera; }
+    // Where the aircraft is and how it is turned, as the camera records it.
+    FlightCamera::Pose pose() const;
 
     // State.
     Phase phase() const { return m_phase; }
@@ -165,4 +175,6 @@ private:
 
     Point m_orbitCentre;
     double m_orbitRadius = 30, m_orbitSpeed = 5, m_orbitAngle = 0;
+
+    FlightCamera m_camera;
 };

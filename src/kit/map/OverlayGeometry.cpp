@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace overlaygeometry {
 
@@ -37,6 +38,54 @@ void writeLines(QSGGeometry *g, const std::vector<QLineF> &dashes, qreal dpr, co
             const quint32 a = base + quint32(k), c = base + 4 + quint32(k);
             const quint32 tri[6] = {a, a + 1, c, a + 1, c + 1, c};
             std::copy(tri, tri + 6, ix + q * 18 + k * 6);
+        }
+    }
+    g->markVertexDataDirty();
+    g->markIndexDataDirty();
+}
+
+// Each dot is a fan of kDotSides about its centre, then two rings: to the edge colour one pixel
+// further out, and to nothing one device pixel beyond that.
+void writeDots(QSGGeometry *g, const std::vector<QPointF> &centres, qreal dpr, const QColor &fill, const QColor &edge,
+               double radius)
+{
+    constexpr int kDotSides = 12;
+    constexpr int kVertices = 1 + 3 * kDotSides, kIndices = 3 * kDotSides * 5;
+    const qsizetype dots = qsizetype(centres.size());
+    g->allocate(int(dots * kVertices), int(dots * kIndices));
+    auto *v = g->vertexDataAsColoredPoint2D();
+    auto *ix = g->indexDataAsUInt();
+    const double radii[3] = {std::max(0.5, radius - 0.5), radius + 1.0, radius + 1.0 + 1.0 / dpr};
+    const QColor colours[3] = {fill, edge, Qt::transparent};
+    // Premultiplied, as the vertex colour material blends.
+    auto set = [](QSGGeometry::ColoredPoint2D &p, double x, double y, const QColor &c) {
+        const double a = c.alphaF();
+        p.set(float(x), float(y), uchar(qRound(c.red() * a)), uchar(qRound(c.green() * a)), uchar(qRound(c.blue() * a)),
+              uchar(c.alpha()));
+    };
+    for (qsizetype d = 0; d < dots; ++d) {
+        const QPointF c = centres[size_t(d)];
+        auto *dv = v + d * kVertices;
+        set(dv[0], c.x(), c.y(), fill);
+        for (int ring = 0; ring < 3; ++ring)
+            for (int k = 0; k < kDotSides; ++k) {
+                const double a = 2 * std::numbers::pi * k / kDotSides;
+                set(dv[1 + ring * kDotSides + k], c.x() + radii[ring] * std::cos(a), c.y() + radii[ring] * std::sin(a),
+                    colours[ring]);
+            }
+        quint32 *di = ix + d * kIndices;
+        const quint32 base = quint32(d * kVertices);
+        for (int k = 0; k < kDotSides; ++k) {
+            const quint32 k1 = quint32((k + 1) % kDotSides);
+            *di++ = base;
+            *di++ = base + 1 + quint32(k);
+            *di++ = base + 1 + k1;
+            for (quint32 ring = 0; ring < 2; ++ring) {
+                const quint32 in = base + 1 + ring * kDotSides, out = in + kDotSides;
+                const quint32 quad[6] = {in + quint32(k), out + quint32(k), out + k1,
+                                         in + quint32(k), out + k1,         in + k1};
+                di = std::copy(quad, quad + 6, di);
+            }
         }
     }
     g->markVertexDataDirty();

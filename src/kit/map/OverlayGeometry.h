@@ -18,6 +18,10 @@ namespace overlaygeometry {
 
 // Solid lines (the flown track) as feathered quads, coloured per vertex.
 void writeLines(QSGGeometry *g, const std::vector<QLineF> &lines, qreal dpr, const QColor &colour, double width);
+// Round dots `radius` pixels across the middle, `fill` at the centre shading to an `edge` ring,
+// feathered by one device pixel, coloured per vertex like writeLines (the photos on a track).
+void writeDots(QSGGeometry *g, const std::vector<QPointF> &centres, qreal dpr, const QColor &fill, const QColor &edge,
+               double radius);
 // The dash pattern texture that writePieces' quads repeat along their length.
 QImage dashPattern(qreal dpr, const QColor &colour, double width);
 void writePieces(QSGGeometry *g, const std::vector<PathPiece> &pieces, qreal dpr, double width);

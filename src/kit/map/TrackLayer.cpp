@@ -16,10 +16,19 @@ using namespace overlaygeometry;
 namespace {
 
 constexpr double kTrackWidth = 3;
+constexpr double kMarkRadius = 3.5;
 
 QColor trackColour()
 {
     return zeltrin::palette().themeBlue;
+}
+QColor markColour()
+{
+    return zeltrin::palette().themeGold;
+}
+QColor markEdgeColour()
+{
+    return QColor(15, 15, 18, 220);
 }
 
 std::vector<QLineF> legsOf(const std::vector<QPointF> &points)
@@ -46,8 +55,13 @@ void TrackLayer::setLine(TrackLine *t)
         m_line->disconnect(m_owner);
     m_line = t;
     m_firstChanged = 0;
+    m_marksChanged = true;
     if (!t)
         return;
+    QObject::connect(t, &TrackLine::marksChanged, m_owner, [this] {
+        m_marksChanged = true;
+        m_owner->update();
+    });
     QObject::connect(t, &TrackLine::changed, m_owner, [this](qsizetype first) {
         m_firstChanged = std::min(m_firstChanged, first);
         // A new last point is where the aircraft is, under its marker: the frame the marker's
@@ -57,6 +71,7 @@ void TrackLayer::setLine(TrackLine *t)
     });
     QObject::connect(t, &QObject::destroyed, m_owner, [this] {
         m_firstChanged = 0;
+        m_marksChanged = true;
         m_owner->update();
     });
 }
@@ -64,6 +79,17 @@ void TrackLayer::setLine(TrackLine *t)
 void TrackLayer::sync(const LayerSync &s)
 {
     m_rebuilt.clear();
+    m_marksRebuilt = s.frameChanged || m_marksChanged;
+    m_marksChanged = false;
+    if (m_marksRebuilt) {
+        auto marks = std::make_shared<std::vector<QPointF>>();
+        if (m_line) {
+            marks->reserve(m_line->marks().size());
+            for (const zeltrin::Coordinate &c : m_line->marks())
+                marks->push_back(s.frame.project(zeltrin::mercator::toWorld(c.latitude, c.longitude)));
+        }
+        m_marks = std::move(marks);
+    }
     const qsizetype points = m_line ? m_line->count() : 0;
     const qsizetype legs = std::max<qsizetype>(0, points - 1);
     const auto runs = size_t((legs + overlay::kTrackRun - 1) / overlay::kTrackRun);
@@ -93,7 +119,16 @@ void TrackLayer::updateNodes(OverlayNodes &nodes, bool all) const
 {
     RunNodes *runs = RunNodes::in(nodes.slot(OverlayNodes::Track));
     const auto count = qsizetype(m_runs.size());
-    runs->resize(count, runNode);
+    // The marks' node is the last: a change in the number of runs makes it anew.
+    const bool marksMoved = runs->count() != count + 1;
+    runs->resize(count + 1, runNode);
+    if (all || marksMoved || m_marksRebuilt) {
+        QSGGeometryNode *node = runs->at(count);
+        static const std::vector<QPointF> kNoMarks;
+        writeDots(node->geometry(), m_marks ? *m_marks : kNoMarks, nodes.devicePixelRatio(), markColour(),
+                  markEdgeColour(), kMarkRadius);
+        node->markDirty(QSGNode::DirtyGeometry);
+    }
     static const std::vector<QPointF> kNoPoints;
     auto push = [&](qsizetype r) {
         QSGGeometryNode *node = runs->at(r);
@@ -112,13 +147,19 @@ void TrackLayer::updateNodes(OverlayNodes &nodes, bool all) const
 
 std::function<void(QPainter *)> TrackLayer::painter() const
 {
-    return [runs = m_runs](QPainter *p) {
+    return [runs = m_runs, marks = m_marks](QPainter *p) {
+        p->setRenderHint(QPainter::Antialiasing, true);
         for (const auto &run : runs) {
             if (!run)
                 continue;
-            p->setRenderHint(QPainter::Antialiasing, true);
             p->setPen(QPen(trackColour(), kTrackWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p->drawPolyline(run->data(), int(run->size()));
         }
+        if (!marks || marks->empty())
+            return;
+        p->setPen(QPen(markEdgeColour(), 1.5));
+        p->setBrush(markColour());
+        for (const QPointF &c : *marks)
+            p->drawEllipse(c, kMarkRadius, kMarkRadius);
     };
 }

@@ -15,7 +15,8 @@ class QPainter;
 class QQuickItem;
 
 // The flown track: a line through the aircraft's positions, built in runs of overlay::kTrackRun
-// legs in the overlay frame, so a new point rebuilds only the last run.
+// legs in the overlay frame, so a new point rebuilds only the last run; and the line's marks as
+// dots over it, in one node after the runs.
 class TrackLayer
 {
 public:
@@ -45,4 +46,7 @@ private:
     // Each run also holds the next run's first point.
     std::vector<std::shared_ptr<const std::vector<QPointF>>> m_runs;
     std::vector<qsizetype> m_rebuilt;
+    std::shared_ptr<const std::vector<QPointF>> m_marks;
+    bool m_marksChanged = true;  // since the last sync
+    bool m_marksRebuilt = false; // by the last sync
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 namespace {
@@ -83,6 +84,20 @@ void TrackLine::clear()
     m_points.clear();
     m_tolerance = 0;
     Q_EMIT changed(0);
+}
+
+void TrackLine::setMarks(const std::vector<zeltrin::Coordinate> &marks)
+{
+    std::vector<zeltrin::Coordinate> kept;
+    kept.reserve(marks.size());
+    std::copy_if(marks.begin(), marks.end(), std::back_inserter(kept), [](const zeltrin::Coordinate &c) {
+        return std::isfinite(c.latitude) && std::isfinite(c.longitude) && std::abs(c.latitude) <= 90
+            && std::abs(c.longitude) <= 180;
+    });
+    if (kept.empty() && m_marks.empty())
+        return;
+    m_marks = std::move(kept);
+    Q_EMIT marksChanged();
 }
 
 void TrackLine::simplify()

@@ -18,6 +18,7 @@ class TrackLine : public QObject
     QML_ELEMENT
     QML_UNCREATABLE("owned by the app")
     Q_PROPERTY(int count READ countInt NOTIFY changed)
+    Q_PROPERTY(int markCount READ markCountInt NOTIFY marksChanged)
 public:
     static constexpr qsizetype kCapacity = 4096;
     static constexpr double kMinStepMetres = 1.0;
@@ -34,12 +35,20 @@ public:
     // The tolerance the last simplification used (0 before any).
     double toleranceMetres() const { return m_tolerance; }
 
+    // Places marked along the line (the photos of a flight), drawn as dots over it. Non-finite or
+    // out-of-range positions are left out.
+    void setMarks(const std::vector<zeltrin::Coordinate> &marks);
+    const std::vector<zeltrin::Coordinate> &marks() const { return m_marks; }
+    int markCountInt() const { return int(m_marks.size()); }
+
 Q_SIGNALS:
     // Points from `first` on are new or changed; what lies before is as it was.
     void changed(qsizetype first);
+    void marksChanged();
 
 private:
     void simplify();
     std::vector<zeltrin::Coordinate> m_points;
     double m_tolerance = 0;
+    std::vector<zeltrin::Coordinate> m_marks;
 };

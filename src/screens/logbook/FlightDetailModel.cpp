@@ -84,6 +84,7 @@ void FlightDetailModel::load()
     m_found = false;
     m_flight = FlightRecord{};
     m_points.clear();
+    m_photos.clear();
     m_track.clear();
     const QUuid uuid = QUuid::fromString(m_id);
     if (m_book && !uuid.isNull()) {
@@ -92,6 +93,7 @@ void FlightDetailModel::load()
                 m_flight = *r;
                 m_found = true;
                 m_points = m_book->store()->track(uuid);
+                m_photos = m_book->store()->photos(uuid);
             }
         } else {
             for (const FlightRecord &r : m_book->records())
@@ -104,6 +106,11 @@ void FlightDetailModel::load()
     }
     for (const TrackPoint &p : m_points)
         m_track.append(p.latitude, p.longitude);
+    std::vector<Coordinate> marks;
+    marks.reserve(size_t(m_photos.size()));
+    for (const PhotoRecord &p : m_photos)
+        marks.push_back({p.latitude, p.longitude});
+    m_track.setMarks(marks);
     m_altitude = thinned(m_points, altitudeOf, kChartPoints);
     m_battery = thinned(m_points, batteryOf, kChartPoints);
     Q_EMIT changed();
@@ -122,6 +129,11 @@ QString FlightDetailModel::durationText() const { return logDurationText(m_fligh
 QString FlightDetailModel::altitudeText() const { return logAltitudeText(m_flight.log.maxAltitude); }
 QString FlightDetailModel::speedText() const { return logSpeedText(m_flight.log.maxSpeed); }
 QString FlightDetailModel::distanceText() const { return logDistanceText(m_flight.log.distance); }
+
+QString FlightDetailModel::photoCountText() const
+{
+    return m_photos.size() == 1 ? QStringLiteral("1 photo") : format("%d photos", int(m_photos.size()));
+}
 
 QString FlightDetailModel::batteryUsedText() const
 {
@@ -159,7 +171,8 @@ bool FlightDetailModel::exportFlight(const QString &format, const QUrl &folder)
         return fail(QStringLiteral("Flights are saved as GPX or KML."));
     const QString name = exportFileName(m_flight, gpx ? QStringLiteral("gpx") : QStringLiteral("kml"));
     const QString error = writeExportFile(QDir(dir).filePath(name),
-                                          gpx ? flightGpx(m_flight, m_points) : flightKml(m_flight, m_points));
+                                          gpx ? flightGpx(m_flight, m_points, std::nullopt, m_photos)
+                                              : flightKml(m_flight, m_points));
     if (!error.isEmpty())
         return fail(error);
     setMessage(QStringLiteral("Saved \u201c%1\u201d").arg(name), false);

@@ -11,10 +11,9 @@
 #include <QTimer>
 #include <QUrl>
 
-
-
 // One flight of the logbook for its detail page: the row's figures, the battery used, the
-// track for the map and the altitude and battery curves for the charts.
+// photos taken, the track for the map with the photos on it, and the altitude and battery
+// curves for the charts.
 class FlightDetailModel : public QObject
 {
     Q_OBJECT
@@ -32,6 +31,9 @@ class FlightDetailModel : public QObject
     Q_PROPERTY(QString batteryUsedText READ batteryUsedText NOTIFY changed)
     Q_PROPERTY(QString endText READ endText NOTIFY changed)
     Q_PROPERTY(int pointCount READ pointCount NOTIFY changed)
+    // The photos the camera took, dotted on the track: "12 photos", "1 photo".
+    Q_PROPERTY(int photoCount READ photoCount NOTIFY changed)
+    Q_PROPERTY(QString photoCountText READ photoCountText NOTIFY changed)
     Q_PROPERTY(TrackLine *track READ track CONSTANT)
     Q_PROPERTY(double takeoffLatitude READ takeoffLatitude NOTIFY changed)
     Q_PROPERTY(double takeoffLongitude READ takeoffLongitude NOTIFY changed)
@@ -65,6 +67,9 @@ public:
     QString batteryUsedText() const;
     QString endText() const { return m_flight.end == zeltrin::FlightEnd::landed ? QString() : zeltrin::flightEndText(m_flight.end); }
     int pointCount() const { return int(m_points.size()); }
+    int photoCount() const { return int(m_photos.size()); }
+    QString photoCountText() const;
+    const QList<zeltrin::PhotoRecord> &photos() const { return m_photos; }
     TrackLine *track() { return &m_track; }
     double takeoffLatitude() const { return m_points.isEmpty() ? m_flight.takeoffLatitude : m_points.first().latitude; }
     double takeoffLongitude() const { return m_points.isEmpty() ? m_flight.takeoffLongitude : m_points.first().longitude; }
@@ -95,6 +100,7 @@ private:
     bool m_found = false;
     zeltrin::FlightRecord m_flight;
     QList<zeltrin::TrackPoint> m_points;
+    QList<zeltrin::PhotoRecord> m_photos;
     TrackLine m_track;
     QList<QPointF> m_altitude, m_battery;
     QString m_message;

@@ -3,8 +3,9 @@ import QtQuick.Dialogs
 import QtQuick.Layouts
 import Zeltrin
 
-// One flight: its track on the map with take-off and landing marks, the row's figures with the
-// battery used, and its altitude and battery over time. The share button saves it as GPX or KML.
+// One flight: its track on the map with take-off and landing marks and a dot for each photo,
+// the row's figures with the battery used and the photos taken, and its altitude and battery
+// over time. The share button saves it as GPX or KML.
 ZPage {
     id: page
     property FlightLogModel book
@@ -142,6 +143,12 @@ ZPage {
                         LogStat { icon: "speedometer"; value: detail.speedText }
                         LogStat { icon: "arrow.left.and.right"; value: detail.distanceText }
                         LogStat { objectName: "batteryUsed"; icon: "battery.75"; value: detail.batteryUsedText + " used" }
+                        LogStat {
+                            objectName: "photoCount"
+                            visible: detail.photoCount > 0
+                            icon: "camera.fill"
+                            value: detail.photoCountText
+                        }
                     }
                     Text {
                         visible: detail.endText !== ""

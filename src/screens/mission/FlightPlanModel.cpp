@@ -4,6 +4,7 @@
 #include "NumberFormat.h"
 #include "PlanFormats.h"
 #include "PlanHeights.h"
+#include "SurveyMission.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -119,6 +120,8 @@ DJIWaypointMission FlightPlanModel::aircraftMission() const
     mission.speed = m_speed;
     mission.terrainFollow = m_terrain;
     mission.multiBattery = m_multiBattery;
+    if (surveyHolds())
+        zeltrin::addSurveyCameraActions(mission, *m_survey);
     return mission;
 }
 
@@ -492,6 +495,9 @@ void FlightPlanModel::applyMissionPlan(const zeltrin::MissionPlan &plan)
     if (heights.terrainFollow)
         setTerrainFollowEnabled(*heights.terrainFollow);
     m_plannedHome = plan.plannedHome;
+    // Set before the list, so the plan published with it is already the survey's.
+    m_survey = plan.survey;
+    m_surveyWaypoints = m_survey ? plan.waypoints : QList<zeltrin::Coordinate>{};
     m_waypoints.setMarked(std::nullopt);
     m_waypoints.setCoordinates(plan.waypoints);
     Q_EMIT selectedWaypointChanged();
@@ -506,6 +512,8 @@ zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const
     p.altitudeReference = m_terrain ? zeltrin::HeightReference::Ground : zeltrin::HeightReference::TakeOff;
     p.speed = m_speed;
     p.terrainFollow = m_terrain;
+    if (surveyHolds())
+        p.survey = m_survey;
     return p;
 }
 

@@ -81,7 +81,8 @@ public:
     AppState *appState() const { return m_appState; }
     void setAppState(AppState *state);
     // The plan as the aircraft is handed it: each waypoint at the mission altitude above the
-    // take-off point, with no camera actions; the mission's speed and flags.
+    // take-off point; the mission's speed and flags. A survey's waypoints, as long as they are
+    // as it planned them, carry its camera actions; other plans carry none.
     DJIWaypointMission aircraftMission() const;
 
     MapRegion mapPosition() const { return m_mapPosition; }
@@ -225,6 +226,11 @@ private:
     };
     std::optional<PendingOpen> m_pending;
     std::optional<zeltrin::MissionPlan::Home> m_plannedHome; // of the opened file, written back on save
+    // The survey the waypoints fly, and the waypoints as it planned them: an edit of the list
+    // leaves plain waypoints.
+    std::optional<zeltrin::MissionPlan::Survey> m_survey;
+    QList<zeltrin::Coordinate> m_surveyWaypoints;
+    bool surveyHolds() const { return m_survey && m_waypoints.coordinates() == m_surveyWaypoints; }
     struct TapAdded {
         qsizetype position;
         zeltrin::Coordinate coordinate;

@@ -1,10 +1,11 @@
 // The logbook over a real store, driven by touch at phone, small-phone and landscape sizes:
-// recorded flights listed newest first, a row opening its flight's page with the track and the
-// curves drawn, a swipe deleting a flight only after it is confirmed, the damaged-file notice
+// recorded flights listed newest first, a row opening its flight's page with the track, its
+// photos and the curves drawn, a swipe deleting a flight only after it is confirmed, the damaged-file notice
 // said once, and the exports written where the pilot chose.
 #include "FlightAnalyticsModel.h"
 #include "FlightDetailModel.h"
 #include "FlightLogModel.h"
+#include "Palette.h"
 #include "ScreenHarness.h"
 
 #include <QDir>
@@ -43,6 +44,11 @@ QList<FlightRecord> seed(FlightStore &store, const QStringList &places)
             pts << p;
         }
         store.appendPoints(r.log.id, pts);
+        // A photo at every fifth sample.
+        QList<PhotoRecord> photos;
+        for (int k = 0; k < 60; k += 5)
+            photos << PhotoRecord{k / 5 + 1, pts[k].timeMs, pts[k].latitude, pts[k].longitude, pts[k].altitude, 0, -90};
+        store.appendPhotos(r.log.id, photos);
         applyTrackSummary(r, summarizeTrack(pts));
         r.end = FlightEnd::landed;
         store.finishFlight(r);
@@ -105,6 +111,23 @@ int drawnPixels(ScreenHarness &screen, QQuickItem *item)
     return n;
 }
 
+// Pixels inside `item` of the photos' colour.
+int goldPixels(ScreenHarness &screen, QQuickItem *item)
+{
+    const QImage shot = screen.grab();
+    const qreal dpr = shot.devicePixelRatio();
+    const QRect r = item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).toRect();
+    const QColor gold = zeltrin::palette().themeGold;
+    int n = 0;
+    for (int y = int(r.top() * dpr); y < int(r.bottom() * dpr); ++y)
+        for (int x = int(r.left() * dpr); x < int(r.right() * dpr); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            n += std::abs(c.red() - gold.red()) + std::abs(c.green() - gold.green()) + std::abs(c.blue() - gold.blue())
+                < 40;
+        }
+    return n;
+}
+
 void addSizes()
 {
     QTest::addColumn<QSize>("size");
@@ -160,6 +183,15 @@ private Q_SLOTS:
         QQuickItem *chart = lb.find("lineChart", altitude);
         QVERIFY(chart && chart->property("points").value<QList<QPointF>>().size() == 60);
         QVERIFY2(drawnPixels(lb, map) > 50, "the map shows no track");
+        // Twelve photos, counted among the figures and dotted on the track.
+        QCOMPARE(detail->photoCount(), 12);
+        QCOMPARE(detail->track()->marks().size(), size_t(12));
+        QQuickItem *photos = lb.find("photoCount", page);
+        QVERIFY(photos && photos->isVisible());
+        QCOMPARE(photos->property("value").toString(), QStringLiteral("12 photos"));
+        QVERIFY(window.contains(photos->mapRectToScene(QRectF(0, 0, photos->width(), photos->height()))));
+        QVERIFY2(goldPixels(lb, map) >= 12 * 12,
+                 qPrintable(QStringLiteral("%1 photo pixels").arg(goldPixels(lb, map))));
         if (window.contains(chart->mapRectToScene(QRectF(0, 0, chart->width(), chart->height()))))
             QVERIFY2(drawnPixels(lb, chart) > 100,
                      qPrintable(QStringLiteral("the altitude curve is not drawn: %1 %2")
