@@ -1,6 +1,7 @@
-// The sign-in gate, the tab bar and every tab's screen at the phone and tablet sizes, both orientations: each named control lies inside
-// the window (scrolled into view when it sits in a scrolling list), is the topmost thing drawn
-// at its centre, and a control the pilot taps is at least 44 x 44.
+// The sign-in gate (also as pushed from Settings), the tab bar and every tab's screen at the phone
+// and tablet sizes, both orientations: each named control lies inside the window (scrolled into
+// view when it sits in a scrolling list), is the topmost thing drawn at its centre, and a control
+// the pilot taps is at least 44 x 44. On the gates no named control overlaps another.
 // Controls are found by objectName or accessible name; "Prefix*" matches a name's beginning.
 #include "ScreenHarness.h"
 
@@ -26,40 +27,68 @@ struct ScreenControls {
     const char *tag;
     const char *path;
     QList<Control> controls;
+    bool apart = false; // no two controls may lie over each other
 };
 
 const QList<ScreenControls> &screens()
 {
     static const QList<ScreenControls> list{
-        {"tabs", "qrc:/Zeltrin/app/qml/MainTabView.qml",
-         {{"Dashboard"}, {"Mission"}, {"Camera"}, {"Telemetry"}, {"Logbook"},
-          {"Settings"}}},
-        {"gate", "qrc:/Zeltrin/screens/auth/AuthGateView.qml",
-         {{"Sign In with MRV Account"}, {"Continue as Guest"}}},
-        {"dashboard", "qrc:/Zeltrin/screens/dashboard/DashboardView.qml",
-         {{"linkButton"}, {"Take Off"}, {"Land"}, {"RTH"}, {"Mission"}, {"POI"}, {"Orbit"},
-          {"Smart RTH"}, {"Geofence"}}},
-        {"mission", "qrc:/Zeltrin/screens/mission/FlightPlanView.qml",
-         {{"tileMap", backdrop}, {"planMenuButton"}, {"addTool"}, {"listTool"}, {"Show waypoints"},
-          {"uploadButton"}}},
+        {"tabs",
+         "qrc:/Zeltrin/app/qml/MainTabView.qml",
+         {{"Dashboard"}, {"Mission"}, {"Camera"}, {"Telemetry"}, {"Logbook"}, {"Settings"}}},
+        {"gate",
+         "qrc:/Zeltrin/screens/auth/AuthGateView.qml",
+         {{"gateIcon", seen}, {"gateTitle", seen}, {"Sign In with MRV Account"}, {"Continue as Guest"}},
+         true},
+        // The same gate pushed from a guest's Settings, under the tab view's banner and bar.
+        {"gate-pushed",
+         "scene:gate-pushed.qml",
+         {{"backButton"}, {"gateIcon", seen}, {"gateTitle", seen}, {"Sign In with MRV Account"}, {"Continue as Guest"}},
+         true},
+        {"dashboard",
+         "qrc:/Zeltrin/screens/dashboard/DashboardView.qml",
+         {{"linkButton"},
+          {"Take Off"},
+          {"Land"},
+          {"RTH"},
+          {"Mission"},
+          {"POI"},
+          {"Orbit"},
+          {"Smart RTH"},
+          {"Geofence"}}},
+        {"mission",
+         "qrc:/Zeltrin/screens/mission/FlightPlanView.qml",
+         {{"tileMap", backdrop}, {"planMenuButton"}, {"addTool"}, {"listTool"}, {"Show waypoints"}, {"uploadButton"}}},
         // The planner with its card at its tallest, and with every tool shown.
-        {"mission-features", "scene:mission-features.qml",
-         {{"addTool"}, {"listTool"}, {"previewTool"}, {"Terrain Follow"}, {"Multi-Battery"},
-          {"uploadButton"}}},
-        {"mission-selected", "scene:mission-3-selected.qml",
+        {"mission-features",
+         "scene:mission-features.qml",
+         {{"addTool"}, {"listTool"}, {"previewTool"}, {"Terrain Follow"}, {"Multi-Battery"}, {"uploadButton"}}},
+        {"mission-selected",
+         "scene:mission-3-selected.qml",
          {{"addTool"}, {"listTool"}, {"previewTool"}, {"trashTool"}, {"uploadButton"}}},
         // The offline area's card, which scrolls where the window is too short for it.
-        {"offline-area", "scene:offline-area-select.qml",
+        {"offline-area",
+         "scene:offline-area-select.qml",
          {{"minZoomStepperLower"}, {"maxZoomStepperRaise"}, {"areaCancel"}, {"areaDownload"}}},
-        {"camera", "qrc:/Zeltrin/screens/camera/CameraView.qml",
-         {{"Mode"}, {"advancedButton"}, {"ISOSlider"}, {"shutterWheel"},
-          {"GimbalSlider"}, {"Capture"}, {"recordButton"}}},
+        {"camera",
+         "qrc:/Zeltrin/screens/camera/CameraView.qml",
+         {{"Mode"},
+          {"advancedButton"},
+          {"ISOSlider"},
+          {"shutterWheel"},
+          {"GimbalSlider"},
+          {"Capture"},
+          {"recordButton"}}},
         {"telemetry", "qrc:/Zeltrin/screens/telemetry/TelemetryView.qml", {{"Altitude*", seen}}},
-        {"logbook", "qrc:/Zeltrin/screens/logbook/FlightLogView.qml",
-         {{"Export"}, {"analyticsEntry"}}},
-        {"settings", "qrc:/Zeltrin/screens/settings/SettingsView.qml",
-         {{"Sign In / Join MRV"}, {"Use Metric (m, km/h)"}, {"Pre-Flight Checklist"}, {"Max Altitude"},
-          {"Privacy Policy"}, {"Terms of Use"}}},
+        {"logbook", "qrc:/Zeltrin/screens/logbook/FlightLogView.qml", {{"Export"}, {"analyticsEntry"}}},
+        {"settings",
+         "qrc:/Zeltrin/screens/settings/SettingsView.qml",
+         {{"Sign In / Join MRV"},
+          {"Use Metric (m, km/h)"},
+          {"Pre-Flight Checklist"},
+          {"Max Altitude"},
+          {"Privacy Policy"},
+          {"Terms of Use"}}},
     };
     return list;
 }
@@ -194,6 +223,15 @@ private Q_SLOTS:
             : QUrl(path);
         ScreenHarness s;
         QVERIFY(s.open(url, size));
+        // A scene may set its screen up after its first frame (a page pushed once its tab is made).
+        (void)QTest::qWaitFor(
+            [&] {
+                return std::all_of(
+                    screenControls.controls.begin(), screenControls.controls.end(), [&](const Control &c) {
+                        return findControl(s.view()->contentItem(), QString::fromUtf8(c.name)) != nullptr;
+                    });
+            },
+            3000);
         QTest::qWait(400); // slides and fades of the first frame
         const QRectF window(QPointF(0, 0), QSizeF(size));
 
@@ -203,6 +241,7 @@ private Q_SLOTS:
             faults << QStringLiteral("%1 [%2]: %3").arg(control, QLatin1String(check), what);
         };
 
+        QList<std::pair<QString, QQuickItem *>> placed; // to keep apart
         for (const Control &c : screenControls.controls) {
             const QString name = QString::fromUtf8(c.name);
             QQuickItem *item = findControl(s.view()->contentItem(), name);
@@ -210,6 +249,8 @@ private Q_SLOTS:
                 report(name, "found", QStringLiteral("not found among the visible items"));
                 continue;
             }
+            if (screenControls.apart && c.kind != Kind::backdrop)
+                placed.append({name, item});
             scrollIntoView(item);
             QCoreApplication::processEvents();
             const QRectF r = item->mapRectToScene(item->boundingRect());
@@ -236,6 +277,18 @@ private Q_SLOTS:
                     report(name, "covered", QStringLiteral("covered at its centre by %1").arg(describe(top)));
             }
         }
+        // Two controls never lie over each other (a button drawn through a title), unless one is
+        // part of the other.
+        for (int i = 0; i < placed.size(); ++i)
+            for (int j = i + 1; j < placed.size(); ++j) {
+                QQuickItem *a = placed[i].second, *b = placed[j].second;
+                if (isWithin(a, b) || isWithin(b, a))
+                    continue;
+                const QRectF ra = a->mapRectToScene(a->boundingRect()), rb = b->mapRectToScene(b->boundingRect());
+                const QRectF both = ra & rb;
+                if (both.width() > 0.5 && both.height() > 0.5)
+                    report(placed[i].first, "apart", QStringLiteral("%1 overlaps %2").arg(describe(a), describe(b)));
+            }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("\n  "))));
     }
 };

@@ -124,6 +124,48 @@ private Q_SLOTS:
         server.releaseAll();
     }
 
+    // The credit is due while imagery is drawn; with none drawn and no server reached, the map
+    // says so. A server that goes after its tiles came leaves them standing in: no notice.
+    void imageryStateFollowsWhatIsDrawn_data()
+    {
+        QTest::addColumn<bool>("serverUp");
+        QTest::addColumn<bool>("goesAfterTiles");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("unreachable");
+        QTest::newRow("tiles arrive") << true << false << true << false;
+        QTest::newRow("nothing listens") << false << false << false << true;
+        QTest::newRow("server gone after its tiles") << true << true << true << false;
+    }
+    void imageryStateFollowsWhatIsDrawn()
+    {
+        QFETCH(bool, serverUp);
+        QFETCH(bool, goesAfterTiles);
+        QFETCH(bool, shown);
+        QFETCH(bool, unreachable);
+        TileServer server;
+        QVERIFY(server.listen());
+        const QString imagery = server.urlTemplate("img");
+        if (!serverUp)
+            server.stop();
+        MapWindow w(imagery, QString());
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        QCOMPARE(w.map->imageryShown(), false); // nothing yet
+        if (serverUp)
+            QTRY_COMPARE_WITH_TIMEOUT(w.map->loadedTileCount(), w.map->visibleTileCount(), 10000);
+        if (goesAfterTiles) {
+            server.stop();
+            w.map->zoomBy(2.0, QPointF(195, 422)); // new tiles fail; the old ones stand in
+            QTRY_VERIFY_WITH_TIMEOUT(w.map->loader().failedCount() > 0, 10000);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(w.map->imageryUnreachable(), unreachable, 10000);
+        QTest::qWait(200);
+        QCOMPARE(w.map->imageryShown(), shown);
+        QCOMPARE(w.map->imageryUnreachable(), unreachable);
+        // No imagery asked for: nothing to reach, nothing to credit.
+        w.map->setImageryUrlTemplate({});
+        QCOMPARE(w.map->imageryUnreachable(), false);
+    }
+
     // Tiles too follow the item, whether they arrived before it moved or after.
     void tilesFollowTheItem_data()
     {

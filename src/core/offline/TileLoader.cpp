@@ -285,7 +285,7 @@ void TileLoader::pump()
 void TileLoader::finished(const TileKey &k, QNetworkReply *reply)
 {
     if (reply->error() != QNetworkReply::NoError) {
-        failed(k);
+        failed(k, reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid());
         pump();
         return;
     }
@@ -322,7 +322,7 @@ void TileLoader::decoded(const TileKey &k, quint64 generation, const QImage &img
         // The disk cache would hand the same broken body back on the retry.
         if (QAbstractNetworkCache *cache = m_nam->cache())
             cache->remove(QUrl(expand(m_templates[k.layer], k)));
-        failed(k);
+        failed(k, true);
         return;
     }
     m_failedAt.remove(k);
@@ -331,8 +331,9 @@ void TileLoader::decoded(const TileKey &k, quint64 generation, const QImage &img
     Q_EMIT tileLoaded();
 }
 
-void TileLoader::failed(const TileKey &k)
+void TileLoader::failed(const TileKey &k, bool answered)
 {
     m_failedAt.insert(k, nowMs());
     ++m_failed;
+    Q_EMIT tileFailed(k.layer, answered);
 }

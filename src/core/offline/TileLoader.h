@@ -106,6 +106,9 @@ public:
 
 Q_SIGNALS:
     void tileLoaded();
+    // A tile could not be had: `answered` when a server answered (with an error, or a body that
+    // is no image), false when none could be reached.
+    void tileFailed(int layer, bool answered);
     // The offline source's tiles changed: the view asks for its tiles again.
     void offlineTilesChanged();
 
@@ -115,7 +118,7 @@ private:
     void pump();
     void finished(const TileKey &k, QNetworkReply *reply);
     void decoded(const TileKey &k, quint64 generation, const QImage &img);
-    void failed(const TileKey &k);
+    void failed(const TileKey &k, bool answered);
     void decode(const TileKey &k, const QByteArray &bytes);
     void forgetOfflineMisses();
     bool askOffline(const TileKey &k);

@@ -18,7 +18,9 @@ class QSGTexture;
 class OverlayNodes : public QSGTransformNode
 {
 public:
-    enum Slot { Paths, Markers, Track, Lifted, Vehicles, SlotCount };
+    // The flown track under the numbered markers: a number stays readable where the aircraft
+    // flew over its waypoint.
+    enum Slot { Paths, Track, Markers, Lifted, Vehicles, SlotCount };
 
     OverlayNodes(QQuickWindow *window, qreal dpr);
     ~OverlayNodes() override;

@@ -122,6 +122,21 @@ void TileLayer::request(const MapCamera &cam)
     m_loader.request(wanted);
 }
 
+bool TileLayer::imageryShown(const MapCamera &cam) const
+{
+    if (cam.width <= 0 || cam.height <= 0)
+        return false;
+    const TileRange r = cam.tilesCovering(cam.tileZoom());
+    const int n = 1 << r.z;
+    for (int y = r.y0; y <= r.y1; ++y)
+        for (int x = r.x0; x <= r.x1; ++x) {
+            const TileKey k{0, r.z, ((x % n) + n) % n, y};
+            if (m_loader.image(k) || m_loader.fallback(k) || !m_loader.loadedChildren(k).isEmpty())
+                return true;
+        }
+    return false;
+}
+
 QSGNode *TileLayer::updateNode(QSGNode *node, const LayerSync &s)
 {
     auto *n = static_cast<TileLayerNode *>(node);

@@ -34,6 +34,10 @@ public:
     // Mean size of the tile bodies fetched so far (0 before the first).
     double meanTileBytes() const;
 
+    // Whether any imagery is drawn in the view: a tile of the camera's zoom, or one of another
+    // zoom standing in for it.
+    bool imageryShown(const MapCamera &cam) const;
+
     // Asks for the tiles the camera shows: imagery before labels, centre tiles first.
     void request(const MapCamera &cam);
     // Brings its nodes up to date, making them when `node` is null; returns them.

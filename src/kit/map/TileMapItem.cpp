@@ -33,8 +33,16 @@ TileMapItem::TileMapItem(QQuickItem *parent) : QQuickItem(parent)
     setAcceptTouchEvents(true);
     setClip(true);
     connect(&m_tiles.loader(), &TileLoader::tileLoaded, this, [this] {
+        m_imageryFailedUnanswered = false;
+        updateImageryState();
         update();
         Q_EMIT tilesChanged();
+    });
+    connect(&m_tiles.loader(), &TileLoader::tileFailed, this, [this](int layer, bool answered) {
+        if (layer != 0)
+            return;
+        m_imageryFailedUnanswered = !answered;
+        updateImageryState();
     });
     // Areas downloaded or opened while the map is up draw at once.
     connect(&m_tiles.loader(), &TileLoader::offlineTilesChanged, this, &QQuickItem::polish);
@@ -55,6 +63,7 @@ void TileMapItem::setRegion(const MapRegion &r)
         return; // not a region: keep the camera where it is
     m_region = r;
     m_cameraValid = false;
+    m_framing.dropFit(); // placed where asked: nothing to fit again
     applyRegion();
     Q_EMIT regionChanged();
 }
@@ -92,9 +101,57 @@ void TileMapItem::setMarkers(CoordinateListModel *m)
 void TileMapItem::setUrlTemplate(int layer, const QString &t)
 {
     m_tiles.setUrlTemplate(layer, t);
+    if (layer == 0)
+        m_imageryFailedUnanswered = false;
+    updateImageryState();
     Q_EMIT sourceChanged();
     polish();
     update();
+}
+
+void TileMapItem::updateImageryState()
+{
+    const bool shown = m_cameraValid && m_tiles.imageryShown(m_cam);
+    const bool unreachable = !shown && m_imageryFailedUnanswered && !imageryUrlTemplate().isEmpty();
+    if (shown == m_imageryShown && unreachable == m_imageryUnreachable)
+        return;
+    m_imageryShown = shown;
+    m_imageryUnreachable = unreachable;
+    Q_EMIT imageryStateChanged();
+}
+
+void TileMapItem::setViewArea(QRectF area)
+{
+    if (!m_framing.setViewArea(area))
+        return;
+    Q_EMIT viewAreaChanged();
+    refit();
+    follow();
+}
+
+void TileMapItem::setFollowsAircraft(bool on)
+{
+    if (!m_framing.setFollows(on))
+        return;
+    Q_EMIT followsAircraftChanged();
+    follow();
+}
+
+// What was fitted into the view area is fitted again into its new shape.
+void TileMapItem::refit()
+{
+    if (const auto b = m_framing.toRefit(); b && width() > 0 && height() > 0)
+        fitInView(*b, m_framing.usableArea(size()));
+}
+
+// While following, an aircraft outside the view area is brought back to its middle.
+void TileMapItem::follow()
+{
+    if (!m_cameraValid || !m_vehicles.state().showsAircraft)
+        return;
+    const QPointF at = coordinateToPoint(aircraftLatitude(), aircraftLongitude());
+    if (const auto d = m_framing.followPan(at, size()))
+        panBy(d->x(), d->y());
 }
 
 void TileMapItem::setAttribution(const QString &a)
@@ -141,6 +198,7 @@ qreal TileMapItem::devicePixelRatio() const
 void TileMapItem::vehiclesMoved()
 {
     Q_EMIT vehiclesChanged();
+    follow();
     if (m_vehicles.needsFrame(m_frame, m_cam.bearing, devicePixelRatio()))
         update();
 }
@@ -172,11 +230,17 @@ void TileMapItem::fitBounds(double south, double west, double north, double east
     if (!std::isfinite(south) || !std::isfinite(west) || !std::isfinite(north) || !std::isfinite(east)
         || width() <= 0 || height() <= 0)
         return;
-    if (!area.isValid() || area.isEmpty())
-        area = QRectF(0, 0, width(), height());
+    const MapCamera::Bounds b{south, west, north, east};
+    const bool inView = !area.isValid() || area.isEmpty();
+    m_framing.fitted(inView ? std::optional(b) : std::nullopt);
+    fitInView(b, inView ? m_framing.usableArea(size()) : area);
+}
+
+void TileMapItem::fitInView(const MapCamera::Bounds &b, QRectF area)
+{
     m_cam.width = width();
     m_cam.height = height();
-    m_cam.fitBounds(south, west, north, east, area);
+    m_cam.fitBounds(b.south, b.west, b.north, b.east, area);
     m_cameraValid = true;
     Q_EMIT bearingChanged();
     cameraMoved(true);
@@ -189,6 +253,8 @@ void TileMapItem::geometryChange(const QRectF &newGeometry, const QRectF &oldGeo
     m_cam.height = height();
     if (!m_cameraValid)
         applyRegion();
+    else if (newGeometry.size() != oldGeometry.size())
+        refit();
     polish();
     update();
 }
@@ -221,6 +287,7 @@ void TileMapItem::updatePolish()
 {
     if (m_cameraValid && width() > 0 && height() > 0)
         m_tiles.request(m_cam);
+    updateImageryState();
     updateAccessibleMarkers();
 }
 
@@ -278,8 +345,8 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     const QPointF offset = s.offset();
 
     if (s.software) {
-        // The software renderer draws no geometry nodes: the layers paint the same data, the
-        // track between the path and the markers.
+        // The software renderer draws no geometry nodes: the layers paint the same data in the
+        // same order, the track between the path and the markers.
         PainterLayerNode::in(root->overlay, s.window, s.bounds)->paint =
             [offset,
              layers = std::array{m_markers.pathPainter(), m_track.painter(), m_markers.markerPainter(),
@@ -292,106 +359,10 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     }
     bool all = false; // the nodes are new: every run goes in
     OverlayNodes *nodes = OverlayNodes::in(root->overlay, s.window, s.dpr, &all);
-    // Here the track goes over the resting markers and under the selected ones (the slots' order).
+    // The slots' order: path, track, markers, the selected marker, the vehicles.
     nodes->setOffset(offset);
     m_markers.updateNodes(*nodes, all);
     m_track.updateNodes(*nodes, all);
     m_vehicles.updateNodes(*nodes);
     return root;
-}
-
-MapGestureRecognizer::Reports TileMapItem::gestureReports()
-{
-    MapGestureRecognizer::Reports r;
-    r.contact = [this] { m_inertia.stop(); };
-    r.pan = [this](QPointF d) { panBy(d.x(), d.y()); };
-    r.zoom = [this](double factor, QPointF anchor) { zoomBy(factor, anchor); };
-    r.rotate = [this](double degrees) { rotateBy(degrees); };
-    r.fling = [this](QPointF velocity) {
-        m_velocity = velocity;
-        m_inertia.start();
-    };
-    r.tap = [this](QPointF at) {
-        const int marker = markerAt(at);
-        if (marker >= 0) {
-            m_gestures.forgetTap(); // a marker tap is no first half of a double tap
-            Q_EMIT markerTapped(marker);
-            return;
-        }
-        const zeltrin::Coordinate c = m_cam.coordinateAt(at);
-        Q_EMIT mapTapped(c.latitude, c.longitude);
-    };
-    r.doubleTap = [this](QPointF at) {
-        const zeltrin::Coordinate c = m_cam.coordinateAt(at);
-        Q_EMIT mapDoubleTapped(c.latitude, c.longitude);
-        zoomBy(2.0, at);
-    };
-    r.longPress = [this](QPointF at) {
-        if (markerAt(at) >= 0)
-            return;
-        const zeltrin::Coordinate c = m_cam.coordinateAt(at);
-        Q_EMIT mapLongPressed(c.latitude, c.longitude);
-    };
-    return r;
-}
-
-void TileMapItem::stepInertia()
-{
-    m_velocity *= 0.92;
-    if (QLineF(QPointF(), m_velocity).length() < 0.02) {
-        m_inertia.stop();
-        return;
-    }
-    panBy(m_velocity.x() * 16, m_velocity.y() * 16);
-}
-
-// A drag or a pinch keeps the grab from the items under the map (a flickable sheet, say).
-void TileMapItem::keepGrabs()
-{
-    setKeepMouseGrab(m_gestures.dragging());
-    setKeepTouchGrab(m_gestures.dragging() || m_gestures.pinching());
-}
-
-void TileMapItem::mousePressEvent(QMouseEvent *e)
-{
-    m_gestures.mouseEvent(*e);
-    keepGrabs();
-    e->accept();
-}
-
-void TileMapItem::mouseMoveEvent(QMouseEvent *e)
-{
-    m_gestures.mouseEvent(*e);
-    keepGrabs();
-}
-
-void TileMapItem::mouseReleaseEvent(QMouseEvent *e)
-{
-    m_gestures.mouseEvent(*e);
-    keepGrabs();
-}
-
-void TileMapItem::mouseUngrabEvent()
-{
-    m_gestures.cancelPointer();
-    keepGrabs();
-}
-
-void TileMapItem::touchEvent(QTouchEvent *e)
-{
-    m_gestures.touchEvent(*e);
-    keepGrabs();
-    e->accept();
-}
-
-void TileMapItem::touchUngrabEvent()
-{
-    m_gestures.cancelTouch();
-    keepGrabs();
-}
-
-void TileMapItem::wheelEvent(QWheelEvent *e)
-{
-    m_gestures.wheelEvent(*e);
-    e->accept();
 }

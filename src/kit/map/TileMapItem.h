@@ -2,6 +2,7 @@
 
 #include "CoordinateListModel.h"
 #include "MapCamera.h"
+#include "MapFraming.h"
 #include "MapGestureRecognizer.h"
 #include "MapOverlay.h"
 #include "MapRegion.h"
@@ -21,8 +22,8 @@
 // A slippy map drawn with scene-graph nodes, north up or turned to a bearing. The camera is a
 // region (centre and spans in degrees) plus the bearing. The item owns the camera and the
 // gesture recognizer, and composes its layers, bottom to top: the tiles (with the graticule
-// under them), the waypoints and their dashed path, the flown track, and the aircraft with its
-// home point. It reports taps and never edits what it shows.
+// under them), the waypoints' dashed path, the flown track, the numbered waypoints, and the
+// aircraft with its home point. It reports taps and never edits what it shows.
 class TileMapItem : public QQuickItem
 {
     Q_OBJECT
@@ -51,6 +52,16 @@ class TileMapItem : public QQuickItem
     Q_PROPERTY(bool showsHome READ showsHome WRITE setShowsHome NOTIFY vehiclesChanged)
     Q_PROPERTY(double homeLatitude READ homeLatitude WRITE setHomeLatitude NOTIFY vehiclesChanged)
     Q_PROPERTY(double homeLongitude READ homeLongitude WRITE setHomeLongitude NOTIFY vehiclesChanged)
+    // The part of the item that nothing covers (item pixels; empty: all of it). Fits go there,
+    // and are made again when it changes until the pilot moves the map.
+    Q_PROPERTY(QRectF viewArea READ viewArea WRITE setViewArea NOTIFY viewAreaChanged)
+    // While set, the aircraft is kept in the view area: when it leaves, the map brings it back
+    // to the middle. The pilot's own move stops that until the property is set again.
+    Q_PROPERTY(bool followsAircraft READ followsAircraft WRITE setFollowsAircraft NOTIFY followsAircraftChanged)
+    // Imagery is drawn in the view (the credit is due); none is, and the imagery source could
+    // not be reached for it.
+    Q_PROPERTY(bool imageryShown READ imageryShown NOTIFY imageryStateChanged)
+    Q_PROPERTY(bool imageryUnreachable READ imageryUnreachable NOTIFY imageryStateChanged)
     Q_PROPERTY(int loadedTileCount READ loadedTileCount NOTIFY tilesChanged)
     Q_PROPERTY(int visibleTileCount READ visibleTileCount NOTIFY tilesChanged)
     // Markers on screen, for assistive technology: kept up to date only while it is active (or
@@ -107,6 +118,12 @@ public:
     void setHomeLatitude(double v) { setVehicle(&Vehicle::homeLatitude, v); }
     double homeLongitude() const { return m_vehicles.state().homeLongitude; }
     void setHomeLongitude(double v) { setVehicle(&Vehicle::homeLongitude, v); }
+    QRectF viewArea() const { return m_framing.viewArea(); }
+    void setViewArea(QRectF area);
+    bool followsAircraft() const { return m_framing.follows(); }
+    void setFollowsAircraft(bool on);
+    bool imageryShown() const { return m_imageryShown; }
+    bool imageryUnreachable() const { return m_imageryUnreachable; }
     int loadedTileCount() const { return m_tiles.loader().loadedCount(); }
     int visibleTileCount() const { return m_tiles.visibleCount(); }
     const TileLoader &loader() const { return m_tiles.loader(); }
@@ -136,8 +153,9 @@ public:
     Q_INVOKABLE void panBy(double dx, double dy);
     Q_INVOKABLE void zoomBy(double factor, QPointF anchor);
     Q_INVOKABLE void rotateBy(double degrees);
-    // Shows the bounds (degrees) as large as fits in `area` (item coordinates; the whole item
-    // when empty), north up. Announced as a move, so a two-way bound region follows.
+    // Shows the bounds (degrees) as large as fits in `area` (item coordinates; the view area
+    // when empty, where it is fitted again as that changes), north up. Announced as a move, so a
+    // two-way bound region follows.
     Q_INVOKABLE void fitBounds(double south, double west, double north, double east, QRectF area = {});
 
     // How marker titles are made; the default numbers from 1 with a "WP" prefix.
@@ -154,6 +172,9 @@ Q_SIGNALS:
     void sourceChanged();
     void tilesChanged();
     void accessibleMarkersChanged();
+    void viewAreaChanged();
+    void followsAircraftChanged();
+    void imageryStateChanged();
     // A single tap outside the markers, delivered at once, with where it landed.
     void mapTapped(double latitude, double longitude);
     // The second tap of a double tap (the first came as a tap); the map zooms in about it.
@@ -184,6 +205,10 @@ private:
     // Asks for a frame only when what is drawn of the vehicles changes.
     void vehiclesMoved();
     void setUrlTemplate(int layer, const QString &t);
+    void fitInView(const MapCamera::Bounds &b, QRectF area);
+    void refit();
+    void follow();
+    void updateImageryState();
     void applyRegion();
     void cameraMoved(bool byGesture);
     MapGestureRecognizer::Reports gestureReports();
@@ -201,6 +226,10 @@ private:
     MarkerLayer m_markers{this};
     TrackLayer m_track{this, [this] { return m_vehicles.state().showsAircraft; }};
     VehicleLayer m_vehicles;
+    MapFraming m_framing;
+    bool m_imageryShown = false;
+    bool m_imageryUnreachable = false;
+    bool m_imageryFailedUnanswered = false; // the last imagery fetch reached no server
     bool m_exposeMarkers = false;
     QList<int> m_accessibleMarkers;
 

@@ -6,6 +6,10 @@ Rectangle {
     id: gate
     color: Theme.themeBackground
     property bool showLogin: false
+    // Pushed from Settings, over the main screens the guest is already in: "Continue as Guest"
+    // asks to go back there (the session is left as it is).
+    property bool pushed: false
+    signal leaveRequested()
     readonly property var loginSheet: sheetLoader.item
 
     // Header centred in the space above the buttons; buttons 28 from the sides, 48 from the bottom.
@@ -19,6 +23,7 @@ Rectangle {
         spacing: 12
 
         Item {
+            objectName: "gateIcon"
             anchors.horizontalCenter: parent.horizontalCenter
             width: 110
             height: 110
@@ -39,6 +44,7 @@ Rectangle {
             }
         }
         Text {
+            objectName: "gateTitle"
             anchors.horizontalCenter: parent.horizontalCenter
             text: "Zeltrin Pilot"
             color: Theme.themeGold
@@ -55,15 +61,14 @@ Rectangle {
         }
     }
 
+    // Placed by position rather than by anchors that change with the layout: a gate that starts
+    // with no height (pushed onto a page not laid out yet) is side by side at first, and anchors
+    // swapped at once leave the block where it was.
     Column {
         id: buttons
-        anchors.left: gate.sideBySide ? parent.horizontalCenter : parent.left
-        anchors.right: parent.right
-        anchors.bottom: gate.sideBySide ? undefined : parent.bottom
-        anchors.verticalCenter: gate.sideBySide ? parent.verticalCenter : undefined
-        anchors.leftMargin: gate.sideBySide ? 0 : 28
-        anchors.rightMargin: 28
-        anchors.bottomMargin: 48
+        x: gate.sideBySide ? Math.round(gate.width / 2) : 28
+        width: gate.width - 28 - x
+        y: gate.sideBySide ? Math.round((gate.height - height) / 2) : gate.height - 48 - height
         spacing: 12
         // A session kept after a network failure (or a skipped check): tried again on request.
         GhostButtonStyle {
@@ -84,7 +89,7 @@ Rectangle {
             objectName: "gateContinueAsGuest"
             width: parent.width
             text: "Continue as Guest"
-            onClicked: App.authManager.continueAsGuest()
+            onClicked: gate.pushed ? gate.leaveRequested() : App.authManager.continueAsGuest()
         }
     }
 

@@ -44,25 +44,32 @@ Item {
         const p = map.mapFromItem(screen, areaFrame.x, areaFrame.y)
         areaSelect.setFrame(map.boundsOf(Qt.rect(p.x, p.y, areaFrame.width, areaFrame.height)))
     }
-    // Where an opened plan is fitted: the map less the bar, the panel, the tool column and the
-    // attribution (a marker's centre kept a marker's radius clear of each).
+    // What the map shows plans and the aircraft in: the map less the bar, the panel, the tool
+    // column and the imagery credit's line (a marker's centre kept a marker's radius clear of
+    // each), in the screen's coordinates. The credit's line is kept whether it shows or not, so
+    // imagery coming and going does not move the map.
     function fitArea() {
         const top = bar.height + 24
         const right = width - tools.width - 32
         let bottom = (panel.beside ? height : panel.y) - 24
-        if (attribution.visible)
+        if (map.attribution !== "")
             bottom = Math.min(bottom, attribution.y - 20)
         const left = panel.beside ? panel.x + panel.width + 24 : 24
         return Qt.rect(left, top, Math.max(40, right - left), Math.max(40, bottom - top))
     }
-
-    // Shows the bounds as large as fits where nothing covers the map (the fit area is in the
-    // screen's coordinates; in landscape the map sits beside the panel).
-    function showBounds(south, west, north, east) {
+    // The same in the map's coordinates (in landscape the map sits beside the panel).
+    readonly property rect viewArea: {
         const a = fitArea()
-        const p = map.mapFromItem(screen, a.x, a.y)
-        map.fitBounds(south, west, north, east, Qt.rect(p.x, p.y, a.width, a.height))
+        return Qt.rect(a.x - map.x, a.y - map.y, a.width, a.height)
     }
+
+    // Shows the bounds as large as fits where nothing covers the map, and again whenever that
+    // part changes (the panel grows or folds) until the pilot moves the map.
+    function showBounds(south, west, north, east) {
+        map.fitBounds(south, west, north, east)
+    }
+    // The notice that imagery cannot be reached is given once: put away, it stays away.
+    property bool offlineNoticeDismissed: false
 
     // The upload step hands the plan to the aircraft, which flies it once accepted (taking off
     // first when on the ground). The plan is also published for the checks before take-off.
@@ -111,6 +118,9 @@ Item {
         showsHome: drone !== null && drone.hasHome
         homeLatitude: drone ? drone.homeLatitude : 0
         homeLongitude: drone ? drone.homeLongitude : 0
+        viewArea: screen.viewArea
+        // During a mission the aircraft is kept where the panel leaves the map visible.
+        followsAircraft: drone !== null && (drone.missionState === "executing" || drone.missionState === "paused")
         Accessible.role: Accessible.Graphic
         Accessible.name: "Map"
     }
@@ -141,11 +151,14 @@ Item {
     // Navigation bar with the inline title, translucent over the map.
     Rectangle {
         id: bar
+        objectName: "missionBar"
         anchors.top: parent.top
         anchors.left: parent.left
         anchors.right: parent.right
         height: 44
         color: Theme.alpha(Theme.themeSurface, 0.7)
+        // A touch on the bar is the bar's, never the map's.
+        PointerShield { anchors.fill: parent; blocksWheel: true }
         Text {
             anchors.centerIn: parent
             text: "Mission Planner"
@@ -236,10 +249,20 @@ Item {
     }
 
 
+    // Between and around the tool buttons a touch is theirs, not the map's.
+    PointerShield {
+        visible: tools.visible
+        x: tools.x
+        y: tools.y
+        width: tools.width
+        height: tools.height
+        blocksWheel: true
+    }
     // Tool column: 16 from the right, 100 below the top of the content area, or higher where a
     // short window's card (or, beside the card, the window's own bottom) would reach it.
     Column {
         id: tools
+        objectName: "mapTools"
         visible: !screen.choosingArea
         anchors.right: parent.right
         anchors.rightMargin: 16
@@ -290,6 +313,8 @@ Item {
         // whole map and the tool column; there it keeps to the left. It leaves the map 280 wide
         // where it can, and is never narrower than on the smallest phone held upright.
         readonly property bool beside: parent.width > parent.height && parent.height < 600
+        // Beside the map it takes none of the map's height: it folds only below it.
+        collapsible: !beside
         width: beside ? Math.min(460, Math.max(304, parent.width - 16 - 280)) : parent.width - 16
         // Below the title bar at most, and below the tool column unless beside it; the card
         // scrolls within that.
@@ -348,13 +373,25 @@ Item {
         anchors.leftMargin: 12
         anchors.bottom: panel.beside ? parent.bottom : (screen.choosingArea ? areaCard.top : panel.top)
         anchors.bottomMargin: panel.beside ? 8 : 4
-        visible: map.attribution !== ""
+        // Credited only while its imagery is drawn.
+        visible: map.attribution !== "" && map.imageryShown
         text: "\u00A9 " + map.attribution
         color: Theme.alpha("white", 0.75)
         style: Text.Outline
         styleColor: Theme.alpha("black", 0.5)
         font.family: Theme.fontFamily
         font.pixelSize: Theme.caption2
+    }
+
+    // No imagery could be had: said once, on the map, with the way to have it offline.
+    MapOfflineNotice {
+        id: offlineNotice
+        objectName: "mapOfflineNotice"
+        visible: map.imageryUnreachable && !screen.offlineNoticeDismissed && !screen.choosingArea
+        x: fileBanner.x
+        width: fileBanner.width
+        y: fileBanner.visible ? fileBanner.y + fileBanner.height + 8 : fileBanner.y
+        onDismissRequested: screen.offlineNoticeDismissed = true
     }
 
     // Above the panel: a message may cover its top until tapped away.

@@ -10,11 +10,35 @@ import Zeltrin
 Item {
     id: panel
     required property FlightPlanModel plan
+    // The pilot may fold the card to its title row (and open it again) by its grabber: by a tap,
+    // or by dragging it down (up). A folded card opens again by a tap anywhere on it, too.
+    property bool collapsible: true
+    property bool collapsed: false
     signal showWaypoints()
     signal showShotDesigner()
     signal executeMission()
 
-    implicitHeight: card.implicitHeight
+    // 1 open, 0 folded to the title row; between while it moves or follows a finger.
+    property real openness: collapsed ? 0 : 1
+    Behavior on openness {
+        enabled: !grabber.moved
+        NumberAnimation { duration: 250; easing.type: Easing.OutCubic }
+    }
+    // Down to the title row's foot, and the same margin under it as between the rows.
+    readonly property real foldedHeight: titleRow.y + titleRow.height + stack.spacing
+    implicitHeight: foldedHeight + (card.implicitHeight - foldedHeight) * openness
+    onCollapsibleChanged: if (!collapsible) collapsed = false
+
+    // Nothing on the card reaches the map under it: its title, labels, gaps and disabled buttons
+    // take the touch themselves. A folded card opens at a tap.
+    PointerShield {
+        anchors.fill: parent
+        blocksWheel: true
+        TapHandler {
+            enabled: panel.collapsed
+            onTapped: panel.collapsed = false
+        }
+    }
 
     Rectangle {
         id: card
@@ -43,9 +67,11 @@ Item {
         objectName: "panelScroller"
         anchors.fill: parent
         contentHeight: stack.implicitHeight
-        interactive: contentHeight > height + 0.5
+        // A folding card shows its top and scrolls nothing.
+        interactive: panel.openness >= 1 && contentHeight > height + 0.5
         boundsBehavior: Flickable.StopAtBounds
-        clip: interactive
+        clip: interactive || panel.openness < 1
+        onInteractiveChanged: if (!interactive) contentY = 0
 
         ColumnLayout {
             id: stack
@@ -77,6 +103,7 @@ Item {
             }
 
             RowLayout {
+                id: titleRow
                 Layout.leftMargin: 16
                 Layout.rightMargin: 16
                 spacing: 4
@@ -298,6 +325,21 @@ Item {
                     font.pixelSize: Theme.caption
                 }
             }
+        }
+    }
+    // The grabber's handle, over the strip above the first row and a little of the map above it.
+    PanelGrabber {
+        id: grabber
+        visible: panel.collapsible
+        collapsed: panel.collapsed
+        openness: panel.openness
+        travel: card.implicitHeight - panel.foldedHeight
+        onToggleRequested: panel.collapsed = !panel.collapsed
+        onDragTo: (openness) => panel.openness = openness
+        // Back to following the state, animated from where the finger left it.
+        onDropped: (collapse) => {
+            panel.collapsed = collapse
+            panel.openness = Qt.binding(() => panel.collapsed ? 0 : 1)
         }
     }
 }

@@ -21,6 +21,11 @@ Item {
         radius: 20
         color: Theme.themeSurface
     }
+    // No touch on the card reaches the map under it.
+    PointerShield {
+        anchors.fill: parent
+        blocksWheel: true
+    }
 
     component StepButton: ButtonBase {
         implicitWidth: 44

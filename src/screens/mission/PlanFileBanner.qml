@@ -49,5 +49,11 @@ Rectangle {
         wrapMode: Text.Wrap
         verticalAlignment: Text.AlignVCenter
     }
-    TapHandler { onTapped: banner.dismissRequested() }
+    // The banner's own: no touch on it reaches the map. The handler sits on the shield, which
+    // takes the touch only after the handler has seen it.
+    PointerShield {
+        anchors.fill: parent
+        blocksWheel: true
+        TapHandler { onTapped: banner.dismissRequested() }
+    }
 }

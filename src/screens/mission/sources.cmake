@@ -24,6 +24,8 @@ list(APPEND ZELTRIN_QML
     screens/mission/PreviewToggleButton.qml
     screens/mission/PlanMenu.qml
     screens/mission/PlanFileBanner.qml
+    screens/mission/MapOfflineNotice.qml
+    screens/mission/PanelGrabber.qml
     screens/mission/OfflineAreaCard.qml
     screens/mission/DownloadProgressMark.qml
 )

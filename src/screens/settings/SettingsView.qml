@@ -120,7 +120,12 @@ NavigationContainer {
         ZPage {
             property alias gate: gateView
             title: ""
-            AuthGateView { id: gateView; anchors.fill: parent }
+            AuthGateView {
+                id: gateView
+                anchors.fill: parent
+                pushed: true
+                onLeaveRequested: nav.pop()
+            }
         }
     }
 

@@ -145,7 +145,7 @@ private Q_SLOTS:
         QCOMPARE(spy.count(), 2);
         QVERIFY(upload->isEnabled());
         // The screen's plan went to the app's aircraft, once, as it stood at the tap, and was
-        // then flown. (The second click, on the disabled button, reaches the map behind it.)
+        // then flown. (The second click lands on the disabled button, and nowhere else.)
         QCOMPARE(m_screen->fakeSdk()->uploads.size(), 1);
         QTRY_COMPARE(m_screen->fakeSdk()->missions.size(), 1);
         const DJIWaypointMission &sent = m_screen->fakeSdk()->missions[0];

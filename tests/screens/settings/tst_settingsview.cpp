@@ -4,6 +4,7 @@
 #include "../auth/SessionShell.h"
 
 #include <QClipboard>
+#include <QPointer>
 #include <QQuickView>
 #include <QSettings>
 #include <QStandardPaths>
@@ -110,6 +111,30 @@ private Q_SLOTS:
             }
         }
     }
+    // As a guest, "Sign In / Join MRV" pushes the gate; its "Continue as Guest" goes back to
+    // Settings and leaves the pilot a guest, by finger.
+    void pushedGateContinuesBackToSettings()
+    {
+        Shell s;
+        s.launch({});
+        QVERIFY(s.waitForScreen(kGate));
+        QTest::qWait(400);
+        s.tap(findItem(s.currentScreen(), QStringLiteral("gateContinueAsGuest")));
+        QVERIFY(s.waitForScreen(kTabs));
+        QQuickItem *settings = s.openSettings();
+        QVERIFY(settings);
+        s.tap(findByText(settings, QStringLiteral("Sign In / Join MRV")));
+        QPointer<QQuickItem> guest;
+        QTRY_VERIFY((guest = findItem(settings, QStringLiteral("gateContinueAsGuest"))) && guest->isVisible());
+        QTest::qWait(450); // the page slides in
+        QVERIFY(s.isReachable(guest));
+        s.tap(guest);
+        QTRY_VERIFY(!guest || !guest->isVisible());
+        QTRY_VERIFY(findByText(settings, QStringLiteral("Guest Mode")));
+        QVERIFY(!s.auth()->hasCurrentUser());
+        QCOMPARE(s.screen(), kTabs);
+    }
+
     void fileStoreNoticeNotForNothingKept()
     {
         QSettings().remove(QStringLiteral("fileStoreNoticeSeen"));

@@ -59,6 +59,11 @@ Item {
             anchors.fill: parent
             color: page.backgroundColor
         }
+        // A touch on the bar is the bar's: nothing under it acts on it.
+        PointerShield {
+            anchors.fill: parent
+            blocksWheel: true
+        }
 
         Row {
             id: leading
