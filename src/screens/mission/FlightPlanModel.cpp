@@ -4,7 +4,6 @@
 #include "PlanFormats.h"
 #include "PlanHeights.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 #include <QVariantMap>
@@ -509,13 +508,4 @@ bool FlightPlanModel::savePlan(const QString &file)
     }
     setFileMessage(QStringLiteral("Saved %1.").arg(quoted(path)), false);
     return true;
-}
-
-bool FlightPlanModel::sharePlan(const QString &folder)
-{
-    const QDir dir(localPath(folder));
-    QString path = dir.filePath(QStringLiteral("Mission Plan.plan"));
-    for (int n = 2; QFileInfo::exists(path) && n < 1000; ++n)
-        path = dir.filePath(QStringLiteral("Mission Plan %1.plan").arg(n));
-    return savePlan(path);
 }
