@@ -52,10 +52,10 @@ ZPage {
         ListView {
             id: list
             objectName: "planLibraryList"
-            Layout.fillWidth: true
+            // The column's width, centred: rows never move sideways with the list.
+            Layout.preferredWidth: page.columnWidth
+            Layout.alignment: Qt.AlignHCenter
             Layout.fillHeight: true
-            leftMargin: (width - page.columnWidth) / 2
-            rightMargin: leftMargin
             topMargin: 12
             bottomMargin: 16
             spacing: 8
@@ -189,7 +189,9 @@ ZPage {
                             color: Theme.secondaryText
                             font.family: Theme.fontFamily
                             font.pixelSize: Theme.caption
-                            elide: Text.ElideRight
+                            // The date goes to a second line on a narrow phone, never cut.
+                            wrapMode: Text.Wrap
+                            maximumLineCount: 2
                         }
                         Text {
                             objectName: "planRowError"
