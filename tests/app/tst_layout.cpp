@@ -51,6 +51,9 @@ const QList<ScreenControls> &screens()
         // The offline area's card, which scrolls where the window is too short for it.
         {"offline-area", "scene:offline-area-select.qml",
          {{"minZoomStepperLower"}, {"maxZoomStepperRaise"}, {"areaCancel"}, {"areaDownload"}}},
+        // The plan library's sheets: the saved plans (empty here) and the naming sheet.
+        {"plan-library", "scene:plan-library.qml", {{"libraryImport"}, {"libraryDone"}, {"libraryEmptyImport"}}},
+        {"plan-save-name", "scene:plan-save-name.qml", {{"planNameCancel"}, {"planNameSubmit"}}},
         {"camera", "qrc:/Zeltrin/screens/camera/CameraView.qml",
          {{"Mode"}, {"advancedButton"}, {"ISOSlider"}, {"shutterWheel"},
           {"GimbalSlider"}, {"Capture"}, {"recordButton"}}},
