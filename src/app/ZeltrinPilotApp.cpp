@@ -1,6 +1,7 @@
 #include "ZeltrinPilotApp.h"
 
 #include "BundledImageProvider.h"
+#include "PlanLibrary.h"
 #include "QmlSetup.h"
 #include "SettingsModel.h"
 
@@ -29,7 +30,9 @@ ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
       m_flightStorePath(deps.flightStorePath),
       m_recorderClock(std::move(deps.recorderClock)),
       m_offlineMaps(std::move(deps.offlineMaps)),
-      m_offlineMapsOptions(std::move(deps.offlineMapsOptions))
+      m_offlineMapsOptions(std::move(deps.offlineMapsOptions)),
+      m_planLibraryFolder(deps.planLibraryFolder.isEmpty() ? zeltrin::planio::PlanLibrary::defaultFolder()
+                                                           : deps.planLibraryFolder)
 {
     if (m_offlineMaps)
         QJSEngine::setObjectOwnership(m_offlineMaps.get(), QJSEngine::CppOwnership);

@@ -37,6 +37,8 @@ class ZeltrinPilotApp : public QObject
     Q_PROPERTY(FlightStore *flightStore READ flightStore NOTIFY flightStoreChanged)
     // The offline map areas; null where none were handed in or asked for.
     Q_PROPERTY(OfflineMaps *offlineMaps READ offlineMaps NOTIFY offlineMapsChanged)
+    // The folder of the plans the pilot saves in the app.
+    Q_PROPERTY(QString planLibraryFolder READ planLibraryFolder CONSTANT)
 
 public:
     // What the platform supplies; tests and tools hand in their own.
@@ -57,6 +59,8 @@ public:
         // The offline maps, or how to open them when the root view is first shown.
         std::unique_ptr<OfflineMaps> offlineMaps;
         std::optional<OfflineMaps::Options> offlineMapsOptions;
+        // The plan library's folder; default: "plans" in the app's data folder.
+        QString planLibraryFolder;
     };
 
     // Not default-constructible on purpose: QML must take the instance attached to its engine.
@@ -73,6 +77,7 @@ public:
     FlightStore *flightStore() const { return m_flightStore.get(); }
     FlightRecorder *flightRecorder() const { return m_recorder.get(); }
     OfflineMaps *offlineMaps() const { return m_offlineMaps.get(); }
+    QString planLibraryFolder() const { return m_planLibraryFolder; }
 
     // Screens of this engine will see this instance as App.
     void attachTo(QQmlEngine &engine);
@@ -107,6 +112,7 @@ private:
     FlightRecorder::Clock m_recorderClock;
     std::unique_ptr<OfflineMaps> m_offlineMaps;
     std::optional<OfflineMaps::Options> m_offlineMapsOptions;
+    QString m_planLibraryFolder;
     int m_startConnectionCount = 0;
     bool m_startPending = false;
     void startSession();

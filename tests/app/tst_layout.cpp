@@ -70,6 +70,9 @@ const QList<ScreenControls> &screens()
         {"offline-area",
          "scene:offline-area-select.qml",
          {{"minZoomStepperLower"}, {"maxZoomStepperRaise"}, {"areaCancel"}, {"areaDownload"}}},
+        // The plan library's sheets: the saved plans (empty here) and the naming sheet.
+        {"plan-library", "scene:plan-library.qml", {{"libraryImport"}, {"libraryDone"}, {"libraryEmptyImport"}}},
+        {"plan-save-name", "scene:plan-save-name.qml", {{"planNameCancel"}, {"planNameSubmit"}}},
         {"camera",
          "qrc:/Zeltrin/screens/camera/CameraView.qml",
          {{"Mode"},

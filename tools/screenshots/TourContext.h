@@ -85,6 +85,9 @@ public:
     // A survey plan of `waypoints` written as a .plan file named `name` in a folder of this
     // scene; a `damagedAt` >= 0 cuts the file there. Returns the file's URL, as a dialog would.
     Q_INVOKABLE QString writeSurveyPlan(const QString &name, int waypoints, int damagedAt = -1);
+    // Saved plans of several kinds and ages in the plan library's `folder`, one of them
+    // damaged when asked.
+    Q_INVOKABLE bool fillPlanLibrary(const QString &folder, bool damaged = true);
 
 Q_SIGNALS:
     void accountStallsChanged();

@@ -136,6 +136,9 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
         o.download.batchMs = 50;
         deps.offlineMaps = std::make_unique<OfflineMaps>(o);
     }
+    // Each scene keeps its saved plans in a folder of its own.
+    QTemporaryDir planDir;
+    deps.planLibraryFolder = planDir.filePath(QStringLiteral("plans"));
     ZeltrinPilotApp app(std::move(deps));
     app.droneManager()->setLogSink([](const QString &) {});
 

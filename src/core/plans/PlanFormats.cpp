@@ -160,22 +160,33 @@ PlanReadResult readPlan(const QByteArray &bytes, std::optional<FileKind> named)
         "it is not a flight plan (a QGroundControl plan, waypoint list, KML, KMZ, GeoJSON or GPX file)"));
 }
 
-PlanReadResult readPlanFile(const QString &path)
+QString readPlanBytes(const QString &path, QByteArray &bytes)
 {
+    bytes.clear();
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
-        return PlanReadResult::failure(QStringLiteral("the file does not exist"));
+        return QStringLiteral("the file does not exist");
     if (info.size() > kMaxFileBytes)
-        return PlanReadResult::failure(QStringLiteral("the file is larger than 50 MB"));
+        return QStringLiteral("the file is larger than 50 MB");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return PlanReadResult::failure(QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
+        return QStringLiteral("the file cannot be read (%1)").arg(file.errorString());
     // The size may have changed since it was asked; never read past the cap.
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes)
-        return PlanReadResult::failure(QStringLiteral("the file is larger than 50 MB"));
+    bytes = file.read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes) {
+        bytes.clear();
+        return QStringLiteral("the file is larger than 50 MB");
+    }
     if (bytes.isEmpty())
-        return PlanReadResult::failure(QStringLiteral("the file is empty"));
+        return QStringLiteral("the file is empty");
+    return {};
+}
+
+PlanReadResult readPlanFile(const QString &path)
+{
+    QByteArray bytes;
+    if (QString e = readPlanBytes(path, bytes); !e.isEmpty())
+        return PlanReadResult::failure(e);
     return readPlan(bytes, fileKindForPath(path));
 }
 

@@ -34,6 +34,8 @@ std::optional<FileKind> fileKindForPath(const QString &path);
 PlanReadResult readPlan(const QByteArray &bytes, std::optional<FileKind> named = std::nullopt);
 // Reads a file: refuses missing, empty and oversized files before reading them.
 PlanReadResult readPlanFile(const QString &path);
+// The bytes of a file readPlanFile would read, or the reason it refuses them (bytes left empty).
+QString readPlanBytes(const QString &path, QByteArray &bytes);
 
 PlanReadResult readQgcPlan(const QByteArray &bytes);
 PlanReadResult readWaypointList(const QByteArray &bytes);

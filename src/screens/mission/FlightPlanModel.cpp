@@ -6,7 +6,6 @@
 #include "PlanHeights.h"
 #include "SurveyMission.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 #include <QVariantMap>
@@ -533,13 +532,4 @@ bool FlightPlanModel::savePlan(const QString &file)
     }
     setFileMessage(QStringLiteral("Saved %1.").arg(quoted(path)), false);
     return true;
-}
-
-bool FlightPlanModel::sharePlan(const QString &folder)
-{
-    const QDir dir(localPath(folder));
-    QString path = dir.filePath(QStringLiteral("Mission Plan.plan"));
-    for (int n = 2; QFileInfo::exists(path) && n < 1000; ++n)
-        path = dir.filePath(QStringLiteral("Mission Plan %1.plan").arg(n));
-    return savePlan(path);
 }

@@ -158,9 +158,9 @@ public:
     Q_INVOKABLE void cancelReplace();
     // Saves in the format the name's extension says (.plan when it says none).
     Q_INVOKABLE bool savePlan(const QString &file);
-    // Saves a .plan into a folder under a name not yet taken there.
-    Q_INVOKABLE bool sharePlan(const QString &folder);
     Q_INVOKABLE void dismissFileMessage();
+    // What the banner over the map says after a file action (the plan library's too).
+    void setFileMessage(const QString &text, bool isError);
     QString fileMessage() const { return m_fileMessage; }
     bool fileMessageIsError() const { return m_fileMessageIsError; }
     bool replacePending() const { return m_pending.has_value(); }
@@ -215,7 +215,6 @@ private:
     ShotDesignerSettings m_shot;
     bool m_show3D = false;
     int m_uploadMs = 2000;
-    void setFileMessage(const QString &text, bool isError);
     QString m_fileMessage;
     bool m_fileMessageIsError = false;
     QTimer m_fileMessageTimer; // the message goes by itself, as the upload's does

@@ -18,9 +18,11 @@ Item {
     readonly property alias shotDesignerSheet: shotSheet
     readonly property alias previewSheet: previewSheet
     readonly property alias planMenu: planMenu
-    readonly property alias openDialog: openDialog
-    readonly property alias saveDialog: saveDialog
-    readonly property alias shareDialog: shareDialog
+    readonly property alias library: library
+    readonly property alias librarySheet: librarySheet
+    readonly property alias nameSheet: nameSheet
+    readonly property alias importDialog: importDialog
+    readonly property alias exportDialog: exportDialog
     readonly property alias replaceConfirm: replaceConfirm
     readonly property alias replaceMissionConfirm: replaceMissionConfirm
     readonly property alias areaSelect: areaSelect
@@ -28,9 +30,11 @@ Item {
     // "Download Map Area…": the frame and the card are up instead of the mission panel.
     property bool choosingArea: false
 
-    function openPlanFile() { planMenu.close(); openDialog.open() }
-    function savePlanFile() { planMenu.close(); saveDialog.open() }
-    function sharePlanFile() { planMenu.close(); shareDialog.open() }
+    // The plans kept in the app ("Open…", "Save…") and files from and to elsewhere.
+    function openLibrary() { planMenu.close(); library.openLibrary() }
+    function saveToLibrary() { planMenu.close(); library.beginSave() }
+    function importPlanFile() { planMenu.close(); importDialog.open() }
+    function exportPlanFile() { planMenu.close(); exportDialog.open() }
     function beginAreaDownload() {
         planMenu.close()
         areaSelect.begin(map.zoomLevel)
@@ -78,6 +82,15 @@ Item {
         drone: App.droneManager
         appState: App.appState
     }
+    // Qt 6.4's qmllint does not know QAbstractItemModel, the list model's base, so it cannot
+    // resolve the type; the build's own type registration does.
+    // qmllint disable import type
+    PlanLibraryModel {
+        id: library
+        folder: App.planLibraryFolder
+        plan: plan
+    }
+    // qmllint enable import type
     AreaSelectModel {
         id: areaSelect
         storeMeanTileBytes: App.offlineMaps ? App.offlineMaps.meanTileBytes : 0
@@ -197,9 +210,10 @@ Item {
         objectName: "planMenu"
         x: screen.width - width - 8
         y: bar.height + 4
-        onOpenRequested: openDialog.open()
-        onSaveRequested: saveDialog.open()
-        onShareRequested: shareDialog.open()
+        onOpenRequested: screen.openLibrary()
+        onSaveRequested: screen.saveToLibrary()
+        onImportRequested: screen.importPlanFile()
+        onExportRequested: screen.exportPlanFile()
         onDownloadAreaRequested: screen.beginAreaDownload()
     }
 
@@ -208,38 +222,39 @@ Item {
     Shortcut {
         sequences: [StandardKey.Open] // qmllint disable unqualified
         enabled: screen.visible
-        onActivated: screen.openPlanFile()
+        onActivated: screen.openLibrary()
     }
     Shortcut {
         sequences: [StandardKey.Save] // qmllint disable unqualified
         enabled: screen.visible
-        onActivated: screen.savePlanFile()
+        onActivated: screen.saveToLibrary()
     }
 
+    // Files from and to other apps go through the platform's own dialog, from the pilot's
+    // documents.
     FileDialog {
-        id: openDialog
-        title: "Open Plan"
+        id: importDialog
+        title: "Import Plan"
         // The screen's window is known only once the screen is shown in it.
         parentWindow: screen.Window.window
         fileMode: FileDialog.OpenFile
+        currentFolder: library.documentsFolder
         nameFilters: ["Flight plans (*.plan *.waypoints *.txt *.kml *.kmz *.geojson *.json *.gpx)", "All files (*)"]
-        onAccepted: plan.openPlan(selectedFile)
+        onAccepted: library.importFile(selectedFile)
     }
     FileDialog {
-        id: saveDialog
-        title: "Save Plan As"
+        id: exportDialog
+        title: "Export Plan"
         parentWindow: screen.Window.window
         fileMode: FileDialog.SaveFile
-        defaultSuffix: "plan"
+        // Qt's own dialog, where the platform has none, says "Open" otherwise.
+        acceptLabel: "Save"
+        currentFolder: library.documentsFolder
+        selectedFile: library.suggestedExportFile
         nameFilters: ["QGroundControl plan (*.plan)", "Waypoint list (*.waypoints)", "KML (*.kml)", "KMZ (*.kmz)",
                       "GeoJSON (*.geojson)"]
-        onAccepted: plan.savePlan(selectedFile)
-    }
-    FolderDialog {
-        id: shareDialog
-        title: "Share Plan To"
-        parentWindow: screen.Window.window
-        onAccepted: plan.sharePlan(selectedFolder)
+        // A name typed without an extension takes the chosen type's.
+        onAccepted: library.exportPlan(selectedFile, selectedNameFilter.extensions.length > 0 ? selectedNameFilter.extensions[0] : "")
     }
 
     Connections {
@@ -468,6 +483,38 @@ Item {
                     preview.altitude = screen.plan.missionAltitude
                 }
                 onDone: previewSheet.dismiss()
+            }
+        }
+    }
+
+    ModalSheet {
+        id: librarySheet
+        objectName: "librarySheet"
+        presented: library.showLibrary
+        detents: ["large"]
+        onDismissed: library.showLibrary = false
+        sheetContent: Component {
+            PlanLibrarySheet {
+                library: screen.library
+                onDone: librarySheet.dismiss()
+                onImportRequested: screen.importPlanFile()
+            }
+        }
+    }
+
+    // Over the library when it renames one of its plans. Half the window where the name, the
+    // button and a keyboard fit in it.
+    ModalSheet {
+        id: nameSheet
+        objectName: "nameSheet"
+        presented: library.nameForm.presented
+        detents: screen.height >= 700 ? ["medium", "large"] : ["large"]
+        onDismissed: library.nameForm.presented = false
+        sheetContent: Component {
+            PlanNameSheet {
+                form: screen.library.nameForm
+                keyboardOverlap: nameSheet.keyboardOverlap
+                onCancel: nameSheet.dismiss()
             }
         }
     }

@@ -2,14 +2,17 @@ import QtQuick
 import QtQuick.Templates as T
 import Zeltrin
 
-// The plan's file actions, dropped down below the navigation bar's "Plan" item. Each row closes
-// the menu before it asks for its action, so a dialog opened from it is never under the menu.
+// The plan's file actions, dropped down below the navigation bar's "Plan" item: the plans kept in
+// the app (open, save), files from and to elsewhere (import, export) and the offline map area.
+// Each row closes the menu before it asks for its action, so a sheet or dialog opened from it is
+// never under the menu.
 T.Popup {
     id: menu
 
     signal openRequested()
     signal saveRequested()
-    signal shareRequested()
+    signal importRequested()
+    signal exportRequested()
     signal downloadAreaRequested()
 
     width: 240
@@ -64,15 +67,21 @@ T.Popup {
         }
         Divider {}
         MenuRow {
-            objectName: "planSaveAs"
-            text: "Save As\u2026"
+            objectName: "planSave"
+            text: "Save\u2026"
             onClicked: { menu.close(); menu.saveRequested() }
         }
         Divider {}
         MenuRow {
-            objectName: "planShare"
-            text: "Share\u2026"
-            onClicked: { menu.close(); menu.shareRequested() }
+            objectName: "planImport"
+            text: "Import\u2026"
+            onClicked: { menu.close(); menu.importRequested() }
+        }
+        Divider {}
+        MenuRow {
+            objectName: "planExport"
+            text: "Export\u2026"
+            onClicked: { menu.close(); menu.exportRequested() }
         }
         Divider {}
         MenuRow {

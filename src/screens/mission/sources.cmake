@@ -5,6 +5,9 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/Mission3DPreviewModel.h screens/mission/Mission3DPreviewModel.cpp
     screens/mission/PreviewDotsItem.h screens/mission/PreviewDotsItem.cpp
     screens/mission/AreaSelectModel.h screens/mission/AreaSelectModel.cpp
+    screens/mission/PlanLibraryModel.h screens/mission/PlanLibraryModel.cpp
+    screens/mission/PlanNameForm.h screens/mission/PlanNameForm.cpp
+    screens/mission/PlanOutlineItem.h screens/mission/PlanOutlineItem.cpp
 )
 list(APPEND ZELTRIN_QML
     screens/mission/FlightPlanView.qml
@@ -26,6 +29,8 @@ list(APPEND ZELTRIN_QML
     screens/mission/PlanFileBanner.qml
     screens/mission/MapOfflineNotice.qml
     screens/mission/PanelGrabber.qml
+    screens/mission/PlanLibrarySheet.qml
+    screens/mission/PlanNameSheet.qml
     screens/mission/OfflineAreaCard.qml
     screens/mission/DownloadProgressMark.qml
 )

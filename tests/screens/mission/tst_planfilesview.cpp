@@ -78,44 +78,33 @@ private Q_SLOTS:
     }
     void cleanup() { m_screen.reset(); }
 
-    // Each row of the menu, tapped with a finger, closes the menu and opens its dialog.
+    // Each row of the menu, tapped with a finger, closes the menu and opens its sheet or dialog.
     void menuByTouch_data()
     {
         QTest::addColumn<QByteArray>("row");
-        QTest::addColumn<QByteArray>("dialog");
-        QTest::newRow("open") << QByteArray("planOpen") << QByteArray("openDialog");
-        QTest::newRow("save as") << QByteArray("planSaveAs") << QByteArray("saveDialog");
-        QTest::newRow("share") << QByteArray("planShare") << QByteArray("shareDialog");
+        QTest::addColumn<QByteArray>("shown"); // a sheet or a dialog of the screen
+        QTest::newRow("open") << QByteArray("planOpen") << QByteArray("librarySheet");
+        QTest::newRow("save") << QByteArray("planSave") << QByteArray("nameSheet");
+        QTest::newRow("import") << QByteArray("planImport") << QByteArray("importDialog");
+        QTest::newRow("export") << QByteArray("planExport") << QByteArray("exportDialog");
     }
     void menuByTouch()
     {
         QFETCH(QByteArray, row);
-        QFETCH(QByteArray, dialog);
+        QFETCH(QByteArray, shown);
         QObject *menu = screenProperty("planMenu");
         touchTap(item("planMenuButton"));
         QTRY_VERIFY(menu->property("opened").toBool());
         QTRY_VERIFY(item(row.constData()));
         touchTap(item(row.constData()));
         QTRY_VERIFY(!menu->property("visible").toBool());
-        QObject *d = screenProperty(dialog.constData());
+        QObject *d = screenProperty(shown.constData());
         QTRY_VERIFY(d->property("visible").toBool());
-        QMetaObject::invokeMethod(d, "reject");
+        if (shown.endsWith("Dialog"))
+            QMetaObject::invokeMethod(d, "reject");
+        else
+            QMetaObject::invokeMethod(d, "dismiss");
         QTRY_VERIFY(!d->property("visible").toBool());
-    }
-
-    void keyboardShortcuts()
-    {
-        view()->requestActivate();
-        QVERIFY(QTest::qWaitForWindowActive(view()));
-        QTest::keyClick(view(), Qt::Key_O, Qt::ControlModifier);
-        QObject *open = screenProperty("openDialog");
-        QTRY_VERIFY(open->property("visible").toBool());
-        QMetaObject::invokeMethod(open, "reject");
-        QTRY_VERIFY(!open->property("visible").toBool());
-        QTest::keyClick(view(), Qt::Key_S, Qt::ControlModifier);
-        QObject *save = screenProperty("saveDialog");
-        QTRY_VERIFY(save->property("visible").toBool());
-        QMetaObject::invokeMethod(save, "reject");
     }
 
     // Into an empty plan: no question, one model reset, the file's values, the map fitted, in
@@ -248,7 +237,7 @@ private Q_SLOTS:
         QVERIFY(!m_plan->fileMessageIsError());
     }
 
-    void saveAndShare()
+    void saveByName()
     {
         QVERIFY(!m_plan->savePlan(m_dir.filePath("nothing.plan")));
         QCOMPARE(m_plan->fileMessage(), "\u201Cnothing.plan\u201D could not be saved: the plan has no waypoints.");
@@ -263,11 +252,6 @@ private Q_SLOTS:
         QCOMPARE(r.plan->speed, 12.0);
         QVERIFY(m_plan->savePlan(m_dir.filePath("noextension")));
         QVERIFY(QFile::exists(m_dir.filePath("noextension.plan")));
-
-        QTemporaryDir share;
-        QVERIFY(m_plan->sharePlan(QUrl::fromLocalFile(share.path()).toString()));
-        QVERIFY(m_plan->sharePlan(share.path()));
-        QCOMPARE(QDir(share.path()).entryList(QDir::Files), (QStringList{"Mission Plan 2.plan", "Mission Plan.plan"}));
     }
 
     // At the smallest phone and a phone on its side, the menu button and the open menu fit.
@@ -287,7 +271,7 @@ private Q_SLOTS:
         QVERIFY(window.contains(button->mapRectToScene(button->boundingRect())));
         touchTap(button);
         QTRY_VERIFY(screenProperty("planMenu")->property("opened").toBool());
-        for (const char *row : {"planOpen", "planSaveAs", "planShare"}) {
+        for (const char *row : {"planOpen", "planSave", "planImport", "planExport", "planDownloadArea"}) {
             QQuickItem *r = item(row);
             QVERIFY(r && r->height() >= 44);
             QVERIFY2(window.contains(r->mapRectToScene(r->boundingRect())), row);
