@@ -18,7 +18,7 @@ class QSGTexture;
 class OverlayNodes : public QSGTransformNode
 {
 public:
-    enum Slot { Paths, Markers, Track, Lifted, Vehicles, SlotCount };
+    enum Slot { Areas, Paths, Markers, Track, Lifted, Vehicles, SlotCount };
 
     OverlayNodes(QQuickWindow *window, qreal dpr);
     ~OverlayNodes() override;

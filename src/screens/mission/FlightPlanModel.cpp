@@ -32,6 +32,10 @@ FlightPlanModel::FlightPlanModel(QObject *parent)
     connect(&m_waypoints, &QAbstractItemModel::dataChanged, this, &FlightPlanModel::publishPlan);
     connect(&m_waypoints, &QAbstractItemModel::modelReset, this, &FlightPlanModel::publishPlan);
     connect(&m_waypoints, &QAbstractItemModel::rowsMoved, this, &FlightPlanModel::publishPlan);
+    connect(&m_waypoints, &CoordinateListModel::coordinatesChangedFrom, this, [this] {
+        if (!m_applyingPlan && std::exchange(m_survey, std::nullopt))
+            Q_EMIT surveyChanged();
+    });
     for (auto sig : {&FlightPlanModel::waypointsChanged, &FlightPlanModel::missionAltitudeChanged,
                      &FlightPlanModel::missionSpeedChanged, &FlightPlanModel::terrainFollowEnabledChanged,
                      &FlightPlanModel::multiBatteryEnabledChanged})
@@ -480,8 +484,20 @@ void FlightPlanModel::applyMissionPlan(const zeltrin::MissionPlan &plan)
         setTerrainFollowEnabled(*heights.terrainFollow);
     m_plannedHome = plan.plannedHome;
     m_waypoints.setMarked(std::nullopt);
+    m_applyingPlan = true;
     m_waypoints.setCoordinates(plan.waypoints);
+    m_applyingPlan = false;
+    const bool surveyed = m_survey.has_value() || plan.survey.has_value();
+    m_survey = plan.survey;
     Q_EMIT selectedWaypointChanged();
+    if (surveyed)
+        Q_EMIT surveyChanged();
+}
+
+void FlightPlanModel::clearSurvey()
+{
+    if (m_survey)
+        clearWaypoints();
 }
 
 zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const
@@ -493,6 +509,7 @@ zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const
     p.altitudeReference = m_terrain ? zeltrin::HeightReference::Ground : zeltrin::HeightReference::TakeOff;
     p.speed = m_speed;
     p.terrainFollow = m_terrain;
+    p.survey = m_survey;
     return p;
 }
 

@@ -66,6 +66,8 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(QString replaceMissionMessage READ replaceMissionMessage NOTIFY replaceMissionPendingChanged)
     // "Returning home — low battery" while the aircraft goes home by itself, else empty.
     Q_PROPERTY(QString autoReturnText READ autoReturnText NOTIFY autoReturnTextChanged)
+    // The waypoints fly a mapping survey, kept with what it was planned from.
+    Q_PROPERTY(bool hasSurvey READ hasSurvey NOTIFY surveyChanged)
 
 public:
     // How long the step waits for the aircraft's answer before it gives up.
@@ -168,6 +170,11 @@ public:
     zeltrin::MissionPlan toMissionPlan() const;
     // Replaces the plan in one step: one model reset, however many waypoints.
     void applyMissionPlan(const zeltrin::MissionPlan &plan);
+    // The survey the waypoints fly; any other edit of the waypoints ends it (they stay).
+    const std::optional<zeltrin::MissionPlan::Survey> &survey() const { return m_survey; }
+    bool hasSurvey() const { return m_survey.has_value(); }
+    // Removes the survey and its waypoints.
+    void clearSurvey();
 
     // Read-out of a mission slider: "%.0f %@" ("50 m", "8 m/s").
     Q_INVOKABLE static QString sliderValueText(double value, const QString &unit);
@@ -197,6 +204,7 @@ Q_SIGNALS:
     void bannersChanged();
     void fileMessageChanged();
     void replacePendingChanged();
+    void surveyChanged();
     // A plan was opened: the map fits these bounds (degrees).
     void planOpened(double south, double west, double north, double east);
 
@@ -224,6 +232,8 @@ private:
     };
     std::optional<PendingOpen> m_pending;
     std::optional<zeltrin::MissionPlan::Home> m_plannedHome; // of the opened file, written back on save
+    std::optional<zeltrin::MissionPlan::Survey> m_survey;
+    bool m_applyingPlan = false; // the survey's own waypoints are going in
     struct TapAdded {
         qsizetype position;
         zeltrin::Coordinate coordinate;

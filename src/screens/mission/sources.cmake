@@ -5,6 +5,7 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/Mission3DPreviewModel.h screens/mission/Mission3DPreviewModel.cpp
     screens/mission/PreviewDotsItem.h screens/mission/PreviewDotsItem.cpp
     screens/mission/AreaSelectModel.h screens/mission/AreaSelectModel.cpp
+    screens/mission/SurveyEditModel.h screens/mission/SurveyEditModel.cpp
 )
 list(APPEND ZELTRIN_QML
     screens/mission/FlightPlanView.qml
@@ -25,4 +26,6 @@ list(APPEND ZELTRIN_QML
     screens/mission/PlanMenu.qml
     screens/mission/PlanFileBanner.qml
     screens/mission/OfflineAreaCard.qml
+    screens/mission/SurveyEditor.qml
+    screens/mission/SurveyPanel.qml
 )
