@@ -68,6 +68,8 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(QString autoReturnText READ autoReturnText NOTIFY autoReturnTextChanged)
     // The waypoints fly a mapping survey, kept with what it was planned from.
     Q_PROPERTY(bool hasSurvey READ hasSurvey NOTIFY surveyChanged)
+    // The map's gestures (taps, press-and-hold) can be taken back one at a time.
+    Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
 
 public:
     // How long the step waits for the aircraft's answer before it gives up.
@@ -135,6 +137,11 @@ public:
     // if the list is still as that tap left it, and keeps the selection.
     Q_INVOKABLE void mapTapped(double latitude, double longitude);
     Q_INVOKABLE void mapDoubleTapped(double latitude, double longitude);
+    // A press held on the map: a waypoint where the finger is.
+    Q_INVOKABLE void mapLongPressed(double latitude, double longitude);
+    // Takes back the last map gesture: the waypoints and the selection as they were before it.
+    Q_INVOKABLE void undo();
+    bool canUndo() const { return !m_undo.isEmpty(); }
     Q_INVOKABLE void selectWaypoint(int position);
     Q_INVOKABLE void deleteSelectedWaypoint();
     Q_INVOKABLE void executeMission();
@@ -205,6 +212,7 @@ Q_SIGNALS:
     void fileMessageChanged();
     void replacePendingChanged();
     void surveyChanged();
+    void canUndoChanged();
     // A plan was opened: the map fits these bounds (degrees).
     void planOpened(double south, double west, double north, double east);
 
@@ -239,6 +247,14 @@ private:
         zeltrin::Coordinate coordinate;
     };
     std::optional<TapAdded> m_tapAdded; // by the last map tap
+    struct Before {
+        QList<zeltrin::Coordinate> waypoints;
+        std::optional<qsizetype> selected;
+        std::optional<zeltrin::MissionPlan::Survey> survey;
+    };
+    QList<Before> m_undo; // the newest last; kept to kMaxUndo gestures
+    static constexpr qsizetype kMaxUndo = 100;
+    void rememberForUndo();
     // The upload step's wait; a monotonic timer owned by the model, so it dies with the screen.
     QTimer m_uploadTimer;
     // How far the running step is: the wait over, the aircraft's answer in.

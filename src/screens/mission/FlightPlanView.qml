@@ -114,7 +114,12 @@ Item {
             else if (!screen.choosingArea)
                 plan.mapDoubleTapped(latitude, longitude)
         }
-        onMapLongPressed: (latitude, longitude) => { if (survey.active) survey.addCorner(latitude, longitude) }
+        onMapLongPressed: (latitude, longitude) => {
+            if (survey.active)
+                survey.addCorner(latitude, longitude)
+            else if (!screen.choosingArea)
+                plan.mapLongPressed(latitude, longitude)
+        }
         footprints: survey.footprints
         offlineTiles: App.offlineMaps
         onMarkerTapped: (index) => plan.selectWaypoint(index)
@@ -289,6 +294,14 @@ Item {
             color: Theme.themeGold
             Accessible.name: "3D preview"
             onClicked: plan.show3DPreview = true
+        }
+        MapToolButton {
+            objectName: "undoTool"
+            visible: plan.canUndo && !survey.active
+            iconName: "arrow.uturn.backward"
+            color: "white"
+            Accessible.name: "Undo"
+            onClicked: plan.undo()
         }
         MapToolButton {
             objectName: "trashTool"

@@ -92,8 +92,7 @@ void SurveyEditModel::setSpec(const SurveySpec &spec)
     if (area) {
         ++m_areaRevision;
         Q_EMIT areaChanged();
-    }
-    else
+    } else
         Q_EMIT specChanged();
     replan();
 }

@@ -31,7 +31,8 @@ class TestSurveyEdit : public QObject
 private Q_SLOTS:
     void init()
     {
-        auto settings = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("cameras.ini")), QSettings::IniFormat);
+        auto settings = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("cameras.ini")),
+                                                    QSettings::IniFormat);
         settings->clear();
         m_plan = std::make_unique<FlightPlanModel>();
         m_survey = std::make_unique<SurveyEditModel>(std::make_unique<CameraProfileStore>(std::move(settings)));
