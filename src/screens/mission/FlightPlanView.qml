@@ -96,7 +96,8 @@ Item {
         objectName: "tileMap"
         anchors.fill: parent
         anchors.leftMargin: panel.beside ? panel.width + 8 : 0
-        markers: plan.waypoints
+        // While the area is drawn its waypoints step aside, so taps near the lines add corners.
+        markers: survey.active ? null : plan.waypoints
         region: plan.mapPosition
         onRegionMoved: plan.mapPosition = region
         onRegionChanged: screen.frameArea()

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Zeltrin
 
@@ -15,22 +17,22 @@ Item {
         Item {
             id: handle
             required property int index
-            readonly property bool selected: editor.survey.selectedCorner === index
+            readonly property bool selected: editor.survey.selectedCorner === handle.index
             readonly property point at: {
                 editor.survey.areaRevision; editor.map.region; editor.map.bearing
-                const p = editor.map.coordinateToPoint(editor.survey.cornerLatitude(index),
-                                                       editor.survey.cornerLongitude(index))
+                const p = editor.map.coordinateToPoint(editor.survey.cornerLatitude(handle.index),
+                                                       editor.survey.cornerLongitude(handle.index))
                 return editor.mapFromItem(editor.map, p.x, p.y)
             }
-            objectName: "surveyCorner" + index
-            x: at.x - 22
-            y: at.y - 22
+            objectName: "surveyCorner" + handle.index
+            x: handle.at.x - 22
+            y: handle.at.y - 22
             width: 44
             height: 44
             Accessible.role: Accessible.Button
-            Accessible.name: "Corner " + (index + 1)
-            Accessible.selected: selected
-            Accessible.onPressAction: editor.survey.selectedCorner = index
+            Accessible.name: "Corner " + (handle.index + 1)
+            Accessible.selected: handle.selected
+            Accessible.onPressAction: editor.survey.selectedCorner = handle.index
 
             Rectangle {
                 anchors.centerIn: parent
