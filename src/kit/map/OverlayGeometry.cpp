@@ -18,7 +18,10 @@ void writeLines(QSGGeometry *g, const std::vector<QLineF> &dashes, qreal dpr, co
     g->allocate(int(quads * 8), int(quads * 18));
     auto *v = g->vertexDataAsColoredPoint2D();
     auto *ix = g->indexDataAsUInt();
-    const auto r = uchar(colour.red()), gr = uchar(colour.green()), b = uchar(colour.blue());
+    // Premultiplied, as the vertex colour material takes them.
+    const int a = colour.alpha();
+    const auto r = uchar(colour.red() * a / 255), gr = uchar(colour.green() * a / 255),
+               b = uchar(colour.blue() * a / 255);
     const double feather = 1.0 / dpr;
     const double inner = width / 2 - feather / 2, outer = width / 2 + feather / 2;
     for (qsizetype q = 0; q < quads; ++q) {
@@ -31,7 +34,7 @@ void writeLines(QSGGeometry *g, const std::vector<QLineF> &dashes, qreal dpr, co
             for (int k = 0; k < 4; ++k) {
                 const bool solid = k == 1 || k == 2;
                 v[q * 8 + e * 4 + k].set(float(ends[e].x() + nx * offsets[k]), float(ends[e].y() + ny * offsets[k]),
-                                         solid ? r : 0, solid ? gr : 0, solid ? b : 0, solid ? 255 : 0);
+                                         solid ? r : 0, solid ? gr : 0, solid ? b : 0, solid ? uchar(a) : 0);
             }
         const quint32 base = quint32(q * 8);
         for (int k = 0; k < 3; ++k) {

@@ -18,9 +18,9 @@ class QSGTexture;
 class OverlayNodes : public QSGTransformNode
 {
 public:
-    // The flown track under the numbered markers: a number stays readable where the aircraft
+    // Survey areas and footprints lowest; the flown track under the numbered markers: a number stays readable where the aircraft
     // flew over its waypoint.
-    enum Slot { Paths, Track, Markers, Lifted, Vehicles, SlotCount };
+    enum Slot { Areas, Paths, Track, Markers, Lifted, Vehicles, SlotCount };
 
     OverlayNodes(QQuickWindow *window, qreal dpr);
     ~OverlayNodes() override;

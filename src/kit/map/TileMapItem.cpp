@@ -339,6 +339,7 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     }
     if (!m_cameraValid)
         return root;
+    m_footprints.sync(s);
     m_markers.sync(s);
     m_track.sync(s);
     m_vehicles.sync(s);
@@ -349,8 +350,8 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
         // same order, the track between the path and the markers.
         PainterLayerNode::in(root->overlay, s.window, s.bounds)->paint =
             [offset,
-             layers = std::array{m_markers.pathPainter(), m_track.painter(), m_markers.markerPainter(),
-                                 m_vehicles.painter()}](QPainter *p) {
+             layers = std::array{m_footprints.painter(), m_markers.pathPainter(), m_track.painter(),
+                                 m_markers.markerPainter(), m_vehicles.painter()}](QPainter *p) {
                 p->translate(offset);
                 for (const auto &paint : layers)
                     paint(p);
@@ -361,6 +362,7 @@ QSGNode *TileMapItem::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     OverlayNodes *nodes = OverlayNodes::in(root->overlay, s.window, s.dpr, &all);
     // The slots' order: path, track, markers, the selected marker, the vehicles.
     nodes->setOffset(offset);
+    m_footprints.updateNodes(*nodes, all);
     m_markers.updateNodes(*nodes, all);
     m_track.updateNodes(*nodes, all);
     m_vehicles.updateNodes(*nodes);

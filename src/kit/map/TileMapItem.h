@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CoordinateListModel.h"
+#include "FootprintLayer.h"
 #include "MapCamera.h"
 #include "MapFraming.h"
 #include "MapGestureRecognizer.h"
@@ -45,6 +46,8 @@ class TileMapItem : public QQuickItem
     Q_PROPERTY(int maxConcurrentRequests READ maxConcurrentRequests WRITE setMaxConcurrentRequests NOTIFY sourceChanged)
     // The aircraft (heading-rotated), its home point and its flown track, over the waypoints.
     Q_PROPERTY(TrackLine *track READ track WRITE setTrack NOTIFY trackChanged)
+    // An area and its footprints, drawn under the waypoints.
+    Q_PROPERTY(FootprintSet *footprints READ footprints WRITE setFootprints NOTIFY footprintsChanged)
     Q_PROPERTY(bool showsAircraft READ showsAircraft WRITE setShowsAircraft NOTIFY vehiclesChanged)
     Q_PROPERTY(double aircraftLatitude READ aircraftLatitude WRITE setAircraftLatitude NOTIFY vehiclesChanged)
     Q_PROPERTY(double aircraftLongitude READ aircraftLongitude WRITE setAircraftLongitude NOTIFY vehiclesChanged)
@@ -102,6 +105,15 @@ public:
     void setOfflineTiles(OfflineTileSource *source);
     int maxConcurrentRequests() const { return m_tiles.loader().maxConcurrent(); }
     void setMaxConcurrentRequests(int n);
+    FootprintSet *footprints() const { return m_footprints.set(); }
+    void setFootprints(FootprintSet *f)
+    {
+        if (f == footprints())
+            return;
+        m_footprints.setSet(f);
+        Q_EMIT footprintsChanged();
+    }
+    qsizetype builtFootprintEdges() const { return m_footprints.builtEdges(); }
     TrackLine *track() const { return m_track.line(); }
     void setTrack(TrackLine *t);
     bool showsAircraft() const { return m_vehicles.state().showsAircraft; }
@@ -139,6 +151,12 @@ public:
     {
         return m_cam.worldToScreen(zeltrin::mercator::toWorld(latitude, longitude));
     }
+    // The coordinate under a point of the item ({latitude, longitude}).
+    Q_INVOKABLE QVariantMap coordinateAt(QPointF point) const
+    {
+        const zeltrin::Coordinate c = m_cam.coordinateAt(point);
+        return {{QStringLiteral("latitude"), c.latitude}, {QStringLiteral("longitude"), c.longitude}};
+    }
     // The area (degrees: south, west, north, east) under a rectangle of the item, north up
     // whatever the bearing.
     Q_INVOKABLE QVariantMap boundsOf(QRectF area) const;
@@ -168,6 +186,7 @@ Q_SIGNALS:
     void bearingChanged();
     void markersChanged();
     void trackChanged();
+    void footprintsChanged();
     void vehiclesChanged();
     void sourceChanged();
     void tilesChanged();
@@ -223,6 +242,7 @@ private:
     // The frame the overlay was last built in (see OverlayFrame).
     OverlayFrame m_frame;
     TileLayer m_tiles;
+    FootprintLayer m_footprints{this};
     MarkerLayer m_markers{this};
     TrackLayer m_track{this, [this] { return m_vehicles.state().showsAircraft; }};
     VehicleLayer m_vehicles;

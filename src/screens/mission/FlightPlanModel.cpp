@@ -33,6 +33,10 @@ FlightPlanModel::FlightPlanModel(QObject *parent)
     connect(&m_waypoints, &QAbstractItemModel::dataChanged, this, &FlightPlanModel::publishPlan);
     connect(&m_waypoints, &QAbstractItemModel::modelReset, this, &FlightPlanModel::publishPlan);
     connect(&m_waypoints, &QAbstractItemModel::rowsMoved, this, &FlightPlanModel::publishPlan);
+    connect(&m_waypoints, &CoordinateListModel::coordinatesChangedFrom, this, [this] {
+        if (!m_applyingPlan && std::exchange(m_survey, std::nullopt))
+            Q_EMIT surveyChanged();
+    });
     for (auto sig : {&FlightPlanModel::waypointsChanged, &FlightPlanModel::missionAltitudeChanged,
                      &FlightPlanModel::missionSpeedChanged, &FlightPlanModel::terrainFollowEnabledChanged,
                      &FlightPlanModel::multiBatteryEnabledChanged})
@@ -233,8 +237,42 @@ void FlightPlanModel::addWaypoint()
     m_waypoints.append({43.0 + 0.003 * n, -84.0 + 0.003 * n});
 }
 
+void FlightPlanModel::rememberForUndo()
+{
+    if (m_undo.size() >= kMaxUndo)
+        m_undo.removeFirst();
+    m_undo.append(Before{m_waypoints.coordinates(), selectedWaypoint(), m_survey});
+    if (m_undo.size() == 1)
+        Q_EMIT canUndoChanged();
+}
+
+void FlightPlanModel::mapLongPressed(double latitude, double longitude)
+{
+    if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(latitude) > 90 || std::abs(longitude) > 180)
+        return;
+    rememberForUndo();
+    m_tapAdded.reset();
+    m_waypoints.append(zeltrin::Coordinate{latitude, longitude});
+}
+
+void FlightPlanModel::undo()
+{
+    if (m_undo.isEmpty())
+        return;
+    const Before before = m_undo.takeLast();
+    m_tapAdded.reset();
+    m_waypoints.setMarked(std::nullopt);
+    m_waypoints.setCoordinates(before.waypoints);
+    m_survey = before.survey;
+    Q_EMIT surveyChanged();
+    setSelectedWaypoint(before.selected);
+    if (m_undo.isEmpty())
+        Q_EMIT canUndoChanged();
+}
+
 void FlightPlanModel::mapTapped(double, double)
 {
+    rememberForUndo();
     const qsizetype before = waypointCount();
     addWaypoint();
     m_tapAdded = TapAdded{before, m_waypoints.coordinates().constLast()};
@@ -247,6 +285,11 @@ void FlightPlanModel::mapDoubleTapped(double, double)
     if (!added || list.size() != added->position + 1 || !(list.constLast() == added->coordinate))
         return;
     const auto selected = selectedWaypoint();
+    if (!m_undo.isEmpty()) { // the first tap's step goes with its waypoint
+        m_undo.removeLast();
+        if (m_undo.isEmpty())
+            Q_EMIT canUndoChanged();
+    }
     m_waypoints.removePositions({added->position});
     if (selectedWaypoint() != selected)
         setSelectedWaypoint(selected);
@@ -494,12 +537,22 @@ void FlightPlanModel::applyMissionPlan(const zeltrin::MissionPlan &plan)
     if (heights.terrainFollow)
         setTerrainFollowEnabled(*heights.terrainFollow);
     m_plannedHome = plan.plannedHome;
+    const bool surveyed = m_survey.has_value() || plan.survey.has_value();
     // Set before the list, so the plan published with it is already the survey's.
     m_survey = plan.survey;
-    m_surveyWaypoints = m_survey ? plan.waypoints : QList<zeltrin::Coordinate>{};
     m_waypoints.setMarked(std::nullopt);
+    m_applyingPlan = true;
     m_waypoints.setCoordinates(plan.waypoints);
+    m_applyingPlan = false;
     Q_EMIT selectedWaypointChanged();
+    if (surveyed)
+        Q_EMIT surveyChanged();
+}
+
+void FlightPlanModel::clearSurvey()
+{
+    if (m_survey)
+        clearWaypoints();
 }
 
 zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const
@@ -511,8 +564,7 @@ zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const
     p.altitudeReference = m_terrain ? zeltrin::HeightReference::Ground : zeltrin::HeightReference::TakeOff;
     p.speed = m_speed;
     p.terrainFollow = m_terrain;
-    if (surveyHolds())
-        p.survey = m_survey;
+    p.survey = m_survey;
     return p;
 }
 

@@ -66,6 +66,10 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(QString replaceMissionMessage READ replaceMissionMessage NOTIFY replaceMissionPendingChanged)
     // "Returning home — low battery" while the aircraft goes home by itself, else empty.
     Q_PROPERTY(QString autoReturnText READ autoReturnText NOTIFY autoReturnTextChanged)
+    // The waypoints fly a mapping survey, kept with what it was planned from.
+    Q_PROPERTY(bool hasSurvey READ hasSurvey NOTIFY surveyChanged)
+    // The map's gestures (taps, press-and-hold) can be taken back one at a time.
+    Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
 
 public:
     // How long the step waits for the aircraft's answer before it gives up.
@@ -134,6 +138,11 @@ public:
     // if the list is still as that tap left it, and keeps the selection.
     Q_INVOKABLE void mapTapped(double latitude, double longitude);
     Q_INVOKABLE void mapDoubleTapped(double latitude, double longitude);
+    // A press held on the map: a waypoint where the finger is.
+    Q_INVOKABLE void mapLongPressed(double latitude, double longitude);
+    // Takes back the last map gesture: the waypoints and the selection as they were before it.
+    Q_INVOKABLE void undo();
+    bool canUndo() const { return !m_undo.isEmpty(); }
     Q_INVOKABLE void selectWaypoint(int position);
     Q_INVOKABLE void deleteSelectedWaypoint();
     Q_INVOKABLE void executeMission();
@@ -169,6 +178,11 @@ public:
     zeltrin::MissionPlan toMissionPlan() const;
     // Replaces the plan in one step: one model reset, however many waypoints.
     void applyMissionPlan(const zeltrin::MissionPlan &plan);
+    // The survey the waypoints fly; any other edit of the waypoints ends it (they stay).
+    const std::optional<zeltrin::MissionPlan::Survey> &survey() const { return m_survey; }
+    bool hasSurvey() const { return m_survey.has_value(); }
+    // Removes the survey and its waypoints.
+    void clearSurvey();
 
     // Read-out of a mission slider: "%.0f %@" ("50 m", "8 m/s").
     Q_INVOKABLE static QString sliderValueText(double value, const QString &unit);
@@ -198,6 +212,8 @@ Q_SIGNALS:
     void bannersChanged();
     void fileMessageChanged();
     void replacePendingChanged();
+    void surveyChanged();
+    void canUndoChanged();
     // A plan was opened: the map fits these bounds (degrees).
     void planOpened(double south, double west, double north, double east);
 
@@ -225,16 +241,23 @@ private:
     };
     std::optional<PendingOpen> m_pending;
     std::optional<zeltrin::MissionPlan::Home> m_plannedHome; // of the opened file, written back on save
-    // The survey the waypoints fly, and the waypoints as it planned them: an edit of the list
-    // leaves plain waypoints.
     std::optional<zeltrin::MissionPlan::Survey> m_survey;
-    QList<zeltrin::Coordinate> m_surveyWaypoints;
-    bool surveyHolds() const { return m_survey && m_waypoints.coordinates() == m_surveyWaypoints; }
+    bool m_applyingPlan = false; // the survey's own waypoints are going in
+    // The survey the waypoints fly; any other edit of the list leaves plain waypoints.
+    bool surveyHolds() const { return m_survey.has_value(); }
     struct TapAdded {
         qsizetype position;
         zeltrin::Coordinate coordinate;
     };
     std::optional<TapAdded> m_tapAdded; // by the last map tap
+    struct Before {
+        QList<zeltrin::Coordinate> waypoints;
+        std::optional<qsizetype> selected;
+        std::optional<zeltrin::MissionPlan::Survey> survey;
+    };
+    QList<Before> m_undo; // the newest last; kept to kMaxUndo gestures
+    static constexpr qsizetype kMaxUndo = 100;
+    void rememberForUndo();
     // The upload step's wait; a monotonic timer owned by the model, so it dies with the screen.
     QTimer m_uploadTimer;
     // How far the running step is: the wait over, the aircraft's answer in.

@@ -27,6 +27,9 @@ Item {
     readonly property alias replaceMissionConfirm: replaceMissionConfirm
     readonly property alias areaSelect: areaSelect
     readonly property alias areaCard: areaCard
+    readonly property alias survey: survey
+    readonly property alias surveyEditor: surveyEditor
+    readonly property alias surveyCard: surveyCard
     // "Download Map Area…": the frame and the card are up instead of the mission panel.
     property bool choosingArea: false
 
@@ -91,6 +94,10 @@ Item {
         plan: plan
     }
     // qmllint enable import type
+    SurveyEditModel {
+        id: survey
+        plan: plan
+    }
     AreaSelectModel {
         id: areaSelect
         storeMeanTileBytes: App.offlineMaps ? App.offlineMaps.meanTileBytes : 0
@@ -109,14 +116,32 @@ Item {
         objectName: "tileMap"
         anchors.fill: parent
         anchors.leftMargin: panel.beside ? panel.width + 8 : 0
-        markers: plan.waypoints
+        // While the area is drawn its waypoints step aside, so taps near the lines add corners.
+        markers: survey.active ? null : plan.waypoints
         region: plan.mapPosition
         onRegionMoved: plan.mapPosition = region
         onRegionChanged: screen.frameArea()
         // The plan decides what a tap adds and what a double tap takes back; no waypoint while
         // an area to download is being chosen.
-        onMapTapped: (latitude, longitude) => { if (!screen.choosingArea) plan.mapTapped(latitude, longitude) }
-        onMapDoubleTapped: (latitude, longitude) => { if (!screen.choosingArea) plan.mapDoubleTapped(latitude, longitude) }
+        onMapTapped: (latitude, longitude) => {
+            if (survey.active)
+                survey.mapTapped(latitude, longitude)
+            else if (!screen.choosingArea)
+                plan.mapTapped(latitude, longitude)
+        }
+        onMapDoubleTapped: (latitude, longitude) => {
+            if (survey.active)
+                survey.mapDoubleTapped()
+            else if (!screen.choosingArea)
+                plan.mapDoubleTapped(latitude, longitude)
+        }
+        onMapLongPressed: (latitude, longitude) => {
+            if (survey.active)
+                survey.addCorner(latitude, longitude)
+            else if (!screen.choosingArea)
+                plan.mapLongPressed(latitude, longitude)
+        }
+        footprints: survey.footprints
         offlineTiles: App.offlineMaps
         onMarkerTapped: (index) => plan.selectWaypoint(index)
         // The aircraft, its home point and its track, while there is a position to show.
@@ -160,6 +185,13 @@ Item {
         }
     }
     // qmllint enable unqualified
+
+    SurveyEditor {
+        id: surveyEditor
+        anchors.fill: parent
+        survey: survey
+        map: map
+    }
 
     // Navigation bar with the inline title, translucent over the map.
     Rectangle {
@@ -292,6 +324,13 @@ Item {
             onClicked: plan.addWaypoint()
         }
         MapToolButton {
+            objectName: "surveyTool"
+            iconName: "map.fill"
+            color: survey.active ? "white" : Theme.themeGold
+            Accessible.name: "Survey Area"
+            onClicked: survey.active ? survey.finish() : survey.begin()
+        }
+        MapToolButton {
             objectName: "listTool"
             iconName: "list.bullet"
             color: "white"
@@ -307,6 +346,14 @@ Item {
             onClicked: plan.show3DPreview = true
         }
         MapToolButton {
+            objectName: "undoTool"
+            visible: plan.canUndo && !survey.active
+            iconName: "arrow.uturn.backward"
+            color: "white"
+            Accessible.name: "Undo"
+            onClicked: plan.undo()
+        }
+        MapToolButton {
             objectName: "trashTool"
             visible: plan.showsTrashTool
             iconName: "trash.fill"
@@ -319,7 +366,7 @@ Item {
     MissionControlPanel {
         id: panel
         objectName: "missionControlPanel"
-        visible: !screen.choosingArea
+        visible: !screen.choosingArea && !survey.active
         plan: plan
         anchors.left: parent.left
         anchors.bottom: parent.bottom
@@ -338,6 +385,20 @@ Item {
         onShowWaypoints: plan.showWaypointList = true
         onShowShotDesigner: plan.showShotDesigner = true
         onExecuteMission: plan.executeMission()
+    }
+
+    // Where the mission panel was, while the survey tool is open.
+    SurveyPanel {
+        id: surveyCard
+        objectName: "surveyPanel"
+        visible: survey.active
+        survey: survey
+        x: panel.x
+        width: panel.width
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 8
+        height: Math.min(implicitHeight, panel.beside ? screen.height - bar.height - 16 : Math.max(240, screen.height * 0.45))
+        onDoneRequested: survey.finish()
     }
 
     // The area to download: what the map shows above the card (or beside it).
@@ -386,7 +447,8 @@ Item {
         objectName: "mapAttribution"
         anchors.left: map.left
         anchors.leftMargin: 12
-        anchors.bottom: panel.beside ? parent.bottom : (screen.choosingArea ? areaCard.top : panel.top)
+        anchors.bottom: panel.beside ? parent.bottom
+                                    : (screen.choosingArea ? areaCard.top : (survey.active ? surveyCard.top : panel.top))
         anchors.bottomMargin: panel.beside ? 8 : 4
         // Credited only while its imagery is drawn.
         visible: map.attribution !== "" && map.imageryShown

@@ -8,6 +8,7 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/PlanLibraryModel.h screens/mission/PlanLibraryModel.cpp
     screens/mission/PlanNameForm.h screens/mission/PlanNameForm.cpp
     screens/mission/PlanOutlineItem.h screens/mission/PlanOutlineItem.cpp
+    screens/mission/SurveyEditModel.h screens/mission/SurveyEditModel.cpp
 )
 list(APPEND ZELTRIN_QML
     screens/mission/FlightPlanView.qml
@@ -33,4 +34,6 @@ list(APPEND ZELTRIN_QML
     screens/mission/PlanNameSheet.qml
     screens/mission/OfflineAreaCard.qml
     screens/mission/DownloadProgressMark.qml
+    screens/mission/SurveyEditor.qml
+    screens/mission/SurveyPanel.qml
 )

@@ -120,6 +120,38 @@ private Q_SLOTS:
         QCOMPARE(m_plan->waypointCount(), afterFirstTap);
     }
 
+    // A press held still adds a waypoint under the finger (or the pointer); the undo tool takes
+    // back one gesture at a time, a tap's stepped waypoint included.
+    void longPressAddsWhereHeldAndUndoes_data()
+    {
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("touch") << true;
+        QTest::newRow("mouse") << false;
+    }
+    void longPressAddsWhereHeldAndUndoes()
+    {
+        QFETCH(bool, touch);
+        const QPoint held(150, 300);
+        const QPointF at = m_map->mapFromScene(held);
+        m_screen->tap(held, touch, 700);
+        QTRY_COMPARE(m_plan->waypointCount(), 1);
+        const QPointF placed = m_map->coordinateToPoint(m_plan->waypoints()->latitudeAt(0),
+                                                        m_plan->waypoints()->longitudeAt(0));
+        QVERIFY2(QLineF(placed, at).length() < 1.0, "the waypoint lies under the finger");
+        QTest::qWait(300);
+        tap(touch, QPoint(60, 420)); // a tap keeps its rule: the first step, wherever it lands
+        QTRY_COMPARE(m_plan->waypointCount(), 2);
+        QCOMPARE(m_plan->waypoints()->coordinates().at(1).latitude, 43.003);
+        QQuickItem *undo = find(root(), "undoTool");
+        QTRY_VERIFY(undo->isVisible());
+        tap(touch, centreOf(undo));
+        QTRY_COMPARE(m_plan->waypointCount(), 1);
+        QTest::qWait(300);
+        tap(touch, centreOf(undo));
+        QTRY_COMPARE(m_plan->waypointCount(), 0);
+        QTRY_VERIFY(!undo->isVisible());
+    }
+
     void panningWritesMapPosition()
     {
         QSignalSpy spy(m_plan, &FlightPlanModel::mapPositionChanged);
