@@ -182,7 +182,7 @@ sheet() {
 # entry; each sheet closes with its "Done" at the top right.
 readonly DONE_X=352 DONE_Y=30  # a sheet's "Done", top right
 readonly POI_X=${WALK_POI_X:-100} POI_Y=${WALK_POI_Y:-700}
-readonly LIST_X=$((W - 16 - 24)) LIST_Y=$((BANNER_H + 44 + 100 + 44 + 12 + 24))
+readonly LIST_X=$((W - 16 - 24)) LIST_Y=$((BANNER_H + 44 + 100 + 2 * (44 + 12) + 24))
 sheet dashboard current "$POI_X" "$POI_Y" "$DONE_X" "$DONE_Y"
 sheet mission 1 "$LIST_X" "$LIST_Y" "$DONE_X" "$DONE_Y"
 sheet camera 2 "${WALK_ADV_X:-195}" "${WALK_ADV_Y:-372}" "$DONE_X" "$DONE_Y"

@@ -32,8 +32,8 @@ int main(int argc, char **argv)
     parser.addHelpOption();
     parser.addOption({QStringLiteral("plans"), QStringLiteral("Saved plans in the library."), QStringLiteral("n"),
                       QStringLiteral("500")});
-    parser.addOption({QStringLiteral("rounds"), QStringLiteral("Listings timed."), QStringLiteral("n"),
-                      QStringLiteral("9")});
+    parser.addOption(
+        {QStringLiteral("rounds"), QStringLiteral("Listings timed."), QStringLiteral("n"), QStringLiteral("9")});
     parser.process(app);
     bool ok1 = false, ok2 = false;
     const int plans = parser.value(QStringLiteral("plans")).toInt(&ok1);

@@ -53,3 +53,11 @@ struct OfflineAreaListModelForeign {
     QML_NAMED_ELEMENT(OfflineAreaListModel)
     QML_UNCREATABLE("The offline maps make this list")
 };
+
+// The item models' base, so that the QML tools can follow a model declared in QML (Qt 6.4's
+// own type descriptions name it without describing it).
+struct QAbstractItemModelForeign {
+    Q_GADGET
+    QML_FOREIGN(QAbstractItemModel)
+    QML_ANONYMOUS
+};

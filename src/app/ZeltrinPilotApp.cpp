@@ -22,14 +22,11 @@ constexpr char kEngineProperty[] = "_zeltrinApp";
 }
 
 ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
-    : QObject(parent),
-      m_ownedKeychain(std::move(deps.keychain)),
+    : QObject(parent), m_ownedKeychain(std::move(deps.keychain)),
       m_keychain(m_ownedKeychain ? m_ownedKeychain.get() : &KeychainHelper::shared()),
       m_accountClient(deps.accountClient ? std::move(deps.accountClient) : std::make_unique<MRVNetworkClient>()),
-      m_sdk(deps.sdk ? std::move(deps.sdk) : makeDefaultSDK()),
-      m_flightStorePath(deps.flightStorePath),
-      m_recorderClock(std::move(deps.recorderClock)),
-      m_offlineMaps(std::move(deps.offlineMaps)),
+      m_sdk(deps.sdk ? std::move(deps.sdk) : makeDefaultSDK()), m_flightStorePath(deps.flightStorePath),
+      m_recorderClock(std::move(deps.recorderClock)), m_offlineMaps(std::move(deps.offlineMaps)),
       m_offlineMapsOptions(std::move(deps.offlineMapsOptions)),
       m_planLibraryFolder(deps.planLibraryFolder.isEmpty() ? zeltrin::planio::PlanLibrary::defaultFolder()
                                                            : deps.planLibraryFolder)

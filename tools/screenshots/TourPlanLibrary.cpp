@@ -49,7 +49,8 @@ bool TourContext::fillPlanLibrary(const QString &folder, bool damaged)
     const auto at = [](int day, int hour, int minute) { return QDateTime(QDate(2026, 3, day), QTime(hour, minute)); };
     const QDir dir(folder);
     bool ok = write(dir.filePath("Lakeshore Survey.plan"), io::writeQgcPlan(surveyPlan(36)), at(14, 16, 45))
-        && write(dir.filePath("Bridge Inspection.kml"), io::writeKml(ring(12, 0.002, 47.37, 8.54, false)), at(13, 10, 5))
+        && write(dir.filePath("Bridge Inspection.kml"), io::writeKml(ring(12, 0.002, 47.37, 8.54, false)),
+                 at(13, 10, 5))
         && write(dir.filePath("Ridge Line.geojson"), io::writeGeoJson(ridge()), at(11, 8, 20))
         && write(dir.filePath("Harbour Loop.plan"), io::writeQgcPlan(ring(6, 0.004, 47.35, 8.56, true)), at(6, 18, 30))
         && write(dir.filePath("Farm Field North.waypoints"), io::writeWaypointList(surveyPlan(64)), at(2, 9, 15))

@@ -29,9 +29,15 @@ bool isControl(QChar c)
     return cat == QChar::Other_Control || cat == QChar::Separator_Line || cat == QChar::Separator_Paragraph;
 }
 
-QString nameOf(const QString &fileName) { return QFileInfo(fileName).completeBaseName(); }
+QString nameOf(const QString &fileName)
+{
+    return QFileInfo(fileName).completeBaseName();
+}
 
-bool sameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 } // namespace
 
 QList<QPointF> planOutline(const QList<Coordinate> &waypoints, int maxPoints)
@@ -82,7 +88,10 @@ QString PlanLibrary::defaultFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/plans");
 }
 
-QString PlanLibrary::pathOf(const QString &fileName) const { return QDir(m_folder).filePath(fileName); }
+QString PlanLibrary::pathOf(const QString &fileName) const
+{
+    return QDir(m_folder).filePath(fileName);
+}
 
 QString PlanLibrary::nameProblem(const QString &name)
 {
@@ -119,7 +128,8 @@ QString PlanLibrary::cleanName(const QString &text)
 
 bool PlanLibrary::isPlanFile(const QString &fileName)
 {
-    return !fileName.startsWith(QLatin1Char('.')) && !nameOf(fileName).isEmpty() && fileKindForPath(fileName).has_value();
+    return !fileName.startsWith(QLatin1Char('.')) && !nameOf(fileName).isEmpty()
+        && fileKindForPath(fileName).has_value();
 }
 
 QStringList PlanLibrary::planFiles() const

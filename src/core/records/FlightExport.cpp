@@ -192,7 +192,8 @@ void writeTextIfAny(QXmlStreamWriter &w, const QString &name, const QString &tex
         w.writeTextElement(name, text);
 }
 
-void writeKmlPoint(QXmlStreamWriter &w, const QString &name, const TrackPoint &p, std::optional<double> takeoffElevation)
+void writeKmlPoint(QXmlStreamWriter &w, const QString &name, const TrackPoint &p,
+                   std::optional<double> takeoffElevation)
 {
     w.writeStartElement(QStringLiteral("Placemark"));
     w.writeTextElement(QStringLiteral("name"), name);
@@ -277,7 +278,8 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
         writeTextIfAny(w, QStringLiteral("time"), isoUtc(p.timeMs));
         if (const QByteArray height = fixed(p.altitude, kHeightDecimals); !height.isEmpty()) {
             w.writeStartElement(QStringLiteral("extensions"));
-            w.writeTextElement(planio::kGpxExtensionNamespace, planio::kGpxHeightAboveTakeoff, QString::fromLatin1(height));
+            w.writeTextElement(planio::kGpxExtensionNamespace, planio::kGpxHeightAboveTakeoff,
+                               QString::fromLatin1(height));
             w.writeEndElement();
         }
         w.writeEndElement(); // trkpt
@@ -289,7 +291,8 @@ QByteArray flightGpx(const FlightRecord &flight, const QList<TrackPoint> &points
     return out;
 }
 
-QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points, std::optional<double> takeoffElevation)
+QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points,
+                     std::optional<double> takeoffElevation)
 {
     takeoffElevation = finiteOnly(takeoffElevation);
     const QList<TrackPoint> track = usablePoints(points);
@@ -301,7 +304,8 @@ QByteArray flightKml(const FlightRecord &flight, const QList<TrackPoint> &points
     w.writeStartElement(QStringLiteral("ExtendedData"));
     w.writeStartElement(QStringLiteral("Data"));
     w.writeAttribute(QStringLiteral("name"), QStringLiteral("altitudeReference"));
-    w.writeTextElement(QStringLiteral("value"), takeoffElevation ? QStringLiteral("sealevel") : QStringLiteral("takeoff"));
+    w.writeTextElement(QStringLiteral("value"),
+                       takeoffElevation ? QStringLiteral("sealevel") : QStringLiteral("takeoff"));
     w.writeEndElement(); // Data
     w.writeEndElement(); // ExtendedData
 

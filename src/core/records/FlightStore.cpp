@@ -307,8 +307,9 @@ FlightTotals FlightStore::totals() const
     FlightTotals t;
     QSqlQuery q(connection());
     if (!isOpen()
-        || !q.exec(QStringLiteral("SELECT count(*), total(duration), total(distance), total(max_altitude), total(max_speed)"
-                                  " FROM flights"))
+        || !q.exec(
+            QStringLiteral("SELECT count(*), total(duration), total(distance), total(max_altitude), total(max_speed)"
+                           " FROM flights"))
         || !q.next())
         return t;
     t.count = q.value(0).toLongLong();
@@ -330,7 +331,8 @@ void FlightStore::addInsightTotals(FlightTotals &t) const
     if (q.exec(QStringLiteral("SELECT coalesce(max(max_speed), 0) FROM flights")) && q.next())
         t.fastest = q.value(0).toDouble();
     if (q.exec(QStringLiteral("SELECT count(*), total(battery_start - battery_end), total(duration) / 60.0 FROM flights"
-                              " WHERE %1").arg(perMinute))
+                              " WHERE %1")
+                   .arg(perMinute))
         && q.next()) {
         t.batteryFlights = q.value(0).toLongLong();
         t.batteryUsed = q.value(1).toDouble();
@@ -346,7 +348,8 @@ void FlightStore::addInsightTotals(FlightTotals &t) const
         t.bestEfficiency = q.value(2).toDouble();
     }
     if (q.exec(QStringLiteral("SELECT (battery_start - battery_end) / (duration / 60.0) FROM flights WHERE %1"
-                              " ORDER BY takeoff_ms DESC, id LIMIT 1").arg(perMinute))
+                              " ORDER BY takeoff_ms DESC, id LIMIT 1")
+                   .arg(perMinute))
         && q.next())
         t.latestBatteryPerMinute = q.value(0).toDouble();
 }

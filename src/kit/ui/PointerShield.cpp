@@ -20,9 +20,27 @@ void PointerShield::setBlocksWheel(bool on)
     emit blocksWheelChanged();
 }
 
-void PointerShield::mousePressEvent(QMouseEvent *e) { e->accept(); }
-void PointerShield::mouseMoveEvent(QMouseEvent *e) { e->accept(); }
-void PointerShield::mouseReleaseEvent(QMouseEvent *e) { e->accept(); }
-void PointerShield::mouseDoubleClickEvent(QMouseEvent *e) { e->accept(); }
-void PointerShield::touchEvent(QTouchEvent *e) { e->accept(); }
-void PointerShield::wheelEvent(QWheelEvent *e) { e->setAccepted(m_blocksWheel); }
+void PointerShield::mousePressEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void PointerShield::mouseMoveEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void PointerShield::mouseReleaseEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void PointerShield::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void PointerShield::touchEvent(QTouchEvent *e)
+{
+    e->accept();
+}
+void PointerShield::wheelEvent(QWheelEvent *e)
+{
+    e->setAccepted(m_blocksWheel);
+}

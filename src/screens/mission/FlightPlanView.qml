@@ -85,15 +85,11 @@ Item {
         drone: App.droneManager
         appState: App.appState
     }
-    // Qt 6.4's qmllint does not know QAbstractItemModel, the list model's base, so it cannot
-    // resolve the type; the build's own type registration does.
-    // qmllint disable import type
     PlanLibraryModel {
         id: library
         folder: App.planLibraryFolder
         plan: plan
     }
-    // qmllint enable import type
     SurveyEditModel {
         id: survey
         plan: plan

@@ -27,6 +27,15 @@ RowLayout {
         font.pixelSize: Theme.subheadline
         font.weight: Font.DemiBold
     }
+    // A mapping mission's photos, counted as the camera reports them.
+    Text {
+        objectName: "missionPhotoCount"
+        visible: row.running && row.drone.photoCount > 0
+        text: row.drone !== null ? (row.drone.photoCount === 1 ? "1 photo" : row.drone.photoCount + " photos") : ""
+        color: Theme.alpha("white", 0.75)
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.footnote
+    }
     BarButton {
         objectName: "pauseMission"
         iconName: row.paused ? "play.circle.fill" : "pause.circle.fill"

@@ -28,7 +28,10 @@ Rectangle {
     // Absent from the start when there is nothing to say; fades out once cleared.
     opacity: text !== "" ? 1 : 0
     visible: opacity > 0
-    Behavior on opacity { NumberAnimation { duration: 300 } }
+    Behavior on opacity {
+        enabled: banner.opacity > 0.5 // shows at once, fades out
+        NumberAnimation { duration: 300 }
+    }
 
     implicitHeight: label.implicitHeight + 20
     radius: 10

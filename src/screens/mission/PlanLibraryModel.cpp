@@ -7,10 +7,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QLocale>
 #include <QMutex>
 #include <QSet>
+#include <QStandardPaths>
 #include <QThreadPool>
 #include <QUrl>
 
@@ -29,7 +29,10 @@ QString localPath(const QString &file)
     return file.startsWith(u"file:") ? QUrl(file).toLocalFile() : file;
 }
 
-QString quoted(const QString &text) { return QStringLiteral("\u201C%1\u201D").arg(text); }
+QString quoted(const QString &text)
+{
+    return QStringLiteral("\u201C%1\u201D").arg(text);
+}
 
 QString waypointsText(qsizetype n)
 {
@@ -84,8 +87,12 @@ QVariant PlanLibraryModel::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> PlanLibraryModel::roleNames() const
 {
-    return {{NameRole, "name"},           {FileNameRole, "fileName"},   {DetailTextRole, "detailText"},
-            {ErrorTextRole, "errorText"}, {IsDamagedRole, "isDamaged"}, {OutlineRole, "outline"},
+    return {{NameRole, "name"},
+            {FileNameRole, "fileName"},
+            {DetailTextRole, "detailText"},
+            {ErrorTextRole, "errorText"},
+            {IsDamagedRole, "isDamaged"},
+            {OutlineRole, "outline"},
             {WaypointCountRole, "waypointCount"}};
 }
 
@@ -111,7 +118,10 @@ void PlanLibraryModel::setFolder(const QString &folder)
         refresh();
 }
 
-FlightPlanModel *PlanLibraryModel::plan() const { return m_plan; }
+FlightPlanModel *PlanLibraryModel::plan() const
+{
+    return m_plan;
+}
 
 void PlanLibraryModel::setPlan(FlightPlanModel *plan)
 {
@@ -140,7 +150,8 @@ void PlanLibraryModel::setShowLibrary(bool v)
 
 QString PlanLibraryModel::deleteTitle() const
 {
-    return m_pendingDelete.isEmpty() ? QString() : QStringLiteral("Delete %1?").arg(quoted(nameOfFile(m_pendingDelete)));
+    return m_pendingDelete.isEmpty() ? QString()
+                                     : QStringLiteral("Delete %1?").arg(quoted(nameOfFile(m_pendingDelete)));
 }
 
 QUrl PlanLibraryModel::documentsFolder()
@@ -166,7 +177,10 @@ int PlanLibraryModel::rowOf(const QString &fileName) const
     return -1;
 }
 
-QString PlanLibraryModel::nameOfFile(const QString &fileName) const { return QFileInfo(fileName).completeBaseName(); }
+QString PlanLibraryModel::nameOfFile(const QString &fileName) const
+{
+    return QFileInfo(fileName).completeBaseName();
+}
 
 void PlanLibraryModel::setMessage(const QString &text, bool isError)
 {
@@ -175,7 +189,10 @@ void PlanLibraryModel::setMessage(const QString &text, bool isError)
     Q_EMIT messageChanged();
 }
 
-void PlanLibraryModel::dismissMessage() { setMessage({}, false); }
+void PlanLibraryModel::dismissMessage()
+{
+    setMessage({}, false);
+}
 
 void PlanLibraryModel::setCurrentName(const QString &name)
 {
@@ -367,7 +384,8 @@ bool PlanLibraryModel::importFile(const QString &file)
     const QString path = localPath(file);
     const planio::PlanLibrary::Imported r = m_library.import(path);
     if (!r.error.isEmpty())
-        setMessage(QStringLiteral("%1 could not be imported: %2.").arg(quoted(QFileInfo(path).fileName()), r.error), true);
+        setMessage(QStringLiteral("%1 could not be imported: %2.").arg(quoted(QFileInfo(path).fileName()), r.error),
+                   true);
     else
         setMessage(QStringLiteral("Imported %1.").arg(quoted(nameOfFile(r.fileName))), false);
     openLibrary();

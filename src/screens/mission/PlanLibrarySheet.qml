@@ -236,7 +236,7 @@ ZPage {
         spacing: 8
         Icon {
             Layout.alignment: Qt.AlignHCenter
-            name: "map"
+            name: "map.fill"
             size: 44
             color: Theme.secondaryText
         }

@@ -26,7 +26,10 @@ QString PlanNameForm::title() const
     return isRename() ? QStringLiteral("Rename Plan") : QStringLiteral("Save Plan");
 }
 
-QString PlanNameForm::actionText() const { return isRename() ? QStringLiteral("Rename") : QStringLiteral("Save"); }
+QString PlanNameForm::actionText() const
+{
+    return isRename() ? QStringLiteral("Rename") : QStringLiteral("Save");
+}
 
 void PlanNameForm::setText(const QString &text)
 {
@@ -119,7 +122,8 @@ void PlanNameForm::submit()
         }
         const QString holder = m_library->library().fileNamed(name);
         if (!holder.isEmpty() && holder != m_fileName) {
-            setFailure(QStringLiteral("A plan named \u201C%1\u201D already exists.").arg(QFileInfo(holder).completeBaseName()));
+            setFailure(QStringLiteral("A plan named \u201C%1\u201D already exists.")
+                           .arg(QFileInfo(holder).completeBaseName()));
             return;
         }
         if (const QString e = m_library->renamePlan(m_fileName, name); !e.isEmpty()) {

@@ -71,15 +71,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("plain") << "Survey North" << "";
-        QTest::newRow("spaces around") << "  Coast  " << "";
-        QTest::newRow("dots inside") << "v1.2 final." << "";
-        QTest::newRow("empty") << "   " << "Give the plan a name.";
-        QTest::newRow("hidden") << ".plan" << "A name cannot start with a dot.";
-        QTest::newRow("slash") << "a/b" << "A name cannot contain \u201C/\u201D.";
-        QTest::newRow("colon") << "10:30 run" << "A name cannot contain \u201C:\u201D.";
-        QTest::newRow("question") << "why?" << "A name cannot contain \u201C?\u201D.";
-        QTest::newRow("line break") << "two\nlines" << "A name cannot contain line breaks or control characters.";
+        QTest::newRow("plain") << "Survey North"
+                               << "";
+        QTest::newRow("spaces around") << "  Coast  "
+                                       << "";
+        QTest::newRow("dots inside") << "v1.2 final."
+                                     << "";
+        QTest::newRow("empty") << "   "
+                               << "Give the plan a name.";
+        QTest::newRow("hidden") << ".plan"
+                                << "A name cannot start with a dot.";
+        QTest::newRow("slash") << "a/b"
+                               << "A name cannot contain \u201C/\u201D.";
+        QTest::newRow("colon") << "10:30 run"
+                               << "A name cannot contain \u201C:\u201D.";
+        QTest::newRow("question") << "why?"
+                                  << "A name cannot contain \u201C?\u201D.";
+        QTest::newRow("line break") << "two\nlines"
+                                    << "A name cannot contain line breaks or control characters.";
         QTest::newRow("100 characters") << QString(100, 'x') << "";
         QTest::newRow("101 characters") << QString(101, 'x') << "The name is too long (at most 100 characters).";
         // 3 bytes each in UTF-8: 66 fit in 200 bytes, 67 do not.
@@ -102,9 +111,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("name");
-        QTest::newRow("refused characters") << "a/b:c*d" << "a-b-c-d";
-        QTest::newRow("leading dots") << "..hidden" << "hidden";
-        QTest::newRow("nothing left") << " . " << "Imported Plan";
+        QTest::newRow("refused characters") << "a/b:c*d"
+                                            << "a-b-c-d";
+        QTest::newRow("leading dots") << "..hidden"
+                                      << "hidden";
+        QTest::newRow("nothing left") << " . "
+                                      << "Imported Plan";
         QTest::newRow("long") << QString(150, 'y') << QString(97, 'y');
     }
     void cleanNames()

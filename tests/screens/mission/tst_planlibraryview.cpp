@@ -82,7 +82,8 @@ class TestPlanLibraryView : public QObject
     }
     QQuickItem *row(const QString &name) const
     {
-        return m_screen->findWhere([&](QQuickItem *i) { return i->objectName() == u"planRow" && accessibleName(i) == name; });
+        return m_screen->findWhere(
+            [&](QQuickItem *i) { return i->objectName() == u"planRow" && accessibleName(i) == name; });
     }
     void swipe(QQuickItem *r)
     {
@@ -99,7 +100,8 @@ class TestPlanLibraryView : public QObject
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         QVERIFY(f.flush()); // else the close, writing the rest, sets the time again
-        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * ageHours), QFileDevice::FileModificationTime));
+        QVERIFY(
+            f.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * ageHours), QFileDevice::FileModificationTime));
     }
     void addWaypoints(int n)
     {
@@ -165,10 +167,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("waypoints");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("slash") << 2 << "North/South" << "A name cannot contain \u201C/\u201D.";
-        QTest::newRow("dot") << 2 << ".survey" << "A name cannot start with a dot.";
-        QTest::newRow("empty") << 2 << "" << "";
-        QTest::newRow("no waypoints") << 0 << "Coast" << "The plan has no waypoints to save.";
+        QTest::newRow("slash") << 2 << "North/South"
+                               << "A name cannot contain \u201C/\u201D.";
+        QTest::newRow("dot") << 2 << ".survey"
+                             << "A name cannot start with a dot.";
+        QTest::newRow("empty") << 2 << ""
+                               << "";
+        QTest::newRow("no waypoints") << 0 << "Coast"
+                                      << "The plan has no waypoints to save.";
     }
     void namesFaults()
     {
@@ -252,7 +258,8 @@ private Q_SLOTS:
         QCOMPARE(m_lib->nameForm()->title(), "Rename Plan");
         type("other");
         tap(item("planNameSubmit"));
-        QTRY_COMPARE(item("planNameProblem")->property("text").toString(), "A plan named \u201COther\u201D already exists.");
+        QTRY_COMPARE(item("planNameProblem")->property("text").toString(),
+                     "A plan named \u201COther\u201D already exists.");
         type("Coast");
         tap(item("planNameSubmit"));
         QTRY_VERIFY(!m_lib->nameForm()->presented());
@@ -296,8 +303,9 @@ private Q_SLOTS:
         const QString documents = PlanLibraryModel::documentsFolder().toLocalFile();
         QFile in(documents + "/Lake Loop.gpx");
         QVERIFY(in.open(QIODevice::WriteOnly));
-        in.write("<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
-                 "<rte><rtept lat=\"47.1\" lon=\"8.1\"/><rtept lat=\"47.2\" lon=\"8.2\"/></rte></gpx>");
+        in.write(
+            "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+            "<rte><rtept lat=\"47.1\" lon=\"8.1\"/><rtept lat=\"47.2\" lon=\"8.2\"/></rte></gpx>");
         in.close();
         const auto cleanup = qScopeGuard([&] {
             QFile::remove(in.fileName());

@@ -54,7 +54,8 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < corners.size(); ++i) {
             m_screen->tap(corners[i], touch, i == 3 ? 700 : 0);
             QTRY_COMPARE(m_survey->cornerCount(), int(i + 1));
-            const QPointF at = m_map->coordinateToPoint(m_survey->cornerLatitude(int(i)), m_survey->cornerLongitude(int(i)));
+            const QPointF at = m_map->coordinateToPoint(m_survey->cornerLatitude(int(i)),
+                                                        m_survey->cornerLongitude(int(i)));
             QVERIFY(QLineF(at, m_map->mapFromScene(corners[i])).length() < 1.0);
             QTest::qWait(400);
         }
