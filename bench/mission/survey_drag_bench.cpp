@@ -36,11 +36,11 @@ QList<zeltrin::Coordinate> field(double hectares, zeltrin::Coordinate centre)
 
 int main(int argc, char **argv)
 {
-    const RunOptions options =
-        readRunOptions(argc, argv,
-                       QStringLiteral("Survey corner drag: replanning and the next frame with footprints, at "
-                                      "100 ha and 1,000 ha (prints a Markdown table)."),
-                       120);
+    const RunOptions options = readRunOptions(
+        argc, argv,
+        QStringLiteral("Survey corner drag: replanning and the next frame with footprints, at "
+                       "100 ha and 1,000 ha (prints a Markdown table)."),
+        120);
     qputenv("QSG_RENDER_LOOP", "basic");
     qputenv("QT_SCALE_FACTOR", QByteArray::number(options.dpr));
     if (options.gl) {
