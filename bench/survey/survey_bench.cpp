@@ -52,9 +52,9 @@ QList<Coordinate> field(double hectares, bool lShaped)
     return corners;
 }
 
-SurveySpec specFor(const QList<Coordinate> &polygon)
+SurveySettings specFor(const QList<Coordinate> &polygon)
 {
-    SurveySpec s;
+    SurveySettings s;
     s.polygon = polygon;
     s.camera = *builtInCameraProfile(QStringLiteral("1-inch 20 MP"));
     s.height = 100;
@@ -72,7 +72,7 @@ double cpuMs()
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
 }
 
-double planMs(const SurveySpec &spec, SurveyFlight *out = nullptr, double *cpu = nullptr)
+double planMs(const SurveySettings &spec, SurveyFlight *out = nullptr, double *cpu = nullptr)
 {
     QElapsedTimer t;
     const double cpu0 = cpuMs();
@@ -90,12 +90,12 @@ double planMs(const SurveySpec &spec, SurveyFlight *out = nullptr, double *cpu =
     return ms;
 }
 
-void row(const char *what, const SurveySpec &spec, int repeats, bool dragging)
+void row(const char *what, const SurveySettings &spec, int repeats, bool dragging)
 {
     SurveyFlight f;
     planMs(spec, &f);
     std::vector<double> times, cpu;
-    SurveySpec moving = spec;
+    SurveySettings moving = spec;
     const Coordinate corner = spec.polygon[2];
     for (int i = 0; i < repeats; ++i) {
         if (dragging) // a finger's move: a few metres each time, back and forth
@@ -132,7 +132,7 @@ int main(int argc, char **argv)
     row(
         "From scratch, crosshatch",
         [] {
-            SurveySpec s = specFor(field(1000, false));
+            SurveySettings s = specFor(field(1000, false));
             s.crosshatch = true;
             return s;
         }(),

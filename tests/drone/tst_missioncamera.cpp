@@ -44,9 +44,9 @@ struct Shots {
 };
 
 // 400 × 250 m (10 ha) from 200 m north of the take-off point, where the climb is done.
-SurveySpec tenHectares(double angle)
+SurveySettings tenHectares(double angle)
 {
-    SurveySpec s;
+    SurveySettings s;
     for (const auto &[east, north] : {std::pair{-200.0, 200.0}, {200.0, 200.0}, {200.0, 450.0}, {-200.0, 450.0}}) {
         const DJIWaypoint at = SimulatedDJISDK::toLatLon({east, north});
         s.polygon.append({at.latitude, at.longitude});
@@ -105,7 +105,7 @@ private Q_SLOTS:
         QFETCH(bool, fromPlanScreen);
         QFETCH(int, lines);
         QFETCH(int, perLine);
-        const SurveySpec spec = tenHectares(angle);
+        const SurveySettings spec = tenHectares(angle);
         SurveyFlightSettings settings;
         settings.speed = 10;
         settings.takeOff = Coordinate{SimulatedDJISDK::kParkedLatitude, SimulatedDJISDK::kParkedLongitude};

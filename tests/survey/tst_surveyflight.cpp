@@ -11,7 +11,7 @@ using namespace zeltrin::survey;
 using namespace surveyshapes;
 
 Q_DECLARE_METATYPE(zeltrin::survey::CameraProfile)
-Q_DECLARE_METATYPE(zeltrin::survey::SurveySpec)
+Q_DECLARE_METATYPE(zeltrin::survey::SurveySettings)
 
 namespace {
 
@@ -20,9 +20,9 @@ CameraProfile camera(const char *name)
     return *builtInCameraProfile(QString::fromUtf8(name));
 }
 
-SurveySpec specOver(const QList<Coordinate> &polygon, double angle)
+SurveySettings specOver(const QList<Coordinate> &polygon, double angle)
 {
-    SurveySpec s;
+    SurveySettings s;
     s.polygon = polygon;
     s.camera = camera("1-inch 20 MP");
     s.height = 100; // footprint 150 × 100 m, lines 45 m apart, a photo every 20 m
@@ -91,9 +91,9 @@ void TestSurveyFlight::rectangleFigures()
     QFETCH(CameraProfile, cam);
     QFETCH(bool, byGsd);
     QFETCH(double, value);
-    SurveySpec s = specOver(rectangle(), 90);
+    SurveySettings s = specOver(rectangle(), 90);
     s.camera = cam;
-    s.given = byGsd ? SurveySpec::Given::GroundSampleDistance : SurveySpec::Given::Height;
+    s.given = byGsd ? SurveySettings::Given::GroundSampleDistance : SurveySettings::Given::Height;
     (byGsd ? s.groundSampleDistance : s.height) = value;
     QFETCH(double, front);
     QFETCH(double, side);
@@ -186,7 +186,7 @@ void TestSurveyFlight::coversTheArea()
 {
     QFETCH(QList<Coordinate>, area);
     QFETCH(double, angle);
-    SurveySpec s = specOver(area, angle);
+    SurveySettings s = specOver(area, angle);
     QFETCH(bool, crosshatch);
     s.crosshatch = crosshatch;
     const SurveyFlight f = planSurvey(s);
@@ -266,7 +266,7 @@ void TestSurveyFlight::transitsGoRoundTheNotch()
 // 15 steps). The crosshatch flies the same again east-west after them.
 void TestSurveyFlight::crosshatchDoublesTheLines()
 {
-    SurveySpec s = specOver(corners({{0, 0}, {400, 0}, {400, 400}, {0, 400}}), 0);
+    SurveySettings s = specOver(corners({{0, 0}, {400, 0}, {400, 400}, {0, 400}}), 0);
     const SurveyFlight single = planSurvey(s);
     s.crosshatch = true;
     const SurveyFlight cross = planSurvey(s);
@@ -284,30 +284,30 @@ void TestSurveyFlight::crosshatchDoublesTheLines()
 
 void TestSurveyFlight::refusesWhatCannotBeFlown_data()
 {
-    QTest::addColumn<SurveySpec>("spec");
+    QTest::addColumn<SurveySettings>("spec");
     QTest::addColumn<double>("speed");
     QTest::addColumn<QString>("error");
-    const SurveySpec ok = specOver(rectangle(), 0);
-    SurveySpec crossing = ok;
+    const SurveySettings ok = specOver(rectangle(), 0);
+    SurveySettings crossing = ok;
     crossing.polygon = corners({{0, 0}, {100, 100}, {100, 0}, {0, 100}});
     QTest::newRow("outline crossing itself") << crossing << 8.0 << "The area's outline crosses itself.";
-    SurveySpec line = ok;
+    SurveySettings line = ok;
     line.polygon = corners({{0, 0}, {100, 0}, {200, 0}});
     QTest::newRow("no area") << line << 8.0 << "The area is smaller than a square metre.";
-    SurveySpec repeated = ok;
+    SurveySettings repeated = ok;
     repeated.polygon = corners({{0, 0}, {100, 0}, {100, 0}, {0, 0}});
     QTest::newRow("two distinct corners") << repeated << 8.0 << "The area needs at least 3 different corners.";
-    SurveySpec huge = ok;
+    SurveySettings huge = ok;
     huge.polygon = corners({{0, 0}, {25000, 0}, {25000, 1000}, {0, 1000}});
     QTest::newRow("25 km wide") << huge << 8.0 << "The area is more than 20 km across.";
-    SurveySpec many = ok;
+    SurveySettings many = ok;
     many.polygon = corners({{0, 0}, {5000, 0}, {5000, 5000}, {0, 5000}});
     many.height = 5; // photos 5 m apart in lines 2.25 m apart: some 2 million
     QTest::newRow("too many photos")
         << many << 8.0 << "The survey would take more than 100,000 photos: fly higher or with less overlap.";
     QTest::newRow("too fast") << ok << 15.5 << "The speed must be between 1 and 15 m/s.";
-    SurveySpec low = ok;
-    low.given = SurveySpec::Given::GroundSampleDistance;
+    SurveySettings low = ok;
+    low.given = SurveySettings::Given::GroundSampleDistance;
     low.groundSampleDistance = 0.1; // 3.6 m
     QTest::newRow("GSD too fine")
         << low << 8.0 << "This ground sample distance needs a height of 4 m; the aircraft flies between 5 and 120 m.";
@@ -315,7 +315,7 @@ void TestSurveyFlight::refusesWhatCannotBeFlown_data()
 
 void TestSurveyFlight::refusesWhatCannotBeFlown()
 {
-    QFETCH(SurveySpec, spec);
+    QFETCH(SurveySettings, spec);
     QFETCH(double, speed);
     SurveyFlightSettings settings;
     settings.speed = speed;

@@ -15,9 +15,9 @@ Q_DECLARE_METATYPE(zeltrin::survey::PhotoRun)
 
 namespace {
 
-SurveySpec specOver(const QList<Coordinate> &polygon, double angle, bool crosshatch = false)
+SurveySettings specOver(const QList<Coordinate> &polygon, double angle, bool crosshatch = false)
 {
-    SurveySpec s;
+    SurveySettings s;
     s.polygon = polygon;
     s.camera = *builtInCameraProfile(QStringLiteral("1-inch 20 MP"));
     s.height = 100; // footprint 150 × 100 m: lines 45 m apart, a photo every 20 m
@@ -61,7 +61,7 @@ private Q_SLOTS:
         QFETCH(double, angle);
         QFETCH(bool, crosshatch);
         QFETCH(int, runs);
-        const SurveySpec spec = specOver(area, angle, crosshatch);
+        const SurveySettings spec = specOver(area, angle, crosshatch);
         const SurveyFlight flight = planSurvey(spec);
         QVERIFY2(flight.ok(), qPrintable(flight.error));
         QCOMPARE(flight.runs.size(), runs);
@@ -96,7 +96,7 @@ private Q_SLOTS:
 
     void unplannedSurveyGivesNoWaypoints()
     {
-        const SurveySpec spec = specOver(corners({{0, 0}, {10, 0}}), 0);
+        const SurveySettings spec = specOver(corners({{0, 0}, {10, 0}}), 0);
         const SurveyFlight flight = planSurvey(spec);
         QVERIFY(!flight.ok());
         QVERIFY(surveyAircraftMission(spec, flight, 8).waypoints.isEmpty());
@@ -120,7 +120,7 @@ private Q_SLOTS:
         QFETCH(bool, fits);
         DJIWaypointMission m = fourWaypoints();
         const DJIWaypointMission before = m;
-        const SurveySpec spec = specOver(rectangle(), 0);
+        const SurveySettings spec = specOver(rectangle(), 0);
         const double trigger = imageGeometry(spec)->triggerDistance; // 20 m, give or take a rounding
         QCOMPARE(addSurveyCameraActions(m, MissionPlan::Survey{spec, runs}), fits);
         if (!fits) {
@@ -136,7 +136,7 @@ private Q_SLOTS:
 
     void settingsWithoutATriggerAddNothing()
     {
-        SurveySpec spec = specOver(rectangle(), 0);
+        SurveySettings spec = specOver(rectangle(), 0);
         spec.frontOverlap = 120; // no trigger distance
         DJIWaypointMission m = fourWaypoints();
         QVERIFY(!addSurveyCameraActions(m, MissionPlan::Survey{spec, {{0, 1}}}));

@@ -17,12 +17,12 @@ using namespace surveyshapes;
 
 namespace {
 
-SurveySpec lSurvey()
+SurveySettings lSurvey()
 {
-    SurveySpec s;
+    SurveySettings s;
     s.polygon = lShape();
     s.camera = *builtInCameraProfile(QStringLiteral("4/3-inch 20 MP"));
-    s.given = SurveySpec::Given::GroundSampleDistance;
+    s.given = SurveySettings::Given::GroundSampleDistance;
     s.groundSampleDistance = 2.75;
     s.frontOverlap = 75;
     s.sideOverlap = 65;
@@ -33,7 +33,7 @@ SurveySpec lSurvey()
 }
 
 // The camera's name is kept for the built-in ones; others are written as "Custom Camera".
-void compareSpecs(const SurveySpec &read, const SurveySpec &written, bool sameName = true)
+void compareSpecs(const SurveySettings &read, const SurveySettings &written, bool sameName = true)
 {
     QCOMPARE(read.polygon.size(), written.polygon.size());
     for (qsizetype i = 0; i < read.polygon.size(); ++i) {
@@ -45,7 +45,7 @@ void compareSpecs(const SurveySpec &read, const SurveySpec &written, bool sameNa
         camera.name = written.camera.name;
     QCOMPARE(camera, written.camera);
     QCOMPARE(read.given, written.given);
-    if (written.given == SurveySpec::Given::Height)
+    if (written.given == SurveySettings::Given::Height)
         QCOMPARE(read.height, written.height);
     else
         QCOMPARE(read.groundSampleDistance, written.groundSampleDistance);
@@ -99,11 +99,11 @@ void TestSurveyPlanFile::writtenSurveyReadsBack_data()
 void TestSurveyPlanFile::writtenSurveyReadsBack()
 {
     QFETCH(bool, custom);
-    SurveySpec spec = lSurvey();
+    SurveySettings spec = lSurvey();
     if (custom) {
         // A camera of our own is written as QGroundControl's "Custom Camera", its figures kept.
         spec.camera = {QStringLiteral("Custom Camera"), 23.5, 15.6, 24, 6000, 4000};
-        spec.given = SurveySpec::Given::Height;
+        spec.given = SurveySettings::Given::Height;
         spec.height = 95.5;
         spec.crosshatch = false;
     }
@@ -154,7 +154,7 @@ void TestSurveyPlanFile::openStationSurveyOpensAsSurvey()
     QCOMPARE(r.plan->altitude, 100.0);
     QCOMPARE(r.plan->speed, 5.0);
     QVERIFY(r.plan->survey);
-    const SurveySpec &s = r.plan->survey->spec;
+    const SurveySettings &s = r.plan->survey->spec;
     QCOMPARE(s.polygon.size(), 8);
     QCOMPARE(s.polygon.front(), (Coordinate{50.83838252789875, 8.674315491334653}));
     QCOMPARE(s.polygon.back(), (Coordinate{50.83570131110827, 8.674509057988558}));
@@ -163,7 +163,7 @@ void TestSurveyPlanFile::openStationSurveyOpensAsSurvey()
     QCOMPARE(s.camera.focalLength, 2.98);
     QCOMPARE(s.camera.imageWidth, 4000);
     QCOMPARE(s.camera.imageHeight, 3000);
-    QCOMPARE(s.given, SurveySpec::Given::Height);
+    QCOMPARE(s.given, SurveySettings::Given::Height);
     QCOMPARE(s.height, 100.0);
     QCOMPARE(s.frontOverlap, 80.0);
     QCOMPARE(s.sideOverlap, 80.0);
@@ -225,7 +225,7 @@ void TestSurveyPlanFile::incompleteSurveyOpensAsWaypoints()
 {
     using Change = std::function<void(QJsonObject &, QJsonObject &)>;
     QFETCH(Change, change);
-    SurveySpec spec = lSurvey();
+    SurveySettings spec = lSurvey();
     spec.crosshatch = false;
     const SurveyFlight flight = planSurvey(spec);
     QVERIFY(flight.ok());

@@ -135,7 +135,7 @@ int TourContext::simMappingFlight(double widthMetres, double depthMetres, double
     if (!(widthMetres > 0) || !(depthMetres > 0) || !(altitude > 0))
         return 0;
     namespace survey = zeltrin::survey;
-    survey::SurveySpec spec;
+    survey::SurveySettings spec;
     spec.camera = *survey::builtInCameraProfile(QStringLiteral("1-inch 20 MP"));
     spec.height = altitude;
     for (const auto &[east, north] :

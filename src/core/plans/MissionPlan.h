@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Coordinate.h"
-#include "SurveySpec.h"
+#include "SurveySettings.h"
 
 #include <QList>
 #include <QString>
@@ -36,7 +36,7 @@ struct MissionPlan {
     // `waypoints` flown taking a photo every trigger distance. Formats that know surveys keep it
     // (QGroundControl's "survey" item); the others write the waypoints alone.
     struct Survey {
-        survey::SurveySpec spec;
+        survey::SurveySettings spec;
         QList<survey::PhotoRun> photoRuns; // in flight order
         friend bool operator==(const Survey &, const Survey &) = default;
     };

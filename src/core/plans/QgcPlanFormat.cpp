@@ -86,7 +86,7 @@ struct Reader {
     // The plan is an editable survey when its only positions are one survey's, with every field.
     int surveys = 0;
     bool positionOutsideSurvey = false;
-    std::optional<survey::SurveySpec> surveySpec;
+    std::optional<survey::SurveySettings> surveySpec;
     std::optional<QgcPhotoRuns> runs; // while inside the first survey's items
     std::optional<QList<survey::PhotoRun>> photoRuns;
 
@@ -184,7 +184,7 @@ struct Reader {
             }
             const bool firstSurvey = o.value(u"complexItemType").toString() == u"survey" && ++surveys == 1;
             if (firstSurvey) {
-                surveySpec = qgcSurveySpec(o);
+                surveySpec = qgcSurveySettings(o);
                 runs.emplace();
             }
             const QJsonArray items = inner.toArray();

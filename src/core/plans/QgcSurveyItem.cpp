@@ -72,7 +72,7 @@ std::optional<QJsonObject> qgcSurveyItem(const MissionPlan &plan, const QgcHeigh
 {
     if (!plan.survey)
         return std::nullopt;
-    const survey::SurveySpec &spec = plan.survey->spec;
+    const survey::SurveySettings &spec = plan.survey->spec;
     const QList<survey::PhotoRun> &runs = plan.survey->photoRuns;
     const auto image = survey::imageGeometry(spec);
     if (!image || !runsFit(runs, plan.waypoints.size()))
@@ -99,7 +99,7 @@ std::optional<QJsonObject> qgcSurveyItem(const MissionPlan &plan, const QgcHeigh
             ++run;
         }
     }
-    const bool byHeight = spec.given == survey::SurveySpec::Given::Height;
+    const bool byHeight = spec.given == survey::SurveySettings::Given::Height;
     const QJsonObject camera{
         {"AdjustedFootprintFrontal", image->triggerDistance},
         {"AdjustedFootprintSide", image->lineSpacing},
@@ -144,7 +144,7 @@ std::optional<QJsonObject> qgcSurveyItem(const MissionPlan &plan, const QgcHeigh
     };
 }
 
-std::optional<survey::SurveySpec> qgcSurveySpec(const QJsonObject &item)
+std::optional<survey::SurveySettings> qgcSurveySettings(const QJsonObject &item)
 {
     if (item.value(u"complexItemType").toString() != u"survey")
         return std::nullopt;
@@ -155,7 +155,7 @@ std::optional<survey::SurveySpec> qgcSurveySpec(const QJsonObject &item)
         || transects.value(u"CameraTriggerInTurnAround").toBool(false))
         return std::nullopt;
 
-    survey::SurveySpec spec;
+    survey::SurveySettings spec;
     const QJsonValue polygon = item.value(u"polygon");
     if (!polygon.isArray())
         return std::nullopt;
@@ -200,13 +200,13 @@ std::optional<survey::SurveySpec> qgcSurveySpec(const QJsonObject &item)
     else if (spec.camera.name.trimmed().isEmpty() || spec.camera.name.size() > survey::kMaxProfileName)
         spec.camera.name = kCustomCamera;
     if (byDistance.toBool()) {
-        spec.given = survey::SurveySpec::Given::Height;
+        spec.given = survey::SurveySettings::Given::Height;
         spec.height = *distance;
     } else {
         const auto gsd = number(camera, u"ImageDensity");
         if (!gsd)
             return std::nullopt;
-        spec.given = survey::SurveySpec::Given::GroundSampleDistance;
+        spec.given = survey::SurveySettings::Given::GroundSampleDistance;
         spec.groundSampleDistance = *gsd;
         spec.height = *distance;
     }

@@ -20,13 +20,13 @@ struct QgcHeights {
 };
 
 // The survey item over the plan's waypoints, numbering its items from `jumpId` (advanced past
-// them). None when the survey does not fit the waypoints (a run out of range, a spec that cannot
+// them). None when the survey does not fit the waypoints (a run out of range, settings that cannot
 // be planned): the plan is then written as plain waypoints.
 std::optional<QJsonObject> qgcSurveyItem(const MissionPlan &plan, const QgcHeights &heights, int &jumpId);
 
 // The survey an item describes, when it is a "survey" with every field planning needs and values
 // in range; none otherwise (its items are then read as plain waypoints).
-std::optional<survey::SurveySpec> qgcSurveySpec(const QJsonObject &item);
+std::optional<survey::SurveySettings> qgcSurveySettings(const QJsonObject &item);
 
 // Photo runs from a survey's flattened items, fed in order: the waypoints read so far, and each
 // camera trigger distance command.

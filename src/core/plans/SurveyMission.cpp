@@ -25,7 +25,7 @@ bool addSurveyCameraActions(DJIWaypointMission &mission, const MissionPlan::Surv
     return true;
 }
 
-DJIWaypointMission surveyAircraftMission(const survey::SurveySpec &spec, const survey::SurveyFlight &flight,
+DJIWaypointMission surveyAircraftMission(const survey::SurveySettings &spec, const survey::SurveyFlight &flight,
                                          double speed)
 {
     DJIWaypointMission mission;

@@ -9,7 +9,7 @@ namespace zeltrin {
 // The mission plan that flies a planned survey: its waypoints in order with their photo runs,
 // at the survey's height above take-off and the given speed. Empty waypoints when the survey
 // could not be planned.
-inline MissionPlan surveyMissionPlan(const survey::SurveySpec &spec, const survey::SurveyFlight &flight, double speed)
+inline MissionPlan surveyMissionPlan(const survey::SurveySettings &spec, const survey::SurveyFlight &flight, double speed)
 {
     MissionPlan plan;
     if (!flight.ok())
@@ -35,7 +35,7 @@ bool addSurveyCameraActions(DJIWaypointMission &mission, const MissionPlan::Surv
 
 // The typed mission that flies a planned survey: its waypoints at the survey's height above
 // take-off, at `speed`, with the camera's actions. No waypoints when the survey was not planned.
-DJIWaypointMission surveyAircraftMission(const survey::SurveySpec &spec, const survey::SurveyFlight &flight,
+DJIWaypointMission surveyAircraftMission(const survey::SurveySettings &spec, const survey::SurveyFlight &flight,
                                          double speed);
 
 } // namespace zeltrin

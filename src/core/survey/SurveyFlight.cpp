@@ -156,7 +156,7 @@ std::vector<Coordinate> toGeo(const LocalPlane &plane, const std::vector<Point> 
     return out;
 }
 
-SurveyFlight plan(const SurveySpec &spec, const SurveyFlightSettings &settings)
+SurveyFlight plan(const SurveySettings &spec, const SurveyFlightSettings &settings)
 {
     if (QString problem = specProblem(spec); !problem.isEmpty())
         return failure(problem);
@@ -257,7 +257,7 @@ SurveyFlight plan(const SurveySpec &spec, const SurveyFlightSettings &settings)
 
 } // namespace
 
-SurveyFlight planSurvey(const SurveySpec &spec, const SurveyFlightSettings &settings)
+SurveyFlight planSurvey(const SurveySettings &spec, const SurveyFlightSettings &settings)
 {
     // Boost.Geometry throws on input its overlay cannot handle, and allocation may fail.
     try {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AircraftEnergyModel.h"
-#include "SurveySpec.h"
+#include "SurveySettings.h"
 
 #include <QList>
 #include <QString>
@@ -91,6 +91,6 @@ struct SurveyFlight {
 // end, with the turnaround before and after it; the way from one run to the next goes straight
 // when that stays inside the area grown by half a spacing and the turnaround distance, else round
 // the area's concave corners by the shortest such way.
-SurveyFlight planSurvey(const SurveySpec &spec, const SurveyFlightSettings &settings = {});
+SurveyFlight planSurvey(const SurveySettings &spec, const SurveyFlightSettings &settings = {});
 
 } // namespace zeltrin::survey

@@ -83,7 +83,7 @@ void SurveyEditModel::setSelectedCorner(int corner)
     Q_EMIT selectedCornerChanged();
 }
 
-void SurveyEditModel::setSpec(const SurveySpec &spec)
+void SurveyEditModel::setSpec(const SurveySettings &spec)
 {
     if (spec == m_spec)
         return;
@@ -102,10 +102,10 @@ void SurveyEditModel::setCameraIndex(int index)
     if (index < 0 || index >= m_cameras.size() || index == m_cameraIndex)
         return;
     m_cameraIndex = index;
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     s.camera = m_cameras[index];
     // The given figure holds; the other follows from the new camera, within the heights flown.
-    if (s.given == SurveySpec::Given::GroundSampleDistance)
+    if (s.given == SurveySettings::Given::GroundSampleDistance)
         s.groundSampleDistance = std::clamp(s.groundSampleDistance, gsdAcrossAt(s.camera, kMinHeight),
                                             gsdAcrossAt(s.camera, kMaxHeight));
     setSpec(s);
@@ -136,8 +136,8 @@ void SurveyEditModel::setHeight(double metres)
 {
     if (!std::isfinite(metres))
         return;
-    SurveySpec s = m_spec;
-    s.given = SurveySpec::Given::Height;
+    SurveySettings s = m_spec;
+    s.given = SurveySettings::Given::Height;
     s.height = std::clamp(metres, kMinHeight, kMaxHeight);
     setSpec(s);
 }
@@ -146,15 +146,15 @@ void SurveyEditModel::setGroundSampleDistance(double cmPerPx)
 {
     if (!std::isfinite(cmPerPx))
         return;
-    SurveySpec s = m_spec;
-    s.given = SurveySpec::Given::GroundSampleDistance;
+    SurveySettings s = m_spec;
+    s.given = SurveySettings::Given::GroundSampleDistance;
     s.groundSampleDistance = std::clamp(cmPerPx, minGroundSampleDistance(), maxGroundSampleDistance());
     setSpec(s);
 }
 
 void SurveyEditModel::setFrontOverlap(double percent)
 {
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     if (std::isfinite(percent))
         s.frontOverlap = std::clamp(percent, kMinOverlap, kMaxOverlap);
     setSpec(s);
@@ -162,7 +162,7 @@ void SurveyEditModel::setFrontOverlap(double percent)
 
 void SurveyEditModel::setSideOverlap(double percent)
 {
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     if (std::isfinite(percent))
         s.sideOverlap = std::clamp(percent, kMinOverlap, kMaxOverlap);
     setSpec(s);
@@ -170,7 +170,7 @@ void SurveyEditModel::setSideOverlap(double percent)
 
 void SurveyEditModel::setGridAngle(double degrees)
 {
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     if (std::isfinite(degrees))
         s.gridAngle = std::fmod(std::fmod(degrees, 360.0) + 360.0, 360.0);
     setSpec(s);
@@ -178,14 +178,14 @@ void SurveyEditModel::setGridAngle(double degrees)
 
 void SurveyEditModel::setCrosshatch(bool on)
 {
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     s.crosshatch = on;
     setSpec(s);
 }
 
 void SurveyEditModel::setTurnaround(double metres)
 {
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     if (std::isfinite(metres))
         s.turnaround = std::clamp(metres, 0.0, kMaxTurnaround);
     setSpec(s);
@@ -193,7 +193,7 @@ void SurveyEditModel::setTurnaround(double metres)
 
 void SurveyEditModel::begin()
 {
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     s.polygon.clear();
     std::optional<CameraProfile> fileCamera;
     if (m_plan && m_plan->survey()) {
@@ -228,7 +228,7 @@ void SurveyEditModel::addCorner(double latitude, double longitude)
     if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(latitude) > 85.0
         || std::abs(longitude) > 180.0 || cornerCount() >= kMaxCorners)
         return;
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     const qsizetype at = m_selected >= 0 ? m_selected + 1 : s.polygon.size();
     s.polygon.insert(at, c);
     m_selected = int(at);
@@ -241,7 +241,7 @@ void SurveyEditModel::moveCorner(int corner, double latitude, double longitude)
     if (corner < 0 || corner >= cornerCount() || !std::isfinite(latitude) || !std::isfinite(longitude)
         || std::abs(latitude) > 85.0 || std::abs(longitude) > 180.0)
         return;
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     s.polygon[corner] = Coordinate{latitude, longitude};
     setSpec(s);
 }
@@ -250,7 +250,7 @@ void SurveyEditModel::removeCorner(int corner)
 {
     if (corner < 0 || corner >= cornerCount())
         return;
-    SurveySpec s = m_spec;
+    SurveySettings s = m_spec;
     s.polygon.removeAt(corner);
     m_selected = -1;
     setSpec(s);

@@ -77,7 +77,7 @@ public:
     QStringList cameraNames() const;
     int cameraIndex() const { return m_cameraIndex; }
     void setCameraIndex(int index);
-    bool gsdGiven() const { return m_spec.given == zeltrin::survey::SurveySpec::Given::GroundSampleDistance; }
+    bool gsdGiven() const { return m_spec.given == zeltrin::survey::SurveySettings::Given::GroundSampleDistance; }
     double height() const;
     void setHeight(double metres);
     double groundSampleDistance() const;
@@ -96,7 +96,7 @@ public:
     void setTurnaround(double metres);
     FootprintSet *footprints() { return &m_footprints; }
 
-    const zeltrin::survey::SurveySpec &spec() const { return m_spec; }
+    const zeltrin::survey::SurveySettings &spec() const { return m_spec; }
     const zeltrin::survey::SurveyFlight &flight() const { return m_flight; }
     QString problem() const;
     bool planned() const { return m_flight.ok() && cornerCount() >= 3; }
@@ -145,7 +145,7 @@ Q_SIGNALS:
 
 private:
     void loadCameras(const std::optional<zeltrin::survey::CameraProfile> &extra);
-    void setSpec(const zeltrin::survey::SurveySpec &spec);
+    void setSpec(const zeltrin::survey::SurveySettings &spec);
     void replan();
     void fillFootprints();
 
@@ -163,7 +163,7 @@ private:
     std::optional<TapAdded> m_tapAdded;
     QList<zeltrin::survey::CameraProfile> m_cameras;
     int m_cameraIndex = 0;
-    zeltrin::survey::SurveySpec m_spec;
+    zeltrin::survey::SurveySettings m_spec;
     zeltrin::survey::SurveyFlight m_flight;
     FootprintSet m_footprints;
 };

@@ -162,7 +162,7 @@ private Q_SLOTS:
         m_survey->setSideOverlap(65);
         m_survey->setGridAngle(30);
         drawSquare();
-        const SurveySpec written = m_survey->spec();
+        const SurveySettings written = m_survey->spec();
         const QString file = m_dir.filePath(QStringLiteral("field.plan"));
         QVERIFY(m_plan->savePlan(file));
 

@@ -1,6 +1,6 @@
 #include "CameraProfileStore.h"
 #include "LocalPlane.h"
-#include "SurveySpec.h"
+#include "SurveySettings.h"
 
 #include <geodesic.h>
 
@@ -12,10 +12,10 @@ using namespace zeltrin;
 using namespace zeltrin::survey;
 
 Q_DECLARE_METATYPE(zeltrin::survey::CameraProfile)
-Q_DECLARE_METATYPE(zeltrin::survey::SurveySpec)
+Q_DECLARE_METATYPE(zeltrin::survey::SurveySettings)
 Q_DECLARE_METATYPE(zeltrin::Coordinate)
 
-class TestSurveySpec : public QObject
+class TestSurveySettings : public QObject
 {
     Q_OBJECT
 
@@ -34,7 +34,7 @@ private Q_SLOTS:
 // Height → GSD across → height, for each built-in camera over the planner's heights; the GSD
 // along uses the sensor's height and the image's: 1/2.3-inch at 100 m is 6.17 × 100 / (4.5 ×
 // 4000) = 3.4278 cm across, 4.55 × 100 / (4.5 × 3000) = 3.3704 cm along.
-void TestSurveySpec::gsdAndHeightRoundTrip_data()
+void TestSurveySettings::gsdAndHeightRoundTrip_data()
 {
     QTest::addColumn<CameraProfile>("camera");
     QTest::addColumn<double>("height");
@@ -49,7 +49,7 @@ void TestSurveySpec::gsdAndHeightRoundTrip_data()
     QTest::newRow("1/2.3-inch by hand") << small << 100.0 << 3.4277777778 << 3.3703703704;
 }
 
-void TestSurveySpec::gsdAndHeightRoundTrip()
+void TestSurveySettings::gsdAndHeightRoundTrip()
 {
     QFETCH(CameraProfile, camera);
     QFETCH(double, height);
@@ -58,10 +58,10 @@ void TestSurveySpec::gsdAndHeightRoundTrip()
     QCOMPARE_LE(std::abs(gsdAcrossAt(camera, height) - across), 1e-6);
     QCOMPARE_LE(std::abs(gsdAlongAt(camera, height) - along), 1e-6);
     QCOMPARE_LE(std::abs(heightForGsd(camera, gsdAcrossAt(camera, height)) - height), 1e-9);
-    SurveySpec s;
+    SurveySettings s;
     s.polygon = {{47, 8}, {47, 8.001}, {47.001, 8.001}};
     s.camera = camera;
-    s.given = SurveySpec::Given::GroundSampleDistance;
+    s.given = SurveySettings::Given::GroundSampleDistance;
     s.groundSampleDistance = across;
     const auto g = imageGeometry(s);
     QVERIFY(g);
@@ -69,56 +69,56 @@ void TestSurveySpec::gsdAndHeightRoundTrip()
     QCOMPARE_LE(std::abs(g->gsdAlong - along), 1e-6);
 }
 
-void TestSurveySpec::specProblems_data()
+void TestSurveySettings::specProblems_data()
 {
-    QTest::addColumn<SurveySpec>("spec");
+    QTest::addColumn<SurveySettings>("spec");
     QTest::addColumn<QString>("problem");
-    SurveySpec ok;
+    SurveySettings ok;
     ok.polygon = {{47, 8}, {47, 8.001}, {47.001, 8.001}};
     ok.camera = builtInCameraProfiles().front();
     QTest::newRow("fine") << ok << QString();
     auto with = [&](auto change) {
-        SurveySpec s = ok;
+        SurveySettings s = ok;
         change(s);
         return s;
     };
-    QTest::newRow("two corners") << with([](SurveySpec &s) { s.polygon.removeLast(); })
+    QTest::newRow("two corners") << with([](SurveySettings &s) { s.polygon.removeLast(); })
                                  << "The area needs at least 3 corners.";
-    QTest::newRow("NaN corner") << with([](SurveySpec &s) { s.polygon[1].latitude = qQNaN(); })
+    QTest::newRow("NaN corner") << with([](SurveySettings &s) { s.polygon[1].latitude = qQNaN(); })
                                 << "A corner of the area is not a position on the map.";
-    QTest::newRow("no camera name") << with([](SurveySpec &s) { s.camera.name = QStringLiteral("  "); })
+    QTest::newRow("no camera name") << with([](SurveySettings &s) { s.camera.name = QStringLiteral("  "); })
                                     << "The camera needs a name.";
-    QTest::newRow("zero focal length") << with([](SurveySpec &s) { s.camera.focalLength = 0; })
+    QTest::newRow("zero focal length") << with([](SurveySettings &s) { s.camera.focalLength = 0; })
                                        << "The focal length must be between 1 and 600 mm.";
-    QTest::newRow("infinite sensor") << with([](SurveySpec &s) { s.camera.sensorHeight = qInf(); })
+    QTest::newRow("infinite sensor") << with([](SurveySettings &s) { s.camera.sensorHeight = qInf(); })
                                      << "The sensor's width and height must be between 1 and 100 mm.";
-    QTest::newRow("tiny image") << with([](SurveySpec &s) { s.camera.imageHeight = 99; })
+    QTest::newRow("tiny image") << with([](SurveySettings &s) { s.camera.imageHeight = 99; })
                                 << "The image's width and height must be between 100 and 100000 pixels.";
-    QTest::newRow("height 120.5") << with([](SurveySpec &s) { s.height = 120.5; })
+    QTest::newRow("height 120.5") << with([](SurveySettings &s) { s.height = 120.5; })
                                   << "The height must be between 5 and 120 m.";
-    QTest::newRow("height 5 is fine") << with([](SurveySpec &s) { s.height = 5; }) << QString();
-    QTest::newRow("GSD of 0") << with([](SurveySpec &s) {
-        s.given = SurveySpec::Given::GroundSampleDistance;
+    QTest::newRow("height 5 is fine") << with([](SurveySettings &s) { s.height = 5; }) << QString();
+    QTest::newRow("GSD of 0") << with([](SurveySettings &s) {
+        s.given = SurveySettings::Given::GroundSampleDistance;
         s.groundSampleDistance = 0;
     }) << "The ground sample distance must be a positive number.";
     // 1-inch: 5 cm/px needs 0.05 × 8.8 × 5472 / 13.2 = 182.4 m.
-    QTest::newRow("GSD too coarse") << with([](SurveySpec &s) {
-        s.given = SurveySpec::Given::GroundSampleDistance;
+    QTest::newRow("GSD too coarse") << with([](SurveySettings &s) {
+        s.given = SurveySettings::Given::GroundSampleDistance;
         s.groundSampleDistance = 5;
     }) << "This ground sample distance needs a height of 182 m; the aircraft flies between 5 and 120 m.";
-    QTest::newRow("front overlap 91") << with([](SurveySpec &s) { s.frontOverlap = 91; })
+    QTest::newRow("front overlap 91") << with([](SurveySettings &s) { s.frontOverlap = 91; })
                                       << "The overlaps must be between 50 and 90 %.";
-    QTest::newRow("side overlap 49.9") << with([](SurveySpec &s) { s.sideOverlap = 49.9; })
+    QTest::newRow("side overlap 49.9") << with([](SurveySettings &s) { s.sideOverlap = 49.9; })
                                        << "The overlaps must be between 50 and 90 %.";
-    QTest::newRow("NaN angle") << with([](SurveySpec &s) { s.gridAngle = qQNaN(); })
+    QTest::newRow("NaN angle") << with([](SurveySettings &s) { s.gridAngle = qQNaN(); })
                                << "The grid angle must be a number.";
-    QTest::newRow("negative turnaround") << with([](SurveySpec &s) { s.turnaround = -1; })
+    QTest::newRow("negative turnaround") << with([](SurveySettings &s) { s.turnaround = -1; })
                                          << "The turnaround distance must be between 0 and 200 m.";
 }
 
-void TestSurveySpec::specProblems()
+void TestSurveySettings::specProblems()
 {
-    QFETCH(SurveySpec, spec);
+    QFETCH(SurveySettings, spec);
     QTEST(specProblem(spec), "problem");
     QCOMPARE(imageGeometry(spec).has_value(), specProblem(spec).isEmpty());
 }
@@ -126,7 +126,7 @@ void TestSurveySpec::specProblems()
 // Distances on the plane against the geodesic on the WGS 84 ellipsoid (GeographicLib's, in PROJ):
 // within the plane's scale error (1.2 ppm at 10 km from the origin), across the antimeridian and
 // at 70° north too; and points go there and back to a micrometre.
-void TestSurveySpec::planeKeepsDistances_data()
+void TestSurveySettings::planeKeepsDistances_data()
 {
     QTest::addColumn<Coordinate>("origin");
     QTest::addColumn<Coordinate>("a");
@@ -140,7 +140,7 @@ void TestSurveySpec::planeKeepsDistances_data()
     QTest::newRow("70° north") << Coordinate{70.0, 25.0} << Coordinate{70.02, 24.9} << Coordinate{69.98, 25.12};
 }
 
-void TestSurveySpec::planeKeepsDistances()
+void TestSurveySettings::planeKeepsDistances()
 {
     QFETCH(Coordinate, origin);
     QFETCH(Coordinate, a);
@@ -160,7 +160,7 @@ void TestSurveySpec::planeKeepsDistances()
     QCOMPARE_LE(std::abs(std::remainder(back.longitude - b.longitude, 360.0)), 1e-11);
 }
 
-void TestSurveySpec::customCamerasPersist()
+void TestSurveySettings::customCamerasPersist()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("settings.ini"));
@@ -186,7 +186,7 @@ void TestSurveySpec::customCamerasPersist()
 
 // Hand-edited entries are skipped and kept aside (never lost) on the next write; bad profiles are
 // refused with a reason.
-void TestSurveySpec::storeRefusesAndSetsAside_data()
+void TestSurveySettings::storeRefusesAndSetsAside_data()
 {
     QTest::addColumn<CameraProfile>("profile");
     QTest::addColumn<QString>("refusal");
@@ -198,7 +198,7 @@ void TestSurveySpec::storeRefusesAndSetsAside_data()
                                    << QStringLiteral("The camera's name is longer than 60 characters.");
 }
 
-void TestSurveySpec::storeRefusesAndSetsAside()
+void TestSurveySettings::storeRefusesAndSetsAside()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("settings.ini"));
@@ -232,5 +232,5 @@ void TestSurveySpec::storeRefusesAndSetsAside()
     QCOMPARE(store.customProfiles().size(), 2);
 }
 
-QTEST_GUILESS_MAIN(TestSurveySpec)
-#include "tst_surveyspec.moc"
+QTEST_GUILESS_MAIN(TestSurveySettings)
+#include "tst_surveysettings.moc"

@@ -1,4 +1,4 @@
-#include "SurveySpec.h"
+#include "SurveySettings.h"
 
 #include <cmath>
 
@@ -21,9 +21,9 @@ double heightForGsd(const CameraProfile &c, double gsd)
 }
 
 namespace {
-double heightOf(const SurveySpec &s)
+double heightOf(const SurveySettings &s)
 {
-    return s.given == SurveySpec::Given::Height ? s.height : heightForGsd(s.camera, s.groundSampleDistance);
+    return s.given == SurveySettings::Given::Height ? s.height : heightForGsd(s.camera, s.groundSampleDistance);
 }
 
 bool finite(double v)
@@ -32,7 +32,7 @@ bool finite(double v)
 }
 } // namespace
 
-QString specProblem(const SurveySpec &s)
+QString specProblem(const SurveySettings &s)
 {
     if (s.polygon.size() < 3)
         return QStringLiteral("The area needs at least 3 corners.");
@@ -43,13 +43,13 @@ QString specProblem(const SurveySpec &s)
             return QStringLiteral("A corner of the area is not a position on the map.");
     if (QString camera = cameraProblem(s.camera); !camera.isEmpty())
         return camera;
-    if (s.given == SurveySpec::Given::GroundSampleDistance
+    if (s.given == SurveySettings::Given::GroundSampleDistance
         && !(finite(s.groundSampleDistance) && s.groundSampleDistance > 0))
         return QStringLiteral("The ground sample distance must be a positive number.");
     const double h = heightOf(s);
     // A GSD worked out from a height at either end of the range may come back a hair outside it.
     if (!finite(h) || h < kMinHeight * (1 - 1e-12) || h > kMaxHeight * (1 + 1e-12)) {
-        if (s.given == SurveySpec::Given::Height)
+        if (s.given == SurveySettings::Given::Height)
             return QStringLiteral("The height must be between %1 and %2 m.").arg(kMinHeight).arg(kMaxHeight);
         return QStringLiteral(
                    "This ground sample distance needs a height of %1 m; the aircraft flies between %2 and %3 m.")
@@ -67,7 +67,7 @@ QString specProblem(const SurveySpec &s)
     return {};
 }
 
-std::optional<ImageGeometry> imageGeometry(const SurveySpec &s)
+std::optional<ImageGeometry> imageGeometry(const SurveySettings &s)
 {
     if (!specProblem(s).isEmpty())
         return std::nullopt;

@@ -9,7 +9,7 @@
 #include <optional>
 
 // What a mapping survey is planned from, and the camera maths on flat ground. Light on purpose:
-// flight plans carry a SurveySpec, so this header pulls in no geometry library.
+// flight plans carry a SurveySettings, so this header pulls in no geometry library.
 namespace zeltrin::survey {
 
 // Limits of what can be planned.
@@ -18,7 +18,7 @@ constexpr double kMinOverlap = 50.0, kMaxOverlap = 90.0; // %
 constexpr double kMaxTurnaround = 200.0;                 // m
 constexpr qsizetype kMaxCorners = 1000;
 
-struct SurveySpec {
+struct SurveySettings {
     // Which of the two is set by the pilot; the other follows from the camera.
     enum class Given { Height, GroundSampleDistance };
 
@@ -32,7 +32,7 @@ struct SurveySpec {
     double gridAngle = 0.0;            // °: the lines' heading, clockwise from north
     bool crosshatch = false;           // a second pass with the lines at gridAngle + 90°
     double turnaround = 10.0;          // m flown past each line's end before turning
-    friend bool operator==(const SurveySpec &, const SurveySpec &) = default;
+    friend bool operator==(const SurveySettings &, const SurveySettings &) = default;
 };
 
 // A stretch of a flight path flown with the camera taking a photo every trigger distance: from
@@ -61,10 +61,10 @@ struct ImageGeometry {
     double triggerDistance = 0.0; // m: footprint length × (1 − front overlap)
 };
 
-// Empty when the spec's settings can be planned (the area's shape is checked when planning), else
+// Empty when these settings can be planned (the area's shape is checked when planning), else
 // the first problem, as a sentence for the pilot.
-QString specProblem(const SurveySpec &spec);
+QString specProblem(const SurveySettings &spec);
 // None when specProblem() is not empty.
-std::optional<ImageGeometry> imageGeometry(const SurveySpec &spec);
+std::optional<ImageGeometry> imageGeometry(const SurveySettings &spec);
 
 } // namespace zeltrin::survey
