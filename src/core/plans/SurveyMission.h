@@ -9,7 +9,8 @@ namespace zeltrin {
 // The mission plan that flies a planned survey: its waypoints in order with their photo runs,
 // at the survey's height above take-off and the given speed. Empty waypoints when the survey
 // could not be planned.
-inline MissionPlan surveyMissionPlan(const survey::SurveySettings &spec, const survey::SurveyFlight &flight, double speed)
+inline MissionPlan surveyMissionPlan(const survey::SurveySettings &spec, const survey::SurveyFlight &flight,
+                                     double speed)
 {
     MissionPlan plan;
     if (!flight.ok())
