@@ -17,6 +17,7 @@ struct Recorded {
     double zoom = 1, rotation = 0;
     QPointF zoomAnchor;
     bool nextTapHitsMarker = false;
+    bool nextPressHolds = false;
     MapGestureRecognizer gestures{reports(), [this] { return now; }};
 
     static QString at(QPointF p) { return QStringLiteral("%1,%2").arg(p.x()).arg(p.y()); }
@@ -39,12 +40,15 @@ struct Recorded {
         };
         r.doubleTap = [this](QPointF p) { events << "doubleTap " + at(p); };
         r.longPress = [this](QPointF p) { events << "longPress " + at(p); };
+        r.holds = [this](QPointF) { return std::exchange(nextPressHolds, false); };
+        r.carry = [this](QPointF p) { events << "carry " + at(p); };
+        r.drop = [this](QPointF p) { events << "drop " + at(p); };
         return r;
     }
 
     // Steps, separated by spaces: "p x,y" press, "m x,y" move, "r x,y" release, "+N" N ms pass
     // and the timer's poll runs, "~N" N ms pass before the timer runs, "c" the grab is lost,
-    // "*" the next tap lands on a marker.
+    // "*" the next tap lands on a marker, "h" the next press takes hold of one.
     void run(const QString &script)
     {
         for (const QString &step : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -61,6 +65,8 @@ struct Recorded {
                 gestures.cancelPointer();
             else if (kind == QLatin1Char('*'))
                 nextTapHitsMarker = true;
+            else if (kind == QLatin1Char('h'))
+                nextPressHolds = true;
             else if (kind == QLatin1Char('~'))
                 now += step.mid(1).toLongLong();
             else if (kind == QLatin1Char('+')) {
@@ -132,6 +138,20 @@ private Q_SLOTS:
                                                              << "" << QPointF(24, 0);
         QTest::newRow("a lost grab: no tap, no long press") << "p100,600 c +600 r100,600"
                                                             << "" << QPointF();
+        // A press that takes hold of a marker: past the slop the drag carries it, never pans
+        // or flings; a tap on it stays a tap; let go where it got to, also on a lost grab.
+        QTest::newRow("a held marker is carried") << "h p150,400 m155,400 m162,400 m174,400 r174,400"
+                                                  << "carry 162,400|carry 174,400|drop 174,400" << QPointF();
+        QTest::newRow("a held marker tapped") << "h p100,600 r100,600"
+                                              << "tap 100,600" << QPointF();
+        QTest::newRow("a held marker, long-pressed, then carried")
+            << "h p100,600 +500 m130,600 r130,600"
+            << "longPress 100,600|carry 130,600|drop 130,600" << QPointF();
+        QTest::newRow("a carry ends on a lost grab") << "h p100,600 m130,600 c +600 r100,600"
+                                                     << "carry 130,600|drop 130,600" << QPointF();
+        QTest::newRow("after a carry, a drag pans again")
+            << "h p100,600 m130,600 r130,600 +100 p100,600 m130,600 +100 r130,600"
+            << "carry 130,600|drop 130,600" << QPointF(30, 0);
         QTest::newRow("a move with nothing pressed") << "m100,600 m200,600 r200,600"
                                                      << "" << QPointF();
     }

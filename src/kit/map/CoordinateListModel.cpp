@@ -72,6 +72,17 @@ void CoordinateListModel::setCoordinates(QList<Coordinate> items)
     Q_EMIT contentChanged();
 }
 
+void CoordinateListModel::setCoordinate(qsizetype position, Coordinate c)
+{
+    if (position < 0 || position >= m_items.size())
+        return;
+    m_items[position] = c;
+    const QModelIndex row = index(int(position));
+    Q_EMIT dataChanged(row, row, {LatitudeRole, LongitudeRole});
+    Q_EMIT coordinatesChangedFrom(position);
+    Q_EMIT contentChanged();
+}
+
 void CoordinateListModel::removePositions(std::vector<qsizetype> positions)
 {
     std::sort(positions.begin(), positions.end());

@@ -37,6 +37,8 @@ public:
     void removePositions(std::vector<qsizetype> positions);
     void movePositions(std::vector<qsizetype> sources, qsizetype destination);
     void setCoordinates(QList<zeltrin::Coordinate> items);
+    // One position's new place (out of range: nothing).
+    void setCoordinate(qsizetype position, zeltrin::Coordinate c);
 
     // The marked position; may point past the end after list edits (then nothing is marked).
     std::optional<qsizetype> marked() const { return m_marked; }

@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <utility>
 
 MapGestureRecognizer::MapGestureRecognizer(Reports reports, Clock clock)
     : m_reports(std::move(reports)), m_clock(std::move(clock))
@@ -54,6 +55,7 @@ void MapGestureRecognizer::press(QPointF pos)
     m_pressed = true;
     m_dragging = false;
     m_held = false;
+    m_carrying = m_reports.holds && m_reports.holds(pos);
     m_pressPos = m_lastPos = pos;
     m_velocity = {};
     m_lastMoveMs = m_clock();
@@ -69,7 +71,9 @@ void MapGestureRecognizer::move(QPointF pos)
         m_dragging = true;
         m_longPressAt.reset();
     }
-    if (m_dragging) {
+    if (m_dragging && m_carrying) {
+        report(m_reports.carry, pos);
+    } else if (m_dragging) {
         const QPointF d = pos - m_lastPos;
         const qint64 now = m_clock();
         const double dt = double(std::max<qint64>(1, now - m_lastMoveMs));
@@ -88,6 +92,13 @@ void MapGestureRecognizer::release(QPointF pos)
     poll(); // a long press due by now counts, though its timer has not run
     m_pressed = false;
     m_longPressAt.reset();
+    if (m_dragging && m_carrying) {
+        m_lastPos = pos;
+        endCarry();
+        m_dragging = false;
+        return;
+    }
+    m_carrying = false;
     if (m_dragging) {
         m_dragging = false;
         if (m_clock() - m_lastMoveMs < kFlingRestMs && QLineF(QPointF(), m_velocity).length() > kFlingMinSpeed)
@@ -98,8 +109,15 @@ void MapGestureRecognizer::release(QPointF pos)
         tapAt(pos);
 }
 
+void MapGestureRecognizer::endCarry()
+{
+    if (std::exchange(m_carrying, false) && m_dragging)
+        report(m_reports.drop, m_lastPos);
+}
+
 void MapGestureRecognizer::cancelPointer()
 {
+    endCarry(); // what was carried stays where it got to
     m_pressed = false;
     m_dragging = false;
     m_longPressAt.reset();

@@ -22,6 +22,8 @@ class QWheelEvent;
 //
 // The mouse and a single finger share one path (press, move, release); a second finger turns
 // whatever the first began into a pinch, which ends with all fingers up and never as a tap.
+// A press that takes hold of something (`holds`, asked at the press: a marker, say) makes its
+// drag carry that thing instead of panning; the carry ends where the pointer lets go.
 class MapGestureRecognizer
 {
 public:
@@ -41,6 +43,9 @@ public:
         std::function<void(QPointF at)> tap;
         std::function<void(QPointF at)> doubleTap; // the second tap; the first was reported as a tap
         std::function<void(QPointF at)> longPress; // the press then ends as no tap
+        std::function<bool(QPointF at)> holds;     // a press here takes hold of something
+        std::function<void(QPointF at)> carry;     // what it holds is dragged to here
+        std::function<void(QPointF at)> drop;      // and let go here (also on a lost grab or a pinch)
     };
     using Clock = std::function<qint64()>;
     struct TouchPoint {
@@ -86,6 +91,7 @@ private:
     void tapAt(QPointF pos);
     void pinchTo(QPointF a, QPointF b);
     void startPinch(const TouchPoint &a, const TouchPoint &b);
+    void endCarry();
 
     Reports m_reports;
     QElapsedTimer m_epoch;
@@ -95,7 +101,8 @@ private:
     // One pointer
     bool m_pressed = false;
     bool m_dragging = false;
-    bool m_held = false; // the press became a long press
+    bool m_held = false;     // the press became a long press
+    bool m_carrying = false; // the press took hold of something
     QPointF m_pressPos, m_lastPos;
     qint64 m_lastMoveMs = 0;
     std::optional<qint64> m_longPressAt;

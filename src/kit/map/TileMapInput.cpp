@@ -2,6 +2,8 @@
 
 #include <QLineF>
 
+#include <utility>
+
 // The map's input: the gesture recognizer's reports become camera moves and taps.
 
 MapGestureRecognizer::Reports TileMapItem::gestureReports()
@@ -46,6 +48,29 @@ MapGestureRecognizer::Reports TileMapItem::gestureReports()
             return;
         const zeltrin::Coordinate c = m_cam.coordinateAt(at);
         Q_EMIT mapLongPressed(c.latitude, c.longitude);
+    };
+    r.holds = [this](QPointF at) {
+        const int marker = m_markersMovable ? markerAt(at) : -1;
+        const CoordinateListModel *list = m_markers.model();
+        m_carried = {};
+        if (marker < 0 || !list)
+            return false;
+        const QPointF centre = coordinateToPoint(list->latitudeAt(marker), list->longitudeAt(marker));
+        m_carried = {marker, centre - at, false};
+        return true;
+    };
+    r.carry = [this](QPointF at) {
+        if (m_carried.index < 0)
+            return;
+        if (!std::exchange(m_carried.moved, true))
+            Q_EMIT markerMoveStarted(m_carried.index);
+        const zeltrin::Coordinate c = m_cam.coordinateAt(at + m_carried.grab);
+        Q_EMIT markerMoved(m_carried.index, c.latitude, c.longitude);
+    };
+    r.drop = [this](QPointF) {
+        const Carried done = std::exchange(m_carried, {});
+        if (done.index >= 0 && done.moved)
+            Q_EMIT markerMoveFinished(done.index);
     };
     return r;
 }

@@ -37,6 +37,8 @@ class TileMapItem : public QQuickItem
     // Mean size of the tile bodies fetched so far (0 before the first).
     Q_PROPERTY(double meanTileBytes READ meanTileBytes NOTIFY tilesChanged)
     Q_PROPERTY(CoordinateListModel *markers READ markers WRITE setMarkers NOTIFY markersChanged)
+    // A press on a marker takes hold of it: the drag moves it (markerMove* signals), not the map.
+    Q_PROPERTY(bool markersMovable MEMBER m_markersMovable NOTIFY markersMovableChanged)
     Q_PROPERTY(QString imageryUrlTemplate READ imageryUrlTemplate WRITE setImageryUrlTemplate NOTIFY sourceChanged)
     Q_PROPERTY(QString labelsUrlTemplate READ labelsUrlTemplate WRITE setLabelsUrlTemplate NOTIFY sourceChanged)
     Q_PROPERTY(QString attribution READ attribution WRITE setAttribution NOTIFY sourceChanged)
@@ -201,6 +203,11 @@ Q_SIGNALS:
     // A press held still outside the markers.
     void mapLongPressed(double latitude, double longitude);
     void markerTapped(int index);
+    // A marker taken by a press and dragged: where its centre is now, then let go.
+    void markerMoveStarted(int index);
+    void markerMoved(int index, double latitude, double longitude);
+    void markerMoveFinished(int index);
+    void markersMovableChanged();
 
 protected:
     QSGNode *updatePaintNode(QSGNode *old, UpdatePaintNodeData *) override;
@@ -251,6 +258,13 @@ private:
     bool m_imageryUnreachable = false;
     bool m_imageryFailedUnanswered = false; // the last imagery fetch reached no server
     bool m_exposeMarkers = false;
+    bool m_markersMovable = false;
+    struct Carried {
+        int index = -1;
+        QPointF grab; // from the press to the marker's centre: the marker keeps it
+        bool moved = false;
+    };
+    Carried m_carried;
     QList<int> m_accessibleMarkers;
 
     MapGestureRecognizer m_gestures{gestureReports()};

@@ -140,6 +140,10 @@ public:
     Q_INVOKABLE void mapDoubleTapped(double latitude, double longitude);
     // A press held on the map: a waypoint where the finger is.
     Q_INVOKABLE void mapLongPressed(double latitude, double longitude);
+    // A waypoint's marker taken on the map and dragged: the path follows at once; the whole
+    // drag is one gesture for undo.
+    Q_INVOKABLE void startWaypointMove(int position);
+    Q_INVOKABLE void moveWaypoint(int position, double latitude, double longitude);
     // Takes back the last map gesture: the waypoints and the selection as they were before it.
     Q_INVOKABLE void undo();
     bool canUndo() const { return !m_undo.isEmpty(); }

@@ -140,6 +140,11 @@ Item {
         footprints: survey.footprints
         offlineTiles: App.offlineMaps
         onMarkerTapped: (index) => plan.selectWaypoint(index)
+        // A waypoint's marker drags where the finger takes it; a survey's waypoints move with
+        // its corners instead.
+        markersMovable: !survey.active && !plan.hasSurvey && !screen.choosingArea
+        onMarkerMoveStarted: (index) => plan.startWaypointMove(index)
+        onMarkerMoved: (index, latitude, longitude) => plan.moveWaypoint(index, latitude, longitude)
         // The aircraft, its home point and its track, while there is a position to show.
         readonly property var drone: App.droneManager
         readonly property bool placed: drone !== null

@@ -152,6 +152,33 @@ private Q_SLOTS:
         QTRY_VERIFY(!undo->isVisible());
     }
 
+    // A marker dragged by a finger (or the mouse) moves its waypoint under the pointer, not the
+    // map; the path follows; the whole drag is one undo step.
+    void markerDragMovesWaypointAndUndoes_data() { longPressAddsWhereHeldAndUndoes_data(); }
+    void markerDragMovesWaypointAndUndoes()
+    {
+        QFETCH(bool, touch);
+        m_plan->addWaypoint();
+        m_plan->addWaypoint();
+        const auto before = m_plan->waypoints()->coordinates();
+        const MapRegion region = m_map->region();
+        const QPoint from =
+            m_map->mapToScene(m_map->coordinateToPoint(before[1].latitude, before[1].longitude)).toPoint();
+        const QPoint to = from + QPoint(-70, 60);
+        stroke(touch, from, to, 8);
+        QTRY_COMPARE(m_plan->selectedWaypointInt(), 1);
+        const auto after = m_plan->waypoints()->coordinates();
+        QCOMPARE(after[0], before[0]);
+        const QPointF placed = m_map->coordinateToPoint(after[1].latitude, after[1].longitude);
+        QVERIFY2(QLineF(placed, m_map->mapFromScene(to)).length() < 1.5, "the waypoint lies under the finger");
+        QCOMPARE(m_map->region().centerLatitude, region.centerLatitude);
+        QCOMPARE(m_map->region().centerLongitude, region.centerLongitude);
+        QTest::qWait(300);
+        tap(touch, centreOf(find(root(), "undoTool")));
+        QTRY_COMPARE(m_plan->waypoints()->coordinates(), before);
+        QVERIFY(!m_plan->canUndo());
+    }
+
     void panningWritesMapPosition()
     {
         QSignalSpy spy(m_plan, &FlightPlanModel::mapPositionChanged);
