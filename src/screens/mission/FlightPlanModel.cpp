@@ -472,6 +472,9 @@ void FlightPlanModel::applyMissionPlan(const zeltrin::MissionPlan &plan)
     // A file's values are kept within the panel's slider ranges; heights the planner cannot fly
     // as they stand are not used.
     const planio::OpenedHeights heights = planio::openedHeights(plan, m_altitude, kMinAltitude, kMaxAltitude);
+    const bool surveyed = m_survey.has_value() || plan.survey.has_value();
+    // Set before the heights and the list, so what follows them already sees the new survey.
+    m_survey = plan.survey;
     if (heights.altitude)
         setMissionAltitude(*heights.altitude);
     if (plan.speed && std::isfinite(*plan.speed))
@@ -479,9 +482,6 @@ void FlightPlanModel::applyMissionPlan(const zeltrin::MissionPlan &plan)
     if (heights.terrainFollow)
         setTerrainFollowEnabled(*heights.terrainFollow);
     m_plannedHome = plan.plannedHome;
-    const bool surveyed = m_survey.has_value() || plan.survey.has_value();
-    // Set before the list, so the plan published with it is already the survey's.
-    m_survey = plan.survey;
     m_waypoints.setMarked(std::nullopt);
     m_applyingPlan = true;
     m_waypoints.setCoordinates(plan.waypoints);

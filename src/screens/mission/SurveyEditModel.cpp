@@ -47,11 +47,14 @@ void SurveyEditModel::setPlan(FlightPlanModel *plan)
         m_plan->disconnect(this);
     m_plan = plan;
     // Flight time and batteries follow the mission's speed.
-    if (plan)
+    if (plan) {
         connect(plan, &FlightPlanModel::missionSpeedChanged, this, [this] {
             if (m_active && planned() && !m_replanning)
                 replan();
         });
+        connect(plan, &FlightPlanModel::surveyChanged, this, &SurveyEditModel::followPlan);
+        connect(plan, &FlightPlanModel::missionAltitudeChanged, this, &SurveyEditModel::followPlan);
+    }
     Q_EMIT planChanged();
 }
 
@@ -294,13 +297,43 @@ QString SurveyEditModel::saveCustomCamera(const QString &name, double sensorWidt
     return {};
 }
 
-void SurveyEditModel::replan()
+void SurveyEditModel::followPlan()
+{
+    if (m_replanning || m_active || !m_plan)
+        return;
+    const auto &held = m_plan->survey();
+    if (!held) {
+        if (m_flight.waypoints.empty())
+            return;
+        m_flight = {};
+        fillFootprints();
+        Q_EMIT flightChanged();
+        return;
+    }
+    SurveySettings s = held->spec;
+    const double altitude = m_plan->missionAltitude();
+    const double flown = s.given == SurveySettings::Given::GroundSampleDistance
+        ? heightForGsd(s.camera, s.groundSampleDistance)
+        : s.height;
+    const bool heightMoved = std::isfinite(altitude) && std::abs(altitude - flown) > 0.01;
+    if (heightMoved) {
+        s.given = SurveySettings::Given::Height;
+        s.height = std::clamp(altitude, kMinHeight, kMaxHeight);
+    }
+    if (!heightMoved && s == m_spec && m_flight.ok())
+        return;
+    m_spec = s;
+    Q_EMIT specChanged();
+    replan(heightMoved);
+}
+
+void SurveyEditModel::replan(bool intoPlan)
 {
     SurveyFlightSettings settings;
     if (m_plan)
         settings.speed = m_plan->missionSpeed();
     m_flight = planSurvey(m_spec, settings);
-    if (m_plan && m_active) {
+    if (m_plan && (m_active || intoPlan)) {
         const QScopedValueRollback<bool> guard(m_replanning, true);
         if (planned())
             m_plan->applyMissionPlan(zeltrin::surveyMissionPlan(m_spec, m_flight, settings.speed));

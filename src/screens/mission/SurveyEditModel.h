@@ -146,7 +146,11 @@ Q_SIGNALS:
 private:
     void loadCameras(const std::optional<zeltrin::survey::CameraProfile> &extra);
     void setSpec(const zeltrin::survey::SurveySettings &spec);
-    void replan();
+    // Plans the area again; the plan takes the result while the tool is open, or when asked.
+    void replan(bool intoPlan = false);
+    // With the tool closed, what the map draws follows the survey the plan holds (none once it
+    // is gone); a new altitude from the panel's slider becomes the survey's height, planned again.
+    void followPlan();
     void fillFootprints();
 
     std::unique_ptr<zeltrin::survey::CameraProfileStore> m_store;

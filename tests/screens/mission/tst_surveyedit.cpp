@@ -154,6 +154,28 @@ private Q_SLOTS:
         QCOMPARE(m_plan->waypointCount(), n - 1);
     }
 
+    // With the tool closed, the panel's altitude is the survey's height: the lines are planned
+    // again for it (higher: wider footprints, fewer lines), and what the map draws goes with the
+    // survey when the plan drops it.
+    void closedToolFollowsThePlan()
+    {
+        m_survey->setGroundSampleDistance(2.0); // 72.96 m with the 1-inch camera
+        drawSquare();
+        m_survey->finish();
+        const int lines = m_survey->lineCount();
+        const double footprintWidth = m_survey->flight().figures.image.footprintWidth;
+        m_plan->setMissionAltitude(110);
+        QVERIFY(m_plan->hasSurvey());
+        QCOMPARE(m_survey->height(), 110.0);
+        QCOMPARE(m_plan->survey()->spec.height, 110.0);
+        QVERIFY(m_survey->lineCount() < lines);
+        QVERIFY(m_survey->flight().figures.image.footprintWidth > footprintWidth);
+        QCOMPARE(m_plan->waypointCount(), m_survey->flight().waypoints.size());
+        QCOMPARE(qsizetype(m_survey->footprints()->quads().size()), m_survey->flight().photos.size());
+        m_plan->clearWaypoints();
+        QVERIFY(m_survey->footprints()->quads().empty());
+    }
+
     void surveyStaysASurveyThroughAPlanFile()
     {
         m_survey->setCameraIndex(2);
