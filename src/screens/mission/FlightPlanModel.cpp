@@ -84,9 +84,12 @@ void FlightPlanModel::setDrone(DJIDroneManager *drone)
     if (m_drone)
         QObject::disconnect(m_drone, nullptr, this, nullptr);
     m_drone = drone;
-    if (drone)
+    if (drone) {
         connect(drone, &DJIDroneManager::returnCauseChanged, this, &FlightPlanModel::autoReturnTextChanged);
+        connect(drone, &DJIDroneManager::homeChanged, this, &FlightPlanModel::groundChanged);
+    }
     Q_EMIT droneChanged();
+    Q_EMIT groundChanged();
     Q_EMIT autoReturnTextChanged();
 }
 
@@ -126,6 +129,21 @@ DJIWaypointMission FlightPlanModel::aircraftMission() const
     if (surveyHolds())
         zeltrin::addSurveyCameraActions(mission, *m_survey);
     return mission;
+}
+
+void FlightPlanModel::setGround(const ElevationSource *ground)
+{
+    if (m_ground == ground)
+        return;
+    m_ground = ground;
+    Q_EMIT groundChanged();
+}
+
+std::optional<zeltrin::Coordinate> FlightPlanModel::takeOffPoint() const
+{
+    if (!m_drone || !m_drone->hasHome())
+        return std::nullopt;
+    return zeltrin::Coordinate{m_drone->homeLatitude(), m_drone->homeLongitude()};
 }
 
 void FlightPlanModel::setMapPosition(const MapRegion &r)

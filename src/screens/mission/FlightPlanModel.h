@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "CinematicShot.h"
 #include "DJIDroneManager.h"
+#include "ElevationSource.h"
 #include "MapRegion.h"
 #include "MissionPlan.h"
 #include "WaypointListModel.h"
@@ -188,6 +189,12 @@ public:
     // Removes the survey and its waypoints.
     void clearSurvey();
 
+    // The ground under the plan (elevation data kept on the device); none: unknown everywhere.
+    const ElevationSource *ground() const { return m_ground; }
+    void setGround(const ElevationSource *ground);
+    // Where the aircraft takes off: its home point once it has one; none before.
+    std::optional<zeltrin::Coordinate> takeOffPoint() const;
+
     // Read-out of a mission slider: "%.0f %@" ("50 m", "8 m/s").
     Q_INVOKABLE static QString sliderValueText(double value, const QString &unit);
 
@@ -218,11 +225,14 @@ Q_SIGNALS:
     void replacePendingChanged();
     void surveyChanged();
     void canUndoChanged();
+    // New elevation data, or a new take-off point: what rests on the ground is worked again.
+    void groundChanged();
     // A plan was opened: the map fits these bounds (degrees).
     void planOpened(double south, double west, double north, double east);
 
 private:
     QPointer<DJIDroneManager> m_drone;
+    const ElevationSource *m_ground = nullptr;
     MapRegion m_mapPosition = initialMapPosition();
     WaypointListModel m_waypoints;
     double m_altitude = 50.0;

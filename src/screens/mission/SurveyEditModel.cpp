@@ -1,6 +1,7 @@
 #include "SurveyEditModel.h"
 
 #include "Palette.h"
+#include "SurveyDrape.h"
 #include "SurveyMission.h"
 
 #include <QScopedValueRollback>
@@ -19,6 +20,8 @@ const QString kUnknown = QStringLiteral("—");
 
 SurveyEditModel::GsdBand SurveyEditModel::bandOf(double gsd, double target)
 {
+    if (std::isnan(gsd))
+        return Unknown;
     const double r = gsd / target - 1.0;
     if (!std::isfinite(r) || r > 0.15)
         return FarCoarser;
@@ -54,6 +57,13 @@ void SurveyEditModel::setPlan(FlightPlanModel *plan)
         });
         connect(plan, &FlightPlanModel::surveyChanged, this, &SurveyEditModel::followPlan);
         connect(plan, &FlightPlanModel::missionAltitudeChanged, this, &SurveyEditModel::followPlan);
+        // The footprints lie on the ground under them: new ground, a new take-off point or terrain
+        // following turned on or off moves them.
+        for (auto changed : {&FlightPlanModel::groundChanged, &FlightPlanModel::terrainFollowEnabledChanged})
+            connect(plan, changed, this, [this] {
+                if (!m_replanning && !m_flight.waypoints.empty())
+                    replan();
+            });
     }
     Q_EMIT planChanged();
 }
@@ -333,6 +343,7 @@ void SurveyEditModel::replan(bool intoPlan)
     if (m_plan)
         settings.speed = m_plan->missionSpeed();
     m_flight = planSurvey(m_spec, settings);
+    drape();
     if (m_plan && (m_active || intoPlan)) {
         const QScopedValueRollback<bool> guard(m_replanning, true);
         if (planned())
@@ -344,10 +355,35 @@ void SurveyEditModel::replan(bool intoPlan)
     Q_EMIT flightChanged();
 }
 
+void SurveyEditModel::drape()
+{
+    const ElevationSource *ground = m_plan ? m_plan->ground() : nullptr;
+    if (!ground || !m_flight.ok() || m_flight.waypoints.empty())
+        return;
+    const double height = m_flight.figures.image.height;
+    CameraAltitude camera;
+    if (m_plan->terrainFollowEnabled()) {
+        // Following the ground, the camera keeps the survey's height over it.
+        camera = [ground, height](const SurveyPhoto &p) -> std::optional<double> {
+            const std::optional<double> g = ground->heightAt(p.centre.latitude, p.centre.longitude);
+            return g ? std::optional(*g + height) : std::nullopt;
+        };
+    } else {
+        // Otherwise at the survey's height over the take-off point (the first waypoint until the
+        // aircraft has a home point).
+        const Coordinate from = m_plan->takeOffPoint().value_or(m_flight.waypoints.constFirst().position);
+        const std::optional<double> base = ground->heightAt(from.latitude, from.longitude);
+        camera = [base, height](const SurveyPhoto &) -> std::optional<double> {
+            return base ? std::optional(*base + height) : std::nullopt;
+        };
+    }
+    drapePhotos(m_flight.photos, height, *ground, camera);
+}
+
 void SurveyEditModel::fillFootprints()
 {
     const zeltrin::Palette &p = zeltrin::palette();
-    QList<QColor> colours{p.themeGreen, p.themeBlue, p.themeGold, p.themeRed};
+    QList<QColor> colours{p.themeGreen, p.themeBlue, p.themeGold, p.themeRed, p.themeGrey};
     for (QColor &c : colours)
         c.setAlphaF(0.6f);
     std::vector<FootprintSet::Quad> quads;

@@ -59,7 +59,8 @@ public:
     // A photo's GSD within this share of the target counts as on target.
     static constexpr double kGsdTolerance = 0.05;
     // Footprint colours by GSD against the target: on target, finer, coarser, far coarser (> 15 %).
-    enum GsdBand { OnTarget, Finer, Coarser, FarCoarser, BandCount };
+    // Unknown: over ground the elevation data does not cover.
+    enum GsdBand { OnTarget, Finer, Coarser, FarCoarser, Unknown, BandCount };
     static GsdBand bandOf(double gsd, double target);
 
     explicit SurveyEditModel(QObject *parent = nullptr);
@@ -152,6 +153,8 @@ private:
     // is gone); a new altitude from the panel's slider becomes the survey's height, planned again.
     void followPlan();
     void fillFootprints();
+    // The photos laid on the ground, where the plan knows it.
+    void drape();
 
     std::unique_ptr<zeltrin::survey::CameraProfileStore> m_store;
     QPointer<FlightPlanModel> m_plan;

@@ -176,6 +176,36 @@ private Q_SLOTS:
         QVERIFY(m_survey->footprints()->quads().empty());
     }
 
+    // Over a hill the footprints shrink and their GSD leaves the target unless the aircraft
+    // follows the ground; where the ground is unknown the GSD is too.
+    void footprintsLieOnTheGround()
+    {
+        struct Slope : ElevationSource {
+            double voidNorthOf = 90;
+            std::optional<double> heightAt(double latitude, double longitude) const override
+            {
+                if (latitude > voidNorthOf)
+                    return std::nullopt;
+                return 200 + (longitude + 84.0) * 80000; // 20 m up across the square's 0.0025°
+            }
+        } ground;
+        m_plan->setGround(&ground);
+        m_survey->setHeight(60);
+        drawSquare();
+        QVERIFY(m_survey->gsdShareText() != QStringLiteral("100 %"));
+        m_plan->setTerrainFollowEnabled(true);
+        QCOMPARE(m_survey->gsdShareText(), QStringLiteral("100 %"));
+        ground.voidNorthOf = 43.0009;
+        m_plan->setGround(nullptr);
+        m_plan->setGround(&ground);
+        const auto &quads = m_survey->footprints()->quads();
+        QVERIFY(std::any_of(quads.begin(), quads.end(),
+                            [](const auto &q) { return q.colour == SurveyEditModel::Unknown; }));
+        QVERIFY(std::any_of(quads.begin(), quads.end(),
+                            [](const auto &q) { return q.colour == SurveyEditModel::OnTarget; }));
+        m_plan->setGround(nullptr);
+    }
+
     void surveyStaysASurveyThroughAPlanFile()
     {
         m_survey->setCameraIndex(2);
@@ -234,7 +264,8 @@ private Q_SLOTS:
         QTest::newRow("6 % coarser") << 2.12 << int(SurveyEditModel::Coarser);
         QTest::newRow("15 % coarser") << 2.3 << int(SurveyEditModel::Coarser);
         QTest::newRow("16 % coarser") << 2.32 << int(SurveyEditModel::FarCoarser);
-        QTest::newRow("unknown") << qQNaN() << int(SurveyEditModel::FarCoarser);
+        QTest::newRow("unknown ground") << qQNaN() << int(SurveyEditModel::Unknown);
+        QTest::newRow("infinitely coarse") << qInf() << int(SurveyEditModel::FarCoarser);
     }
     void gsdBands()
     {
