@@ -27,18 +27,26 @@ std::optional<HeightReference> heightReferenceFromKey(QStringView key)
     return std::nullopt;
 }
 
-OpenedHeights openedHeights(const MissionPlan &plan, double currentAltitude, double minimum, double maximum)
+OpenedHeights openedHeights(const MissionPlan &plan, double currentAltitude, double minimum, double maximum,
+                            std::optional<double> takeOffGround)
 {
     OpenedHeights out;
     out.terrainFollow = plan.terrainFollow;
     if (!plan.altitude || !std::isfinite(*plan.altitude))
         return out;
-    const double fileAltitude = *plan.altitude;
+    double fileAltitude = *plan.altitude;
     const QString keeps = format("the mission keeps its altitude of %.0f m", currentAltitude);
     switch (plan.altitudeReference) {
     case HeightReference::SeaLevel:
-        out.note = QStringLiteral("Heights above sea level were not used: ") + keeps;
-        return out;
+        if (!takeOffGround || !std::isfinite(*takeOffGround)) {
+            out.note = QStringLiteral("Heights above sea level were not used: ") + keeps;
+            return out;
+        }
+        fileAltitude -= *takeOffGround;
+        out.note = format(
+            "Heights above sea level are flown above the take-off point, whose ground is %.0f m above sea level",
+            *takeOffGround);
+        break;
     case HeightReference::Unknown:
         out.note = QStringLiteral("The file does not say what its heights are measured from: ") + keeps;
         return out;

@@ -15,15 +15,17 @@ QString heightReferenceKey(HeightReference r);
 std::optional<HeightReference> heightReferenceFromKey(QStringView key);
 
 // What an opened plan changes of the planner's heights. The planner flies heights above take-off,
-// or above the ground with terrain follow on. Heights above sea level or of unknown reference
-// are not used: turning them into heights above take-off needs the ground's elevation, which the
-// app does not have yet. The note tells the pilot what was not taken as it stands; empty when
-// the file's altitude was used unchanged or the file has none.
+// or above the ground with terrain follow on. Heights above sea level become heights above the
+// take-off point when the ground there is known (`takeOffGround`, metres above sea level), and
+// are not used otherwise; heights of unknown reference are not used. The note tells the pilot
+// what was not taken as it stands; empty when the file's altitude was used unchanged or the file
+// has none.
 struct OpenedHeights {
     std::optional<double> altitude;    // the mission altitude to set, within [minimum, maximum]
     std::optional<bool> terrainFollow; // the terrain-follow flag to set
     QString note;
 };
-OpenedHeights openedHeights(const MissionPlan &plan, double currentAltitude, double minimum, double maximum);
+OpenedHeights openedHeights(const MissionPlan &plan, double currentAltitude, double minimum, double maximum,
+                            std::optional<double> takeOffGround = std::nullopt);
 
 } // namespace zeltrin::planio

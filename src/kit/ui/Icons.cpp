@@ -57,6 +57,7 @@ constexpr auto kIcons = std::to_array<IconGlyph>({
     {"circle.lefthalf.filled", "contrast", 0xeb37},
     {"clock", "schedule", 0xe8b5},
     {"equal", "drag_handle", 0xe25d},
+    {"exclamationmark.triangle.fill", "warning", 0xe002},
     {"eye.circle", "visibility", 0xe8f4},
     {"gearshape.fill", "settings", 0xe8b8},
     {"hand.point.up.left", "touch_app", 0xe913},

@@ -170,9 +170,13 @@ bool FlightDetailModel::exportFlight(const QString &format, const QUrl &folder)
     if (!gpx && format.compare(QLatin1String("kml"), Qt::CaseInsensitive) != 0)
         return fail(QStringLiteral("Flights are saved as GPX or KML."));
     const QString name = exportFileName(m_flight, gpx ? QStringLiteral("gpx") : QStringLiteral("kml"));
+    // Heights above sea level where the ground under the take-off point is known.
+    const std::optional<double> ground = m_ground && !m_points.isEmpty()
+        ? m_ground->heightAt(m_points.constFirst().latitude, m_points.constFirst().longitude)
+        : std::nullopt;
     const QString error = writeExportFile(QDir(dir).filePath(name),
-                                          gpx ? flightGpx(m_flight, m_points, std::nullopt, m_photos)
-                                              : flightKml(m_flight, m_points));
+                                          gpx ? flightGpx(m_flight, m_points, ground, m_photos)
+                                              : flightKml(m_flight, m_points, ground));
     if (!error.isEmpty())
         return fail(error);
     setMessage(QStringLiteral("Saved \u201c%1\u201d").arg(name), false);

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "FlightRecord.h"
+#include "ElevationSource.h"
 #include "FlightLogModel.h"
+#include "FlightRecord.h"
 #include "TrackLine.h"
 
 #include <QObject>
@@ -70,6 +71,8 @@ public:
     int photoCount() const { return int(m_photos.size()); }
     QString photoCountText() const;
     const QList<zeltrin::PhotoRecord> &photos() const { return m_photos; }
+    // The ground kept on the device: with it, exports give heights above sea level.
+    void setGround(const ElevationSource *ground) { m_ground = ground; }
     TrackLine *track() { return &m_track; }
     double takeoffLatitude() const { return m_points.isEmpty() ? m_flight.takeoffLatitude : m_points.first().latitude; }
     double takeoffLongitude() const { return m_points.isEmpty() ? m_flight.takeoffLongitude : m_points.first().longitude; }
@@ -101,6 +104,7 @@ private:
     zeltrin::FlightRecord m_flight;
     QList<zeltrin::TrackPoint> m_points;
     QList<zeltrin::PhotoRecord> m_photos;
+    const ElevationSource *m_ground = nullptr;
     TrackLine m_track;
     QList<QPointF> m_altitude, m_battery;
     QString m_message;

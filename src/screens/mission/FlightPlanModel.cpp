@@ -13,7 +13,7 @@
 namespace planio = zeltrin::planio;
 
 FlightPlanModel::FlightPlanModel(QObject *parent)
-    : QObject(parent), m_waypoints(this), m_shot(this), m_uploadTimer(this), m_answerTimer(this)
+    : QObject(parent), m_terrainPlan(this), m_waypoints(this), m_shot(this), m_uploadTimer(this), m_answerTimer(this)
 {
     m_uploadTimer.setSingleShot(true);
     m_uploadTimer.setTimerType(Qt::PreciseTimer);
@@ -39,8 +39,14 @@ FlightPlanModel::FlightPlanModel(QObject *parent)
     });
     for (auto sig : {&FlightPlanModel::waypointsChanged, &FlightPlanModel::missionAltitudeChanged,
                      &FlightPlanModel::missionSpeedChanged, &FlightPlanModel::terrainFollowEnabledChanged,
-                     &FlightPlanModel::multiBatteryEnabledChanged})
+                     &FlightPlanModel::multiBatteryEnabledChanged, &FlightPlanModel::groundChanged})
         connect(this, sig, this, &FlightPlanModel::publishPlan);
+    // The heights over the ground are worked out after the edit: the plan goes out again with them.
+    connect(&m_terrainPlan, &MissionTerrain::changed, this, [this] {
+        Q_EMIT bannersChanged();
+        if (m_appState)
+            m_appState->setPlannedMission(waypointCount() > 0 ? std::optional(aircraftMission()) : std::nullopt);
+    });
     m_fileMessageTimer.setSingleShot(true);
     connect(&m_fileMessageTimer, &QTimer::timeout, this, &FlightPlanModel::dismissFileMessage);
     m_uploadMessageTimer.setSingleShot(true);
@@ -65,6 +71,7 @@ void FlightPlanModel::setAppState(AppState *state)
 
 void FlightPlanModel::publishPlan()
 {
+    m_terrainPlan.setInput({m_terrain, m_waypoints.coordinates(), m_altitude, m_speed, takeOffPoint(), m_ground});
     if (m_appState)
         m_appState->setPlannedMission(waypointCount() > 0 ? std::optional(aircraftMission()) : std::nullopt);
 }
@@ -128,6 +135,24 @@ DJIWaypointMission FlightPlanModel::aircraftMission() const
     mission.multiBattery = m_multiBattery;
     if (surveyHolds())
         zeltrin::addSurveyCameraActions(mission, *m_survey);
+    // Following the ground: the heights worked out for it, above the take-off point, with the
+    // waypoints added between; those carry no camera actions (a distance trigger runs on).
+    const auto &followed = m_terrainPlan.waypoints();
+    if (m_terrain && !followed.empty()) {
+        QList<DJIWaypoint> flown;
+        flown.reserve(qsizetype(followed.size()));
+        for (const MissionTerrain::Waypoint &w : followed) {
+            DJIWaypoint d;
+            if (w.from >= 0 && w.from < mission.waypoints.size())
+                d = mission.waypoints[w.from];
+            d.latitude = w.at.latitude;
+            d.longitude = w.at.longitude;
+            d.height = w.height;
+            d.heightReference = DJIHeightReference::aboveTakeOff;
+            flown.append(d);
+        }
+        mission.waypoints = std::move(flown);
+    }
     return mission;
 }
 
@@ -241,10 +266,13 @@ QString FlightPlanModel::waypointCountText() const
 QVariantList FlightPlanModel::banners() const
 {
     QVariantList list;
-    if (m_terrain)
-        list.append(QVariantMap{{"icon", "mountain.2.fill"}, {"text", "Terrain Following Active"}});
+    // A banner's note says why what it announces cannot be done for this plan (empty: it can).
+    if (m_terrain) {
+        const QString note = m_terrainPlan.active() && !m_terrainPlan.followable() ? m_terrainPlan.note() : QString();
+        list.append(QVariantMap{{"icon", "mountain.2.fill"}, {"text", "Terrain Following Active"}, {"note", note}});
+    }
     if (m_multiBattery)
-        list.append(QVariantMap{{"icon", "battery.100.bolt"}, {"text", "Multi-Battery Mission"}});
+        list.append(QVariantMap{{"icon", "battery.100.bolt"}, {"text", "Multi-Battery Mission"}, {"note", QString()}});
     return list;
 }
 
@@ -275,6 +303,16 @@ void FlightPlanModel::executeMission()
     // A second tap while the step runs starts nothing (the button is disabled, but be sure).
     if (waypointCount() == 0 || m_uploading || m_replaceMissionPending)
         return;
+    if (const QString refusal = batteryRefusal(); !refusal.isEmpty()) {
+        setUploadMessage(refusal);
+        return;
+    }
+    // With terrain follow on, only a plan the ground lets it follow goes to the aircraft.
+    m_terrainPlan.settle();
+    if (m_terrain && !m_terrainPlan.followable()) {
+        setUploadMessage(m_terrainPlan.note());
+        return;
+    }
     if (missionRunning()) {
         m_replaceMissionPending = true;
         Q_EMIT replaceMissionPendingChanged();
@@ -462,7 +500,8 @@ void FlightPlanModel::confirmReplace()
     const PendingOpen open = std::move(*m_pending);
     m_pending.reset();
     Q_EMIT replacePendingChanged();
-    const QString heights = planio::openedHeights(open.plan, m_altitude, kMinAltitude, kMaxAltitude).note;
+    const QString heights =
+        planio::openedHeights(open.plan, m_altitude, kMinAltitude, kMaxAltitude, takeOffGround(open.plan)).note;
     applyMissionPlan(open.plan);
     QStringList notes{planio::skippedItemsText(open.skipped), heights};
     notes.removeAll(QString());
@@ -489,7 +528,11 @@ void FlightPlanModel::applyMissionPlan(const zeltrin::MissionPlan &plan)
 {
     // A file's values are kept within the panel's slider ranges; heights the planner cannot fly
     // as they stand are not used.
-    const planio::OpenedHeights heights = planio::openedHeights(plan, m_altitude, kMinAltitude, kMaxAltitude);
+    const std::optional<double> ground = takeOffGround(plan);
+    const planio::OpenedHeights heights = planio::openedHeights(plan, m_altitude, kMinAltitude, kMaxAltitude, ground);
+    // Heights a file gave above sea level go back to it above sea level, over the same ground.
+    m_seaLevelGround = plan.altitudeReference == zeltrin::HeightReference::SeaLevel && heights.altitude ? ground
+                                                                                                        : std::nullopt;
     const bool surveyed = m_survey.has_value() || plan.survey.has_value();
     // Set before the heights and the list, so what follows them already sees the new survey.
     m_survey = plan.survey;
@@ -515,6 +558,18 @@ void FlightPlanModel::clearSurvey()
         clearWaypoints();
 }
 
+std::optional<double> FlightPlanModel::takeOffGround(const zeltrin::MissionPlan &plan) const
+{
+    if (!m_ground)
+        return std::nullopt;
+    std::optional<zeltrin::Coordinate> at = takeOffPoint();
+    if (!at && plan.plannedHome)
+        at = plan.plannedHome->position;
+    if (!at && !plan.waypoints.isEmpty())
+        at = plan.waypoints.constFirst();
+    return at ? m_ground->heightAt(at->latitude, at->longitude) : std::nullopt;
+}
+
 zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const
 {
     zeltrin::MissionPlan p;
@@ -522,6 +577,10 @@ zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const
     p.plannedHome = m_plannedHome;
     p.altitude = m_altitude;
     p.altitudeReference = m_terrain ? zeltrin::HeightReference::Ground : zeltrin::HeightReference::TakeOff;
+    if (m_seaLevelGround && !m_terrain) {
+        p.altitude = m_altitude + *m_seaLevelGround;
+        p.altitudeReference = zeltrin::HeightReference::SeaLevel;
+    }
     p.speed = m_speed;
     p.terrainFollow = m_terrain;
     p.survey = m_survey;

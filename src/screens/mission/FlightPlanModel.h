@@ -6,6 +6,7 @@
 #include "ElevationSource.h"
 #include "MapRegion.h"
 #include "MissionPlan.h"
+#include "MissionTerrain.h"
 #include "WaypointListModel.h"
 
 #include <QObject>
@@ -71,6 +72,8 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(bool hasSurvey READ hasSurvey NOTIFY surveyChanged)
     // The map's gestures (taps, press-and-hold) can be taken back one at a time.
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
+    // The plan over the ground with terrain follow on: heights, profile, and why not.
+    Q_PROPERTY(MissionTerrain *terrain READ terrain CONSTANT)
 
 public:
     // How long the step waits for the aircraft's answer before it gives up.
@@ -191,9 +194,15 @@ public:
 
     // The ground under the plan (elevation data kept on the device); none: unknown everywhere.
     const ElevationSource *ground() const { return m_ground; }
+    MissionTerrain *terrain() { return &m_terrainPlan; }
     void setGround(const ElevationSource *ground);
     // Where the aircraft takes off: its home point once it has one; none before.
     std::optional<zeltrin::Coordinate> takeOffPoint() const;
+
+    // Packs the plan needs flown as one flight, each landing with the reserve left (none:
+    // unknown); and why it is not flown, with Multi-Battery off, when that is more than one.
+    std::optional<int> batteriesNeeded() const;
+    QString batteryRefusal() const;
 
     // Read-out of a mission slider: "%.0f %@" ("50 m", "8 m/s").
     Q_INVOKABLE static QString sliderValueText(double value, const QString &unit);
@@ -233,6 +242,12 @@ Q_SIGNALS:
 private:
     QPointer<DJIDroneManager> m_drone;
     const ElevationSource *m_ground = nullptr;
+    // The ground under the take-off point of a plan opened with heights above sea level.
+    std::optional<double> m_seaLevelGround;
+    // Metres above sea level of the ground where a plan takes off (its home, its first
+    // waypoint), when known.
+    std::optional<double> takeOffGround(const zeltrin::MissionPlan &plan) const;
+    MissionTerrain m_terrainPlan;
     MapRegion m_mapPosition = initialMapPosition();
     WaypointListModel m_waypoints;
     double m_altitude = 50.0;

@@ -164,6 +164,13 @@ Item {
         Accessible.name: "Map"
     }
 
+    UnknownGroundLegs {
+        objectName: "unknownGroundLegs"
+        anchors.fill: map
+        map: map
+        terrain: plan.terrain
+    }
+
     // Markers are drawn in one batch; these stand-ins give assistive technology one element per
     // marker on screen ("WP1", "WP2", ...), only while it is active.
     // qmllint disable unqualified

@@ -209,24 +209,54 @@ Item {
                         color: Theme.alpha(Theme.themeGold, 0.1)
                         Accessible.role: Accessible.StaticText
                         Accessible.name: modelData.text
-                        RowLayout {
+                        // When the plan keeps it from doing what it says, the check gives way to
+                        // a warning and the reason follows the text.
+                        readonly property bool holds: banner.modelData.note === ""
+                        Accessible.description: banner.modelData.note
+                        GridLayout {
                             id: bannerRow
                             anchors.fill: parent
                             anchors.leftMargin: 12
                             anchors.rightMargin: 12
-                            spacing: 6
+                            columns: 3
+                            columnSpacing: 6
+                            rowSpacing: 2
                             Icon { name: banner.modelData.icon; size: Theme.caption; color: Theme.themeGold }
                             Text {
                                 text: banner.modelData.text
                                 color: Theme.themeGold
                                 font.family: Theme.fontFamily
                                 font.pixelSize: Theme.caption
+                                Layout.fillWidth: true
                             }
-                            Item { Layout.fillWidth: true }
-                            Icon { name: "checkmark.circle.fill"; size: Theme.caption; color: Theme.themeGreen }
+                            Icon {
+                                name: banner.holds ? "checkmark.circle.fill" : "exclamationmark.triangle.fill"
+                                size: Theme.caption
+                                color: banner.holds ? Theme.themeGreen : Theme.themeRed
+                            }
+                            Text {
+                                objectName: "bannerNote"
+                                visible: !banner.holds
+                                Layout.column: 1
+                                Layout.columnSpan: 2
+                                Layout.fillWidth: true
+                                text: banner.modelData.note
+                                color: Theme.themeRed
+                                wrapMode: Text.Wrap
+                                font.family: Theme.fontFamily
+                                font.pixelSize: Theme.caption
+                            }
                         }
                     }
                 }
+            }
+
+            ClearanceProfileCard {
+                visible: panel.plan.terrain.active
+                terrain: panel.plan.terrain
+                Layout.fillWidth: true
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
             }
 
             // The aircraft's refusal of the last upload (or of flying it): the plan stays as it was.

@@ -2,6 +2,7 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/WaypointListModel.h screens/mission/WaypointListModel.cpp
     screens/mission/CinematicShot.h screens/mission/CinematicShot.cpp
     screens/mission/FlightPlanModel.h screens/mission/FlightPlanModel.cpp screens/mission/FlightPlanGestures.cpp
+    screens/mission/FlightPlanEnergy.cpp
     screens/mission/Mission3DPreviewModel.h screens/mission/Mission3DPreviewModel.cpp
     screens/mission/PreviewDotsItem.h screens/mission/PreviewDotsItem.cpp
     screens/mission/AreaSelectModel.h screens/mission/AreaSelectModel.cpp
@@ -9,9 +10,12 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/PlanNameForm.h screens/mission/PlanNameForm.cpp
     screens/mission/PlanOutlineItem.h screens/mission/PlanOutlineItem.cpp
     screens/mission/SurveyEditModel.h screens/mission/SurveyEditModel.cpp
+    screens/mission/MissionTerrain.h screens/mission/MissionTerrain.cpp
+    screens/mission/UnknownGroundLegs.h screens/mission/UnknownGroundLegs.cpp
 )
 list(APPEND ZELTRIN_QML
     screens/mission/FlightPlanView.qml
+    screens/mission/ClearanceProfileCard.qml
     screens/mission/MapToolButton.qml
     screens/mission/MissionControlPanel.qml
     screens/mission/MissionProgressRow.qml

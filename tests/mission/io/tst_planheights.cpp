@@ -264,6 +264,32 @@ private Q_SLOTS:
         QCOMPARE(h.note, note);
     }
 
+    // Over known ground, heights above sea level are flown above the take-off point's ground.
+    void seaLevelOverKnownGround_data()
+    {
+        QTest::addColumn<double>("fileAltitude");
+        QTest::addColumn<double>("altitude");
+        QTest::addColumn<QString>("note");
+        const QString over = QStringLiteral(
+            "Heights above sea level are flown above the take-off point, whose ground is 700 m above sea level");
+        QTest::newRow("768 m over ground at 700 m") << 768.0 << 68.0 << over;
+        QTest::newRow("900 m: 200 m, over the limit")
+            << 900.0 << 120.0
+            << over + ". The file's altitude of 200 m is above the 120 m limit: the mission flies at 120 m";
+    }
+    void seaLevelOverKnownGround()
+    {
+        QFETCH(double, fileAltitude);
+        QFETCH(double, altitude);
+        QFETCH(QString, note);
+        MissionPlan p;
+        p.altitude = fileAltitude;
+        p.altitudeReference = SeaLevel;
+        const OpenedHeights h = openedHeights(p, 50.0, 5.0, 120.0, 700.0);
+        QCOMPARE(h.altitude.value_or(kNone), altitude);
+        QCOMPARE(h.note, note);
+    }
+
     // A plan of one waypoint is written as one Point (a line needs two positions) carrying the
     // plan's values, and reads back whole; so does a lone Point from elsewhere.
     void oneWaypoint_data()

@@ -328,6 +328,10 @@ private Q_SLOTS:
     void panelFitsAPhoneOnItsSide()
     {
         view()->resize(844, 390);
+        static const struct Flat : ElevationSource {
+            std::optional<double> heightAt(double, double) const override { return 212.0; }
+        } flat;
+        m_plan->setGround(&flat);
         m_plan->addWaypoint();
         m_plan->setTerrainFollowEnabled(true);
         m_plan->setMultiBatteryEnabled(true);

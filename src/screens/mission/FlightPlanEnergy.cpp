@@ -1,0 +1,43 @@
+#include "FlightPlanModel.h"
+
+#include "AircraftEnergyModel.h"
+#include "FlightRecord.h"
+#include "NumberFormat.h"
+#include "SurveyFlight.h"
+
+// What the plan asks of the battery, flown as one flight: from the take-off point (the first
+// waypoint until the aircraft has a home) through every waypoint and back, at the mission's
+// speed, with the climb to and the descent from its altitude and a stop at each waypoint.
+
+std::optional<int> FlightPlanModel::batteriesNeeded() const
+{
+    const QList<zeltrin::Coordinate> &points = m_waypoints.coordinates();
+    if (points.isEmpty())
+        return std::nullopt;
+    const zeltrin::Coordinate home = takeOffPoint().value_or(points.constFirst());
+    double distance = 0;
+    zeltrin::Coordinate at = home;
+    for (const zeltrin::Coordinate &c : points) {
+        distance += zeltrin::haversineMetres(at.latitude, at.longitude, c.latitude, c.longitude);
+        at = c;
+    }
+    distance += zeltrin::haversineMetres(at.latitude, at.longitude, home.latitude, home.longitude);
+    FlightEnergyDemand demand;
+    demand.distance = distance;
+    demand.speed = m_speed;
+    demand.climb = m_altitude;
+    demand.descent = m_altitude;
+    demand.hoverSeconds = double(points.size()) * zeltrin::survey::kTurnAllowance;
+    return ::batteriesNeeded(AircraftEnergyModel::simulated(), demand);
+}
+
+QString FlightPlanModel::batteryRefusal() const
+{
+    if (m_multiBattery)
+        return {};
+    const std::optional<int> needed = batteriesNeeded();
+    if (!needed || *needed <= 1)
+        return {};
+    return zeltrin::format(
+        "This mission needs %d batteries. Turn on Multi-Battery to fly it in parts, or make it shorter.", *needed);
+}
