@@ -156,21 +156,6 @@ DJIWaypointMission FlightPlanModel::aircraftMission() const
     return mission;
 }
 
-void FlightPlanModel::setGround(const ElevationSource *ground)
-{
-    if (m_ground == ground)
-        return;
-    m_ground = ground;
-    Q_EMIT groundChanged();
-}
-
-std::optional<zeltrin::Coordinate> FlightPlanModel::takeOffPoint() const
-{
-    if (!m_drone || !m_drone->hasHome())
-        return std::nullopt;
-    return zeltrin::Coordinate{m_drone->homeLatitude(), m_drone->homeLongitude()};
-}
-
 void FlightPlanModel::setMapPosition(const MapRegion &r)
 {
     m_mapPosition = r;
@@ -556,18 +541,6 @@ void FlightPlanModel::clearSurvey()
 {
     if (m_survey)
         clearWaypoints();
-}
-
-std::optional<double> FlightPlanModel::takeOffGround(const zeltrin::MissionPlan &plan) const
-{
-    if (!m_ground)
-        return std::nullopt;
-    std::optional<zeltrin::Coordinate> at = takeOffPoint();
-    if (!at && plan.plannedHome)
-        at = plan.plannedHome->position;
-    if (!at && !plan.waypoints.isEmpty())
-        at = plan.waypoints.constFirst();
-    return at ? m_ground->heightAt(at->latitude, at->longitude) : std::nullopt;
 }
 
 zeltrin::MissionPlan FlightPlanModel::toMissionPlan() const

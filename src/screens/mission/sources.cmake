@@ -2,7 +2,7 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/WaypointListModel.h screens/mission/WaypointListModel.cpp
     screens/mission/CinematicShot.h screens/mission/CinematicShot.cpp
     screens/mission/FlightPlanModel.h screens/mission/FlightPlanModel.cpp screens/mission/FlightPlanGestures.cpp
-    screens/mission/FlightPlanEnergy.cpp
+    screens/mission/FlightPlanGround.cpp
     screens/mission/Mission3DPreviewModel.h screens/mission/Mission3DPreviewModel.cpp
     screens/mission/PreviewDotsItem.h screens/mission/PreviewDotsItem.cpp
     screens/mission/AreaSelectModel.h screens/mission/AreaSelectModel.cpp

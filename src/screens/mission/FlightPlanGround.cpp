@@ -5,6 +5,35 @@
 #include "NumberFormat.h"
 #include "SurveyFlight.h"
 
+// What the plan rests on: the ground under it, and the battery.
+
+void FlightPlanModel::setGround(const ElevationSource *ground)
+{
+    if (m_ground == ground)
+        return;
+    m_ground = ground;
+    Q_EMIT groundChanged();
+}
+
+std::optional<zeltrin::Coordinate> FlightPlanModel::takeOffPoint() const
+{
+    if (!m_drone || !m_drone->hasHome())
+        return std::nullopt;
+    return zeltrin::Coordinate{m_drone->homeLatitude(), m_drone->homeLongitude()};
+}
+
+std::optional<double> FlightPlanModel::takeOffGround(const zeltrin::MissionPlan &plan) const
+{
+    if (!m_ground)
+        return std::nullopt;
+    std::optional<zeltrin::Coordinate> at = takeOffPoint();
+    if (!at && plan.plannedHome)
+        at = plan.plannedHome->position;
+    if (!at && !plan.waypoints.isEmpty())
+        at = plan.waypoints.constFirst();
+    return at ? m_ground->heightAt(at->latitude, at->longitude) : std::nullopt;
+}
+
 // What the plan asks of the battery, flown as one flight: from the take-off point (the first
 // waypoint until the aircraft has a home) through every waypoint and back, at the mission's
 // speed, with the climb to and the descent from its altitude and a stop at each waypoint.

@@ -1,0 +1,111 @@
+#include "FakeDJISDK.h"
+#include "FlightPlanModel.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace zeltrin;
+
+namespace {
+void add(FlightPlanModel &m, int n)
+{
+    for (int i = 0; i < n; ++i)
+        m.addWaypoint();
+}
+} // namespace
+
+// What the plan asks of the ground and of the battery before it goes to the aircraft.
+class TestFlightPlanGround : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // A plan one battery cannot fly goes out only as a multi-battery mission. Out 0.25° of
+    // longitude at 43° N (20,332 m) and back at 8 m/s: 5,083 s at 0.065 + 0.004 × 8 = 0.097 %/s
+    // is 493.1 %; the climb to 50 m (10 s at 0.115 %/s), the descent (33.3 s at 0.08 %/s) and a
+    // 3 s stop at each waypoint (0.39 %) make 497.2 %, 6.63 packs of 75 % each: 7.
+    void aPlanBeyondOneBatteryNeedsMultiBattery_data()
+    {
+        QTest::addColumn<double>("east"); // ° of longitude to the second waypoint
+        QTest::addColumn<bool>("multiBattery");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("one battery") << 0.003 << false << QString();
+        QTest::newRow("seven, Multi-Battery off")
+            << 0.25 << false
+            << QStringLiteral(
+                   "This mission needs 7 batteries. Turn on Multi-Battery to fly it in parts, or make it shorter.");
+        QTest::newRow("seven, Multi-Battery on") << 0.25 << true << QString();
+    }
+    void aPlanBeyondOneBatteryNeedsMultiBattery()
+    {
+        QFETCH(double, east);
+        QFETCH(bool, multiBattery);
+        QFETCH(QString, refusal);
+        FakeDJISDK sdk;
+        sdk.answer = DJICommandError{};
+        DJIDroneManager drone(&sdk);
+        drone.setLogSink([](const QString &) {});
+        FlightPlanModel m;
+        m.setDrone(&drone);
+        m.setUploadDurationMs(10);
+        m.applyMissionPlan(zeltrin::MissionPlan{.waypoints = {{43.0, -84.0}, {43.0, -84.0 + east}}});
+        m.setMissionAltitude(50);
+        m.setMissionSpeed(8);
+        m.setMultiBatteryEnabled(multiBattery);
+        m.executeMission();
+        QCOMPARE(m.uploadMessage(), refusal);
+        QCOMPARE(sdk.uploads.size(), refusal.isEmpty() ? 1 : 0);
+    }
+
+    // Terrain follow on: the aircraft gets the heights worked out over the ground, waypoints
+    // added where it bends; unknown ground under a leg keeps the plan on the ground, and the
+    // banner says why.
+    void terrainFollowFliesTheGround()
+    {
+        struct Hills : ElevationSource {
+            bool voidEast = false;
+            std::optional<double> heightAt(double lat, double lon) const override
+            {
+                if (voidEast && lon > -83.9985)
+                    return std::nullopt;
+                return 300 + 8 * std::sin((lon + 84.0) * 2000) * std::cos((lat - 43.0) * 1500);
+            }
+        } hills;
+        FakeDJISDK sdk;
+        sdk.answer = DJICommandError{};
+        DJIDroneManager drone(&sdk);
+        drone.setLogSink([](const QString &) {});
+        FlightPlanModel m;
+        m.setDrone(&drone);
+        m.setUploadDurationMs(10);
+        m.setGround(&hills);
+        add(m, 2);
+        m.setTerrainFollowEnabled(true);
+        hills.voidEast = true;
+        m.setGround(nullptr);
+        m.setGround(&hills);
+        m.executeMission();
+        const QString refusal = QStringLiteral("Waypoint 1: the ground on the way to waypoint 2 is not known. "
+                                               "Download or import elevation data for this area.");
+        QCOMPARE(m.uploadMessage(), refusal);
+        QCOMPARE(m.banners().constFirst().toMap().value(QStringLiteral("note")).toString(), refusal);
+        QCOMPARE(m.terrain()->unknownLegs().size(), size_t(1));
+        QVERIFY(sdk.uploads.isEmpty());
+
+        hills.voidEast = false;
+        m.setGround(nullptr);
+        m.setGround(&hills);
+        m.executeMission();
+        QCOMPARE(sdk.uploads.size(), 1);
+        const QList<DJIWaypoint> &sent = sdk.uploads[0].waypoints;
+        QVERIFY(sent.size() > 2);
+        QCOMPARE(sent.constFirst().height, 50.0); // over the take-off point, the first waypoint
+        QCOMPARE(sent.constLast().latitude, 43.003);
+        const double rise = *hills.heightAt(43.003, -83.997) - *hills.heightAt(43.0, -84.0);
+        QVERIFY(std::abs(sent.constLast().height - (rise + 50)) <= 2.0 + 1e-9);
+        QVERIFY(m.terrain()->followable());
+    }
+};
+
+QTEST_MAIN(TestFlightPlanGround)
+#include "tst_flightplanground.moc"
