@@ -1,3 +1,4 @@
+#include "FlightModel.h"
 #include "SurveyShapes.h"
 #include "TerrainFollow.h"
 
@@ -118,6 +119,48 @@ private Q_SLOTS:
                                            [&](const ProfileSample &p) { return p.distance >= top->distance - 38; });
             QVERIFY(foot->path - foot->ground >= 54.25 - 1e-6);
         }
+    }
+
+    // The simulated aircraft flies a survey over hills at the heights planned for them: from the
+    // second waypoint on (the first leg climbs from the take-off point) it stays 60 m ± 2 m over
+    // the ground, and half a metre more for its vertical lag, and never touches it.
+    void theAircraftFliesTheHills()
+    {
+        Ground g;
+        g.at = [](double east, double north) { return 200 + 25 * std::sin(east / 90) * std::cos(north / 70); };
+        zeltrin::survey::SurveySettings spec;
+        spec.polygon = corners({{0, 0}, {300, 0}, {300, 200}, {0, 200}});
+        spec.camera = *zeltrin::survey::builtInCameraProfile(QStringLiteral("1-inch 20 MP"));
+        spec.height = 60;
+        const zeltrin::survey::SurveyFlight survey = zeltrin::survey::planSurvey(spec);
+        QVERIFY(survey.ok());
+        QList<zeltrin::Coordinate> route;
+        for (const zeltrin::survey::SurveyWaypoint &w : survey.waypoints)
+            route.append(w.position);
+        const FollowPlan plan = followTerrain(route, kOrigin, g, {.height = 60, .speed = 8});
+        QVERIFY2(plan.ok(), qPrintable(plan.refusal));
+
+        FlightModel sim;
+        sim.setGround(
+            [&](FlightModel::Point p) -> std::optional<double> { return *g.at(p.east, p.north) - *g.at(0, 0); });
+        std::vector<FlightModel::Waypoint> flown;
+        for (const FollowWaypoint &w : plan.waypoints) {
+            const PlanePoint p = g.plane.toPlane(w.at);
+            flown.push_back({{p.east, p.north}, w.height, {}});
+        }
+        QVERIFY(!sim.startMission(flown, 8));
+        double lowest = 1e9, highest = -1e9;
+        for (int i = 0; i < 40000 && sim.missionState() != FlightModel::MissionState::finished; ++i) {
+            sim.step(0.05);
+            if (sim.missionWaypoint() >= 1) {
+                lowest = std::min(lowest, *sim.heightAboveGround());
+                highest = std::max(highest, *sim.heightAboveGround());
+            }
+        }
+        QCOMPARE(sim.missionState(), FlightModel::MissionState::finished);
+        QCOMPARE(sim.groundContacts(), 0);
+        qInfo("over the ground: %.2f to %.2f m", lowest, highest);
+        QVERIFY(lowest >= 58 - 0.5 && highest <= 62 + 0.5);
     }
 
     // No data is no answer: a void under a leg, or under the take-off point, refuses the plan

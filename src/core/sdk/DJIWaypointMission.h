@@ -40,7 +40,7 @@ struct DJIWaypoint {
 struct DJIWaypointMission {
     QList<DJIWaypoint> waypoints;
     double speed = 8;           // metres per second, the whole mission
-    bool terrainFollow = false; // reported, not simulated
+    bool terrainFollow = false; // the heights were planned over the ground; each leg is flown on its line
     bool multiBattery = false;  // reported, not simulated
     bool operator==(const DJIWaypointMission &) const = default;
 };

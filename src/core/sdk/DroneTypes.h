@@ -50,6 +50,8 @@ struct FlightData {
     Q_PROPERTY(double distanceFromHome MEMBER distanceFromHome)
     Q_PROPERTY(double flightTime MEMBER flightTime)
     Q_PROPERTY(bool motorsOn MEMBER motorsOn)
+    Q_PROPERTY(bool hasHeightAboveGround MEMBER hasHeightAboveGround)
+    Q_PROPERTY(double heightAboveGround MEMBER heightAboveGround)
 public:
     double altitude = 0.0;
     double groundSpeed = 0.0;
@@ -60,6 +62,10 @@ public:
     double distanceFromHome = 0.0;
     double flightTime = 0.0;
     bool motorsOn = false;
+    // Metres over the ground under the aircraft, when the aircraft knows it (altitude is above
+    // the take-off point).
+    bool hasHeightAboveGround = false;
+    double heightAboveGround = 0.0;
     bool operator==(const FlightData &) const = default;
 
     // The all-zero value every manager starts from.

@@ -97,6 +97,22 @@ FlightModel::Point SimulatedDJISDK::toLocal(double latitude, double longitude)
     return {(longitude - kParkedLongitude) * kDegree.east, (latitude - kParkedLatitude) * kDegree.north};
 }
 
+void SimulatedDJISDK::setGround(GroundAt ground)
+{
+    if (!ground) {
+        m_model.setGround({});
+        return;
+    }
+    // Heights above sea level become heights over the home point's ground, where the model
+    // measures from.
+    m_model.setGround([this, ground = std::move(ground)](FlightModel::Point p) -> std::optional<double> {
+        const DJIWaypoint home = toLatLon(m_model.home()), at = toLatLon(p);
+        const std::optional<double> base = ground(home.latitude, home.longitude);
+        const std::optional<double> here = ground(at.latitude, at.longitude);
+        return base && here ? std::optional(*here - *base) : std::nullopt;
+    });
+}
+
 void SimulatedDJISDK::startConnectionToProduct()
 {
     if (m_timer.isActive() || m_linkUp || m_dropped)
@@ -225,6 +241,10 @@ DJITelemetryReading SimulatedDJISDK::reading() const
     f.distanceFromHome = m.distanceFromHome();
     f.flightTime = m.isFlying() ? m.flightTime() : 0.0;
     f.motorsOn = m.isFlying();
+    if (const std::optional<double> agl = m.heightAboveGround(); agl && std::isfinite(*agl)) {
+        f.hasHeightAboveGround = true;
+        f.heightAboveGround = *agl;
+    }
     r.flightData = f;
     r.signalStrength = m.signalPercent();
     r.gpsLevel = m.gpsLevel();

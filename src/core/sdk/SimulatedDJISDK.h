@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include "DJISDKManager.h"
 #include "FlightModel.h"
 #include "SimClock.h"
@@ -19,6 +22,10 @@ public:
     static constexpr auto kModelName = "Zeltrin Sim One";
     static constexpr double kParkedLatitude = 42.9986;
     static constexpr double kParkedLongitude = -84.0021;
+    // The ground the aircraft flies over: metres above sea level at a place, none where unknown.
+    // Without it the ground is unknown and the aircraft reports no height over it.
+    using GroundAt = std::function<std::optional<double>(double latitude, double longitude)>;
+    void setGround(GroundAt ground);
 
     // `clock` drives the flight (a real-time clock of its own when none is given; the SDK does
     // not own one that is given).

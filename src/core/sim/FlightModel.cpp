@@ -161,6 +161,8 @@ std::optional<QString> FlightModel::startMission(std::vector<Waypoint> waypoints
     m_returnCause = ReturnCause::none;
     m_mission = std::move(waypoints);
     m_missionIndex = 0;
+    m_legFrom = m_pos;
+    m_legFromHeight = m_height;
     m_missionSpeed = std::clamp(finiteOr(speed, 8), 0.5, m_limits.maxHorizontalSpeed);
     m_missionState = MissionState::executing;
     m_phase = Phase::mission;
@@ -277,6 +279,16 @@ void FlightModel::holdPosition(double dt)
     m_pos.north += m_vy * dt;
 }
 
+void FlightModel::trackHeight(double height, double rate, double dt)
+{
+    if (m_ceiling)
+        height = std::min(height, *m_ceiling);
+    const double a = m_limits.verticalAcceleration;
+    const double want = std::clamp(rate + (height - m_height), -m_limits.maxDescent, m_limits.maxClimb);
+    m_vz += std::clamp(want - m_vz, -a * dt, a * dt);
+    m_height += m_vz * dt;
+}
+
 void FlightModel::climbTo(double height, double dt, double rate)
 {
     // Every climb and hold goes through here, so no mode takes the aircraft above its ceiling;
@@ -343,6 +355,14 @@ void FlightModel::watchSafety(std::vector<QString> &alerts)
     }
 }
 
+std::optional<double> FlightModel::heightAboveGround() const
+{
+    if (!m_ground)
+        return std::nullopt;
+    const std::optional<double> g = m_ground(m_pos);
+    return g ? std::optional(m_height - *g) : std::nullopt;
+}
+
 std::vector<QString> FlightModel::step(double dt)
 {
     std::vector<QString> alerts;
@@ -382,13 +402,32 @@ std::vector<QString> FlightModel::step(double dt)
             break;
         }
         const Waypoint &next = m_mission[size_t(m_missionIndex)];
-        climbTo(next.height, dt);
+        // The first leg climbs to its height at once (it starts wherever the aircraft was); the
+        // others follow the line between their waypoints' heights, as they were planned over
+        // the ground.
+        double height = next.height;
+        if (m_missionIndex > 0) {
+            const double dx = next.at.east - m_legFrom.east, dy = next.at.north - m_legFrom.north;
+            const double length = std::hypot(dx, dy);
+            const double left = std::hypot(next.at.east - m_pos.east, next.at.north - m_pos.north);
+            const double done = length > 1e-9 ? std::clamp(1.0 - left / length, 0.0, 1.0) : 1.0;
+            height = m_legFromHeight + (next.height - m_legFromHeight) * done;
+            // The line rises as fast as the aircraft moves along the leg.
+            const double along = length > 1e-9 ? (m_vx * dx + m_vy * dy) / length : 0.0;
+            const double rate = length > 1e-9 ? (next.height - m_legFromHeight) / length * along : 0.0;
+            trackHeight(height, rate, dt);
+        } else {
+            climbTo(height, dt);
+        }
         const Point target = next.at;
         steerTo(target, m_missionSpeed, dt);
         m_camera.flown(before, pose());
+        // The first waypoint is reached at its height too: the legs after it start from there.
         if (const double gap = std::hypot(target.east - m_pos.east, target.north - m_pos.north);
-            gap <= kWaypointReach) {
+            gap <= kWaypointReach && (m_missionIndex > 0 || std::abs(m_height - height) < kWaypointReach)) {
             m_camera.arrive(next.camera, pose(), gap);
+            m_legFrom = next.at;
+            m_legFromHeight = next.height;
             if (++m_missionIndex >= int(m_mission.size())) {
                 m_missionIndex = int(m_mission.size()) - 1;
                 m_missionState = MissionState::finished;
@@ -441,5 +480,13 @@ std::vector<QString> FlightModel::step(double dt)
     drain(dt);
     if (isFlying())
         watchSafety(alerts);
+    // Under the ground's surface in flight (not landing or lifting off) is a touch of it: counted
+    // once for each time it goes under.
+    const std::optional<double> agl = heightAboveGround();
+    const bool touching = agl && *agl < -0.01 && m_phase != Phase::landing && m_phase != Phase::takingOff
+        && m_phase != Phase::onGround;
+    if (touching && !m_touching)
+        ++m_groundContacts;
+    m_touching = touching;
     return alerts;
 }

@@ -96,6 +96,12 @@ public:
     using ReturnRule = std::function<std::optional<QString>(const FlightModel &)>;
     void setReturnRule(ReturnRule rule) { m_returnRule = std::move(rule); }
     void setHasGps(bool has) { m_hasGps = has; }
+    // The ground under a point, in metres above the home point's ground; none where unknown. With
+    // it the model reports its height over the ground and counts each touch of it in flight.
+    using Ground = std::function<std::optional<double>(Point)>;
+    void setGround(Ground ground) { m_ground = std::move(ground); }
+    std::optional<double> heightAboveGround() const;
+    int groundContacts() const { return m_groundContacts; }
     // The camera and its gimbal. Its distance trigger runs only on a mission, and goes off when
     // the mission ends or is left (a return, a landing, an orbit).
     FlightCamera &camera() { return m_camera; }
@@ -135,6 +141,9 @@ private:
     void steerTo(Point target, double speed, double dt);
     void holdPosition(double dt);
     void climbTo(double height, double dt, double rate = 0);
+    // Tracks a height that moves at `rate` m/s (a leg's line under a moving aircraft): the rate
+    // fed forward, the remaining gap closed in about a second.
+    void trackHeight(double height, double rate, double dt);
     void turnToward(double courseDeg, double dt);
     void drain(double dt);
     void watchSafety(std::vector<QString> &alerts);
@@ -154,7 +163,15 @@ private:
     bool m_degraded = false;
     bool m_hasGps = true;
 
+    Ground m_ground;
+    int m_groundContacts = 0;
+    bool m_touching = false;
+
     std::vector<Waypoint> m_mission;
+    // Where the leg being flown began, and how high: a leg is flown on the straight line between
+    // its two waypoints' heights.
+    Point m_legFrom;
+    double m_legFromHeight = 0;
     int m_missionIndex = -1;
     double m_missionSpeed = 8;
     MissionState m_missionState = MissionState::none;
