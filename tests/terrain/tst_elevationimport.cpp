@@ -51,43 +51,67 @@ class TestElevationImport : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_tif;
 
     QString file(const QString &name) const { return m_dir.filePath(name); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QByteArray asc = QByteArrayLiteral("ncols 200\nnrows 200\nxllcorner 500000\nyllcorner 5200000\n"
-                                           "cellsize 10\nNODATA_value -9999\n");
-        for (int r = 0; r < kCells; ++r) {
-            for (int c = 0; c < kCells; ++c) {
-                const double e = kEast0 + kCell * c + kCell / 2, n = kNorth0 + kCell * (kCells - r) - kCell / 2;
-                asc += inHole(e, n, 0) ? QByteArray("-9999") : QByteArray::number(planeAt(e, n), 'f', 3);
-                asc += c + 1 < kCells ? ' ' : '\n';
+        // The plane as metres, and as half-metres above 100 m (a scale and offset GDAL records).
+        for (const bool scaled : {false, true}) {
+            QByteArray asc = QByteArrayLiteral("ncols 200\nnrows 200\nxllcorner 500000\nyllcorner 5200000\n"
+                                               "cellsize 10\nNODATA_value -9999\n");
+            for (int r = 0; r < kCells; ++r) {
+                for (int c = 0; c < kCells; ++c) {
+                    const double e = kEast0 + kCell * c + kCell / 2, n = kNorth0 + kCell * (kCells - r) - kCell / 2;
+                    const double h = scaled ? (planeAt(e, n) - 100) * 2 : planeAt(e, n);
+                    asc += inHole(e, n, 0) ? QByteArray("-9999") : QByteArray::number(h, 'f', 3);
+                    asc += c + 1 < kCells ? ' ' : '\n';
+                }
             }
+            const QString name = scaled ? QStringLiteral("scaled") : QStringLiteral("plane");
+            QFile f(file(name + QStringLiteral(".asc")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(asc);
+            f.close();
+            QStringList args = {QStringLiteral("-q"),
+                                QStringLiteral("-a_srs"),
+                                QStringLiteral("EPSG:32632"),
+                                QStringLiteral("-a_nodata"),
+                                QStringLiteral("-9999"),
+                                f.fileName(),
+                                file(name + QStringLiteral(".tif"))};
+            if (scaled)
+                args << QStringLiteral("-a_scale") << QStringLiteral("0.5") << QStringLiteral("-a_offset")
+                     << QStringLiteral("100");
+            run(QStringLiteral("gdal_translate"), args);
         }
-        QFile f(file(QStringLiteral("plane.asc")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(asc);
-        f.close();
-        m_tif = file(QStringLiteral("plane.tif"));
-        run(QStringLiteral("gdal_translate"),
-            {QStringLiteral("-q"), QStringLiteral("-a_srs"), QStringLiteral("EPSG:32632"), QStringLiteral("-a_nodata"),
-             QStringLiteral("-9999"), f.fileName(), m_tif});
         // The same grid with no place on Earth.
         run(QStringLiteral("gdal_translate"),
-            {QStringLiteral("-q"), f.fileName(), file(QStringLiteral("nowhere.tif"))});
+            {QStringLiteral("-q"), file(QStringLiteral("plane.asc")), file(QStringLiteral("nowhere.tif"))});
         QFile text(file(QStringLiteral("notes.tif")));
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("not a raster at all\n");
     }
 
+    void importMatchesGdal_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("scale"); // gdallocationinfo gives raw values
+        QTest::addColumn<double>("offset");
+        QTest::newRow("metres") << "plane" << 1.0 << 0.0;
+        QTest::newRow("scaled and offset") << "scaled" << 0.5 << 100.0;
+    }
     void importMatchesGdal()
     {
-        ElevationStore store(file(QStringLiteral("import.sqlite")));
+        QFETCH(QString, name);
+        QFETCH(double, scale);
+        QFETCH(double, offset);
+        const QString tif = file(name + QStringLiteral(".tif"));
+        const QString db = file(name + QStringLiteral(".sqlite"));
+        ElevationStore store(db);
         double lastProgress = 0;
-        const auto result = importElevationModel(store, m_tif, QStringLiteral("Plane"), [&](double p) {
+        const auto result = importElevationModel(store, tif, QStringLiteral("Plane"), [&](double p) {
             QVERIFY(p >= lastProgress);
             lastProgress = p;
         });
@@ -99,7 +123,7 @@ private Q_SLOTS:
         QCOMPARE(areas[0].zoom, 13);
         QVERIFY2(std::abs(areas[0].resolution - 10) < 0.5, qPrintable(QString::number(areas[0].resolution)));
         QCOMPARE(areas[0].datum, QStringLiteral("EGM96 (sea level)"));
-        QCOMPARE(areas[0].source, QStringLiteral("plane.tif"));
+        QCOMPARE(areas[0].source, name + QStringLiteral(".tif"));
 
         // Places on a grid across the square, and two deep in the hole, as longitude and latitude.
         PJ_CONTEXT *ctx = proj_context_create();
@@ -125,7 +149,7 @@ private Q_SLOTS:
         proj_destroy(raw);
         proj_context_destroy(ctx);
         const QStringList oracle = run(QStringLiteral("gdallocationinfo"),
-                                       {QStringLiteral("-valonly"), QStringLiteral("-wgs84"), m_tif}, input)
+                                       {QStringLiteral("-valonly"), QStringLiteral("-wgs84"), tif}, input)
                                        .split(QLatin1Char('\n'));
         QVERIFY(oracle.size() >= places.size());
 
@@ -134,7 +158,8 @@ private Q_SLOTS:
         for (int i = 0; i < places.size(); ++i) {
             const Place &p = places[i];
             const auto h = model.heightAt(p.lat, p.lon);
-            const double gdal = oracle[i].toDouble();
+            const double raw = oracle[i].toDouble();
+            const double gdal = raw == -9999 ? raw : raw * scale + offset;
             const QString where = QStringLiteral("E %1 N %2").arg(p.e).arg(p.n);
             if (inHole(p.e, p.n, -40)) {
                 QCOMPARE(gdal, -9999.0);
@@ -156,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(voids, 2);
 
         // Reopened, the area and its heights are still there.
-        ElevationStore again(file(QStringLiteral("import.sqlite")));
+        ElevationStore again(db);
         ElevationModel reread(again);
         QCOMPARE(reread.areas().size(), 1);
         QVERIFY(reread.heightAt(places[0].lat, places[0].lon));

@@ -83,6 +83,25 @@ ElevationImportResult importElevationModel(ElevationStore &store, const QString 
         return refused(QStringLiteral("The elevation model is too large to import (%1×%2 samples)")
                            .arg(qint64(width))
                            .arg(qint64(height)));
+    // The warper copies raw values: the band's scale, offset and unit are applied here.
+    GDALRasterBandH band = GDALGetRasterBand(src.h, 1);
+    int hasScale = 0, hasOffset = 0;
+    double scale = GDALGetRasterScale(band, &hasScale), offset = GDALGetRasterOffset(band, &hasOffset);
+    scale = hasScale && std::isfinite(scale) && scale != 0 ? scale : 1.0;
+    offset = hasOffset && std::isfinite(offset) ? offset : 0.0;
+    const QString unit = QString::fromUtf8(GDALGetRasterUnitType(band)).trimmed().toLower();
+    if (unit == QLatin1String("ft") || unit == QLatin1String("foot") || unit == QLatin1String("feet")) {
+        scale *= 0.3048;
+        offset *= 0.3048;
+    } else if (unit == QLatin1String("us-ft") || unit == QLatin1String("us survey foot")) {
+        scale *= 1200.0 / 3937.0;
+        offset *= 1200.0 / 3937.0;
+    } else if (!unit.isEmpty() && unit != QLatin1String("m") && unit != QLatin1String("metre")
+               && unit != QLatin1String("meter") && unit != QLatin1String("metres")
+               && unit != QLatin1String("meters")) {
+        return refused(
+            QStringLiteral("The elevation model's heights are in \"%1\", not metres or feet").arg(unit.left(40)));
+    }
     double gt[6] = {};
     const char *wkt = GDALGetProjectionRef(src.h);
     if (!wkt || !*wkt || GDALGetGeoTransform(src.h, gt) != CE_None)
@@ -198,7 +217,7 @@ ElevationImportResult importElevationModel(ElevationStore &store, const QString 
             for (size_t i = 0; i < values.size(); ++i) {
                 // A sample drawn partly from nodata is not known: only whole weight counts.
                 if (weights[i] == 255 && std::isfinite(values[i]))
-                    tile.heights[i] = values[i];
+                    tile.heights[i] = float(values[i] * scale + offset);
             }
             if (!tile.isAllVoid() && !store.addTile(areaId, {zoom, tx, ty, encodeTerrarium(tile)})) {
                 store.abandonArea();
