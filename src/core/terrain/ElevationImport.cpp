@@ -12,6 +12,7 @@
 #include <gdal_utils.h>
 #include <ogr_srs_api.h>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <numbers>
@@ -65,7 +66,12 @@ ElevationImportResult importElevationModel(ElevationStore &store, const QString 
                                            const std::function<void(double)> &progress, const std::atomic<bool> *cancel)
 {
     static std::once_flag registered;
-    std::call_once(registered, [] { GDALAllRegister(); });
+    std::call_once(registered, [] {
+        GDALAllRegister();
+        // GDAL's block cache defaults to a share of the device's memory; an import reads each
+        // block about once, so a small cache costs nothing and keeps the app's footprint small.
+        GDALSetCacheMax64(std::min<GIntBig>(GDALGetCacheMax64(), GIntBig(64) << 20));
+    });
     CapturedErrors errors;
     if (!store.isOpen())
         return refused(QStringLiteral("The elevation data cannot be written: %1").arg(store.errorText()));
