@@ -89,8 +89,18 @@ ElevationImportResult importElevationModel(ElevationStore &store, const QString 
         return refused(QStringLiteral("The elevation model is too large to import (%1×%2 samples)")
                            .arg(qint64(width))
                            .arg(qint64(height)));
+    // The first band alone, as a lazy VRT: the warper would otherwise carry every band along,
+    // and a hostile file can declare thousands.
+    const char *firstBand[] = {"-of", "VRT", "-b", "1", nullptr};
+    GDALTranslateOptions *bandOptions = GDALTranslateOptionsNew(const_cast<char **>(firstBand), nullptr);
+    Dataset one;
+    one.h = bandOptions ? GDALTranslate("", src.h, bandOptions, nullptr) : nullptr;
+    GDALTranslateOptionsFree(bandOptions);
+    if (!one.h)
+        return refused(QStringLiteral("The elevation band could not be read: %1").arg(errors.last()));
+
     // The warper copies raw values: the band's scale, offset and unit are applied here.
-    GDALRasterBandH band = GDALGetRasterBand(src.h, 1);
+    GDALRasterBandH band = GDALGetRasterBand(one.h, 1);
     int hasScale = 0, hasOffset = 0;
     double scale = GDALGetRasterScale(band, &hasScale), offset = GDALGetRasterOffset(band, &hasOffset);
     scale = hasScale && std::isfinite(scale) && scale != 0 ? scale : 1.0;
@@ -109,19 +119,19 @@ ElevationImportResult importElevationModel(ElevationStore &store, const QString 
             QStringLiteral("The elevation model's heights are in \"%1\", not metres or feet").arg(unit.left(40)));
     }
     double gt[6] = {};
-    const char *wkt = GDALGetProjectionRef(src.h);
-    if (!wkt || !*wkt || GDALGetGeoTransform(src.h, gt) != CE_None)
+    const char *wkt = GDALGetProjectionRef(one.h);
+    if (!wkt || !*wkt || GDALGetGeoTransform(one.h, gt) != CE_None)
         return refused(QStringLiteral("The elevation model has no georeferencing: its place on Earth is unknown"));
 
     // Where it lands on the map, and how fine: GDAL's own suggestion for the Mercator grid.
     char *toMercator[] = {const_cast<char *>("DST_SRS=EPSG:3857"), nullptr};
-    void *transformer = GDALCreateGenImgProjTransformer2(src.h, nullptr, toMercator);
+    void *transformer = GDALCreateGenImgProjTransformer2(one.h, nullptr, toMercator);
     if (!transformer)
         return refused(QStringLiteral("The elevation model cannot be placed on the map: %1").arg(errors.last()));
     double mgt[6] = {};
     double extent[4] = {};
     int pw = 0, ph = 0;
-    const CPLErr suggested = GDALSuggestedWarpOutput2(src.h, GDALGenImgProjTransform, transformer, mgt, &pw, &ph,
+    const CPLErr suggested = GDALSuggestedWarpOutput2(one.h, GDALGenImgProjTransform, transformer, mgt, &pw, &ph,
                                                       extent, 0);
     GDALDestroyGenImgProjTransformer(transformer);
     if (suggested != CE_None || !(mgt[1] > 0) || !std::isfinite(mgt[1]))
@@ -181,7 +191,7 @@ ElevationImportResult importElevationModel(ElevationStore &store, const QString 
         return refused(QStringLiteral("The elevation model cannot be reprojected: %1").arg(errors.last()));
     int usageError = 0;
     Dataset warped;
-    warped.h = GDALWarp("", nullptr, 1, &src.h, options, &usageError);
+    warped.h = GDALWarp("", nullptr, 1, &one.h, options, &usageError);
     GDALWarpAppOptionsFree(options);
     if (!warped.h || GDALGetRasterCount(warped.h) < 2)
         return refused(QStringLiteral("The elevation model cannot be reprojected: %1").arg(errors.last()));
