@@ -14,7 +14,7 @@ PACKAGES=(
   qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dbus dbus-x11
   qcoro-qt6-dev libssl-dev openssl locales
   libzip-dev gdal-bin gpsbabel qml6-module-qt-labs-folderlistmodel tzdata sqlite3 poppler-utils
-  libboost-dev libproj-dev proj-data
+  libboost-dev libproj-dev proj-data libgdal-dev libpng-dev
   clang-format git
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
