@@ -3,6 +3,7 @@
 // Core types the app's QML uses, registered here: the core knows nothing of QML.
 #include "DJIDroneManager.h"
 #include "DJIIntelligentModes.h"
+#include "ElevationData.h"
 #include "FlightStore.h"
 #include "MRVAuthManager.h"
 #include "OfflineAreaListModel.h"
@@ -45,6 +46,20 @@ struct OfflineMapsForeign {
     QML_FOREIGN(OfflineMaps)
     QML_NAMED_ELEMENT(OfflineMaps)
     QML_UNCREATABLE("The application owns the offline maps")
+};
+
+struct ElevationDataForeign {
+    Q_GADGET
+    QML_FOREIGN(ElevationData)
+    QML_NAMED_ELEMENT(ElevationData)
+    QML_UNCREATABLE("The application owns the elevation data")
+};
+
+struct ElevationAreaListModelForeign {
+    Q_GADGET
+    QML_FOREIGN(ElevationAreaListModel)
+    QML_NAMED_ELEMENT(ElevationAreaListModel)
+    QML_UNCREATABLE("The elevation data make this list")
 };
 
 struct OfflineAreaListModelForeign {

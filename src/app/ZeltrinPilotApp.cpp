@@ -4,6 +4,7 @@
 #include "PlanLibrary.h"
 #include "QmlSetup.h"
 #include "SettingsModel.h"
+#include "SimulatedDJISDK.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -27,7 +28,7 @@ ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
       m_accountClient(deps.accountClient ? std::move(deps.accountClient) : std::make_unique<MRVNetworkClient>()),
       m_sdk(deps.sdk ? std::move(deps.sdk) : makeDefaultSDK()), m_flightStorePath(deps.flightStorePath),
       m_recorderClock(std::move(deps.recorderClock)), m_offlineMaps(std::move(deps.offlineMaps)),
-      m_offlineMapsOptions(std::move(deps.offlineMapsOptions)),
+      m_offlineMapsOptions(std::move(deps.offlineMapsOptions)), m_elevationStorePath(deps.elevationStorePath),
       m_planLibraryFolder(deps.planLibraryFolder.isEmpty() ? zeltrin::planio::PlanLibrary::defaultFolder()
                                                            : deps.planLibraryFolder)
 {
@@ -39,6 +40,8 @@ ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
     // "Max Altitude" holds from the first connection on, whether or not the settings are opened.
     m_droneManager->setAltitudeCeiling(SettingsModel::storedMaxAltitude(QSettings()));
     m_appState = std::make_unique<AppState>();
+    if (deps.elevation)
+        useElevation(std::move(deps.elevation));
     m_flownTrack = std::make_unique<TrackLine>();
     // A take-off starts a new track; every reading while airborne extends it.
     DJIDroneManager *drone = m_droneManager.get();
@@ -130,7 +133,23 @@ void ZeltrinPilotApp::startSession()
         QJSEngine::setObjectOwnership(m_offlineMaps.get(), QJSEngine::CppOwnership);
         Q_EMIT offlineMapsChanged();
     }
+    if (!m_elevation && !m_elevationStorePath.isEmpty())
+        useElevation(std::make_unique<ElevationData>(m_elevationStorePath));
     m_droneManager->startConnection();
+}
+
+void ZeltrinPilotApp::useElevation(std::unique_ptr<ElevationData> elevation)
+{
+    m_elevation = std::move(elevation);
+    QJSEngine::setObjectOwnership(m_elevation.get(), QJSEngine::CppOwnership);
+    // The simulated aircraft flies over the same ground the planner plans on.
+    if (auto *sim = dynamic_cast<SimulatedDJISDK *>(m_sdk.get())) {
+        sim->setGround([elevation = QPointer<ElevationData>(m_elevation.get())](double lat, double lon) {
+            const ElevationSource *ground = elevation ? elevation->source() : nullptr;
+            return ground ? ground->heightAt(lat, lon) : std::nullopt;
+        });
+    }
+    Q_EMIT elevationChanged();
 }
 
 namespace zeltrin {
@@ -165,6 +184,7 @@ int runApp(int argc, char **argv, const RunHooks &hooks)
         OfflineMaps::Options offline;
         offline.cacheDirectory = OfflineMaps::defaultCacheDirectory();
         deps.offlineMapsOptions = offline;
+        deps.elevationStorePath = ElevationData::defaultStorePath();
         return deps;
     }()};
     QQmlApplicationEngine engine;

@@ -2,12 +2,13 @@
 
 #include "AppState.h"
 #include "DJIDroneManager.h"
+#include "ElevationData.h"
 #include "FlightRecorder.h"
 #include "FlightStore.h"
-#include "OfflineMaps.h"
 #include "KeychainHelper.h"
 #include "MRVAuthManager.h"
 #include "MRVNetworkClient.h"
+#include "OfflineMaps.h"
 #include "TrackLine.h"
 
 #include <QObject>
@@ -37,6 +38,8 @@ class ZeltrinPilotApp : public QObject
     Q_PROPERTY(FlightStore *flightStore READ flightStore NOTIFY flightStoreChanged)
     // The offline map areas; null where none were handed in or asked for.
     Q_PROPERTY(OfflineMaps *offlineMaps READ offlineMaps NOTIFY offlineMapsChanged)
+    // The ground kept on the device (null until the session starts, or when none is kept).
+    Q_PROPERTY(ElevationData *elevation READ elevation NOTIFY elevationChanged)
     // The folder of the plans the pilot saves in the app.
     Q_PROPERTY(QString planLibraryFolder READ planLibraryFolder CONSTANT)
 
@@ -59,6 +62,9 @@ public:
         // The offline maps, or how to open them when the root view is first shown.
         std::unique_ptr<OfflineMaps> offlineMaps;
         std::optional<OfflineMaps::Options> offlineMapsOptions;
+        // Given, or opened at this path when the session starts (neither: no elevation data).
+        std::unique_ptr<ElevationData> elevation;
+        QString elevationStorePath;
         // The plan library's folder; default: "plans" in the app's data folder.
         QString planLibraryFolder;
     };
@@ -77,6 +83,7 @@ public:
     FlightStore *flightStore() const { return m_flightStore.get(); }
     FlightRecorder *flightRecorder() const { return m_recorder.get(); }
     OfflineMaps *offlineMaps() const { return m_offlineMaps.get(); }
+    ElevationData *elevation() const { return m_elevation.get(); }
     QString planLibraryFolder() const { return m_planLibraryFolder; }
 
     // Screens of this engine will see this instance as App.
@@ -93,6 +100,7 @@ public:
 Q_SIGNALS:
     void flightStoreChanged();
     void offlineMapsChanged();
+    void elevationChanged();
 
 private:
     void useFlightStore(std::unique_ptr<FlightStore> store);
@@ -112,6 +120,9 @@ private:
     FlightRecorder::Clock m_recorderClock;
     std::unique_ptr<OfflineMaps> m_offlineMaps;
     std::optional<OfflineMaps::Options> m_offlineMapsOptions;
+    std::unique_ptr<ElevationData> m_elevation;
+    QString m_elevationStorePath;
+    void useElevation(std::unique_ptr<ElevationData> elevation);
     QString m_planLibraryFolder;
     int m_startConnectionCount = 0;
     bool m_startPending = false;

@@ -12,8 +12,10 @@
 #include <memory>
 #include <thread>
 
+namespace zeltrin::terrain {
 class ElevationModel;
 class ElevationStore;
+} // namespace zeltrin::terrain
 
 // The elevation areas as Settings lists them, newest first: a name and what they hold
 // ("Zoom 14 · 9.6 m · EGM96 (sea level) · hills.tif").
@@ -90,12 +92,12 @@ Q_SIGNALS:
 private:
     void reload();
     void setNotice(const QString &text, bool error);
-    void importFinished(const QString &name, const QString &error);
+    void importFinished(const QString &name, const QString &error, bool cancelled);
     void joinWorker();
 
     QString m_path;
-    std::unique_ptr<ElevationStore> m_store;
-    std::unique_ptr<ElevationModel> m_model;
+    std::unique_ptr<zeltrin::terrain::ElevationStore> m_store;
+    std::unique_ptr<zeltrin::terrain::ElevationModel> m_model;
     bool m_ready = false;
     QString m_error;
     ElevationAreaListModel m_areas;

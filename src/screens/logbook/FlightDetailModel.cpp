@@ -198,3 +198,11 @@ void FlightDetailModel::clearMessage()
 {
     setMessage({}, false);
 }
+
+void FlightDetailModel::setElevation(ElevationData *elevation)
+{
+    if (m_elevation == elevation)
+        return;
+    m_elevation = elevation;
+    Q_EMIT elevationChanged();
+}

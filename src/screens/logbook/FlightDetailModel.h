@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ElevationData.h"
 #include "ElevationSource.h"
 #include "FlightLogModel.h"
 #include "FlightRecord.h"
@@ -19,6 +20,8 @@ class FlightDetailModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    // The ground kept on the device; what rests on it follows its changes.
+    Q_PROPERTY(ElevationData *elevation READ elevation WRITE setElevation NOTIFY elevationChanged)
     Q_PROPERTY(FlightLogModel *book READ book WRITE setBook NOTIFY changed)
     Q_PROPERTY(QString flightId READ flightId WRITE setFlightId NOTIFY changed)
     Q_PROPERTY(bool found READ found NOTIFY changed)
@@ -48,6 +51,8 @@ class FlightDetailModel : public QObject
     Q_PROPERTY(bool messageIsError READ messageIsError NOTIFY messageChanged)
 
 public:
+    ElevationData *elevation() const { return m_elevation; }
+    void setElevation(ElevationData *elevation);
     static constexpr qsizetype kChartPoints = 720;
 
     explicit FlightDetailModel(QObject *parent = nullptr);
@@ -91,10 +96,12 @@ public:
     Q_INVOKABLE void clearMessage();
 
 Q_SIGNALS:
+    void elevationChanged();
     void changed();
     void messageChanged();
 
 private:
+    QPointer<ElevationData> m_elevation;
     void load();
     void setMessage(const QString &text, bool error);
 

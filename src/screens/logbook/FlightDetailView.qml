@@ -28,6 +28,7 @@ ZPage {
     FlightDetailModel {
         id: detail
         book: page.book
+        elevation: App.elevation
     }
 
     function fitTrack() {

@@ -70,3 +70,21 @@ QString FlightPlanModel::batteryRefusal() const
     return zeltrin::format(
         "This mission needs %d batteries. Turn on Multi-Battery to fly it in parts, or make it shorter.", *needed);
 }
+
+void FlightPlanModel::setElevation(ElevationData *elevation)
+{
+    if (m_elevation == elevation)
+        return;
+    if (m_elevation)
+        m_elevation->disconnect(this);
+    m_elevation = elevation;
+    auto follow = [this] { setGround(m_elevation ? m_elevation->source() : nullptr); };
+    if (elevation)
+        connect(elevation, &ElevationData::groundChanged, this, [this, follow] {
+            // The same source with new areas in it: whatever rests on it is worked again.
+            setGround(nullptr);
+            follow();
+        });
+    follow();
+    Q_EMIT elevationChanged();
+}

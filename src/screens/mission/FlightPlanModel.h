@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "CinematicShot.h"
 #include "DJIDroneManager.h"
+#include "ElevationData.h"
 #include "ElevationSource.h"
 #include "MapRegion.h"
 #include "MissionPlan.h"
@@ -26,6 +27,8 @@ class FlightPlanModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    // The ground kept on the device; what rests on it follows its changes.
+    Q_PROPERTY(ElevationData *elevation READ elevation WRITE setElevation NOTIFY elevationChanged)
     Q_PROPERTY(DJIDroneManager *drone READ drone WRITE setDrone NOTIFY droneChanged)
     // Where the plan is published for the checks before take-off.
     Q_PROPERTY(AppState *appState READ appState WRITE setAppState NOTIFY appStateChanged)
@@ -76,6 +79,8 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(MissionTerrain *terrain READ terrain CONSTANT)
 
 public:
+    ElevationData *elevation() const { return m_elevation; }
+    void setElevation(ElevationData *elevation);
     // How long the step waits for the aircraft's answer before it gives up.
     static constexpr int kAnswerTimeoutMs = 15000;
 
@@ -208,6 +213,7 @@ public:
     Q_INVOKABLE static QString sliderValueText(double value, const QString &unit);
 
 Q_SIGNALS:
+    void elevationChanged();
     void droneChanged();
     void mapPositionChanged();
     void waypointsChanged();
@@ -240,6 +246,7 @@ Q_SIGNALS:
     void planOpened(double south, double west, double north, double east);
 
 private:
+    QPointer<ElevationData> m_elevation;
     QPointer<DJIDroneManager> m_drone;
     const ElevationSource *m_ground = nullptr;
     // The ground under the take-off point of a plan opened with heights above sea level.

@@ -84,6 +84,7 @@ Item {
         id: plan
         drone: App.droneManager
         appState: App.appState
+        elevation: App.elevation
     }
     PlanLibraryModel {
         id: library

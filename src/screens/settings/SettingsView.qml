@@ -298,6 +298,15 @@ NavigationContainer {
                     Layout.rightMargin: 16
                 }
 
+                SectionHeader { text: "Elevation Data" }
+                ElevationSection {
+                    id: elevationData
+                    objectName: "elevationSection"
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
+                }
+
                 SectionHeader { text: "About" }
                 Section {
                     ValueRow { label: "App"; value: "Zeltrin Pilot" }

@@ -4,4 +4,5 @@ list(APPEND ZELTRIN_SOURCES
 list(APPEND ZELTRIN_QML
     screens/settings/SettingsView.qml
     screens/settings/OfflineMapsSection.qml
+    screens/settings/ElevationSection.qml
 )
