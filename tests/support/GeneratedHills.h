@@ -55,16 +55,16 @@ inline QString writeGeoTiff(const QDir &dir, const QString &name, const Options 
             for (int col = 0; col < n; ++col) {
                 const double east = -kHalfSpan + (col + 0.5) * kCell;
                 const bool inVoid = o.voidWidth > 0 && std::abs(east - o.voidEast) < o.voidWidth / 2
-                                    && std::abs(north - o.voidNorth) < o.voidWidth / 2;
+                    && std::abs(north - o.voidNorth) < o.voidWidth / 2;
                 out << (inVoid ? QStringLiteral("-9999") : QString::number(heightAt(east, north), 'f', 3))
                     << (col + 1 < n ? ' ' : '\n');
             }
         }
     }
     QProcess gdal;
-    gdal.start(QStringLiteral("gdal_translate"), {QStringLiteral("-q"), QStringLiteral("-of"), QStringLiteral("GTiff"),
-                                                  QStringLiteral("-ot"), QStringLiteral("Float32"),
-                                                  QStringLiteral("-a_srs"), QStringLiteral("EPSG:32616"), asc, tif});
+    gdal.start(QStringLiteral("gdal_translate"),
+               {QStringLiteral("-q"), QStringLiteral("-of"), QStringLiteral("GTiff"), QStringLiteral("-ot"),
+                QStringLiteral("Float32"), QStringLiteral("-a_srs"), QStringLiteral("EPSG:32616"), asc, tif});
     if (!gdal.waitForFinished(60000) || gdal.exitCode() != 0) {
         if (error)
             *error = QStringLiteral("gdal_translate failed: ") + QString::fromLocal8Bit(gdal.readAllStandardError());

@@ -71,7 +71,8 @@ void ElevationData::reload()
     QList<ElevationAreaListModel::Row> rows;
     for (const ElevationArea &a : m_model->areas()) {
         // "Zoom 14 · 9.6 m · EGM96 (sea level) · hills.tif"
-        QString detail = QStringLiteral("Zoom %1 \u00b7 %2 m \u00b7 %3").arg(a.zoom).arg(a.resolution, 0, 'f', 1).arg(a.datum);
+        QString detail =
+            QStringLiteral("Zoom %1 \u00b7 %2 m \u00b7 %3").arg(a.zoom).arg(a.resolution, 0, 'f', 1).arg(a.datum);
         if (!a.source.isEmpty())
             detail += QStringLiteral(" \u00b7 ") + a.source;
         rows.append({a.id, a.name, detail});
@@ -134,7 +135,8 @@ void ElevationData::importModel(const QUrl &file)
                 store, path, name,
                 [this, self](double p) {
                     m_progress = p;
-                    QMetaObject::invokeMethod(self, [this] { Q_EMIT importChanged(); }, Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        self, [this] { Q_EMIT importChanged(); }, Qt::QueuedConnection);
                 },
                 &m_cancel);
         QMetaObject::invokeMethod(
