@@ -27,6 +27,8 @@ constexpr double kZoomZeroResolution = 2 * kHalfWorld / ElevationTile::kSize; //
 constexpr int kMaxZoom = 16;
 constexpr qint64 kMaxTiles = 16384; // a square of about 80 km at zoom 16
 constexpr double kMaxSourcePixels = 1024.0 * 1024 * 1024;
+constexpr int kMaxBands = 16;
+constexpr double kMaxBlockBytes = 64.0 * 1024 * 1024;
 
 // Holds GDAL's messages while it lives: the last failure's text, never on the console.
 class CapturedErrors
@@ -89,6 +91,18 @@ ElevationImportResult importElevationModel(ElevationStore &store, const QString 
         return refused(QStringLiteral("The elevation model is too large to import (%1×%2 samples)")
                            .arg(qint64(width))
                            .arg(qint64(height)));
+    // GDAL reads a block of every band at once from a pixel-interleaved file: bound both, so a
+    // forged header cannot make one read take gigabytes.
+    const int bands = GDALGetRasterCount(src.h);
+    if (bands > kMaxBands)
+        return refused(QStringLiteral("The file holds %1 bands; an elevation model has one").arg(bands));
+    int blockX = 0, blockY = 0;
+    GDALRasterBandH first = GDALGetRasterBand(src.h, 1);
+    GDALGetBlockSize(first, &blockX, &blockY);
+    if (double(blockX) * blockY * GDALGetDataTypeSizeBytes(GDALGetRasterDataType(first)) * bands > kMaxBlockBytes)
+        return refused(QStringLiteral("The elevation model is too large to import (blocks of %1×%2 samples)")
+                           .arg(blockX)
+                           .arg(blockY));
     // The first band alone, as a lazy VRT: the warper would otherwise carry every band along,
     // and a hostile file can declare thousands.
     const char *firstBand[] = {"-of", "VRT", "-b", "1", nullptr};
