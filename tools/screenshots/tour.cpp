@@ -11,12 +11,13 @@
 #include "InMemoryKeychainBackend.h"
 #include "SimulatedDJISDK.h"
 
-#include <QFileInfo>
-#include "TlsTestServer.h"
+#include "GeneratedHills.h"
 #include "QmlSetup.h"
 #include "TileServer.h"
+#include "TlsTestServer.h"
 #include "TourContext.h"
 #include "ZeltrinPilotApp.h"
+#include <QFileInfo>
 
 #include <QDir>
 #include <QFile>
@@ -135,6 +136,24 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
             cached.write(QByteArray(12'400'000, '\0'));
         o.download.batchMs = 50;
         deps.offlineMaps = std::make_unique<OfflineMaps>(o);
+    }
+    // "terrain" and "elevation" scenes keep generated hills around the planner's start point as
+    // elevation data of their own; "unknown" ones have a hole in it.
+    QTemporaryDir elevationDir;
+    if (baseName.contains(QLatin1String("terrain")) || baseName.contains(QLatin1String("elevation"))) {
+        hills::Options o;
+        if (baseName.contains(QLatin1String("unknown")))
+            o = {.voidEast = 120, .voidNorth = 0, .voidWidth = 140};
+        QString error;
+        const QString tif = hills::writeGeoTiff(QDir(elevationDir.path()), QStringLiteral("hills"), o, &error);
+        auto elevation = std::make_unique<ElevationData>(elevationDir.filePath(QStringLiteral("elevation.sqlite")));
+        if (!tif.isEmpty())
+            error = elevation->importNow(tif);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "%s: no elevation data: %s\n", qPrintable(baseName), qPrintable(error));
+            return false;
+        }
+        deps.elevation = std::move(elevation);
     }
     // Each scene keeps its saved plans in a folder of its own.
     QTemporaryDir planDir;

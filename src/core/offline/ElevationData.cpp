@@ -105,8 +105,9 @@ QString ElevationData::importNow(const QString &path)
 {
     if (m_importing)
         return QStringLiteral("An import is already running.");
-    const ElevationImportResult r = importElevationModel(*m_store, path, QFileInfo(path).completeBaseName());
-    reload();
+    const QString name = QFileInfo(path).completeBaseName();
+    const ElevationImportResult r = importElevationModel(*m_store, path, name);
+    importFinished(name, r.error, r.cancelled);
     return r.error;
 }
 

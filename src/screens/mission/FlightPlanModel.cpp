@@ -288,14 +288,14 @@ void FlightPlanModel::executeMission()
     // A second tap while the step runs starts nothing (the button is disabled, but be sure).
     if (waypointCount() == 0 || m_uploading || m_replaceMissionPending)
         return;
-    if (const QString refusal = batteryRefusal(); !refusal.isEmpty()) {
-        setUploadMessage(refusal);
-        return;
-    }
     // With terrain follow on, only a plan the ground lets it follow goes to the aircraft.
     m_terrainPlan.settle();
     if (m_terrain && !m_terrainPlan.followable()) {
         setUploadMessage(m_terrainPlan.note());
+        return;
+    }
+    if (const QString refusal = batteryRefusal(); !refusal.isEmpty()) {
+        setUploadMessage(refusal);
         return;
     }
     if (missionRunning()) {

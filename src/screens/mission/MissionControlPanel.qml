@@ -237,6 +237,7 @@ Item {
                             Text {
                                 objectName: "bannerNote"
                                 visible: !banner.holds
+                                Layout.row: 1
                                 Layout.column: 1
                                 Layout.columnSpan: 2
                                 Layout.fillWidth: true
