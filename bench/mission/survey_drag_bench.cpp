@@ -2,6 +2,8 @@
 // footprints, the plan's waypoints) and the next frame drawn with the footprints on screen. Timed
 // from the move to the swap, with the CPU the app's thread spent on it (basic render loop: the
 // whole frame but llvmpipe's rasteriser threads, whose work a device's GPU does).
+// Each area is timed on flat ground with no elevation data, then over rolling hills with Terrain
+// Follow on: the heights worked out over the ground after each move, and the footprints laid on it.
 // Usage: survey-drag-bench [--software|--gl] [--dpr N] [frames]   (prints a Markdown table)
 #include "LocalPlane.h"
 #include "PlannerBench.h"
@@ -31,6 +33,15 @@ QList<zeltrin::Coordinate> field(double hectares, zeltrin::Coordinate centre)
         corners.append(plane.toGeo({(x - 0.5) * scale, (y - 0.5) * scale}));
     return corners;
 }
+
+// Rolling hills about the planner's start point, metres above sea level.
+struct Hills : ElevationSource {
+    std::optional<double> heightAt(double latitude, double longitude) const override
+    {
+        const double e = (longitude + 84.0) * 81500, n = (latitude - 43.0) * 111000;
+        return 250 + 30 * std::sin(e / 140) * std::cos(n / 110) + 0.02 * e;
+    }
+};
 
 } // namespace
 
@@ -62,11 +73,15 @@ int main(int argc, char **argv)
     std::printf("## Survey corner drag (390x844, %s, device pixel ratio %.0f, %d moves each)\n\n",
                 options.gl ? "OpenGL on xcb" : "software scene graph, offscreen",
                 planner.view->effectiveDevicePixelRatio(), options.frames);
-    std::printf("| area | photos | move + replan + frame to swap, median (ms) | p95 (ms) "
-                "| app thread's CPU, median (ms) | p95 (ms) |\n|---|---|---|---|---|---|\n");
+    std::printf("| area | ground | photos | move + replan + frame to swap, median (ms) | p95 (ms) "
+                "| app thread's CPU, median (ms) | p95 (ms) |\n|---|---|---|---|---|---|---|\n");
     const MapRegion start = FlightPlanModel::initialMapPosition();
     const zeltrin::Coordinate centre{start.centerLatitude, start.centerLongitude};
-    for (const double hectares : {100.0, 1000.0}) {
+    const Hills hills;
+    for (const auto &[hectares, terrain] :
+         std::vector<std::pair<double, bool>>{{100, false}, {100, true}, {1000, false}, {1000, true}}) {
+        planner.plan->setTerrainFollowEnabled(terrain);
+        planner.plan->setGround(terrain ? &hills : nullptr);
         survey->begin();
         while (survey->cornerCount() > 0)
             survey->removeCorner(survey->cornerCount() - 1);
@@ -102,6 +117,7 @@ int main(int argc, char **argv)
             const double cpu0 = threadCpuUs();
             t.start();
             survey->moveCorner(2, corner.latitude + offset, corner.longitude - offset);
+            planner.plan->terrain()->settle(); // the heights over the ground, before the frame
             const Planner::FrameTime ft = planner.nextFrame(t, cpu0);
             if (i < 10)
                 continue; // warm-up
@@ -109,8 +125,9 @@ int main(int argc, char **argv)
             cpu.push_back(ft.threadCpu);
         }
         const Stats s = stats(swap), c = stats(cpu);
-        std::printf("| %.0f ha | %d | %.2f | %.2f | %.2f | %.2f |\n", hectares, survey->photoCount(), s.median, s.p95,
-                    c.median, c.p95);
+        std::printf("| %.0f ha | %s | %d | %.2f | %.2f | %.2f | %.2f |\n", hectares,
+                    terrain ? "hills, terrain follow" : "flat, none", survey->photoCount(), s.median, s.p95, c.median,
+                    c.p95);
         std::fflush(stdout);
     }
     return 0;

@@ -53,7 +53,7 @@ for program in "$@"; do
     zeltrin-pack-image) args=(only-one) ;;
     startup-app) args=(sometimes) ;;
     startup-bare) args=(tap soon) ;;
-    mission-bench | plan-files-bench | survey-drag-bench | offline-bench | preview-bench | survey-bench | logbook-bench | startup-bench | stream-bench | mission-flight-bench) args=(many) ;;
+    mission-bench | plan-files-bench | survey-drag-bench | offline-bench | preview-bench | survey-bench | logbook-bench | startup-bench | stream-bench | mission-flight-bench | terrain-follow-bench) args=(many) ;;
     *) continue ;;
   esac
   run "$program" "${args[@]}"

@@ -42,7 +42,7 @@ int ElevationModel::preload(qint64 areaId)
 
 std::uint64_t ElevationModel::key(int slot, int z, int x, int y)
 {
-    // Zoom ≤ 24 fits x and y in 24 bits each; 11 bits tell the areas apart (by their place in
+    // Zoom 24 at most fits x and y in 24 bits each; 11 bits tell the areas apart (by their place in
     // the list, which is small, not by id, which grows).
     return (std::uint64_t(slot & 0x7FF) << 53) | (std::uint64_t(z & 0x1F) << 48) | (std::uint64_t(x & 0xFFFFFF) << 24)
         | std::uint64_t(y & 0xFFFFFF);

@@ -68,7 +68,8 @@ QString FlightPlanModel::batteryRefusal() const
     if (!needed || *needed <= 1)
         return {};
     return zeltrin::format(
-        "This mission needs %d batteries. Turn on Multi-Battery to fly it in parts, or make it shorter.", *needed);
+        "This mission needs %d batteries, and one flies only part of it. Make it shorter, or turn on Multi-Battery to fly it until the aircraft's low-battery return.",
+        *needed);
 }
 
 void FlightPlanModel::setElevation(ElevationData *elevation)

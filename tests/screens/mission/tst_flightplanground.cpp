@@ -1,6 +1,8 @@
 #include "FakeDJISDK.h"
 #include "FlightPlanModel.h"
+#include "PlanFormats.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -33,7 +35,7 @@ private Q_SLOTS:
         QTest::newRow("seven, Multi-Battery off")
             << 0.25 << false
             << QStringLiteral(
-                   "This mission needs 7 batteries. Turn on Multi-Battery to fly it in parts, or make it shorter.");
+                   "This mission needs 7 batteries, and one flies only part of it. Make it shorter, or turn on Multi-Battery to fly it until the aircraft's low-battery return.");
         QTest::newRow("seven, Multi-Battery on") << 0.25 << true << QString();
     }
     void aPlanBeyondOneBatteryNeedsMultiBattery()
@@ -104,6 +106,33 @@ private Q_SLOTS:
         const double rise = *hills.heightAt(43.003, -83.997) - *hills.heightAt(43.0, -84.0);
         QVERIFY(std::abs(sent.constLast().height - (rise + 50)) <= 2.0 + 1e-9);
         QVERIFY(m.terrain()->followable());
+    }
+
+    // A file's heights above sea level are flown over the take-off point's ground (700 m here,
+    // its first waypoint's) and go back to a file above sea level: 768 m is flown at 68 m, and
+    // 80 m set on the slider is written as 780 m.
+    void seaLevelHeightsKeepTheirReference()
+    {
+        struct Plateau : ElevationSource {
+            std::optional<double> heightAt(double, double) const override { return 700.0; }
+        } plateau;
+        QTemporaryDir dir;
+        MissionPlan file;
+        file.waypoints = {{43.0, -84.0}, {43.002, -84.0}};
+        file.altitude = 768;
+        file.altitudeReference = HeightReference::SeaLevel;
+        const QString in = dir.filePath(QStringLiteral("in.kml")), out = dir.filePath(QStringLiteral("out.kml"));
+        QVERIFY(planio::savePlanFile(file, in, planio::Format::Kml).isEmpty());
+        FlightPlanModel m;
+        m.setGround(&plateau);
+        QVERIFY(m.openPlan(in));
+        QCOMPARE(m.missionAltitude(), 68.0);
+        m.setMissionAltitude(80);
+        QVERIFY(m.savePlan(out));
+        const PlanReadResult back = planio::readPlanFile(out);
+        QVERIFY(back.ok());
+        QCOMPARE(back.plan->altitudeReference, HeightReference::SeaLevel);
+        QCOMPARE(back.plan->altitude.value_or(0), 780.0);
     }
 };
 
