@@ -39,7 +39,8 @@ int main(int argc, char **argv)
                                        QStringLiteral("Plans timed (at least 3, default 20)."),
                                        QStringLiteral("[repeats]"));
     cli.parseOrExit(1);
-    const int repeats = std::max(3, cli.wholeNumber(QStringLiteral("repeats"), cli.positional(0, QStringLiteral("20"))));
+    const int repeats = std::max(3,
+                                 cli.wholeNumber(QStringLiteral("repeats"), cli.positional(0, QStringLiteral("20"))));
     const survey::LocalPlane plane({43.0, -84.0});
     survey::SurveySettings spec;
     const double side = std::sqrt(1000.0 * 10000.0);
