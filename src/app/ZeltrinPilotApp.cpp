@@ -135,6 +135,10 @@ void ZeltrinPilotApp::startSession()
     }
     if (!m_elevation && !m_elevationStorePath.isEmpty())
         useElevation(std::make_unique<ElevationData>(m_elevationStorePath));
+    // Elevation downloaded with a map area joins the ground as it comes.
+    if (m_offlineMaps && m_elevation)
+        connect(m_offlineMaps.get(), &OfflineMaps::elevationChanged, m_elevation.get(), &ElevationData::refreshSoon,
+                Qt::UniqueConnection);
     m_droneManager->startConnection();
 }
 
@@ -183,8 +187,10 @@ int runApp(int argc, char **argv, const RunHooks &hooks)
         deps.flightStorePath = FlightStore::defaultPath();
         OfflineMaps::Options offline;
         offline.cacheDirectory = OfflineMaps::defaultCacheDirectory();
-        deps.offlineMapsOptions = offline;
         deps.elevationStorePath = ElevationData::defaultStorePath();
+        offline.elevationUrlTemplate = ElevationData::defaultUrlTemplate();
+        offline.elevationStorePath = deps.elevationStorePath;
+        deps.offlineMapsOptions = offline;
         return deps;
     }()};
     QQmlApplicationEngine engine;

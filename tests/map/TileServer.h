@@ -79,6 +79,9 @@ public:
     // Tiles drawn from their path (distinct, labelled "z/x/y") rather than one flat colour.
     bool labelled = false;
     QList<QByteArray> userAgents;
+    // Paths under /<filesLayer>/ are answered from `files` as they are (404 when absent).
+    QString filesLayer;
+    QHash<QString, QByteArray> files;
     void releaseAll()
     {
         const auto held = m_held;
@@ -124,7 +127,14 @@ private:
             return;
         }
         QByteArray png;
-        if (labelled) {
+        if (!filesLayer.isEmpty() && path.startsWith(QLatin1Char('/') + filesLayer + QLatin1Char('/'))) {
+            if (!files.contains(path)) {
+                s->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+                m_open.removeAll(s);
+                return;
+            }
+            png = files.value(path);
+        } else if (labelled) {
             QImage img(256, 256, QImage::Format_RGB32);
             const size_t h = qHash(path);
             img.fill(QColor(30 + int(h % 60), 70 + int((h >> 8) % 90), 50 + int((h >> 16) % 60)));

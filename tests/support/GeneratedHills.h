@@ -30,12 +30,14 @@ inline double heightAt(double east, double north)
 struct Options {
     // A square with no data (GDAL's nodata), centred this far east and north, this wide (0: none).
     double voidEast = 0, voidNorth = 0, voidWidth = 0;
+    double cell = kCell; // m
 };
 
 // Writes `name`.tif into `dir`; the path, or an empty string with `error` set.
 inline QString writeGeoTiff(const QDir &dir, const QString &name, const Options &o = {}, QString *error = nullptr)
 {
-    const int n = int(2 * kHalfSpan / kCell);
+    const double cell = o.cell > 0 ? o.cell : kCell;
+    const int n = int(2 * kHalfSpan / cell);
     const QString asc = dir.filePath(name + QStringLiteral(".asc"));
     const QString tif = dir.filePath(name + QStringLiteral(".tif"));
     {
@@ -47,13 +49,13 @@ inline QString writeGeoTiff(const QDir &dir, const QString &name, const Options 
         }
         QTextStream out(&f);
         out << "ncols " << n << "\nnrows " << n << "\nxllcorner " << QString::number(kCentreEast - kHalfSpan, 'f', 2)
-            << "\nyllcorner " << QString::number(kCentreNorth - kHalfSpan, 'f', 2) << "\ncellsize " << kCell
+            << "\nyllcorner " << QString::number(kCentreNorth - kHalfSpan, 'f', 2) << "\ncellsize " << cell
             << "\nNODATA_value -9999\n";
         for (int row = 0; row < n; ++row) {
             // Rows run north to south; a value stands for its cell's centre.
-            const double north = kHalfSpan - (row + 0.5) * kCell;
+            const double north = kHalfSpan - (row + 0.5) * cell;
             for (int col = 0; col < n; ++col) {
-                const double east = -kHalfSpan + (col + 0.5) * kCell;
+                const double east = -kHalfSpan + (col + 0.5) * cell;
                 const bool inVoid = o.voidWidth > 0 && std::abs(east - o.voidEast) < o.voidWidth / 2
                     && std::abs(north - o.voidNorth) < o.voidWidth / 2;
                 out << (inVoid ? QStringLiteral("-9999") : QString::number(heightAt(east, north), 'f', 3))

@@ -6,7 +6,9 @@
 #include "WebMercator.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -84,14 +86,40 @@ private Q_SLOTS:
                      qPrintable(QString::number(back->at(7, 9))));
     }
 
-    void terrariumWithoutAlpha()
+    // Terrarium as others write it: without alpha (no voids), and interlaced (rows in seven
+    // passes) by ImageMagick. Every sample distinct: height = row·256 + column − 32768.
+    void foreignTerrarium_data()
     {
-        // R·256 + G + B/256 − 32768 with R=128, G=100, B=64: 100.25 m.
+        QTest::addColumn<QString>("convert"); // ImageMagick's options; empty: as Qt wrote it
+        QTest::newRow("RGB, no alpha") << QString();
+        QTest::newRow("interlaced") << QStringLiteral("-interlace PNG");
+    }
+    void foreignTerrarium()
+    {
+        QFETCH(QString, convert);
         QImage rgb(256, 256, QImage::Format_RGB32);
-        rgb.fill(qRgb(128, 100, 64));
-        const auto t = decodeTerrarium(pngOf(rgb));
-        QVERIFY(t);
-        QCOMPARE(t->at(255, 255), 100.25f);
+        for (int r = 0; r < 256; ++r)
+            for (int c = 0; c < 256; ++c)
+                rgb.setPixel(c, r, qRgb(r, c, 64));
+        QByteArray png = pngOf(rgb);
+        if (!convert.isEmpty()) {
+            QTemporaryDir dir;
+            QVERIFY(rgb.save(dir.filePath(QStringLiteral("in.png"))));
+            const QString out = dir.filePath(QStringLiteral("out.png"));
+            QProcess im;
+            im.start(QStringLiteral("convert"),
+                     QStringList{dir.filePath(QStringLiteral("in.png"))} + convert.split(QLatin1Char(' '))
+                         + QStringList{out});
+            QVERIFY(im.waitForFinished(30000) && im.exitCode() == 0);
+            QFile f(out);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            png = f.readAll();
+        }
+        QString error;
+        const auto t = decodeTerrarium(png, &error);
+        QVERIFY2(t, qPrintable(error));
+        for (const auto &[c, r] : {std::pair{0, 0}, {255, 0}, {17, 133}, {255, 255}})
+            QCOMPARE(t->at(c, r), float(r * 256 + c) + 0.25f - 32768.0f);
     }
 
     void badInputRefused_data()
@@ -116,6 +144,35 @@ private Q_SLOTS:
         QString error;
         QVERIFY(!decodeTerrarium(data, &error));
         QVERIFY2(error.contains(message), qPrintable(error));
+    }
+
+    // A store written before downloads (version 1, made here by sqlite3) opens with its area
+    // and tiles, as imported (no map area).
+    void firstVersionStoreOpens()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("old.sqlite"));
+        QProcess sqlite;
+        sqlite.start(QStringLiteral("sqlite3"), {path});
+        sqlite.write(
+            "CREATE TABLE areas (id INTEGER PRIMARY KEY, name TEXT NOT NULL, south REAL NOT NULL,"
+            " west REAL NOT NULL, north REAL NOT NULL, east REAL NOT NULL, zoom INTEGER NOT NULL,"
+            " source TEXT NOT NULL, resolution REAL NOT NULL, datum TEXT NOT NULL, created_ms INTEGER NOT NULL);"
+            "CREATE TABLE tiles (area_id INTEGER NOT NULL, z INTEGER NOT NULL, x INTEGER NOT NULL,"
+            " y INTEGER NOT NULL, png BLOB NOT NULL, PRIMARY KEY (area_id, z, x, y)) WITHOUT ROWID;"
+            "INSERT INTO areas VALUES (4, 'alps', 46, 7, 46.1, 7.1, 12, 'alps.tif', 30, 'EGM96', 0);"
+            "INSERT INTO tiles VALUES (4, 12, 2127, 1456, x'89504e47');"
+            "PRAGMA user_version = 1; PRAGMA application_id = 1514490966;\n");
+        sqlite.closeWriteChannel();
+        QVERIFY(sqlite.waitForFinished(10000) && sqlite.exitCode() == 0);
+        ElevationStore store(path);
+        QVERIFY2(store.isOpen(), qPrintable(store.errorText()));
+        const QList<ElevationArea> areas = store.areas();
+        QCOMPARE(areas.size(), 1);
+        QCOMPARE(areas[0].name, QStringLiteral("alps"));
+        QCOMPARE(areas[0].tileCount, 1);
+        QCOMPARE(areas[0].mapArea, 0);
+        QCOMPARE(store.areaOfMapArea(4), 0);
     }
 
     void storePersistsAndAbandonLeavesNothing()

@@ -77,7 +77,7 @@ public:
     {
     }
 
-    void get(quint64 id, const QUrl &url)
+    void get(quint64 id, const QUrl &url, const CheckBody &check)
     {
         if (!m_nam) {
             m_nam = new QNetworkAccessManager(this);
@@ -88,12 +88,12 @@ public:
         req.setTransferTimeout(kTransferTimeoutMs);
         QNetworkReply *reply = m_nam->get(req);
         m_replies.insert(id, reply);
-        connect(reply, &QNetworkReply::finished, this, [this, id, reply] {
+        connect(reply, &QNetworkReply::finished, this, [this, id, reply, check] {
             reply->deleteLater();
             if (m_replies.value(id) != reply)
                 return;
             m_replies.remove(id);
-            finished(id, reply);
+            finished(id, reply, check);
         });
     }
 
@@ -116,7 +116,7 @@ private:
             QMetaObject::invokeMethod(owner, [owner, r = std::move(r)] { owner->answered(r); }, Qt::QueuedConnection);
     }
 
-    void finished(quint64 id, QNetworkReply *reply)
+    void finished(quint64 id, QNetworkReply *reply, const CheckBody &check)
     {
         Result r;
         r.id = id;
@@ -134,10 +134,16 @@ private:
         if (AreaDownload *owner = m_delivery->owner)
             QMetaObject::invokeMethod(owner, [owner, id] { owner->fetched(id); }, Qt::QueuedConnection);
         lock.unlock();
-        m_checks->start([delivery = m_delivery, r = std::move(r)]() mutable {
+        m_checks->start([delivery = m_delivery, r = std::move(r), check]() mutable {
             yieldToTheScreen();
-            QImage img;
-            r.ok = !r.bytes.isEmpty() && img.loadFromData(r.bytes) && !img.isNull();
+            if (r.bytes.isEmpty()) {
+                r.ok = false;
+            } else if (check) {
+                r.ok = check(r.bytes);
+            } else {
+                QImage img;
+                r.ok = img.loadFromData(r.bytes) && !img.isNull();
+            }
             deliver(delivery, std::move(r));
         });
     }
@@ -151,7 +157,7 @@ private:
 
 AreaDownload::AreaDownload(QString urlTemplate, QList<TileAddress> missing, StoreTiles store, Options options,
                            QObject *parent)
-    : QObject(parent), m_template(std::move(urlTemplate)), m_store(std::move(store)), m_options(options),
+    : QObject(parent), m_layers{{std::move(urlTemplate), {}}}, m_store(std::move(store)), m_options(options),
       m_delivery(std::make_shared<Delivery>())
 {
     m_delivery->owner = this;
@@ -200,6 +206,17 @@ QByteArray AreaDownload::userAgent()
 bool AreaDownload::isIdle() const
 {
     return m_inFlight.isEmpty() && m_checking.isEmpty() && m_writing == 0;
+}
+
+void AreaDownload::addTiles(int layer, const QString &urlTemplate, const QList<TileAddress> &missing, CheckBody check)
+{
+    if (layer <= 0 || layer > 15)
+        return;
+    if (m_layers.size() <= layer)
+        m_layers.resize(layer + 1);
+    m_layers[layer] = {urlTemplate, std::move(check)};
+    for (auto it = missing.crbegin(); it != missing.crend(); ++it)
+        m_queue.push_front({*it, 0, layer});
 }
 
 void AreaDownload::start()
@@ -252,9 +269,13 @@ void AreaDownload::pump()
         const quint64 id = m_nextId++;
         m_inFlight.insert(id, p);
         m_peakInFlight = std::max(m_peakInFlight, int(m_inFlight.size()));
-        QMetaObject::invokeMethod(m_fetcher, [f = m_fetcher, id, url = QUrl(expand(m_template, p.at))] {
-            f->get(id, url);
-        }, Qt::QueuedConnection);
+        const Layer &layer = m_layers[p.layer];
+        QMetaObject::invokeMethod(
+            m_fetcher,
+            [f = m_fetcher, id, url = QUrl(expand(layer.urlTemplate, p.at)), check = layer.check] {
+                f->get(id, url, check);
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -307,7 +328,7 @@ void AreaDownload::answered(const Result &r)
         checkEnd();
         return;
     }
-    m_batch.append({p.at, r.bytes});
+    m_batch.append({p.at, r.bytes, p.layer});
     m_batchBytes += r.bytes.size();
     if (m_batch.size() >= m_options.batchTiles)
         flush();

@@ -42,6 +42,12 @@ public:
                  QObject *parent = nullptr);
     ~AreaDownload() override;
 
+    // Whether a fetched body is a tile worth keeping (run on a pool thread).
+    using CheckBody = std::function<bool(const QByteArray &)>;
+    // Another layer's tiles in the same job (asked first, they are few): their blobs carry
+    // `layer`, and only bodies `check` accepts are kept. Before start().
+    void addTiles(int layer, const QString &urlTemplate, const QList<TileAddress> &missing, CheckBody check);
+
     void start();
     // Stops asking; tiles in flight go back to the queue; what was fetched is still stored.
     void pause();
@@ -66,6 +72,11 @@ private:
     struct Pending {
         TileAddress at;
         int attempts = 0;
+        int layer = 0;
+    };
+    struct Layer {
+        QString urlTemplate;
+        CheckBody check; // empty: any image
     };
     struct Delivery;
     struct Result;
@@ -80,7 +91,7 @@ private:
     void checkEnd();
     void stop(Outcome outcome);
 
-    QString m_template;
+    QList<Layer> m_layers; // by layer number
     std::deque<Pending> m_queue;
     StoreTiles m_store;
     Options m_options;

@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <QPointer>
 
+#ifndef ZELTRIN_ELEVATION_URL
+#define ZELTRIN_ELEVATION_URL ""
+#endif
+
 using namespace zeltrin::terrain;
 
 QVariant ElevationAreaListModel::data(const QModelIndex &index, int role) const
@@ -44,7 +48,22 @@ ElevationData::ElevationData(const QString &storePath, QObject *parent)
 {
     m_store = std::make_unique<ElevationStore>(m_path);
     m_model = std::make_unique<ElevationModel>(*m_store);
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(500);
+    connect(&m_refresh, &QTimer::timeout, this, &ElevationData::reload);
     reload();
+}
+
+QString ElevationData::defaultUrlTemplate()
+{
+    return qEnvironmentVariableIsSet("ZELTRIN_ELEVATION_URL") ? qEnvironmentVariable("ZELTRIN_ELEVATION_URL")
+                                                              : QStringLiteral(ZELTRIN_ELEVATION_URL);
+}
+
+void ElevationData::refreshSoon()
+{
+    if (!m_refresh.isActive())
+        m_refresh.start();
 }
 
 ElevationData::~ElevationData()
@@ -65,6 +84,7 @@ const ElevationSource *ElevationData::source() const
 
 void ElevationData::reload()
 {
+    m_refresh.stop();
     m_ready = m_store->isOpen();
     m_error = m_ready ? QString() : m_store->errorText();
     m_model->reload();

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include <atomic>
@@ -63,6 +64,9 @@ public:
     explicit ElevationData(const QString &storePath = {}, QObject *parent = nullptr);
     ~ElevationData() override;
     static QString defaultStorePath();
+    // Where an offline area's elevation comes from (Terrarium PNG tiles, {z}/{x}/{y}): the build's
+    // setting, or the environment's ZELTRIN_ELEVATION_URL when set (empty: none).
+    static QString defaultUrlTemplate();
 
     bool ready() const { return m_ready; }
     QString errorText() const { return m_error; }
@@ -79,6 +83,8 @@ public:
     Q_INVOKABLE void cancelImport();
     Q_INVOKABLE void deleteArea(qint64 id);
     Q_INVOKABLE void clearNotice();
+    // Tiles came in from an area download: read the ground again soon (once for a burst).
+    void refreshSoon();
     // Synchronous import, for tests and the tour: the error, or empty.
     QString importNow(const QString &path);
 
@@ -107,4 +113,5 @@ private:
     std::thread m_worker;
     QString m_notice;
     bool m_noticeIsError = false;
+    QTimer m_refresh;
 };

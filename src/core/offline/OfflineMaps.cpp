@@ -1,7 +1,9 @@
 #include "OfflineMaps.h"
 
+#include "ElevationTile.h"
 #include "Gazetteer.h"
 #include "MessageTime.h"
+#include "OfflineMapsWorker.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -12,11 +14,6 @@
 
 using namespace zeltrin::offline;
 
-// Lives on the store's thread; the store is made, used and destroyed there only.
-struct OfflineMaps::Worker : QObject {
-    std::unique_ptr<OfflineStore> store;
-};
-
 OfflineMaps::OfflineMaps(Options options, QObject *parent) : OfflineTileSource(parent), m_options(std::move(options))
 {
     if (m_options.storePath.isEmpty())
@@ -24,6 +21,8 @@ OfflineMaps::OfflineMaps(Options options, QObject *parent) : OfflineTileSource(p
     m_noticeTimer.setSingleShot(true);
     connect(&m_noticeTimer, &QTimer::timeout, this, &OfflineMaps::clearNotice);
     m_worker = new Worker;
+    if (fetchesElevation())
+        m_worker->elevationPath = m_options.elevationStorePath;
     m_worker->moveToThread(&m_thread);
     m_thread.setObjectName(QStringLiteral("offline-maps"));
     m_thread.start();
@@ -43,7 +42,13 @@ OfflineMaps::~OfflineMaps()
 {
     m_download.reset();
     // Everything asked of the store before is done when this returns; nothing posts back after.
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->store.reset(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker,
+        [w = m_worker] {
+            w->store.reset();
+            w->elevationStore.reset();
+        },
+        Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
     delete m_worker;
@@ -106,7 +111,7 @@ void OfflineMaps::opened(const QString &error, const QString &setAside)
         // A download that was running when the app ended goes on; one paused stays paused.
         for (const OfflineArea &a : *list) {
             if (a.state == AreaState::downloading) {
-                resumeArea(a.id, a.name, a.tileCount, a.heldCount, a.urlTemplate);
+                resumeArea(a);
                 return;
             }
         }
@@ -129,14 +134,16 @@ void OfflineMaps::refreshAreas()
 
 qint64 OfflineMaps::tileCount(double south, double west, double north, double east, int minZoom, int maxZoom) const
 {
-    return zeltrin::offline::tileCount({south, west, north, east}, minZoom, maxZoom);
+    const GeoBounds bounds{south, west, north, east};
+    const qint64 imagery = zeltrin::offline::tileCount(bounds, minZoom, maxZoom);
+    return imagery + (fetchesElevation() && imagery > 0 ? elevationTiles(bounds, maxZoom) : 0);
 }
 
 bool OfflineMaps::startDownload(double south, double west, double north, double east, int minZoom, int maxZoom,
                                 const QString &urlTemplate)
 {
     const GeoBounds bounds{south, west, north, east};
-    const qint64 count = zeltrin::offline::tileCount(bounds, minZoom, maxZoom);
+    const qint64 count = tileCount(south, west, north, east, minZoom, maxZoom);
     if (!m_ready) {
         setMessage(QStringLiteral("The offline maps cannot be used: %1").arg(m_error), true);
         return false;
@@ -172,80 +179,83 @@ bool OfflineMaps::startDownload(double south, double west, double north, double 
     m_heldAtStart = 0;
     m_message.clear();
     Q_EMIT downloadChanged();
-    auto result = std::make_shared<std::pair<qint64, qint64>>(0, 0);
+    auto result = std::make_shared<OfflineArea>();
     auto error = std::make_shared<QString>();
-    onStore([area, result, error](OfflineStore &s) {
-        result->first = s.addArea(area);
-        if (result->first == 0)
-            *error = s.errorText();
-        else if (const auto a = s.area(result->first))
-            result->second = a->heldCount;
-    }, [this, area, count, result, error] {
-        if (m_areaId != -1) {
-            // Cancelled while it was being registered.
-            if (const qint64 id = result->first)
-                onStore([id](OfflineStore &s) { s.removeArea(id); }, [this] { refreshAreas(); });
-            return;
-        }
-        m_areaId = 0;
-        if (result->first == 0) {
-            setMessage(QStringLiteral("The area could not be saved. %1").arg(*error), true);
-            return;
-        }
-        resumeArea(result->first, area.name, count, result->second, area.urlTemplate);
-    });
+    onStore(
+        [area, result, error](OfflineStore &s) {
+            if (const qint64 id = s.addArea(area); id == 0)
+                *error = s.errorText();
+            else if (const auto a = s.area(id))
+                *result = *a;
+        },
+        [this, result, error] {
+            if (m_areaId != -1) {
+                // Cancelled while it was being registered.
+                if (const qint64 id = result->id)
+                    onStore([id](OfflineStore &s) { s.removeArea(id); }, [this] { refreshAreas(); });
+                return;
+            }
+            m_areaId = 0;
+            if (result->id == 0) {
+                setMessage(QStringLiteral("The area could not be saved. %1").arg(*error), true);
+                return;
+            }
+            resumeArea(*result);
+        });
     return true;
 }
 
-void OfflineMaps::resumeArea(qint64 id, const QString &name, qint64 total, qint64 held, const QString &urlTemplate)
+void OfflineMaps::resumeArea(const OfflineArea &area)
 {
     m_download.reset();
+    const qint64 id = area.id;
     m_areaId = id;
-    m_areaName = name;
-    m_total = total;
-    m_heldAtStart = held;
-    auto missing = std::make_shared<QList<TileAddress>>();
-    onStore([id, missing](OfflineStore &s) {
-        *missing = s.missingTiles(id);
-        s.setAreaState(id, AreaState::downloading);
-    }, [this, id, missing, urlTemplate] {
-        if (m_areaId != id)
-            return; // cancelled meanwhile
-        m_heldAtStart = m_total - missing->size();
-        m_download = std::make_unique<AreaDownload>(
-            urlTemplate, *missing,
-            [this](const QList<TileBlob> &tiles, std::function<void(bool, bool)> done) { storeBatch(tiles, std::move(done)); },
-            m_options.download);
-        connect(m_download.get(), &AreaDownload::progressed, this, &OfflineMaps::downloadChanged);
-        connect(m_download.get(), &AreaDownload::ended, this, &OfflineMaps::downloadEnded, Qt::QueuedConnection);
-        if (m_pauseWanted) {
-            m_pauseWanted = false; // the download itself is paused until started
-            onStore([id](OfflineStore &s) { s.setAreaState(id, AreaState::paused); });
-        } else {
-            m_download->start();
-        }
-        Q_EMIT downloadChanged();
-        refreshAreas();
-    });
+    m_areaName = area.name;
+    m_total = area.tileCount;
+    m_heldAtStart = area.heldCount;
+    m_elevationAreaId = 0;
+    struct Found {
+        QList<TileAddress> missing, elevation;
+        qint64 elevationArea = 0, elevationTotal = 0;
+    };
+    auto found = std::make_shared<Found>();
+    const bool elevation = fetchesElevation();
+    onStore(
+        [w = m_worker, id, found, area,
+         source = elevation ? m_options.elevationUrlTemplate : QString()](OfflineStore &s) {
+            found->missing = s.missingTiles(id);
+            s.setAreaState(id, AreaState::downloading);
+            if (!source.isEmpty())
+                found->elevation = missingElevation(*w, area, source, &found->elevationArea, &found->elevationTotal);
+        },
+        [this, id, found, urlTemplate = area.urlTemplate] {
+            if (m_areaId != id)
+                return; // cancelled meanwhile
+            m_total += found->elevationArea ? found->elevationTotal : 0;
+            m_heldAtStart = m_total - found->missing.size() - found->elevation.size();
+            m_elevationAreaId = found->elevationArea;
+            m_download = std::make_unique<AreaDownload>(
+                urlTemplate, found->missing,
+                [this](const QList<TileBlob> &tiles, std::function<void(bool, bool)> done) {
+                    storeBatch(tiles, std::move(done));
+                },
+                m_options.download);
+            if (m_elevationAreaId != 0)
+                m_download->addTiles(1, m_options.elevationUrlTemplate, found->elevation, [](const QByteArray &bytes) {
+                    return zeltrin::terrain::decodeTerrarium(bytes).has_value();
+                });
+            connect(m_download.get(), &AreaDownload::progressed, this, &OfflineMaps::downloadChanged);
+            connect(m_download.get(), &AreaDownload::ended, this, &OfflineMaps::downloadEnded, Qt::QueuedConnection);
+            if (m_pauseWanted) {
+                m_pauseWanted = false; // the download itself is paused until started
+                onStore([id](OfflineStore &s) { s.setAreaState(id, AreaState::paused); });
+            } else {
+                m_download->start();
+            }
+            Q_EMIT downloadChanged();
+            refreshAreas();
+        });
     Q_EMIT downloadChanged();
-}
-
-void OfflineMaps::storeBatch(const QList<TileBlob> &tiles, std::function<void(bool, bool)> done)
-{
-    auto outcome = std::make_shared<std::pair<bool, bool>>(false, false);
-    auto error = std::make_shared<QString>();
-    onStore([tiles, outcome, error](OfflineStore &s) {
-        outcome->first = s.putTiles(tiles);
-        outcome->second = !outcome->first && s.lastErrorWasFull();
-        if (!outcome->first)
-            *error = s.errorText();
-    }, [this, done = std::move(done), outcome, error] {
-        if (!outcome->first && !outcome->second)
-            m_error = *error;
-        done(outcome->first, outcome->second);
-        if (outcome->first)
-            Q_EMIT offlineTilesChanged();
-    });
 }
 
 void OfflineMaps::downloadEnded()
@@ -334,7 +344,7 @@ void OfflineMaps::resumeDownload()
     const auto it = std::find_if(m_areas.list().cbegin(), m_areas.list().cend(),
                                  [id = m_areaId](const OfflineArea &a) { return a.id == id; });
     if (it != m_areas.list().cend())
-        resumeArea(it->id, it->name, it->tileCount, it->heldCount, it->urlTemplate);
+        resumeArea(*it);
 }
 
 void OfflineMaps::cancelDownload()
@@ -347,11 +357,13 @@ void OfflineMaps::cancelDownload()
     m_pauseWanted = false;
     m_message.clear();
     Q_EMIT downloadChanged();
-    if (id > 0)
+    if (id > 0) {
         onStore([id](OfflineStore &s) { s.removeArea(id); }, [this] {
             refreshAreas();
             Q_EMIT offlineTilesChanged();
         });
+        removeElevationOf(id);
+    }
 }
 
 void OfflineMaps::clearDownloadMessage()
@@ -375,6 +387,7 @@ void OfflineMaps::deleteArea(qint64 id)
         refreshAreas();
         Q_EMIT offlineTilesChanged();
     });
+    removeElevationOf(id);
 }
 
 void OfflineMaps::importPack(const QUrl &file)

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 #include <functional>
 #include <memory>
 
@@ -39,6 +41,8 @@ class OfflineMaps : public OfflineTileSource
     // What opening a pack or deleting an area last said ("" when there is nothing to say).
     Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
     Q_PROPERTY(bool noticeIsError READ noticeIsError NOTIFY noticeChanged)
+    // Whether an area comes with its elevation.
+    Q_PROPERTY(bool fetchesElevation READ fetchesElevation CONSTANT)
 public:
     static constexpr qint64 kMaxTiles = 50'000;
     static constexpr double kDefaultTileBytes = 25 * 1024;
@@ -49,11 +53,25 @@ public:
         qint64 maxStoreBytes = 0;
         bool resumeOnStart = true;
         zeltrin::offline::AreaDownload::Options download;
+        // Elevation fetched with each area (Terrarium tiles), into this elevation store; none
+        // when either is empty.
+        QString elevationUrlTemplate;
+        QString elevationStorePath;
     };
+    // Elevation comes at the area's finest zoom up to this one (about 10 m a sample).
+    static constexpr int kElevationMaxZoom = 14;
     explicit OfflineMaps(Options options, QObject *parent = nullptr);
     ~OfflineMaps() override;
 
     static QString defaultCacheDirectory();
+    bool fetchesElevation() const;
+    static int elevationZoom(int maxZoom) { return std::min(maxZoom, kElevationMaxZoom); }
+    // The elevation tiles an area whose imagery goes to `maxZoom` comes with.
+    static qint64 elevationTiles(const zeltrin::offline::GeoBounds &bounds, int maxZoom)
+    {
+        return zeltrin::offline::tileSpan(bounds, elevationZoom(std::clamp(maxZoom, 0, zeltrin::offline::kMaxZoom)))
+            .count();
+    }
 
     bool ready() const { return m_ready; }
     QString errorText() const { return m_error; }
@@ -118,16 +136,24 @@ Q_SIGNALS:
     void browsingCacheChanged();
     void noticeChanged();
     void importFinished(bool ok);
+    // Elevation tiles were stored (or an area's removed): the ground is read again.
+    void elevationChanged();
 
 private:
     struct Worker;
     void opened(const QString &error, const QString &setAside);
     void refreshAreas();
-    void resumeArea(qint64 id, const QString &name, qint64 total, qint64 held, const QString &urlTemplate);
+    void resumeArea(const zeltrin::offline::OfflineArea &area);
     void downloadEnded();
     void setMessage(const QString &text, bool error);
     void setNotice(const QString &text, bool error, bool untilDismissed = false);
     void storeBatch(const QList<zeltrin::offline::TileBlob> &tiles, std::function<void(bool, bool)> done);
+    // On the store's thread: the area's elevation tiles not stored yet, registering its elevation
+    // area first when it has none (a kill may have come between the two).
+    static QList<zeltrin::offline::TileAddress> missingElevation(Worker &w, const zeltrin::offline::OfflineArea &area,
+                                                                 const QString &source, qint64 *elevationArea,
+                                                                 qint64 *total);
+    void removeElevationOf(qint64 mapAreaId);
 
     Options m_options;
     QThread m_thread;
@@ -141,6 +167,7 @@ private:
     QString m_areaName;
     qint64 m_total = 0;
     qint64 m_heldAtStart = 0;
+    qint64 m_elevationAreaId = 0; // where the running download's elevation tiles go
     // Paused before the download was under way (while the store was still registering it).
     bool m_pauseWanted = false;
     QString m_message;

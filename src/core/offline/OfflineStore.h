@@ -23,6 +23,7 @@ struct TileAddress {
 struct TileBlob {
     TileAddress at;
     QByteArray data;
+    int layer = 0; // 0: the map's imagery; others are the download's own (elevation)
 };
 
 enum class AreaState { downloading, paused, complete, partial, imported };

@@ -249,9 +249,13 @@ ElevationImportResult importElevationModel(ElevationStore &store, const QString 
                 if (weights[i] == 255 && std::isfinite(values[i]))
                     tile.heights[i] = float(values[i] * scale + offset);
             }
-            if (!tile.isAllVoid() && !store.addTile(areaId, {zoom, tx, ty, encodeTerrarium(tile)})) {
-                store.abandonArea();
-                return refused(store.errorText());
+            if (!tile.isAllVoid()) {
+                const QByteArray png = encodeTerrarium(tile);
+                if (png.isEmpty() || !store.addTile(areaId, {zoom, tx, ty, png})) {
+                    store.abandonArea();
+                    return refused(png.isEmpty() ? QStringLiteral("The elevation tiles could not be written")
+                                                 : store.errorText());
+                }
             }
             ++done;
             if (progress)

@@ -26,11 +26,14 @@ SqliteSchema elevationSchema()
                     QStringLiteral("CREATE TABLE IF NOT EXISTS tiles (area_id INTEGER NOT NULL, z INTEGER NOT NULL,"
                                    " x INTEGER NOT NULL, y INTEGER NOT NULL, png BLOB NOT NULL,"
                                    " PRIMARY KEY (area_id, z, x, y)) WITHOUT ROWID"),
-                }}};
+                }},
+               // The offline map area an area was downloaded with (0: imported from a file).
+               {2, {QStringLiteral("ALTER TABLE areas ADD COLUMN map_area INTEGER NOT NULL DEFAULT 0")}}};
     s.tables = {
         {QStringLiteral("areas"),
          QStringLiteral("id, name, south, west, north, east, zoom, source, resolution, datum, created_ms")},
         {QStringLiteral("tiles"), QStringLiteral("area_id, z, x, y, png")},
+        {QStringLiteral("areas"), QStringLiteral("map_area"), 2},
     };
     s.applicationId = 0x5A454C56; // "ZELV"
     return s;
@@ -62,9 +65,10 @@ QList<ElevationArea> ElevationStore::areas()
     if (!isOpen())
         return out;
     QSqlQuery q(connection());
-    if (!q.exec(QStringLiteral("SELECT a.id, a.name, a.south, a.west, a.north, a.east, a.zoom, a.source,"
-                               " a.resolution, a.datum, (SELECT count(*) FROM tiles t WHERE t.area_id = a.id)"
-                               " FROM areas a ORDER BY a.id")))
+    if (!q.exec(
+            QStringLiteral("SELECT a.id, a.name, a.south, a.west, a.north, a.east, a.zoom, a.source,"
+                           " a.resolution, a.datum, (SELECT count(*) FROM tiles t WHERE t.area_id = a.id), a.map_area"
+                           " FROM areas a ORDER BY a.id")))
         return out;
     while (q.next()) {
         ElevationArea a;
@@ -79,6 +83,7 @@ QList<ElevationArea> ElevationStore::areas()
         a.resolution = q.value(8).toDouble();
         a.datum = q.value(9).toString();
         a.tileCount = q.value(10).toLongLong();
+        a.mapArea = q.value(11).toLongLong();
         out.append(a);
     }
     return out;
@@ -108,11 +113,12 @@ qint64 ElevationStore::beginArea(const ElevationArea &area)
         return 0;
     }
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO areas (name, south, west, north, east, zoom, source, resolution, datum,"
-                             " created_ms) VALUES (?,?,?,?,?,?,?,?,?, CAST(strftime('%s','now') AS INTEGER) * 1000)"));
+    q.prepare(QStringLiteral(
+        "INSERT INTO areas (name, south, west, north, east, zoom, source, resolution, datum,"
+        " map_area, created_ms) VALUES (?,?,?,?,?,?,?,?,?,?, CAST(strftime('%s','now') AS INTEGER) * 1000)"));
     for (const QVariant &v :
          {text(area.name), QVariant(area.south), QVariant(area.west), QVariant(area.north), QVariant(area.east),
-          QVariant(area.zoom), text(area.source), QVariant(area.resolution), text(area.datum)})
+          QVariant(area.zoom), text(area.source), QVariant(area.resolution), text(area.datum), QVariant(area.mapArea)})
         q.addBindValue(v);
     if (!q.exec()) {
         db.rollback();
@@ -175,6 +181,44 @@ bool ElevationStore::removeArea(qint64 id)
         return m_db.fail(QStringLiteral("Could not remove the elevation area"), why);
     }
     return true;
+}
+
+bool ElevationStore::putTiles(qint64 areaId, const QList<ElevationTileBlob> &tiles)
+{
+    if (!isOpen() || m_writing)
+        return false;
+    QSqlDatabase db = connection();
+    if (!db.transaction())
+        return m_db.fail(QStringLiteral("Could not save the elevation tiles"), db.lastError().text());
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO tiles (area_id, z, x, y, png) SELECT ?,?,?,?,?"
+                             " WHERE EXISTS (SELECT 1 FROM areas WHERE id = ?)"));
+    for (const ElevationTileBlob &t : tiles) {
+        for (const QVariant &v :
+             {QVariant(areaId), QVariant(t.z), QVariant(t.x), QVariant(t.y), QVariant(t.png), QVariant(areaId)})
+            q.addBindValue(v);
+        if (!q.exec()) {
+            const QString why = q.lastError().text();
+            db.rollback();
+            return m_db.fail(QStringLiteral("Could not save the elevation tiles"), why);
+        }
+    }
+    if (!db.commit()) {
+        const QString why = db.lastError().text();
+        db.rollback();
+        return m_db.fail(QStringLiteral("Could not save the elevation tiles"), why);
+    }
+    return true;
+}
+
+qint64 ElevationStore::areaOfMapArea(qint64 mapAreaId)
+{
+    if (!isOpen() || mapAreaId <= 0)
+        return 0;
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT id FROM areas WHERE map_area = ? ORDER BY id LIMIT 1"));
+    q.addBindValue(mapAreaId);
+    return q.exec() && q.next() ? q.value(0).toLongLong() : 0;
 }
 
 std::optional<QByteArray> ElevationStore::tile(qint64 areaId, int z, int x, int y)

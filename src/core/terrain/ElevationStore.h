@@ -20,6 +20,7 @@ struct ElevationArea {
     double resolution = 0; // metres on the ground between the source's samples
     QString datum;         // what its heights are above, for display
     qint64 tileCount = 0;  // tiles stored (all-void tiles are not kept)
+    qint64 mapArea = 0;    // the offline map area it was downloaded with; 0 when imported
     bool contains(double latitude, double longitude) const
     {
         return latitude >= south && latitude <= north && longitude >= west && longitude <= east;
@@ -59,6 +60,10 @@ public:
     bool commitArea();
     void abandonArea();
     bool removeArea(qint64 id);
+    // Adds tiles to an area already stored, in one transaction (nothing when it is gone).
+    bool putTiles(qint64 areaId, const QList<ElevationTileBlob> &tiles);
+    // The area downloaded with that offline map area, or 0.
+    qint64 areaOfMapArea(qint64 mapAreaId);
 
     // The area's tile at this address, if stored.
     std::optional<QByteArray> tile(qint64 areaId, int z, int x, int y);

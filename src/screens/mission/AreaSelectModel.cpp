@@ -84,8 +84,20 @@ void AreaSelectModel::stepMaxZoom(int delta)
     recount();
 }
 
+void AreaSelectModel::setWithElevation(bool on)
+{
+    if (on == m_withElevation)
+        return;
+    m_withElevation = on;
+    recount();
+}
+
 void AreaSelectModel::recount()
 {
-    m_tiles = zeltrin::offline::tileCount({m_bounds[0], m_bounds[1], m_bounds[2], m_bounds[3]}, m_minZoom, m_maxZoom);
+    const zeltrin::offline::GeoBounds bounds{m_bounds.value(0), m_bounds.value(1), m_bounds.value(2),
+                                             m_bounds.value(3)};
+    m_tiles = zeltrin::offline::tileCount(bounds, m_minZoom, m_maxZoom);
+    if (m_withElevation && m_tiles > 0)
+        m_tiles += OfflineMaps::elevationTiles(bounds, m_maxZoom);
     Q_EMIT changed();
 }

@@ -26,6 +26,8 @@ class AreaSelectModel : public QObject
     // Mean tile sizes known: of the offline store, and of what the map fetched (0: unknown).
     Q_PROPERTY(double storeMeanTileBytes READ storeMeanTileBytes WRITE setStoreMeanTileBytes NOTIFY changed)
     Q_PROPERTY(double seenMeanTileBytes READ seenMeanTileBytes WRITE setSeenMeanTileBytes NOTIFY changed)
+    // The area's elevation comes with it (counted in the tiles).
+    Q_PROPERTY(bool withElevation READ withElevation WRITE setWithElevation NOTIFY changed)
     Q_PROPERTY(double south READ south NOTIFY changed)
     Q_PROPERTY(double west READ west NOTIFY changed)
     Q_PROPERTY(double north READ north NOTIFY changed)
@@ -54,6 +56,8 @@ public:
     void setStoreMeanTileBytes(double b);
     double seenMeanTileBytes() const { return m_seenMean; }
     void setSeenMeanTileBytes(double b);
+    bool withElevation() const { return m_withElevation; }
+    void setWithElevation(bool on);
     double south() const { return m_bounds.value(0); }
     double west() const { return m_bounds.value(1); }
     double north() const { return m_bounds.value(2); }
@@ -77,5 +81,6 @@ private:
     int m_maxZoom = kDefaultLevels;
     qint64 m_tiles = 0;
     double m_storeMean = 0;
+    bool m_withElevation = false;
     double m_seenMean = 0;
 };

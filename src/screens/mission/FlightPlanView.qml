@@ -99,6 +99,7 @@ Item {
         id: areaSelect
         storeMeanTileBytes: App.offlineMaps ? App.offlineMaps.meanTileBytes : 0
         seenMeanTileBytes: map.meanTileBytes
+        withElevation: App.offlineMaps ? App.offlineMaps.fetchesElevation : false
     }
 
     Rectangle {
