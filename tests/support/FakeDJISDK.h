@@ -76,8 +76,12 @@ public:
         refuse(std::move(done));
     }
 
+    std::optional<DJIReturnProfile> returnProfile() const override { return profile; }
+
     // Set to answer the commands above with this instead of refusing them.
     std::optional<DJICommandError> answer;
+    // The aircraft's figures for flying home, when it gives them.
+    std::optional<DJIReturnProfile> profile;
     // Uploads wait here, unanswered, while set.
     bool holdUploads = false;
     QList<DJICompletion> heldUploads;

@@ -60,10 +60,51 @@ std::optional<int> FlightPlanModel::batteriesNeeded() const
     return ::batteriesNeeded(AircraftEnergyModel::simulated(), demand);
 }
 
+std::optional<MissionBatteries::Request> FlightPlanModel::batteryRequest() const
+{
+    const std::optional<DJIReturnProfile> profile = m_drone ? m_drone->returnProfile() : std::nullopt;
+    if (!m_multiBattery || waypointCount() == 0 || !profile)
+        return std::nullopt;
+    MissionBatteries::Request r;
+    r.mission = aircraftMission();
+    const auto &followed = m_terrainPlan.waypoints();
+    if (m_terrain && !followed.empty()) {
+        for (const MissionTerrain::Waypoint &w : followed)
+            r.rows.push_back(w.from);
+    } else {
+        for (int i = 0; i < waypointCount(); ++i)
+            r.rows.push_back(i);
+    }
+    r.input.home = takeOffPoint().value_or(m_waypoints.coordinates().constFirst());
+    r.input.profile = *profile;
+    r.input.wind = m_drone->wind();
+    return r;
+}
+
+QString FlightPlanModel::batteryNote() const
+{
+    if (!m_batteries.refusal().isEmpty())
+        return m_batteries.refusal();
+    if (m_batteries.partCount() > 1)
+        return zeltrin::format("%d batteries, each part's start marked. The aircraft flies on past a mark until its "
+                               "own low-battery return.",
+                               m_batteries.partCount());
+    return {};
+}
+
+void FlightPlanModel::batteryPartsChanged()
+{
+    Q_EMIT bannersChanged();
+    QHash<int, int> starts;
+    for (const MissionBatteries::Start &s : m_batteries.starts())
+        starts.insert(s.row, s.part);
+    m_waypoints.setBatteryStarts(starts);
+}
+
 QString FlightPlanModel::batteryRefusal() const
 {
     if (m_multiBattery)
-        return {};
+        return m_batteries.refusal();
     const std::optional<int> needed = batteriesNeeded();
     if (!needed || *needed <= 1)
         return {};

@@ -13,7 +13,8 @@
 namespace planio = zeltrin::planio;
 
 FlightPlanModel::FlightPlanModel(QObject *parent)
-    : QObject(parent), m_terrainPlan(this), m_waypoints(this), m_shot(this), m_uploadTimer(this), m_answerTimer(this)
+    : QObject(parent), m_terrainPlan(this), m_batteries(this), m_waypoints(this), m_shot(this), m_uploadTimer(this),
+      m_answerTimer(this)
 {
     m_uploadTimer.setSingleShot(true);
     m_uploadTimer.setTimerType(Qt::PreciseTimer);
@@ -42,7 +43,10 @@ FlightPlanModel::FlightPlanModel(QObject *parent)
                      &FlightPlanModel::multiBatteryEnabledChanged, &FlightPlanModel::groundChanged})
         connect(this, sig, this, &FlightPlanModel::publishPlan);
     // The heights over the ground are worked out after the edit: the plan goes out again with them.
+    m_batteries.setSource([this] { return batteryRequest(); });
+    connect(&m_batteries, &MissionBatteries::changed, this, &FlightPlanModel::batteryPartsChanged);
     connect(&m_terrainPlan, &MissionTerrain::changed, this, [this] {
+        m_batteries.schedule();
         Q_EMIT bannersChanged();
         if (m_appState)
             m_appState->setPlannedMission(waypointCount() > 0 ? std::optional(aircraftMission()) : std::nullopt);
@@ -72,6 +76,7 @@ void FlightPlanModel::setAppState(AppState *state)
 void FlightPlanModel::publishPlan()
 {
     m_terrainPlan.setInput({m_terrain, m_waypoints.coordinates(), m_altitude, m_speed, takeOffPoint(), m_ground});
+    m_batteries.schedule();
     if (m_appState)
         m_appState->setPlannedMission(waypointCount() > 0 ? std::optional(aircraftMission()) : std::nullopt);
 }
@@ -257,7 +262,8 @@ QVariantList FlightPlanModel::banners() const
         list.append(QVariantMap{{"icon", "mountain.2.fill"}, {"text", "Terrain Following Active"}, {"note", note}});
     }
     if (m_multiBattery)
-        list.append(QVariantMap{{"icon", "battery.100.bolt"}, {"text", "Multi-Battery Mission"}, {"note", QString()}});
+        list.append(
+            QVariantMap{{"icon", "battery.100.bolt"}, {"text", "Multi-Battery Mission"}, {"note", batteryNote()}});
     return list;
 }
 
@@ -290,6 +296,7 @@ void FlightPlanModel::executeMission()
         return;
     // With terrain follow on, only a plan the ground lets it follow goes to the aircraft.
     m_terrainPlan.settle();
+    m_batteries.settle();
     if (m_terrain && !m_terrainPlan.followable()) {
         setUploadMessage(m_terrainPlan.note());
         return;

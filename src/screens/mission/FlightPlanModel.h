@@ -6,6 +6,7 @@
 #include "ElevationData.h"
 #include "ElevationSource.h"
 #include "MapRegion.h"
+#include "MissionBatteries.h"
 #include "MissionPlan.h"
 #include "MissionTerrain.h"
 #include "WaypointListModel.h"
@@ -77,6 +78,8 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
     // The plan over the ground with terrain follow on: heights, profile, and why not.
     Q_PROPERTY(MissionTerrain *terrain READ terrain CONSTANT)
+    // With Multi-Battery on: where each battery's part ends.
+    Q_PROPERTY(MissionBatteries *batteries READ batteries CONSTANT)
 
 public:
     ElevationData *elevation() const { return m_elevation; }
@@ -200,6 +203,7 @@ public:
     // The ground under the plan (elevation data kept on the device); none: unknown everywhere.
     const ElevationSource *ground() const { return m_ground; }
     MissionTerrain *terrain() { return &m_terrainPlan; }
+    MissionBatteries *batteries() { return &m_batteries; }
     void setGround(const ElevationSource *ground);
     // Where the aircraft takes off: its home point once it has one; none before.
     std::optional<zeltrin::Coordinate> takeOffPoint() const;
@@ -255,6 +259,14 @@ private:
     // waypoint), when known.
     std::optional<double> takeOffGround(const zeltrin::MissionPlan &plan) const;
     MissionTerrain m_terrainPlan;
+    MissionBatteries m_batteries;
+    // What the battery parts are worked out from: none with Multi-Battery off, or when the
+    // aircraft has not given its figures.
+    std::optional<MissionBatteries::Request> batteryRequest() const;
+    void batteryPartsChanged();
+    // Beside "Multi-Battery Mission": why the parts cannot be flown, or that the aircraft is not
+    // yet turned home at a part's end.
+    QString batteryNote() const;
     MapRegion m_mapPosition = initialMapPosition();
     WaypointListModel m_waypoints;
     double m_altitude = 50.0;

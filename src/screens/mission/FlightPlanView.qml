@@ -172,6 +172,7 @@ Item {
         map: map
         terrain: plan.terrain
     }
+    BatteryMarks { objectName: "batteryMarks"; anchors.fill: map; map: map; batteries: plan.batteries }
 
     // Markers are drawn in one batch; these stand-ins give assistive technology one element per
     // marker on screen ("WP1", "WP2", ...), only while it is active.

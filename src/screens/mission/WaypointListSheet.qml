@@ -52,6 +52,7 @@ ZPage {
             required property int index
             required property string latitudeText
             required property string longitudeText
+            required property string batteryNote
             required property bool isSelected
             width: ListView.view.width
             height: list.rowHeight
@@ -148,11 +149,23 @@ ZPage {
                     anchors.left: parent.left
                     anchors.leftMargin: page.editing ? 52 : 16
                     anchors.verticalCenter: parent.verticalCenter
+                    anchors.verticalCenterOffset: row.batteryNote !== "" ? -8 : 0
                     text: page.plan.waypoints.rowTitle(row.index)
                     color: row.isSelected ? Theme.themeGold : "white"
                     font.family: Theme.fontFamily
                     font.pixelSize: Theme.headline
                     font.weight: Font.DemiBold
+                }
+                // Multi-Battery: where a battery's part starts.
+                Text {
+                    objectName: "batteryNote"
+                    visible: row.batteryNote !== ""
+                    anchors.left: title.left
+                    anchors.top: title.bottom
+                    text: row.batteryNote
+                    color: Theme.themeGold
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.caption
                 }
                 Column {
                     anchors.right: handle.visible ? handle.left : parent.right

@@ -11,6 +11,8 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/PlanOutlineItem.h screens/mission/PlanOutlineItem.cpp
     screens/mission/SurveyEditModel.h screens/mission/SurveyEditModel.cpp
     screens/mission/MissionTerrain.h screens/mission/MissionTerrain.cpp
+    screens/mission/MissionBatteries.h screens/mission/MissionBatteries.cpp
+    screens/mission/BatteryMarks.h screens/mission/BatteryMarks.cpp
     screens/mission/UnknownGroundLegs.h screens/mission/UnknownGroundLegs.cpp
 )
 list(APPEND ZELTRIN_QML

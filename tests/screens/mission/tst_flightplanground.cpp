@@ -37,6 +37,11 @@ private Q_SLOTS:
             << QStringLiteral(
                    "This mission needs 7 batteries, and one flies only part of it. Make it shorter, or turn on Multi-Battery to fly it until the aircraft's low-battery return.");
         QTest::newRow("seven, Multi-Battery on") << 0.25 << true << QString();
+        // With the aircraft's figures the parts are worked out: 20 km out is beyond any pack.
+        QTest::newRow("beyond a pack, Multi-Battery on, the aircraft's figures")
+            << 0.25 << true
+            << QStringLiteral("Waypoint 2 is too far for one battery: the way there and home again needs more "
+                              "than a full pack holds.");
     }
     void aPlanBeyondOneBatteryNeedsMultiBattery()
     {
@@ -45,6 +50,8 @@ private Q_SLOTS:
         QFETCH(QString, refusal);
         FakeDJISDK sdk;
         sdk.answer = DJICommandError{};
+        if (QByteArray(QTest::currentDataTag()).contains("figures"))
+            sdk.profile = DJIReturnProfile{};
         DJIDroneManager drone(&sdk);
         drone.setLogSink([](const QString &) {});
         FlightPlanModel m;
@@ -57,6 +64,44 @@ private Q_SLOTS:
         m.executeMission();
         QCOMPARE(m.uploadMessage(), refusal);
         QCOMPARE(sdk.uploads.size(), refusal.isEmpty() ? 1 : 0);
+    }
+
+    // Multi-Battery on, with the aircraft's figures: the list marks the row where each battery
+    // after the first starts (a back and forth of 1.4 km legs, some 23 km), and nothing is marked
+    // with Multi-Battery off.
+    void batteryStartsAreMarkedInTheList()
+    {
+        FakeDJISDK sdk;
+        sdk.profile = DJIReturnProfile{};
+        DJIDroneManager drone(&sdk);
+        drone.setLogSink([](const QString &) {});
+        FlightPlanModel m;
+        m.setDrone(&drone);
+        zeltrin::MissionPlan plan;
+        for (int line = 0; line < 16; ++line) {
+            const double lat = 42.997 + line * 0.0004;
+            plan.waypoints.append({lat, line % 2 ? -83.991 : -84.009});
+            plan.waypoints.append({lat, line % 2 ? -84.009 : -83.991});
+        }
+        m.applyMissionPlan(plan);
+        m.setMissionAltitude(60);
+        m.setMultiBatteryEnabled(true);
+        QTRY_VERIFY(m.batteries()->partCount() >= 2);
+        QStringList notes;
+        for (int row = 0; row < m.waypointCount(); ++row) {
+            const QString note = m.waypoints()->index(row).data(WaypointListModel::BatteryNoteRole).toString();
+            if (!note.isEmpty())
+                notes << QStringLiteral("%1: %2").arg(row).arg(note);
+        }
+        QCOMPARE(notes.size(), m.batteries()->partCount() - 1);
+        QVERIFY2(notes.first().endsWith(QStringLiteral(": Battery 2 starts here")), qPrintable(notes.join(", ")));
+        m.setMultiBatteryEnabled(false);
+        QTRY_COMPARE(m.batteries()->partCount(), 0);
+        QVERIFY(m.waypoints()
+                    ->index(notes.first().section(QLatin1Char(':'), 0, 0).toInt())
+                    .data(WaypointListModel::BatteryNoteRole)
+                    .toString()
+                    .isEmpty());
     }
 
     // Terrain follow on: the aircraft gets the heights worked out over the ground, waypoints
