@@ -7,26 +7,7 @@
 
 #include <algorithm>
 
-BatteryMarks::BatteryMarks(QQuickItem *parent) : QQuickPaintedItem(parent)
-{
-    setAntialiasing(true);
-    setVisible(false);
-}
-
-void BatteryMarks::setMap(TileMapItem *map)
-{
-    if (m_map == map)
-        return;
-    if (m_map)
-        m_map->disconnect(this);
-    m_map = map;
-    if (map) {
-        connect(map, &TileMapItem::regionChanged, this, &BatteryMarks::refresh);
-        connect(map, &TileMapItem::bearingChanged, this, &BatteryMarks::refresh);
-    }
-    Q_EMIT mapChanged();
-    refresh();
-}
+BatteryMarks::BatteryMarks(QQuickItem *parent) : MapOverlay(parent) {}
 
 void BatteryMarks::setBatteries(MissionBatteries *batteries)
 {
@@ -45,16 +26,9 @@ void BatteryMarks::setBatteries(MissionBatteries *batteries)
     refresh();
 }
 
-void BatteryMarks::refresh()
-{
-    setVisible(m_map && markCount() > 0);
-    if (isVisible())
-        update();
-}
-
 void BatteryMarks::paint(QPainter *painter)
 {
-    if (!m_map || !m_batteries)
+    if (!map() || !m_batteries)
         return;
     const auto &palette = zeltrin::palette();
     QFont font = painter->font();
@@ -63,7 +37,7 @@ void BatteryMarks::paint(QPainter *painter)
     painter->setFont(font);
     const QFontMetricsF metrics(font);
     for (const MissionBatteries::Start &s : m_batteries->starts()) {
-        const QPointF at = mapFromItem(m_map, m_map->coordinateToPoint(s.at.latitude, s.at.longitude));
+        const QPointF at = pointOf(s.at.latitude, s.at.longitude);
         // A ring on the place, the label above it.
         painter->setPen(QPen(palette.themeGold, 3));
         painter->setBrush(Qt::NoBrush);

@@ -1,27 +1,23 @@
 #pragma once
 
+#include "MapOverlay.h"
 #include "MissionTerrain.h"
-#include "TileMapItem.h"
 
 #include <QPointer>
-#include <QQuickPaintedItem>
 
 // Over the map: the legs of the plan that cross ground the elevation data does not cover, in the
 // warning colour, so the pilot sees where terrain following cannot work. Painted, and only while
 // there are such legs: a handful of lines, redrawn as the map moves.
-class UnknownGroundLegs : public QQuickPaintedItem
+class UnknownGroundLegs : public MapOverlay
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(TileMapItem *map READ map WRITE setMap NOTIFY mapChanged)
     Q_PROPERTY(MissionTerrain *terrain READ terrain WRITE setTerrain NOTIFY terrainChanged)
     // Legs drawn (0 when none): for tests and for assistive text.
     Q_PROPERTY(int legCount READ legCount NOTIFY legsChanged)
 public:
     explicit UnknownGroundLegs(QQuickItem *parent = nullptr);
 
-    TileMapItem *map() const { return m_map; }
-    void setMap(TileMapItem *map);
     MissionTerrain *terrain() const { return m_terrain; }
     void setTerrain(MissionTerrain *terrain);
     int legCount() const;
@@ -29,12 +25,10 @@ public:
     void paint(QPainter *painter) override;
 
 Q_SIGNALS:
-    void mapChanged();
     void terrainChanged();
     void legsChanged();
 
 private:
-    void refresh();
-    QPointer<TileMapItem> m_map;
+    bool hasMarks() const override { return legCount() > 0; }
     QPointer<MissionTerrain> m_terrain;
 };
