@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-BatteryMarks::BatteryMarks(QQuickItem *parent) : MapOverlay(parent) {}
+BatteryMarks::BatteryMarks(QQuickItem *parent) : PaintedMapMarks(parent) {}
 
 void BatteryMarks::setBatteries(MissionBatteries *batteries)
 {

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "MapOverlay.h"
 #include "MissionBatteries.h"
+#include "PaintedMapMarks.h"
 
 #include <QPointer>
 
 // Over the map, with Multi-Battery on: "Battery 2 starts here" where each part after the first
 // starts its work. Painted, and only while there are such marks: a few labels, redrawn as the
 // map moves.
-class BatteryMarks : public MapOverlay
+class BatteryMarks : public PaintedMapMarks
 {
     Q_OBJECT
     QML_ELEMENT

@@ -5,7 +5,7 @@
 
 #include <QPainter>
 
-UnknownGroundLegs::UnknownGroundLegs(QQuickItem *parent) : MapOverlay(parent) {}
+UnknownGroundLegs::UnknownGroundLegs(QQuickItem *parent) : PaintedMapMarks(parent) {}
 
 void UnknownGroundLegs::setTerrain(MissionTerrain *terrain)
 {

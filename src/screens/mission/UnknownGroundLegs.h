@@ -1,14 +1,14 @@
 #pragma once
 
-#include "MapOverlay.h"
 #include "MissionTerrain.h"
+#include "PaintedMapMarks.h"
 
 #include <QPointer>
 
 // Over the map: the legs of the plan that cross ground the elevation data does not cover, in the
 // warning colour, so the pilot sees where terrain following cannot work. Painted, and only while
 // there are such legs: a handful of lines, redrawn as the map moves.
-class UnknownGroundLegs : public MapOverlay
+class UnknownGroundLegs : public PaintedMapMarks
 {
     Q_OBJECT
     QML_ELEMENT

@@ -13,7 +13,7 @@ list(APPEND ZELTRIN_SOURCES
     screens/mission/MissionTerrain.h screens/mission/MissionTerrain.cpp
     screens/mission/MissionBatteries.h screens/mission/MissionBatteries.cpp
     screens/mission/BatteryMarks.h screens/mission/BatteryMarks.cpp
-    screens/mission/MapOverlay.h screens/mission/MapOverlay.cpp
+    screens/mission/PaintedMapMarks.h screens/mission/PaintedMapMarks.cpp
     screens/mission/UnknownGroundLegs.h screens/mission/UnknownGroundLegs.cpp
 )
 list(APPEND ZELTRIN_QML

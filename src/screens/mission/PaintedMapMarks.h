@@ -8,13 +8,13 @@
 
 // A few marks painted over the map (legs, labels), redrawn as the map moves, and shown only while
 // there is something to draw: what they draw and when they have it is the subclass's.
-class MapOverlay : public QQuickPaintedItem
+class PaintedMapMarks : public QQuickPaintedItem
 {
     Q_OBJECT
     QML_ANONYMOUS
     Q_PROPERTY(TileMapItem *map READ map WRITE setMap NOTIFY mapChanged)
 public:
-    explicit MapOverlay(QQuickItem *parent = nullptr);
+    explicit PaintedMapMarks(QQuickItem *parent = nullptr);
 
     TileMapItem *map() const { return m_map; }
     void setMap(TileMapItem *map);
