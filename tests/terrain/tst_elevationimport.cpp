@@ -197,12 +197,21 @@ private Q_SLOTS:
         QTest::newRow("ascii grid") << "plane.asc" << false << "Not a GeoTIFF elevation model";
         QTest::newRow("no place") << "nowhere.tif" << false << "no georeferencing";
         QTest::newRow("cancelled") << "plane.tif" << true << "";
+        // Found by fuzzing: a geocentric EPSG code on a geographic system took PROJ down.
+        QTest::newRow("code contradicts the system")
+            << "seed:est97-geocentric-code.tif" << false << "contradicts its EPSG code";
+        QTest::newRow("no Earth") << "seed:huge-ellipsoid.tif" << false << "not on the Earth's ellipsoid";
     }
     void refusals()
     {
         QFETCH(QString, name);
         QFETCH(bool, cancel);
         QFETCH(QString, message);
+        if (name.startsWith(QLatin1String("seed:"))) {
+            name = name.mid(5);
+            QFile::remove(file(name));
+            QVERIFY(QFile::copy(QStringLiteral(ZELTRIN_FUZZ_SEEDS "/geotiff/") + name, file(name)));
+        }
         ElevationStore store(file(QStringLiteral("refusals.sqlite")));
         const std::atomic<bool> stop{cancel};
         const auto result = importElevationModel(store, file(name), name, {}, &stop);

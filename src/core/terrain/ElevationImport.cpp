@@ -22,6 +22,41 @@ namespace zeltrin::terrain {
 
 namespace {
 
+// A coordinate system PROJ can be trusted with. A file may name one EPSG system and describe
+// another (a geocentric code on a geographic system, found by fuzzing, takes PROJ down), or put
+// its raster on no Earth at all: refused, with the reason, before any transformation is made.
+QString crsProblem(const char *wkt)
+{
+    OGRSpatialReferenceH file = OSRNewSpatialReference(wkt);
+    if (!file)
+        return QStringLiteral("The elevation model's coordinate system cannot be read");
+    QString problem;
+    OGRErr err = OGRERR_NONE;
+    const double a = OSRGetSemiMajor(file, &err);
+    const double inverseFlattening = OSRGetInvFlattening(file, nullptr);
+    const char *authority = OSRGetAuthorityName(file, nullptr);
+    const char *code = OSRGetAuthorityCode(file, nullptr);
+    if (OSRIsGeocentric(file) || !(OSRIsGeographic(file) || OSRIsProjected(file))) {
+        problem = QStringLiteral("The elevation model's coordinate system is not one of a map");
+    } else if (err != OGRERR_NONE || !(a >= 6.3e6 && a <= 6.4e6)
+               || !(inverseFlattening == 0 || (inverseFlattening >= 250 && inverseFlattening <= 350))) {
+        problem = QStringLiteral("The elevation model's coordinate system is not on the Earth's ellipsoid");
+    } else if (authority && code && QByteArray(authority).compare("EPSG", Qt::CaseInsensitive) == 0) {
+        // The code must name a system of the same kind as the one described.
+        OGRSpatialReferenceH named = OSRNewSpatialReference(nullptr);
+        bool ok = false;
+        const int epsg = QByteArray(code).toInt(&ok);
+        if (!ok || OSRImportFromEPSG(named, epsg) != OGRERR_NONE || OSRIsGeocentric(named)
+            || bool(OSRIsGeographic(named)) != bool(OSRIsGeographic(file))
+            || bool(OSRIsProjected(named)) != bool(OSRIsProjected(file)))
+            problem = QStringLiteral("The elevation model's coordinate system contradicts its EPSG code %1")
+                          .arg(QString::fromLatin1(code).left(12));
+        OSRDestroySpatialReference(named);
+    }
+    OSRDestroySpatialReference(file);
+    return problem;
+}
+
 constexpr double kHalfWorld = 20037508.342789244;                             // metres, EPSG:3857
 constexpr double kZoomZeroResolution = 2 * kHalfWorld / ElevationTile::kSize; // metres a pixel at zoom 0
 constexpr int kMaxZoom = 16;
@@ -136,6 +171,9 @@ ElevationImportResult importElevationModel(ElevationStore &store, const QString 
     const char *wkt = GDALGetProjectionRef(one.h);
     if (!wkt || !*wkt || GDALGetGeoTransform(one.h, gt) != CE_None)
         return refused(QStringLiteral("The elevation model has no georeferencing: its place on Earth is unknown"));
+
+    if (const QString problem = crsProblem(wkt); !problem.isEmpty())
+        return refused(problem);
 
     // Where it lands on the map, and how fine: GDAL's own suggestion for the Mercator grid.
     char *toMercator[] = {const_cast<char *>("DST_SRS=EPSG:3857"), nullptr};
