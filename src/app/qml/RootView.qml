@@ -73,7 +73,7 @@ Item {
         }
         current = next
         if (which === 2) {
-            gateShown.gatePainted = false
+            gateShown.framesSinceSeen = -1
             gateShown.arm()
         }
     }
@@ -94,13 +94,18 @@ Item {
         // The gate fades in from transparent, and the frame that starts the fade paints nothing of
         // it. The build's first slices took the GUI thread for some 30 ms and held back the fade's
         // first step, the first the pilot sees of the gate, so they wait until a frame has
-        // painted it: seen above opacity 0 after one frame, it is painted by the next.
-        property bool gatePainted: false
+        // painted it. Once the gate is seen above opacity 0, the next frame to come out may have
+        // been synced before that (the render thread runs a frame behind); the one after it was
+        // not, and paints the gate.
+        property int framesSinceSeen: -1
         onPresented: {
             if (root.screen !== 2)
                 return
-            if (!gatePainted) {
-                gatePainted = root.current !== null && root.current.opacity > 0
+            if (framesSinceSeen < 0 && (root.current === null || root.current.opacity <= 0)) {
+                arm()
+                return
+            }
+            if (++framesSinceSeen < 2) {
                 arm()
                 return
             }
