@@ -273,8 +273,43 @@ private Q_SLOTS:
         QVERIFY(store.photos(id).isEmpty());
         QVERIFY(store.appendPhotos(id, photosAlong(5000, 2)));
         QVERIFY(samePhotos(store.photos(id), photosAlong(5000, 2)));
-        QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+        QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA user_version")), QString::number(FlightStore::kSchemaVersion));
         QCOMPARE(sqlite3(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    }
+
+    // A mission's breakpoint: replaced at each write, kept over a reopen with its unknowns unknown,
+    // and no longer open once flown to its end.
+    void breakpointSurvivesReopen()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("flights.sqlite"));
+        zeltrin::survey::MissionBreakpoint bp;
+        bp.planHash = "9f2c";
+        bp.name = QStringLiteral("Survey North Field");
+        bp.part = 2;
+        bp.partCount = 3;
+        bp.reached = {14, 0.25};
+        bp.photos = 311;
+        bp.lastPhoto = {14, 0.2};
+        bp.camera.triggerDistance = 19.5; // the gimbal's pitch never set: unknown
+        {
+            FlightStore store(path);
+            QVERIFY(store.saveBreakpoint(bp));
+            bp.photos = 312;
+            QVERIFY(store.saveBreakpoint(bp));
+        }
+        FlightStore store(path);
+        const auto back = store.openBreakpoint();
+        QVERIFY(back);
+        QCOMPARE(back->photos, 312);
+        QCOMPARE(back->reached, bp.reached);
+        QVERIFY(std::isnan(back->camera.gimbalPitch) && std::isnan(back->photoLatitude));
+        QCOMPARE(sqlite3(path, QStringLiteral("SELECT name, photos, gimbal_pitch IS NULL FROM breakpoints")),
+                 QStringLiteral("Survey North Field|312|1"));
+        bp.finished = true;
+        QVERIFY(store.saveBreakpoint(bp));
+        QVERIFY(!store.openBreakpoint());
+        QVERIFY(store.breakpoint("9f2c")->finished);
     }
 
     void versionBehindItsOwnTablesIsBroughtUp()

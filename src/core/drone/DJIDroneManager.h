@@ -94,6 +94,7 @@ public:
     bool valuesAreStale() const { return m_hadLiveValues && !m_valuesAreLive; }
     // "none", "executing", "paused", "finished" or "stopped".
     QString missionState() const;
+    DJIMissionProgress missionProgress() const { return m_mission; }
     int missionWaypoint() const { return m_mission.currentWaypoint; }
     int missionWaypointCount() const { return m_mission.waypointCount; }
     bool hasHome() const { return m_home.has_value(); }

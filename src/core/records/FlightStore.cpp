@@ -18,6 +18,10 @@ namespace {
 const char kRecordColumns[] = "id, takeoff_ms, duration, max_altitude, max_speed, distance, location, end_reason,"
                               " battery_start, battery_end, takeoff_lat, takeoff_lon, point_count";
 
+const char kBreakpointColumns[] = "plan_hash, name, part, part_count, leg, fraction, photos, photo_leg,"
+                                  " photo_fraction, photo_lat, photo_lon, trigger_distance, gimbal_pitch, finished,"
+                                  " updated_ms";
+
 SqliteSchema logbookSchema()
 {
     SqliteSchema s;
@@ -55,6 +59,15 @@ SqliteSchema logbookSchema()
                            " height REAL, heading REAL, gimbal_pitch REAL,"
                            " PRIMARY KEY (flight_id, n)) WITHOUT ROWID"),
         }},
+        {4, {
+            // How far each mission flown a battery at a time has got, by the plan's hash.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS breakpoints ("
+                           " plan_hash TEXT PRIMARY KEY, name TEXT NOT NULL, part INTEGER NOT NULL,"
+                           " part_count INTEGER NOT NULL, leg INTEGER NOT NULL, fraction REAL NOT NULL,"
+                           " photos INTEGER NOT NULL, photo_leg INTEGER NOT NULL, photo_fraction REAL NOT NULL,"
+                           " photo_lat REAL, photo_lon REAL, trigger_distance REAL NOT NULL, gimbal_pitch REAL,"
+                           " finished INTEGER NOT NULL, updated_ms INTEGER NOT NULL) WITHOUT ROWID"),
+        }},
     };
     // clang-format on
     s.tables = {
@@ -62,6 +75,7 @@ SqliteSchema logbookSchema()
         {QStringLiteral("track_points"), QStringLiteral("flight_id, t_ms, lat, lon, alt, speed, battery, signal")},
         {QStringLiteral("meta"), QStringLiteral("key, value")},
         {QStringLiteral("photos"), QStringLiteral("flight_id, n, t_ms, lat, lon, height, heading, gimbal_pitch"), 3},
+        {QStringLiteral("breakpoints"), QLatin1String(kBreakpointColumns), 4},
     };
     return s;
 }
@@ -438,5 +452,75 @@ bool FlightStore::deleteFlight(const QUuid &id)
         return m_db.fail(QStringLiteral("Could not delete the flight"), db.lastError().text());
     }
     Q_EMIT flightsChanged();
+    return true;
+}
+
+bool FlightStore::saveBreakpoint(const survey::MissionBreakpoint &bp)
+{
+    if (!isOpen())
+        return false;
+    QSqlQuery q(connection());
+    // One statement: committed whole or not at all.
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO breakpoints (%1) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
+                  .arg(QLatin1String(kBreakpointColumns)));
+    for (const QVariant &v :
+         {QVariant(QString::fromLatin1(bp.planHash)), QVariant(bp.name), QVariant(bp.part), QVariant(bp.partCount),
+          QVariant(bp.reached.leg), QVariant(finiteOr0(bp.reached.fraction)), QVariant(bp.photos),
+          QVariant(bp.lastPhoto.leg), QVariant(finiteOr0(bp.lastPhoto.fraction)), orNull(bp.photoLatitude),
+          orNull(bp.photoLongitude), QVariant(finiteOr0(bp.camera.triggerDistance)), orNull(bp.camera.gimbalPitch),
+          QVariant(int(bp.finished)), QVariant(bp.updatedMs)})
+        q.addBindValue(v);
+    if (!q.exec())
+        return m_db.fail(QStringLiteral("Could not keep the mission's progress"), q.lastError().text());
+    return true;
+}
+
+std::optional<survey::MissionBreakpoint> FlightStore::readBreakpoint(const QString &where, const QByteArray &hash) const
+{
+    if (!isOpen())
+        return std::nullopt;
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT %1 FROM breakpoints %2").arg(QLatin1String(kBreakpointColumns), where));
+    if (!hash.isEmpty())
+        q.addBindValue(QString::fromLatin1(hash));
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    survey::MissionBreakpoint bp;
+    bp.planHash = q.value(0).toString().toLatin1();
+    bp.name = q.value(1).toString();
+    bp.part = q.value(2).toInt();
+    bp.partCount = q.value(3).toInt();
+    bp.reached = {q.value(4).toInt(), q.value(5).toDouble()};
+    bp.photos = q.value(6).toInt();
+    bp.lastPhoto = {q.value(7).toInt(), q.value(8).toDouble()};
+    bp.photoLatitude = orNaN(q.value(9));
+    bp.photoLongitude = orNaN(q.value(10));
+    bp.camera = {q.value(11).toDouble(), orNaN(q.value(12))};
+    bp.finished = q.value(13).toInt() != 0;
+    bp.updatedMs = q.value(14).toLongLong();
+    return bp;
+}
+
+std::optional<survey::MissionBreakpoint> FlightStore::openBreakpoint() const
+{
+    return readBreakpoint(QStringLiteral("WHERE finished = 0 ORDER BY updated_ms DESC LIMIT 1"), {});
+}
+
+std::optional<survey::MissionBreakpoint> FlightStore::breakpoint(const QByteArray &planHash) const
+{
+    if (planHash.isEmpty())
+        return std::nullopt;
+    return readBreakpoint(QStringLiteral("WHERE plan_hash = ?"), planHash);
+}
+
+bool FlightStore::removeBreakpoint(const QByteArray &planHash)
+{
+    if (!isOpen())
+        return false;
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("DELETE FROM breakpoints WHERE plan_hash = ?"));
+    q.addBindValue(QString::fromLatin1(planHash));
+    if (!q.exec())
+        return m_db.fail(QStringLiteral("Could not forget the mission's progress"), q.lastError().text());
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FlightRecord.h"
+#include "MissionBreakpoint.h"
 #include "SqliteStore.h"
 
 #include <QObject>
@@ -18,7 +19,7 @@ class FlightStore : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
 
     explicit FlightStore(const QString &path, QObject *parent = nullptr);
     ~FlightStore() override;
@@ -52,6 +53,13 @@ public:
     // The flight, its track and its photos.
     bool deleteFlight(const QUuid &id);
 
+    // Where a mission flown a battery at a time has got: one per plan, replaced at each write.
+    bool saveBreakpoint(const zeltrin::survey::MissionBreakpoint &bp);
+    // The one written last that was not flown to its end.
+    std::optional<zeltrin::survey::MissionBreakpoint> openBreakpoint() const;
+    std::optional<zeltrin::survey::MissionBreakpoint> breakpoint(const QByteArray &planHash) const;
+    bool removeBreakpoint(const QByteArray &planHash);
+
 Q_SIGNALS:
     // A flight was added, finished or deleted.
     void flightsChanged();
@@ -60,6 +68,8 @@ private:
     void closeInterrupted();
     void addInsightTotals(zeltrin::FlightTotals &t) const;
     QSqlDatabase connection() const { return m_db.database(); }
+    std::optional<zeltrin::survey::MissionBreakpoint> readBreakpoint(const QString &where,
+                                                                     const QByteArray &hash) const;
 
     zeltrin::SqliteStore m_db;
 };

@@ -41,6 +41,7 @@ struct DJIWaypointMission {
     QList<DJIWaypoint> waypoints;
     double speed = 8;           // metres per second, the whole mission
     bool terrainFollow = false; // the heights were planned over the ground; each leg is flown on its line
-    bool multiBattery = false;  // reported, not simulated
+    bool multiBattery = false;  // flown a part at a time by the app
+    bool goHomeAtEnd = false;   // the aircraft's finishing action: home and land, else hover
     bool operator==(const DJIWaypointMission &) const = default;
 };

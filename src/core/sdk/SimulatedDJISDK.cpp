@@ -373,7 +373,7 @@ void SimulatedDJISDK::startMission(const DJIWaypointMission &mission, DJIComplet
         std::vector<FlightModel::Waypoint> points;
         if (auto refused = modelWaypoints(mission, points))
             return refused;
-        return m_model.startMission(std::move(points), mission.speed);
+        return m_model.startMission(std::move(points), mission.speed, mission.goHomeAtEnd);
     });
 }
 

@@ -24,6 +24,7 @@ bool FlightCamera::takePhoto(const Pose &at)
     if (m_failing)
         return false;
     m_photos.push_back({at, m_pitch, ++m_index});
+    m_card.push_back(m_photos.back());
     ++m_taken;
     return true;
 }

@@ -58,6 +58,8 @@ public:
     std::vector<Photo> takePhotos();
     // Every photo taken, failed ones not counted.
     int taken() const { return m_taken; }
+    // Every photo taken, as the card holds them, whether or not anyone heard of them.
+    const std::vector<Photo> &card() const { return m_card; }
 
 private:
     double m_trigger = 0; // metres between photos; 0 while off
@@ -67,4 +69,5 @@ private:
     int m_index = 0;
     int m_taken = 0;
     std::vector<Photo> m_photos;
+    std::vector<Photo> m_card;
 };

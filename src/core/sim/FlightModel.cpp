@@ -147,7 +147,7 @@ std::optional<QString> FlightModel::missionRefusal(const std::vector<Waypoint> &
     return std::nullopt;
 }
 
-std::optional<QString> FlightModel::startMission(std::vector<Waypoint> waypoints, double speed)
+std::optional<QString> FlightModel::startMission(std::vector<Waypoint> waypoints, double speed, bool goHomeAtEnd)
 {
     if (auto refused = missionRefusal(waypoints))
         return refused;
@@ -166,6 +166,7 @@ std::optional<QString> FlightModel::startMission(std::vector<Waypoint> waypoints
     m_missionSpeed = std::clamp(finiteOr(speed, 8), 0.5, m_limits.maxHorizontalSpeed);
     m_missionState = MissionState::executing;
     m_phase = Phase::mission;
+    m_goHomeAtEnd = goHomeAtEnd;
     return std::nullopt;
 }
 
@@ -433,6 +434,8 @@ std::vector<QString> FlightModel::step(double dt)
                 m_missionState = MissionState::finished;
                 m_phase = Phase::hovering;
                 m_camera.stopDistance();
+                if (m_goHomeAtEnd)
+                    goHome();
             }
         }
         break;

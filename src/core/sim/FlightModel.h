@@ -60,8 +60,9 @@ public:
     std::optional<QString> land();
     // A return the pilot asks for unless `cause` says which automatic one it is.
     std::optional<QString> goHome(ReturnCause cause = ReturnCause::pilot);
-    // Flies to each waypoint in turn at its own height, at up to `speed`.
-    std::optional<QString> startMission(std::vector<Waypoint> waypoints, double speed);
+    // Flies to each waypoint in turn at its own height, at up to `speed`; then hovers, or flies
+    // home and lands when `goHomeAtEnd`.
+    std::optional<QString> startMission(std::vector<Waypoint> waypoints, double speed, bool goHomeAtEnd = false);
     std::optional<QString> pauseMission();
     std::optional<QString> resumeMission();
     std::optional<QString> stopMission();
@@ -174,6 +175,7 @@ private:
     double m_legFromHeight = 0;
     int m_missionIndex = -1;
     double m_missionSpeed = 8;
+    bool m_goHomeAtEnd = false;
     MissionState m_missionState = MissionState::none;
 
     enum class HomeLeg { climb, fly, descend };
