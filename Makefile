@@ -77,7 +77,7 @@ e2e:
 	scripts/e2e-signin.sh $(E2E_BUILD)
 
 # libFuzzer targets (clang, ASan + UBSan) for the parsers; not part of `make test`.
-FUZZ_TARGETS ?= snakecase decoders colorfromhex plan waypoints kml kmz geojson gpx zonetab logbookfile mbtiles elevationtile geotiff
+FUZZ_TARGETS ?= snakecase decoders colorfromhex plan waypoints kml kmz geojson gpx zonetab logbookfile mbtiles elevationtile geotiff missionjson
 FUZZ_SECONDS ?= 600
 FUZZ_RUNS    ?= 10000000
 

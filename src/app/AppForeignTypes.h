@@ -6,6 +6,7 @@
 #include "ElevationData.h"
 #include "FlightStore.h"
 #include "MRVAuthManager.h"
+#include "MultiBatteryMission.h"
 #include "OfflineAreaListModel.h"
 #include "OfflineMaps.h"
 
@@ -39,6 +40,13 @@ struct FlightStoreForeign {
     QML_FOREIGN(FlightStore)
     QML_NAMED_ELEMENT(FlightStore)
     QML_UNCREATABLE("The logbook store is owned by the application")
+};
+
+struct MultiBatteryMissionForeign {
+    Q_GADGET
+    QML_FOREIGN(MultiBatteryMission)
+    QML_NAMED_ELEMENT(MultiBatteryMission)
+    QML_UNCREATABLE("The application owns the multi-battery mission")
 };
 
 struct OfflineMapsForeign {

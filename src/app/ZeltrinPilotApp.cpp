@@ -65,9 +65,12 @@ ZeltrinPilotApp::ZeltrinPilotApp(Dependencies deps, QObject *parent)
 void ZeltrinPilotApp::useFlightStore(std::unique_ptr<FlightStore> store)
 {
     m_recorder.reset();
+    m_multiBattery.reset();
     m_flightStore = std::move(store);
     QJSEngine::setObjectOwnership(m_flightStore.get(), QJSEngine::CppOwnership);
     m_recorder = std::make_unique<FlightRecorder>(m_droneManager.get(), m_flightStore.get(), m_recorderClock);
+    m_multiBattery = std::make_unique<MultiBatteryMission>(m_droneManager.get(), m_flightStore.get());
+    QJSEngine::setObjectOwnership(m_multiBattery.get(), QJSEngine::CppOwnership);
     Q_EMIT flightStoreChanged();
 }
 
@@ -75,6 +78,7 @@ ZeltrinPilotApp::~ZeltrinPilotApp()
 {
     // The recorder stops before what it watches; the manager lets go of the SDK before the SDK goes.
     m_recorder.reset();
+    m_multiBattery.reset();
     m_droneManager.reset();
     m_authManager.reset();
 }

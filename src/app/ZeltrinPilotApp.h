@@ -8,6 +8,7 @@
 #include "KeychainHelper.h"
 #include "MRVAuthManager.h"
 #include "MRVNetworkClient.h"
+#include "MultiBatteryMission.h"
 #include "OfflineMaps.h"
 #include "TrackLine.h"
 
@@ -36,6 +37,8 @@ class ZeltrinPilotApp : public QObject
     Q_PROPERTY(TrackLine *flownTrack READ flownTrack CONSTANT)
     // The logbook's store, with every flight recorded into it; null where none was handed in.
     Q_PROPERTY(FlightStore *flightStore READ flightStore NOTIFY flightStoreChanged)
+    // The mission flown a battery at a time, its breakpoint kept in the store; null without one.
+    Q_PROPERTY(MultiBatteryMission *multiBattery READ multiBattery NOTIFY flightStoreChanged)
     // The offline map areas; null where none were handed in or asked for.
     Q_PROPERTY(OfflineMaps *offlineMaps READ offlineMaps NOTIFY offlineMapsChanged)
     // The ground kept on the device (null until the session starts, or when none is kept).
@@ -81,6 +84,7 @@ public:
     TrackLine *flownTrack() const { return m_flownTrack.get(); }
     DJISDKManager *sdk() const { return m_sdk.get(); }
     FlightStore *flightStore() const { return m_flightStore.get(); }
+    MultiBatteryMission *multiBattery() const { return m_multiBattery.get(); }
     FlightRecorder *flightRecorder() const { return m_recorder.get(); }
     OfflineMaps *offlineMaps() const { return m_offlineMaps.get(); }
     ElevationData *elevation() const { return m_elevation.get(); }
@@ -116,6 +120,7 @@ private:
     std::unique_ptr<TrackLine> m_flownTrack;
     std::unique_ptr<FlightStore> m_flightStore;
     std::unique_ptr<FlightRecorder> m_recorder;
+    std::unique_ptr<MultiBatteryMission> m_multiBattery;
     QString m_flightStorePath;
     FlightRecorder::Clock m_recorderClock;
     std::unique_ptr<OfflineMaps> m_offlineMaps;

@@ -37,6 +37,16 @@ inline DJIWaypointMission plan()
     return m;
 }
 
+// The parts a full pack flies, from the aircraft's figures and the wind it has.
+inline std::vector<BatteryPart> partsFor(const DJIWaypointMission &m, const FlightModel &aircraft)
+{
+    BatteryPartsInput in;
+    in.home = home();
+    in.profile = SimulatedDJISDK::profile();
+    in.wind = SimulatedDJISDK::windEstimate(aircraft.wind());
+    return planBatteryParts(m, in).parts;
+}
+
 // The pilot's side: the app's link, store and keeper over one simulated aircraft.
 struct Pilot {
     simflight::Flight f;
@@ -57,11 +67,7 @@ struct Pilot {
     bool start()
     {
         f.model().setBatteryCharge(100);
-        BatteryPartsInput in;
-        in.home = home();
-        in.profile = SimulatedDJISDK::profile();
-        in.wind = SimulatedDJISDK::windEstimate(f.model().wind());
-        parts = planBatteryParts(mission, in).parts;
+        parts = partsFor(mission, f.model());
         return !parts.empty() && f.connectAircraft();
     }
     MissionBreakpoint firstBreakpoint() const
@@ -103,6 +109,7 @@ struct Pilot {
             },
             limit);
         lowestLanding = std::min(lowestLanding, f.model().charge());
+        f.fly(1); // the readings after the landing
     }
     // A fresh pack, and the next stretch from the stored breakpoint.
     bool changeBatteryAndResume(int backStep = 1)

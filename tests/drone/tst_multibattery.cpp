@@ -84,6 +84,7 @@ private Q_SLOTS:
         const bool turnedHome = interruption == QLatin1String("battery");
         QCOMPARE(p.automaticReturns, int(turnedHome));
         QVERIFY(p.keeper.stretchDone() != turnedHome);
+        QVERIFY(!p.keeper.isFollowing()); // down: the next reading ended it
         if (turnedHome)
             p.lowestLanding = 100; // forced down far from home by the test: not the plan's doing
 
@@ -177,6 +178,18 @@ private Q_SLOTS:
             const DJIWaypoint start = resumeStretch(m, bp, backStep).mission.waypoints[0];
             const auto a = SimulatedDJISDK::toLocal(start.latitude, start.longitude);
             QVERIFY(std::abs(std::hypot(a.east - b.east, a.north - b.north) - std::abs(1 - backStep) * trigger) < 0.01);
+        }
+
+        // The plan kept for a resume after a restart reads back to the same plan; a damaged
+        // copy is refused with the reason.
+        const std::optional<DJIWaypointMission> kept = missionFromJson(missionToJson(m));
+        QVERIFY(kept && missionHash(*kept) == bp.planHash);
+        for (const char *bad :
+             {"", "[]", R"({"speed":8,"waypoints":[]})",
+              R"({"speed":8,"waypoints":[{"lat":91,"lon":0,"height":50,"reference":0}]})",
+              R"({"speed":8,"waypoints":[{"lat":1,"lon":0,"height":50,"reference":0,"actions":[["zoom"]]}]})"}) {
+            QString error;
+            QVERIFY2(!missionFromJson(bad, &error) && error.startsWith(QStringLiteral("The kept mission plan")), bad);
         }
 
         DJIWaypointMission changed = m;

@@ -309,6 +309,9 @@ private Q_SLOTS:
         bp.finished = true;
         QVERIFY(store.saveBreakpoint(bp));
         QVERIFY(!store.openBreakpoint());
+        zeltrin::survey::MissionBreakpoint unnamed; // a name never given is kept as none
+        unnamed.planHash = "77aa";
+        QVERIFY2(store.saveBreakpoint(unnamed), qPrintable(store.errorText()));
         QVERIFY(store.breakpoint("9f2c")->finished);
     }
 

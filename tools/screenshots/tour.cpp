@@ -76,7 +76,8 @@ bool renderScene(const QString &path, const QString &outFile, const TestCertific
     // A few are named for what they show rather than by these prefixes.
     const QString baseName = QFileInfo(path).baseName();
     const bool recording = baseName.startsWith(QLatin1String("logbook-"))
-        || baseName.startsWith(QLatin1String("flight-")) || baseName == QLatin1String("analytics-computed");
+        || baseName.startsWith(QLatin1String("flight-")) || baseName == QLatin1String("analytics-computed")
+        || baseName.startsWith(QLatin1String("multibattery-")); // their breakpoints are kept there
     // So do scenes that fly it by name (tour.simConnect() and the like).
     QFile sceneFile(path);
     const bool flies = sceneFile.open(QIODevice::ReadOnly) && sceneFile.readAll().contains("tour.sim");

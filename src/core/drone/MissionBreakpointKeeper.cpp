@@ -10,7 +10,9 @@ using namespace zeltrin::survey;
 MissionBreakpointKeeper::MissionBreakpointKeeper(DJIDroneManager *drone, FlightStore *store, QObject *parent)
     : QObject(parent), m_drone(drone), m_store(store)
 {
-    // Announced with every reading, before the photos taken since the last.
+    // The flying state is announced with every reading, first; the mission's progress when it
+    // moves; then the photos taken since the last reading.
+    connect(drone, &DJIDroneManager::isFlyingChanged, this, &MissionBreakpointKeeper::reading);
     connect(drone, &DJIDroneManager::missionProgressChanged, this, &MissionBreakpointKeeper::progress);
     connect(drone, &DJIDroneManager::photoCaptured, this, &MissionBreakpointKeeper::photo);
 }
@@ -37,15 +39,16 @@ void MissionBreakpointKeeper::follow(const DJIWaypointMission &plan, const Missi
 
 void MissionBreakpointKeeper::stop()
 {
+    if (!m_active)
+        return;
     m_active = false;
+    Q_EMIT stopped();
 }
 
 void MissionBreakpointKeeper::progress()
 {
-    if (!m_active || !m_drone)
+    if (!m_active || !m_drone || m_ending)
         return;
-    if (m_ending) // the reading after the one that ended the mission
-        return stop();
     const DJIMissionProgress p = m_drone->missionProgress();
     const int count = int(m_stretch.mission.waypoints.size());
     using State = DJIMissionProgress::State;
@@ -65,13 +68,25 @@ void MissionBreakpointKeeper::progress()
             m_bp.camera = cameraStateAfter(m_plan, at.leg);
             m_done = p.state == State::finished;
             m_bp.finished = m_done && m_stretch.last == int(m_plan.waypoints.size()) - 1;
+            if (m_done && !m_bp.finished) // a stretch ends with its part
+                m_bp.part = std::min(m_bp.part + 1, std::max(m_bp.partCount, 1));
             write();
             if (m_done)
                 Q_EMIT stretchFinished();
         }
     }
     // Photos stop with the mission; one taken as it ended is reported after that reading.
-    if ((p.state == State::stopped || p.state == State::none) || (m_done && !m_drone->isFlying()))
+    if (p.state == State::stopped || p.state == State::none)
+        m_ending = true;
+}
+
+void MissionBreakpointKeeper::reading()
+{
+    if (!m_active || !m_drone)
+        return;
+    if (m_ending) // the reading after the one that ended the stretch
+        return stop();
+    if (m_done && !m_drone->isFlying())
         m_ending = true;
 }
 

@@ -38,8 +38,11 @@ Q_SIGNALS:
     void breakpointChanged();
     // The stretch's last waypoint was reached.
     void stretchFinished();
+    // No longer following: the stretch is over, or another mission took its place.
+    void stopped();
 
 private:
+    void reading();
     void progress();
     void photo(const DJIPhotoCapture &capture);
     void write();

@@ -67,6 +67,9 @@ SqliteSchema logbookSchema()
                            " photos INTEGER NOT NULL, photo_leg INTEGER NOT NULL, photo_fraction REAL NOT NULL,"
                            " photo_lat REAL, photo_lon REAL, trigger_distance REAL NOT NULL, gimbal_pitch REAL,"
                            " finished INTEGER NOT NULL, updated_ms INTEGER NOT NULL) WITHOUT ROWID"),
+            // The plan each was begun with, to resume it after a restart.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS breakpoint_plans (plan_hash TEXT PRIMARY KEY,"
+                           " plan TEXT NOT NULL) WITHOUT ROWID"),
         }},
     };
     // clang-format on
@@ -76,6 +79,7 @@ SqliteSchema logbookSchema()
         {QStringLiteral("meta"), QStringLiteral("key, value")},
         {QStringLiteral("photos"), QStringLiteral("flight_id, n, t_ms, lat, lon, height, heading, gimbal_pitch"), 3},
         {QStringLiteral("breakpoints"), QLatin1String(kBreakpointColumns), 4},
+        {QStringLiteral("breakpoint_plans"), QStringLiteral("plan_hash, plan"), 4},
     };
     return s;
 }
@@ -464,11 +468,12 @@ bool FlightStore::saveBreakpoint(const survey::MissionBreakpoint &bp)
     q.prepare(QStringLiteral("INSERT OR REPLACE INTO breakpoints (%1) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
                   .arg(QLatin1String(kBreakpointColumns)));
     for (const QVariant &v :
-         {QVariant(QString::fromLatin1(bp.planHash)), QVariant(bp.name), QVariant(bp.part), QVariant(bp.partCount),
-          QVariant(bp.reached.leg), QVariant(finiteOr0(bp.reached.fraction)), QVariant(bp.photos),
-          QVariant(bp.lastPhoto.leg), QVariant(finiteOr0(bp.lastPhoto.fraction)), orNull(bp.photoLatitude),
-          orNull(bp.photoLongitude), QVariant(finiteOr0(bp.camera.triggerDistance)), orNull(bp.camera.gimbalPitch),
-          QVariant(int(bp.finished)), QVariant(bp.updatedMs)})
+         {QVariant(QString::fromLatin1(bp.planHash)),
+          QVariant(bp.name.isNull() ? QStringLiteral("") : bp.name), // NULL is refused
+          QVariant(bp.part), QVariant(bp.partCount), QVariant(bp.reached.leg), QVariant(finiteOr0(bp.reached.fraction)),
+          QVariant(bp.photos), QVariant(bp.lastPhoto.leg), QVariant(finiteOr0(bp.lastPhoto.fraction)),
+          orNull(bp.photoLatitude), orNull(bp.photoLongitude), QVariant(finiteOr0(bp.camera.triggerDistance)),
+          orNull(bp.camera.gimbalPitch), QVariant(int(bp.finished)), QVariant(bp.updatedMs)})
         q.addBindValue(v);
     if (!q.exec())
         return m_db.fail(QStringLiteral("Could not keep the mission's progress"), q.lastError().text());
@@ -517,10 +522,46 @@ bool FlightStore::removeBreakpoint(const QByteArray &planHash)
 {
     if (!isOpen())
         return false;
-    QSqlQuery q(connection());
-    q.prepare(QStringLiteral("DELETE FROM breakpoints WHERE plan_hash = ?"));
-    q.addBindValue(QString::fromLatin1(planHash));
-    if (!q.exec())
-        return m_db.fail(QStringLiteral("Could not forget the mission's progress"), q.lastError().text());
+    QSqlDatabase db = connection();
+    if (!db.transaction())
+        return m_db.fail(QStringLiteral("Could not forget the mission's progress"), db.lastError().text());
+    for (const char *table : {"breakpoints", "breakpoint_plans"}) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("DELETE FROM %1 WHERE plan_hash = ?").arg(QLatin1String(table)));
+        q.addBindValue(QString::fromLatin1(planHash));
+        if (!q.exec()) {
+            const QString why = q.lastError().text();
+            db.rollback();
+            return m_db.fail(QStringLiteral("Could not forget the mission's progress"), why);
+        }
+    }
+    if (!db.commit()) {
+        const QString why = db.lastError().text();
+        db.rollback();
+        return m_db.fail(QStringLiteral("Could not forget the mission's progress"), why);
+    }
     return true;
+}
+
+bool FlightStore::saveMissionPlan(const QByteArray &planHash, const QByteArray &json)
+{
+    if (!isOpen())
+        return false;
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO breakpoint_plans (plan_hash, plan) VALUES (?, ?)"));
+    q.addBindValue(QString::fromLatin1(planHash));
+    q.addBindValue(QString::fromUtf8(json));
+    if (!q.exec())
+        return m_db.fail(QStringLiteral("Could not keep the mission's plan"), q.lastError().text());
+    return true;
+}
+
+QByteArray FlightStore::missionPlan(const QByteArray &planHash) const
+{
+    if (!isOpen())
+        return {};
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT plan FROM breakpoint_plans WHERE plan_hash = ?"));
+    q.addBindValue(QString::fromLatin1(planHash));
+    return q.exec() && q.next() ? q.value(0).toString().toUtf8() : QByteArray();
 }

@@ -58,7 +58,11 @@ public:
     // The one written last that was not flown to its end.
     std::optional<zeltrin::survey::MissionBreakpoint> openBreakpoint() const;
     std::optional<zeltrin::survey::MissionBreakpoint> breakpoint(const QByteArray &planHash) const;
+    // The breakpoint and the plan kept with it.
     bool removeBreakpoint(const QByteArray &planHash);
+    // The plan a breakpoint's mission began with (missionToJson), to resume it after a restart.
+    bool saveMissionPlan(const QByteArray &planHash, const QByteArray &json);
+    QByteArray missionPlan(const QByteArray &planHash) const;
 
 Q_SIGNALS:
     // A flight was added, finished or deleted.

@@ -13,6 +13,8 @@ template<class... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+template<class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>; // clang 14 does not deduce it by itself
 
 // Doubles by their bits: the same plan gives the same text on every machine.
 void add(QCryptographicHash &h, double v)

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <limits>
+#include <optional>
 #include <vector>
 
 // How far a mission flown a battery at a time has got, and the flights that carry it on from
@@ -35,7 +36,7 @@ struct CameraState {
 struct MissionBreakpoint {
     QByteArray planHash; // missionHash() of the plan as uploaded
     QString name;        // the mission's, for the pilot
-    int part = 1;        // the battery's part flying, or last flown
+    int part = 1;        // the battery's part flying, or the next to fly once one is done
     int partCount = 1;
     PathPoint reached;   // the furthest place flown
     int photos = 0;      // photos the mission's camera took, all parts together
@@ -49,6 +50,11 @@ struct MissionBreakpoint {
 
 // The plan's identity: a SHA-256 over its waypoints, heights, actions, speed and options, in hex.
 QByteArray missionHash(const DJIWaypointMission &plan);
+
+// The plan as kept beside its breakpoint (JSON, every number exact), and read back: a text that is
+// not one is refused with the reason in `error`.
+QByteArray missionToJson(const DJIWaypointMission &plan);
+std::optional<DJIWaypointMission> missionFromJson(const QByteArray &json, QString *error = nullptr);
 
 // The camera's state once waypoints 0 to `leg` have run their actions.
 CameraState cameraStateAfter(const DJIWaypointMission &plan, int leg);

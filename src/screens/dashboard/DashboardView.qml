@@ -74,6 +74,40 @@ Rectangle {
                         width: flick.width - 32
                         spacing: 16
                         // qmllint disable unqualified
+                        // A mission flown a battery at a time waits on the ground: a tap opens
+                        // the plan, where one more carries it on.
+                        Rectangle {
+                            id: changeBattery
+                            objectName: "changeBatteryBanner"
+                            readonly property string text: App.multiBattery ? App.multiBattery.changeBatteryText : ""
+                            visible: text !== ""
+                            Layout.fillWidth: true
+                            implicitHeight: Math.max(44, changeRow.implicitHeight + 24)
+                            radius: 12
+                            color: Theme.alpha(Theme.themeGold, 0.12)
+                            border.color: Theme.themeGold
+                            Accessible.role: Accessible.Button
+                            Accessible.name: text
+                            Accessible.onPressAction: dashboard.openMission()
+                            RowLayout {
+                                id: changeRow
+                                anchors.fill: parent
+                                anchors.margins: 12
+                                spacing: 8
+                                Icon { name: "battery.100.bolt"; size: Theme.subheadline; color: Theme.themeGold }
+                                Text {
+                                    Layout.fillWidth: true
+                                    text: changeBattery.text
+                                    wrapMode: Text.Wrap
+                                    color: Theme.themeGold
+                                    font.family: Theme.fontFamily
+                                    font.pixelSize: Theme.subheadline
+                                    font.weight: Font.DemiBold
+                                }
+                                Icon { name: "chevron.right"; size: Theme.caption; color: Theme.themeGold }
+                            }
+                            TapHandler { onTapped: dashboard.openMission() }
+                        }
                         AircraftStatusCard { Layout.fillWidth: true; model: dashboard }
                         TelemetryGridCard { Layout.fillWidth: true; model: dashboard }
                         QuickActionsCard { Layout.fillWidth: true; model: dashboard }

@@ -86,8 +86,8 @@ QString FlightPlanModel::batteryNote() const
     if (!m_batteries.refusal().isEmpty())
         return m_batteries.refusal();
     if (m_batteries.partCount() > 1)
-        return zeltrin::format("%d batteries, each part's start marked. The aircraft flies on past a mark until its "
-                               "own low-battery return.",
+        return zeltrin::format("%d batteries, each part's start marked. The aircraft comes home at the end of each "
+                               "part; change the battery and resume.",
                                m_batteries.partCount());
     return {};
 }
@@ -109,7 +109,7 @@ QString FlightPlanModel::batteryRefusal() const
     if (!needed || *needed <= 1)
         return {};
     return zeltrin::format(
-        "This mission needs %d batteries, and one flies only part of it. Make it shorter, or turn on Multi-Battery to fly it until the aircraft's low-battery return.",
+        "This mission needs %d batteries, and one flies only part of it. Make it shorter, or turn on Multi-Battery to fly it a battery at a time.",
         *needed);
 }
 
@@ -129,4 +129,41 @@ void FlightPlanModel::setElevation(ElevationData *elevation)
         });
     follow();
     Q_EMIT elevationChanged();
+}
+
+void FlightPlanModel::setMultiBattery(MultiBatteryMission *multi)
+{
+    if (m_multi == multi)
+        return;
+    if (m_multi)
+        QObject::disconnect(m_multi, nullptr, this, nullptr);
+    m_multi = multi;
+    if (multi) {
+        connect(multi, &MultiBatteryMission::changed, this, &FlightPlanModel::multiBatteryChanged);
+        connect(multi, &MultiBatteryMission::refused, this, &FlightPlanModel::setUploadMessage);
+    }
+    Q_EMIT multiBatteryChanged();
+}
+
+bool FlightPlanModel::flyInParts()
+{
+    if (!m_multi || !m_multiBattery || m_batteries.partCount() < 2)
+        return false;
+    m_multi->start(m_upload.mission, m_batteries.plan().parts,
+                   hasSurvey() ? QStringLiteral("Survey") : QStringLiteral("Mission"));
+    return true;
+}
+
+// With the planner empty (the app started anew), the plan kept with the breakpoint is flown.
+void FlightPlanModel::resumeMission()
+{
+    if (!m_multi || m_uploading)
+        return;
+    if (waypointCount() == 0) {
+        setUploadMessage(m_multi->resume(std::nullopt, {}));
+        return;
+    }
+    m_terrainPlan.settle();
+    m_batteries.settle();
+    setUploadMessage(m_multi->resume(aircraftMission(), m_batteries.plan().parts));
 }

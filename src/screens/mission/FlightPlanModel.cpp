@@ -367,6 +367,8 @@ void FlightPlanModel::finishUpload()
         return;
     }
     Q_EMIT missionUploaded();
+    if (flyInParts())
+        return;
     if (m_drone)
         m_drone->executeMission(m_upload.mission, this, [this](const DJICommandError &refusal) {
             if (refusal)

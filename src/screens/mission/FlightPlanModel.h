@@ -9,6 +9,7 @@
 #include "MissionBatteries.h"
 #include "MissionPlan.h"
 #include "MissionTerrain.h"
+#include "MultiBatteryMission.h"
 #include "WaypointListModel.h"
 
 #include <QObject>
@@ -80,6 +81,9 @@ class FlightPlanModel : public QObject
     Q_PROPERTY(MissionTerrain *terrain READ terrain CONSTANT)
     // With Multi-Battery on: where each battery's part ends.
     Q_PROPERTY(MissionBatteries *batteries READ batteries CONSTANT)
+    // The mission flown a battery at a time; with one waiting, "Resume Mission" carries it on.
+    Q_PROPERTY(MultiBatteryMission *multiBattery READ multiBattery WRITE setMultiBattery NOTIFY multiBatteryChanged)
+    Q_PROPERTY(bool resumable READ resumable NOTIFY multiBatteryChanged)
 
 public:
     ElevationData *elevation() const { return m_elevation; }
@@ -94,6 +98,9 @@ public:
 
     DJIDroneManager *drone() const { return m_drone; }
     void setDrone(DJIDroneManager *drone);
+    MultiBatteryMission *multiBattery() const { return m_multi; }
+    void setMultiBattery(MultiBatteryMission *multi);
+    bool resumable() const { return m_multi && m_multi->resumable(); }
     AppState *appState() const { return m_appState; }
     void setAppState(AppState *state);
     // The plan as the aircraft is handed it: each waypoint at the mission altitude above the
@@ -162,6 +169,8 @@ public:
     Q_INVOKABLE void selectWaypoint(int position);
     Q_INVOKABLE void deleteSelectedWaypoint();
     Q_INVOKABLE void executeMission();
+    // Carries the waiting multi-battery mission on, if the plan is still the one it began with.
+    Q_INVOKABLE void resumeMission();
     // The pilot's answer to "Replace the running mission?".
     Q_INVOKABLE void confirmReplaceMission();
     Q_INVOKABLE void cancelReplaceMission();
@@ -219,6 +228,7 @@ public:
 Q_SIGNALS:
     void elevationChanged();
     void droneChanged();
+    void multiBatteryChanged();
     void mapPositionChanged();
     void waypointsChanged();
     void missionAltitudeChanged();
@@ -252,6 +262,7 @@ Q_SIGNALS:
 private:
     QPointer<ElevationData> m_elevation;
     QPointer<DJIDroneManager> m_drone;
+    QPointer<MultiBatteryMission> m_multi;
     const ElevationSource *m_ground = nullptr;
     // The ground under the take-off point of a plan opened with heights above sea level.
     std::optional<double> m_seaLevelGround;
@@ -267,6 +278,9 @@ private:
     // Beside "Multi-Battery Mission": why the parts cannot be flown, or that the aircraft is not
     // yet turned home at a part's end.
     QString batteryNote() const;
+    // Hands a plan of several parts to the multi-battery mission, part 1 first; false when it
+    // is one the aircraft flies whole.
+    bool flyInParts();
     MapRegion m_mapPosition = initialMapPosition();
     WaypointListModel m_waypoints;
     double m_altitude = 50.0;

@@ -85,6 +85,7 @@ Item {
         drone: App.droneManager
         appState: App.appState
         elevation: App.elevation
+        multiBattery: App.multiBattery
     }
     PlanLibraryModel {
         id: library

@@ -292,6 +292,19 @@ Item {
                 TapHandler { onTapped: panel.plan.dismissUploadMessage() }
             }
 
+            // A mission flown a battery at a time waits for its next part: one tap carries it on.
+            GoldButtonStyle {
+                objectName: "resumeButton"
+                visible: panel.plan.resumable
+                Layout.fillWidth: true
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
+                text: "Resume Mission"
+                iconName: "arrow.clockwise"
+                enabled: !panel.plan.isUploadingMission
+                onClicked: panel.plan.resumeMission()
+            }
+
             GoldButtonStyle {
                 Layout.fillWidth: true
                 id: upload

@@ -35,7 +35,7 @@ private Q_SLOTS:
         QTest::newRow("seven, Multi-Battery off")
             << 0.25 << false
             << QStringLiteral(
-                   "This mission needs 7 batteries, and one flies only part of it. Make it shorter, or turn on Multi-Battery to fly it until the aircraft's low-battery return.");
+                   "This mission needs 7 batteries, and one flies only part of it. Make it shorter, or turn on Multi-Battery to fly it a battery at a time.");
         QTest::newRow("seven, Multi-Battery on") << 0.25 << true << QString();
         // With the aircraft's figures the parts are worked out: 20 km out is beyond any pack.
         QTest::newRow("beyond a pack, Multi-Battery on, the aircraft's figures")
