@@ -83,9 +83,7 @@ std::optional<MissionBatteries::Request> FlightPlanModel::batteryRequest() const
 
 QString FlightPlanModel::batteryNote() const
 {
-    if (!m_batteries.refusal().isEmpty())
-        return m_batteries.refusal();
-    if (m_batteries.partCount() > 1)
+    if (m_batteries.refusal().isEmpty() && m_batteries.partCount() > 1)
         return zeltrin::format("%d batteries, each part's start marked. The aircraft comes home at the end of each "
                                "part; change the battery and resume.",
                                m_batteries.partCount());

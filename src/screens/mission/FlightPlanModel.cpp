@@ -256,14 +256,17 @@ QString FlightPlanModel::waypointCountText() const
 QVariantList FlightPlanModel::banners() const
 {
     QVariantList list;
-    // A banner's note says why what it announces cannot be done for this plan (empty: it can).
+    // A banner's note says why what it announces cannot be done for this plan (empty: it can);
+    // its info, what it will do.
     if (m_terrain) {
         const QString note = m_terrainPlan.active() && !m_terrainPlan.followable() ? m_terrainPlan.note() : QString();
         list.append(QVariantMap{{"icon", "mountain.2.fill"}, {"text", "Terrain Following Active"}, {"note", note}});
     }
     if (m_multiBattery)
-        list.append(
-            QVariantMap{{"icon", "battery.100.bolt"}, {"text", "Multi-Battery Mission"}, {"note", batteryNote()}});
+        list.append(QVariantMap{{"icon", "battery.100.bolt"},
+                                {"text", "Multi-Battery Mission"},
+                                {"note", m_batteries.refusal()},
+                                {"info", batteryNote()}});
     return list;
 }
 

@@ -275,8 +275,8 @@ private:
     // aircraft has not given its figures.
     std::optional<MissionBatteries::Request> batteryRequest() const;
     void batteryPartsChanged();
-    // Beside "Multi-Battery Mission": why the parts cannot be flown, or that the aircraft is not
-    // yet turned home at a part's end.
+    // Below "Multi-Battery Mission" while the parts can be flown: how many, and what happens
+    // between them.
     QString batteryNote() const;
     // Hands a plan of several parts to the multi-battery mission, part 1 first; false when it
     // is one the aircraft flies whole.

@@ -247,6 +247,20 @@ Item {
                                 font.family: Theme.fontFamily
                                 font.pixelSize: Theme.caption
                             }
+                            Text {
+                                objectName: "bannerInfo"
+                                visible: banner.holds && (banner.modelData.info ?? "") !== ""
+                                Layout.row: 1
+                                Layout.column: 1
+                                Layout.columnSpan: 2
+                                Layout.fillWidth: true
+                                text: banner.modelData.info ?? ""
+                                color: Theme.themeGold
+                                opacity: 0.8
+                                wrapMode: Text.Wrap
+                                font.family: Theme.fontFamily
+                                font.pixelSize: Theme.caption
+                            }
                         }
                     }
                 }
